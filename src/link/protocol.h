@@ -1,0 +1,68 @@
+// Constants of the device protocol shared by the link, the virtual processor and the tools.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+
+namespace vela {
+
+inline constexpr std::size_t kParameterCount = 947;
+
+inline constexpr std::uint16_t kVendorId = 0x4084;
+inline constexpr std::uint16_t kProductId = 0x4357;
+inline constexpr std::uint16_t kDeviceId = 0x6201;
+
+// Frame header bytes: the application sends 0x80, the receiver also accepts 0x81.
+inline constexpr std::uint8_t kFrameHeader = 0x80;
+inline constexpr std::uint8_t kFrameHeaderAlt = 0x81;
+inline constexpr std::size_t kFrameOverhead = 5;  // header, length, command, two CRC bytes
+inline constexpr std::size_t kLongPayload = 250;  // from here on the length byte is 0xFF
+
+namespace cmd {
+inline constexpr std::uint8_t kIdentify = 0x00;
+inline constexpr std::uint8_t kCallScene = 0x01;
+inline constexpr std::uint8_t kWriteParameters = 0x03;
+inline constexpr std::uint8_t kSceneName = 0x04;
+inline constexpr std::uint8_t kReadParameters = 0x06;
+inline constexpr std::uint8_t kSaveScene = 0x10;
+inline constexpr std::uint8_t kReserved20 = 0x20;
+inline constexpr std::uint8_t kSaveSettings = 0x21;
+inline constexpr std::uint8_t kWifiText = 0x57;
+inline constexpr std::uint8_t kAnnounce = 0x71;
+inline constexpr std::uint8_t kDump = 0xF0;
+inline constexpr std::uint8_t kReservedFC = 0xFC;
+inline constexpr std::uint8_t kReservedFE = 0xFE;
+inline constexpr std::uint8_t kReservedFF = 0xFF;
+}  // namespace cmd
+
+// Parameters that the link itself gives a meaning to.
+namespace param {
+inline constexpr std::uint16_t kIdentity = 0;
+inline constexpr std::uint16_t kMusicSource = 925;
+inline constexpr std::uint16_t kCurrentScene = 933;
+inline constexpr std::uint16_t kSceneSelector = 934;
+inline constexpr std::uint16_t kOccupancy = 935;
+inline constexpr std::uint16_t kModeWord = 942;
+}  // namespace param
+
+// High byte of parameter 934: what the System page asks of the selected scene.
+inline constexpr std::uint16_t kSceneOpName = 0x05;
+inline constexpr std::uint16_t kSceneOpCall = 0x06;
+inline constexpr std::uint16_t kSceneOpSave = 0x07;
+
+inline constexpr int kSceneSlots = 8;
+inline constexpr int kSceneNameLength = 25;  // bytes on the wire, characters in the table
+inline constexpr int kDefaultSceneLimit = 8;
+
+// Batch limits: keep every parameter frame inside two 64-byte HID reports.
+inline constexpr int kMaxWriteGroups = 24;
+inline constexpr int kMaxReadIndexes = 25;
+
+// Index and value travel high byte first.
+inline constexpr std::uint8_t HighByte(std::uint16_t v) { return static_cast<std::uint8_t>(v >> 8); }
+inline constexpr std::uint8_t LowByte(std::uint16_t v) { return static_cast<std::uint8_t>(v & 0xFF); }
+inline constexpr std::uint16_t Word(std::uint8_t high, std::uint8_t low) {
+    return static_cast<std::uint16_t>((high << 8) | low);
+}
+
+}  // namespace vela

@@ -1,0 +1,20 @@
+#!/usr/bin/env bash
+# Installs, with apt-get, whatever the build and the tests need and this machine lacks.
+set -euo pipefail
+packages=(
+    cmake ninja-build g++ clang libclang-rt-14-dev libgtest-dev libgmock-dev googletest libbenchmark-dev
+    libhidapi-dev pkg-config
+    g++-mingw-w64-x86-64-posix wine64 xvfb xauth imagemagick python3-pil
+    fonts-wine fonts-wqy-microhei fonts-liberation fonts-liberation2
+)
+missing=()
+for p in "${packages[@]}"; do
+    dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
+done
+if [ ${#missing[@]} -gt 0 ]; then
+    echo "Installing: ${missing[*]}"
+    sudo_cmd=""
+    [ "$(id -u)" -eq 0 ] || sudo_cmd="sudo"
+    $sudo_cmd apt-get update -qq
+    DEBIAN_FRONTEND=noninteractive $sudo_cmd apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
+fi
