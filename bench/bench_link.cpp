@@ -6,7 +6,7 @@
 namespace {
 
 class NullSender final : public vela::IFrameSender {
-public:
+  public:
     bool SendFrameBytes(std::span<const std::uint8_t> frame) override {
         benchmark::DoNotOptimize(frame.data());
         return true;
@@ -14,14 +14,14 @@ public:
 };
 
 class FixedClock final : public vela::IClock {
-public:
+  public:
     std::uint32_t TickMs() override { return 0; }
     void SleepMs(std::uint32_t) override {}
     std::chrono::microseconds RealDuration(std::uint32_t) override { return {}; }
 };
 
 class ByteCodePage final : public vela::ITextCodePage {
-public:
+  public:
     std::wstring ToWide(std::span<const std::uint8_t> b) override { return {b.begin(), b.end()}; }
     std::string FromWide(std::wstring_view) override { return {}; }
 };
@@ -45,7 +45,8 @@ std::vector<std::uint8_t> ReadReply(std::uint16_t first) {
 
 void BM_Crc16(benchmark::State& state) {
     std::vector<std::uint8_t> bytes(static_cast<std::size_t>(state.range(0)), 0xA5);
-    for (auto _ : state) benchmark::DoNotOptimize(vela::Crc16(bytes.data(), bytes.size()));
+    for (auto _ : state)
+        benchmark::DoNotOptimize(vela::Crc16(bytes.data(), bytes.size()));
     state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations()) * state.range(0));
 }
 BENCHMARK(BM_Crc16)->Arg(7)->Arg(105)->Arg(255);
@@ -71,8 +72,10 @@ BENCHMARK(BM_ReceiveReadAll);
 void BM_ReceiveGarbage(benchmark::State& state) {
     Fixture f;
     std::vector<std::uint8_t> junk(64);
-    for (std::size_t i = 0; i < junk.size(); ++i) junk[i] = static_cast<std::uint8_t>(i * 37 + 1) | 0x80;
-    for (auto _ : state) f.link.ReceiveBytes(junk.data(), junk.size());
+    for (std::size_t i = 0; i < junk.size(); ++i)
+        junk[i] = static_cast<std::uint8_t>(i * 37 + 1) | 0x80;
+    for (auto _ : state)
+        f.link.ReceiveBytes(junk.data(), junk.size());
     state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * junk.size()));
 }
 BENCHMARK(BM_ReceiveGarbage);
@@ -82,7 +85,8 @@ void BM_BuildWriteBatchFull(benchmark::State& state) {
     Fixture f;
     for (auto _ : state) {
         state.PauseTiming();
-        for (std::size_t i = 400; i < 424; ++i) f.link.Table()[i].dirty = 1;
+        for (std::size_t i = 400; i < 424; ++i)
+            f.link.Table()[i].dirty = 1;
         state.ResumeTiming();
         f.link.BuildWriteBatch(400, vela::kMaxWriteGroups);
     }
@@ -92,14 +96,16 @@ BENCHMARK(BM_BuildWriteBatchFull);
 // With nothing dirty the builder visits the whole table: the poll cycle's idle case.
 void BM_BuildWriteBatchIdle(benchmark::State& state) {
     Fixture f;
-    for (auto _ : state) f.link.BuildWriteBatch(vela::ParameterTable::kContinue, vela::kMaxWriteGroups);
+    for (auto _ : state)
+        f.link.BuildWriteBatch(vela::ParameterTable::kContinue, vela::kMaxWriteGroups);
 }
 BENCHMARK(BM_BuildWriteBatchIdle);
 
 // Read-all: batches of 25 over a table that has received nothing.
 void BM_BuildReadBatch(benchmark::State& state) {
     Fixture f;
-    for (auto _ : state) f.link.BuildReadBatch(vela::ParameterTable::kContinue, 32);
+    for (auto _ : state)
+        f.link.BuildReadBatch(vela::ParameterTable::kContinue, 32);
 }
 BENCHMARK(BM_BuildReadBatch);
 

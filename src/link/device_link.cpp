@@ -7,7 +7,9 @@ namespace vela {
 DeviceLink::DeviceLink(IClock& clock, ITextCodePage& code_page)
     : clock_(clock),
       code_page_(code_page),
-      receiver_([this](std::uint8_t command, std::span<const std::uint8_t> payload) { OnFrame(command, payload); }) {}
+      receiver_([this](std::uint8_t command, std::span<const std::uint8_t> payload) {
+          OnFrame(command, payload);
+      }) {}
 
 bool DeviceLink::SupervisionTrips(std::uint8_t command) {
     if (command == cmd::kWifiText) {
@@ -107,7 +109,8 @@ void DeviceLink::OnFrame(std::uint8_t command, std::span<const std::uint8_t> pay
             break;
         case cmd::kWriteParameters:
             for (std::size_t g = 0; g + 4 <= payload.size(); g += 4) {
-                table_.AcknowledgeWrite(Word(payload[g], payload[g + 1]), Word(payload[g + 2], payload[g + 3]));
+                table_.AcknowledgeWrite(Word(payload[g], payload[g + 1]),
+                                        Word(payload[g + 2], payload[g + 3]));
             }
             break;
         case cmd::kSceneName:

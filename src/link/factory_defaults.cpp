@@ -49,13 +49,13 @@ constexpr Row kDeviceRows[] = {
 
 // Master, microphone, input and effect parameters (the strips and EQ blocks follow below).
 constexpr Row kChannelRows[] = {
-    {25, 500 + 70},   // Mic master level
-    {26, 500 + 60},   // MIC VOL A
-    {27, 500 + 60},   // MIC VOL B
-    {28, 500 + 70},   // Music master level
-    {29, 500 + 70},   // Effect master level
-    {30, 0},          // MIC FBX off
-    {31, kRatio},     // Mic compressor
+    {25, 500 + 70},  // Mic master level
+    {26, 500 + 60},  // MIC VOL A
+    {27, 500 + 60},  // MIC VOL B
+    {28, 500 + 70},  // Music master level
+    {29, 500 + 70},  // Effect master level
+    {30, 0},         // MIC FBX off
+    {31, kRatio},    // Mic compressor
     {32, kAttack},
     {33, kRelease},
     {34, kThreshold},
@@ -85,7 +85,7 @@ constexpr Row kChannelRows[] = {
     {186, 1},                // Echo EQ in effect
     {187, 1},                // Reverb EQ in effect
     {188, kHpfSlope},
-    {189, FreqCode(101)},    // effects keep rumble out of the tails
+    {189, FreqCode(101)},  // effects keep rumble out of the tails
     {192, kLpfSlope},
     {193, 10100},
     {196, kHpfSlope},
@@ -108,13 +108,11 @@ constexpr Row kSystemRows[] = {
     {922, 84}, {923, 30},  // Effect max, power-on
     {925, 2},              // music source VOD
     {926, 0},              // Mic noise gate off
-    {927, 0},
-    {928, 0},              // keypad password 0000
+    {927, 0},  {928, 0},   // keypad password 0000
     {929, 0},              // keypad password disabled
-    {930, 0}, {931, 0},    // system password 000000
+    {930, 0},  {931, 0},   // system password 000000
     {933, 1},              // current scene
-    {934, 0},
-    {935, 0},              // not occupied
+    {934, 0},  {935, 0},   // not occupied
     {940, 0},              // power-on input: the source in use at power-off
     {941, 1},              // Mic noise gate threshold (gate table position 1)
     {942, 0},              // Hand mode, Sing bank
@@ -125,7 +123,8 @@ constexpr Row kSystemRows[] = {
 // EQ blocks: four parameters per band [type, frequency, gain, Q], all bands peaking at 0 dB, Q 1.00.
 // The Music block's first band holds 198 Hz, the value the device ships with; the rest follow the
 // pages' RESET frequencies.
-constexpr double kInputBandsHz[] = {40, 63, 100, 160, 250, 400, 630, 1000, 1600, 2500, 4000, 6300, 10000, 14000, 16000};
+constexpr double kInputBandsHz[] = {40,   63,   100,  160,  250,   400,   630,  1000,
+                                    1600, 2500, 4000, 6300, 10000, 14000, 16000};
 constexpr double kOutputBandsHz[] = {101, 250, 400, 1000, 2520, 4000, 10100};
 constexpr double kSubBandsHz[] = {25, 50, 100, 200, 400, 600, 1000};
 constexpr double kEffectBandsHz[] = {101, 400, 1000, 4000, 10100};
@@ -156,10 +155,10 @@ constexpr StripSlot kStrips[] = {
 constexpr std::uint16_t kDanceBankOffset = 208;
 
 constexpr void FillStrip(Table& t, const StripSlot& s, std::uint16_t base) {
-    t[base + 0] = kSwitchOn + 100;    // Music Vol
-    t[base + 1] = kSwitchOn + 100;    // Dir Vol
-    t[base + 2] = kSwitchOn + 80;     // Echo Vol
-    t[base + 3] = kSwitchOn + 80;     // Reverb Vol
+    t[base + 0] = kSwitchOn + 100;  // Music Vol
+    t[base + 1] = kSwitchOn + 100;  // Dir Vol
+    t[base + 2] = kSwitchOn + 80;   // Echo Vol
+    t[base + 3] = kSwitchOn + 80;   // Reverb Vol
     t[base + 4] = kRatio;
     t[base + 5] = kAttack;
     t[base + 6] = kRelease;
@@ -185,26 +184,29 @@ constexpr void FillStrip(Table& t, const StripSlot& s, std::uint16_t base) {
         t[base + 15] = kLpfSlope;
         t[base + 16] = kLpfOff;
         t[base + 18] = kButterworthQ;  // LPF Q
-        FillEq(t, static_cast<std::uint16_t>(base + 19), s.is_sub ? std::span<const double>(kSubBandsHz)
-                                                                   : std::span<const double>(kOutputBandsHz));
+        FillEq(t, static_cast<std::uint16_t>(base + 19),
+               s.is_sub ? std::span<const double>(kSubBandsHz) : std::span<const double>(kOutputBandsHz));
     }
 }
 
 constexpr Table Build() {
     Table t{};
-    FillEq(t, 53, kInputBandsHz);   // MIC A
-    FillEq(t, 113, kInputBandsHz);  // MIC B
+    FillEq(t, 53, kInputBandsHz);    // MIC A
+    FillEq(t, 113, kInputBandsHz);   // MIC B
     FillEq(t, 204, kEffectBandsHz);  // Echo
     FillEq(t, 224, kEffectBandsHz);  // Reverb
-    FillEq(t, 254, kInputBandsHz);  // Music
+    FillEq(t, 254, kInputBandsHz);   // Music
     t[255] = 198;
     for (const auto& s : kStrips) {
         FillStrip(t, s, s.base);
         FillStrip(t, s, static_cast<std::uint16_t>(s.base + kDanceBankOffset));
     }
-    for (const auto& r : kChannelRows) t[r.index] = r.value;
-    for (const auto& r : kSystemRows) t[r.index] = r.value;
-    for (const auto& r : kDeviceRows) t[r.index] = r.value;
+    for (const auto& r : kChannelRows)
+        t[r.index] = r.value;
+    for (const auto& r : kSystemRows)
+        t[r.index] = r.value;
+    for (const auto& r : kDeviceRows)
+        t[r.index] = r.value;
     return t;
 }
 
@@ -212,6 +214,8 @@ constexpr Table kDefaults = Build();
 
 }  // namespace
 
-const std::array<std::uint16_t, kParameterCount>& FactoryDefaults() { return kDefaults; }
+const std::array<std::uint16_t, kParameterCount>& FactoryDefaults() {
+    return kDefaults;
+}
 
 }  // namespace vela

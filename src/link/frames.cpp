@@ -14,7 +14,8 @@ constexpr std::array<std::uint16_t, 256> MakeCrcTable() {
     for (unsigned n = 0; n < 256; ++n) {
         std::uint16_t crc = static_cast<std::uint16_t>(n);
         for (int bit = 0; bit < 8; ++bit) {
-            crc = (crc & 1) ? static_cast<std::uint16_t>((crc >> 1) ^ 0xA001) : static_cast<std::uint16_t>(crc >> 1);
+            crc = (crc & 1) ? static_cast<std::uint16_t>((crc >> 1) ^ 0xA001)
+                            : static_cast<std::uint16_t>(crc >> 1);
         }
         table[n] = crc;
     }
@@ -23,7 +24,9 @@ constexpr std::array<std::uint16_t, 256> MakeCrcTable() {
 
 constexpr auto kCrcTable = MakeCrcTable();
 
-bool IsFrameStart(std::uint8_t b) { return b == kFrameHeader || b == kFrameHeaderAlt; }
+bool IsFrameStart(std::uint8_t b) {
+    return b == kFrameHeader || b == kFrameHeaderAlt;
+}
 
 }  // namespace
 

@@ -26,6 +26,8 @@ bool ReplySemaphore::TryAcquire() {
     return was;
 }
 
-void ReplySemaphore::Reset() { TryAcquire(); }
+void ReplySemaphore::Reset() {
+    TryAcquire();
+}
 
 }  // namespace vela

@@ -6,7 +6,9 @@ namespace vela {
 
 namespace {
 
-std::size_t Wrap(std::size_t i) { return i >= kParameterCount ? 0 : i; }
+std::size_t Wrap(std::size_t i) {
+    return i >= kParameterCount ? 0 : i;
+}
 
 void AppendWord(std::vector<std::uint8_t>& out, std::uint16_t w) {
     out.push_back(HighByte(w));
@@ -15,7 +17,9 @@ void AppendWord(std::vector<std::uint8_t>& out, std::uint16_t w) {
 
 }  // namespace
 
-ParameterTable::ParameterTable() { Reset(); }
+ParameterTable::ParameterTable() {
+    Reset();
+}
 
 void ParameterTable::Reset() {
     const auto& defaults = FactoryDefaults();

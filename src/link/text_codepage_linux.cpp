@@ -42,7 +42,7 @@ std::string Convert(const char* to, const char* from, const char* in, std::size_
 }
 
 class IconvCodePage final : public ITextCodePage {
-public:
+  public:
     explicit IconvCodePage(std::string name) : name_(std::move(name)) {}
 
     std::wstring ToWide(std::span<const std::uint8_t> bytes) override {
@@ -60,7 +60,7 @@ public:
                        text.size() * sizeof(wchar_t), sizeof(wchar_t), "?");
     }
 
-private:
+  private:
     std::string name_;
 };
 

@@ -8,7 +8,7 @@ namespace vela {
 namespace {
 
 class AnsiCodePage final : public ITextCodePage {
-public:
+  public:
     std::wstring ToWide(std::span<const std::uint8_t> bytes) override {
         if (bytes.empty()) {
             return {};

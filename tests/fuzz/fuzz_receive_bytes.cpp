@@ -7,19 +7,19 @@
 namespace {
 
 class NullSender final : public vela::IFrameSender {
-public:
+  public:
     bool SendFrameBytes(std::span<const std::uint8_t>) override { return true; }
 };
 
 class FixedClock final : public vela::IClock {
-public:
+  public:
     std::uint32_t TickMs() override { return 1; }
     void SleepMs(std::uint32_t) override {}
     std::chrono::microseconds RealDuration(std::uint32_t) override { return std::chrono::microseconds(0); }
 };
 
 class ByteCodePage final : public vela::ITextCodePage {
-public:
+  public:
     std::wstring ToWide(std::span<const std::uint8_t> bytes) override { return {bytes.begin(), bytes.end()}; }
     std::string FromWide(std::wstring_view) override { return {}; }
 };

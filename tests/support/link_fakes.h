@@ -12,7 +12,7 @@ namespace vela::testing {
 
 // Records every frame; can be told to fail.
 class RecordingSender final : public IFrameSender {
-public:
+  public:
     bool SendFrameBytes(std::span<const std::uint8_t> frame) override {
         std::lock_guard lock(mutex_);
         frames_.emplace_back(frame.begin(), frame.end());
@@ -28,7 +28,7 @@ public:
     }
     void SetSucceed(bool ok) { succeed_ = ok; }
 
-private:
+  private:
     std::mutex mutex_;
     std::vector<std::vector<std::uint8_t>> frames_;
     std::atomic<bool> succeed_{true};
@@ -36,23 +36,26 @@ private:
 
 // Time moves only when told to; sleeping advances it. Waits on the reply semaphore are short in real time.
 class ManualClock final : public IClock {
-public:
+  public:
     std::uint32_t TickMs() override { return now_.load(); }
     void SleepMs(std::uint32_t ms) override { now_ += ms; }
-    std::chrono::microseconds RealDuration(std::uint32_t ms) override { return std::chrono::microseconds(ms * 10); }
+    std::chrono::microseconds RealDuration(std::uint32_t ms) override {
+        return std::chrono::microseconds(ms * 10);
+    }
     void Advance(std::uint32_t ms) { now_ += ms; }
 
-private:
+  private:
     std::atomic<std::uint32_t> now_{100000};
 };
 
 // Latin-1 stands in for the device's code page in tests that do not care about it.
 class Latin1CodePage final : public ITextCodePage {
-public:
+  public:
     std::wstring ToWide(std::span<const std::uint8_t> bytes) override { return {bytes.begin(), bytes.end()}; }
     std::string FromWide(std::wstring_view text) override {
         std::string out;
-        for (wchar_t c : text) out.push_back(c < 256 ? static_cast<char>(c) : '?');
+        for (wchar_t c : text)
+            out.push_back(c < 256 ? static_cast<char>(c) : '?');
         return out;
     }
 };
