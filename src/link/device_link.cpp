@@ -22,12 +22,19 @@ bool DeviceLink::SupervisionTrips(std::uint8_t command) {
     }
     state_.link_up.store(false);
     state_.missed_replies.store(0);
+    supervision_tripped_.store(true);
     return true;
 }
 
+void DeviceLink::ResetSupervision() {
+    supervision_tripped_.store(false);
+    state_.missed_replies.store(0);
+    state_.last_valid_frame_tick.store(clock_.TickMs());
+}
+
 bool DeviceLink::SendFrame(std::uint8_t command, std::span<const std::uint8_t> payload) {
-    // A tripped supervision must not be undone by this very send setting the link-up flag again.
-    if (SupervisionTrips(command)) {
+    if (supervision_tripped_.load() || SupervisionTrips(command)) {
+        state_.link_up.store(false);
         return false;
     }
     const auto frame = EncodeFrame(command, payload);

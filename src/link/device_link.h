@@ -40,6 +40,8 @@ class DeviceLink {
 
     // Frames and sends; the result is stored in the link-up flag. False when not sent.
     bool SendFrame(std::uint8_t command, std::span<const std::uint8_t> payload);
+    // Starts a fresh connection: clears a tripped supervision and the missed-reply count.
+    void ResetSupervision();
     void BuildWriteBatch(std::uint16_t start, int max_count);
     void BuildReadBatch(std::uint16_t start, int max_count);
     void ReadOne(std::uint16_t index);
@@ -72,6 +74,9 @@ class DeviceLink {
     IFrameSender* sender_ = nullptr;
     WifiReplyHandler on_wifi_reply_;
     std::atomic<bool> send_switch_{true};
+    // Once tripped, nothing is sent until the controller reconnects: a successful send would otherwise
+    // set the link-up flag again and hide the loss.
+    std::atomic<bool> supervision_tripped_{false};
 
     ParameterTable table_;
     LinkState state_;

@@ -64,6 +64,7 @@ class ParameterTable {
     std::size_t WriteCursor() const { return write_cursor_; }
     std::size_t ReadCursor() const { return read_cursor_; }
     void SetWriteCursor(std::size_t cursor) { write_cursor_ = cursor; }
+    void SetReadCursor(std::size_t cursor) { read_cursor_ = cursor; }
 
   private:
     std::array<ParameterEntry, kParameterCount> entries_;

@@ -172,6 +172,12 @@ TEST_F(DeviceLinkTest, SupervisionDropsASilentLinkAfterMissedReplies) {
     EXPECT_FALSE(link.SendFrame(0x06, {}));
     EXPECT_FALSE(s.link_up);
     EXPECT_EQ(s.missed_replies.load(), 0u);
+    // Nothing goes out, and the flag stays down, until the controller starts a new connection.
+    EXPECT_FALSE(link.SendFrame(0x06, {}));
+    EXPECT_FALSE(s.link_up);
+    link.ResetSupervision();
+    EXPECT_TRUE(link.SendFrame(0x06, {}));
+    EXPECT_TRUE(s.link_up);
     // Any valid frame resets the count.
     s.missed_replies = 3;
     Receive(0x20, {});
