@@ -388,6 +388,7 @@ void LinkController::ServeRequests() {
         if (s.running) {
             HideProgress();
         }
+        served_[static_cast<std::size_t>(number)].fetch_add(1);
     }
 }
 

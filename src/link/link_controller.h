@@ -59,6 +59,10 @@ public:
     // Stops the worker and closes the device. Safe to call more than once.
     void StopLink();
     bool Running() const { return worker_.joinable(); }
+    // How often request `number` has been served since the start (for callers that wait on one).
+    int Served(int number) const {
+        return number >= 1 && number <= request::kCount ? served_[static_cast<std::size_t>(number)].load() : 0;
+    }
 
     // --- What the UI prepares before raising a request (UI thread) ---
     void SetScenePath(const std::filesystem::path& path);
@@ -116,6 +120,7 @@ private:
     std::size_t write_scan_ = 0;
     int idle_count_ = 0;
     std::map<std::uint16_t, std::uint16_t> remembered_;
+    std::array<std::atomic<int>, request::kCount + 1> served_{};
 
     mutable std::mutex texts_mutex_;
     std::filesystem::path scene_path_;

@@ -1,0 +1,63 @@
+// One connection to a processor for a command-line tool: the link, its transport and worker, and the
+// waits the commands need.
+#pragma once
+
+#include <chrono>
+#include <memory>
+
+#include "cli/console_host.h"
+#include "link/device_link.h"
+#include "link/device_spec.h"
+#include "link/hid_transport.h"
+#include "link/link_controller.h"
+#include "link/wifi_slots.h"
+
+namespace vela::cli {
+
+// Exit statuses of velactl.
+enum ExitCode : int {
+    kExitOk = 0,
+    kExitUsage = 2,
+    kExitNoDevice = 3,  // not found, not answering, or lost
+    kExitFailed = 4,    // the device or the user refused, or the operation failed
+    kExitFile = 5,      // a file could not be read or written
+};
+
+class Session {
+public:
+    Session(const DeviceSpec& spec, ConsoleHost& host, std::chrono::milliseconds timeout);
+    ~Session();
+    Session(const Session&) = delete;
+    Session& operator=(const Session&) = delete;
+
+    // Starts the worker and waits until the device is identified (kExitOk) or the timeout passed.
+    int Connect();
+    // Waits for the whole table to be read after connecting.
+    int WaitLoaded();
+    // Raises request `number` and waits until the worker has served it.
+    int Request(int number, std::chrono::milliseconds timeout);
+
+    DeviceLink& Link() { return link_; }
+    LinkController& Controller() { return controller_; }
+    WifiSlots& Wifi() { return wifi_; }
+    ConsoleHost& Host() { return host_; }
+    std::chrono::milliseconds Timeout() const { return timeout_; }
+    bool Occupied() const;
+
+private:
+    class Connector;
+    class WifiStep;
+
+    ConsoleHost& host_;
+    std::chrono::milliseconds timeout_;
+    SystemClock clock_;
+    DeviceLink link_;
+    std::unique_ptr<IHidDevice> device_;
+    std::unique_ptr<HidTransport> transport_;
+    WifiSlots wifi_;
+    std::unique_ptr<Connector> connector_;
+    std::unique_ptr<WifiStep> wifi_step_;
+    LinkController controller_;
+};
+
+}  // namespace vela::cli
