@@ -273,6 +273,39 @@ void ParameterMap::WriteMode(std::uint16_t mode) {
     link_.State().RaiseRequest(request::kRefresh);
 }
 
+void ParameterMap::ApplyLanguage() {
+    if (IModeButtons* buttons = controls_.mode) {
+        const bool automatic = buttons->Check(kAutoHandButton) == kButtonReleased;
+        buttons->SetCaption(kAutoHandButton, Text(automatic ? str::kAuto : str::kHand));
+        buttons->SetCaption(kSingButton, Text(str::kSing));
+        buttons->SetCaption(kDanceButton, Text(str::kDance));
+    }
+    for (int fader = 0; fader < kFaderCount; ++fader) {
+        RelabelFader(fader);
+    }
+    // The highest code of each page class; code 65, 88, 58 and 25 rewrite the fixed texts.
+    constexpr int kOutputCodes = 67;
+    constexpr int kInputCodes = 92;
+    constexpr int kEffectCodes = 60;
+    constexpr int kSystemCodes = 25;
+    const auto relabel = [](ICodePage* page, int last) {
+        if (page == nullptr) {
+            return;
+        }
+        for (int code = 0; code <= last; ++code) {
+            page->UpdateCodeText(code);
+        }
+    };
+    for (ICodePage* page : controls_.outputs) {
+        relabel(page, kOutputCodes);
+    }
+    relabel(controls_.music, kInputCodes);
+    relabel(controls_.mic, kInputCodes);
+    relabel(controls_.echo, kEffectCodes);
+    relabel(controls_.reverb, kEffectCodes);
+    relabel(controls_.system, kSystemCodes);
+}
+
 void ParameterMap::RefreshFromParameter(std::size_t index, std::uint16_t value) {
     if (index >= kParameterCount) {
         return;
@@ -340,9 +373,8 @@ void ParameterMap::RefreshTarget(const CodeRef& target, std::uint16_t value) {
             if (controls_.source == nullptr) {
                 return;
             }
-            const auto it = std::find(kMusicSourceCodes.begin(), kMusicSourceCodes.end(), value);
-            if (it != kMusicSourceCodes.end()) {
-                controls_.source->Select(static_cast<int>(it - kMusicSourceCodes.begin()));
+            if (const auto position = MusicSourcePositionFor(value)) {
+                controls_.source->Select(*position);
             }
             return;
         }

@@ -124,6 +124,10 @@ class ParameterMap {
     // Title-area buttons 4, 5 and 6 after their click; other buttons are ignored.
     void OnModeButton(int button);
 
+    // The language changed (UM_APPLY_LANGUAGE): recaptions the mode buttons and master faders and
+    // relabels every page through UpdateCodeText over all of its codes.
+    void ApplyLanguage();
+
     bool DanceBankActive() const;
     bool ClipboardFilled() const { return clipboard_filled_; }
 
@@ -143,8 +147,5 @@ class ParameterMap {
     std::array<int, kEqClipboardSize> clipboard_{};
     bool clipboard_filled_ = false;
 };
-
-// Music source codes in the selector's order VOD, DVD, OPT, MP3, BT, ARC.
-inline constexpr std::array<int, 6> kMusicSourceCodes{2, 3, 5, 4, 1, 10};
 
 }  // namespace vela

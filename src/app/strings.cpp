@@ -229,6 +229,18 @@ std::uint16_t LanguageIdFor(int language_index) {
     }
 }
 
+int LanguageIndexForLocale(std::uint32_t locale_id) {
+    switch (locale_id) {
+        case 0x804:
+            return kLanguageSimplified;
+        case 0x404:
+        case 0xC04:
+            return kLanguageTraditional;
+        default:
+            return kLanguageEnglish;
+    }
+}
+
 std::wstring_view TextIn(int entry, int language_index) {
     if (entry < 0 || entry >= str::kCount || !ValidLanguage(language_index)) {
         return {};
@@ -242,6 +254,17 @@ std::wstring_view Text(int entry) {
 
 std::wstring_view Text(const LocalizedString& text) {
     return text.members[static_cast<std::size_t>(LanguageIndex())];
+}
+
+std::optional<std::wstring_view> RelocalizeLinkState(std::wstring_view caption) {
+    for (int entry : {str::kSuccessful, str::kSearching, str::kSuspended}) {
+        for (const auto& member : kTable[static_cast<std::size_t>(entry)].members) {
+            if (member == caption) {
+                return Text(entry);
+            }
+        }
+    }
+    return std::nullopt;
 }
 
 }  // namespace vela

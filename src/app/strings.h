@@ -5,6 +5,7 @@
 #include <array>
 #include <cstdint>
 #include <cwchar>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -178,10 +179,17 @@ bool SetLanguageIndex(int index);
 // Language identifier for message boxes and dialogs: 2052, 1028 or 1033 (English for anything else).
 std::uint16_t LanguageIdFor(int language_index);
 
+// The language a system locale asks for: 0x804 Simplified, 0x404 and 0xC04 Traditional, else English.
+int LanguageIndexForLocale(std::uint32_t locale_id);
+
 // The entry's member in the current language; empty for a number outside the table.
 std::wstring_view Text(int entry);
 std::wstring_view TextIn(int entry, int language_index);
 std::wstring_view Text(const LocalizedString& text);
+
+// A link state caption ("Successful", "Search..", "Suspended" in any language) in the current
+// language; nothing for any other caption.
+std::optional<std::wstring_view> RelocalizeLinkState(std::wstring_view caption);
 
 // Texts shown outside the table, with their members per language.
 namespace extra {

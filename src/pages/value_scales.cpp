@@ -302,6 +302,33 @@ int MicVolumePositionFor(int raw) {
     return raw % kMicVolumeOffset;
 }
 
+std::optional<int> MusicSourcePositionFor(int code) {
+    const auto it = std::find(kMusicSourceCodes.begin(), kMusicSourceCodes.end(), code);
+    if (it == kMusicSourceCodes.end()) {
+        return std::nullopt;
+    }
+    return static_cast<int>(it - kMusicSourceCodes.begin());
+}
+
+int PowerOnInputCodeFor(int item) {
+    if (item < 1 || item >= static_cast<int>(kPowerOnInputNames.size())) {
+        return 0;
+    }
+    return kPowerOnSourceFlag + kMusicSourceCodes[static_cast<std::size_t>(item - 1)];
+}
+
+std::optional<int> PowerOnInputItemFor(int raw) {
+    const int source = raw & 0xFF;
+    if (source == 0) {
+        return 0;
+    }
+    const auto position = MusicSourcePositionFor(source);
+    if (!position) {
+        return std::nullopt;
+    }
+    return *position + 1;
+}
+
 std::wstring ThresholdText(int position) {
     return FormatText(Text(str::kThreshold), position - 20);
 }

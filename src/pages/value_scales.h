@@ -134,6 +134,24 @@ double DelayDistanceFor(double ms);
 int MicVolumeCodeFor(int position);
 int MicVolumePositionFor(int raw);  // raw modulo 500
 
+// ---- Music sources ----
+
+// The main window's source selector, in its order; the names are the same in every language.
+inline constexpr std::array<std::wstring_view, 6> kMusicSourceNames{L"VOD", L"DVD", L"OPT",
+                                                                    L"MP3", L"BT",  L"ARC"};
+inline constexpr std::array<int, 6> kMusicSourceCodes{2, 3, 5, 4, 1, 10};
+// Selector position of a music source code; nothing for an unknown code.
+std::optional<int> MusicSourcePositionFor(int code);
+
+// The System page's power-on input list: "Memory" (the source in use at power-off) and the sources.
+inline constexpr std::array<std::wstring_view, 7> kPowerOnInputNames{L"Memory", L"VOD", L"DVD", L"OPT",
+                                                                     L"MP3",    L"BT",  L"ARC"};
+inline constexpr int kPowerOnSourceFlag = 0x8000;
+// 0 for "Memory", otherwise 0x8000 + the source code; items outside the list give 0.
+int PowerOnInputCodeFor(int item);
+// The list item of a received value, read from its low byte; nothing for an unknown source.
+std::optional<int> PowerOnInputItemFor(int raw);
+
 // ---- Texts, in the current language ----
 
 std::wstring ThresholdText(int position);

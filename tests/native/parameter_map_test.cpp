@@ -428,6 +428,23 @@ TEST_F(ParameterMapTest, ClickingTheSelectedBankButtonWritesNothing) {
     EXPECT_EQ(Dirty(), Indexes{});
 }
 
+TEST_F(ParameterMapTest, LanguageChangeRecaptionsButtonsFadersAndEveryPageCode) {
+    SetLanguageIndex(kLanguageSimplified);
+    mode.check[kAutoHandButton] = kButtonReleased;
+    faders.value[kEffectFader] = 42;
+    map.ApplyLanguage();
+    EXPECT_EQ(mode.caption[kAutoHandButton], L"自动");
+    EXPECT_EQ(mode.caption[kSingButton], L"唱歌");
+    EXPECT_EQ(mode.caption[kDanceButton], L"跳舞");
+    EXPECT_EQ(faders.caption_of[kEffectFader], L"效果: 42%");
+    EXPECT_EQ(faders.caption_of[kMicVolBFader], L"话筒B音量: 30%");
+    EXPECT_EQ(Output(layout::Strip::kRear).relabelled.size(), 68u);
+    EXPECT_EQ(mic.relabelled.size(), 93u);
+    EXPECT_EQ(echo.relabelled.size(), 61u);
+    EXPECT_EQ(system.relabelled.size(), 26u);
+    EXPECT_EQ(system.relabelled.back(), 25);
+}
+
 TEST_F(ParameterMapTest, WritesFollowTheSendSwitch) {
     link.SetSendSwitch(false);
     EXPECT_EQ(Send(layout::kMusicPage, music, 60, 1), Indexes{});

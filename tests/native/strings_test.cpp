@@ -147,6 +147,24 @@ TEST_F(LanguageTest, LanguageChangesWhileAnotherThreadReadsTexts) {
     reader.join();
 }
 
+TEST_F(LanguageTest, LinkStateCaptionsFollowALanguageChange) {
+    ASSERT_TRUE(SetLanguageIndex(kLanguageTraditional));
+    EXPECT_EQ(RelocalizeLinkState(L"Search.."), L"搜索連接");
+    EXPECT_EQ(RelocalizeLinkState(L"连接成功"), L"連接成功");
+    ASSERT_TRUE(SetLanguageIndex(kLanguageEnglish));
+    EXPECT_EQ(RelocalizeLinkState(L"暫停連接"), L"Suspended");
+    EXPECT_FALSE(RelocalizeLinkState(L"VELA3.1").has_value());
+    EXPECT_FALSE(RelocalizeLinkState(L"").has_value());
+}
+
+TEST(Language, ChosenFromTheSystemLocale) {
+    EXPECT_EQ(LanguageIndexForLocale(0x804), kLanguageSimplified);
+    EXPECT_EQ(LanguageIndexForLocale(0x404), kLanguageTraditional);
+    EXPECT_EQ(LanguageIndexForLocale(0xC04), kLanguageTraditional);
+    EXPECT_EQ(LanguageIndexForLocale(0x1004), kLanguageEnglish);  // Chinese (Singapore)
+    EXPECT_EQ(LanguageIndexForLocale(0x409), kLanguageEnglish);
+}
+
 TEST(FormatText, AppliesTheTableFormats) {
     EXPECT_EQ(FormatText(TextIn(str::kReadDeviceData, kLanguageEnglish), 42.0), L"Read Device Data:   42 %");
     EXPECT_EQ(FormatText(TextIn(str::kMusicFader, kLanguageSimplified), 60.0), L"音乐: 60%");

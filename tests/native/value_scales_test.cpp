@@ -208,6 +208,22 @@ TEST(Encodings, GainQLevelDelayThresholdAndMicVolume) {
     EXPECT_EQ(MicVolumePositionFor(584), 84);
 }
 
+TEST(MusicSources, SelectorAndPowerOnInput) {
+    EXPECT_EQ(MusicSourcePositionFor(1), 4);  // BT
+    EXPECT_EQ(MusicSourcePositionFor(10), 5);
+    EXPECT_FALSE(MusicSourcePositionFor(0).has_value());
+    EXPECT_FALSE(MusicSourcePositionFor(6).has_value());
+    const int codes[] = {0, 0x8002, 0x8003, 0x8005, 0x8004, 0x8001, 0x800A};
+    for (int item = 0; item < 7; ++item) {
+        EXPECT_EQ(PowerOnInputCodeFor(item), codes[item]) << item;
+        EXPECT_EQ(PowerOnInputItemFor(codes[item]), item) << item;
+    }
+    EXPECT_EQ(kPowerOnInputNames[6], L"ARC");
+    EXPECT_EQ(PowerOnInputItemFor(0x0003), 2);  // the low byte decides
+    EXPECT_FALSE(PowerOnInputItemFor(0x0007).has_value());
+    EXPECT_EQ(PowerOnInputCodeFor(9), 0);
+}
+
 TEST_F(EnglishTexts, CompressorAndThresholdTexts) {
     EXPECT_EQ(ThresholdText(0), L"Threshold:   -20dBu");
     EXPECT_EQ(ThresholdText(34), L"Threshold:    14dBu");
