@@ -59,7 +59,7 @@ TEST(FreqScale, PositionsRoundHalfUpAndWrap) {
     EXPECT_GE(FreqAt(std::nan("")), 19.3);
 }
 
-TEST(FreqScale, FrequencyCodesOfTheDesign) {
+TEST(FreqScale, FrequencyCodesBothWays) {
     EXPECT_EQ(FreqCodeFor(FreqAt(0)), 32768);
     EXPECT_EQ(FreqCodeFor(19.7), 32965);
     EXPECT_EQ(FreqCodeFor(99.0), 33758);
