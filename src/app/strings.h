@@ -1,0 +1,222 @@
+// The texts the program shows, each in Simplified Chinese, Traditional Chinese and English, and the
+// process-wide choice among them.
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <cwchar>
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace vela {
+
+inline constexpr int kLanguageCount = 3;
+inline constexpr int kLanguageSimplified = 0;
+inline constexpr int kLanguageTraditional = 1;
+inline constexpr int kLanguageEnglish = 2;
+
+// Members in language-index order: Simplified Chinese, Traditional Chinese, English.
+struct LocalizedString {
+    std::array<std::wstring_view, kLanguageCount> members;
+};
+
+namespace str {
+// Entry numbers of the string table; the order is fixed (the link states 0..2 must stay together).
+enum Id : int {
+    kSuccessful = 0,
+    kSearching = 1,
+    kSuspended = 2,
+    kMain = 3,
+    kCenter = 4,
+    kSub = 5,
+    kRear = 6,
+    kMusic = 7,
+    kMic = 8,
+    kEcho = 9,
+    kReverb = 10,
+    kSystem = 11,
+    kProgramRunning = 12,
+    kMusicFader = 13,
+    kMicFader = 14,
+    kEffectFader = 15,
+    kMusicInput = 16,
+    kAuto = 17,
+    kHand = 18,
+    kSing = 19,
+    kDance = 20,
+    kRowGain = 21,
+    kRowType = 22,
+    kRowFreq = 23,
+    kRowQ = 24,
+    kMusicVol = 25,
+    kDirVol = 26,
+    kEchoVol = 27,
+    kReverbVol = 28,
+    kAutoVolumeOutput = 29,
+    kThreshold = 30,
+    kAttack = 31,
+    kRelease = 32,
+    kRatio = 33,
+    kHpfFreqWhole = 34,
+    kHpfFreqDecimal = 35,
+    kHpfFreqOff = 36,
+    kHpfSlope = 37,
+    kHpfQ = 38,
+    kLpfFreqWhole = 39,
+    kLpfFreqDecimal = 40,
+    kLpfFreqOff = 41,
+    kShiftFlat = 42,
+    kShiftNone = 43,
+    kShiftSharp = 44,
+    kLpfSlope = 45,
+    kLpfQ = 46,
+    kLeftDelayWhole = 47,
+    kLeftDelayDecimal = 48,
+    kDelayWhole = 49,
+    kDelayDecimal = 50,
+    kDelayDistance = 51,
+    kRightDelayWhole = 52,
+    kRightDelayDecimal = 53,
+    kLeftMute = 54,
+    kMute = 55,
+    kRightMute = 56,
+    kEchoLeftPreDelay = 57,
+    kEchoRightPreDelay = 58,
+    kEchoRightDelay = 59,
+    kEchoTapDelay = 60,
+    kEchoTapRepeat = 61,
+    kReverbPreDelay = 62,
+    kReverbTime = 63,
+    kMicFbx = 64,
+    kNoiseGate = 65,
+    kGateThreshold = 66,
+    kKeyPassword = 67,
+    kPowerOnInput = 68,
+    kNewKeyPassword = 69,
+    kOkKeyPassword = 70,
+    kChange = 71,
+    kSystemPassword = 72,
+    kOkSystemPassword = 73,
+    kSceneNumber = 74,
+    kSceneName = 75,
+    kLanguage = 76,
+    kOldPassword = 77,
+    kConfirmPassword = 78,
+    kReset = 79,
+    kOkChangePassword = 80,
+    kLocalSceneName = 81,
+    kSaveSceneLocal = 82,
+    kDeleteLocal = 83,
+    kUpdateToDevice = 84,
+    kWifiSet = 85,
+    kExternalImport = 86,
+    kMusicStart = 87,
+    kMusicMax = 88,
+    kMicStart = 89,
+    kMicMax = 90,
+    kMicBStart = 91,
+    kMicBMax = 92,
+    kEffectStart = 93,
+    kEffectMax = 94,
+    kEnable = 95,
+    kDisable = 96,
+    kUseScene = 97,
+    kSave = 98,
+    kNewSystemPassword = 99,
+    kLanguageNames = 100,
+    kReadDeviceData = 101,
+    kUpdateDisplayData = 102,
+    kOnlineUpdate = 103,
+    kWarning = 104,
+    kCallSceneFailed = 105,
+    kEnterFileName = 106,
+    kFileExists = 107,
+    kDeleteFailed = 108,
+    kNoFiles = 109,
+    kNewPrefix = 110,
+    kPasswordSixDigits = 111,
+    kPasswordFourDigits = 112,
+    kWrongPassword = 113,
+    kPasswordChanged = 114,
+    kPasswordsDontMatch = 115,
+    kTip = 116,
+    kExitProgram = 117,
+    kSaveSuccessful = 118,
+    kNoDevice = 119,
+    kSoftwareUpdateAvailable = 120,
+    kMicA = 121,
+    kMicB = 122,
+    kMicVolA = 123,
+    kMicVolB = 124,
+    kVol = 125,
+    kAutoModeLocked = 126,
+    kUpdateSoftware = 127,
+    kNoDuplicateContent = 128,
+    kSsidEmpty = 129,
+    kRouteReconnect = 130,
+    kModifySuccess = 131,
+    kPasswordEightChars = 132,
+    kUpdateSceneData = 133,
+    kWriteDataFailed = 134,
+    kReadDataFailed = 135,
+    kSaveFailed = 136,
+    kNoFilesTransfer = 137,
+    kWrongFileVersion = 138,
+    kCallScene = 139,
+    kEquipmentOccupied = 140,
+    kCount = 141,
+};
+}  // namespace str
+
+// The whole table, in entry order.
+const std::array<LocalizedString, str::kCount>& StringTable();
+
+// Current language index (0, 1 or 2); shared by every thread.
+int LanguageIndex();
+// Ignores anything but 0, 1 and 2 (a damaged setting must not select a missing member). True when set.
+bool SetLanguageIndex(int index);
+// Language identifier for message boxes and dialogs: 2052, 1028 or 1033 (English for anything else).
+std::uint16_t LanguageIdFor(int language_index);
+
+// The language a system locale asks for: 0x804 Simplified, 0x404 and 0xC04 Traditional, else English.
+int LanguageIndexForLocale(std::uint32_t locale_id);
+
+// The entry's member in the current language; empty for a number outside the table.
+std::wstring_view Text(int entry);
+std::wstring_view TextIn(int entry, int language_index);
+std::wstring_view Text(const LocalizedString& text);
+
+// A link state caption ("Successful", "Search..", "Suspended" in any language) in the current
+// language; nothing for any other caption.
+std::optional<std::wstring_view> RelocalizeLinkState(std::wstring_view caption);
+
+// Texts shown outside the table, with their members per language.
+namespace extra {
+inline constexpr LocalizedString kAboutCaption{{L"关于", L"關於", L"About"}};
+inline constexpr LocalizedString kVersionPrefix{{L"软件版本 ", L"軟件版本 ", L"Software version "}};
+inline constexpr LocalizedString kParameterFileFilter{
+    {L"默认文件(*.PCE)|*.PCE||", L"默認文件(*.PCE)|*.PCE||", L"The default file(*.PCE)|*.PCE||"}};
+}  // namespace extra
+
+// Messages that exist in Chinese only and are shown as they are in every language.
+namespace chinese_only {
+inline constexpr std::wstring_view kThreadCreateFailed = L"创建串口发送线程失败！";
+inline constexpr std::wstring_view kSocketStartFailed = L"建立失败!";
+inline constexpr std::wstring_view kSocketVersionWrong = L"版本错误!";
+}  // namespace chinese_only
+
+// printf-style formatting of a table text. The formats come from the table, whose members share their
+// placeholders, so the arguments match every language. Empty when the format is refused.
+template <typename... Args>
+std::wstring FormatText(std::wstring_view format, Args... args) {
+    const std::wstring terminated(format);
+    std::array<wchar_t, 512> buffer{};
+    const int n = std::swprintf(buffer.data(), buffer.size(), terminated.c_str(), args...);
+    if (n < 0) {
+        return {};
+    }
+    return std::wstring(buffer.data(), static_cast<std::size_t>(n) < buffer.size() ? n : buffer.size() - 1);
+}
+
+}  // namespace vela
