@@ -342,14 +342,14 @@ int Cli::Dump(const std::vector<std::string>& args) {
         out_ << "{\"device_id\": " << session_->Link().State().device_id.load() << ", \"parameters\": [";
         for (std::size_t i = 0; i < kParameterCount; ++i) {
             out_ << (i ? ",\n  " : "\n  ") << "{\"index\": " << i << ", \"value\": " << t.Value(i);
-            if (names) out_ << ", \"name\": \"" << JsonEscape(ParameterName(i)) << "\"";
+            if (names) out_ << ", \"name\": \"" << JsonEscape(layout::ParameterName(i)) << "\"";
             out_ << "}";
         }
         out_ << "\n]}\n";
     } else {
         for (std::size_t i = 0; i < kParameterCount; ++i) {
             out_ << i << " " << t.Value(i);
-            if (names) out_ << " " << ParameterName(i);
+            if (names) out_ << " " << layout::ParameterName(i);
             out_ << "\n";
         }
     }
@@ -659,7 +659,7 @@ int Cli::Inspect(const std::string& file) {
          << "written: " << when << "\n";
     for (std::size_t i = 0; i < scene.Values().size(); ++i) {
         out_ << i << " " << scene.Values()[i];
-        if (i < kParameterCount) out_ << " " << ParameterName(i);
+        if (i < kParameterCount) out_ << " " << layout::ParameterName(i);
         out_ << "\n";
     }
     return kExitOk;

@@ -1,23 +1,26 @@
 #include "link/link_texts.h"
 
+#include "app/strings.h"
+
 namespace vela {
 
 std::wstring LinkTextFor(LinkText text) {
+    auto t = [](int entry) { return std::wstring(Text(entry)); };
     switch (text) {
-        case LinkText::kThreadFailed: return L"创建串口发送线程失败！";
-        case LinkText::kEquipmentOccupied: return L"Equipment occupied!";
-        case LinkText::kReadDataFailed: return L"Read Data Failed!";
-        case LinkText::kInvocationFailed: return L"Invocation pattern of failure!";
-        case LinkText::kSaveFailed: return L"Save Failed!";
-        case LinkText::kSaveSuccessfully: return L"Save successfully!";
-        case LinkText::kEnterFileName: return L"Please enter the file name!";
-        case LinkText::kNoFiles: return L"No files。";
-        case LinkText::kWrongFileVersion: return L"Wrong file version。";
-        case LinkText::kWriteDataFailed: return L"Write Data Failed!";
-        case LinkText::kReadDeviceData: return L"Read Device Data:%5.0f %%";
-        case LinkText::kUpdateDisplayData: return L"Update Display Data:%5.0f %%";
-        case LinkText::kUpdateSceneData: return L"Update Scene Data:%5.0f %%";
-        case LinkText::kCall: return L"Call...";
+        case LinkText::kThreadFailed: return std::wstring(chinese_only::kThreadCreateFailed);
+        case LinkText::kEquipmentOccupied: return t(str::kEquipmentOccupied);
+        case LinkText::kReadDataFailed: return t(str::kReadDataFailed);
+        case LinkText::kInvocationFailed: return t(str::kCallSceneFailed);
+        case LinkText::kSaveFailed: return t(str::kSaveFailed);
+        case LinkText::kSaveSuccessfully: return t(str::kSaveSuccessful);
+        case LinkText::kEnterFileName: return t(str::kEnterFileName);
+        case LinkText::kNoFiles: return t(str::kNoFilesTransfer);
+        case LinkText::kWrongFileVersion: return t(str::kWrongFileVersion);
+        case LinkText::kWriteDataFailed: return t(str::kWriteDataFailed);
+        case LinkText::kReadDeviceData: return t(str::kReadDeviceData);
+        case LinkText::kUpdateDisplayData: return t(str::kUpdateDisplayData);
+        case LinkText::kUpdateSceneData: return t(str::kUpdateSceneData);
+        case LinkText::kCall: return t(str::kCallScene) + L"...";
     }
     return {};
 }
