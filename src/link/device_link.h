@@ -16,7 +16,7 @@
 namespace vela {
 
 class DeviceLink {
-  public:
+public:
     // Handles the text of a Wi-Fi module reply (payload without its last two bytes). Reader thread.
     using WifiReplyHandler = std::function<void(std::string_view text)>;
 
@@ -55,11 +55,9 @@ class DeviceLink {
 
     // --- Receiving (transport reader thread) ---
 
-    void ReceiveBytes(const std::uint8_t* chunk, std::size_t length) {
-        receiver_.ReceiveBytes(chunk, length);
-    }
+    void ReceiveBytes(const std::uint8_t* chunk, std::size_t length) { receiver_.ReceiveBytes(chunk, length); }
 
-  private:
+private:
     void OnFrame(std::uint8_t command, std::span<const std::uint8_t> payload);
     void OnIdentify(std::span<const std::uint8_t> payload);
     void OnSceneName(std::span<const std::uint8_t> payload);

@@ -18,7 +18,7 @@ std::vector<std::uint8_t> EncodeFrame(std::uint8_t command, std::span<const std:
 
 // Reassembles frames from arbitrary chunks and hands every valid one on. Fed by one thread only.
 class FrameReceiver {
-  public:
+public:
     static constexpr std::size_t kBufferSize = 8192;
 
     // Called for each valid frame, in order, on the feeding thread.
@@ -33,7 +33,7 @@ class FrameReceiver {
     // Counts whole-buffer discards: 8192 bytes without a valid frame boundary.
     std::uint64_t Overflows() const { return overflows_; }
 
-  private:
+private:
     void Scan();
 
     FrameHandler on_frame_;

@@ -15,7 +15,7 @@ namespace vela {
 // A semaphore with maximum 1: a release while it is already available is lost, as the link's
 // handshake expects (std::counting_semaphore must never be released past its maximum).
 class ReplySemaphore {
-  public:
+public:
     void Release();
     // True when acquired, false on timeout.
     bool AcquireFor(std::chrono::microseconds timeout);
@@ -23,7 +23,7 @@ class ReplySemaphore {
     // Drains a stale release; used when a fresh exchange must not be satisfied by an old reply.
     void Reset();
 
-  private:
+private:
     std::mutex mutex_;
     std::condition_variable cv_;
     bool available_ = false;
@@ -79,8 +79,7 @@ struct LinkState {
         }
     }
     bool RequestRaised(int number) const {
-        return number >= 1 && number <= request::kCount &&
-               requests[static_cast<std::size_t>(number)].load() > 0;
+        return number >= 1 && number <= request::kCount && requests[static_cast<std::size_t>(number)].load() > 0;
     }
 };
 

@@ -28,7 +28,7 @@ struct WriteBatch {
 };
 
 class ParameterTable {
-  public:
+public:
     static constexpr std::uint16_t kContinue = 0xFFFF;
     static constexpr int kRetryLimit = 10;
 
@@ -40,9 +40,7 @@ class ParameterTable {
     ParameterEntry& operator[](std::size_t index) { return entries_[index]; }
     const ParameterEntry& operator[](std::size_t index) const { return entries_[index]; }
 
-    std::uint16_t Value(std::size_t index) const {
-        return entries_[index].value.load(std::memory_order_relaxed);
-    }
+    std::uint16_t Value(std::size_t index) const { return entries_[index].value.load(std::memory_order_relaxed); }
     bool IsDirty(std::size_t index) const { return entries_[index].dirty.load() > 0; }
     bool IsReceived(std::size_t index) const { return entries_[index].received.load() > 0; }
 
@@ -65,7 +63,7 @@ class ParameterTable {
     std::size_t ReadCursor() const { return read_cursor_; }
     void SetWriteCursor(std::size_t cursor) { write_cursor_ = cursor; }
 
-  private:
+private:
     std::array<ParameterEntry, kParameterCount> entries_;
     // Used by the link worker only.
     std::size_t read_cursor_ = 0;

@@ -59,12 +59,8 @@ inline constexpr int kMaxWriteGroups = 24;
 inline constexpr int kMaxReadIndexes = 25;
 
 // Index and value travel high byte first.
-inline constexpr std::uint8_t HighByte(std::uint16_t v) {
-    return static_cast<std::uint8_t>(v >> 8);
-}
-inline constexpr std::uint8_t LowByte(std::uint16_t v) {
-    return static_cast<std::uint8_t>(v & 0xFF);
-}
+inline constexpr std::uint8_t HighByte(std::uint16_t v) { return static_cast<std::uint8_t>(v >> 8); }
+inline constexpr std::uint8_t LowByte(std::uint16_t v) { return static_cast<std::uint8_t>(v & 0xFF); }
 inline constexpr std::uint16_t Word(std::uint8_t high, std::uint8_t low) {
     return static_cast<std::uint16_t>((high << 8) | low);
 }

@@ -11,7 +11,7 @@
 namespace vela {
 
 class SceneNameTable {
-  public:
+public:
     // Stores at most 25 characters; the rest of the slot stays empty.
     void Store(int slot, std::wstring_view name);
     std::wstring Name(int slot) const;
@@ -19,7 +19,7 @@ class SceneNameTable {
     void ClearNameReceived(int slot);
     void Clear();
 
-  private:
+private:
     static bool Valid(int slot) { return slot >= 0 && slot < kSceneSlots; }
 
     // Names are written by the transport reader and read by the UI: swapped under a short lock.

@@ -12,7 +12,7 @@ namespace vela {
 
 // Sends one whole frame to the device (the transport adds its own envelope). True when written.
 class IFrameSender {
-  public:
+public:
     virtual ~IFrameSender() = default;
     [[nodiscard]] virtual bool SendFrameBytes(std::span<const std::uint8_t> frame) = 0;
 };
@@ -36,14 +36,13 @@ enum class MessageAnswer { kOk, kCancel, kYes, kNo };
 
 // The owner of the link (main window, velactl, a test recorder). Called from the link worker thread.
 class ILinkHost {
-  public:
+public:
     virtual ~ILinkHost() = default;
     virtual void PostNotify(LinkNotify code, std::intptr_t value) = 0;
     // Returns only once the owner has handled it.
     virtual void SendNotify(LinkNotify code, std::intptr_t value) = 0;
     // Modal: blocks the caller until answered. An empty caption means the owner's title.
-    virtual MessageAnswer ShowMessage(std::wstring_view text, std::wstring_view caption,
-                                      MessageButtons buttons) = 0;
+    virtual MessageAnswer ShowMessage(std::wstring_view text, std::wstring_view caption, MessageButtons buttons) = 0;
     virtual void ProgressSetRange(int maximum) = 0;
     // A format with one floating-point placeholder for the percentage, e.g. L"Read Device Data:%5.0f %%".
     virtual void ProgressSetFormat(std::wstring_view format) = 0;
@@ -54,7 +53,7 @@ class ILinkHost {
 
 // Millisecond tick and sleep; a faster clock lets tests run the link's timings quickly.
 class IClock {
-  public:
+public:
     virtual ~IClock() = default;
     virtual std::uint32_t TickMs() = 0;  // wraps like a 32-bit tick count
     virtual void SleepMs(std::uint32_t ms) = 0;
@@ -64,20 +63,20 @@ class IClock {
 
 // Real time, optionally sped up: with speed 10 a 100 ms sleep lasts 10 ms and ticks run 10 times faster.
 class SystemClock final : public IClock {
-  public:
+public:
     explicit SystemClock(double speed = 1.0);
     std::uint32_t TickMs() override;
     void SleepMs(std::uint32_t ms) override;
     std::chrono::microseconds RealDuration(std::uint32_t ms) override;
 
-  private:
+private:
     double speed_;
     std::chrono::steady_clock::time_point start_;
 };
 
 // Wide text to and from the device's ANSI bytes (scene names, file names).
 class ITextCodePage {
-  public:
+public:
     virtual ~ITextCodePage() = default;
     virtual std::wstring ToWide(std::span<const std::uint8_t> bytes) = 0;
     virtual std::string FromWide(std::wstring_view text) = 0;
