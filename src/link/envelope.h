@@ -18,8 +18,6 @@ inline constexpr std::uint8_t kEnvelopeMarker2 = 0x1E;
 inline constexpr std::uint8_t kEnvelopeMarker3 = 0xC8;
 inline constexpr std::size_t kEnvelopeHeader = 5;
 
-using Report = std::array<std::uint8_t, kReportSize>;
-
 // The reports that carry `frame`; a frame longer than 65535 bytes cannot be described and gives none.
 std::vector<Report> WrapInReports(std::span<const std::uint8_t> frame);
 

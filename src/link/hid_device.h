@@ -2,6 +2,7 @@
 // Implementations: the OS HID interfaces, the report stream over TCP and the in-process virtual processor.
 #pragma once
 
+#include <array>
 #include <cstddef>
 #include <cstdint>
 #include <memory>
@@ -10,6 +11,7 @@
 namespace vela {
 
 inline constexpr std::size_t kReportSize = 64;
+using Report = std::array<std::uint8_t, kReportSize>;
 
 enum class HidResult {
     kOk,

@@ -8,6 +8,7 @@ namespace vela {
 bool TcpHidDevice::Open(std::uint16_t, std::uint16_t) {
     Close();
     abort_.store(false);
+    lost_.store(false);
     partial_.clear();
     socket_ = net::Socket::Connect(host_, port_, kConnectTimeoutMs, &last_error_);
     return socket_.Valid();
@@ -37,6 +38,7 @@ HidResult TcpHidDevice::ReadReport(std::span<std::uint8_t, kReportSize> report, 
             continue;
         }
         if (r != net::IoResult::kOk) {
+            lost_.store(true);
             return HidResult::kDisconnected;
         }
         partial_.insert(partial_.end(), chunk, chunk + got);
@@ -52,6 +54,9 @@ HidResult TcpHidDevice::WriteReport(std::span<const std::uint8_t, kReportSize> r
     if (abort_.load()) {
         return HidResult::kAborted;
     }
+    if (lost_.load()) {
+        return HidResult::kDisconnected;
+    }
     std::size_t sent = 0;
     switch (socket_.SendAll(report.data(), report.size(), timeout_ms, &sent)) {
         case net::IoResult::kOk:
@@ -62,8 +67,10 @@ HidResult TcpHidDevice::WriteReport(std::span<const std::uint8_t, kReportSize> r
             }
             // Half a report would shift every later one: the stream cannot be trusted any more.
             socket_.Shutdown();
+            lost_.store(true);
             return HidResult::kDisconnected;
         default:
+            lost_.store(true);
             return HidResult::kDisconnected;
     }
 }

@@ -33,6 +33,7 @@ class TcpHidDevice final : public IHidDevice {
     std::uint16_t port_;
     net::Socket socket_;
     std::atomic<bool> abort_{false};
+    std::atomic<bool> lost_{false};  // the far end closed: writes fail as they would on an unplugged device
     // A report may arrive in pieces; the start of the next one waits here. Reader thread only.
     std::vector<std::uint8_t> partial_;
     std::string last_error_;  // worker thread only
