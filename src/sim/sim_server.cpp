@@ -1,0 +1,112 @@
+#include "sim/sim_server.h"
+
+#include <vector>
+
+namespace vela::sim {
+
+namespace {
+constexpr std::uint32_t kPollMs = 50;
+constexpr std::uint32_t kSendTimeoutMs = 1000;
+}  // namespace
+
+bool SimServer::Start(const std::string& host, std::uint16_t port, std::string* error) {
+    Stop();
+    listener_ = net::Socket::Listen(host, port, error);
+    if (!listener_.Valid()) {
+        return false;
+    }
+    host_ = host;
+    port_.store(listener_.LocalPort());
+    stop_.store(false);
+    thread_ = std::thread([this] { Serve(); });
+    return true;
+}
+
+void SimServer::Stop() {
+    stop_.store(true);
+    if (thread_.joinable()) {
+        thread_.join();
+    }
+    listener_.Close();
+}
+
+void SimServer::Serve() {
+    while (!stop_.load()) {
+        if (!device_.Plugged()) {
+            listener_.Close();  // an unplugged device: connections are refused
+            std::this_thread::sleep_for(std::chrono::milliseconds(kPollMs));
+            continue;
+        }
+        if (!listener_.Valid()) {
+            listener_ = net::Socket::Listen(host_, port_.load());
+            if (!listener_.Valid()) {
+                std::this_thread::sleep_for(std::chrono::milliseconds(kPollMs));
+                continue;
+            }
+        }
+        net::Socket client = listener_.Accept(kPollMs);
+        if (client.Valid()) {
+            ServeClient(client);
+        }
+    }
+}
+
+void SimServer::ServeClient(net::Socket& client) {
+    const auto session = device_.Attach(device_.VendorId(), device_.ProductId());
+    if (session == 0) {
+        return;  // unplugged between accept and attach: the connection closes at once
+    }
+    sessions_.fetch_add(1);
+    client_connected_.store(true);
+    std::atomic<bool> done{false};
+
+    // Host to device: the stream is cut into reports by count alone, so short writes are joined and
+    // long ones split; whatever the bytes are, the envelope and frame checks sort them out.
+    std::thread receiver([&] {
+        std::vector<std::uint8_t> pending;
+        std::uint8_t chunk[kReportSize * 4];
+        while (!done.load() && !stop_.load()) {
+            std::size_t got = 0;
+            const auto r = client.Receive(chunk, sizeof chunk, got, kPollMs);
+            if (r == net::IoResult::kTimeout) {
+                continue;
+            }
+            if (r != net::IoResult::kOk) {
+                break;
+            }
+            pending.insert(pending.end(), chunk, chunk + got);
+            std::size_t at = 0;
+            for (; pending.size() - at >= kReportSize; at += kReportSize) {
+                if (device_.PutReport(session, std::span(pending.data() + at, kReportSize)) !=
+                    HidResult::kOk) {
+                    done.store(true);
+                    break;
+                }
+            }
+            pending.erase(pending.begin(), pending.begin() + static_cast<std::ptrdiff_t>(at));
+        }
+        done.store(true);
+        device_.WakeAll();
+    });
+
+    // Device to host.
+    Report report{};
+    while (!done.load() && !stop_.load()) {
+        const HidResult r = device_.TakeReport(session, report, kPollMs, &done);
+        if (r == HidResult::kTimeout) {
+            continue;
+        }
+        if (r != HidResult::kOk ||
+            client.SendAll(report.data(), report.size(), kSendTimeoutMs) != net::IoResult::kOk) {
+            break;
+        }
+    }
+    done.store(true);
+    client.Shutdown();
+    receiver.join();
+    device_.Detach(session);
+    client.Close();
+    client_connected_.store(false);
+}
+
+}  // namespace vela::sim

@@ -1,0 +1,46 @@
+// Serves a simulated device over the report stream: one client at a time, 64 data bytes per report
+// in both directions. A connected client is a plugged-in host; while the device is unplugged the port
+// refuses connections. Further clients wait in the listen queue until the current one leaves.
+#pragma once
+
+#include <atomic>
+#include <cstdint>
+#include <string>
+#include <thread>
+
+#include "link/tcp_socket.h"
+#include "sim/sim_device.h"
+
+namespace vela::sim {
+
+class SimServer {
+  public:
+    explicit SimServer(SimulatedDevice& device) : device_(device) {}
+    ~SimServer() { Stop(); }
+    SimServer(const SimServer&) = delete;
+    SimServer& operator=(const SimServer&) = delete;
+
+    // Listens on host:port (0: any free port) and serves from a thread of its own.
+    bool Start(const std::string& host, std::uint16_t port, std::string* error = nullptr);
+    // Ends the current session and the serving thread.
+    void Stop();
+
+    std::uint16_t Port() const { return port_.load(); }
+    std::uint64_t Sessions() const { return sessions_.load(); }
+    bool ClientConnected() const { return client_connected_.load(); }
+
+  private:
+    void Serve();
+    void ServeClient(net::Socket& client);
+
+    SimulatedDevice& device_;
+    std::string host_;
+    std::atomic<std::uint16_t> port_{0};
+    net::Socket listener_;  // serving thread only once started
+    std::thread thread_;
+    std::atomic<bool> stop_{false};
+    std::atomic<std::uint64_t> sessions_{0};
+    std::atomic<bool> client_connected_{false};
+};
+
+}  // namespace vela::sim
