@@ -84,7 +84,9 @@ std::wstring FromUtf8(std::string_view text) {
 ConsoleHost::ConsoleHost(std::ostream& err, bool answer_yes, bool progress_bar)
     : err_(err), answer_yes_(answer_yes), progress_bar_(progress_bar) {}
 
-void ConsoleHost::Notify() { cv_.notify_all(); }
+void ConsoleHost::Notify() {
+    cv_.notify_all();
+}
 
 void ConsoleHost::PostNotify(LinkNotify code, std::intptr_t value) {
     std::function<void(std::size_t)> callback;
@@ -113,7 +115,8 @@ void ConsoleHost::SendNotify(LinkNotify code, std::intptr_t value) {
     Notify();
 }
 
-MessageAnswer ConsoleHost::ShowMessage(std::wstring_view text, std::wstring_view caption, MessageButtons buttons) {
+MessageAnswer ConsoleHost::ShowMessage(std::wstring_view text, std::wstring_view caption,
+                                       MessageButtons buttons) {
     {
         std::lock_guard lock(mutex_);
         if (progress_visible_ && progress_bar_) {
@@ -173,7 +176,8 @@ void ConsoleHost::DrawProgress() {
     constexpr int kWidth = 30;
     const int filled = static_cast<int>(std::min(100.0, std::max(0.0, percent)) * kWidth / 100);
     err_ << "\r[" << std::string(static_cast<std::size_t>(filled), '#')
-         << std::string(static_cast<std::size_t>(kWidth - filled), ' ') << "] " << ToUtf8(label) << std::flush;
+         << std::string(static_cast<std::size_t>(kWidth - filled), ' ') << "] " << ToUtf8(label)
+         << std::flush;
 }
 
 void ConsoleHost::SetParameterCallback(std::function<void(std::size_t)> callback) {
@@ -192,7 +196,8 @@ bool ConsoleHost::WaitFor(const std::function<bool()>& pred, std::chrono::millis
             return true;
         }
         // Conditions also depend on the table, which changes without telling us: poll as well.
-        if (cv_.wait_until(lock, std::min(deadline, std::chrono::steady_clock::now() + std::chrono::milliseconds(20))) ==
+        if (cv_.wait_until(
+                lock, std::min(deadline, std::chrono::steady_clock::now() + std::chrono::milliseconds(20))) ==
                 std::cv_status::timeout &&
             std::chrono::steady_clock::now() >= deadline) {
             lock.unlock();

@@ -24,12 +24,13 @@ struct ShownMessage {
 };
 
 class ConsoleHost final : public ILinkHost {
-public:
+  public:
     ConsoleHost(std::ostream& err, bool answer_yes, bool progress_bar);
 
     void PostNotify(LinkNotify code, std::intptr_t value) override;
     void SendNotify(LinkNotify code, std::intptr_t value) override;
-    MessageAnswer ShowMessage(std::wstring_view text, std::wstring_view caption, MessageButtons buttons) override;
+    MessageAnswer ShowMessage(std::wstring_view text, std::wstring_view caption,
+                              MessageButtons buttons) override;
     void ProgressSetRange(int maximum) override;
     void ProgressSetFormat(std::wstring_view format) override;
     void ProgressSetPos(int position) override;
@@ -48,7 +49,7 @@ public:
     std::vector<ShownMessage> Messages() const;
     bool Shown(std::wstring_view text) const;
 
-private:
+  private:
     void Notify();
     void DrawProgress();  // with mutex_ held
 

@@ -10,6 +10,7 @@
 #include "link/device_spec.h"
 #include "link/hid_transport.h"
 #include "link/link_controller.h"
+#include "link/transport_link.h"
 #include "link/wifi_slots.h"
 
 namespace vela::cli {
@@ -24,7 +25,7 @@ enum ExitCode : int {
 };
 
 class Session {
-public:
+  public:
     Session(const DeviceSpec& spec, ConsoleHost& host, std::chrono::milliseconds timeout);
     ~Session();
     Session(const Session&) = delete;
@@ -44,10 +45,7 @@ public:
     std::chrono::milliseconds Timeout() const { return timeout_; }
     bool Occupied() const;
 
-private:
-    class Connector;
-    class WifiStep;
-
+  private:
     ConsoleHost& host_;
     std::chrono::milliseconds timeout_;
     SystemClock clock_;
@@ -55,8 +53,8 @@ private:
     std::unique_ptr<IHidDevice> device_;
     std::unique_ptr<HidTransport> transport_;
     WifiSlots wifi_;
-    std::unique_ptr<Connector> connector_;
-    std::unique_ptr<WifiStep> wifi_step_;
+    std::unique_ptr<HidConnector> connector_;
+    std::unique_ptr<WifiPollStep> wifi_step_;
     LinkController controller_;
 };
 

@@ -11,7 +11,9 @@
 #endif
 
 namespace {
-void OnSignal(int) { vela::cli::RequestInterrupt(); }
+void OnSignal(int) {
+    vela::cli::RequestInterrupt();
+}
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -21,7 +23,8 @@ int main(int argc, char** argv) {
     int wargc = 0;
     if (LPWSTR* wargv = CommandLineToArgvW(GetCommandLineW(), &wargc)) {
         args.clear();
-        for (int i = 1; i < wargc; ++i) args.push_back(vela::cli::ToUtf8(wargv[i]));
+        for (int i = 1; i < wargc; ++i)
+            args.push_back(vela::cli::ToUtf8(wargv[i]));
         LocalFree(wargv);
     }
 #endif

@@ -19,16 +19,21 @@ constexpr std::uint32_t kSleepSliceMs = 50;
 constexpr std::size_t kSceneNamePayload = 20;
 
 // Parameters a scene file never loads into the device: master levels and link-owned words.
-bool SkippedOnLoad(std::size_t i) { return (i >= 26 && i <= 29) || (i >= 928 && i <= 935); }
+bool SkippedOnLoad(std::size_t i) {
+    return (i >= 26 && i <= 29) || (i >= 928 && i <= 935);
+}
 
 }  // namespace
 
-LinkController::LinkController(DeviceLink& link, ILinkConnector& connector, ILinkHost& host, FileLocations files)
+LinkController::LinkController(DeviceLink& link, ILinkConnector& connector, ILinkHost& host,
+                               FileLocations files)
     : link_(link), connector_(connector), host_(host), files_(std::move(files)) {
     name_buffer_.fill(' ');
 }
 
-LinkController::~LinkController() { StopLink(); }
+LinkController::~LinkController() {
+    StopLink();
+}
 
 bool LinkController::StartLink() {
     if (worker_.joinable()) {
@@ -100,7 +105,9 @@ void LinkController::ShowProgress(int maximum, LinkText format) {
     host_.ProgressShow(true);
 }
 
-void LinkController::SetProgress(int position) { host_.ProgressSetPos(position); }
+void LinkController::SetProgress(int position) {
+    host_.ProgressSetPos(position);
+}
 
 void LinkController::HideProgress() {
     host_.ProgressShow(false);
@@ -109,13 +116,15 @@ void LinkController::HideProgress() {
 
 int LinkController::CountReceived() const {
     int n = 0;
-    for (std::size_t i = 0; i < kParameterCount; ++i) n += link_.Table().IsReceived(i) ? 1 : 0;
+    for (std::size_t i = 0; i < kParameterCount; ++i)
+        n += link_.Table().IsReceived(i) ? 1 : 0;
     return n;
 }
 
 int LinkController::CountClean() const {
     int n = 0;
-    for (std::size_t i = 0; i + 1 < kParameterCount; ++i) n += link_.Table().IsDirty(i) ? 0 : 1;
+    for (std::size_t i = 0; i + 1 < kParameterCount; ++i)
+        n += link_.Table().IsDirty(i) ? 0 : 1;
     return n;
 }
 
@@ -124,7 +133,8 @@ std::uint32_t LinkController::ConnectedDeviceId() const {
     return id != 0 ? id : link_.Table().Value(param::kIdentity);
 }
 
-bool LinkController::Exchange(std::uint8_t command, std::span<const std::uint8_t> payload, std::uint32_t wait_ms) {
+bool LinkController::Exchange(std::uint8_t command, std::span<const std::uint8_t> payload,
+                              std::uint32_t wait_ms) {
     auto& s = link_.State();
     s.waiting = true;
     link_.SendFrame(command, payload);
@@ -286,7 +296,8 @@ void LinkController::PollCycle() {
         write_scan_ = 0;
     }
     std::size_t g = write_scan_;
-    while (g < kParameterCount && !t.IsDirty(g)) ++g;
+    while (g < kParameterCount && !t.IsDirty(g))
+        ++g;
     if (g < kParameterCount) {
         write_scan_ = g;
         s.waiting = true;
@@ -330,9 +341,8 @@ void LinkController::PollCycle() {
 
 void LinkController::Heartbeat() {
     auto& t = link_.Table();
-    Exchange(cmd::kReadParameters, std::array<std::uint8_t, 2>{HighByte(param::kMusicSource),
-                                                               LowByte(param::kMusicSource)},
-             50);
+    Exchange(cmd::kReadParameters,
+             std::array<std::uint8_t, 2>{HighByte(param::kMusicSource), LowByte(param::kMusicSource)}, 50);
     auto& occupancy = t[param::kOccupancy];
     const std::uint8_t tries = occupancy.retry.load();
     if (tries >= ParameterTable::kRetryLimit) {
@@ -341,7 +351,8 @@ void LinkController::Heartbeat() {
     } else {
         occupancy.retry = static_cast<std::uint8_t>(tries + 1);
     }
-    const std::array<std::uint8_t, 4> claim{HighByte(param::kOccupancy), LowByte(param::kOccupancy), 0x00, 0x01};
+    const std::array<std::uint8_t, 4> claim{HighByte(param::kOccupancy), LowByte(param::kOccupancy), 0x00,
+                                            0x01};
     link_.SendFrame(cmd::kWriteParameters, claim);
     Sleep(100);
 }
@@ -615,7 +626,8 @@ void LinkController::LoadFile(bool selection) {
     if (!selection) {
         t.SetWriteCursor(0);
     }
-    const std::uint32_t wait = selection ? s.timings.read_all_wait_ms.load() : s.timings.scene_load_wait_ms.load();
+    const std::uint32_t wait =
+        selection ? s.timings.read_all_wait_ms.load() : s.timings.scene_load_wait_ms.load();
     while (s.link_up && !Stopping()) {
         for (std::size_t i = 0; i + 1 < kParameterCount && s.link_up && !Stopping(); ++i) {
             if (t.IsReceived(i)) {

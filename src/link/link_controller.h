@@ -23,7 +23,7 @@ namespace vela {
 
 // The transport's side of connecting.
 class ILinkConnector {
-public:
+  public:
     virtual ~ILinkConnector() = default;
     // Returns once the device is open, its reader runs and parameter 0 has been read back, or as soon
     // as the link's running flag is cleared.
@@ -34,7 +34,7 @@ public:
 
 // One poll-cycle step for the Wi-Fi module: send one pending command and show finished settings.
 class IWifiStep {
-public:
+  public:
     virtual ~IWifiStep() = default;
     virtual void Clear() = 0;
     // Returns true when a command was sent (the idle count restarts).
@@ -43,7 +43,7 @@ public:
 };
 
 class LinkController {
-public:
+  public:
     static constexpr char kTitle[] = "VELA3.1";
 
     LinkController(DeviceLink& link, ILinkConnector& connector, ILinkHost& host,
@@ -61,7 +61,8 @@ public:
     bool Running() const { return worker_.joinable(); }
     // How often request `number` has been served since the start (for callers that wait on one).
     int Served(int number) const {
-        return number >= 1 && number <= request::kCount ? served_[static_cast<std::size_t>(number)].load() : 0;
+        return number >= 1 && number <= request::kCount ? served_[static_cast<std::size_t>(number)].load()
+                                                        : 0;
     }
 
     // --- What the UI prepares before raising a request (UI thread) ---
@@ -83,7 +84,7 @@ public:
     void SaveScene();
     void SaveSettings();
 
-private:
+  private:
     void Worker();
     bool Identification();
     void OccupancyCheck();
@@ -94,7 +95,8 @@ private:
     // Sleeps on the link's clock; returns early once the link is stopping.
     void Sleep(std::uint32_t ms);
     bool Stopping() const { return !link_.State().running.load(); }
-    MessageAnswer Message(LinkText text, std::wstring_view caption = {}, MessageButtons buttons = MessageButtons::kOk);
+    MessageAnswer Message(LinkText text, std::wstring_view caption = {},
+                          MessageButtons buttons = MessageButtons::kOk);
     void ShowProgress(int maximum, LinkText format);
     void SetProgress(int position);
     void HideProgress();  // always followed by UM_LINK_NOTIFY code 8

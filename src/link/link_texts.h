@@ -6,17 +6,17 @@
 namespace vela {
 
 enum class LinkText {
-    kThreadFailed,       // creating the worker failed (exists only in Chinese)
+    kThreadFailed,  // creating the worker failed (exists only in Chinese)
     kEquipmentOccupied,
     kReadDataFailed,
-    kInvocationFailed,   // call scene not acknowledged
+    kInvocationFailed,  // call scene not acknowledged
     kSaveFailed,
     kSaveSuccessfully,
     kEnterFileName,
     kNoFiles,
     kWrongFileVersion,
     kWriteDataFailed,
-    kReadDeviceData,     // progress formats, one %f placeholder
+    kReadDeviceData,  // progress formats, one %f placeholder
     kUpdateDisplayData,
     kUpdateSceneData,
     kCall,

@@ -26,14 +26,16 @@ std::string Utf8(const wchar_t* text) {
 struct DeviceInfoSet {
     HDEVINFO handle;
     ~DeviceInfoSet() {
-        if (handle != INVALID_HANDLE_VALUE) SetupDiDestroyDeviceInfoList(handle);
+        if (handle != INVALID_HANDLE_VALUE)
+            SetupDiDestroyDeviceInfoList(handle);
     }
 };
 
 struct Handle {
     HANDLE h;
     ~Handle() {
-        if (h != INVALID_HANDLE_VALUE) CloseHandle(h);
+        if (h != INVALID_HANDLE_VALUE)
+            CloseHandle(h);
     }
 };
 
@@ -43,7 +45,8 @@ std::vector<UsbDeviceInfo> EnumerateUsbDevices(std::uint16_t vendor_id, std::uin
     std::vector<UsbDeviceInfo> found;
     GUID hid_guid;
     HidD_GetHidGuid(&hid_guid);
-    DeviceInfoSet set{SetupDiGetClassDevsW(&hid_guid, nullptr, nullptr, DIGCF_PRESENT | DIGCF_DEVICEINTERFACE)};
+    DeviceInfoSet set{
+        SetupDiGetClassDevsW(&hid_guid, nullptr, nullptr, DIGCF_PRESENT | DIGCF_DEVICEINTERFACE)};
     if (set.handle == INVALID_HANDLE_VALUE) {
         return found;
     }
@@ -61,8 +64,8 @@ std::vector<UsbDeviceInfo> EnumerateUsbDevices(std::uint16_t vendor_id, std::uin
         if (!SetupDiGetDeviceInterfaceDetailW(set.handle, &iface, detail, size, nullptr, nullptr)) {
             continue;
         }
-        Handle device{CreateFileW(detail->DevicePath, 0, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0,
-                                  nullptr)};
+        Handle device{CreateFileW(detail->DevicePath, 0, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                                  OPEN_EXISTING, 0, nullptr)};
         if (device.h == INVALID_HANDLE_VALUE) {
             continue;
         }
