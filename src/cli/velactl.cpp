@@ -9,6 +9,7 @@
 #include <optional>
 #include <set>
 #include <sstream>
+#include <thread>
 
 #include "app/parameter_layout.h"
 #include "app/strings.h"
@@ -562,16 +563,17 @@ int Cli::Scene(const std::vector<std::string>& args) {
     auto& t = link.Table();
     const auto long_wait = Timeout() + std::chrono::seconds(60);
 
+    // The names arrive after the table; the replies also move parameter 934, so nothing is asked of
+    // a scene before they are all in.
+    const int limit = std::clamp<int>(static_cast<int>(link.State().scene_limit.load()), 1, kSceneSlots);
+    host_->WaitFor([&] {
+        for (int s = 0; s < limit; ++s)
+            if (!link.SceneNames().NameReceived(s)) return false;
+        return true;
+    }, std::chrono::seconds(3));
+    std::this_thread::sleep_for(std::chrono::milliseconds(300));
+
     if (what == "list") {
-        const int limit = std::clamp<int>(static_cast<int>(link.State().scene_limit.load()), 1, kSceneSlots);
-        host_->WaitFor(
-            [&] {
-                for (int s = 0; s < limit; ++s)
-                    if (!link.SceneNames().NameReceived(s))
-                        return false;
-                return true;
-            },
-            std::chrono::seconds(3));
         const int current = t.Value(param::kCurrentScene) & 0xFF;
         for (int s = 1; s <= limit; ++s) {
             out_ << (s == current ? "* " : "  ") << s << " " << ToUtf8(link.SceneNames().Name(s - 1)) << "\n";

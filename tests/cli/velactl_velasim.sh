@@ -1,0 +1,102 @@
+#!/usr/bin/env bash
+# velactl against velasim over the report stream, as a user runs them. Usage: velactl_velasim.sh BINDIR
+set -u
+bin=$1
+work=$(mktemp -d)
+sim_pid=""
+cleanup() {
+    [ -n "$sim_pid" ] && kill "$sim_pid" 2>/dev/null && wait "$sim_pid" 2>/dev/null
+    rm -rf "$work"
+}
+trap cleanup EXIT
+
+failures=0
+check() {  # check NAME EXPECTED_STATUS COMMAND...
+    local name=$1 expected=$2
+    shift 2
+    "$@" >"$work/out" 2>"$work/err"
+    local status=$?
+    if [ "$status" -ne "$expected" ]; then
+        echo "FAIL $name: exit $status, expected $expected"
+        sed 's/^/  | /' "$work/out" "$work/err" | head -20
+        failures=$((failures + 1))
+        return 1
+    fi
+    echo "ok   $name"
+}
+expect_out() {  # expect_out NAME PATTERN
+    if ! grep -qE "$2" "$work/out"; then
+        echo "FAIL $1: output lacks /$2/"
+        sed 's/^/  | /' "$work/out" | head -10
+        failures=$((failures + 1))
+    fi
+}
+
+start_sim() {
+    local port
+    for port in $(shuf -i 20000-60000 -n 20); do
+        "$bin/velasim" --listen "127.0.0.1:$port" --state "$work/device.state" "$@" 2>"$work/sim.log" &
+        sim_pid=$!
+        for _ in $(seq 50); do
+            if grep -q "listening" "$work/sim.log" 2>/dev/null || (exec 3<>"/dev/tcp/127.0.0.1/$port") 2>/dev/null; then
+                dev="tcp:127.0.0.1:$port"
+                return 0
+            fi
+            kill -0 "$sim_pid" 2>/dev/null || break
+            sleep 0.1
+        done
+        kill "$sim_pid" 2>/dev/null
+        wait "$sim_pid" 2>/dev/null
+    done
+    echo "FAIL could not start velasim"
+    exit 1
+}
+
+ctl() { "$bin/velactl" --device "$dev" --timeout 5 "$@"; }
+
+start_sim
+
+check "status" 0 ctl status && expect_out status "device id: 0x6201"
+check "set" 0 ctl set 28=560 300=0x1234
+check "get" 0 ctl get 28 300 && expect_out get "^28 560$" && expect_out get "^300 4660$"
+check "dump" 0 ctl dump --names && expect_out dump "^946 " && expect_out dump "^255 198 Music EQ band 1"
+[ "$(wc -l <"$work/out")" -eq 947 ] || { echo "FAIL dump: not 947 lines"; failures=$((failures + 1)); }
+check "dump json" 0 ctl dump --json && expect_out "dump json" '"index": 946'
+check "save" 0 ctl save "$work/room.lub"
+check "inspect" 0 "$bin/velactl" inspect "$work/room.lub" && expect_out inspect "^300 4660 " && expect_out inspect "values: 947"
+check "set again" 0 ctl set 300=7
+check "load" 0 ctl load "$work/room.lub"
+check "get after load" 0 ctl get 300 && expect_out "get after load" "^300 4660$"
+check "scene save" 0 ctl scene save 4 "Friday night"
+check "scene list" 0 ctl scene list && expect_out "scene list" "^[ *] 4 Friday night$"
+check "scene call" 0 ctl scene call 4 && check "current scene" 0 ctl scene list && expect_out "current scene" "^\* 4 "
+check "settings save" 0 ctl settings save
+check "wifi hotspot" 0 ctl wifi hotspot Lobby sing-along-1
+check "wifi show" 0 ctl wifi show && expect_out "wifi show" "^hotspot ssid: Lobby$"
+check "wifi route needs --yes" 4 ctl wifi mode route
+check "wifi short password" 2 ctl wifi hotspot Lobby short
+
+# Bad input: nothing reaches the device.
+head -c 1000 "$work/room.lub" >"$work/cut.lub"
+check "truncated file" 5 ctl load "$work/cut.lub"
+check "missing file" 5 ctl load "$work/nothing.lub"
+check "bad index" 2 ctl set 947=1
+check "bad value" 2 ctl set 5=70000
+check "unknown command" 2 ctl frobnicate
+check "help" 0 ctl set --help
+
+# A file from another device is refused by the device's id.
+kill "$sim_pid"; wait "$sim_pid" 2>/dev/null
+start_sim --device-id 1234
+check "wrong device" 3 ctl status
+
+kill "$sim_pid"; wait "$sim_pid" 2>/dev/null
+start_sim --occupied -1
+check "occupied" 4 ctl get 1
+
+kill "$sim_pid"; wait "$sim_pid" 2>/dev/null
+sim_pid=""
+check "nobody listening" 3 "$bin/velactl" --device "$dev" --timeout 2 status
+
+echo "velactl against velasim: $failures failed"
+[ "$failures" -eq 0 ]
