@@ -78,7 +78,9 @@ std::optional<std::string> ReadProfileString(const fs::path& path, std::string_v
 bool WriteProfileString(const fs::path& path, std::string_view section, std::string_view key,
                         std::string_view value) {
     std::vector<std::string> lines = ReadLines(path);
-    const std::string entry = std::string(key) + "=" + std::string(value);
+    std::string entry;
+    entry.reserve(key.size() + 1 + value.size());
+    entry.append(key).append(1, '=').append(value);
     bool in_section = false;
     bool done = false;
     std::size_t section_end = lines.size();
@@ -104,7 +106,9 @@ bool WriteProfileString(const fs::path& path, std::string_view section, std::str
         if (section_found) {
             lines.insert(lines.begin() + static_cast<std::ptrdiff_t>(section_end), entry);
         } else {
-            lines.push_back("[" + std::string(section) + "]");
+            std::string header(1, '[');
+            header.append(section).append(1, ']');
+            lines.push_back(std::move(header));
             lines.push_back(entry);
         }
     }
