@@ -1,15 +1,18 @@
 // RAII for the GDI and GDI+ objects every window and control owns.
 #pragma once
 
+// clang-format off
 #include <windows.h>
-// GDI+ needs the min/max that NOMINMAX removes, and its headers include what they use only in this order.
+#include <objidl.h>
+#include <propidl.h>
+// GDI+ needs the min/max that NOMINMAX removes, and what its headers use must come first.
 #include <algorithm>
 namespace Gdiplus {
 using std::max;
 using std::min;
 }  // namespace Gdiplus
 #include <gdiplus.h>
-#include <objidl.h>
+// clang-format on
 
 #include <memory>
 #include <utility>
