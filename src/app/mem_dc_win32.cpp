@@ -36,8 +36,10 @@ CMemDcClass::CMemDcClass(HWND window, const RECT& rect) {
 
 bool CMemDcClass::Load(int bitmap_id, HWND window) {
     Release();
+    // In the screen's format: composing into the 8-bit skins themselves would reduce every colour drawn on
+    // them to their palettes.
     UniqueBitmap bitmap(static_cast<HBITMAP>(
-        LoadImageW(ResourceModule(), MAKEINTRESOURCEW(bitmap_id), IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION)));
+        LoadImageW(ResourceModule(), MAKEINTRESOURCEW(bitmap_id), IMAGE_BITMAP, 0, 0, 0)));
     if (!bitmap)
         return false;
     BITMAP info{};
@@ -100,7 +102,8 @@ void CMemDcClass::Resize(int left, int top, int right, int bottom, HDC reference
 
 void CMemDcClass::Blit(int x, int y, int right, int bottom, HDC source, int source_x, int source_y) {
     if (!loaded_ || size_.right < right || size_.bottom < bottom) {
-        Resize(x, y, right, bottom, source);
+        // Grown from the origin: a store of (right - x) pixels could not hold a copy placed at x.
+        Resize(0, 0, right, bottom, source);
         if (!loaded_)
             return;
     }
@@ -112,7 +115,7 @@ void CMemDcClass::Blit(int x, int y, int right, int bottom, HDC source, int sour
 void CMemDcClass::Stretch(int x, int y, int right, int bottom, HDC source, int source_left, int source_top,
                           int source_right, int source_bottom) {
     if (!loaded_ || size_.right < right || size_.bottom < bottom) {
-        Resize(x, y, right, bottom, source);
+        Resize(0, 0, right, bottom, source);
         if (!loaded_)
             return;
     }

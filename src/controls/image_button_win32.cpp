@@ -292,7 +292,10 @@ void CGDI_Button::RenderFace() {
     g.SetTextRenderingHint(static_cast<Gdiplus::TextRenderingHint>(rendering_hint_));
     g.MeasureString(caption_.c_str(), static_cast<INT>(caption_.size()), font_.get(), Gdiplus::PointF(0, 0),
                     &format, &measured);
-    box = ButtonTextBox(box, text_flags_, measured.Width, measured.Height);
+    // Some renderers drop the last glyph of a box exactly as wide as the measured text; a little slack on
+    // both sides keeps the centring and the whole caption.
+    const float slack = font_size_ * 0.5f;
+    box = ButtonTextBox(box, text_flags_, measured.Width + slack, measured.Height);
     Gdiplus::SolidBrush brush(Argb(check_ == kLatchOn ? colour_on_ : colour_off_));
     const Gdiplus::RectF rect(box.x, box.y, box.width, box.height);
     // Drawn twice: the second pass thickens the anti-aliased strokes.
