@@ -165,9 +165,13 @@ TEST(GalleryTest, EveryControlInItsStatesSavedAsPng) {
     g.Combo(494, 534, 169, IDP_COMBO, 1, 2).SetEnabled(false);
     g.Label(24, 566, 120, 22, L"HPF Slope:", 0, 0, 13, kWhite);
     g.Label(154, 566, 120, 22, L"Fill", 0xFF2B6F8A, 0, 13, kWhite);
-    g.Label(284, 566, 120, 22, L"Image", 0, IDP_BUTTON_ACCENT, 13, 0xFF202020);
+    g.Label(284, 566, 88, 22, L"", 0, IDP_TITLE_CLOSE);
     g.Label(414, 566, 80, 22, L"A caption wider than its label", 0x40FFFFFF, 0, 13, kWhite);
     g.Label(24, 596, 300, 22, L"发送 · 讀取 · Read Device Data", 0, 0, 14, kWhite);
+
+    // The band editor's skin sheet (face and sprites), for the EQ pages to come.
+    g.Label(944, 436, 110, 18, L"Band editor skin", 0, 0, 12);
+    g.Label(949, 456, 100, 240, L"", 0, IDP_BAND_EDITOR);
 
     // The progress window, centred on its owner.
     CJinDuTiao progress;

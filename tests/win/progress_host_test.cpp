@@ -38,7 +38,14 @@ TEST_F(ProgressTest, StartsTranslucentTopmostAndCentredOnItsOwner) {
     EXPECT_EQ(mine.left, (owner.left + owner.right - CJinDuTiao::kWidth) / 2);
     EXPECT_EQ(mine.top, (owner.top + owner.bottom - CJinDuTiao::kHeight) / 2);
     EXPECT_EQ(progress.idle, 1);
+    // Rounded corners: the window's region leaves out the corner pixel but keeps the middle.
+    UniqueRegion region(CreateRectRgn(0, 0, 0, 0));
+    ASSERT_NE(GetWindowRgn(progress.Hwnd(), region.Get()), ERROR);
+    EXPECT_FALSE(PtInRegion(region.Get(), 0, 0));
+    EXPECT_TRUE(PtInRegion(region.Get(), CJinDuTiao::kWidth / 2, CJinDuTiao::kHeight / 2));
+    const HWND first = progress.Hwnd();
     EXPECT_TRUE(progress.Create(host.Hwnd()));  // a second start keeps the window
+    EXPECT_EQ(progress.Hwnd(), first);
 }
 
 TEST_F(ProgressTest, BarAndTextFollowTheValue) {
