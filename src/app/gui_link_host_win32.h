@@ -1,5 +1,7 @@
 // The link host of the GUI: the link worker's message boxes, progress display, notifications and title,
 // carried over to the UI thread. Create it on the UI thread; every member may be called from any thread.
+// Stopping the link: CancelWaits first (a worker blocked on a box returns at once), join the worker, then
+// destroy the host.
 #pragma once
 
 #include <windows.h>

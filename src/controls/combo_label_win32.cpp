@@ -46,17 +46,6 @@ UniqueFont MakeGdiFont(const std::wstring& face, int pixel_height) {
 
 }  // namespace
 
-LRESULT CopyTextOut(const std::wstring& text, WPARAM capacity, LPARAM buffer) {
-    auto* out = reinterpret_cast<wchar_t*>(buffer);
-    const std::size_t size = static_cast<std::size_t>(capacity);
-    if (!out || size == 0)
-        return 0;
-    const std::size_t n = std::min(text.size(), size - 1);
-    text.copy(out, n);
-    out[n] = L'\0';
-    return static_cast<LRESULT>(n);
-}
-
 // ---- CLum_ComboBox ----
 
 const MessageRow<CLum_ComboBox> CLum_ComboBox::kMessageMap[] = {
@@ -64,6 +53,7 @@ const MessageRow<CLum_ComboBox> CLum_ComboBox::kMessageMap[] = {
     {WM_ERASEBKGND, 0, &CLum_ComboBox::OnEraseBackground},
     {WM_NCPAINT, 0, &CLum_ComboBox::OnNcPaint},
     {WM_SIZE, 0, &CLum_ComboBox::OnSize},
+    {WM_MOVE, 0, &CLum_ComboBox::OnMove},
     {WM_LBUTTONDOWN, 0, &CLum_ComboBox::OnButtonDown},
     {WM_LBUTTONDBLCLK, 0, &CLum_ComboBox::OnButtonDown},
     {CB_SETCURSEL, 0, &CLum_ComboBox::OnSetCurSel},
@@ -178,6 +168,12 @@ LRESULT CLum_ComboBox::OnSize(WPARAM wparam, LPARAM lparam) {
     list_font_.Reset();
     Redraw();
     return DefaultProc(WM_SIZE, wparam, lparam);
+}
+
+LRESULT CLum_ComboBox::OnMove(WPARAM wparam, LPARAM lparam) {
+    canvas_.Invalidate();
+    Redraw();
+    return DefaultProc(WM_MOVE, wparam, lparam);
 }
 
 void CLum_ComboBox::RenderFace() {

@@ -43,6 +43,7 @@ class CLum_ComboBox : public CWindow {
     LRESULT OnEraseBackground(WPARAM, LPARAM);
     LRESULT OnNcPaint(WPARAM, LPARAM);
     LRESULT OnSize(WPARAM, LPARAM);
+    LRESULT OnMove(WPARAM, LPARAM);
     LRESULT OnButtonDown(WPARAM, LPARAM);
     LRESULT OnSetCurSel(WPARAM, LPARAM);
     LRESULT OnCtlColor(WPARAM, LPARAM);
@@ -126,8 +127,5 @@ class Clum_CStatic : public CWindow {
     ControlCanvas canvas_;
     bool face_valid_ = false;
 };
-
-// Answers WM_GETTEXT (capacity in wParam, buffer in lParam) from a string.
-LRESULT CopyTextOut(const std::wstring& text, WPARAM capacity, LPARAM buffer);
 
 }  // namespace vela

@@ -1,5 +1,7 @@
 #include "controls/control_canvas_win32.h"
 
+#include <algorithm>
+
 namespace vela {
 namespace {
 
@@ -14,6 +16,17 @@ void DrawSprite(Gdiplus::Graphics& g, Gdiplus::Image* image, const Gdiplus::Rect
     g.DrawImage(image, dest, static_cast<Gdiplus::REAL>(src.x), static_cast<Gdiplus::REAL>(src.y),
                 static_cast<Gdiplus::REAL>(src.width), static_cast<Gdiplus::REAL>(src.height),
                 Gdiplus::UnitPixel);
+}
+
+LRESULT CopyTextOut(const std::wstring& text, WPARAM capacity, LPARAM buffer) {
+    auto* out = reinterpret_cast<wchar_t*>(buffer);
+    const std::size_t size = static_cast<std::size_t>(capacity);
+    if (!out || size == 0)
+        return 0;
+    const std::size_t n = std::min(text.size(), size - 1);
+    text.copy(out, n);
+    out[n] = L'\0';
+    return static_cast<LRESULT>(n);
 }
 
 POINT ControlOrigin(HWND control, int level) {

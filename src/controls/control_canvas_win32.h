@@ -3,6 +3,8 @@
 
 #include <windows.h>
 
+#include <string>
+
 #include "app/gdi_win32.h"
 
 namespace vela {
@@ -27,6 +29,9 @@ inline Gdiplus::RectF RectF(int x, int y, int width, int height) {
     return Gdiplus::RectF(static_cast<Gdiplus::REAL>(x), static_cast<Gdiplus::REAL>(y),
                           static_cast<Gdiplus::REAL>(width), static_cast<Gdiplus::REAL>(height));
 }
+
+// Answers WM_GETTEXT (capacity in wParam, buffer in lParam) from a string, cut and terminated.
+LRESULT CopyTextOut(const std::wstring& text, WPARAM capacity, LPARAM buffer);
 
 // A bitmap selected into its own memory DC, sized to a control's client area.
 class OffscreenBuffer {

@@ -210,14 +210,7 @@ LRESULT CGDI_Button::OnSetText(WPARAM, LPARAM lparam) {
 }
 
 LRESULT CGDI_Button::OnGetText(WPARAM wparam, LPARAM lparam) {
-    auto* buffer = reinterpret_cast<wchar_t*>(lparam);
-    const std::size_t capacity = static_cast<std::size_t>(wparam);
-    if (!buffer || capacity == 0)
-        return 0;
-    const std::size_t n = std::min(caption_.size(), capacity - 1);
-    caption_.copy(buffer, n);
-    buffer[n] = L'\0';
-    return static_cast<LRESULT>(n);
+    return CopyTextOut(caption_, wparam, lparam);
 }
 
 LRESULT CGDI_Button::OnGetTextLength(WPARAM, LPARAM) {

@@ -39,6 +39,7 @@ const MessageRow<CEA_Lum2> CEA_Lum2::kMessageMap[] = {
     {WM_PAINT, 0, &CEA_Lum2::OnPaint},
     {WM_ERASEBKGND, 0, &CEA_Lum2::OnEraseBackground},
     {WM_SIZE, 0, &CEA_Lum2::OnSize},
+    {WM_MOVE, 0, &CEA_Lum2::OnMove},
     {WM_LBUTTONDOWN, 0, &CEA_Lum2::OnButtonDown},
     {WM_LBUTTONDBLCLK, 0, &CEA_Lum2::OnButtonDown},
     {WM_LBUTTONUP, 0, &CEA_Lum2::OnButtonUp},
@@ -167,6 +168,13 @@ LRESULT CEA_Lum2::OnEraseBackground(WPARAM, LPARAM) {
 LRESULT CEA_Lum2::OnSize(WPARAM, LPARAM) {
     const RECT r = ClientRect();
     geometry_ = ComputeValueGeometry(r.right, r.bottom, captioned, toggle_mode);
+    canvas_.Invalidate();
+    Redraw();
+    return 0;
+}
+
+// A moved control stands on another part of the parent's background.
+LRESULT CEA_Lum2::OnMove(WPARAM, LPARAM) {
     canvas_.Invalidate();
     Redraw();
     return 0;
@@ -368,13 +376,18 @@ LRESULT CEA_Lum2::OnMouseWheel(WPARAM wparam, LPARAM) {
 }
 
 LRESULT CEA_Lum2::OnKeyDown(WPARAM wparam, LPARAM lparam) {
+    const bool live = shown_ && enabled_;
     switch (wparam) {
         case VK_LEFT:
+            if (!live)
+                return 0;
             value_ = StepDown(Range(), value_);
             Notify();
             Redraw();
             return 0;
         case VK_RIGHT:
+            if (!live)
+                return 0;
             value_ = StepUp(Range(), value_);
             Notify();
             Redraw();
@@ -405,14 +418,7 @@ LRESULT CEA_Lum2::OnSetText(WPARAM, LPARAM lparam) {
 }
 
 LRESULT CEA_Lum2::OnGetText(WPARAM wparam, LPARAM lparam) {
-    auto* buffer = reinterpret_cast<wchar_t*>(lparam);
-    const std::size_t capacity = static_cast<std::size_t>(wparam);
-    if (!buffer || capacity == 0)
-        return 0;
-    const std::size_t n = std::min(caption_.size(), capacity - 1);
-    caption_.copy(buffer, n);
-    buffer[n] = L'\0';
-    return static_cast<LRESULT>(n);
+    return CopyTextOut(caption_, wparam, lparam);
 }
 
 LRESULT CEA_Lum2::OnGetTextLength(WPARAM, LPARAM) {

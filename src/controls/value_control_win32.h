@@ -62,6 +62,7 @@ class CEA_Lum2 : public CWindow {
     LRESULT OnPaint(WPARAM, LPARAM);
     LRESULT OnEraseBackground(WPARAM, LPARAM);
     LRESULT OnSize(WPARAM, LPARAM);
+    LRESULT OnMove(WPARAM, LPARAM);
     LRESULT OnButtonDown(WPARAM, LPARAM);
     LRESULT OnButtonUp(WPARAM, LPARAM);
     LRESULT OnMouseMove(WPARAM, LPARAM);
