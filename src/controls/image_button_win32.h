@@ -82,7 +82,7 @@ class CGDI_Button : public CWindow {
     float font_size_ = 12.0f;
     int font_style_ = 0;
     int text_flags_ = 0;
-    int rendering_hint_ = Gdiplus::TextRenderingHintClearTypeGridFit;
+    int rendering_hint_ = Gdiplus::TextRenderingHintAntiAliasGridFit;  // 3, as the program uses throughout
     unsigned colour_off_ = 0xFF000000;
     unsigned colour_on_ = 0xFF000000;
     bool shown_ = true;
