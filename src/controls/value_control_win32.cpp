@@ -252,7 +252,12 @@ void CEA_Lum2::DrawCaption(Gdiplus::Graphics& g) {
     const PixelRect& box = geometry_.caption_box;
     if (box.Width() <= 0 || box.Height() <= 0)
         return;
-    auto font = MakeGdiplusFont(kCaptionFace, static_cast<float>(geometry_.caption_font_height));
+    // Looking the face up is the slowest part of a paint; the font is kept until the height changes.
+    if (!caption_font_ || caption_font_height_ != geometry_.caption_font_height) {
+        caption_font_ = MakeGdiplusFont(kCaptionFace, static_cast<float>(geometry_.caption_font_height));
+        caption_font_height_ = geometry_.caption_font_height;
+    }
+    Gdiplus::Font* font = caption_font_.get();
     if (!font)
         return;
     g.SetTextRenderingHint(Gdiplus::TextRenderingHintClearTypeGridFit);
@@ -267,15 +272,15 @@ void CEA_Lum2::DrawCaption(Gdiplus::Graphics& g) {
     std::size_t colon = caption_.find_first_of(L":\uFF1A");
     if (colon == std::wstring::npos) {
         format.SetAlignment(Gdiplus::StringAlignmentNear);
-        g.DrawString(caption_.c_str(), static_cast<INT>(caption_.size()), font.get(), rect, &format, &brush);
+        g.DrawString(caption_.c_str(), static_cast<INT>(caption_.size()), font, rect, &format, &brush);
         return;
     }
     const std::wstring head = caption_.substr(0, colon + 1);
     const std::wstring tail = caption_.substr(colon + 1);
     format.SetAlignment(Gdiplus::StringAlignmentNear);
-    g.DrawString(head.c_str(), static_cast<INT>(head.size()), font.get(), rect, &format, &brush);
+    g.DrawString(head.c_str(), static_cast<INT>(head.size()), font, rect, &format, &brush);
     format.SetAlignment(Gdiplus::StringAlignmentFar);
-    g.DrawString(tail.c_str(), static_cast<INT>(tail.size()), font.get(), rect, &format, &brush);
+    g.DrawString(tail.c_str(), static_cast<INT>(tail.size()), font, rect, &format, &brush);
 }
 
 LRESULT CEA_Lum2::OnPaint(WPARAM, LPARAM) {

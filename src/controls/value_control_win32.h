@@ -87,6 +87,8 @@ class CEA_Lum2 : public CWindow {
 
     GdiplusSession gdiplus_;  // first member: outlives the image below
     std::unique_ptr<Gdiplus::Bitmap> skin_;
+    std::unique_ptr<Gdiplus::Font> caption_font_;
+    int caption_font_height_ = 0;
     double value_ = 0.0;
     int toggle_offset_ = 0;
     std::wstring caption_;
