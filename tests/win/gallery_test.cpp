@@ -88,7 +88,7 @@ TEST(GalleryTest, EveryControlInItsStatesSavedAsPng) {
     g.Button(955, 12, 20, 20, IDP_TITLE_TRAY, L"", 0);
     g.Button(988, 12, 20, 20, IDP_TITLE_MAXIMISE, L"", 0);
     g.Button(1021, 12, 20, 20, IDP_TITLE_CLOSE, L"", 0);
-    g.Label(40, 8, 220, 22, L"VELA3.1  ·  ZR-305", 0, 0, 16, kWhite);
+    g.Label(40, 8, 220, 22, L"VELA3.1", 0, 0, 16, kWhite);
     g.Button(954, 50, 90, 26, IDP_LINK_STATE, L"Successful", 2, 12);
     g.Button(860, 50, 90, 26, IDP_LINK_STATE, L"Search..", 1, 12);
     // Tabs: Main selected, Music hovered.

@@ -204,7 +204,7 @@ TEST_F(LinkHostTest, ProgressTitleAndNotificationsFromTheWorker) {
         link_host.ProgressSetFormat(L"Update Display Data:%5.0f %%");
         link_host.ProgressShow(true);
         link_host.ProgressSetPos(50);
-        link_host.SetTitle(L"VELA3.1 - ZR");
+        link_host.SetTitle(L"VELA3.1 - M2");
         link_host.PostNotify(LinkNotify::kParameter, 12);
     });
     worker.join();
@@ -215,7 +215,7 @@ TEST_F(LinkHostTest, ProgressTitleAndNotificationsFromTheWorker) {
     EXPECT_EQ(progress.FillRight(), 27 + 50 * 489 / 200);
     wchar_t title[64]{};
     GetWindowTextW(host.Hwnd(), title, 64);
-    EXPECT_STREQ(title, L"VELA3.1 - ZR");
+    EXPECT_STREQ(title, L"VELA3.1 - M2");
     const auto notes = host.TakenFor(UM_LINK_NOTIFY);
     ASSERT_EQ(notes.size(), 1u);
     EXPECT_EQ(notes[0].lparam, 12);
