@@ -68,25 +68,25 @@ std::wstring FormatWithValue(std::wstring_view format, double value) {
             continue;
         }
         used = true;
-        std::wstring spec = L"%" + flags;
+        std::wstring conversion_text = L"%" + flags;
         if (width > 0)
-            spec += std::to_wstring(width);
+            conversion_text += std::to_wstring(width);
         if (precision >= 0)
-            spec += L"." + std::to_wstring(precision);
+            conversion_text += L"." + std::to_wstring(precision);
         wchar_t buffer[160];
         int n;
         if (is_float) {
-            spec.push_back(conv);
-            n = std::swprintf(buffer, std::size(buffer), spec.c_str(), value);
+            conversion_text.push_back(conv);
+            n = std::swprintf(buffer, std::size(buffer), conversion_text.c_str(), value);
         } else {
             // Integer conversions take the value truncated, kept within the range of a long long.
             constexpr double kLimit = 9.0e18;
             const double t = std::isfinite(value) ? std::clamp(std::trunc(value), -kLimit, kLimit) : 0.0;
-            spec += conv == L'u' ? L"llu" : L"lld";
-            n = conv == L'u'
-                    ? std::swprintf(buffer, std::size(buffer), spec.c_str(),
-                                    static_cast<unsigned long long>(std::max(t, 0.0)))
-                    : std::swprintf(buffer, std::size(buffer), spec.c_str(), static_cast<long long>(t));
+            conversion_text += conv == L'u' ? L"llu" : L"lld";
+            n = conv == L'u' ? std::swprintf(buffer, std::size(buffer), conversion_text.c_str(),
+                                             static_cast<unsigned long long>(std::max(t, 0.0)))
+                             : std::swprintf(buffer, std::size(buffer), conversion_text.c_str(),
+                                             static_cast<long long>(t));
         }
         if (n > 0)
             out.append(buffer, static_cast<std::size_t>(n));
