@@ -199,7 +199,14 @@ MessageAnswer CGuiLinkHost::ShowMessage(std::wstring_view text, std::wstring_vie
     return request->answer;
 }
 
+void CGuiLinkHost::RequestProgressUpdate() {
+    // One update in the queue at a time: a worker reporting every parameter must not flood the UI's queue.
+    if (!progress_pending_.exchange(true) && relay_->Hwnd())
+        PostMessageW(relay_->Hwnd(), kRelayProgress, 0, 0);
+}
+
 void CGuiLinkHost::ApplyProgress() {
+    progress_pending_.store(false);
     int range = 0;
     int position = 0;
     std::wstring format;
@@ -226,8 +233,7 @@ void CGuiLinkHost::ProgressSetRange(int maximum) {
         range_ = maximum;
         range_changed_ = true;
     }
-    if (relay_->Hwnd())
-        PostMessageW(relay_->Hwnd(), kRelayProgress, 0, 0);
+    RequestProgressUpdate();
 }
 
 void CGuiLinkHost::ProgressSetFormat(std::wstring_view format) {
@@ -236,8 +242,7 @@ void CGuiLinkHost::ProgressSetFormat(std::wstring_view format) {
         format_ = std::wstring(format);
         format_changed_ = true;
     }
-    if (relay_->Hwnd())
-        PostMessageW(relay_->Hwnd(), kRelayProgress, 0, 0);
+    RequestProgressUpdate();
 }
 
 void CGuiLinkHost::ProgressSetPos(int position) {
@@ -245,8 +250,7 @@ void CGuiLinkHost::ProgressSetPos(int position) {
         std::lock_guard lock(mutex_);
         position_ = position;
     }
-    if (relay_->Hwnd())
-        PostMessageW(relay_->Hwnd(), kRelayProgress, 0, 0);
+    RequestProgressUpdate();
 }
 
 void CGuiLinkHost::ProgressShow(bool visible) {

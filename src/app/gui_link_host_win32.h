@@ -47,6 +47,7 @@ class CGuiLinkHost final : public ILinkHost {
 
     bool OnUiThread() const { return GetCurrentThreadId() == ui_thread_; }
     MessageAnswer ShowOnUiThread(std::wstring_view text, std::wstring_view caption, MessageButtons buttons);
+    void RequestProgressUpdate();
     void ApplyProgress();
 
     HWND owner_;
@@ -54,6 +55,7 @@ class CGuiLinkHost final : public ILinkHost {
     DWORD ui_thread_;
     std::atomic<int> language_index_;
     std::atomic<bool> cancelled_{false};
+    std::atomic<bool> progress_pending_{false};
     std::unique_ptr<Relay> relay_;
 
     // Progress state handed from the worker, applied on the UI thread.

@@ -225,5 +225,18 @@ TEST_F(LinkHostTest, ProgressTitleAndNotificationsFromTheWorker) {
     EXPECT_EQ(progress.idle, 1);
 }
 
+TEST_F(LinkHostTest, ManyProgressReportsCoalesceIntoTheLatest) {
+    CGuiLinkHost link_host(host.Hwnd(), progress, 2);
+    std::thread worker([&] {
+        link_host.ProgressSetRange(20000);
+        link_host.ProgressSetFormat(L"%3.0f%%");
+        for (int i = 1; i <= 20000; ++i)
+            link_host.ProgressSetPos(i);  // more than a message queue holds
+    });
+    worker.join();
+    EXPECT_TRUE(PumpUntil([&] { return progress.FillRight() == 516; }));
+    EXPECT_EQ(progress.ShownText(), L"100%");
+}
+
 }  // namespace
 }  // namespace vela
