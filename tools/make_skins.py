@@ -17,9 +17,6 @@ SS = 4  # supersampling factor
 # Palette.
 INK = (12, 14, 16)
 BG0 = (20, 22, 25)
-BG1 = (28, 31, 35)
-PANEL = (35, 39, 44)
-PANEL_HI = (47, 52, 58)
 EDGE = (58, 64, 71)
 EDGE_HI = (82, 90, 99)
 TEXT = (222, 227, 232)
@@ -140,17 +137,8 @@ def strip(frames):
 def value_control():
     """Face 170 x 33 (caption band rows 0..14, track band below); right end with toggle at x 172; thumb
     sprites at (235,16) focused and (260,16) normal, 18 x 16; toggle sprites at (286,15) on, (306,15) off."""
-    c = Canvas(324, 33)
-
-    def track_band(x0, x1, groove_end, left_round, right_round):
-        # A recessed strip behind the track, rounded only where the face ends.
-        r = 4
-        box = (x0 - (0 if left_round else 8), 15.5, x1 + (0 if right_round else 8), 32.5)
-        c.vgrad(box, r, (24, 27, 30), (33, 37, 41), outline=rgba(EDGE, 200), width=0.75)
-
     # Plain face: one piece from x 0 to 170 (the left part 0..112 and the right end 112..170).
-    layer_face = Canvas(170, 33)
-    cf = layer_face
+    cf = Canvas(170, 33)
     cf.vgrad((1.5, 15.5, 168.5, 32.5), 4, (22, 25, 28), (34, 38, 43), outline=rgba(EDGE, 220), width=0.75)
     cf.line([(2.5, 16.2), (167.5, 16.2)], rgba((0, 0, 0), 120), 0.75)  # inner shadow
     # Groove from x 10 to 159 on row 24.
