@@ -1,0 +1,151 @@
+// RAII for the GDI and GDI+ objects every window and control owns.
+#pragma once
+
+// clang-format off
+#include <windows.h>
+#include <objidl.h>
+#include <propidl.h>
+// GDI+ needs the min/max that NOMINMAX removes, and what its headers use must come first.
+#include <algorithm>
+namespace Gdiplus {
+using std::max;
+using std::min;
+}  // namespace Gdiplus
+#include <gdiplus.h>
+// clang-format on
+
+#include <memory>
+#include <utility>
+
+namespace vela {
+
+// A handle with one way of being freed; movable, not copyable.
+template <class H, BOOL(WINAPI* Free)(H)>
+class UniqueGdi {
+  public:
+    UniqueGdi() = default;
+    explicit UniqueGdi(H h) : h_(h) {}
+    UniqueGdi(const UniqueGdi&) = delete;
+    UniqueGdi& operator=(const UniqueGdi&) = delete;
+    UniqueGdi(UniqueGdi&& o) noexcept : h_(std::exchange(o.h_, nullptr)) {}
+    UniqueGdi& operator=(UniqueGdi&& o) noexcept {
+        if (this != &o)
+            Reset(std::exchange(o.h_, nullptr));
+        return *this;
+    }
+    ~UniqueGdi() { Reset(); }
+
+    void Reset(H h = nullptr) {
+        if (h_)
+            Free(h_);
+        h_ = h;
+    }
+    H Get() const { return h_; }
+    H Release() { return std::exchange(h_, nullptr); }
+    explicit operator bool() const { return h_ != nullptr; }
+
+  private:
+    H h_ = nullptr;
+};
+
+inline BOOL WINAPI FreeGdiObject(HGDIOBJ h) {
+    return DeleteObject(h);
+}
+inline BOOL WINAPI FreeBitmap(HBITMAP h) {
+    return DeleteObject(h);
+}
+inline BOOL WINAPI FreeFont(HFONT h) {
+    return DeleteObject(h);
+}
+inline BOOL WINAPI FreeBrush(HBRUSH h) {
+    return DeleteObject(h);
+}
+inline BOOL WINAPI FreeRegion(HRGN h) {
+    return DeleteObject(h);
+}
+inline BOOL WINAPI FreeIcon(HICON h) {
+    return DestroyIcon(h);
+}
+
+using UniqueDc = UniqueGdi<HDC, DeleteDC>;
+using UniqueBitmap = UniqueGdi<HBITMAP, FreeBitmap>;
+using UniqueFont = UniqueGdi<HFONT, FreeFont>;
+using UniqueBrush = UniqueGdi<HBRUSH, FreeBrush>;
+using UniqueRegion = UniqueGdi<HRGN, FreeRegion>;
+
+// Selects an object into a DC for the scope and puts the previous one back.
+class ScopedSelect {
+  public:
+    ScopedSelect(HDC dc, HGDIOBJ obj) : dc_(dc), old_(obj ? SelectObject(dc, obj) : nullptr) {}
+    ScopedSelect(const ScopedSelect&) = delete;
+    ScopedSelect& operator=(const ScopedSelect&) = delete;
+    ~ScopedSelect() {
+        if (old_)
+            SelectObject(dc_, old_);
+    }
+
+  private:
+    HDC dc_;
+    HGDIOBJ old_;
+};
+
+// GetDC / ReleaseDC.
+class WindowDc {
+  public:
+    explicit WindowDc(HWND hwnd) : hwnd_(hwnd), dc_(GetDC(hwnd)) {}
+    WindowDc(const WindowDc&) = delete;
+    WindowDc& operator=(const WindowDc&) = delete;
+    ~WindowDc() {
+        if (dc_)
+            ReleaseDC(hwnd_, dc_);
+    }
+    HDC Get() const { return dc_; }
+
+  private:
+    HWND hwnd_;
+    HDC dc_;
+};
+
+// BeginPaint / EndPaint.
+class PaintDc {
+  public:
+    explicit PaintDc(HWND hwnd) : hwnd_(hwnd) { dc_ = BeginPaint(hwnd, &ps_); }
+    PaintDc(const PaintDc&) = delete;
+    PaintDc& operator=(const PaintDc&) = delete;
+    ~PaintDc() { EndPaint(hwnd_, &ps_); }
+    HDC Get() const { return dc_; }
+    const RECT& Area() const { return ps_.rcPaint; }
+
+  private:
+    HWND hwnd_;
+    PAINTSTRUCT ps_{};
+    HDC dc_ = nullptr;
+};
+
+// GDI+ is started by the first holder and shut down when the last one goes; every control holds one so that
+// its images and fonts never outlive the library.
+class GdiplusSession {
+  public:
+    GdiplusSession();
+    GdiplusSession(const GdiplusSession&) = delete;
+    GdiplusSession& operator=(const GdiplusSession&) = delete;
+    ~GdiplusSession();
+    bool Ok() const { return ok_; }
+    static int Holders();
+
+  private:
+    bool ok_ = false;
+};
+
+// A GDI+ font of the face when it exists, else a generic sans-serif family, else the first installed family,
+// so that text is always drawn. Size in pixels.
+std::unique_ptr<Gdiplus::Font> MakeGdiplusFont(const wchar_t* face, float pixels, int style = 0);
+// The family MakeGdiplusFont would use for the face (the face itself when installed).
+bool FontFaceInstalled(const wchar_t* face);
+
+// ARGB as the design writes it (0xAARRGGBB).
+inline Gdiplus::Color Argb(unsigned argb) {
+    return Gdiplus::Color(static_cast<Gdiplus::ARGB>(argb));
+}
+
+}  // namespace vela

@@ -1,0 +1,16 @@
+// Applies a caption or progress format with one numeric placeholder to a value, safely: the formats come
+// from the string table and from callers, and a stray conversion must never read an argument that is not
+// there.
+#pragma once
+
+#include <string>
+#include <string_view>
+
+namespace vela {
+
+// The first conversion (%f %e %g %a in either case, or %d %i %u, with flags, width and precision) gets the
+// value (integer conversions get it truncated toward zero); "%%" is a percent sign; every later or unknown
+// conversion is copied as it stands. Widths and precisions are limited so that the text stays short.
+std::wstring FormatWithValue(std::wstring_view format, double value);
+
+}  // namespace vela
