@@ -7,19 +7,12 @@
 #include <string>
 #include <string_view>
 
+#include "app/strings.h"
+
 namespace vela {
 
 // 0 Simplified Chinese, 1 Traditional Chinese, 2 English; anything else is taken as English.
-constexpr LANGID LanguageIdForIndex(int language_index) {
-    switch (language_index) {
-        case 0:
-            return 2052;
-        case 1:
-            return 1028;
-        default:
-            return 1033;
-    }
-}
+inline LANGID LanguageIdForIndex(int language_index) { return LanguageIdFor(language_index); }
 
 struct MessageBoxRequest {
     HWND owner = nullptr;
