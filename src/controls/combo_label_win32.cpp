@@ -356,9 +356,7 @@ void Clum_CStatic::RenderFace() {
     const int w = canvas_.Width();
     const int h = canvas_.Height();
     Gdiplus::Graphics g(face);
-    g.SetSmoothingMode(Gdiplus::SmoothingModeAntiAlias);
-    g.SetInterpolationMode(Gdiplus::InterpolationModeHighQualityBicubic);
-    g.SetPixelOffsetMode(Gdiplus::PixelOffsetModeHalf);
+    UseSmoothDrawing(g);
     if ((fill_colour_ >> 24) != 0) {
         Gdiplus::SolidBrush fill(Argb(fill_colour_));
         g.FillRectangle(&fill, 0, 0, w, h);

@@ -240,9 +240,7 @@ void CGDI_Button::RenderFace() {
     const int w = canvas_.Width();
     const int h = canvas_.Height();
     Gdiplus::Graphics g(face);
-    g.SetSmoothingMode(Gdiplus::SmoothingModeAntiAlias);
-    g.SetInterpolationMode(Gdiplus::InterpolationModeHighQualityBicubic);
-    g.SetPixelOffsetMode(Gdiplus::PixelOffsetModeHalf);
+    UseSmoothDrawing(g);
     if (skin_) {
         const int frame_width = static_cast<int>(skin_->GetWidth()) / frame_count_;
         const int frame_height = static_cast<int>(skin_->GetHeight());

@@ -192,9 +192,7 @@ void CEA_Lum2::RenderFace() {
     const int w = canvas_.Width();
     const int h = canvas_.Height();
     Gdiplus::Graphics g(face);
-    g.SetSmoothingMode(Gdiplus::SmoothingModeAntiAlias);
-    g.SetInterpolationMode(Gdiplus::InterpolationModeHighQualityBicubic);
-    g.SetPixelOffsetMode(Gdiplus::PixelOffsetModeHalf);
+    UseSmoothDrawing(g);
     DrawSkin(g, w, h);
     if (captioned)
         DrawCaption(g);
