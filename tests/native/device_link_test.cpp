@@ -12,7 +12,7 @@ namespace {
 using testing::Frame;
 
 class DeviceLinkTest : public ::testing::Test {
-  protected:
+protected:
     testing::ManualClock clock;
     testing::Latin1CodePage code_page;
     testing::RecordingSender sender;
@@ -24,8 +24,7 @@ class DeviceLinkTest : public ::testing::Test {
     // frames are followed by one byte of padding here.
     void Receive(std::uint8_t command, std::vector<std::uint8_t> payload) {
         auto f = Frame(command, std::move(payload));
-        if (f.size() < 6)
-            f.push_back(0x00);
+        if (f.size() < 6) f.push_back(0x00);
         link.ReceiveBytes(f.data(), f.size());
     }
     void ReceiveSceneName(std::uint8_t scene, const std::string& name) {
@@ -116,8 +115,7 @@ TEST_F(DeviceLinkTest, SceneNameKeepsFirstTwoBytesCutsAt25AndWrapsScene9) {
 TEST_F(DeviceLinkTest, SceneZeroReplyEndsTheRequestWithoutStoringAName) {
     link.WriteParameter(param::kSceneSelector, 0x0500);
     ReceiveSceneName(0, "ghost");
-    for (int s = 0; s < kSceneSlots; ++s)
-        EXPECT_FALSE(link.SceneNames().NameReceived(s));
+    for (int s = 0; s < kSceneSlots; ++s) EXPECT_FALSE(link.SceneNames().NameReceived(s));
     EXPECT_FALSE(link.Table().IsDirty(param::kSceneSelector));
     EXPECT_EQ(link.Table().Value(param::kSceneSelector), 0);
 }

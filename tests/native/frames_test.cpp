@@ -18,7 +18,7 @@ struct Dispatched {
 };
 
 class ReceiverTest : public ::testing::Test {
-  protected:
+protected:
     FrameReceiver receiver{[this](std::uint8_t c, std::span<const std::uint8_t> p) {
         got.push_back({c, {p.begin(), p.end()}});
     }};
@@ -29,8 +29,7 @@ class ReceiverTest : public ::testing::Test {
 
 std::vector<std::uint8_t> Concat(std::initializer_list<std::vector<std::uint8_t>> parts) {
     std::vector<std::uint8_t> out;
-    for (const auto& p : parts)
-        out.insert(out.end(), p.begin(), p.end());
+    for (const auto& p : parts) out.insert(out.end(), p.begin(), p.end());
     return out;
 }
 
@@ -38,8 +37,7 @@ TEST(Crc16, ModbusCheckValueAndByteOrder) {
     const std::string digits = "123456789";
     EXPECT_EQ(Crc16(reinterpret_cast<const std::uint8_t*>(digits.data()), digits.size()), 0x4B37);
     // Reading parameter 0; the CRC is stored high byte first.
-    EXPECT_EQ(Frame(0x06, {0x00, 0x00}),
-              (std::vector<std::uint8_t>{0x80, 0x05, 0x06, 0x00, 0x00, 0x13, 0xC5}));
+    EXPECT_EQ(Frame(0x06, {0x00, 0x00}), (std::vector<std::uint8_t>{0x80, 0x05, 0x06, 0x00, 0x00, 0x13, 0xC5}));
 }
 
 TEST(EncodeFrame, LengthByteSaturatesAtLongPayloads) {
@@ -152,10 +150,8 @@ TEST_F(ReceiverTest, InterleavedReceiversKeepTheirOwnBuffers) {
     const auto a = Frame(0x06, {0, 1, 0, 1});
     const auto b = Frame(0x03, {0, 2, 0, 2});
     for (std::size_t k = 0; k < std::max(a.size(), b.size()); ++k) {
-        if (k < a.size())
-            receiver.ReceiveBytes(&a[k], 1);
-        if (k < b.size())
-            other.ReceiveBytes(&b[k], 1);
+        if (k < a.size()) receiver.ReceiveBytes(&a[k], 1);
+        if (k < b.size()) other.ReceiveBytes(&b[k], 1);
     }
     ASSERT_EQ(got.size(), 1u);
     ASSERT_EQ(other_got.size(), 1u);

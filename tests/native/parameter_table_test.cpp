@@ -11,18 +11,16 @@ constexpr std::uint16_t kContinue = ParameterTable::kContinue;
 
 std::vector<std::uint16_t> Indexes(const std::vector<std::uint8_t>& payload, std::size_t stride) {
     std::vector<std::uint16_t> out;
-    for (std::size_t g = 0; g + stride <= payload.size(); g += stride)
-        out.push_back(Word(payload[g], payload[g + 1]));
+    for (std::size_t g = 0; g + stride <= payload.size(); g += stride) out.push_back(Word(payload[g], payload[g + 1]));
     return out;
 }
 
 class TableTest : public ::testing::Test {
-  protected:
+protected:
     ParameterTable table;
 
     void MarkAllReceived() {
-        for (std::size_t i = 0; i < kParameterCount; ++i)
-            table[i].received = 1;
+        for (std::size_t i = 0; i < kParameterCount; ++i) table[i].received = 1;
     }
 };
 
@@ -54,8 +52,7 @@ TEST_F(TableTest, EmptyWriteBatchKeepsTheCursor) {
 }
 
 TEST_F(TableTest, WriteBatchCarries24AndNextContinuesAfterTheLast) {
-    for (std::size_t i = 200; i < 230; ++i)
-        table.WriteParameter(i, i);
+    for (std::size_t i = 200; i < 230; ++i) table.WriteParameter(i, i);
     const auto first = table.CollectWriteBatch(200, 24);
     const auto idx = Indexes(first.payload, 4);
     ASSERT_EQ(idx.size(), 24u);
@@ -71,18 +68,15 @@ TEST_F(TableTest, WriteBatchCarries24AndNextContinuesAfterTheLast) {
 }
 
 TEST_F(TableTest, WriteBatchWrapsAroundTheEnd) {
-    for (std::size_t i : {945u, 946u, 0u})
-        table.WriteParameter(i, 1);
-    EXPECT_EQ(Indexes(table.CollectWriteBatch(945, 24).payload, 4),
-              (std::vector<std::uint16_t>{945, 946, 0}));
+    for (std::size_t i : {945u, 946u, 0u}) table.WriteParameter(i, 1);
+    EXPECT_EQ(Indexes(table.CollectWriteBatch(945, 24).payload, 4), (std::vector<std::uint16_t>{945, 946, 0}));
 }
 
 TEST_F(TableTest, UnacknowledgedWriteIsSentElevenTimesThenDropped) {
     table.WriteParameter(500, 42);
     int sends = 0;
     for (int round = 0; round < 20; ++round) {
-        if (!table.CollectWriteBatch(0, 24).payload.empty())
-            ++sends;
+        if (!table.CollectWriteBatch(0, 24).payload.empty()) ++sends;
     }
     EXPECT_EQ(sends, 11);
     EXPECT_FALSE(table.IsDirty(500));
@@ -119,15 +113,13 @@ TEST_F(TableTest, DirtySceneNameSelectorBecomesANameRequest) {
 
 TEST_F(TableTest, ReadBatchStopsAt25AndKeepsTheLastAsNextStart) {
     MarkAllReceived();
-    for (std::size_t i = 10; i < 50; ++i)
-        table[i].received = 0;
+    for (std::size_t i = 10; i < 50; ++i) table[i].received = 0;
     const auto first = Indexes(table.CollectReadBatch(0, 32), 2);
     ASSERT_EQ(first.size(), 25u);
     EXPECT_EQ(first.front(), 10);
     EXPECT_EQ(first.back(), 34);
     EXPECT_EQ(table.ReadCursor(), 34u);
-    for (std::size_t i = 10; i < 34; ++i)
-        table[i].received = 1;  // their replies arrived
+    for (std::size_t i = 10; i < 34; ++i) table[i].received = 1;  // their replies arrived
     const auto second = Indexes(table.CollectReadBatch(kContinue, 32), 2);
     EXPECT_EQ(second.front(), 34);
     EXPECT_EQ(second.size(), 16u);
@@ -143,8 +135,7 @@ TEST_F(TableTest, ReadBatchWithNothingMissingIsEmptyAndCursorComesBack) {
 TEST_F(TableTest, ReadBatchCountsRetriesAndWrapsThem) {
     MarkAllReceived();
     table[5].received = 0;
-    for (int k = 0; k < 10; ++k)
-        (void)table.CollectReadBatch(0, 2);
+    for (int k = 0; k < 10; ++k) (void)table.CollectReadBatch(0, 2);
     EXPECT_EQ(table[5].retry.load(), 10);
     (void)table.CollectReadBatch(0, 2);
     EXPECT_EQ(table[5].retry.load(), 0);
@@ -180,8 +171,7 @@ TEST(FactoryDefaults, EqBandsOfMusicAndOutputsArePeakingAtZeroGain) {
         check_block(469 + bank + 21, 7);  // Rear
     }
     // The Dance bank starts as a copy of the Sing bank.
-    for (std::size_t i = 314; i < 522; ++i)
-        ASSERT_EQ(d[i], d[i + 208]) << i;
+    for (std::size_t i = 314; i < 522; ++i) ASSERT_EQ(d[i], d[i + 208]) << i;
     // Master levels carry the 500 offset; unused indexes hold 0.
     EXPECT_GE(d[28], 500);
     EXPECT_EQ(d[800], 0);
