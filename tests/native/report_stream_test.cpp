@@ -81,6 +81,26 @@ TEST_F(SimServerTest, UnplugClosesTheStreamAndTheClientReconnectsAfterReplug) {
     EXPECT_EQ(server.Sessions(), 2u);
 }
 
+TEST_F(SimServerTest, LossyCorruptingDeviceIsStillReachedByRetrying) {
+    sim::Faults faults;
+    faults.drop_share = 0.4;
+    faults.corrupt_share = 0.3;
+    device.SetFaults(faults);
+    ASSERT_TRUE(transport->Connect(host));
+    int answered = 0;
+    for (int k = 0; k < 40; ++k) {
+        link.Table()[6].received = 0;
+        link.State().waiting = true;
+        link.ReadOne(6);
+        (void)link.WaitReply(500);
+        link.State().waiting = false;
+        answered += link.Table().IsReceived(6) ? 1 : 0;
+    }
+    EXPECT_GT(answered, 0);
+    EXPECT_LT(answered, 40);
+    EXPECT_TRUE(link.State().reader_running);  // damage is dropped by the checks, never fatal
+}
+
 TEST_F(SimServerTest, ServerSurvivesGarbageShortReportsAndAbruptClients) {
     std::mt19937 random(7);
     for (int round = 0; round < 3; ++round) {
