@@ -114,6 +114,8 @@ bool HidTransport::Connect(ILinkHost& host) {
             StartReader();
             // A mark left from an earlier connection would pass the test without the device answering.
             identity.received.store(0);
+            // Nor may a release left over from an earlier exchange end this wait before the reply.
+            state.reply.Reset();
             state.waiting.store(true);
             link_.ReadOne(param::kIdentity);
             (void)link_.WaitReply(kConnectReplyWaitMs);

@@ -26,8 +26,10 @@ HidResult TcpHidDevice::ReadReport(std::span<std::uint8_t, kReportSize> report, 
             deadline - std::chrono::steady_clock::now());
         std::uint8_t chunk[kReportSize];
         std::size_t got = 0;
-        const auto r = socket_.Receive(chunk, kReportSize - partial_.size(), got,
-                                       static_cast<std::uint32_t>(std::max<std::int64_t>(left.count(), 0)));
+        // Waits in slices: shutting a socket down does not wake a waiting select() everywhere (Wine).
+        const auto slice = std::clamp<std::int64_t>(left.count(), 0, kAbortSliceMs);
+        const auto r =
+            socket_.Receive(chunk, kReportSize - partial_.size(), got, static_cast<std::uint32_t>(slice));
         if (abort_.load()) {
             return HidResult::kAborted;
         }

@@ -15,6 +15,7 @@ namespace vela {
 class TcpHidDevice final : public IHidDevice {
   public:
     static constexpr std::uint32_t kConnectTimeoutMs = 1000;
+    static constexpr std::int64_t kAbortSliceMs = 50;  // longest wait before a read notices Abort()
 
     TcpHidDevice(std::string host, std::uint16_t port) : host_(std::move(host)), port_(port) {}
 

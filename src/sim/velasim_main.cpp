@@ -218,9 +218,11 @@ int main(int argc, char** argv) {
 
     const auto start = Clock::now();
     auto next_unplug = start + std::chrono::milliseconds(options.unplug_every_ms);
-    std::optional<Clock::time_point> replug_at;
+    bool unplugged = false;
+    Clock::time_point replug_at{};
     std::uint64_t seen_sessions = 0;
-    std::optional<Clock::time_point> notice_at;
+    bool notice_armed = false;
+    Clock::time_point notice_at{};
     while (!g_stop.load()) {
         std::this_thread::sleep_for(std::chrono::milliseconds(20));
         const auto now = Clock::now();
@@ -230,15 +232,16 @@ int main(int argc, char** argv) {
             if (options.verbose)
                 std::fprintf(stderr, "velasim: released by the other controller\n");
         }
-        if (options.unplug_every_ms > 0 && !replug_at && now >= next_unplug) {
+        if (options.unplug_every_ms > 0 && !unplugged && now >= next_unplug) {
             device.Unplug();
+            unplugged = true;
             replug_at = now + std::chrono::milliseconds(options.unplug_for_ms);
             if (options.verbose)
                 std::fprintf(stderr, "velasim: unplugged\n");
         }
-        if (replug_at && now >= *replug_at) {
+        if (unplugged && now >= replug_at) {
             device.Replug();
-            replug_at.reset();
+            unplugged = false;
             next_unplug = now + std::chrono::milliseconds(options.unplug_every_ms);
             if (options.verbose)
                 std::fprintf(stderr, "velasim: plugged in\n");
@@ -246,9 +249,10 @@ int main(int argc, char** argv) {
         if (!options.notice.empty() && server.Sessions() != seen_sessions) {
             seen_sessions = server.Sessions();
             notice_at = now + std::chrono::milliseconds(options.notice_after_ms);
+            notice_armed = true;
         }
-        if (notice_at && now >= *notice_at) {
-            notice_at.reset();
+        if (notice_armed && now >= notice_at) {
+            notice_armed = false;
             device.WithProcessor([&](vela::sim::VirtualProcessor& p) { p.SendWifiNotice(options.notice); });
         }
     }

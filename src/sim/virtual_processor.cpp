@@ -418,7 +418,7 @@ bool VirtualProcessor::SaveStateFile() const {
     if (state_path_.empty()) {
         return false;
     }
-    // Written beside the file and renamed over it, so a crash never leaves half a state.
+    // Written beside the file and renamed over it: an interrupted save leaves the old file or the new one.
     const std::string temp = state_path_ + ".new";
     {
         std::ofstream out(temp, std::ios::trunc);

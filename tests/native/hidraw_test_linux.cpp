@@ -1,5 +1,3 @@
-#include "link/hidraw_linux.h"
-
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
@@ -7,6 +5,7 @@
 #include <fstream>
 #include <future>
 
+#include "link/hidraw_linux.h"
 #include "link/protocol.h"
 
 namespace vela {
