@@ -1,8 +1,11 @@
 #include "link/hid_win32.h"
 
+#include "link/usb_enumeration.h"
+
 #include <setupapi.h>
 
 #include <algorithm>
+#include <string>
 #include <vector>
 
 extern "C" {
@@ -43,6 +46,59 @@ class DeviceInfoSet {
     HDEVINFO set_;
 };
 
+// Visits the present HID interfaces with these ids, in system order, until `visit` returns true. It is
+// given the path and a handle opened without access rights (enough for attributes and strings, even on
+// devices the system holds open exclusively). Paths longer than 260 characters are skipped.
+template <class Visit>
+void VisitHidDevices(std::uint16_t vendor_id, std::uint16_t product_id, Visit visit) {
+    GUID hid_guid;
+    HidD_GetHidGuid(&hid_guid);
+    DeviceInfoSet devices(hid_guid);
+    if (devices.Get() == INVALID_HANDLE_VALUE) {
+        return;
+    }
+    std::vector<std::uint8_t> detail_buffer(sizeof(SP_DEVICE_INTERFACE_DETAIL_DATA_W) + CHidIO::kMaxPath * sizeof(WCHAR));
+    for (DWORD i = 0;; ++i) {
+        SP_DEVICE_INTERFACE_DATA interface_data{};
+        interface_data.cbSize = sizeof interface_data;
+        if (!SetupDiEnumDeviceInterfaces(devices.Get(), nullptr, &hid_guid, i, &interface_data)) {
+            break;  // ERROR_NO_MORE_ITEMS
+        }
+        std::fill(detail_buffer.begin(), detail_buffer.end(), 0);
+        auto* detail = reinterpret_cast<SP_DEVICE_INTERFACE_DETAIL_DATA_W*>(detail_buffer.data());
+        detail->cbSize = sizeof(SP_DEVICE_INTERFACE_DETAIL_DATA_W);
+        DWORD required = 0;
+        if (!SetupDiGetDeviceInterfaceDetailW(devices.Get(), &interface_data, detail,
+                                              static_cast<DWORD>(detail_buffer.size()), &required, nullptr)) {
+            continue;
+        }
+        WinHandle probe(CreateFileW(detail->DevicePath, 0, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                                    OPEN_EXISTING, 0, nullptr));
+        if (!probe.Valid()) {
+            continue;
+        }
+        HIDD_ATTRIBUTES attributes{};
+        attributes.Size = sizeof attributes;
+        if (!HidD_GetAttributes(probe.Get(), &attributes) || attributes.VendorID != vendor_id ||
+            attributes.ProductID != product_id) {
+            continue;
+        }
+        if (visit(detail->DevicePath, probe)) {
+            return;
+        }
+    }
+}
+
+std::string Utf8(const wchar_t* text) {
+    const int n = WideCharToMultiByte(CP_UTF8, 0, text, -1, nullptr, 0, nullptr, nullptr);
+    if (n <= 1) {
+        return {};
+    }
+    std::string out(static_cast<std::size_t>(n - 1), '\0');
+    WideCharToMultiByte(CP_UTF8, 0, text, -1, out.data(), n, nullptr, nullptr);
+    return out;
+}
+
 HidResult FromError(DWORD error) {
     switch (error) {
         case ERROR_DEVICE_NOT_CONNECTED:
@@ -73,57 +129,36 @@ bool CHidIO::OpenDevice(std::uint16_t vendor_id, std::uint16_t product_id) {
     CloseDevice();
     ResetEvent(abort_event_.Get());
 
-    GUID hid_guid;
-    HidD_GetHidGuid(&hid_guid);
-    DeviceInfoSet devices(hid_guid);
-    if (devices.Get() == INVALID_HANDLE_VALUE) {
-        return false;
-    }
-    // Room for the fixed part of the detail and a path of up to 260 characters.
-    std::vector<std::uint8_t> detail_buffer(sizeof(SP_DEVICE_INTERFACE_DETAIL_DATA_W) +
-                                            kMaxPath * sizeof(WCHAR));
-    for (DWORD i = 0;; ++i) {
-        SP_DEVICE_INTERFACE_DATA interface_data{};
-        interface_data.cbSize = sizeof interface_data;
-        if (!SetupDiEnumDeviceInterfaces(devices.Get(), nullptr, &hid_guid, i, &interface_data)) {
-            break;  // ERROR_NO_MORE_ITEMS
-        }
-        std::fill(detail_buffer.begin(), detail_buffer.end(), 0);
-        auto* detail = reinterpret_cast<SP_DEVICE_INTERFACE_DETAIL_DATA_W*>(detail_buffer.data());
-        detail->cbSize = sizeof(SP_DEVICE_INTERFACE_DETAIL_DATA_W);
-        DWORD required = 0;
-        if (!SetupDiGetDeviceInterfaceDetailW(devices.Get(), &interface_data, detail,
-                                              static_cast<DWORD>(detail_buffer.size()), &required, nullptr)) {
-            continue;  // no path, or one longer than 260 characters
-        }
-        const wchar_t* path = detail->DevicePath;
-        // No access rights are needed to read the attributes, and devices the system holds open
-        // exclusively (keyboards, mice) can still be asked.
-        WinHandle probe(
-            CreateFileW(path, 0, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0, nullptr));
-        if (!probe.Valid()) {
-            continue;
-        }
-        HIDD_ATTRIBUTES attributes{};
-        attributes.Size = sizeof attributes;
-        const bool known = HidD_GetAttributes(probe.Get(), &attributes);
+    bool opened = false;
+    VisitHidDevices(vendor_id, product_id, [&](const wchar_t* path, WinHandle& probe) {
         probe.Reset();
-        if (!known || attributes.VendorID != vendor_id || attributes.ProductID != product_id) {
-            continue;
-        }
         // Overlapped handles: without them a read would block until a report came, past every timeout.
         read_handle_.Reset(CreateFileW(path, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
                                        OPEN_EXISTING, FILE_FLAG_OVERLAPPED, nullptr));
         write_handle_.Reset(CreateFileW(path, GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
                                         OPEN_EXISTING, FILE_FLAG_OVERLAPPED, nullptr));
-        if (IsOpen()) {
-            return true;
+        opened = IsOpen();
+        if (!opened) {
+            read_handle_.Reset();
+            write_handle_.Reset();
         }
-        read_handle_.Reset();
-        write_handle_.Reset();
-        break;
-    }
-    return false;
+        return true;  // the first matching device decides, as before
+    });
+    return opened;
+}
+
+std::vector<UsbDeviceInfo> EnumerateUsbDevices(std::uint16_t vendor_id, std::uint16_t product_id) {
+    std::vector<UsbDeviceInfo> found;
+    VisitHidDevices(vendor_id, product_id, [&](const wchar_t* path, WinHandle& probe) {
+        UsbDeviceInfo info{vendor_id, product_id, Utf8(path), {}};
+        wchar_t serial[128] = {};
+        if (HidD_GetSerialNumberString(probe.Get(), serial, sizeof serial)) {
+            info.serial = Utf8(serial);
+        }
+        found.push_back(std::move(info));
+        return false;
+    });
+    return found;
 }
 
 void CHidIO::CancelAndWait(HANDLE handle, OVERLAPPED& overlapped) {

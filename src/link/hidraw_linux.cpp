@@ -16,19 +16,26 @@ namespace vela {
 
 namespace {
 
-// The uevent of a HID device carries "HID_ID=BUS:VENDOR:PRODUCT" with 4- and 8-digit hex fields.
-bool IdsMatch(const std::filesystem::path& uevent, std::uint16_t vendor_id, std::uint16_t product_id) {
+// The uevent of a HID device carries "HID_ID=BUS:VENDOR:PRODUCT" with 4- and 8-digit hex fields and
+// "HID_UNIQ=serial".
+std::optional<UsbDeviceInfo> ReadUevent(const std::filesystem::path& uevent) {
     std::ifstream in(uevent);
     std::string line;
+    UsbDeviceInfo info;
+    bool ids = false;
     while (std::getline(in, line)) {
         unsigned bus = 0;
         unsigned vendor = 0;
         unsigned product = 0;
         if (std::sscanf(line.c_str(), "HID_ID=%x:%x:%x", &bus, &vendor, &product) == 3) {
-            return vendor == vendor_id && product == product_id;
+            info.vendor_id = static_cast<std::uint16_t>(vendor);
+            info.product_id = static_cast<std::uint16_t>(product);
+            ids = true;
+        } else if (line.rfind("HID_UNIQ=", 0) == 0) {
+            info.serial = line.substr(9);
         }
     }
-    return false;
+    return ids ? std::optional(info) : std::nullopt;
 }
 
 int PollFor(int fd, short events, int abort_fd, std::uint32_t timeout_ms, short& revents, bool& aborted) {
@@ -46,8 +53,8 @@ int PollFor(int fd, short events, int abort_fd, std::uint32_t timeout_ms, short&
 
 }  // namespace
 
-std::optional<std::string> FindHidrawNode(std::uint16_t vendor_id, std::uint16_t product_id,
-                                          const std::string& sysfs_class, const std::string& dev_dir) {
+std::vector<UsbDeviceInfo> ListHidrawNodes(std::uint16_t vendor_id, std::uint16_t product_id,
+                                           const std::string& sysfs_class, const std::string& dev_dir) {
     std::error_code ec;
     std::vector<std::string> names;
     for (const auto& entry : std::filesystem::directory_iterator(sysfs_class, ec)) {
@@ -57,13 +64,25 @@ std::optional<std::string> FindHidrawNode(std::uint16_t vendor_id, std::uint16_t
     std::sort(names.begin(), names.end(), [](const std::string& a, const std::string& b) {
         return a.size() != b.size() ? a.size() < b.size() : a < b;
     });
+    std::vector<UsbDeviceInfo> found;
     for (const auto& name : names) {
-        if (IdsMatch(std::filesystem::path(sysfs_class) / name / "device" / "uevent", vendor_id,
-                     product_id)) {
-            return (std::filesystem::path(dev_dir) / name).string();
+        auto info = ReadUevent(std::filesystem::path(sysfs_class) / name / "device" / "uevent");
+        if (info && info->vendor_id == vendor_id && info->product_id == product_id) {
+            info->path = (std::filesystem::path(dev_dir) / name).string();
+            found.push_back(std::move(*info));
         }
     }
-    return std::nullopt;
+    return found;
+}
+
+std::optional<std::string> FindHidrawNode(std::uint16_t vendor_id, std::uint16_t product_id,
+                                          const std::string& sysfs_class, const std::string& dev_dir) {
+    auto nodes = ListHidrawNodes(vendor_id, product_id, sysfs_class, dev_dir);
+    return nodes.empty() ? std::nullopt : std::optional(std::move(nodes.front().path));
+}
+
+std::vector<UsbDeviceInfo> EnumerateUsbDevices(std::uint16_t vendor_id, std::uint16_t product_id) {
+    return ListHidrawNodes(vendor_id, product_id);
 }
 
 HidrawDevice::HidrawDevice(std::string sysfs_class, std::string dev_dir)

@@ -6,7 +6,10 @@
 #include <optional>
 #include <string>
 
+#include <vector>
+
 #include "link/hid_device.h"
+#include "link/usb_enumeration.h"
 
 namespace vela {
 
@@ -15,6 +18,11 @@ namespace vela {
 std::optional<std::string> FindHidrawNode(std::uint16_t vendor_id, std::uint16_t product_id,
                                           const std::string& sysfs_class = "/sys/class/hidraw",
                                           const std::string& dev_dir = "/dev");
+
+// Every present device with these ids, in the order they appeared; path is the hidraw node.
+std::vector<UsbDeviceInfo> ListHidrawNodes(std::uint16_t vendor_id, std::uint16_t product_id,
+                                           const std::string& sysfs_class = "/sys/class/hidraw",
+                                           const std::string& dev_dir = "/dev");
 
 class HidrawDevice final : public IHidDevice {
   public:

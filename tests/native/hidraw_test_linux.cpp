@@ -47,6 +47,15 @@ TEST_F(FakeHidraw, FindsTheProcessorByItsIdsOnly) {
     EXPECT_EQ(*node, (dev / "hidraw2").string());
     EXPECT_FALSE(FindHidrawNode(0x1234, 0x5678, sys.string(), dev.string()));
     EXPECT_FALSE(FindHidrawNode(kVendorId, kProductId, (root / "missing").string(), dev.string()));
+
+    // The listing for velactl: every processor, in order, with its serial number when there is one.
+    std::ofstream(sys / "hidraw10" / "device" / "uevent", std::ios::app) << "HID_UNIQ=A1B2\n";
+    const auto all = ListHidrawNodes(kVendorId, kProductId, sys.string(), dev.string());
+    ASSERT_EQ(all.size(), 2u);
+    EXPECT_EQ(all[0].path, (dev / "hidraw2").string());
+    EXPECT_EQ(all[1].path, (dev / "hidraw10").string());
+    EXPECT_EQ(all[1].serial, "A1B2");
+    EXPECT_EQ(all[1].vendor_id, kVendorId);
 }
 
 TEST_F(FakeHidraw, OpenReadWriteTimeoutAndAbort) {
