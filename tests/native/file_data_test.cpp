@@ -165,7 +165,7 @@ TEST_F(SceneFileTest, ReturnCodesAndMirrorFallbacks) {
     // there.
     const fs::path relative = fs::path("no-such-dir") / "x.lub";
     const fs::path mirror = Locations().MirrorDirectory();
-    EXPECT_EQ(mirror, dir.Path() / "CP950/");
+    EXPECT_EQ(mirror.string(), (dir.Path() / "CP950").string() + char(fs::path::preferred_separator));
     fs::create_directories(mirror / "no-such-dir");
     EXPECT_EQ(f.SaveScene(relative, SampleValues()), kFileOk);
     EXPECT_TRUE(fs::exists(mirror / relative));
@@ -198,7 +198,7 @@ TEST_F(SettingsTest, MissingSettingReadsMinusOneAndWrittenOnesReadBack) {
     f.WriteInt(kLanguageFile, kLanguageKey, 1);  // replaces, does not append
     EXPECT_EQ(f.ReadInt(kLanguageFile, kLanguageKey), 1);
     EXPECT_EQ(f.ReadInt(kWifiModeFile, kWifiModeKey), 1);
-    std::ifstream in(dir / "cwd" / "Language.ini");
+    std::ifstream in(dir / "cwd" / "Language.ini", std::ios::binary);
     std::string all((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
     EXPECT_EQ(all, "[CP950]\r\nLanguage=1\r\n");
 }

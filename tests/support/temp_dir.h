@@ -1,4 +1,6 @@
-// A fresh directory under the system's temporary path, removed with everything in it.
+// A fresh directory under the current directory (the test's build folder), removed with everything in
+// it. Not under the system's temporary path: on Windows that path contains "Temp", which the settings
+// store's mirror rule cuts at.
 #pragma once
 
 #include <atomic>
@@ -13,8 +15,9 @@ class TempDir {
     TempDir() {
         static std::atomic<int> counter{0};
         std::random_device rd;
-        path_ = std::filesystem::temp_directory_path() /
-                ("vela-test-" + std::to_string(rd()) + "-" + std::to_string(counter++));
+        std::string name = "t";
+        name.append(std::to_string(rd())).append("-").append(std::to_string(counter++));
+        path_ = std::filesystem::current_path() / "vela-test-tmp" / name;
         std::filesystem::create_directories(path_);
     }
     ~TempDir() {
