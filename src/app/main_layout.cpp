@@ -99,8 +99,8 @@ std::optional<MainLayout> ComputeMainLayout(int client_width, int client_height,
     l.music_input_caption = scaled(kMusicInputCaption);
     l.music_source = scaled(kMusicSource);
     l.model_label = scaled(kModelLabel);
-    l.page = {0, Truncate(kPageTop * sy), Truncate(kDesignWidth * sx),
-              Truncate(kPageTop * sy) + Truncate((kDesignHeight - kPageTop) * sy)};
+    // The pages reach the client's edges: truncating the scaled size could leave a strip that nothing paints.
+    l.page = {0, Truncate(kPageTop * sy), client_width, client_height};
 
     l.title_font = std::max(1, Truncate(12 * s));
     l.tab_font = std::max(1, Truncate(15 * s));
