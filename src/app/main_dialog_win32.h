@@ -80,6 +80,8 @@ class CZR305M2Dlg final : public CDialogWindow {
     bool TrayIconShown() const { return tray_shown_; }
     // Set once the link has been stopped by the close path.
     bool Closed() const { return closed_; }
+    // Set once the link's display update after connecting has pushed the table into the controls.
+    bool DisplayLoaded() const { return display_loaded_; }
     // The result of an unattended screenshot run: 0 done, 1 failed; nothing while it runs.
     std::optional<int> ScreenshotResult() const { return screenshot_result_; }
 
@@ -212,6 +214,7 @@ class CZR305M2Dlg final : public CDialogWindow {
     bool output_pages_enabled_ = true;
     bool tray_shown_ = false;
     bool closed_ = false;
+    bool resume_pending_ = false;
     int current_tab_ = -1;
 
     // Unattended screenshot run.

@@ -2,6 +2,8 @@
 
 #include <commctrl.h>
 
+#include <vector>
+
 #include "app/main_dialog_win32.h"
 #include "app/main_layout.h"
 #include "app/message_box_win32.h"
@@ -33,10 +35,11 @@ class UniqueHandle {
 
 BOOL CALLBACK RaiseIfMain(HWND window, LPARAM found) {
     if (GetPropW(window, kMainWindowProperty) != nullptr) {
+        // Asynchronous: the running instance may be busy, and this start must not wait for it.
         if (IsIconic(window) || !IsWindowVisible(window)) {
-            ShowWindow(window, SW_RESTORE);
+            ShowWindowAsync(window, SW_RESTORE);
         }
-        constexpr UINT kKeepPlace = SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE;
+        constexpr UINT kKeepPlace = SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE | SWP_ASYNCWINDOWPOS;
         SetWindowPos(window, HWND_TOPMOST, 0, 0, 0, 0, kKeepPlace);
         SetWindowPos(window, HWND_NOTOPMOST, 0, 0, 0, 0, kKeepPlace);
         SetForegroundWindow(window);
@@ -70,6 +73,13 @@ int CZR305M2App::Run(const std::wstring& command_line) {
     const CZB_FileData settings;
     SetLanguageIndex(ChooseLanguage(settings.ReadInt(kLanguageFile, kLanguageKey), GetSystemDefaultLCID()));
 
+    // Unattended from the start, so that not even a complaint about the arguments waits for a person.
+    const std::vector<std::wstring> args = SplitCommandLine(command_line);
+    for (std::size_t i = 0; i + 1 < args.size(); ++i) {
+        if (args[i] == L"--screenshots" && !args[i + 1].empty()) {
+            AnswerBoxesInto(args[i + 1]);
+        }
+    }
     const VelaOptionsParse parsed = ParseVelaOptions(command_line);
     if (!parsed.options) {
         const std::wstring text = parsed.error + L"\n\nvela.exe [--device usb|sim|tcp:HOST:PORT]";
@@ -77,9 +87,6 @@ int CZR305M2App::Run(const std::wstring& command_line) {
         return kExitBadArguments;
     }
     const VelaOptions& options = *parsed.options;
-    if (!options.screenshots.empty()) {
-        AnswerBoxesInto(options.screenshots);
-    }
 
     // One instance: a second start hands over to the first and ends. If the mutex cannot be created at
     // all, this start carries on as the first.

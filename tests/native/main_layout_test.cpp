@@ -105,8 +105,9 @@ TEST(VelaOptionsTest, DeviceDefaultsToUsbAndTakesEveryForm) {
     ASSERT_TRUE(p.options);
     EXPECT_EQ(p.options->device.kind, DeviceSpec::Kind::kSim);
 
-    p = ParseVelaOptions(L"  --device \"tcp:127.0.0.1:4500\"  --screenshots \"C:\\a b\\shots\" "
-                         L"--screenshot-timeout 30");
+    p = ParseVelaOptions(
+        L"  --device \"tcp:127.0.0.1:4500\"  --screenshots \"C:\\a b\\shots\" "
+        L"--screenshot-timeout 30");
     ASSERT_TRUE(p.options) << std::string(p.error.begin(), p.error.end());
     EXPECT_EQ(p.options->device.kind, DeviceSpec::Kind::kTcp);
     EXPECT_EQ(p.options->device.host, "127.0.0.1");
@@ -116,9 +117,9 @@ TEST(VelaOptionsTest, DeviceDefaultsToUsbAndTakesEveryForm) {
 }
 
 TEST(VelaOptionsTest, RefusesWhatItCannotUseWithAMessage) {
-    for (const wchar_t* bad : {L"--device", L"--device serial", L"--device tcp:host", L"--devic sim",
-                               L"sim", L"--screenshots", L"--screenshot-timeout 0",
-                               L"--screenshot-timeout x", L"--screenshot-timeout 9999999"}) {
+    for (const wchar_t* bad :
+         {L"--device", L"--device serial", L"--device tcp:host", L"--devic sim", L"sim", L"--screenshots",
+          L"--screenshot-timeout 0", L"--screenshot-timeout x", L"--screenshot-timeout 9999999"}) {
         const auto p = ParseVelaOptions(bad);
         EXPECT_FALSE(p.options) << std::wstring(bad).size();
         EXPECT_FALSE(p.error.empty());
