@@ -389,7 +389,7 @@ LRESULT CZR305M2Dlg::OnLButtonDown(WPARAM wparam, LPARAM lparam) {
     }
     const double sy = layout_ ? layout_->sy : 1.0;
     if (y < kDragStripHeight * sy && !IsZoomed(hwnd_)) {
-        SetCursor(LoadCursorW(nullptr, MAKEINTRESOURCEW(32649)));  // IDC_HAND
+        SetCursor(LoadCursorW(nullptr, IDC_HAND));
         POINT screen{x, y};
         ClientToScreen(hwnd_, &screen);
         PostMessageW(hwnd_, WM_NCLBUTTONDOWN, HTCAPTION, MAKELPARAM(screen.x, screen.y));
@@ -749,11 +749,11 @@ void CZR305M2Dlg::Faders::SetCaption(int fader, std::wstring_view caption) {
 }
 
 double CZR305M2Dlg::Faders::MaxLevel(int fader) {
-    // The System page's sliders show these parameters; until they have been read there is no maximum.
+    // The System page's sliders show these parameters. The display update clears the received marks, so
+    // "loaded" is the main window's own: until the device's table has been loaded there is no maximum.
     const std::uint16_t index = kMaxLevelParameters[static_cast<std::size_t>(fader)];
-    const ParameterTable& table = w_.link_.Table();
-    return table.IsReceived(index) ? static_cast<double>(table.Value(index))
-                                   : w_.MasterFader(fader).upper_limit;
+    return w_.display_loaded_ ? static_cast<double>(w_.link_.Table().Value(index))
+                              : w_.MasterFader(fader).upper_limit;
 }
 
 int CZR305M2Dlg::Source::Selection() {

@@ -2,6 +2,7 @@
 // the mode buttons, language, layout, tabs, tray, closing, and a second start of the program.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 #include <memory>
@@ -26,6 +27,7 @@ using testing::PumpUntil;
 
 constexpr std::uint16_t kMusicLevel = 28;
 constexpr std::uint16_t kModeWord = 942;
+constexpr std::uint16_t kMusicMax = 920;
 
 // Answers every box with `answer` (or OK) and keeps what was asked.
 struct BoxRecorder {
@@ -148,6 +150,22 @@ TEST_F(MainWindowTest, MasterFaderIsWrittenAndDeviceChangesComeBack) {
     EXPECT_TRUE(PumpUntil([&] { return music.GetValue() == 17.0; }, 20s)) << music.GetValue();
     EXPECT_NE(music.Caption().find(L"17"), std::wstring::npos);
 
+    // A lower Music Max read from the device: after the refresh the table-changed notice holds the fader
+    // there, and so does the clamp message; the device keeps its level until the fader moves again.
+    w.Sim().WithProcessor([](auto& p) {
+        p.SetValue(kMusicLevel, 560);
+        p.SetValue(kMusicMax, 30);
+    });
+    w.dlg->Link().State().RaiseRequest(request::kRefresh);
+    EXPECT_TRUE(PumpUntil([&] { return music.GetValue() == 30.0 && w.dlg->DisplayLoaded(); }, 20s))
+        << music.GetValue();
+    EXPECT_NE(music.Caption().find(L"30"), std::wstring::npos);
+    music.SetValue(50);
+    SendMessageW(w.Hwnd(), UM_CLAMP_MASTER_LEVELS, 0, 0);
+    EXPECT_EQ(music.GetValue(), 30.0);
+    testing::PumpUntil([] { return false; }, 300ms);  // a few poll cycles: nothing may be written
+    EXPECT_EQ(w.Sim().Value(kMusicLevel), 560);
+
     // The music source selector writes 927 and then 925.
     w.dlg->MusicSource().SetItem(3);
     SendMessageW(w.Hwnd(), kMusicSourceId, 0, 3);
@@ -240,6 +258,19 @@ TEST_F(MainWindowTest, SmallWindowIsNotLaidOutAndALargerOneScales) {
     const RECT page = w.ChildRect(w.dlg->PageForTab(0)->Hwnd());
     EXPECT_EQ(page.top, 195);
     EXPECT_EQ(page.bottom, 1056);
+    // Maximising fills the screen and lays out again; restoring brings the previous size back.
+    SetWindowPos(w.Hwnd(), nullptr, 0, 0, kDesignWidth, kDesignHeight, SWP_NOZORDER | SWP_NOMOVE);
+    w.Click(w.dlg->TitleButton(kMaximiseButton));
+    EXPECT_TRUE(IsZoomed(w.Hwnd()));
+    const RECT zoomed = w.dlg->ClientRect();
+    EXPECT_DOUBLE_EQ(w.dlg->Layout()->sx, zoomed.right / double(kDesignWidth));
+    EXPECT_EQ(w.ChildRect(w.dlg->PageForTab(0)->Hwnd()).bottom, zoomed.bottom);
+    w.Click(w.dlg->TitleButton(kMaximiseButton));
+    EXPECT_FALSE(IsZoomed(w.Hwnd()));
+    EXPECT_DOUBLE_EQ(w.dlg->Layout()->s, 1.0);
+    SetWindowPos(w.Hwnd(), nullptr, 0, 0, 1599, 1056, SWP_NOZORDER | SWP_NOMOVE);
+    testing::Pump();
+
     // Tabs 8 and 9 are never on screen, yet the Rear page is laid out with the others.
     EXPECT_LT(w.ChildRect(w.dlg->Tab(kRearTab).Hwnd()).right, 0);
     EXPECT_EQ(w.ChildRect(w.dlg->PageForTab(kRearTab)->Hwnd()).bottom, 1056);
@@ -391,6 +422,23 @@ int RunVela(const std::wstring& arguments, DWORD timeout_ms, bool& finished) {
     return static_cast<int>(code);
 }
 
+std::string Utf8(std::wstring_view text) {
+    const int n = WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), nullptr, 0,
+                                      nullptr, nullptr);
+    std::string out(static_cast<std::size_t>(n), '\0');
+    WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), out.data(), n, nullptr,
+                        nullptr);
+    return out;
+}
+
+// The program's language follows the machine's settings: a text counts in any of the three.
+bool HasTextInAnyLanguage(const std::string& haystack, int entry) {
+    for (int language = 0; language < kLanguageCount; ++language)
+        if (haystack.find(Utf8(TextIn(entry, language))) != std::string::npos)
+            return true;
+    return false;
+}
+
 std::string ReadText(const std::filesystem::path& path) {
     std::ifstream in(path, std::ios::binary);
     std::stringstream s;
@@ -419,9 +467,31 @@ TEST(VelaProgramTest, SecondStartHandsOverToTheRunningOneAndEndsWithZero) {
     EXPECT_EQ(code, 0);
     EXPECT_FALSE(IsIconic(running.Hwnd()));
     const std::string messages = ReadText(folder / L"messages.txt");
-    EXPECT_NE(messages.find("The Program is Running!"), std::string::npos) << messages;
+    EXPECT_TRUE(HasTextInAnyLanguage(messages, str::kProgramRunning)) << messages;
     EXPECT_NE(ReadText(folder / L"result.txt").find("second instance"), std::string::npos);
     std::filesystem::remove_all(folder);
+}
+
+// The program as a user starts it, without a person: up against the virtual processor, a picture of every
+// tab in every language, then closed through the exit question with exit code 0.
+TEST(VelaProgramTest, UnattendedRunReachesSuccessfulAndPicturesEveryTab) {
+    ASSERT_TRUE(std::filesystem::exists(VelaExe()));
+    const std::filesystem::path folder = std::filesystem::path(testing::ArtifactsFolder()) / L"program";
+    std::filesystem::remove_all(folder);
+    bool finished = false;
+    const int code = RunVela(
+        L"--device sim --screenshots \"" + folder.wstring() + L"\" --screenshot-timeout 60", 90000, finished);
+    ASSERT_TRUE(finished);
+    EXPECT_EQ(code, 0);
+    EXPECT_EQ(ReadText(folder / L"result.txt"), "ok\n");
+    int pictures = 0;
+    for (const auto& entry : std::filesystem::directory_iterator(folder))
+        pictures += entry.path().extension() == L".png" ? 1 : 0;
+    EXPECT_EQ(pictures, 8 * kLanguageCount);
+    // Only the exit question was asked.
+    const std::string messages = ReadText(folder / L"messages.txt");
+    EXPECT_TRUE(HasTextInAnyLanguage(messages, str::kExitProgram)) << messages;
+    EXPECT_EQ(std::count(messages.begin(), messages.end(), '\n'), 1) << messages;
 }
 
 TEST(VelaProgramTest, BadDeviceSpecEndsNonZero) {
