@@ -58,10 +58,6 @@ constexpr UINT_PTR kResumeTimer = 2;
 constexpr UINT kResumeTickMs = 100;
 constexpr UINT kScreenshotTickMs = 250;
 
-const wchar_t* FontFace() {
-    return kUiFace;
-}
-
 }  // namespace
 
 const MessageRow<CZR305M2Dlg> CZR305M2Dlg::kMessageMap[] = {
@@ -304,12 +300,12 @@ void CZR305M2Dlg::ApplyLayout(int width, int height) {
     for (int i = 0; i < kTitleButtonCount; ++i) {
         CGDI_Button& b = TitleButton(i);
         place(b.Hwnd(), l.title_buttons[static_cast<std::size_t>(i)]);
-        b.SetTextStyle(static_cast<float>(l.title_font), FontFace(), kButtonText, kCentred, kWhite);
+        b.SetTextStyle(static_cast<float>(l.title_font), kUiFace, kButtonText, kCentred, kWhite);
     }
     for (int i = 0; i < kTabCount; ++i) {
         CGDI_Button& t = Tab(i);
         place(t.Hwnd(), l.tabs[static_cast<std::size_t>(i)]);
-        t.SetTextStyle(static_cast<float>(l.tab_font), FontFace(), kButtonText, kCentred, kWhite);
+        t.SetTextStyle(static_cast<float>(l.tab_font), kUiFace, kButtonText, kCentred, kWhite);
     }
     for (int i = 0; i < kMasterFaderCount; ++i) {
         place(MasterFader(i).Hwnd(), l.faders[static_cast<std::size_t>(i)]);
@@ -321,7 +317,7 @@ void CZR305M2Dlg::ApplyLayout(int width, int height) {
     combo.bottom = combo.top + static_cast<int>(kComboListHeight * l.s);
     place(music_source_.Hwnd(), combo);
     place(model_label_.Hwnd(), l.model_label);
-    model_label_.SetTextStyle(static_cast<float>(l.model_font), FontFace(), kWhite, kLeftMiddle);
+    model_label_.SetTextStyle(static_cast<float>(l.model_font), kUiFace, kWhite, kLeftMiddle);
     for (int tab = 0; tab < kTabCount; ++tab) {
         if (CPageWindow* page = PageForTab(tab)) {
             place(page->Hwnd(), l.page);

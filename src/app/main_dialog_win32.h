@@ -6,7 +6,6 @@
 #include <windows.h>
 
 #include <array>
-#include <fstream>
 #include <memory>
 #include <optional>
 #include <string>
