@@ -265,6 +265,8 @@ TEST_F(MainWindowTest, SmallWindowIsNotLaidOutAndALargerOneScales) {
     const RECT zoomed = w.dlg->ClientRect();
     EXPECT_DOUBLE_EQ(w.dlg->Layout()->sx, zoomed.right / double(kDesignWidth));
     EXPECT_EQ(w.ChildRect(w.dlg->PageForTab(0)->Hwnd()).bottom, zoomed.bottom);
+    RedrawWindow(w.Hwnd(), nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW | RDW_ALLCHILDREN);
+    EXPECT_TRUE(CaptureWindowPng(w.Hwnd(), testing::ArtifactsFolder() + L"\\main-window-maximised.png"));
     w.Click(w.dlg->TitleButton(kMaximiseButton));
     EXPECT_FALSE(IsZoomed(w.Hwnd()));
     EXPECT_DOUBLE_EQ(w.dlg->Layout()->s, 1.0);
