@@ -18,6 +18,7 @@ constexpr UINT kRelayTitle = WM_APP + 4;
 constexpr auto kBoxPollInterval = std::chrono::milliseconds(100);
 // A synchronous notification that the UI cannot take in this time is given up.
 constexpr UINT kSendNotifyTimeoutMs = 5000;
+constexpr UINT kSendNotifySliceMs = 100;
 
 UINT ButtonsStyle(MessageButtons buttons) {
     switch (buttons) {
@@ -162,9 +163,20 @@ void CGuiLinkHost::PostNotify(LinkNotify code, std::intptr_t value) {
 void CGuiLinkHost::SendNotify(LinkNotify code, std::intptr_t value) {
     if (!owner_)
         return;
-    DWORD_PTR result = 0;
-    SendMessageTimeoutW(owner_, UM_LINK_NOTIFY, static_cast<WPARAM>(code), static_cast<LPARAM>(value),
-                        SMTO_NORMAL, kSendNotifyTimeoutMs, &result);
+    // In short slices, so that a UI thread that is stopping the link (and so not dispatching sent
+    // messages) releases the worker at once through CancelWaits(). A send that timed out before the
+    // window received it is withdrawn by the system; the link state it carries may arrive twice at
+    // worst, which the window handles idempotently.
+    for (UINT waited = 0; waited < kSendNotifyTimeoutMs && !cancelled_.load(); waited += kSendNotifySliceMs) {
+        DWORD_PTR result = 0;
+        if (SendMessageTimeoutW(owner_, UM_LINK_NOTIFY, static_cast<WPARAM>(code), static_cast<LPARAM>(value),
+                                SMTO_NORMAL, kSendNotifySliceMs, &result)) {
+            return;
+        }
+        if (GetLastError() != ERROR_TIMEOUT) {
+            return;  // the window is gone
+        }
+    }
 }
 
 MessageAnswer CGuiLinkHost::ShowOnUiThread(std::wstring_view text, std::wstring_view caption,

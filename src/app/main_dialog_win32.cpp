@@ -54,8 +54,6 @@ constexpr int kAboutVersion = 25089;
 constexpr DWORD kCloseSettleMs = 30;
 
 constexpr UINT_PTR kScreenshotTimer = 1;
-constexpr UINT_PTR kResumeTimer = 2;
-constexpr UINT kResumeTickMs = 100;
 constexpr UINT kScreenshotTickMs = 250;
 
 }  // namespace
@@ -488,12 +486,7 @@ LRESULT CZR305M2Dlg::OnTitleButton(WPARAM, LPARAM lparam) {
             } else {
                 // The link reconnects; the caption stays until it reports its state.
                 state.paused.store(false);
-                state.link_up.store(false);
-                // A frame the worker sends outside its poll cycle (while loading) sets the link-up flag
-                // again and would swallow the reconnect, leaving "Suspended" on a running link: the
-                // request is repeated until the link reports its state.
-                resume_pending_ = true;
-                SetTimer(hwnd_, kResumeTimer, kResumeTickMs, nullptr);
+                link_.RequestReconnect();
             }
             break;
         }
@@ -608,7 +601,6 @@ LRESULT CZR305M2Dlg::OnLinkNotify(WPARAM wparam, LPARAM lparam) {
             model_label_.SetCaption(title);
             const bool connected = lparam == static_cast<LPARAM>(LinkStateCode::kConnected);
             display_loaded_ = display_loaded_ && connected;
-            resume_pending_ = false;
             TitleButton(kLinkStateButton)
                 .SetCheck(connected ? CGDI_Button::kLatchOn : CGDI_Button::kLatchOff);
             ShowLinkState(connected ? str::kSuccessful : str::kSearching);
@@ -650,7 +642,6 @@ void CZR305M2Dlg::StopLinkNow() {
 
 LRESULT CZR305M2Dlg::OnDestroy(WPARAM wparam, LPARAM lparam) {
     KillTimer(hwnd_, kScreenshotTimer);
-    KillTimer(hwnd_, kResumeTimer);
     RemoveTrayIcon();
     // Nothing may reach a window that is going away.
     StopLinkNow();
@@ -661,14 +652,6 @@ LRESULT CZR305M2Dlg::OnDestroy(WPARAM wparam, LPARAM lparam) {
 // ---------------------------------------------------------------- unattended screenshots
 
 LRESULT CZR305M2Dlg::OnTimer(WPARAM wparam, LPARAM lparam) {
-    if (wparam == kResumeTimer) {
-        if (resume_pending_ && !link_.State().paused.load()) {
-            link_.State().link_up.store(false);
-        } else {
-            KillTimer(hwnd_, kResumeTimer);
-        }
-        return 0;
-    }
     if (wparam != kScreenshotTimer) {
         return DefaultProc(WM_TIMER, wparam, lparam);
     }

@@ -26,6 +26,11 @@ bool DeviceLink::SupervisionTrips(std::uint8_t command) {
     return true;
 }
 
+void DeviceLink::RequestReconnect() {
+    supervision_tripped_.store(true);
+    state_.link_up.store(false);
+}
+
 void DeviceLink::ResetSupervision() {
     supervision_tripped_.store(false);
     state_.missed_replies.store(0);

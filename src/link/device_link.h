@@ -40,8 +40,12 @@ class DeviceLink {
 
     // Frames and sends; the result is stored in the link-up flag. False when not sent.
     bool SendFrame(std::uint8_t command, std::span<const std::uint8_t> payload);
-    // Starts a fresh connection: clears a tripped supervision and the missed-reply count.
+    // Starts a fresh connection: clears a tripped supervision (or a requested reconnect) and the
+    // missed-reply count.
     void ResetSupervision();
+    // Drops the link so that the worker reconnects and reloads. Nothing is sent until then: a frame sent
+    // meanwhile (a load in progress) would otherwise set the link-up flag again and swallow the request.
+    void RequestReconnect();
     void BuildWriteBatch(std::uint16_t start, int max_count);
     void BuildReadBatch(std::uint16_t start, int max_count);
     void ReadOne(std::uint16_t index);

@@ -185,6 +185,18 @@ TEST_F(DeviceLinkTest, SupervisionDropsASilentLinkAfterMissedReplies) {
     EXPECT_EQ(s.last_valid_frame_tick.load(), clock.TickMs());
 }
 
+TEST_F(DeviceLinkTest, ARequestedReconnectHoldsUntilTheNextConnection) {
+    EXPECT_TRUE(link.SendFrame(0x06, {}));
+    link.RequestReconnect();
+    EXPECT_FALSE(link.State().link_up);
+    // A load still running on the worker must not bring the flag back.
+    EXPECT_FALSE(link.SendFrame(0x06, {}));
+    EXPECT_FALSE(link.State().link_up);
+    link.ResetSupervision();
+    EXPECT_TRUE(link.SendFrame(0x06, {}));
+    EXPECT_TRUE(link.State().link_up);
+}
+
 TEST(ReplySemaphore, ExtraReleasesAreLost) {
     ReplySemaphore sem;
     sem.Release();
