@@ -86,11 +86,9 @@ const MessageRow<CZR305M2Dlg> CZR305M2Dlg::kMessageMap[] = {
 CZR305M2Dlg::CZR305M2Dlg(const VelaOptions& options)
     : CDialogWindow(IDD_MAIN),
       options_(options),
-      link_(clock_),
-      device_(MakeHidDevice(options.device)),
-      transport_(std::make_unique<HidTransport>(link_, *device_)),
+      stack_(options.device, clock_),
+      link_(stack_.Link()),
       map_(link_, Mapped()) {
-    wifi_.Attach(link_);
     for (std::size_t i = 0; i < outputs_.size(); ++i) {
         static constexpr std::array<int, 4> kIds{0, 1, 2, 9};
         outputs_[i] = std::make_unique<CWinOut>(kIds[i]);
@@ -171,11 +169,7 @@ BOOL CZR305M2Dlg::OnInitDialog() {
     ApplyLayout(client.right, client.bottom);
 
     host_ = std::make_unique<CGuiLinkHost>(hwnd_, progress_, LanguageIndex());
-    connector_ = std::make_unique<HidConnector>(*transport_, *host_);
-    wifi_step_ = std::make_unique<WifiPollStep>(wifi_);
-    controller_ = std::make_unique<LinkController>(link_, *connector_, *host_);
-    controller_->SetWifiStep(wifi_step_.get());
-    controller_->StartLink();
+    stack_.Start(*host_);
 
     link_.SetSendSwitch(true);
     output_pages_enabled_ = true;
@@ -635,9 +629,7 @@ void CZR305M2Dlg::StopLinkNow() {
     if (host_) {
         host_->CancelWaits();
     }
-    if (controller_) {
-        controller_->StopLink();
-    }
+    stack_.Stop();
 }
 
 LRESULT CZR305M2Dlg::OnDestroy(WPARAM wparam, LPARAM lparam) {

@@ -62,8 +62,8 @@ class CZR305M2Dlg final : public CDialogWindow {
 
     // --- For the application object and tests ---
     DeviceLink& Link() { return link_; }
-    IHidDevice& Device() { return *device_; }
-    LinkController* Controller() { return controller_.get(); }
+    IHidDevice& Device() { return stack_.Device(); }
+    LinkController* Controller() { return stack_.Controller(); }
     ParameterMap& Map() { return map_; }
     CGDI_Button& TitleButton(int i) { return title_buttons_[static_cast<std::size_t>(i)]; }
     CGDI_Button& Tab(int i) { return tabs_[static_cast<std::size_t>(i)]; }
@@ -171,15 +171,10 @@ class CZR305M2Dlg final : public CDialogWindow {
 
     // The link: clock, table and state, the device and its transport, the Wi-Fi slots, the worker.
     SystemClock clock_;
-    DeviceLink link_;
-    std::unique_ptr<IHidDevice> device_;
-    std::unique_ptr<HidTransport> transport_;
-    WifiSlots wifi_;
-    std::unique_ptr<HidConnector> connector_;
-    std::unique_ptr<WifiPollStep> wifi_step_;
+    LinkStack stack_;
+    DeviceLink& link_;
     CJinDuTiao progress_;
     std::unique_ptr<CGuiLinkHost> host_;
-    std::unique_ptr<LinkController> controller_;
 
     // Backgrounds 134, 159, 160 as loaded, and stretched to the client size.
     std::array<CMemDcClass, 3> originals_;

@@ -49,25 +49,19 @@ void WriteLine(const std::wstring& folder, const wchar_t* name, const std::wstri
 
 }  // namespace
 
-bool CaptureWindowPng(HWND window, const std::wstring& path) {
-    RECT r{};
-    if (!GetWindowRect(window, &r))
-        return false;
-    const int width = r.right - r.left;
-    const int height = r.bottom - r.top;
-    if (width <= 0 || height <= 0)
+bool SavePng(HDC dc, int x, int y, int width, int height, const std::wstring& path) {
+    if (!dc || width <= 0 || height <= 0)
         return false;
     GdiplusSession session;
     if (!session.Ok())
         return false;
-    WindowDc screen(nullptr);
-    UniqueDc mem(CreateCompatibleDC(screen.Get()));
-    UniqueBitmap bitmap(CreateCompatibleBitmap(screen.Get(), width, height));
+    UniqueDc mem(CreateCompatibleDC(dc));
+    UniqueBitmap bitmap(CreateCompatibleBitmap(dc, width, height));
     if (!mem || !bitmap)
         return false;
     {
         ScopedSelect select(mem.Get(), bitmap.Get());
-        BitBlt(mem.Get(), 0, 0, width, height, screen.Get(), r.left, r.top, SRCCOPY);
+        BitBlt(mem.Get(), 0, 0, width, height, dc, x, y, SRCCOPY);
     }
     CLSID png{};
     if (!PngEncoder(png))
@@ -76,6 +70,14 @@ bool CaptureWindowPng(HWND window, const std::wstring& path) {
     std::filesystem::create_directories(std::filesystem::path(path).parent_path(), ignored);
     Gdiplus::Bitmap image(bitmap.Get(), nullptr);
     return image.Save(path.c_str(), &png, nullptr) == Gdiplus::Ok;
+}
+
+bool CaptureWindowPng(HWND window, const std::wstring& path) {
+    RECT r{};
+    if (!GetWindowRect(window, &r))
+        return false;
+    WindowDc screen(nullptr);
+    return SavePng(screen.Get(), r.left, r.top, r.right - r.left, r.bottom - r.top, path);
 }
 
 void WriteRunReport(const std::wstring& folder, const std::wstring& line) {

@@ -8,6 +8,9 @@
 
 namespace vela {
 
+// Copies a rectangle of a device context into a PNG file (creating its folder). False when nothing was
+// written.
+bool SavePng(HDC dc, int x, int y, int width, int height, const std::wstring& path);
 // Copies the window's area of the screen into a PNG file. False when nothing could be written.
 bool CaptureWindowPng(HWND window, const std::wstring& path);
 

@@ -5,20 +5,10 @@
 namespace vela::cli {
 
 Session::Session(const DeviceSpec& spec, ConsoleHost& host, std::chrono::milliseconds timeout)
-    : host_(host),
-      timeout_(timeout),
-      link_(clock_),
-      device_(MakeHidDevice(spec)),
-      transport_(std::make_unique<HidTransport>(link_, *device_)),
-      connector_(std::make_unique<HidConnector>(*transport_, host)),
-      wifi_step_(std::make_unique<WifiPollStep>(wifi_)),
-      controller_(link_, *connector_, host) {
-    wifi_.Attach(link_);
-    controller_.SetWifiStep(wifi_step_.get());
-}
+    : host_(host), timeout_(timeout), stack_(spec, clock_) {}
 
 Session::~Session() {
-    controller_.StopLink();
+    stack_.Stop();
 }
 
 bool Session::Occupied() const {
@@ -26,7 +16,7 @@ bool Session::Occupied() const {
 }
 
 int Session::Connect() {
-    if (!controller_.StartLink()) {
+    if (!stack_.Start(host_)) {
         return kExitFailed;
     }
     const bool identified = host_.WaitFor(
@@ -41,16 +31,16 @@ int Session::WaitLoaded() {
     if (Occupied()) {
         return kExitFailed;
     }
-    if (!loaded || !link_.State().link_up) {
+    if (!loaded || !Link().State().link_up) {
         return kExitNoDevice;
     }
     return kExitOk;
 }
 
 int Session::Request(int number, std::chrono::milliseconds timeout) {
-    const int before = controller_.Served(number);
-    link_.State().RaiseRequest(number);
-    const bool served = host_.WaitFor([&] { return controller_.Served(number) > before; }, timeout);
+    const int before = Controller().Served(number);
+    Link().State().RaiseRequest(number);
+    const bool served = host_.WaitFor([&] { return Controller().Served(number) > before; }, timeout);
     return served ? kExitOk : kExitNoDevice;
 }
 

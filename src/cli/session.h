@@ -38,9 +38,9 @@ class Session {
     // Raises request `number` and waits until the worker has served it.
     int Request(int number, std::chrono::milliseconds timeout);
 
-    DeviceLink& Link() { return link_; }
-    LinkController& Controller() { return controller_; }
-    WifiSlots& Wifi() { return wifi_; }
+    DeviceLink& Link() { return stack_.Link(); }
+    LinkController& Controller() { return *stack_.Controller(); }
+    WifiSlots& Wifi() { return stack_.Wifi(); }
     ConsoleHost& Host() { return host_; }
     std::chrono::milliseconds Timeout() const { return timeout_; }
     bool Occupied() const;
@@ -49,13 +49,7 @@ class Session {
     ConsoleHost& host_;
     std::chrono::milliseconds timeout_;
     SystemClock clock_;
-    DeviceLink link_;
-    std::unique_ptr<IHidDevice> device_;
-    std::unique_ptr<HidTransport> transport_;
-    WifiSlots wifi_;
-    std::unique_ptr<HidConnector> connector_;
-    std::unique_ptr<WifiPollStep> wifi_step_;
-    LinkController controller_;
+    LinkStack stack_;
 };
 
 }  // namespace vela::cli

@@ -18,4 +18,30 @@ bool WifiPollStep::SendPending(DeviceLink& link, ILinkHost& host) {
     return result != WifiSendResult::kNothingPending;
 }
 
+LinkStack::LinkStack(const DeviceSpec& spec, IClock& clock)
+    : link_(clock), device_(MakeHidDevice(spec)), transport_(link_, *device_) {
+    wifi_.Attach(link_);
+}
+
+LinkStack::~LinkStack() {
+    Stop();
+}
+
+bool LinkStack::Start(ILinkHost& host, FileLocations files) {
+    if (!controller_) {
+        connector_ = std::make_unique<HidConnector>(transport_, host);
+        controller_ = std::make_unique<LinkController>(link_, *connector_, host, std::move(files));
+        controller_->SetWifiStep(&wifi_step_);
+    }
+    return controller_->StartLink();
+}
+
+void LinkStack::Stop() {
+    if (controller_) {
+        controller_->StopLink();
+    } else {
+        transport_.Close();
+    }
+}
+
 }  // namespace vela

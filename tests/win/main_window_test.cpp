@@ -69,14 +69,23 @@ class MainWindow {
     bool TableEqualsDevice() {
         const ParameterTable& table = dlg->Link().Table();
         for (std::size_t i = 0; i < kParameterCount; ++i) {
-            if (table.Value(i) != Sim().Value(i))
+            // The heartbeat writes 935 := 1 without reading it back, so only the device knows it.
+            if (i != param::kOccupancy && table.Value(i) != Sim().Value(i))
                 return false;
         }
         return true;
     }
     // Up, loaded and settled.
     bool WaitLoaded() {
-        return PumpUntil([&] { return Connected() && dlg->DisplayLoaded() && TableEqualsDevice(); }, 30s);
+        if (PumpUntil([&] { return Connected() && dlg->DisplayLoaded() && TableEqualsDevice(); }, 30s))
+            return true;
+        std::printf("not loaded: connected %d, display loaded %d\n", Connected(), dlg->DisplayLoaded());
+        for (std::size_t i = 0; i < kParameterCount; ++i) {
+            if (i != param::kOccupancy && dlg->Link().Table().Value(i) != Sim().Value(i))
+                std::printf("  parameter %zu: table %u, device %u\n", i, dlg->Link().Table().Value(i),
+                            Sim().Value(i));
+        }
+        return false;
     }
     void Click(CWindow& control) {
         const RECT r = control.ClientRect();

@@ -125,31 +125,4 @@ std::wstring ArtifactsFolder() {
     return folder;
 }
 
-bool SavePng(HDC dc, int x, int y, int width, int height, const std::wstring& path) {
-    GdiplusSession session;
-    UniqueDc mem(CreateCompatibleDC(dc));
-    UniqueBitmap bitmap(CreateCompatibleBitmap(dc, width, height));
-    if (!mem || !bitmap)
-        return false;
-    {
-        ScopedSelect select(mem.Get(), bitmap.Get());
-        BitBlt(mem.Get(), 0, 0, width, height, dc, x, y, SRCCOPY);
-    }
-    Gdiplus::Bitmap image(bitmap.Get(), nullptr);
-    UINT count = 0;
-    UINT size = 0;
-    Gdiplus::GetImageEncodersSize(&count, &size);
-    if (size == 0)
-        return false;
-    std::vector<std::uint8_t> buffer(size);
-    auto* encoders = reinterpret_cast<Gdiplus::ImageCodecInfo*>(buffer.data());
-    Gdiplus::GetImageEncoders(count, size, encoders);
-    for (UINT i = 0; i < count; ++i) {
-        if (std::wstring(encoders[i].MimeType) == L"image/png") {
-            return image.Save(path.c_str(), &encoders[i].Clsid, nullptr) == Gdiplus::Ok;
-        }
-    }
-    return false;
-}
-
 }  // namespace vela::testing

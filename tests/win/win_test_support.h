@@ -11,6 +11,7 @@
 
 #include "app/gdi_win32.h"
 #include "app/mem_dc_win32.h"
+#include "app/screenshot_win32.h"
 #include "app/window_win32.h"
 
 namespace vela::testing {
@@ -66,6 +67,6 @@ Pixels ReadPixels(HDC dc, int x, int y, int width, int height);
 
 // The folder for screenshots: %VELA_ARTIFACTS%, else build/artifacts next to the test executable's build.
 std::wstring ArtifactsFolder();
-bool SavePng(HDC dc, int x, int y, int width, int height, const std::wstring& path);
+using vela::SavePng;
 
 }  // namespace vela::testing
