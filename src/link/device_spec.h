@@ -29,7 +29,7 @@ inline constexpr std::string_view kDeviceSpecHelp = "usb, sim or tcp:HOST:PORT";
 DeviceSpecParse ParseDeviceSpec(std::string_view text);
 std::string ToString(const DeviceSpec& spec);
 
-// The device for the spec; "sim" gets a fresh virtual processor of its own.
+// The device a parsed --device text names; "sim" gets a fresh virtual processor of its own.
 std::unique_ptr<IHidDevice> MakeHidDevice(const DeviceSpec& spec);
 
 }  // namespace vela

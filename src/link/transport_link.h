@@ -35,8 +35,8 @@ class WifiPollStep final : public IWifiStep {
     int position_ = 0;
 };
 
-// Everything a program needs to talk to one processor: the link, the device the spec names, its transport,
-// the Wi-Fi slots and, once an owner is there to tell things to, the worker.
+// Everything a program needs to talk to one processor: the link, the device its --device text names, its
+// transport, the Wi-Fi slots and, once an owner is there to tell things to, the worker.
 class LinkStack {
   public:
     LinkStack(const DeviceSpec& spec, IClock& clock);
