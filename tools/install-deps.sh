@@ -4,7 +4,7 @@ set -euo pipefail
 packages=(
     cmake ninja-build g++ clang libclang-rt-14-dev libgtest-dev libgmock-dev googletest libbenchmark-dev
     libhidapi-dev pkg-config
-    g++-mingw-w64-x86-64-posix wine64 xvfb xauth imagemagick python3-pil
+    g++-mingw-w64-x86-64-posix wine wine64 xvfb xauth imagemagick python3-pil
     fonts-wine fonts-wqy-microhei fonts-liberation fonts-liberation2
 )
 missing=()
