@@ -1,7 +1,7 @@
 // The link core's hot paths: CRC, frame reception and the two batch builders.
 #include <benchmark/benchmark.h>
 
-#include "link/device_link.h"
+#include "core/link/device_link.h"
 
 namespace {
 

@@ -7,8 +7,8 @@
 #include <random>
 #include <thread>
 
-#include "link/link_controller.h"
-#include "link/transport_link.h"
+#include "core/link/link_controller.h"
+#include "core/link/transport_link.h"
 #include "sim/sim_device.h"
 
 namespace {
@@ -17,9 +17,10 @@ using namespace vela;
 using Clock = std::chrono::steady_clock;
 
 class QuietHost final : public ILinkHost {
-public:
+  public:
     void PostNotify(LinkNotify code, std::intptr_t) override {
-        if (code == LinkNotify::kDisplayUpdated) ++display_updates;
+        if (code == LinkNotify::kDisplayUpdated)
+            ++display_updates;
     }
     void SendNotify(LinkNotify, std::intptr_t) override {}
     MessageAnswer ShowMessage(std::wstring_view, std::wstring_view, MessageButtons) override {
@@ -36,7 +37,8 @@ public:
 template <class Condition>
 void SpinUntil(Condition c) {
     const auto end = Clock::now() + std::chrono::seconds(60);
-    while (!c() && Clock::now() < end) std::this_thread::sleep_for(std::chrono::microseconds(200));
+    while (!c() && Clock::now() < end)
+        std::this_thread::sleep_for(std::chrono::microseconds(200));
 }
 
 struct Rig {
@@ -61,7 +63,9 @@ double Percentile(std::vector<double> v, double p) {
     return v[static_cast<std::size_t>(p * static_cast<double>(v.size() - 1))];
 }
 
-double Ms(Clock::duration d) { return std::chrono::duration<double, std::milli>(d).count(); }
+double Ms(Clock::duration d) {
+    return std::chrono::duration<double, std::milli>(d).count();
+}
 
 void BM_PlugInToLoaded(benchmark::State& state) {
     for (auto _ : state) {
@@ -88,7 +92,12 @@ void BM_RefreshEverything(benchmark::State& state) {
     }
     state.SetLabel(state.range(0) ? "device streams the dump" : "device ignores the dump");
 }
-BENCHMARK(BM_RefreshEverything)->Arg(1)->Arg(0)->Iterations(3)->UseManualTime()->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_RefreshEverything)
+    ->Arg(1)
+    ->Arg(0)
+    ->Iterations(3)
+    ->UseManualTime()
+    ->Unit(benchmark::kMillisecond);
 
 // Time from WriteParameter until the device holds the value; with range(0) = 1 another thread keeps
 // editing other parameters every 20 ms.

@@ -7,8 +7,8 @@
 #include <chrono>
 #include <vector>
 
-#include "link/hid_transport.h"
-#include "link/tcp_hid_device.h"
+#include "core/link/hid_transport.h"
+#include "devices/tcp_hid_device.h"
 #include "sim/sim_server.h"
 
 namespace {

@@ -2,9 +2,9 @@
 // RefreshFromParameter, and every frequency through the scale lookups.
 #include <benchmark/benchmark.h>
 
-#include "app/parameter_layout.h"
-#include "app/parameter_map.h"
-#include "pages/value_scales.h"
+#include "core/model/parameter_layout.h"
+#include "core/model/parameter_map.h"
+#include "core/model/value_scales.h"
 
 namespace vela {
 namespace {

@@ -11,7 +11,7 @@
 #include <string>
 #include <vector>
 
-#include "link/seams.h"
+#include "core/link/seams.h"
 
 namespace vela::cli {
 

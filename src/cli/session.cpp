@@ -1,6 +1,6 @@
 #include "cli/session.h"
 
-#include "link/link_texts.h"
+#include "core/link/link_texts.h"
 
 namespace vela::cli {
 

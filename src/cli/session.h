@@ -6,12 +6,12 @@
 #include <memory>
 
 #include "cli/console_host.h"
-#include "link/device_link.h"
-#include "link/device_spec.h"
-#include "link/hid_transport.h"
-#include "link/link_controller.h"
-#include "link/transport_link.h"
-#include "link/wifi_slots.h"
+#include "core/link/device_link.h"
+#include "core/link/device_spec.h"
+#include "core/link/hid_transport.h"
+#include "core/link/link_controller.h"
+#include "core/link/wifi_slots.h"
+#include "devices/link_stack.h"
 
 namespace vela::cli {
 

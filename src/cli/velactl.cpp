@@ -11,13 +11,13 @@
 #include <sstream>
 #include <thread>
 
-#include "app/parameter_layout.h"
-#include "app/strings.h"
 #include "cli/console_host.h"
 #include "cli/session.h"
-#include "files/file_data.h"
-#include "link/link_texts.h"
-#include "link/usb_enumeration.h"
+#include "core/files/file_data.h"
+#include "core/link/link_texts.h"
+#include "core/model/parameter_layout.h"
+#include "core/text/strings.h"
+#include "platform/usb_hid.h"
 
 #ifdef _WIN32
 #include <io.h>
@@ -566,11 +566,14 @@ int Cli::Scene(const std::vector<std::string>& args) {
     // The names arrive after the table; the replies also move parameter 934, so nothing is asked of
     // a scene before they are all in.
     const int limit = std::clamp<int>(static_cast<int>(link.State().scene_limit.load()), 1, kSceneSlots);
-    host_->WaitFor([&] {
-        for (int s = 0; s < limit; ++s)
-            if (!link.SceneNames().NameReceived(s)) return false;
-        return true;
-    }, std::chrono::seconds(3));
+    host_->WaitFor(
+        [&] {
+            for (int s = 0; s < limit; ++s)
+                if (!link.SceneNames().NameReceived(s))
+                    return false;
+            return true;
+        },
+        std::chrono::seconds(3));
     std::this_thread::sleep_for(std::chrono::milliseconds(300));
 
     if (what == "list") {

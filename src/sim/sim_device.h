@@ -13,8 +13,8 @@
 #include <random>
 #include <string>
 
-#include "link/envelope.h"
-#include "link/hid_device.h"
+#include "core/link/hid_device.h"
+#include "core/protocol/envelope.h"
 #include "sim/virtual_processor.h"
 
 namespace vela::sim {

@@ -8,7 +8,7 @@
 #include <string>
 #include <thread>
 
-#include "link/tcp_socket.h"
+#include "core/link/tcp_socket.h"
 #include "sim/sim_device.h"
 
 namespace vela::sim {

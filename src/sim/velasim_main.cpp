@@ -10,7 +10,7 @@
 #include <string_view>
 #include <thread>
 
-#include "link/device_spec.h"
+#include "core/link/device_spec.h"
 #include "sim/sim_server.h"
 
 namespace {

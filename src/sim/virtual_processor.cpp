@@ -5,7 +5,7 @@
 #include <fstream>
 #include <sstream>
 
-#include "link/factory_defaults.h"
+#include "core/protocol/factory_defaults.h"
 
 namespace vela::sim {
 

@@ -12,8 +12,8 @@
 #include <string_view>
 #include <vector>
 
-#include "link/frames.h"
-#include "link/protocol.h"
+#include "core/protocol/frames.h"
+#include "core/protocol/protocol.h"
 
 namespace vela::sim {
 

@@ -4,8 +4,8 @@
 #include <cstdint>
 #include <cstdlib>
 
-#include "link/envelope.h"
-#include "link/frames.h"
+#include "core/protocol/envelope.h"
+#include "core/protocol/frames.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     std::size_t frames = 0;

@@ -2,7 +2,7 @@
 // frame scanning and every command handler (table, acknowledgements, scene names, Wi-Fi hand-off).
 #include <cstdlib>
 
-#include "link/device_link.h"
+#include "core/link/device_link.h"
 
 namespace {
 

@@ -2,7 +2,7 @@
 // must hold exactly the values its header announces.
 #include <cstdlib>
 
-#include "files/file_data.h"
+#include "core/files/file_data.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     vela::CZB_FileData file(vela::FileLocations{".", ""});

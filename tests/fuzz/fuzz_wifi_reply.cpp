@@ -5,7 +5,7 @@
 #include <cstdlib>
 #include <string_view>
 
-#include "link/wifi_slots.h"
+#include "core/link/wifi_slots.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     vela::WifiSlots slots;

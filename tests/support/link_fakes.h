@@ -5,8 +5,8 @@
 #include <mutex>
 #include <vector>
 
-#include "link/frames.h"
-#include "link/seams.h"
+#include "core/link/seams.h"
+#include "core/protocol/frames.h"
 
 namespace vela::testing {
 

@@ -7,7 +7,7 @@
 #include <utility>
 #include <vector>
 
-#include "app/parameter_map.h"
+#include "core/model/parameter_map.h"
 
 namespace vela::testing {
 

@@ -6,7 +6,7 @@
 #include <utility>
 #include <vector>
 
-#include "link/seams.h"
+#include "core/link/seams.h"
 
 namespace vela::testing {
 

@@ -1,0 +1,408 @@
+#include "core/files/file_data.h"
+
+#include <algorithm>
+#include <cctype>
+#include <chrono>
+#include <cstdlib>
+#include <ctime>
+#include <fstream>
+#include <optional>
+#include <random>
+#include <sstream>
+
+#include "core/protocol/frames.h"
+
+namespace vela {
+
+namespace fs = std::filesystem;
+
+namespace {
+
+// Logical content offsets of a scene.
+constexpr std::size_t kAlphabetAt = 20;
+constexpr std::size_t kAlphabetPool = 20;  // 20 pairwise different bytes, the first 16 are the alphabet
+constexpr std::size_t kDataOffsetAt = 256;
+constexpr std::size_t kCountAt = 266;
+constexpr std::size_t kDeviceIdAt = 276;
+constexpr std::size_t kReserved1At = 286;
+constexpr std::size_t kFlagAt = 296;
+constexpr std::size_t kReserved2At = 301;
+constexpr std::size_t kTimeAt[6] = {306, 311, 316, 321, 326, 331};
+constexpr std::size_t kCheckSize = 4;
+
+bool EqualsNoCase(std::string_view a, std::string_view b) {
+    return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
+               return std::tolower(static_cast<unsigned char>(x)) ==
+                      std::tolower(static_cast<unsigned char>(y));
+           });
+}
+
+std::string_view Trim(std::string_view s) {
+    while (!s.empty() && std::isspace(static_cast<unsigned char>(s.front())))
+        s.remove_prefix(1);
+    while (!s.empty() && std::isspace(static_cast<unsigned char>(s.back())))
+        s.remove_suffix(1);
+    return s;
+}
+
+std::vector<std::string> ReadLines(const fs::path& path) {
+    std::vector<std::string> lines;
+    std::ifstream in(path, std::ios::binary);
+    std::string line;
+    while (std::getline(in, line)) {
+        if (!line.empty() && line.back() == '\r')
+            line.pop_back();
+        lines.push_back(line);
+    }
+    return lines;
+}
+
+// Profile-file semantics: sections and keys compare without case; the first match wins.
+std::optional<std::string> ReadProfileString(const fs::path& path, std::string_view section,
+                                             std::string_view key) {
+    bool in_section = false;
+    for (const auto& raw : ReadLines(path)) {
+        const std::string_view line = Trim(raw);
+        if (line.size() >= 2 && line.front() == '[' && line.back() == ']') {
+            in_section = EqualsNoCase(Trim(line.substr(1, line.size() - 2)), section);
+            continue;
+        }
+        const auto eq = line.find('=');
+        if (in_section && eq != std::string_view::npos && EqualsNoCase(Trim(line.substr(0, eq)), key)) {
+            return std::string(Trim(line.substr(eq + 1)));
+        }
+    }
+    return std::nullopt;
+}
+
+bool WriteProfileString(const fs::path& path, std::string_view section, std::string_view key,
+                        std::string_view value) {
+    std::vector<std::string> lines = ReadLines(path);
+    std::string entry;
+    entry.reserve(key.size() + 1 + value.size());
+    entry.append(key).append(1, '=').append(value);
+    bool in_section = false;
+    bool done = false;
+    std::size_t section_end = lines.size();
+    bool section_found = false;
+    for (std::size_t i = 0; i < lines.size() && !done; ++i) {
+        const std::string_view line = Trim(lines[i]);
+        if (line.size() >= 2 && line.front() == '[' && line.back() == ']') {
+            if (in_section) {
+                section_end = i;
+                break;
+            }
+            in_section = EqualsNoCase(Trim(line.substr(1, line.size() - 2)), section);
+            section_found = section_found || in_section;
+            continue;
+        }
+        const auto eq = line.find('=');
+        if (in_section && eq != std::string_view::npos && EqualsNoCase(Trim(line.substr(0, eq)), key)) {
+            lines[i] = entry;
+            done = true;
+        }
+    }
+    if (!done) {
+        if (section_found) {
+            lines.insert(lines.begin() + static_cast<std::ptrdiff_t>(section_end), entry);
+        } else {
+            std::string header(1, '[');
+            header.append(section).append(1, ']');
+            lines.push_back(std::move(header));
+            lines.push_back(entry);
+        }
+    }
+    std::ofstream out(path, std::ios::binary | std::ios::trunc);
+    if (!out) {
+        return false;
+    }
+    for (const auto& l : lines)
+        out << l << "\r\n";
+    out.flush();
+    return static_cast<bool>(out);
+}
+
+void PutLe32(std::vector<std::uint8_t>& l, std::size_t at, std::uint32_t v) {
+    for (int k = 0; k < 4; ++k)
+        l[at + static_cast<std::size_t>(k)] = static_cast<std::uint8_t>(v >> (8 * k));
+}
+
+std::uint32_t GetLe32(std::span<const std::uint8_t> l, std::size_t at) {
+    std::uint32_t v = 0;
+    for (int k = 3; k >= 0; --k)
+        v = (v << 8) | l[at + static_cast<std::size_t>(k)];
+    return v;
+}
+
+FileTime LocalNow() {
+    const std::time_t now = std::time(nullptr);
+    std::tm tm{};
+#ifdef _WIN32
+    localtime_s(&tm, &now);
+#else
+    localtime_r(&now, &tm);
+#endif
+    return {static_cast<std::uint16_t>(tm.tm_year + 1900), static_cast<std::uint16_t>(tm.tm_mon + 1),
+            static_cast<std::uint16_t>(tm.tm_mday),        static_cast<std::uint16_t>(tm.tm_hour),
+            static_cast<std::uint16_t>(tm.tm_min),         static_cast<std::uint16_t>(tm.tm_sec)};
+}
+
+std::uint32_t SystemRandom() {
+    static thread_local std::mt19937 engine([] {
+        std::random_device device;
+        const auto tick =
+            static_cast<std::uint32_t>(std::chrono::steady_clock::now().time_since_epoch().count());
+        return device() ^ tick;
+    }());
+    return engine();
+}
+
+fs::path StripTrailingSeparator(fs::path p) {
+    std::string s = p.string();
+    if (s.size() > 1 && (s.back() == '/' || s.back() == '\\')) {
+        s.pop_back();
+    }
+    return fs::path(s);
+}
+
+}  // namespace
+
+FileLocations FileLocations::System() {
+    std::error_code ec;
+    FileLocations l;
+    l.current_dir = fs::current_path(ec);
+    std::string temp = fs::temp_directory_path(ec).string();
+    if (!temp.empty() && temp.back() != static_cast<char>(fs::path::preferred_separator)) {
+        temp.push_back(static_cast<char>(fs::path::preferred_separator));
+    }
+    l.temp_path = temp;
+    return l;
+}
+
+fs::path FileLocations::MirrorDirectory() const {
+    const auto cut = temp_path.find("Temp");
+    std::string mirror = cut == std::string::npos ? std::string() : temp_path.substr(0, cut);
+    mirror += "CP950";
+    mirror.push_back(static_cast<char>(fs::path::preferred_separator));
+    return fs::path(mirror);
+}
+
+CZB_FileData::CZB_FileData(FileLocations locations)
+    : locations_(std::move(locations)), creation_time_(LocalNow()) {}
+
+fs::path CZB_FileData::SettingsPath(const fs::path& dir, const std::string& file) const {
+    return dir / (file + ".ini");
+}
+
+int CZB_FileData::ReadInt(const std::string& file, const std::string& key) const {
+    auto read = [&](const fs::path& dir) {
+        const auto text = ReadProfileString(SettingsPath(dir, file), kSection, key);
+        return text ? std::atoi(text->c_str()) : -1;
+    };
+    const int value = read(locations_.current_dir);
+    return value >= 0 ? value : read(locations_.MirrorDirectory());
+}
+
+void CZB_FileData::WriteString(const std::string& file, const std::string& key,
+                               const std::string& text) const {
+    const bool written = WriteProfileString(SettingsPath(locations_.current_dir, file), kSection, key, text);
+    // The mirror is written even when the current directory refused the write: that is the case the
+    // mirror exists for, so then its directory is created too.
+    const fs::path mirror = locations_.MirrorDirectory();
+    if (!written && !IsDirectory(mirror)) {
+        MakeDirectory(mirror);
+    }
+    WriteProfileString(SettingsPath(mirror, file), kSection, key, text);
+}
+
+void CZB_FileData::WriteInt(const std::string& file, const std::string& key, int value) const {
+    WriteString(file, key, std::to_string(value));
+}
+
+bool CZB_FileData::FileExists(const fs::path& path) {
+    std::error_code ec;
+    return !path.empty() && fs::exists(path, ec);
+}
+
+bool CZB_FileData::Exists(const fs::path& name) const {
+    return FileExists(name) || FileExists(locations_.MirrorDirectory() / name);
+}
+
+int CZB_FileData::Delete(const fs::path& name) const {
+    if (name.empty()) {
+        return kFileEmptyPath;
+    }
+    std::error_code ec;
+    if (FileExists(name)) {
+        fs::remove(name, ec);
+    } else if (const fs::path mirrored = locations_.MirrorDirectory() / name; FileExists(mirrored)) {
+        fs::remove(mirrored, ec);
+    }
+    return kFileOk;
+}
+
+bool CZB_FileData::IsDirectory(const fs::path& path) {
+    std::error_code ec;
+    return fs::is_directory(StripTrailingSeparator(path), ec);
+}
+
+void CZB_FileData::MakeDirectory(const fs::path& path) {
+    std::error_code ec;
+    fs::create_directory(StripTrailingSeparator(path), ec);
+}
+
+fs::path CZB_FileData::ResolvePath(const fs::path& name) const {
+    std::error_code ec;
+    if (std::ifstream(name, std::ios::binary)) {
+        const fs::path full = fs::absolute(name, ec);
+        return ec ? name : full;
+    }
+    const fs::path mirrored = locations_.MirrorDirectory() / name;
+    const fs::path full = fs::absolute(mirrored, ec);
+    return ec ? mirrored : full;
+}
+
+std::vector<std::uint8_t> CZB_FileData::EncodeScene(std::span<const std::uint32_t> values,
+                                                    std::uint32_t (*random)()) {
+    const std::size_t n = values.size();
+    const std::size_t logical_size = kDataOffset + 2 * n + kCheckSize;
+    std::vector<std::uint8_t> l(logical_size);
+    auto random_byte = [&] { return static_cast<std::uint8_t>(random() & 0xFF); };
+    for (std::size_t i = 0; i < kDataOffset; ++i)
+        l[i] = random_byte();
+
+    PutLe32(l, kDataOffsetAt, data_offset_);
+    PutLe32(l, kCountAt, static_cast<std::uint32_t>(n));
+    PutLe32(l, kDeviceIdAt, device_id);
+    PutLe32(l, kReserved1At, reserved_word1);
+    l[kFlagAt] = flag_byte;
+    PutLe32(l, kReserved2At, reserved_word2);
+    const std::uint16_t time[6] = {creation_time_.year, creation_time_.month,  creation_time_.day,
+                                   creation_time_.hour, creation_time_.minute, creation_time_.second};
+    for (int k = 0; k < 6; ++k)
+        PutLe32(l, kTimeAt[k], time[k]);
+
+    std::array<bool, 256> used{};
+    for (std::size_t k = 0; k < kAlphabetPool;) {
+        const std::uint8_t b = random_byte();
+        if (!used[b]) {
+            used[b] = true;
+            l[kAlphabetAt + k++] = b;
+        }
+    }
+
+    for (std::size_t i = 0; i < n; ++i) {
+        l[kDataOffset + 2 * i] = static_cast<std::uint8_t>(values[i] & 0xFF);
+        l[kDataOffset + 2 * i + 1] = static_cast<std::uint8_t>((values[i] >> 8) & 0xFF);
+    }
+    const std::size_t checked = kDataOffset + 2 * n;
+    PutLe32(l, checked, Crc16(l.data(), checked));
+
+    std::vector<std::uint8_t> file(l.begin(), l.begin() + kHeaderPlain);
+    file.reserve(kHeaderPlain + 2 * (logical_size - kHeaderPlain));
+    const std::uint8_t* alphabet = &l[kAlphabetAt];
+    for (std::size_t i = kHeaderPlain; i < logical_size; ++i) {
+        file.push_back(alphabet[l[i] >> 4]);
+        file.push_back(alphabet[l[i] & 15]);
+    }
+    return file;
+}
+
+int CZB_FileData::DecodeScene(std::span<const std::uint8_t> file) {
+    // The rebuilt content must at least hold the header up to the time fields.
+    constexpr std::size_t kHeaderEnd = kTimeAt[5] + 4;
+    if (file.size() < kHeaderPlain + 2 * (kHeaderEnd - kHeaderPlain)) {
+        return kFileBadCheck;
+    }
+    std::array<int, 256> position;
+    position.fill(-1);
+    for (int k = 15; k >= 0; --k)
+        position[file[kAlphabetAt + static_cast<std::size_t>(k)]] = k;
+
+    std::vector<std::uint8_t> l(file.begin(), file.begin() + kHeaderPlain);
+    l.reserve(kHeaderPlain + (file.size() - kHeaderPlain) / 2);
+    for (std::size_t i = kHeaderPlain; i + 1 < file.size(); i += 2) {
+        const int high = position[file[i]];
+        const int low = position[file[i + 1]];
+        // A byte outside the alphabet never comes from a writer of this format; taking it as nibble 15
+        // would let a damaged byte pass the check whenever the original nibble was 15.
+        if (high < 0 || low < 0) {
+            return kFileBadCheck;
+        }
+        l.push_back(static_cast<std::uint8_t>((high << 4) | low));
+    }
+
+    const std::uint32_t offset = GetLe32(l, kDataOffsetAt);
+    const std::uint32_t count = GetLe32(l, kCountAt);
+    // Offsets and counts that point past the content are refused like a wrong check value.
+    const std::uint64_t checked = std::uint64_t{offset} + 2 * std::uint64_t{count};
+    if (checked + kCheckSize > l.size()) {
+        return kFileBadCheck;
+    }
+    if (GetLe32(l, static_cast<std::size_t>(checked)) != Crc16(l.data(), static_cast<std::size_t>(checked))) {
+        return kFileBadCheck;
+    }
+
+    data_offset_ = offset;
+    value_count_ = count;
+    device_id = GetLe32(l, kDeviceIdAt);
+    reserved_word1 = GetLe32(l, kReserved1At);
+    flag_byte = l[kFlagAt];
+    reserved_word2 = GetLe32(l, kReserved2At);
+    std::uint16_t* time[6] = {&file_time_.year, &file_time_.month,  &file_time_.day,
+                              &file_time_.hour, &file_time_.minute, &file_time_.second};
+    for (int k = 0; k < 6; ++k)
+        *time[k] = static_cast<std::uint16_t>(GetLe32(l, kTimeAt[k]));
+    values_.resize(count);
+    for (std::uint32_t i = 0; i < count; ++i) {
+        values_[i] = static_cast<std::uint32_t>(l[offset + 2 * i] | (l[offset + 2 * i + 1] << 8));
+    }
+    return kFileOk;
+}
+
+int CZB_FileData::WriteScene(const fs::path& path, std::span<const std::uint32_t> values) {
+    if (path.empty()) {
+        return kFileEmptyPath;
+    }
+    const auto bytes = EncodeScene(values, SystemRandom);
+    std::ofstream out(path, std::ios::binary | std::ios::trunc);
+    if (!out) {
+        return kFileCannotCreate;
+    }
+    out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+    out.close();
+    return out ? kFileOk : kFileCannotCreate;
+}
+
+int CZB_FileData::ReadScene(const fs::path& path) {
+    if (path.empty()) {
+        return kFileEmptyPath;
+    }
+    std::ifstream in(path, std::ios::binary);
+    if (!in) {
+        return kFileCannotOpen;
+    }
+    const std::vector<std::uint8_t> bytes((std::istreambuf_iterator<char>(in)),
+                                          std::istreambuf_iterator<char>());
+    return DecodeScene(bytes);
+}
+
+int CZB_FileData::SaveScene(const fs::path& path, std::span<const std::uint32_t> values) {
+    Delete(path);
+    const int result = WriteScene(path, values);
+    if (result != kFileCannotCreate) {
+        return result;
+    }
+    const fs::path mirror = locations_.MirrorDirectory();
+    if (!IsDirectory(mirror)) {
+        MakeDirectory(mirror);
+    }
+    return WriteScene(mirror / path, values);
+}
+
+int CZB_FileData::LoadScene(const fs::path& path) {
+    const int result = ReadScene(path);
+    return result == kFileCannotOpen ? ReadScene(locations_.MirrorDirectory() / path) : result;
+}
+
+}  // namespace vela

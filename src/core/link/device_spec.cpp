@@ -1,0 +1,81 @@
+#include "core/link/device_spec.h"
+
+namespace vela {
+
+namespace {
+
+DeviceSpecParse Fail(std::string_view text, std::string_view why) {
+    DeviceSpecParse r;
+    r.error = "unknown device \"" + std::string(text) + "\"";
+    if (!why.empty()) {
+        r.error += " (" + std::string(why) + ")";
+    }
+    r.error += ": use " + std::string(kDeviceSpecHelp);
+    return r;
+}
+
+}  // namespace
+
+DeviceSpecParse ParseDeviceSpec(std::string_view text) {
+    DeviceSpec spec;
+    if (text == "usb") {
+        return {spec, {}};
+    }
+    if (text == "sim") {
+        spec.kind = DeviceSpec::Kind::kSim;
+        return {spec, {}};
+    }
+    constexpr std::string_view kTcp = "tcp:";
+    if (!text.starts_with(kTcp)) {
+        return Fail(text, "");
+    }
+    const std::string_view rest = text.substr(kTcp.size());
+    const auto colon = rest.rfind(':');
+    if (colon == std::string_view::npos) {
+        return Fail(text, "no port");
+    }
+    std::string_view host = rest.substr(0, colon);
+    const std::string_view port = rest.substr(colon + 1);
+    if (host.size() >= 2 && host.front() == '[' && host.back() == ']') {
+        host = host.substr(1, host.size() - 2);
+    } else if (host.find(':') != std::string_view::npos) {
+        return Fail(text, "write an IPv6 address in brackets");
+    }
+    if (host.empty()) {
+        return Fail(text, "no host");
+    }
+    unsigned long value = 0;
+    if (port.empty() || port.size() > 5) {
+        return Fail(text, "bad port");
+    }
+    for (char c : port) {
+        if (c < '0' || c > '9') {
+            return Fail(text, "bad port");
+        }
+        value = value * 10 + static_cast<unsigned>(c - '0');
+    }
+    if (value < 1 || value > 65535) {
+        return Fail(text, "port out of range");
+    }
+    spec.kind = DeviceSpec::Kind::kTcp;
+    spec.host = std::string(host);
+    spec.port = static_cast<std::uint16_t>(value);
+    return {spec, {}};
+}
+
+std::string ToString(const DeviceSpec& spec) {
+    switch (spec.kind) {
+        case DeviceSpec::Kind::kSim:
+            return "sim";
+        case DeviceSpec::Kind::kTcp:
+            if (spec.host.find(':') != std::string::npos) {
+                return "tcp:[" + spec.host + "]:" + std::to_string(spec.port);
+            }
+            return "tcp:" + spec.host + ":" + std::to_string(spec.port);
+        case DeviceSpec::Kind::kUsb:
+            break;
+    }
+    return "usb";
+}
+
+}  // namespace vela

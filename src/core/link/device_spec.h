@@ -1,0 +1,29 @@
+// Which processor a program talks to: "usb" (the default), "sim" (the virtual processor in this
+// process) or "tcp:HOST:PORT" (a processor served over the report stream, such as velasim).
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace vela {
+
+struct DeviceSpec {
+    enum class Kind { kUsb, kSim, kTcp };
+    Kind kind = Kind::kUsb;
+    std::string host;  // kTcp only; without the brackets of an IPv6 address
+    std::uint16_t port = 0;
+};
+
+struct DeviceSpecParse {
+    std::optional<DeviceSpec> spec;
+    std::string error;  // set when spec is empty
+};
+
+inline constexpr std::string_view kDeviceSpecHelp = "usb, sim or tcp:HOST:PORT";
+
+DeviceSpecParse ParseDeviceSpec(std::string_view text);
+std::string ToString(const DeviceSpec& spec);
+
+}  // namespace vela

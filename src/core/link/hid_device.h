@@ -1,0 +1,41 @@
+// The HID device seam: one device that exchanges 64-byte reports (the data bytes, without a report id).
+// Implementations: the OS HID interfaces, the report stream over TCP and the in-process virtual processor.
+#pragma once
+
+#include <array>
+#include <cstddef>
+#include <cstdint>
+#include <memory>
+#include <span>
+
+#include "core/protocol/report.h"
+
+namespace vela {
+
+enum class HidResult {
+    kOk,
+    kTimeout,       // nothing happened within the limit; the device is still there
+    kIoError,       // the request failed, the device may still be there
+    kDisconnected,  // the device is gone (unplugged, connection closed) or was never opened
+    kAborted,       // Abort() ended the request
+};
+
+// Thread contract: one thread reads while another writes; Abort() may be called from any thread and
+// ends pending and later requests until the next Open(). Open() and Close() are never called while a
+// read is pending on another thread.
+class IHidDevice {
+  public:
+    virtual ~IHidDevice() = default;
+
+    // Looks for a present device with these ids and opens it. False when none was found.
+    [[nodiscard]] virtual bool Open(std::uint16_t vendor_id, std::uint16_t product_id) = 0;
+    // Reads one report; on kOk `received` is the number of data bytes stored into `report`.
+    [[nodiscard]] virtual HidResult ReadReport(std::span<std::uint8_t, kReportSize> report,
+                                               std::size_t& received, std::uint32_t timeout_ms) = 0;
+    [[nodiscard]] virtual HidResult WriteReport(std::span<const std::uint8_t, kReportSize> report,
+                                                std::uint32_t timeout_ms) = 0;
+    virtual void Abort() = 0;
+    virtual void Close() = 0;
+};
+
+}  // namespace vela

@@ -1,0 +1,133 @@
+// The link worker: connects, identifies, checks occupancy, loads everything and keeps the table in step
+// with the device; serves the UI's numbered requests (scene files, device scenes, refresh) between
+// poll cycles. Talks to its owner only through ILinkHost.
+#pragma once
+
+#include <array>
+#include <atomic>
+#include <condition_variable>
+#include <cstdint>
+#include <filesystem>
+#include <functional>
+#include <map>
+#include <mutex>
+#include <thread>
+#include <vector>
+
+#include "core/files/file_data.h"
+#include "core/link/device_link.h"
+#include "core/link/link_texts.h"
+#include "core/link/seams.h"
+
+namespace vela {
+
+// The transport's side of connecting.
+class ILinkConnector {
+  public:
+    virtual ~ILinkConnector() = default;
+    // Returns once the device is open, its reader runs and parameter 0 has been read back, or as soon
+    // as the link's running flag is cleared.
+    virtual void Connect() = 0;
+    // Closes the device; its reader ends and clears the link-up flag.
+    virtual void Close() = 0;
+};
+
+// One poll-cycle step for the Wi-Fi module: send one pending command and show finished settings.
+class IWifiStep {
+  public:
+    virtual ~IWifiStep() = default;
+    virtual void Clear() = 0;
+    // Returns true when a command was sent (the idle count restarts).
+    virtual bool SendPending(DeviceLink& link, ILinkHost& host) = 0;
+    virtual void ShowCompletions(ILinkHost& host) = 0;
+};
+
+class LinkController {
+  public:
+    static constexpr char kTitle[] = "VELA3.1";
+
+    LinkController(DeviceLink& link, ILinkConnector& connector, ILinkHost& host,
+                   FileLocations files = FileLocations::System());
+    ~LinkController();
+    LinkController(const LinkController&) = delete;
+    LinkController& operator=(const LinkController&) = delete;
+
+    void SetWifiStep(IWifiStep* wifi) { wifi_ = wifi; }
+
+    // Starts the worker; false (after telling the user) when it cannot be created.
+    bool StartLink();
+    // Stops the worker and closes the device. Safe to call more than once.
+    void StopLink();
+    bool Running() const { return worker_.joinable(); }
+    // How often request `number` has been served since the start (for callers that wait on one).
+    int Served(int number) const {
+        return number >= 1 && number <= request::kCount ? served_[static_cast<std::size_t>(number)].load()
+                                                        : 0;
+    }
+
+    // --- What the UI prepares before raising a request (UI thread) ---
+    void SetScenePath(const std::filesystem::path& path);
+    std::filesystem::path ScenePath() const;
+    void SetSelection(std::vector<std::uint16_t> indexes);
+    // Name for save scene: ANSI bytes, padded with spaces to 25.
+    void SetSceneNameBuffer(const std::string& ansi_name);
+
+    // --- Bulk operations (worker thread; public for the tools and tests that drive them directly) ---
+    bool ReadAll(int attempts);
+    void UpdateDisplay();
+    void ReadSceneNames(int scene);
+    void SaveToFile();
+    void LoadFile(bool selection);
+    void CallScene();
+    void Refresh();
+    void RequestSceneName();
+    void SaveScene();
+    void SaveSettings();
+
+  private:
+    void Worker();
+    bool Identification();
+    void OccupancyCheck();
+    void PollCycle();
+    void ServeRequests();
+    void Heartbeat();
+
+    // Sleeps on the link's clock; returns early once the link is stopping.
+    void Sleep(std::uint32_t ms);
+    bool Stopping() const { return !link_.State().running.load(); }
+    MessageAnswer Message(LinkText text, std::wstring_view caption = {},
+                          MessageButtons buttons = MessageButtons::kOk);
+    void ShowProgress(int maximum, LinkText format);
+    void SetProgress(int position);
+    void HideProgress();  // always followed by UM_LINK_NOTIFY code 8
+    int CountReceived() const;
+    int CountClean() const;
+    std::uint32_t ConnectedDeviceId() const;
+    // Sends one frame that expects a reply and waits for it.
+    bool Exchange(std::uint8_t command, std::span<const std::uint8_t> payload, std::uint32_t wait_ms);
+
+    // Edits that must survive a reconnect: remembered when the link drops or identification would clear
+    // them, written again after the reload.
+    void RememberDirty();
+    void RestoreRemembered();
+
+    DeviceLink& link_;
+    ILinkConnector& connector_;
+    ILinkHost& host_;
+    IWifiStep* wifi_ = nullptr;
+    FileLocations files_;
+    std::thread worker_;
+
+    // Poll-cycle positions (worker thread).
+    std::size_t write_scan_ = 0;
+    int idle_count_ = 0;
+    std::map<std::uint16_t, std::uint16_t> remembered_;
+    std::array<std::atomic<int>, request::kCount + 1> served_{};
+
+    mutable std::mutex texts_mutex_;
+    std::filesystem::path scene_path_;
+    std::vector<std::uint16_t> selection_;
+    std::array<std::uint8_t, kSceneNameLength> name_buffer_{};
+};
+
+}  // namespace vela

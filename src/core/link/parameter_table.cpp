@@ -1,0 +1,151 @@
+#include "core/link/parameter_table.h"
+
+#include "core/protocol/factory_defaults.h"
+
+namespace vela {
+
+namespace {
+
+std::size_t Wrap(std::size_t i) {
+    return i >= kParameterCount ? 0 : i;
+}
+
+void AppendWord(std::vector<std::uint8_t>& out, std::uint16_t w) {
+    out.push_back(HighByte(w));
+    out.push_back(LowByte(w));
+}
+
+}  // namespace
+
+ParameterTable::ParameterTable() {
+    Reset();
+}
+
+void ParameterTable::Reset() {
+    const auto& defaults = FactoryDefaults();
+    for (std::size_t i = 0; i < kParameterCount; ++i) {
+        auto& e = entries_[i];
+        e.value = defaults[i];
+        e.retry = 0;
+        e.received = 0;
+        e.dirty = 0;
+        e.read_request = 0;
+    }
+    read_cursor_ = 0;
+    write_cursor_ = 0;
+}
+
+void ParameterTable::WriteParameter(std::size_t index, std::uint32_t value, bool mark_dirty) {
+    if (index >= kParameterCount) {
+        return;
+    }
+    entries_[index].value.store(static_cast<std::uint16_t>(value));
+    if (mark_dirty) {
+        entries_[index].dirty.store(1);
+    }
+}
+
+WriteBatch ParameterTable::CollectWriteBatch(std::uint16_t start, int max_count) {
+    WriteBatch batch;
+    if (start != kContinue) {
+        write_cursor_ = start;
+    }
+    if (max_count < 1) {
+        return batch;
+    }
+    std::size_t i = Wrap(write_cursor_);
+    int remaining = max_count;
+    for (std::size_t visited = 0; visited < kParameterCount; ++visited) {
+        auto& e = entries_[i];
+        if (e.dirty.load() > 0) {
+            const std::uint16_t value = e.value.load();
+            if (i == param::kSceneSelector && (value & 0xFF00) == (kSceneOpName << 8)) {
+                // The name request goes out instead of a write; the reply clears the mark.
+                write_cursor_ = param::kSceneSelector;
+                batch.payload.clear();
+                batch.scene_name_request = LowByte(value);
+                return batch;
+            }
+            AppendWord(batch.payload, static_cast<std::uint16_t>(i));
+            AppendWord(batch.payload, value);
+            const std::uint8_t tries = e.retry.load();
+            if (tries >= kRetryLimit) {
+                e.retry = 0;
+                e.dirty = 0;
+            } else {
+                e.retry = static_cast<std::uint8_t>(tries + 1);
+            }
+            --remaining;
+            i = Wrap(i + 1);
+            if (remaining == 0) {
+                break;
+            }
+            continue;
+        }
+        i = Wrap(i + 1);
+    }
+    write_cursor_ = i;
+    return batch;
+}
+
+std::vector<std::uint8_t> ParameterTable::CollectReadBatch(std::uint16_t start, int max_count) {
+    std::vector<std::uint8_t> payload;
+    if (start != kContinue) {
+        read_cursor_ = start;
+    }
+    if (max_count <= 0) {
+        return payload;
+    }
+    std::size_t i = Wrap(read_cursor_);
+    int remaining = max_count;
+    for (std::size_t visited = 0; visited < kParameterCount; ++visited) {
+        auto& e = entries_[i];
+        if (e.received.load() == 0) {
+            AppendWord(payload, static_cast<std::uint16_t>(i));
+            --remaining;
+            // The index that fills the batch stays under the cursor: it is the first candidate next time.
+            if (remaining == 0 || payload.size() >= 2 * kMaxReadIndexes) {
+                break;
+            }
+            const std::uint8_t tries = e.retry.load();
+            e.retry = tries >= kRetryLimit ? 0 : static_cast<std::uint8_t>(tries + 1);
+        }
+        i = Wrap(i + 1);
+    }
+    read_cursor_ = i;
+    return payload;
+}
+
+void ParameterTable::AcknowledgeWrite(std::uint16_t index, std::uint16_t echoed) {
+    if (index >= kParameterCount) {
+        return;
+    }
+    auto& e = entries_[index];
+    if (e.value.load() == echoed) {
+        e.dirty = 0;
+        e.retry = 0;
+    }
+}
+
+void ParameterTable::StoreReceived(std::uint16_t index, std::uint16_t value) {
+    if (index >= kParameterCount) {
+        return;
+    }
+    entries_[index].value.store(value);
+    entries_[index].received.store(1);
+}
+
+void ParameterTable::ClearReceivedAndDirty() {
+    for (auto& e : entries_) {
+        e.received = 0;
+        e.dirty = 0;
+    }
+}
+
+void ParameterTable::ClearRetryCounters() {
+    for (auto& e : entries_) {
+        e.retry = 0;
+    }
+}
+
+}  // namespace vela

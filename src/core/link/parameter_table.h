@@ -1,0 +1,76 @@
+// The application's copy of the device's 947 parameters, with the marks that keep it in step.
+#pragma once
+
+#include <array>
+#include <atomic>
+#include <cstdint>
+#include <optional>
+#include <vector>
+
+#include "core/protocol/protocol.h"
+
+namespace vela {
+
+// Shared by the UI thread, the link worker and the transport reader: every field is atomic and the
+// acknowledgement rule (compare before clearing) keeps concurrent edits from being lost.
+struct ParameterEntry {
+    std::atomic<std::uint16_t> value{0};
+    std::atomic<std::uint8_t> retry{0};
+    std::atomic<std::int32_t> received{0};
+    std::atomic<std::int32_t> dirty{0};
+    std::atomic<std::int32_t> read_request{0};
+};
+
+// What one write batch produced: either a write payload or a scene name request for parameter 934.
+struct WriteBatch {
+    std::vector<std::uint8_t> payload;  // groups of index high, index low, value high, value low
+    std::optional<std::uint8_t> scene_name_request;
+};
+
+class ParameterTable {
+  public:
+    static constexpr std::uint16_t kContinue = 0xFFFF;
+    static constexpr int kRetryLimit = 10;
+
+    ParameterTable();
+
+    // Clears every mark and loads the factory defaults.
+    void Reset();
+
+    ParameterEntry& operator[](std::size_t index) { return entries_[index]; }
+    const ParameterEntry& operator[](std::size_t index) const { return entries_[index]; }
+
+    std::uint16_t Value(std::size_t index) const {
+        return entries_[index].value.load(std::memory_order_relaxed);
+    }
+    bool IsDirty(std::size_t index) const { return entries_[index].dirty.load() > 0; }
+    bool IsReceived(std::size_t index) const { return entries_[index].received.load() > 0; }
+
+    // Stores the value before setting the mark, so the worker never sends an older value as acknowledged.
+    void WriteParameter(std::size_t index, std::uint32_t value, bool mark_dirty = true);
+
+    // The next write batch, moving the write cursor (start kContinue keeps it).
+    WriteBatch CollectWriteBatch(std::uint16_t start, int max_count);
+    // The next read batch's index bytes, moving the read cursor.
+    std::vector<std::uint8_t> CollectReadBatch(std::uint16_t start, int max_count);
+
+    // Receiver side: a write acknowledgement clears the mark only when the echoed value is still current.
+    void AcknowledgeWrite(std::uint16_t index, std::uint16_t echoed);
+    void StoreReceived(std::uint16_t index, std::uint16_t value);
+
+    void ClearReceivedAndDirty();
+    void ClearRetryCounters();
+
+    std::size_t WriteCursor() const { return write_cursor_; }
+    std::size_t ReadCursor() const { return read_cursor_; }
+    void SetWriteCursor(std::size_t cursor) { write_cursor_ = cursor; }
+    void SetReadCursor(std::size_t cursor) { read_cursor_ = cursor; }
+
+  private:
+    std::array<ParameterEntry, kParameterCount> entries_;
+    // Used by the link worker only.
+    std::size_t read_cursor_ = 0;
+    std::size_t write_cursor_ = 0;
+};
+
+}  // namespace vela

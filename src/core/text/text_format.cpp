@@ -1,0 +1,98 @@
+#include "core/text/text_format.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cwchar>
+#include <limits>
+
+namespace vela {
+namespace {
+
+constexpr int kMaxWidth = 64;
+constexpr int kMaxPrecision = 17;
+
+bool IsFlag(wchar_t c) {
+    return c == L'-' || c == L'+' || c == L' ' || c == L'#' || c == L'0';
+}
+bool IsDigit(wchar_t c) {
+    return c >= L'0' && c <= L'9';
+}
+
+// Reads a decimal number at pos, limited to at most `limit`.
+int ReadNumber(std::wstring_view s, std::size_t& pos, int limit) {
+    int n = 0;
+    while (pos < s.size() && IsDigit(s[pos])) {
+        n = std::min(n * 10 + (s[pos] - L'0'), limit);
+        ++pos;
+    }
+    return n;
+}
+
+}  // namespace
+
+std::wstring FormatWithValue(std::wstring_view format, double value) {
+    std::wstring out;
+    bool used = false;
+    std::size_t i = 0;
+    while (i < format.size()) {
+        const wchar_t c = format[i];
+        if (c != L'%') {
+            out.push_back(c);
+            ++i;
+            continue;
+        }
+        if (i + 1 < format.size() && format[i + 1] == L'%') {
+            out.push_back(L'%');
+            i += 2;
+            continue;
+        }
+        // Parse %[flags][width][.precision]conversion without touching any argument.
+        std::size_t pos = i + 1;
+        std::wstring flags;
+        while (pos < format.size() && IsFlag(format[pos]))
+            flags.push_back(format[pos++]);
+        const int width = ReadNumber(format, pos, kMaxWidth);
+        int precision = -1;
+        if (pos < format.size() && format[pos] == L'.') {
+            ++pos;
+            precision = ReadNumber(format, pos, kMaxPrecision);
+        }
+        const wchar_t conv = pos < format.size() ? format[pos] : L'\0';
+        const bool is_float = std::wstring_view(L"feEgGaAF").find(conv) != std::wstring_view::npos;
+        const bool is_int = conv == L'd' || conv == L'i' || conv == L'u';
+        if (used || conv == L'\0' || (!is_float && !is_int)) {
+            // Not ours to fill: copy the text of the conversion unchanged.
+            const std::size_t end = std::min(format.size(), conv == L'\0' ? pos : pos + 1);
+            out.append(format.substr(i, end - i));
+            i = end;
+            continue;
+        }
+        used = true;
+        std::wstring conversion_text = L"%" + flags;
+        if (width > 0)
+            conversion_text += std::to_wstring(width);
+        if (precision >= 0)
+            conversion_text += L"." + std::to_wstring(precision);
+        wchar_t buffer[160];
+        int n;
+        if (is_float) {
+            conversion_text.push_back(conv);
+            n = std::swprintf(buffer, std::size(buffer), conversion_text.c_str(), value);
+        } else {
+            // Integer conversions take the value truncated, kept within the range of a long long.
+            constexpr double kLimit = 9.0e18;
+            const double t = std::isfinite(value) ? std::clamp(std::trunc(value), -kLimit, kLimit) : 0.0;
+            conversion_text += conv == L'u' ? L"llu" : L"lld";
+            n = conv == L'u' ? std::swprintf(buffer, std::size(buffer), conversion_text.c_str(),
+                                             static_cast<unsigned long long>(std::max(t, 0.0)))
+                             : std::swprintf(buffer, std::size(buffer), conversion_text.c_str(),
+                                             static_cast<long long>(t));
+        }
+        if (n > 0)
+            out.append(buffer, static_cast<std::size_t>(n));
+        i = pos + 1;
+    }
+    return out;
+}
+
+}  // namespace vela

@@ -1,0 +1,219 @@
+#include "core/ui/main_layout.h"
+
+#include <algorithm>
+#include <string>
+
+#include "core/text/strings.h"
+
+namespace vela {
+namespace {
+
+struct DesignRect {
+    int left, top, right, bottom;
+};
+
+// Hide to tray, maximise / restore, close, link state, Auto / Hand, Sing, Dance.
+constexpr std::array<DesignRect, kTitleButtonCount> kTitleButtons{{
+    {955, 12, 975, 32},
+    {988, 12, 1008, 32},
+    {1021, 12, 1041, 32},
+    {954, 50, 1044, 76},
+    {800, 85, 877, 103},
+    {880, 85, 957, 103},
+    {960, 85, 1037, 103},
+}};
+
+constexpr int kTabLeft = 20;
+constexpr int kTabPitch = 90;
+constexpr int kTabTop = 40;
+constexpr int kTabBottom = 76;
+constexpr int kFirstHiddenTab = 8;
+
+constexpr int kFaderLeft = 26;
+constexpr int kFaderPitch = 171;
+constexpr int kFaderTop = 90;
+constexpr int kFaderWidth = 170;
+constexpr int kFaderHeight = 33;
+
+// Below the mode buttons, in the right-hand panel of the fader row.
+constexpr DesignRect kMusicInputCaption{850, 106, 935, 125};
+constexpr DesignRect kMusicSource{937, 106, 1040, 125};
+// Right of the mark at the title's left edge.
+constexpr DesignRect kModelLabel{44, 6, 420, 30};
+
+int Truncate(double v) {
+    return static_cast<int>(v);
+}
+
+}  // namespace
+
+std::optional<MainLayout> ComputeMainLayout(int client_width, int client_height,
+                                            const LayoutVisibility& visibility) {
+    MainLayout l;
+    l.sx = static_cast<double>(client_width) / kDesignWidth;
+    l.sy = static_cast<double>(client_height) / kDesignHeight;
+    l.s = std::min(l.sx, l.sy);
+    if (!(l.s >= kMinimumScale)) {
+        return std::nullopt;
+    }
+    const double sx = l.sx, sy = l.sy, s = l.s;
+
+    for (std::size_t i = 0; i < kTitleButtons.size(); ++i) {
+        const DesignRect& d = kTitleButtons[i];
+        LayoutRect r{Truncate(d.left * sx), Truncate(d.top * sy),
+                     Truncate(d.left * sx + (d.right - d.left) * sx),
+                     Truncate(d.top * sy + (d.bottom - d.top) * s + 0.5)};
+        if (!visibility.title_buttons[i]) {
+            r.right = kOffScreen + r.Width();
+            r.left = kOffScreen;
+        }
+        l.title_buttons[i] = r;
+    }
+
+    for (int i = 0; i < kTabCount; ++i) {
+        const int left = kTabLeft + kTabPitch * i;
+        LayoutRect r{Truncate(left * sx), Truncate(kTabTop * sy), Truncate(left * sx + kTabPitch * sx),
+                     Truncate(kTabTop * sy + (kTabBottom - kTabTop) * sy)};
+        if (i >= kFirstHiddenTab) {
+            r.right = kOffScreen + r.Width();
+            r.left = kOffScreen;
+        }
+        l.tabs[static_cast<std::size_t>(i)] = r;
+    }
+
+    const int fader_w = Truncate(kFaderWidth * s);
+    const int fader_h = Truncate(kFaderHeight * s);
+    int shown = 0;
+    for (int i = 0; i < kMasterFaderCount; ++i) {
+        const bool visible = visibility.faders[static_cast<std::size_t>(i)];
+        const int slot = visible ? shown++ : i;
+        const int left = Truncate((kFaderLeft + kFaderPitch * slot) * sx);
+        const int top = visible ? Truncate(kFaderTop * sy) : kOffScreen;
+        l.faders[static_cast<std::size_t>(i)] = {left, top, left + fader_w, top + fader_h};
+    }
+
+    const auto scaled = [&](const DesignRect& d) {
+        return LayoutRect{Truncate(d.left * sx), Truncate(d.top * sy), Truncate(d.right * sx),
+                          Truncate(d.bottom * sy)};
+    };
+    l.music_input_caption = scaled(kMusicInputCaption);
+    l.music_source = scaled(kMusicSource);
+    l.model_label = scaled(kModelLabel);
+    // The pages reach the client's edges: truncating the scaled size could leave a strip that nothing paints.
+    l.page = {0, Truncate(kPageTop * sy), client_width, client_height};
+
+    l.title_font = std::max(1, Truncate(12 * s));
+    l.tab_font = std::max(1, Truncate(15 * s));
+    l.model_font = std::max(1, Truncate(20 * s));
+    l.caption_font = std::max(1, Truncate(13 * s));
+    return l;
+}
+
+std::vector<std::wstring> SplitCommandLine(std::wstring_view line) {
+    std::vector<std::wstring> out;
+    std::size_t i = 0;
+    while (true) {
+        while (i < line.size() && (line[i] == L' ' || line[i] == L'\t')) {
+            ++i;
+        }
+        if (i >= line.size()) {
+            break;
+        }
+        std::wstring arg;
+        bool quoted = false;
+        while (i < line.size() && (quoted || (line[i] != L' ' && line[i] != L'\t'))) {
+            if (line[i] == L'\\') {
+                std::size_t slashes = 0;
+                while (i < line.size() && line[i] == L'\\') {
+                    ++slashes;
+                    ++i;
+                }
+                if (i < line.size() && line[i] == L'"') {
+                    arg.append(slashes / 2, L'\\');
+                    if (slashes % 2 == 1) {
+                        arg.push_back(L'"');
+                        ++i;
+                    }
+                } else {
+                    arg.append(slashes, L'\\');
+                }
+                continue;
+            }
+            if (line[i] == L'"') {
+                quoted = !quoted;
+                ++i;
+                continue;
+            }
+            arg.push_back(line[i++]);
+        }
+        out.push_back(std::move(arg));
+    }
+    return out;
+}
+
+VelaOptionsParse ParseVelaOptions(const std::wstring& command_line) {
+    VelaOptionsParse result;
+    VelaOptions options;
+    const std::vector<std::wstring> args = SplitCommandLine(command_line);
+    const auto narrow = [](const std::wstring& w) {
+        std::string s;
+        for (wchar_t c : w) {
+            s.push_back(c < 0x80 ? static_cast<char>(c) : '?');
+        }
+        return s;
+    };
+    for (std::size_t i = 0; i < args.size(); ++i) {
+        const std::wstring& a = args[i];
+        const bool has_value = i + 1 < args.size();
+        if (a == L"--device" || a == L"--screenshots" || a == L"--screenshot-timeout") {
+            if (!has_value) {
+                result.error = a + L" needs a value";
+                return result;
+            }
+            const std::wstring& value = args[++i];
+            if (a == L"--device") {
+                const DeviceSpecParse spec = ParseDeviceSpec(narrow(value));
+                if (!spec.spec) {
+                    const std::string help(kDeviceSpecHelp);
+                    result.error = L"Bad device \"" + value + L"\": " +
+                                   std::wstring(spec.error.begin(), spec.error.end()) + L" (expected " +
+                                   std::wstring(help.begin(), help.end()) + L")";
+                    return result;
+                }
+                options.device = *spec.spec;
+            } else if (a == L"--screenshots") {
+                if (value.empty()) {
+                    result.error = L"--screenshots needs a folder";
+                    return result;
+                }
+                options.screenshots = value;
+            } else {
+                int seconds = 0;
+                bool digits = !value.empty() && value.size() <= 5;
+                for (wchar_t c : value) {
+                    digits = digits && c >= L'0' && c <= L'9';
+                    seconds = seconds * 10 + (c - L'0');
+                }
+                if (!digits || seconds <= 0) {
+                    result.error = L"--screenshot-timeout needs a number of seconds";
+                    return result;
+                }
+                options.screenshot_timeout_s = seconds;
+            }
+        } else {
+            result.error = L"Unknown argument \"" + a + L"\"";
+            return result;
+        }
+    }
+    result.options = options;
+    return result;
+}
+
+int ChooseLanguage(int stored, unsigned locale_id) {
+    if (stored >= kLanguageSimplified && stored <= kLanguageEnglish) {
+        return stored;
+    }
+    return LanguageIndexForLocale(locale_id);
+}
+
+}  // namespace vela

@@ -1,0 +1,33 @@
+#include "devices/link_stack.h"
+
+#include "devices/device_factory.h"
+
+namespace vela {
+
+LinkStack::LinkStack(const DeviceSpec& spec, IClock& clock)
+    : link_(clock), device_(MakeHidDevice(spec)), transport_(link_, *device_) {
+    wifi_.Attach(link_);
+}
+
+LinkStack::~LinkStack() {
+    Stop();
+}
+
+bool LinkStack::Start(ILinkHost& host, FileLocations files) {
+    if (!controller_) {
+        connector_ = std::make_unique<HidConnector>(transport_, host);
+        controller_ = std::make_unique<LinkController>(link_, *connector_, host, std::move(files));
+        controller_->SetWifiStep(&wifi_step_);
+    }
+    return controller_->StartLink();
+}
+
+void LinkStack::Stop() {
+    if (controller_) {
+        controller_->StopLink();
+    } else {
+        transport_.Close();
+    }
+}
+
+}  // namespace vela

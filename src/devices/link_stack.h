@@ -1,0 +1,45 @@
+// Everything a program needs to talk to one processor, assembled from a --device text.
+#pragma once
+
+#include <memory>
+
+#include "core/files/file_data.h"
+#include "core/link/device_spec.h"
+#include "core/link/hid_transport.h"
+#include "core/link/link_controller.h"
+#include "core/link/transport_link.h"
+#include "core/link/wifi_slots.h"
+
+namespace vela {
+
+// The link, the device its --device text names, its transport, the Wi-Fi slots and, once an owner is there
+// to tell things to, the worker.
+class LinkStack {
+  public:
+    LinkStack(const DeviceSpec& spec, IClock& clock);
+    ~LinkStack();
+    LinkStack(const LinkStack&) = delete;
+    LinkStack& operator=(const LinkStack&) = delete;
+
+    // Creates the worker for this owner and starts it; false when it could not be started.
+    bool Start(ILinkHost& host, FileLocations files = FileLocations::System());
+    // Stops the worker (if any) and closes the device.
+    void Stop();
+
+    DeviceLink& Link() { return link_; }
+    IHidDevice& Device() { return *device_; }
+    WifiSlots& Wifi() { return wifi_; }
+    // Null before Start.
+    LinkController* Controller() { return controller_.get(); }
+
+  private:
+    DeviceLink link_;
+    std::unique_ptr<IHidDevice> device_;
+    HidTransport transport_;
+    WifiSlots wifi_;
+    WifiPollStep wifi_step_{wifi_};
+    std::unique_ptr<HidConnector> connector_;
+    std::unique_ptr<LinkController> controller_;
+};
+
+}  // namespace vela

@@ -1,0 +1,220 @@
+// CZR305M2Dlg: the main window. Title area with its buttons and the link state, the tab row, the master
+// faders and the music source, the nine pages; the receiver of the pages', the link's and the tray icon's
+// notifications. Owns the link (device, transport, worker) for the life of the window.
+#pragma once
+
+#include <windows.h>
+
+#include <array>
+#include <memory>
+#include <optional>
+#include <string>
+
+#include "core/link/device_link.h"
+#include "core/link/hid_transport.h"
+#include "core/link/link_controller.h"
+#include "core/link/wifi_slots.h"
+#include "core/model/parameter_map.h"
+#include "core/ui/main_layout.h"
+#include "devices/link_stack.h"
+#include "gui/app/gui_link_host_win32.h"
+#include "gui/controls/combo_label_win32.h"
+#include "gui/controls/image_button_win32.h"
+#include "gui/controls/progress_dialog_win32.h"
+#include "gui/controls/value_control_win32.h"
+#include "gui/pages/page_window_win32.h"
+#include "gui/win/gdi_win32.h"
+#include "gui/win/mem_dc_win32.h"
+#include "gui/win/window_win32.h"
+
+namespace vela {
+
+inline constexpr UINT UM_TRAY_NOTIFY = 33768;
+inline constexpr UINT UM_APPLY_LANGUAGE = 22624;
+inline constexpr UINT UM_CLAMP_MASTER_LEVELS = 22824;
+inline constexpr UINT kTitleButtonId = 3024;
+inline constexpr UINT kTabButtonId = 5134;
+inline constexpr UINT kFirstMasterFaderId = 6034;
+inline constexpr UINT kMusicSourceId = 13224;
+inline constexpr UINT kModelLabelId = 13225;
+inline constexpr UINT kMusicInputCaptionId = 13226;
+
+// Title-area buttons by index.
+inline constexpr int kTrayButton = 0;
+inline constexpr int kMaximiseButton = 1;
+inline constexpr int kCloseButton = 2;
+inline constexpr int kLinkStateButton = 3;
+
+// Tabs by index; 8 has no page and 8 and 9 are never on screen.
+inline constexpr int kRearTab = 9;
+inline constexpr int kPageCount = 9;
+
+// The title of the window and the name of the single-instance mutex.
+inline constexpr wchar_t kWindowTitle[] = L"VELA3.1";
+inline constexpr wchar_t kInstanceMutexName[] = L"OrnZR305__xxxx";
+// A property on the main window by which a second start finds the running one.
+inline constexpr wchar_t kMainWindowProperty[] = L"vela.main-window";
+
+class CZR305M2Dlg final : public CDialogWindow {
+  public:
+    explicit CZR305M2Dlg(const VelaOptions& options);
+    ~CZR305M2Dlg() override;
+
+    // --- For the application object and tests ---
+    DeviceLink& Link() { return link_; }
+    IHidDevice& Device() { return stack_.Device(); }
+    LinkController* Controller() { return stack_.Controller(); }
+    ParameterMap& Map() { return map_; }
+    CGDI_Button& TitleButton(int i) { return title_buttons_[static_cast<std::size_t>(i)]; }
+    CGDI_Button& Tab(int i) { return tabs_[static_cast<std::size_t>(i)]; }
+    CEA_Lum2& MasterFader(int i) { return faders_[static_cast<std::size_t>(i)]; }
+    CLum_ComboBox& MusicSource() { return music_source_; }
+    Clum_CStatic& ModelLabel() { return model_label_; }
+    Clum_CStatic& MusicInputCaption() { return music_input_caption_; }
+    // Pages by tab index (0..7 and 9); nullptr for tab 8.
+    CPageWindow* PageForTab(int tab);
+    const std::optional<MainLayout>& Layout() const { return layout_; }
+    int CurrentTab() const { return current_tab_; }
+    bool OutputPagesEnabled() const { return output_pages_enabled_; }
+    bool TrayIconShown() const { return tray_shown_; }
+    // Set once the link has been stopped by the close path.
+    bool Closed() const { return closed_; }
+    // Set once the link's display update after connecting has pushed the table into the controls.
+    bool DisplayLoaded() const { return display_loaded_; }
+    // The result of an unattended screenshot run: 0 done, 1 failed; nothing while it runs.
+    std::optional<int> ScreenshotResult() const { return screenshot_result_; }
+
+  protected:
+    BOOL OnInitDialog() override;
+    LRESULT WindowProc(UINT message, WPARAM wparam, LPARAM lparam) override;
+
+  private:
+    LRESULT OnPaint(WPARAM, LPARAM);
+    LRESULT OnEraseBackground(WPARAM, LPARAM);
+    LRESULT OnQueryDragIcon(WPARAM, LPARAM);
+    LRESULT OnSize(WPARAM, LPARAM);
+    LRESULT OnLButtonDown(WPARAM, LPARAM);
+    LRESULT OnLButtonDblClk(WPARAM, LPARAM);
+    LRESULT OnClose(WPARAM, LPARAM);
+    LRESULT OnCommand(WPARAM, LPARAM);
+    LRESULT OnTrayNotify(WPARAM, LPARAM);
+    LRESULT OnTitleButton(WPARAM, LPARAM);
+    LRESULT OnTab(WPARAM, LPARAM);
+    LRESULT OnMasterFader(WPARAM, LPARAM);
+    LRESULT OnMusicSource(WPARAM, LPARAM);
+    LRESULT OnPageControl(WPARAM, LPARAM);
+    LRESULT OnApplyLanguage(WPARAM, LPARAM);
+    LRESULT OnClampMasterLevels(WPARAM, LPARAM);
+    LRESULT OnLinkNotify(WPARAM, LPARAM);
+    LRESULT OnTimer(WPARAM, LPARAM);
+    LRESULT OnDestroy(WPARAM, LPARAM);
+    static const MessageRow<CZR305M2Dlg> kMessageMap[];
+
+    // The main window's own controls as the parameter map sees them.
+    class Faders final : public IMasterFaders {
+      public:
+        explicit Faders(CZR305M2Dlg& w) : w_(w) {}
+        double Value(int fader) override;
+        void SetValue(int fader, double value) override;
+        void SetCaption(int fader, std::wstring_view caption) override;
+        double MaxLevel(int fader) override;
+
+      private:
+        CZR305M2Dlg& w_;
+    };
+    class Source final : public IMusicSourceSelector {
+      public:
+        explicit Source(CZR305M2Dlg& w) : w_(w) {}
+        int Selection() override;
+        void Select(int position) override;
+
+      private:
+        CZR305M2Dlg& w_;
+    };
+    class Modes final : public IModeButtons {
+      public:
+        explicit Modes(CZR305M2Dlg& w) : w_(w) {}
+        int Check(int button) override;
+        void SetCheck(int button, int state) override;
+        void SetCaption(int button, std::wstring_view caption) override;
+        void SetEnabled(int button, bool enabled) override;
+        void SetOutputPagesEnabled(bool enabled) override;
+
+      private:
+        CZR305M2Dlg& w_;
+    };
+    class Messages final : public IUserMessages {
+      public:
+        explicit Messages(CZR305M2Dlg& w) : w_(w) {}
+        MessageAnswer Show(std::wstring_view text, std::wstring_view caption,
+                           MessageButtons buttons) override;
+
+      private:
+        CZR305M2Dlg& w_;
+    };
+    MappedControls Mapped();
+
+    void CreatePages();
+    void ApplyLayout(int width, int height);
+    void CreateControls();
+    void Reskin();
+    void SwitchToTab(int tab);
+    void ShowLinkState(int text);
+    void ShowAbout();
+    void AddTrayIcon();
+    void RemoveTrayIcon();
+    void StopLinkNow();
+    void ScreenshotStep();
+    void FinishScreenshots(int result, const std::wstring& message);
+
+    VelaOptions options_;
+
+    // The link: clock, table and state, the device and its transport, the Wi-Fi slots, the worker.
+    SystemClock clock_;
+    LinkStack stack_;
+    DeviceLink& link_;
+    CJinDuTiao progress_;
+    std::unique_ptr<CGuiLinkHost> host_;
+
+    // Backgrounds 134, 159, 160 as loaded, and stretched to the client size.
+    std::array<CMemDcClass, 3> originals_;
+    std::array<CMemDcClass, 3> backgrounds_;
+    CMemDcClass canvas_;
+
+    std::array<CGDI_Button, kTitleButtonCount> title_buttons_;
+    std::array<CGDI_Button, kTabCount> tabs_;
+    std::array<CEA_Lum2, kMasterFaderCount> faders_;
+    Clum_CStatic music_input_caption_;
+    Clum_CStatic model_label_;
+    CLum_ComboBox music_source_;
+
+    std::array<std::unique_ptr<CWinOut>, 4> outputs_;  // Main, Center, Sub, Rear
+    std::array<std::unique_ptr<CWinIn>, 2> inputs_;    // Music, Mic
+    std::array<std::unique_ptr<CWinEffect>, 2> effects_;
+    std::unique_ptr<CWinSystem> system_;
+
+    Faders fader_adapter_{*this};
+    Source source_adapter_{*this};
+    Modes mode_adapter_{*this};
+    Messages message_adapter_{*this};
+    ParameterMap map_;
+
+    HICON icon_ = nullptr;
+    UniqueGdi<HICON, FreeIcon> small_icon_;
+    LayoutVisibility visibility_;
+    std::optional<MainLayout> layout_;
+    bool controls_created_ = false;
+    bool first_paint_done_ = false;
+    bool output_pages_enabled_ = true;
+    bool tray_shown_ = false;
+    bool closed_ = false;
+    int current_tab_ = -1;
+
+    // Unattended screenshot run.
+    int screenshot_step_ = -1;
+    std::uint32_t screenshot_deadline_ = 0;
+    bool display_loaded_ = false;
+    std::optional<int> screenshot_result_;
+};
+
+}  // namespace vela

@@ -1,0 +1,443 @@
+#include "gui/controls/combo_label_win32.h"
+
+#include <algorithm>
+
+#include "core/ui/text_layout.h"
+#include "gui/win/mem_dc_win32.h"
+
+namespace vela {
+namespace {
+
+// Face geometry per style in skin pixels: reference size and text rectangle. The strip holds the normal
+// frame at x 0 and the focused one at x = reference width.
+struct ComboStyle {
+    int width;
+    int height;
+    RECT text;
+};
+constexpr ComboStyle kComboStyles[] = {
+    {70, 15, {0, 0, 60, 15}},
+    {169, 19, {4, 1, 151, 18}},
+    {100, 19, {6, 1, 80, 18}},
+};
+constexpr float kFaceFontGrowth = 1.2f;
+
+const ComboStyle& StyleRow(int style) {
+    return kComboStyles[style >= 0 && style < static_cast<int>(std::size(kComboStyles)) ? style : 0];
+}
+
+// GDI finds "Arial Bold" where a font registers that face; elsewhere it is Arial with a bold weight.
+UniqueFont MakeGdiFont(const std::wstring& face, int pixel_height) {
+    std::wstring name = face;
+    int weight = FW_NORMAL;
+    constexpr std::wstring_view kBold = L" Bold";
+    if (name.size() > kBold.size() && std::wstring_view(name).ends_with(kBold)) {
+        weight = FW_BOLD;
+    }
+    LOGFONTW lf{};
+    lf.lfHeight = -std::max(pixel_height, 1);
+    lf.lfWeight = weight;
+    lf.lfCharSet = DEFAULT_CHARSET;
+    lf.lfQuality = CLEARTYPE_QUALITY;
+    lf.lfPitchAndFamily = VARIABLE_PITCH | FF_SWISS;  // the family GDI falls back to
+    name.copy(lf.lfFaceName, std::min<std::size_t>(name.size(), LF_FACESIZE - 1));
+    return UniqueFont(CreateFontIndirectW(&lf));
+}
+
+}  // namespace
+
+// ---- CLum_ComboBox ----
+
+const MessageRow<CLum_ComboBox> CLum_ComboBox::kMessageMap[] = {
+    {WM_PAINT, 0, &CLum_ComboBox::OnPaint},
+    {WM_ERASEBKGND, 0, &CLum_ComboBox::OnEraseBackground},
+    {WM_NCPAINT, 0, &CLum_ComboBox::OnNcPaint},
+    {WM_SIZE, 0, &CLum_ComboBox::OnSize},
+    {WM_MOVE, 0, &CLum_ComboBox::OnMove},
+    {WM_LBUTTONDOWN, 0, &CLum_ComboBox::OnButtonDown},
+    {WM_LBUTTONDBLCLK, 0, &CLum_ComboBox::OnButtonDown},
+    {CB_SETCURSEL, 0, &CLum_ComboBox::OnSetCurSel},
+    {WM_CTLCOLORLISTBOX, 0, &CLum_ComboBox::OnCtlColor},
+    {WM_CTLCOLOREDIT, 0, &CLum_ComboBox::OnCtlColor},
+    {kReflectBase + WM_CTLCOLORLISTBOX, 0, &CLum_ComboBox::OnCtlColor},
+    {kReflectBase + WM_CTLCOLOREDIT, 0, &CLum_ComboBox::OnCtlColor},
+    {kReflectedCommand, 0, &CLum_ComboBox::OnReflectedCommand},
+    {kReflectedDrawItem, 0, &CLum_ComboBox::OnDrawItem},
+};
+
+bool CLum_ComboBox::Create(HWND parent, int id, const RECT& rect, DWORD style) {
+    return CreateControl(L"COMBOBOX", L"", style | CBS_DROPDOWNLIST | CBS_HASSTRINGS, rect, parent, id);
+}
+
+LRESULT CLum_ComboBox::WindowProc(UINT message, WPARAM wparam, LPARAM lparam) {
+    if (auto r = RouteMessage(this, kMessageMap, message, wparam, lparam))
+        return *r;
+    return CWindow::WindowProc(message, wparam, lparam);
+}
+
+void CLum_ComboBox::SetSkin(HDC parent_background, int image_id, int style) {
+    skin_.reset();
+    LoadImageResource(image_id, L"PNG", skin_);
+    parent_background_ = parent_background;
+    style_ = style;
+    canvas_.Invalidate();
+    face_valid_ = false;
+    list_font_.Reset();
+    if (hwnd_) {
+        const RECT r = ClientRect();
+        PostMessageW(hwnd_, WM_SIZE, SIZE_RESTORED, MAKELPARAM(r.right, r.bottom));
+    }
+}
+
+int CLum_ComboBox::AddItem(const std::wstring& text) {
+    return hwnd_ ? static_cast<int>(
+                       SendMessageW(hwnd_, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(text.c_str())))
+                 : -1;
+}
+
+void CLum_ComboBox::ResetItems() {
+    if (hwnd_)
+        SendMessageW(hwnd_, CB_RESETCONTENT, 0, 0);
+    Redraw();
+}
+
+int CLum_ComboBox::ItemCount() const {
+    if (!hwnd_)
+        return 0;
+    const LRESULT n = SendMessageW(hwnd_, CB_GETCOUNT, 0, 0);
+    return n == CB_ERR ? 0 : static_cast<int>(n);
+}
+
+std::wstring CLum_ComboBox::ItemText(int n) const {
+    if (!hwnd_ || n < 0 || n >= ItemCount())
+        return {};
+    const LRESULT length = SendMessageW(hwnd_, CB_GETLBTEXTLEN, static_cast<WPARAM>(n), 0);
+    if (length == CB_ERR || length < 0)
+        return {};
+    std::wstring text(static_cast<std::size_t>(length) + 1, L'\0');
+    const LRESULT got =
+        SendMessageW(hwnd_, CB_GETLBTEXT, static_cast<WPARAM>(n), reinterpret_cast<LPARAM>(text.data()));
+    text.resize(got == CB_ERR ? 0 : static_cast<std::size_t>(got));
+    return text;
+}
+
+void CLum_ComboBox::SetItem(int n) {
+    current_ = (n < 0 || n >= ItemCount()) ? 0 : n;
+    Redraw();
+}
+
+void CLum_ComboBox::SetShown(bool shown) {
+    shown_ = shown;
+    Redraw();
+}
+
+void CLum_ComboBox::SetEnabled(bool enabled) {
+    enabled_ = enabled;
+    Redraw();
+}
+
+void CLum_ComboBox::SetTextColour(COLORREF face, COLORREF list) {
+    text_colour_ = face;
+    list_text_colour_ = list;
+    Redraw();
+}
+
+void CLum_ComboBox::SetFont(const std::wstring& face, int size) {
+    font_face_ = face;
+    font_size_ = size;
+    list_font_.Reset();
+    Redraw();
+}
+
+void CLum_ComboBox::Redraw() {
+    face_valid_ = false;
+    Invalidate();
+}
+
+void CLum_ComboBox::MakeFonts() {
+    const float size = static_cast<float>(font_size_) * face_scale_;
+    list_font_ = MakeGdiFont(font_face_, static_cast<int>(size));
+    face_font_ = MakeGdiFont(font_face_, static_cast<int>(size * kFaceFontGrowth));
+    // The list and the selection field use the control's font.
+    if (list_font_)
+        SendMessageW(hwnd_, WM_SETFONT, reinterpret_cast<WPARAM>(list_font_.Get()), FALSE);
+}
+
+LRESULT CLum_ComboBox::OnSize(WPARAM wparam, LPARAM lparam) {
+    canvas_.Invalidate();
+    list_font_.Reset();
+    Redraw();
+    return DefaultProc(WM_SIZE, wparam, lparam);
+}
+
+LRESULT CLum_ComboBox::OnMove(WPARAM wparam, LPARAM lparam) {
+    canvas_.Invalidate();
+    Redraw();
+    return DefaultProc(WM_MOVE, wparam, lparam);
+}
+
+void CLum_ComboBox::RenderFace() {
+    if (!canvas_.EnsureBackground(hwnd_, parent_background_))
+        return;
+    const ComboStyle& row = StyleRow(style_);
+    face_scale_ = static_cast<float>(canvas_.Width()) / static_cast<float>(row.width);
+    if (!list_font_)
+        MakeFonts();
+    HDC face = canvas_.BeginFace();
+    face_valid_ = true;
+    if (!face || !shown_)
+        return;
+    if (skin_) {
+        Gdiplus::Graphics g(face);
+        g.SetInterpolationMode(Gdiplus::InterpolationModeHighQualityBicubic);
+        g.SetPixelOffsetMode(Gdiplus::PixelOffsetModeHalf);
+        const SpriteRect frame{focused_ ? row.width : 0, 0, row.width, row.height};
+        DrawSprite(g, skin_.get(), Gdiplus::RectF(0, 0, row.width * face_scale_, row.height * face_scale_),
+                   frame);
+    }
+    const int count = ItemCount();
+    if (current_ >= count)
+        return;
+    const std::wstring text = ItemText(current_);
+    RECT box{static_cast<LONG>(row.text.left * face_scale_), static_cast<LONG>(row.text.top * face_scale_),
+             static_cast<LONG>(row.text.right * face_scale_),
+             static_cast<LONG>(row.text.bottom * face_scale_)};
+    ScopedSelect font(face, face_font_.Get());
+    SetBkMode(face, TRANSPARENT);
+    SetTextColor(face, text_colour_);
+    DrawTextW(face, text.c_str(), static_cast<int>(text.size()), &box,
+              DT_SINGLELINE | DT_VCENTER | DT_LEFT | DT_NOPREFIX | DT_END_ELLIPSIS);
+}
+
+LRESULT CLum_ComboBox::OnPaint(WPARAM, LPARAM) {
+    PaintDc paint(hwnd_);
+    if (!face_valid_)
+        RenderFace();
+    canvas_.CopyTo(paint.Get(), 0, 0);
+    return 0;
+}
+
+void CLum_ComboBox::PaintTo(HDC dc, int level) {
+    if (!hwnd_ || !dc)
+        return;
+    if (!face_valid_)
+        RenderFace();
+    const POINT origin = ControlOrigin(hwnd_, level);
+    canvas_.CopyTo(dc, origin.x, origin.y);
+}
+
+LRESULT CLum_ComboBox::OnEraseBackground(WPARAM, LPARAM) {
+    return TRUE;
+}
+LRESULT CLum_ComboBox::OnNcPaint(WPARAM, LPARAM) {
+    return 0;
+}
+
+LRESULT CLum_ComboBox::OnButtonDown(WPARAM wparam, LPARAM lparam) {
+    // Hidden or disabled faces swallow the press, so the list never opens.
+    if (!shown_ || !enabled_)
+        return 0;
+    return DefaultProc(WM_LBUTTONDOWN, wparam, lparam);
+}
+
+LRESULT CLum_ComboBox::OnSetCurSel(WPARAM wparam, LPARAM) {
+    // Only the face changes; the list keeps its own selection.
+    current_ = static_cast<int>(wparam);
+    Redraw();
+    return static_cast<LRESULT>(wparam);
+}
+
+LRESULT CLum_ComboBox::OnCtlColor(WPARAM wparam, LPARAM) {
+    HDC dc = reinterpret_cast<HDC>(wparam);
+    SetBkMode(dc, TRANSPARENT);
+    SetTextColor(dc, list_text_colour_);
+    return reinterpret_cast<LRESULT>(GetSysColorBrush(COLOR_WINDOW));
+}
+
+LRESULT CLum_ComboBox::OnReflectedCommand(WPARAM wparam, LPARAM) {
+    switch (HIWORD(wparam)) {
+        case CBN_SELCHANGE: {
+            const LRESULT selection = SendMessageW(hwnd_, CB_GETCURSEL, 0, 0);
+            current_ = selection == CB_ERR ? 0 : static_cast<int>(selection);
+            Redraw();
+            if (HWND parent = GetParent(hwnd_)) {
+                PostMessageW(parent, static_cast<UINT>(ControlId()), static_cast<WPARAM>(index_),
+                             static_cast<LPARAM>(index_));
+            }
+            return 1;
+        }
+        case CBN_SETFOCUS:
+            focused_ = true;
+            Redraw();
+            return 1;
+        case CBN_KILLFOCUS:
+            focused_ = false;
+            Redraw();
+            return 1;
+        default:
+            return 0;
+    }
+}
+
+LRESULT CLum_ComboBox::OnDrawItem(WPARAM, LPARAM lparam) {
+    const auto* item = reinterpret_cast<const DRAWITEMSTRUCT*>(lparam);
+    if (!face_valid_)
+        RenderFace();
+    canvas_.CopyTo(item->hDC, 0, 0);
+    return TRUE;
+}
+
+// ---- Clum_CStatic ----
+
+const MessageRow<Clum_CStatic> Clum_CStatic::kMessageMap[] = {
+    {WM_PAINT, 0, &Clum_CStatic::OnPaint},         {WM_ERASEBKGND, 0, &Clum_CStatic::OnEraseBackground},
+    {WM_MOVE, 0, &Clum_CStatic::OnMoveOrSize},     {WM_SIZE, 0, &Clum_CStatic::OnMoveOrSize},
+    {WM_KILLFOCUS, 0, &Clum_CStatic::OnKillFocus}, {WM_SETTEXT, 0, &Clum_CStatic::OnSetText},
+    {WM_GETTEXT, 0, &Clum_CStatic::OnGetText},     {WM_GETTEXTLENGTH, 0, &Clum_CStatic::OnGetTextLength},
+};
+
+bool Clum_CStatic::Create(HWND parent, int id, const RECT& rect, const wchar_t* text, DWORD style) {
+    if (!CreateControl(L"STATIC", text, style, rect, parent, id))
+        return false;
+    text_ = text ? text : L"";
+    return true;
+}
+
+LRESULT Clum_CStatic::WindowProc(UINT message, WPARAM wparam, LPARAM lparam) {
+    if (auto r = RouteMessage(this, kMessageMap, message, wparam, lparam))
+        return *r;
+    return CWindow::WindowProc(message, wparam, lparam);
+}
+
+void Clum_CStatic::SetSkin(HDC parent_background, unsigned fill_colour, int image_id) {
+    parent_background_ = parent_background;
+    fill_colour_ = fill_colour;
+    if (image_id > 0) {
+        image_.reset();
+        LoadImageResource(image_id, L"PNG", image_);
+    }
+    canvas_.Invalidate();
+    Redraw();
+}
+
+void Clum_CStatic::SetTextStyle(float font_size, const std::wstring& font_face, unsigned text_colour,
+                                int text_flags) {
+    font_size_ = font_size;
+    font_face_ = font_face;
+    text_colour_ = text_colour;
+    text_flags_ = text_flags;
+    Redraw();
+}
+
+void Clum_CStatic::SetCaption(const std::wstring& text) {
+    text_ = text;
+    Redraw();
+    if (hwnd_)
+        UpdateWindow(hwnd_);
+}
+
+void Clum_CStatic::SetShown(bool shown) {
+    shown_ = shown;
+    Redraw();
+}
+
+void Clum_CStatic::Redraw() {
+    face_valid_ = false;
+    Invalidate();
+}
+
+void Clum_CStatic::RenderFace() {
+    if (!canvas_.EnsureBackground(hwnd_, parent_background_))
+        return;
+    HDC face = canvas_.BeginFace();
+    face_valid_ = true;
+    if (!face || !shown_)
+        return;
+    const int w = canvas_.Width();
+    const int h = canvas_.Height();
+    Gdiplus::Graphics g(face);
+    UseSmoothDrawing(g);
+    if ((fill_colour_ >> 24) != 0) {
+        Gdiplus::SolidBrush fill(Argb(fill_colour_));
+        g.FillRectangle(&fill, 0, 0, w, h);
+    }
+    if (image_) {
+        DrawSprite(g, image_.get(), RectF(0, 0, w, h),
+                   {0, 0, static_cast<int>(image_->GetWidth()), static_cast<int>(image_->GetHeight())});
+    }
+    if (text_.empty())
+        return;
+    auto font = MakeGdiplusFont(font_face_.c_str(), font_size_, font_style_);
+    if (!font)
+        return;
+    Gdiplus::StringFormat format;
+    format.SetFormatFlags((text_flags_ & kTextSingleLine)
+                              ? Gdiplus::StringFormatFlagsNoWrap | Gdiplus::StringFormatFlagsNoClip
+                              : Gdiplus::StringFormatFlagsNoClip);
+    format.SetAlignment((text_flags_ & kTextCentre)  ? Gdiplus::StringAlignmentCenter
+                        : (text_flags_ & kTextRight) ? Gdiplus::StringAlignmentFar
+                                                     : Gdiplus::StringAlignmentNear);
+    format.SetLineAlignment((text_flags_ & kTextMiddle)   ? Gdiplus::StringAlignmentCenter
+                            : (text_flags_ & kTextBottom) ? Gdiplus::StringAlignmentFar
+                                                          : Gdiplus::StringAlignmentNear);
+    format.SetTrimming(Gdiplus::StringTrimmingNone);
+    g.SetTextRenderingHint(Gdiplus::TextRenderingHintClearTypeGridFit);
+    Gdiplus::RectF measured;
+    g.MeasureString(text_.c_str(), static_cast<INT>(text_.size()), font.get(), Gdiplus::PointF(0, 0), &format,
+                    &measured);
+    const TextBox box =
+        LabelTextBox(static_cast<float>(w), static_cast<float>(h), measured.Width, measured.Height);
+    const Gdiplus::RectF rect(box.x, box.y, box.width, box.height);
+    Gdiplus::SolidBrush brush(Argb(text_colour_));
+    for (int pass = 0; pass < 2; ++pass) {
+        g.DrawString(text_.c_str(), static_cast<INT>(text_.size()), font.get(), rect, &format, &brush);
+    }
+}
+
+LRESULT Clum_CStatic::OnPaint(WPARAM, LPARAM) {
+    PaintDc paint(hwnd_);
+    if (!face_valid_)
+        RenderFace();
+    canvas_.CopyTo(paint.Get(), 0, 0);
+    return 0;
+}
+
+void Clum_CStatic::PaintTo(HDC dc, int level) {
+    if (!hwnd_ || !dc)
+        return;
+    if (!face_valid_)
+        RenderFace();
+    const POINT origin = ControlOrigin(hwnd_, level);
+    canvas_.CopyTo(dc, origin.x, origin.y);
+}
+
+LRESULT Clum_CStatic::OnEraseBackground(WPARAM, LPARAM) {
+    return TRUE;
+}
+
+LRESULT Clum_CStatic::OnMoveOrSize(WPARAM, LPARAM) {
+    canvas_.Invalidate();
+    Redraw();
+    return 0;
+}
+
+LRESULT Clum_CStatic::OnKillFocus(WPARAM wparam, LPARAM lparam) {
+    Redraw();
+    return DefaultProc(WM_KILLFOCUS, wparam, lparam);
+}
+
+LRESULT Clum_CStatic::OnSetText(WPARAM, LPARAM lparam) {
+    const auto* text = reinterpret_cast<const wchar_t*>(lparam);
+    text_ = text ? text : L"";
+    Redraw();
+    return TRUE;
+}
+
+LRESULT Clum_CStatic::OnGetText(WPARAM wparam, LPARAM lparam) {
+    return CopyTextOut(text_, wparam, lparam);
+}
+LRESULT Clum_CStatic::OnGetTextLength(WPARAM, LPARAM) {
+    return static_cast<LRESULT>(text_.size());
+}
+
+}  // namespace vela

@@ -1,0 +1,319 @@
+#include "gui/controls/image_button_win32.h"
+
+#include <windowsx.h>
+
+#include <algorithm>
+
+#include "core/ui/text_layout.h"
+#include "gui/win/mem_dc_win32.h"
+
+namespace vela {
+namespace {
+
+constexpr int kFrameNormal = 0;
+constexpr int kFrameLatched = 1;
+constexpr int kFrameHover = 2;
+constexpr int kFrameDisabled = 3;
+
+}  // namespace
+
+const MessageRow<CGDI_Button> CGDI_Button::kMessageMap[] = {
+    {WM_PAINT, 0, &CGDI_Button::OnPaint},
+    {WM_ERASEBKGND, 0, &CGDI_Button::OnEraseBackground},
+    {WM_MOUSEMOVE, 0, &CGDI_Button::OnMouseMove},
+    {WM_LBUTTONDOWN, 0, &CGDI_Button::OnButtonDown},
+    {WM_LBUTTONDBLCLK, 0, &CGDI_Button::OnButtonDown},
+    {WM_LBUTTONUP, 0, &CGDI_Button::OnButtonUp},
+    {WM_CAPTURECHANGED, 0, &CGDI_Button::OnCaptureChanged},
+    {WM_MOVE, 0, &CGDI_Button::OnMoveOrSize},
+    {WM_SIZE, 0, &CGDI_Button::OnMoveOrSize},
+    {WM_KILLFOCUS, 0, &CGDI_Button::OnKillFocus},
+    {WM_SETTEXT, 0, &CGDI_Button::OnSetText},
+    {WM_GETTEXT, 0, &CGDI_Button::OnGetText},
+    {WM_GETTEXTLENGTH, 0, &CGDI_Button::OnGetTextLength},
+    {kReflectedDrawItem, 0, &CGDI_Button::OnDrawItem},
+    {kReflectedCommand, 0, &CGDI_Button::OnReflectedCommand},
+};
+
+bool CGDI_Button::Create(HWND parent, int id, const RECT& rect, const wchar_t* caption, DWORD style) {
+    if (!CreateControl(L"BUTTON", caption, style | BS_OWNERDRAW, rect, parent, id))
+        return false;
+    caption_ = caption ? caption : L"";
+    return true;
+}
+
+void CGDI_Button::PreSubclassWindow() {
+    // Owner-draw: the system button never paints its own face.
+    const LONG_PTR style = GetWindowLongPtrW(hwnd_, GWL_STYLE);
+    SendMessageW(hwnd_, BM_SETSTYLE, static_cast<WPARAM>((style & 0xFFF0) | BS_OWNERDRAW), FALSE);
+}
+
+LRESULT CGDI_Button::WindowProc(UINT message, WPARAM wparam, LPARAM lparam) {
+    if (auto r = RouteMessage(this, kMessageMap, message, wparam, lparam))
+        return *r;
+    return CWindow::WindowProc(message, wparam, lparam);
+}
+
+void CGDI_Button::SetSkin(HDC parent_background, int image_id) {
+    skin_.reset();
+    LoadImageResource(image_id, L"PNG", skin_);
+    parent_background_ = parent_background;
+    active_ = ClientRect();
+    skin_client_ = {active_.right, active_.bottom};
+    skin_loaded_ = true;
+    canvas_.Invalidate();
+    Redraw();
+}
+
+void CGDI_Button::SetTextStyle(float font_size, const std::wstring& font_face, unsigned colour_off,
+                               int text_flags, unsigned colour_on) {
+    font_size_ = font_size;
+    font_face_ = font_face;
+    colour_off_ = colour_off;
+    text_flags_ = text_flags;
+    colour_on_ = colour_on;
+    font_.reset();
+    canvas_.Invalidate();
+    Redraw();
+}
+
+void CGDI_Button::SetCaption(const std::wstring& caption) {
+    caption_ = caption;
+    Redraw();
+}
+
+void CGDI_Button::SetCheck(int state) {
+    check_ = std::clamp(state, kPush, kLatchOn);
+    pressed_ = false;
+    Redraw();
+}
+
+void CGDI_Button::SetShown(bool shown) {
+    shown_ = shown;
+    if (skin_loaded_)
+        Redraw();
+}
+
+void CGDI_Button::SetEnabled(bool enabled) {
+    enabled_ = enabled;
+    if (!skin_loaded_)
+        return;
+    hovering_ = false;
+    pressed_ = false;
+    if (hwnd_ && GetCapture() == hwnd_)
+        ReleaseCapture();
+    Redraw();
+}
+
+void CGDI_Button::Redraw() {
+    face_valid_ = false;
+    Invalidate();
+}
+
+bool CGDI_Button::InActiveArea(POINT p) const {
+    RECT r = ClientRect();
+    InflateRect(&r, -1, -1);
+    return PtInRect(&r, p) != FALSE;
+}
+
+void CGDI_Button::UpdateHover(POINT p) {
+    if (InActiveArea(p)) {
+        if (!hovering_) {
+            hovering_ = true;
+            Redraw();
+        }
+        if (GetCapture() != hwnd_)
+            SetCapture(hwnd_);  // so that leaving is seen
+        SetCursor(LoadCursorW(nullptr, IDC_HAND));
+    } else {
+        const bool changed = hovering_ || pressed_;
+        hovering_ = false;
+        pressed_ = false;
+        if (GetCapture() == hwnd_)
+            ReleaseCapture();
+        if (changed)
+            Redraw();
+        SetCursor(LoadCursorW(nullptr, IDC_ARROW));
+    }
+}
+
+LRESULT CGDI_Button::OnMouseMove(WPARAM, LPARAM lparam) {
+    if (!shown_ || !enabled_ || pressed_)
+        return 0;
+    UpdateHover({GET_X_LPARAM(lparam), GET_Y_LPARAM(lparam)});
+    return 0;
+}
+
+LRESULT CGDI_Button::OnButtonDown(WPARAM, LPARAM lparam) {
+    if (!shown_ || !enabled_ || !clickable_)
+        return 0;
+    if (InActiveArea({GET_X_LPARAM(lparam), GET_Y_LPARAM(lparam)})) {
+        pressed_ = true;
+        // The release counts wherever it happens, so it must reach this button.
+        if (GetCapture() != hwnd_)
+            SetCapture(hwnd_);
+        SetCursor(LoadCursorW(nullptr, IDC_HAND));
+    }
+    Redraw();
+    return 0;
+}
+
+LRESULT CGDI_Button::OnButtonUp(WPARAM, LPARAM lparam) {
+    if (!shown_ || !enabled_ || !clickable_)
+        return 0;
+    if (pressed_) {
+        if (check_ == kLatchOff) {
+            check_ = kLatchOn;
+        } else if (check_ == kLatchOn) {
+            check_ = kLatchOff;
+        }
+        hovering_ = false;
+        pressed_ = false;
+        face_valid_ = false;
+        if (HWND parent = GetParent(hwnd_)) {
+            PostMessageW(parent, static_cast<UINT>(ControlId()), static_cast<WPARAM>(index_),
+                         static_cast<LPARAM>(index_));
+        }
+    }
+    pressed_ = false;
+    UpdateHover({GET_X_LPARAM(lparam), GET_Y_LPARAM(lparam)});
+    Redraw();
+    return 0;
+}
+
+LRESULT CGDI_Button::OnCaptureChanged(WPARAM, LPARAM lparam) {
+    if (reinterpret_cast<HWND>(lparam) != hwnd_ && (hovering_ || pressed_)) {
+        hovering_ = false;
+        pressed_ = false;
+        Redraw();
+    }
+    return 0;
+}
+
+LRESULT CGDI_Button::OnMoveOrSize(WPARAM, LPARAM) {
+    canvas_.Invalidate();
+    font_.reset();
+    Redraw();
+    return 0;
+}
+
+LRESULT CGDI_Button::OnKillFocus(WPARAM wparam, LPARAM lparam) {
+    hovering_ = false;
+    Redraw();
+    return DefaultProc(WM_KILLFOCUS, wparam, lparam);
+}
+
+LRESULT CGDI_Button::OnSetText(WPARAM, LPARAM lparam) {
+    const auto* text = reinterpret_cast<const wchar_t*>(lparam);
+    SetCaption(text ? text : L"");
+    return TRUE;
+}
+
+LRESULT CGDI_Button::OnGetText(WPARAM wparam, LPARAM lparam) {
+    return CopyTextOut(caption_, wparam, lparam);
+}
+
+LRESULT CGDI_Button::OnGetTextLength(WPARAM, LPARAM) {
+    return static_cast<LRESULT>(caption_.size());
+}
+
+LRESULT CGDI_Button::OnDrawItem(WPARAM, LPARAM lparam) {
+    const auto* item = reinterpret_cast<const DRAWITEMSTRUCT*>(lparam);
+    if (!face_valid_)
+        RenderFace();
+    canvas_.CopyTo(item->hDC, 0, 0);
+    return TRUE;
+}
+
+// The notification is our own posted message; the system's BN_CLICKED is not used.
+LRESULT CGDI_Button::OnReflectedCommand(WPARAM, LPARAM) {
+    return 0;
+}
+
+void CGDI_Button::RenderFace() {
+    if (!canvas_.EnsureBackground(hwnd_, parent_background_))
+        return;
+    HDC face = canvas_.BeginFace();
+    face_valid_ = true;
+    if (!face || !shown_)
+        return;
+    const int w = canvas_.Width();
+    const int h = canvas_.Height();
+    Gdiplus::Graphics g(face);
+    UseSmoothDrawing(g);
+    if (skin_) {
+        const int frame_width = static_cast<int>(skin_->GetWidth()) / frame_count_;
+        const int frame_height = static_cast<int>(skin_->GetHeight());
+        auto frame = [&](int n) {
+            if (n < frame_count_)
+                DrawSprite(g, skin_.get(), RectF(0, 0, w, h),
+                           {n * frame_width, 0, frame_width, frame_height});
+        };
+        frame(check_ == kLatchOn ? kFrameLatched : kFrameNormal);
+        if (!enabled_) {
+            frame(kFrameDisabled);
+        } else if (hovering_) {
+            frame(kFrameHover);
+        }
+    }
+    if (caption_.empty())
+        return;
+    if (!font_)
+        font_ = MakeGdiplusFont(font_face_.c_str(), font_size_, font_style_);
+    if (!font_)
+        return;
+    Gdiplus::StringFormat format;
+    format.SetFormatFlags((text_flags_ & kTextSingleLine)
+                              ? Gdiplus::StringFormatFlagsNoWrap | Gdiplus::StringFormatFlagsNoClip
+                              : Gdiplus::StringFormatFlagsNoClip);
+    format.SetAlignment((text_flags_ & kTextCentre)  ? Gdiplus::StringAlignmentCenter
+                        : (text_flags_ & kTextRight) ? Gdiplus::StringAlignmentFar
+                                                     : Gdiplus::StringAlignmentNear);
+    format.SetLineAlignment((text_flags_ & kTextMiddle)   ? Gdiplus::StringAlignmentCenter
+                            : (text_flags_ & kTextBottom) ? Gdiplus::StringAlignmentFar
+                                                          : Gdiplus::StringAlignmentNear);
+    format.SetTrimming(Gdiplus::StringTrimmingNone);
+    // The active rectangle was taken in control pixels when the skin was set; it follows later resizing.
+    const float sx = skin_client_.cx > 0 ? static_cast<float>(w) / static_cast<float>(skin_client_.cx) : 1.0f;
+    const float sy = skin_client_.cy > 0 ? static_cast<float>(h) / static_cast<float>(skin_client_.cy) : 1.0f;
+    const RECT active = skin_loaded_ ? active_ : RECT{0, 0, w, h};
+    TextBox box{active.left * sx, active.top * sy, (active.right - active.left) * sx - 1,
+                (active.bottom - active.top) * sy - 1};
+    Gdiplus::RectF measured;
+    g.SetTextRenderingHint(static_cast<Gdiplus::TextRenderingHint>(rendering_hint_));
+    g.MeasureString(caption_.c_str(), static_cast<INT>(caption_.size()), font_.get(), Gdiplus::PointF(0, 0),
+                    &format, &measured);
+    // Some renderers drop the last glyph of a box exactly as wide as the measured text; a little slack on
+    // both sides keeps the centring and the whole caption.
+    const float slack = font_size_ * 0.5f;
+    box = ButtonTextBox(box, text_flags_, measured.Width + slack, measured.Height);
+    Gdiplus::SolidBrush brush(Argb(check_ == kLatchOn ? colour_on_ : colour_off_));
+    const Gdiplus::RectF rect(box.x, box.y, box.width, box.height);
+    // Drawn twice: the second pass thickens the anti-aliased strokes.
+    for (int pass = 0; pass < 2; ++pass) {
+        g.DrawString(caption_.c_str(), static_cast<INT>(caption_.size()), font_.get(), rect, &format, &brush);
+    }
+}
+
+LRESULT CGDI_Button::OnPaint(WPARAM, LPARAM) {
+    PaintDc paint(hwnd_);
+    if (!face_valid_)
+        RenderFace();
+    canvas_.CopyTo(paint.Get(), 0, 0);
+    return 0;
+}
+
+LRESULT CGDI_Button::OnEraseBackground(WPARAM, LPARAM) {
+    return TRUE;
+}
+
+void CGDI_Button::PaintTo(HDC dc, int level) {
+    if (!hwnd_ || !dc)
+        return;
+    if (!face_valid_)
+        RenderFace();
+    const POINT origin = ControlOrigin(hwnd_, level);
+    canvas_.CopyTo(dc, origin.x, origin.y);
+}
+
+}  // namespace vela

@@ -1,0 +1,99 @@
+// CGDI_Button: the skinned push or latching button drawn from a strip of four frames.
+#pragma once
+
+#include <memory>
+#include <string>
+
+#include "gui/win/control_canvas_win32.h"
+#include "gui/win/gdi_win32.h"
+#include "gui/win/window_win32.h"
+
+namespace vela {
+
+class CGDI_Button : public CWindow {
+  public:
+    // Check states.
+    static constexpr int kPush = 0;
+    static constexpr int kLatchOff = 1;
+    static constexpr int kLatchOn = 2;
+
+    CGDI_Button() = default;
+    ~CGDI_Button() override { Destroy(); }
+
+    bool Create(HWND parent, int id, const RECT& rect, const wchar_t* caption = L"",
+                DWORD style = WS_CHILD | WS_VISIBLE);
+
+    void SetSkin(HDC parent_background, int image_id);
+    void SetTextStyle(float font_size, const std::wstring& font_face, unsigned colour_off, int text_flags,
+                      unsigned colour_on);
+    void SetCaption(const std::wstring& caption);
+    const std::wstring& GetCaption() const { return caption_; }
+    void SetCheck(int state);
+    int GetCheck() const { return check_; }
+    void SetShown(bool shown);
+    void SetEnabled(bool enabled);
+    void SetClickable(bool clickable) { clickable_ = clickable; }
+    void SetIndex(int index) { index_ = index; }
+    int Index() const { return index_; }
+    void SetFontStyle(int style) { font_style_ = style; }
+    void SetFrameCount(int frames) { frame_count_ = frames > 0 ? frames : 1; }
+    void PaintTo(HDC dc, int level = 1);
+
+    bool Hovering() const { return hovering_; }
+    bool Pressed() const { return pressed_; }
+    bool HasImage() const { return skin_ != nullptr; }
+
+  protected:
+    void PreSubclassWindow() override;
+    LRESULT WindowProc(UINT message, WPARAM wparam, LPARAM lparam) override;
+
+  private:
+    LRESULT OnPaint(WPARAM, LPARAM);
+    LRESULT OnEraseBackground(WPARAM, LPARAM);
+    LRESULT OnMouseMove(WPARAM, LPARAM);
+    LRESULT OnButtonDown(WPARAM, LPARAM);
+    LRESULT OnButtonUp(WPARAM, LPARAM);
+    LRESULT OnCaptureChanged(WPARAM, LPARAM);
+    LRESULT OnMoveOrSize(WPARAM, LPARAM);
+    LRESULT OnKillFocus(WPARAM, LPARAM);
+    LRESULT OnSetText(WPARAM, LPARAM);
+    LRESULT OnGetText(WPARAM, LPARAM);
+    LRESULT OnGetTextLength(WPARAM, LPARAM);
+    LRESULT OnDrawItem(WPARAM, LPARAM);
+    LRESULT OnReflectedCommand(WPARAM, LPARAM);
+
+    static const MessageRow<CGDI_Button> kMessageMap[];
+
+    bool InActiveArea(POINT p) const;
+    void UpdateHover(POINT p);
+    void Redraw();
+    void RenderFace();
+
+    GdiplusSession gdiplus_;
+    std::unique_ptr<Gdiplus::Bitmap> skin_;
+    std::unique_ptr<Gdiplus::Font> font_;
+    int index_ = 0;
+    std::wstring caption_;
+    int check_ = kPush;
+    int frame_count_ = 4;
+    RECT active_{};
+    SIZE skin_client_{};  // client size when the skin was set: the active rectangle's reference
+    std::wstring font_face_ = L"宋体";
+    float font_size_ = 12.0f;
+    int font_style_ = 0;
+    int text_flags_ = 0;
+    int rendering_hint_ = Gdiplus::TextRenderingHintAntiAliasGridFit;  // 3, as the program uses throughout
+    unsigned colour_off_ = 0xFF000000;
+    unsigned colour_on_ = 0xFF000000;
+    bool shown_ = true;
+    bool enabled_ = true;
+    bool clickable_ = true;
+    bool hovering_ = false;
+    bool pressed_ = false;
+    bool skin_loaded_ = false;
+    HDC parent_background_ = nullptr;
+    ControlCanvas canvas_;
+    bool face_valid_ = false;
+};
+
+}  // namespace vela

@@ -1,0 +1,436 @@
+#include "gui/controls/value_control_win32.h"
+
+#include <windowsx.h>
+
+#include <algorithm>
+#include <cmath>
+
+#include "core/text/text_format.h"
+#include "gui/win/mem_dc_win32.h"
+
+namespace vela {
+namespace {
+
+// Skin image coordinates (see the value control's skin geometry).
+constexpr int kFaceWidth = 170;
+constexpr int kFaceHeight = 33;
+constexpr int kCaptionBandRows = 14;
+constexpr int kLeftPartWidth = 112;
+constexpr int kRightEndWidth = 58;
+constexpr int kRightEndPlain = 112;
+constexpr int kRightEndToggle = 172;
+constexpr SpriteRect kThumbNormal{260, 16, 18, 16};
+constexpr SpriteRect kThumbFocused{235, 16, 18, 16};
+constexpr SpriteRect kToggleOn{286, 15, 16, 17};
+constexpr SpriteRect kToggleOff{306, 15, 16, 17};
+constexpr wchar_t kCaptionFace[] = L"微软雅黑";
+constexpr COLORREF kMeterGreen = 0x00FF00;
+constexpr COLORREF kMeterYellow = 0xFFFF00;
+constexpr COLORREF kMeterRed = 0xFF0000;
+
+Gdiplus::Color WithAlpha(COLORREF rgb, int alpha) {
+    return Gdiplus::Color(static_cast<BYTE>(alpha), static_cast<BYTE>((rgb >> 16) & 0xFF),
+                          static_cast<BYTE>((rgb >> 8) & 0xFF), static_cast<BYTE>(rgb & 0xFF));
+}
+
+}  // namespace
+
+const MessageRow<CEA_Lum2> CEA_Lum2::kMessageMap[] = {
+    {WM_PAINT, 0, &CEA_Lum2::OnPaint},
+    {WM_ERASEBKGND, 0, &CEA_Lum2::OnEraseBackground},
+    {WM_SIZE, 0, &CEA_Lum2::OnSize},
+    {WM_MOVE, 0, &CEA_Lum2::OnMove},
+    {WM_LBUTTONDOWN, 0, &CEA_Lum2::OnButtonDown},
+    {WM_LBUTTONDBLCLK, 0, &CEA_Lum2::OnButtonDown},
+    {WM_LBUTTONUP, 0, &CEA_Lum2::OnButtonUp},
+    {WM_MOUSEMOVE, 0, &CEA_Lum2::OnMouseMove},
+    {WM_MOUSEWHEEL, 0, &CEA_Lum2::OnMouseWheel},
+    {WM_KEYDOWN, 0, &CEA_Lum2::OnKeyDown},
+    {WM_GETDLGCODE, 0, &CEA_Lum2::OnGetDlgCode},
+    {WM_KILLFOCUS, 0, &CEA_Lum2::OnKillFocus},
+    {WM_CAPTURECHANGED, 0, &CEA_Lum2::OnCaptureChanged},
+    {WM_SETTEXT, 0, &CEA_Lum2::OnSetText},
+    {WM_GETTEXT, 0, &CEA_Lum2::OnGetText},
+    {WM_GETTEXTLENGTH, 0, &CEA_Lum2::OnGetTextLength},
+    {WM_SHOWWINDOW, 0, &CEA_Lum2::OnShowWindow},
+};
+
+bool CEA_Lum2::Create(HWND parent, int id, const RECT& rect, DWORD style) {
+    return CreateControl(L"STATIC", L" ", style | SS_NOTIFY, rect, parent, id);
+}
+
+void CEA_Lum2::PreSubclassWindow() {
+    // A static control lets the mouse through unless it notifies.
+    const LONG_PTR style = GetWindowLongPtrW(hwnd_, GWL_STYLE);
+    SetWindowLongPtrW(hwnd_, GWL_STYLE, style | SS_NOTIFY);
+    caption_.clear();
+}
+
+LRESULT CEA_Lum2::WindowProc(UINT message, WPARAM wparam, LPARAM lparam) {
+    if (auto r = RouteMessage(this, kMessageMap, message, wparam, lparam))
+        return *r;
+    return CWindow::WindowProc(message, wparam, lparam);
+}
+
+void CEA_Lum2::SetSkin(HDC parent_background, int image_id, int style) {
+    skin_.reset();
+    LoadImageResource(image_id, L"PNG", skin_);
+    parent_background_ = parent_background;
+    style_ = style;
+    skin_loaded_ = true;
+    canvas_.Invalidate();
+    face_valid_ = false;
+    if (toggle_mode)
+        toggle_offset_ = toggle_amount;
+    if (hwnd_) {
+        const RECT r = ClientRect();
+        PostMessageW(hwnd_, WM_SIZE, SIZE_RESTORED, MAKELPARAM(r.right, r.bottom));
+    }
+}
+
+void CEA_Lum2::SetValue(double v) {
+    if (toggle_mode) {
+        const ToggleSplit split = SplitToggle(v, toggle_amount);
+        v = split.level;
+        toggle_offset_ = split.offset;
+    }
+    value_ = v;
+    face_valid_ = false;
+    if (hwnd_ && IsWindowVisible(hwnd_)) {
+        focused_ = true;
+        SetFocus(hwnd_);
+    }
+    Redraw();
+}
+
+void CEA_Lum2::SetUpperLimit(double upper) {
+    upper_limit = upper;
+    Redraw();
+}
+
+void CEA_Lum2::SetShown(bool shown) {
+    shown_ = shown;
+    if (!skin_loaded_)
+        return;
+    if (hwnd_ && GetCapture() == hwnd_)
+        ReleaseCapture();
+    Redraw();
+}
+
+void CEA_Lum2::SetEnabled(bool enabled) {
+    enabled_ = enabled;
+    if (!skin_loaded_)
+        return;
+    if (hwnd_ && GetCapture() == hwnd_)
+        ReleaseCapture();
+    focused_ = false;
+    dragging_ = false;
+    Redraw();
+}
+
+void CEA_Lum2::SetCaption(const std::wstring& caption) {
+    caption_ = caption;
+    Redraw();
+    if (hwnd_)
+        UpdateWindow(hwnd_);
+}
+
+void CEA_Lum2::SetValueFormat(const std::wstring& format) {
+    value_format_ = format;
+    Redraw();
+}
+
+void CEA_Lum2::SetTextColour(unsigned argb) {
+    text_colour_ = argb;
+    Redraw();
+}
+
+void CEA_Lum2::Notify() {
+    if (!hwnd_)
+        return;
+    HWND parent = GetParent(hwnd_);
+    if (!parent)
+        return;
+    const double v = std::trunc(value_);
+    const LPARAM level = std::isfinite(v) ? static_cast<LPARAM>(static_cast<long>(v)) : 0;
+    SendMessageW(parent, static_cast<UINT>(ControlId()), static_cast<WPARAM>(index), level);
+}
+
+void CEA_Lum2::Redraw() {
+    face_valid_ = false;
+    Invalidate();
+}
+
+LRESULT CEA_Lum2::OnEraseBackground(WPARAM, LPARAM) {
+    return TRUE;
+}
+
+LRESULT CEA_Lum2::OnSize(WPARAM, LPARAM) {
+    const RECT r = ClientRect();
+    geometry_ = ComputeValueGeometry(r.right, r.bottom, captioned, toggle_mode);
+    canvas_.Invalidate();
+    Redraw();
+    return 0;
+}
+
+// A moved control stands on another part of the parent's background.
+LRESULT CEA_Lum2::OnMove(WPARAM, LPARAM) {
+    canvas_.Invalidate();
+    Redraw();
+    return 0;
+}
+
+void CEA_Lum2::RenderFace() {
+    if (!canvas_.EnsureBackground(hwnd_, parent_background_))
+        return;
+    HDC face = canvas_.BeginFace();
+    if (!face || !shown_) {
+        face_valid_ = true;
+        return;
+    }
+    value_ = ClampValue(Range(), value_);
+    const int w = canvas_.Width();
+    const int h = canvas_.Height();
+    Gdiplus::Graphics g(face);
+    UseSmoothDrawing(g);
+    DrawSkin(g, w, h);
+    if (captioned)
+        DrawCaption(g);
+    face_valid_ = true;
+}
+
+void CEA_Lum2::DrawSkin(Gdiplus::Graphics& g, int w, int h) {
+    const ValueRange range = Range();
+    Gdiplus::Bitmap* image = skin_.get();
+    if (image) {
+        const int src_top = captioned ? 0 : kCaptionBandRows;
+        const int src_height = kFaceHeight - src_top;
+        const int split = w * kLeftPartWidth / kFaceWidth;
+        DrawSprite(g, image, RectF(0, 0, split, h), {0, src_top, kLeftPartWidth, src_height});
+        DrawSprite(g, image, RectF(split, 0, w - split, h),
+                   {toggle_mode ? kRightEndToggle : kRightEndPlain, src_top, kRightEndWidth, src_height});
+    }
+    if (meter_mode) {
+        const int alpha = MeterAlpha(range, value_);
+        const Gdiplus::REAL height = static_cast<Gdiplus::REAL>(geometry_.meter_height) + 0.5f;
+        const Gdiplus::RectF bar(static_cast<Gdiplus::REAL>(geometry_.track_start),
+                                 static_cast<Gdiplus::REAL>(geometry_.thumb_centre_y) - height / 2,
+                                 static_cast<Gdiplus::REAL>(geometry_.track_end - geometry_.track_start),
+                                 height);
+        if (bar.Width > 0 && bar.Height > 0) {
+            Gdiplus::LinearGradientBrush brush(bar, Gdiplus::Color(0, 0, 0, 0), Gdiplus::Color(0, 0, 0, 0),
+                                               Gdiplus::LinearGradientModeHorizontal);
+            const Gdiplus::Color colours[] = {Gdiplus::Color(0, 0, 0, 0), WithAlpha(kMeterGreen, alpha),
+                                              WithAlpha(kMeterYellow, alpha), WithAlpha(kMeterRed, alpha),
+                                              Gdiplus::Color(0, 0, 0, 0)};
+            const Gdiplus::REAL positions[] = {0.0f, 0.25f, 0.5f, 0.75f, 1.0f};
+            brush.SetInterpolationColors(colours, positions, 5);
+            g.FillRectangle(&brush, bar);
+        }
+    }
+    if (!image)
+        return;
+    if (toggle_mode) {
+        const PixelRect& box = geometry_.toggle_box;
+        DrawSprite(g, image, RectF(box.left, box.top, box.Width(), box.Height()),
+                   toggle_offset_ ? kToggleOn : kToggleOff);
+    }
+    if (enabled_) {
+        const PixelRect thumb = ThumbRect(geometry_, range, value_);
+        DrawSprite(g, image, RectF(thumb.left, thumb.top, thumb.Width(), thumb.Height()),
+                   focused_ ? kThumbFocused : kThumbNormal);
+    }
+}
+
+void CEA_Lum2::DrawCaption(Gdiplus::Graphics& g) {
+    if (!value_format_.empty())
+        caption_ = FormatWithValue(value_format_, value_);
+    if (caption_.empty())
+        return;
+    const PixelRect& box = geometry_.caption_box;
+    if (box.Width() <= 0 || box.Height() <= 0)
+        return;
+    // Looking the face up is the slowest part of a paint; the font is kept until the height changes.
+    if (!caption_font_ || caption_font_height_ != geometry_.caption_font_height) {
+        caption_font_ = MakeGdiplusFont(kCaptionFace, static_cast<float>(geometry_.caption_font_height));
+        caption_font_height_ = geometry_.caption_font_height;
+    }
+    Gdiplus::Font* font = caption_font_.get();
+    if (!font)
+        return;
+    g.SetTextRenderingHint(Gdiplus::TextRenderingHintClearTypeGridFit);
+    Gdiplus::SolidBrush brush(Argb(text_colour_));
+    Gdiplus::StringFormat format;
+    format.SetFormatFlags(Gdiplus::StringFormatFlagsNoWrap);
+    format.SetLineAlignment(Gdiplus::StringAlignmentCenter);
+    const Gdiplus::RectF rect(static_cast<Gdiplus::REAL>(box.left), static_cast<Gdiplus::REAL>(box.top),
+                              static_cast<Gdiplus::REAL>(box.Width()),
+                              static_cast<Gdiplus::REAL>(box.Height()));
+    // "Label: value" reads as a label on the left and its value on the right.
+    std::size_t colon = caption_.find_first_of(L":\uFF1A");
+    if (colon == std::wstring::npos) {
+        format.SetAlignment(Gdiplus::StringAlignmentNear);
+        g.DrawString(caption_.c_str(), static_cast<INT>(caption_.size()), font, rect, &format, &brush);
+        return;
+    }
+    const std::wstring head = caption_.substr(0, colon + 1);
+    const std::wstring tail = caption_.substr(colon + 1);
+    format.SetAlignment(Gdiplus::StringAlignmentNear);
+    g.DrawString(head.c_str(), static_cast<INT>(head.size()), font, rect, &format, &brush);
+    format.SetAlignment(Gdiplus::StringAlignmentFar);
+    g.DrawString(tail.c_str(), static_cast<INT>(tail.size()), font, rect, &format, &brush);
+}
+
+LRESULT CEA_Lum2::OnPaint(WPARAM, LPARAM) {
+    PaintDc paint(hwnd_);
+    if (!face_valid_)
+        RenderFace();
+    canvas_.CopyTo(paint.Get(), 0, 0);
+    return 0;
+}
+
+void CEA_Lum2::PaintTo(HDC dc, int level) {
+    if (!hwnd_ || !dc)
+        return;
+    RenderFace();
+    const POINT origin = ControlOrigin(hwnd_, level);
+    canvas_.CopyTo(dc, origin.x, origin.y);
+}
+
+LRESULT CEA_Lum2::OnButtonDown(WPARAM, LPARAM lparam) {
+    if (!shown_ || !enabled_)
+        return 0;
+    SetFocus(hwnd_);
+    const int x = GET_X_LPARAM(lparam);
+    const int y = GET_Y_LPARAM(lparam);
+    const ValueRange range = Range();
+    switch (ClassifyPress(geometry_, range, value_, toggle_mode, x, y)) {
+        case PressAction::kGrabThumb:
+            SetCapture(hwnd_);
+            dragging_ = true;
+            Notify();
+            SetCursor(LoadCursorW(nullptr, IDC_HAND));
+            break;
+        case PressAction::kFlipToggle:
+            toggle_offset_ = toggle_offset_ ? 0 : toggle_amount;
+            Notify();
+            break;
+        case PressAction::kStepUp:
+            value_ = StepUp(range, value_);
+            Notify();
+            break;
+        case PressAction::kStepDown:
+            value_ = StepDown(range, value_);
+            Notify();
+            break;
+        case PressAction::kNone: {
+            // Within the thumb's band but beside both: the page still hears of the click.
+            const PixelRect thumb = ThumbRect(geometry_, range, value_);
+            if (y >= thumb.top && y < thumb.bottom)
+                Notify();
+            break;
+        }
+    }
+    focused_ = true;
+    Redraw();
+    return 0;
+}
+
+LRESULT CEA_Lum2::OnMouseMove(WPARAM, LPARAM lparam) {
+    if (!dragging_)
+        return 0;
+    value_ = ValueAtX(geometry_, Range(), GET_X_LPARAM(lparam));
+    Redraw();
+    UpdateWindow(hwnd_);
+    Notify();
+    return 0;
+}
+
+LRESULT CEA_Lum2::OnButtonUp(WPARAM, LPARAM) {
+    if (!dragging_)
+        return 0;
+    dragging_ = false;  // before ReleaseCapture, whose WM_CAPTURECHANGED would end the drag a second time
+    ReleaseCapture();
+    Notify();
+    Redraw();
+    return 0;
+}
+
+LRESULT CEA_Lum2::OnCaptureChanged(WPARAM, LPARAM lparam) {
+    if (dragging_ && reinterpret_cast<HWND>(lparam) != hwnd_) {
+        dragging_ = false;
+        Redraw();
+    }
+    return 0;
+}
+
+LRESULT CEA_Lum2::OnMouseWheel(WPARAM wparam, LPARAM) {
+    if (!shown_ || !enabled_)
+        return 0;
+    const short delta = GET_WHEEL_DELTA_WPARAM(wparam);
+    if (delta > 0) {
+        value_ = StepUp(Range(), value_);
+    } else if (delta < 0) {
+        value_ = StepDown(Range(), value_);
+    }
+    Notify();
+    Redraw();
+    return 0;
+}
+
+LRESULT CEA_Lum2::OnKeyDown(WPARAM wparam, LPARAM lparam) {
+    const bool live = shown_ && enabled_;
+    switch (wparam) {
+        case VK_LEFT:
+            if (!live)
+                return 0;
+            value_ = StepDown(Range(), value_);
+            Notify();
+            Redraw();
+            return 0;
+        case VK_RIGHT:
+            if (!live)
+                return 0;
+            value_ = StepUp(Range(), value_);
+            Notify();
+            Redraw();
+            return 0;
+        case VK_UP:
+        case VK_DOWN:
+            return 0;  // swallowed: they neither move the value nor reach the page
+        default:
+            return DefaultProc(WM_KEYDOWN, wparam, lparam);
+    }
+}
+
+LRESULT CEA_Lum2::OnGetDlgCode(WPARAM wparam, LPARAM lparam) {
+    // Keeps the dialog manager from using the arrows for navigation.
+    return DefaultProc(WM_GETDLGCODE, wparam, lparam) | DLGC_WANTARROWS;
+}
+
+LRESULT CEA_Lum2::OnKillFocus(WPARAM wparam, LPARAM lparam) {
+    focused_ = false;
+    Redraw();
+    return DefaultProc(WM_KILLFOCUS, wparam, lparam);
+}
+
+LRESULT CEA_Lum2::OnSetText(WPARAM, LPARAM lparam) {
+    const auto* text = reinterpret_cast<const wchar_t*>(lparam);
+    SetCaption(text ? text : L"");
+    return TRUE;
+}
+
+LRESULT CEA_Lum2::OnGetText(WPARAM wparam, LPARAM lparam) {
+    return CopyTextOut(caption_, wparam, lparam);
+}
+
+LRESULT CEA_Lum2::OnGetTextLength(WPARAM, LPARAM) {
+    return static_cast<LRESULT>(caption_.size());
+}
+
+LRESULT CEA_Lum2::OnShowWindow(WPARAM wparam, LPARAM lparam) {
+    Redraw();
+    return DefaultProc(WM_SHOWWINDOW, wparam, lparam);
+}
+
+}  // namespace vela

@@ -1,0 +1,43 @@
+#include "gui/pages/page_window_win32.h"
+
+#include "core/model/parameter_layout.h"
+#include "gui/win/gdi_win32.h"
+#include "res/resource.h"
+
+namespace vela {
+
+const MessageRow<CPageWindow> CPageWindow::kMessageMap[] = {
+    {WM_PAINT, 0, &CPageWindow::OnPaint},
+    {WM_ERASEBKGND, 0, &CPageWindow::OnEraseBackground},
+};
+
+LRESULT CPageWindow::WindowProc(UINT message, WPARAM wparam, LPARAM lparam) {
+    if (auto handled = RouteMessage(this, kMessageMap, message, wparam, lparam))
+        return *handled;
+    return CDialogWindow::WindowProc(message, wparam, lparam);
+}
+
+LRESULT CPageWindow::OnEraseBackground(WPARAM, LPARAM) {
+    return TRUE;
+}
+
+LRESULT CPageWindow::OnPaint(WPARAM, LPARAM) {
+    PaintDc paint(hwnd_);
+    const RECT client = ClientRect();
+    if (background_ == nullptr || background_->Dc() == nullptr) {
+        FillRect(paint.Get(), &client, static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH)));
+        return 0;
+    }
+    // The store is in the parent's client coordinates.
+    POINT origin{0, 0};
+    MapWindowPoints(hwnd_, GetParent(hwnd_), &origin, 1);
+    BitBlt(paint.Get(), 0, 0, client.right, client.bottom, background_->Dc(), origin.x, origin.y, SRCCOPY);
+    return 0;
+}
+
+CWinOut::CWinOut(int page_id) : CPageWindow(IDD_PAGE_OUT, page_id) {}
+CWinIn::CWinIn(int page_id) : CPageWindow(IDD_PAGE_IN, page_id) {}
+CWinEffect::CWinEffect(int page_id) : CPageWindow(IDD_PAGE_EFFECT, page_id) {}
+CWinSystem::CWinSystem() : CPageWindow(IDD_PAGE_SYSTEM, layout::kSystemPage) {}
+
+}  // namespace vela

@@ -1,0 +1,58 @@
+// The pages of the main window: child dialogs below the tab row that paint their part of the main window's
+// background. Each page class adds its own controls on top.
+#pragma once
+
+#include <windows.h>
+
+#include "gui/win/mem_dc_win32.h"
+#include "gui/win/window_win32.h"
+
+namespace vela {
+
+class CPageWindow : public CDialogWindow {
+  public:
+    CPageWindow(int template_id, int page_id) : CDialogWindow(template_id), page_id_(page_id) {}
+    ~CPageWindow() override { Destroy(); }
+
+    int PageId() const { return page_id_; }
+    // The store holds the background at the main window's client size; the page shows the part behind it.
+    void SetBackground(const CMemDcClass* background) { background_ = background; }
+    const CMemDcClass* Background() const { return background_; }
+    bool Create(HWND parent) { return CreateModeless(parent); }
+
+  protected:
+    LRESULT WindowProc(UINT message, WPARAM wparam, LPARAM lparam) override;
+
+  private:
+    LRESULT OnPaint(WPARAM, LPARAM);
+    LRESULT OnEraseBackground(WPARAM, LPARAM);
+    static const MessageRow<CPageWindow> kMessageMap[];
+
+    int page_id_;
+    const CMemDcClass* background_ = nullptr;
+};
+
+// Main, Center, Sub and Rear.
+class CWinOut : public CPageWindow {
+  public:
+    explicit CWinOut(int page_id);
+};
+
+// Music and Mic.
+class CWinIn : public CPageWindow {
+  public:
+    explicit CWinIn(int page_id);
+};
+
+// Echo and Reverb.
+class CWinEffect : public CPageWindow {
+  public:
+    explicit CWinEffect(int page_id);
+};
+
+class CWinSystem : public CPageWindow {
+  public:
+    CWinSystem();
+};
+
+}  // namespace vela

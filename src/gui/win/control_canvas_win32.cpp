@@ -1,0 +1,103 @@
+#include "gui/win/control_canvas_win32.h"
+
+#include <algorithm>
+
+namespace vela {
+namespace {
+
+constexpr COLORREF kNoBackground = RGB(0xF0, 0xF0, 0xF0);
+
+}  // namespace
+
+void DrawSprite(Gdiplus::Graphics& g, Gdiplus::Image* image, const Gdiplus::RectF& dest,
+                const SpriteRect& src) {
+    if (!image || dest.Width <= 0 || dest.Height <= 0)
+        return;
+    g.DrawImage(image, dest, static_cast<Gdiplus::REAL>(src.x), static_cast<Gdiplus::REAL>(src.y),
+                static_cast<Gdiplus::REAL>(src.width), static_cast<Gdiplus::REAL>(src.height),
+                Gdiplus::UnitPixel);
+}
+
+LRESULT CopyTextOut(const std::wstring& text, WPARAM capacity, LPARAM buffer) {
+    auto* out = reinterpret_cast<wchar_t*>(buffer);
+    const std::size_t size = static_cast<std::size_t>(capacity);
+    if (!out || size == 0)
+        return 0;
+    const std::size_t n = std::min(text.size(), size - 1);
+    text.copy(out, n);
+    out[n] = L'\0';
+    return static_cast<LRESULT>(n);
+}
+
+POINT ControlOrigin(HWND control, int level) {
+    POINT origin{0, 0};
+    HWND reference = level > 0 ? GetAncestor(control, GA_ROOT) : GetParent(control);
+    if (reference && reference != control)
+        MapWindowPoints(control, reference, &origin, 1);
+    return origin;
+}
+
+bool OffscreenBuffer::Ensure(int width, int height) {
+    if (width <= 0 || height <= 0)
+        return false;
+    if (dc_ && width == width_ && height == height_)
+        return true;
+    Reset();
+    HDC screen = GetDC(nullptr);
+    UniqueDc dc(CreateCompatibleDC(screen));
+    UniqueBitmap bitmap(CreateCompatibleBitmap(screen, width, height));
+    ReleaseDC(nullptr, screen);
+    if (!dc || !bitmap)
+        return false;
+    previous_ = SelectObject(dc.Get(), bitmap.Get());
+    dc_ = std::move(dc);
+    bitmap_ = std::move(bitmap);
+    width_ = width;
+    height_ = height;
+    return true;
+}
+
+void OffscreenBuffer::Reset() {
+    if (dc_ && previous_)
+        SelectObject(dc_.Get(), previous_);
+    previous_ = nullptr;
+    bitmap_.Reset();
+    dc_.Reset();
+    width_ = height_ = 0;
+}
+
+bool ControlCanvas::EnsureBackground(HWND control, HDC parent_background) {
+    RECT client{};
+    GetClientRect(control, &client);
+    const int w = client.right;
+    const int h = client.bottom;
+    if (w != background_.Width() || h != background_.Height())
+        background_valid_ = false;
+    if (background_valid_)
+        return true;
+    if (!background_.Ensure(w, h) || !face_.Ensure(w, h))
+        return false;
+    if (parent_background) {
+        const POINT origin = ControlOrigin(control);
+        BitBlt(background_.Dc(), 0, 0, w, h, parent_background, origin.x, origin.y, SRCCOPY);
+    } else {
+        UniqueBrush brush(CreateSolidBrush(kNoBackground));
+        FillRect(background_.Dc(), &client, brush.Get());
+    }
+    background_valid_ = true;
+    return true;
+}
+
+HDC ControlCanvas::BeginFace() {
+    if (!face_.Dc())
+        return nullptr;
+    BitBlt(face_.Dc(), 0, 0, face_.Width(), face_.Height(), background_.Dc(), 0, 0, SRCCOPY);
+    return face_.Dc();
+}
+
+void ControlCanvas::CopyTo(HDC dc, int x, int y) const {
+    if (face_.Dc())
+        BitBlt(dc, x, y, face_.Width(), face_.Height(), face_.Dc(), 0, 0, SRCCOPY);
+}
+
+}  // namespace vela

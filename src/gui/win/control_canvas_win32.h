@@ -1,0 +1,87 @@
+// What every skinned control keeps off-screen: the parent's background under it and its finished face.
+#pragma once
+
+#include <windows.h>
+
+#include <string>
+
+#include "gui/win/gdi_win32.h"
+
+namespace vela {
+
+// The control's client origin in its top-level window's client coordinates (level > 0) or in its parent's
+// (level <= 0).
+POINT ControlOrigin(HWND control, int level = 1);
+
+// A rectangle of a skin image: x, y, width, height in image pixels.
+struct SpriteRect {
+    int x;
+    int y;
+    int width;
+    int height;
+};
+
+// Draws a part of a skin image into a destination rectangle (nothing without an image).
+void DrawSprite(Gdiplus::Graphics& g, Gdiplus::Image* image, const Gdiplus::RectF& dest,
+                const SpriteRect& src);
+
+inline Gdiplus::RectF RectF(int x, int y, int width, int height) {
+    return Gdiplus::RectF(static_cast<Gdiplus::REAL>(x), static_cast<Gdiplus::REAL>(y),
+                          static_cast<Gdiplus::REAL>(width), static_cast<Gdiplus::REAL>(height));
+}
+
+// The drawing quality every control face uses: anti-aliased shapes, smooth scaled skins.
+inline void UseSmoothDrawing(Gdiplus::Graphics& g) {
+    g.SetSmoothingMode(Gdiplus::SmoothingModeAntiAlias);
+    g.SetInterpolationMode(Gdiplus::InterpolationModeHighQualityBicubic);
+    g.SetPixelOffsetMode(Gdiplus::PixelOffsetModeHalf);
+}
+
+// Answers WM_GETTEXT (capacity in wParam, buffer in lParam) from a string, cut and terminated.
+LRESULT CopyTextOut(const std::wstring& text, WPARAM capacity, LPARAM buffer);
+
+// A bitmap selected into its own memory DC, sized to a control's client area.
+class OffscreenBuffer {
+  public:
+    OffscreenBuffer() = default;
+    OffscreenBuffer(const OffscreenBuffer&) = delete;
+    OffscreenBuffer& operator=(const OffscreenBuffer&) = delete;
+    ~OffscreenBuffer() { Reset(); }
+
+    // Makes sure the buffer has this size; false when it cannot (or the size is empty).
+    bool Ensure(int width, int height);
+    void Reset();
+    HDC Dc() const { return dc_.Get(); }
+    int Width() const { return width_; }
+    int Height() const { return height_; }
+
+  private:
+    UniqueDc dc_;
+    UniqueBitmap bitmap_;
+    HGDIOBJ previous_ = nullptr;
+    int width_ = 0;
+    int height_ = 0;
+};
+
+class ControlCanvas {
+  public:
+    // Copies the parent's background under the control once (0xF0F0F0 without one) and then reuses it until
+    // Invalidate; false when the control has no size.
+    bool EnsureBackground(HWND control, HDC parent_background);
+    // Forgets both pictures (after a size change or a new skin).
+    void Invalidate() { background_valid_ = false; }
+    // The face buffer, primed with the background.
+    HDC BeginFace();
+    HDC Face() const { return face_.Dc(); }
+    int Width() const { return face_.Width(); }
+    int Height() const { return face_.Height(); }
+    // Copies the finished face to a DC at (x, y).
+    void CopyTo(HDC dc, int x, int y) const;
+
+  private:
+    OffscreenBuffer background_;
+    OffscreenBuffer face_;
+    bool background_valid_ = false;
+};
+
+}  // namespace vela

@@ -1,0 +1,175 @@
+#include "gui/win/mem_dc_win32.h"
+
+#include <cstring>
+
+#include "gui/win/window_win32.h"
+
+namespace vela {
+namespace {
+
+constexpr COLORREF kBlankColour = RGB(240, 240, 240);
+
+// Frees a movable global memory block on scope exit.
+class GlobalBlock {
+  public:
+    explicit GlobalBlock(SIZE_T size) : h_(GlobalAlloc(GMEM_MOVEABLE, size)) {}
+    GlobalBlock(const GlobalBlock&) = delete;
+    GlobalBlock& operator=(const GlobalBlock&) = delete;
+    ~GlobalBlock() {
+        if (h_)
+            GlobalFree(h_);
+    }
+    HGLOBAL Get() const { return h_; }
+
+  private:
+    HGLOBAL h_;
+};
+
+}  // namespace
+
+CMemDcClass::CMemDcClass(HWND window, const RECT& rect) {
+    WindowDc screen(window);
+    if (MakeBlank(rect.right - rect.left, rect.bottom - rect.top, screen.Get())) {
+        size_ = {0, 0, rect.right - rect.left, rect.bottom - rect.top};
+    }
+}
+
+bool CMemDcClass::Load(int bitmap_id, HWND window) {
+    Release();
+    // In the screen's format: composing into the 8-bit skins themselves would reduce every colour drawn on
+    // them to their palettes.
+    UniqueBitmap bitmap(static_cast<HBITMAP>(
+        LoadImageW(ResourceModule(), MAKEINTRESOURCEW(bitmap_id), IMAGE_BITMAP, 0, 0, 0)));
+    if (!bitmap)
+        return false;
+    BITMAP info{};
+    GetObjectW(bitmap.Get(), sizeof(info), &info);
+    WindowDc screen(window);
+    UniqueDc dc(CreateCompatibleDC(screen.Get()));
+    if (!dc)
+        return false;
+    previous_bitmap_ = SelectObject(dc.Get(), bitmap.Get());
+    bitmap_ = std::move(bitmap);
+    dc_ = std::move(dc);
+    size_ = {0, 0, info.bmWidth, info.bmHeight};
+    loaded_ = true;
+    return true;
+}
+
+void CMemDcClass::Release() {
+    if (loaded_ && dc_ && previous_bitmap_)
+        SelectObject(dc_.Get(), previous_bitmap_);
+    loaded_ = false;
+    previous_bitmap_ = nullptr;
+    bitmap_.Reset();
+    dc_.Reset();
+}
+
+bool CMemDcClass::MakeBlank(int width, int height, HDC reference) {
+    if (width <= 0 || height <= 0)
+        return false;
+    UniqueDc dc(CreateCompatibleDC(reference));
+    if (!dc)
+        return false;
+    UniqueBitmap bitmap(CreateCompatibleBitmap(reference, width, height));
+    if (!bitmap)
+        return false;
+    Release();
+    previous_bitmap_ = SelectObject(dc.Get(), bitmap.Get());
+    dc_ = std::move(dc);
+    bitmap_ = std::move(bitmap);
+    loaded_ = true;
+    return true;
+}
+
+void CMemDcClass::Resize(int left, int top, int right, int bottom, HDC reference) {
+    const int width = right - left;
+    const int height = bottom - top;
+    if (width <= 0 || height <= 0)
+        return;
+    // A memory DC as reference would give a monochrome bitmap; the screen's format is what is meant.
+    HDC screen = GetDC(nullptr);
+    const bool ok =
+        MakeBlank(width, height, reference && GetObjectType(reference) != OBJ_MEMDC ? reference : screen);
+    ReleaseDC(nullptr, screen);
+    if (!ok)
+        return;
+    size_ = {left, top, right, bottom};
+    UniqueBrush brush(CreateSolidBrush(kBlankColour));
+    ScopedSelect select_brush(dc_.Get(), brush.Get());
+    Rectangle(dc_.Get(), left, top, right, bottom);
+}
+
+void CMemDcClass::Blit(int x, int y, int right, int bottom, HDC source, int source_x, int source_y) {
+    if (!loaded_ || size_.right < right || size_.bottom < bottom) {
+        // Grown from the origin: a store of (right - x) pixels could not hold a copy placed at x.
+        Resize(0, 0, right, bottom, source);
+        if (!loaded_)
+            return;
+    }
+    size_.right = std::max<LONG>(size_.right, right);
+    size_.bottom = std::max<LONG>(size_.bottom, bottom);
+    BitBlt(dc_.Get(), x, y, right - x, bottom - y, source, source_x, source_y, SRCCOPY);
+}
+
+void CMemDcClass::Stretch(int x, int y, int right, int bottom, HDC source, int source_left, int source_top,
+                          int source_right, int source_bottom) {
+    if (!loaded_ || size_.right < right || size_.bottom < bottom) {
+        Resize(0, 0, right, bottom, source);
+        if (!loaded_)
+            return;
+    }
+    size_.right = right;
+    size_.bottom = bottom;
+    SetStretchBltMode(dc_.Get(), HALFTONE);
+    SetBrushOrgEx(dc_.Get(), 0, 0, nullptr);
+    StretchBlt(dc_.Get(), x, y, right - x, bottom - y, source, source_left, source_top,
+               source_right - source_left, source_bottom - source_top, SRCCOPY);
+}
+
+bool LoadImageResource(int resource_id, const wchar_t* type, std::unique_ptr<Gdiplus::Bitmap>& image) {
+    HMODULE module = ResourceModule();
+    HRSRC found = FindResourceW(module, MAKEINTRESOURCEW(resource_id), type);
+    if (!found)
+        return false;
+    const DWORD size = SizeofResource(module, found);
+    HGLOBAL loaded = LoadResource(module, found);
+    const void* bytes = loaded ? LockResource(loaded) : nullptr;
+    if (!bytes || size == 0)
+        return false;
+
+    GlobalBlock block(size);
+    if (!block.Get())
+        return false;
+    void* dest = GlobalLock(block.Get());
+    if (!dest)
+        return false;
+    std::memcpy(dest, bytes, size);
+    GlobalUnlock(block.Get());
+
+    IStream* stream = nullptr;
+    if (FAILED(CreateStreamOnHGlobal(block.Get(), FALSE, &stream)) || !stream)
+        return false;
+    std::unique_ptr<Gdiplus::Bitmap> decoded(Gdiplus::Bitmap::FromStream(stream));
+    bool ok = false;
+    std::unique_ptr<Gdiplus::Bitmap> copy;
+    if (decoded && decoded->GetLastStatus() == Gdiplus::Ok) {
+        // GDI+ may decode lazily from the stream; a copy of its own pixels frees it of the memory block.
+        const INT w = static_cast<INT>(decoded->GetWidth());
+        const INT h = static_cast<INT>(decoded->GetHeight());
+        copy = std::make_unique<Gdiplus::Bitmap>(w, h, PixelFormat32bppPARGB);
+        if (copy->GetLastStatus() == Gdiplus::Ok) {
+            Gdiplus::Graphics g(copy.get());
+            g.SetCompositingMode(Gdiplus::CompositingModeSourceCopy);
+            ok = g.DrawImage(decoded.get(), 0, 0, w, h) == Gdiplus::Ok;
+        }
+    }
+    decoded.reset();
+    stream->Release();
+    if (!ok)
+        return false;
+    image = std::move(copy);
+    return true;
+}
+
+}  // namespace vela

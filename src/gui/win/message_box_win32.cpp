@@ -1,0 +1,54 @@
+#include "gui/win/message_box_win32.h"
+
+#include <mutex>
+
+namespace vela {
+namespace {
+
+std::mutex g_responder_mutex;
+MessageBoxResponder g_responder;
+
+std::wstring WindowTitle(HWND hwnd) {
+    if (!hwnd)
+        return {};
+    HWND root = GetAncestor(hwnd, GA_ROOT);
+    if (!root)
+        root = hwnd;
+    const int length = GetWindowTextLengthW(root);
+    if (length <= 0)
+        return {};
+    std::wstring title(static_cast<std::size_t>(length) + 1, L'\0');
+    const int got = GetWindowTextW(root, title.data(), length + 1);
+    title.resize(static_cast<std::size_t>(got > 0 ? got : 0));
+    return title;
+}
+
+}  // namespace
+
+void SetMessageBoxResponder(MessageBoxResponder responder) {
+    std::lock_guard lock(g_responder_mutex);
+    g_responder = std::move(responder);
+}
+
+int LocalizedMessageBox(HWND owner, std::wstring_view text, std::wstring_view caption, UINT type,
+                        int language_index) {
+    MessageBoxRequest request{owner, std::wstring(text), std::wstring(caption), type,
+                              LanguageIdForIndex(language_index)};
+    MessageBoxResponder responder;
+    {
+        std::lock_guard lock(g_responder_mutex);
+        responder = g_responder;
+    }
+    if (responder)
+        return responder(request);
+    return MessageBoxExW(owner, request.text.c_str(), request.caption.c_str(), type, request.language);
+}
+
+int LocalizedMessageBoxTitled(HWND owner, std::wstring_view text, std::wstring_view caption, UINT type,
+                              int language_index) {
+    if (!caption.empty())
+        return LocalizedMessageBox(owner, text, caption, type, language_index);
+    return LocalizedMessageBox(owner, text, WindowTitle(owner), type, language_index);
+}
+
+}  // namespace vela

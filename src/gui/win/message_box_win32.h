@@ -1,0 +1,38 @@
+// The localized message box: the system draws its buttons in the language of the given index.
+#pragma once
+
+#include <windows.h>
+
+#include <functional>
+#include <string>
+#include <string_view>
+
+#include "core/text/strings.h"
+
+namespace vela {
+
+// 0 Simplified Chinese, 1 Traditional Chinese, 2 English; anything else is taken as English.
+inline LANGID LanguageIdForIndex(int language_index) {
+    return LanguageIdFor(language_index);
+}
+
+struct MessageBoxRequest {
+    HWND owner = nullptr;
+    std::wstring text;
+    std::wstring caption;
+    UINT type = MB_OK;
+    LANGID language = 1033;
+};
+
+// Shows the box (owner, text, caption, MB_* buttons) and returns the IDOK / IDCANCEL / IDYES / IDNO pressed.
+int LocalizedMessageBox(HWND owner, std::wstring_view text, std::wstring_view caption, UINT type,
+                        int language_index);
+// As above; an empty caption takes the title of the owner's top-level window.
+int LocalizedMessageBoxTitled(HWND owner, std::wstring_view text, std::wstring_view caption, UINT type,
+                              int language_index);
+
+// Test switch: while set, boxes are answered by the responder instead of being shown.
+using MessageBoxResponder = std::function<int(const MessageBoxRequest&)>;
+void SetMessageBoxResponder(MessageBoxResponder responder);
+
+}  // namespace vela

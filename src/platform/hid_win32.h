@@ -1,0 +1,88 @@
+// The processor through the Windows HID class driver: SetupAPI enumeration, HidD_GetAttributes, and
+// overlapped reads and writes that a timeout or the abort event can end.
+#pragma once
+
+#include <windows.h>
+
+#include <array>
+#include <cstdint>
+
+#include "core/link/hid_device.h"
+
+namespace vela {
+
+// A Win32 handle that closes itself.
+class WinHandle {
+  public:
+    WinHandle() = default;
+    explicit WinHandle(HANDLE h) : h_(h) {}
+    ~WinHandle() { Reset(); }
+    WinHandle(const WinHandle&) = delete;
+    WinHandle& operator=(const WinHandle&) = delete;
+    HANDLE Get() const { return h_; }
+    bool Valid() const { return h_ != nullptr && h_ != INVALID_HANDLE_VALUE; }
+    void Reset(HANDLE h = INVALID_HANDLE_VALUE);
+
+  private:
+    HANDLE h_ = INVALID_HANDLE_VALUE;
+};
+
+// The device handles and the read, write and abort events (manual reset, created not signalled).
+class CHidIO {
+  public:
+    static constexpr std::size_t kMaxPath = 260;
+
+    CHidIO();
+    virtual ~CHidIO();
+    CHidIO(const CHidIO&) = delete;
+    CHidIO& operator=(const CHidIO&) = delete;
+
+    bool OpenDevice(std::uint16_t vendor_id, std::uint16_t product_id);
+    // One report of up to `length` bytes. A read still pending at a timeout stays pending and is
+    // completed by the next call, so no report is lost between calls.
+    HidResult ReadFile(void* buffer, DWORD length, DWORD& bytes_read, DWORD timeout_ms);
+    HidResult WriteFile(const void* buffer, DWORD length, DWORD& bytes_written, DWORD timeout_ms);
+    void Abort();
+    void CloseDevice();
+    bool IsOpen() const { return read_handle_.Valid() && write_handle_.Valid(); }
+
+  private:
+    // Waits for the request of `overlapped` on `handle`; cancels it on a timeout when `cancel_on_timeout`.
+    HidResult Finish(HANDLE handle, OVERLAPPED& overlapped, HANDLE event, DWORD& bytes, DWORD timeout_ms,
+                     bool cancel_on_timeout, bool& still_pending);
+    static void CancelAndWait(HANDLE handle, OVERLAPPED& overlapped);
+
+    WinHandle read_handle_;
+    WinHandle write_handle_;
+    WinHandle read_event_;
+    WinHandle write_event_;
+    WinHandle abort_event_;
+    OVERLAPPED read_overlapped_{};
+    OVERLAPPED write_overlapped_{};
+    bool read_pending_ = false;  // reader thread only
+};
+
+// 65-byte reports: report id 0, then the 64 data bytes. The program holds one.
+class CHidCmd final : public IHidDevice {
+  public:
+    static constexpr std::size_t kReportLength = kReportSize + 1;
+
+    CHidCmd() = default;
+    ~CHidCmd() override;
+
+    [[nodiscard]] bool Open(std::uint16_t vendor_id, std::uint16_t product_id) override;
+    [[nodiscard]] HidResult ReadReport(std::span<std::uint8_t, kReportSize> report, std::size_t& received,
+                                       std::uint32_t timeout_ms) override;
+    [[nodiscard]] HidResult WriteReport(std::span<const std::uint8_t, kReportSize> report,
+                                        std::uint32_t timeout_ms) override;
+    void Abort() override { io_.Abort(); }
+    void Close() override { io_.CloseDevice(); }
+
+  private:
+    CHidIO io_;
+    // The input report buffer stays put while a read is pending on it.
+    std::array<std::uint8_t, kReportLength> input_{};
+    std::array<std::uint8_t, kReportLength> output_{};
+};
+
+}  // namespace vela

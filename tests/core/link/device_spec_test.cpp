@@ -1,0 +1,41 @@
+#include "core/link/device_spec.h"
+
+#include <gtest/gtest.h>
+
+namespace vela {
+namespace {
+
+TEST(DeviceSpec, KnownForms) {
+    auto r = ParseDeviceSpec("usb");
+    ASSERT_TRUE(r.spec);
+    EXPECT_EQ(r.spec->kind, DeviceSpec::Kind::kUsb);
+    r = ParseDeviceSpec("sim");
+    ASSERT_TRUE(r.spec);
+    EXPECT_EQ(r.spec->kind, DeviceSpec::Kind::kSim);
+    r = ParseDeviceSpec("tcp:127.0.0.1:4357");
+    ASSERT_TRUE(r.spec);
+    EXPECT_EQ(r.spec->kind, DeviceSpec::Kind::kTcp);
+    EXPECT_EQ(r.spec->host, "127.0.0.1");
+    EXPECT_EQ(r.spec->port, 4357);
+    r = ParseDeviceSpec("tcp:[::1]:65535");
+    ASSERT_TRUE(r.spec);
+    EXPECT_EQ(r.spec->host, "::1");
+    EXPECT_EQ(r.spec->port, 65535);
+    EXPECT_EQ(ToString(*r.spec), "tcp:[::1]:65535");
+    r = ParseDeviceSpec("tcp:dsp.local:1");
+    ASSERT_TRUE(r.spec);
+    EXPECT_EQ(ToString(*r.spec), "tcp:dsp.local:1");
+}
+
+TEST(DeviceSpec, AnythingElseIsRefusedWithTheFormsNamed) {
+    for (std::string_view bad :
+         {"", "USB", "hid", "tcp", "tcp:", "tcp:host", "tcp:host:", "tcp::80", "tcp:host:0", "tcp:host:65536",
+          "tcp:host:80x", "tcp:host:-1", "tcp:::1:80", "tcp:[]:80", "tcp:host:123456", "sim "}) {
+        const auto r = ParseDeviceSpec(bad);
+        EXPECT_FALSE(r.spec) << bad;
+        EXPECT_NE(r.error.find("usb, sim or tcp:HOST:PORT"), std::string::npos) << r.error;
+    }
+}
+
+}  // namespace
+}  // namespace vela

@@ -1,0 +1,282 @@
+// The link worker end to end against the in-process virtual processor, with real threads and a
+// faster clock.
+#include "core/link/link_controller.h"
+
+#include <gtest/gtest.h>
+
+#include "core/files/file_data.h"
+#include "core/link/transport_link.h"
+#include "core/text/strings.h"
+#include "sim/sim_device.h"
+#include "support/recording_host.h"
+#include "support/temp_dir.h"
+#include "support/wait_until.h"
+
+namespace vela {
+namespace {
+
+using testing::WaitUntil;
+
+constexpr double kSpeed = 5.0;
+
+class LinkControllerTest : public ::testing::Test {
+  protected:
+    LinkControllerTest() {
+        SetLanguageIndex(2);
+        wifi.Attach(link);
+        controller.SetWifiStep(&wifi_step);
+    }
+    ~LinkControllerTest() override { controller.StopLink(); }
+
+    bool Loaded(int times = 1) {
+        return WaitUntil([&] { return host.Count(LinkNotify::kDisplayUpdated, 0) >= times; });
+    }
+    bool Connected() {
+        return host.Count(LinkNotify::kLinkState, static_cast<std::intptr_t>(LinkStateCode::kConnected)) > 0;
+    }
+    int Shown(std::wstring_view text) {
+        int n = 0;
+        for (const auto& m : host.Messages())
+            n += (m.text == text || m.caption == text) ? 1 : 0;
+        return n;
+    }
+    bool TableMatchesDevice() {
+        for (std::size_t i = 1; i < kParameterCount; ++i) {
+            if (i == param::kOccupancy)
+                continue;  // the heartbeat writes it
+            if (link.Table().Value(i) != device->Value(i))
+                return false;
+        }
+        return true;
+    }
+    void Request(int number) {
+        const int before = controller.Served(number);
+        link.State().RaiseRequest(number);
+        ASSERT_TRUE(WaitUntil([&] { return controller.Served(number) > before; }, std::chrono::seconds(60)));
+    }
+    // A device table that differs from the factory defaults almost everywhere.
+    void FillDevice(std::uint16_t salt) {
+        device->WithProcessor([&](sim::VirtualProcessor& p) {
+            for (std::size_t i = 1; i < kParameterCount; ++i) {
+                if (i >= 925 && i <= 935)
+                    continue;
+                p.SetValue(i, static_cast<std::uint16_t>(i * 7 + salt));
+            }
+        });
+    }
+
+    testing::TempDir dir;
+    std::shared_ptr<sim::SimulatedDevice> device = std::make_shared<sim::SimulatedDevice>();
+    sim::SimHidDevice hid{device};
+    SystemClock clock{kSpeed};
+    DeviceLink link{clock};
+    HidTransport transport{link, hid};
+    WifiSlots wifi;
+    WifiPollStep wifi_step{wifi};
+    testing::RecordingHost host;
+    HidConnector connector{transport, host};
+    LinkController controller{link, connector, host,
+                              FileLocations{dir.Path(), (dir.Path() / "Temp").string() + "/"}};
+};
+
+TEST_F(LinkControllerTest, ConnectsLoadsTheDevicesTableAndSendsEdits) {
+    FillDevice(3);
+    ASSERT_TRUE(controller.StartLink());
+    ASSERT_TRUE(Loaded());
+    EXPECT_TRUE(Connected());
+    EXPECT_EQ(link.Table().Value(0), kDeviceId);
+    EXPECT_TRUE(TableMatchesDevice());
+    EXPECT_TRUE(WaitUntil([&] { return link.SceneNames().Name(0) == L"Scene 1"; }));
+
+    link.WriteParameter(28, 560);
+    ASSERT_TRUE(WaitUntil([&] { return device->Value(28) == 560 && !link.Table().IsDirty(28); }));
+    // A value the device changes and the link reads back reaches the owner as a notification.
+    device->WithProcessor([](sim::VirtualProcessor& p) { p.SetValue(29, 590); });
+    const int told = host.Count(LinkNotify::kParameter, 29);
+    link.Table()[29].read_request = 1;
+    ASSERT_TRUE(WaitUntil([&] { return host.Count(LinkNotify::kParameter, 29) > told; }));
+    EXPECT_EQ(link.Table().Value(29), 590);
+}
+
+TEST_F(LinkControllerTest, AValueChangedWhileItsWriteIsInFlightIsSentAgain) {
+    ASSERT_TRUE(controller.StartLink());
+    ASSERT_TRUE(Loaded());
+    sim::Faults slow;
+    slow.delay_share = 1.0;
+    slow.delay_ms = 30;  // the acknowledgement of the first value arrives after the second was entered
+    device->SetFaults(slow);
+    link.WriteParameter(300, 10);
+    ASSERT_TRUE(WaitUntil([&] { return device->Value(300) == 10; }));
+    link.WriteParameter(300, 11);
+    ASSERT_TRUE(WaitUntil([&] { return device->Value(300) == 11 && !link.Table().IsDirty(300); }));
+}
+
+TEST_F(LinkControllerTest, ADeviceWithAnotherIdIsRetriedAndRebuiltButNeverLoaded) {
+    sim::Faults wrong;
+    wrong.device_id = 0x1234;
+    device->SetFaults(wrong);
+    ASSERT_TRUE(controller.StartLink());
+    ASSERT_TRUE(WaitUntil([&] { return host.NotConnectedCount() >= 3; }));
+    EXPECT_FALSE(Connected());
+    EXPECT_GE(
+        device->WithProcessor([](sim::VirtualProcessor& p) { return p.FramesReceived(cmd::kIdentify); }),
+        12u);
+    EXPECT_EQ(device->WithProcessor([](sim::VirtualProcessor& p) { return p.FramesReceived(cmd::kDump); }),
+              0u);
+}
+
+TEST_F(LinkControllerTest, AnOccupiedDeviceIsNotLoadedUntilReleased) {
+    device->SetOccupied(true);
+    ASSERT_TRUE(controller.StartLink());
+    ASSERT_TRUE(WaitUntil([&] { return Shown(Text(str::kEquipmentOccupied)) >= 2; }));
+    EXPECT_EQ(host.Count(LinkNotify::kDisplayUpdated, 0), 0);
+    EXPECT_EQ(device->WithProcessor([](sim::VirtualProcessor& p) { return p.FramesReceived(cmd::kDump); }),
+              0u);
+    device->SetOccupied(false);
+    ASSERT_TRUE(Loaded());
+}
+
+TEST_F(LinkControllerTest, ADeviceThatIgnoresTheDumpIsStillReadCompletely) {
+    sim::Faults no_dump;
+    no_dump.ignore_dump = true;
+    device->SetFaults(no_dump);
+    FillDevice(11);
+    ASSERT_TRUE(controller.StartLink());
+    ASSERT_TRUE(Loaded());
+    EXPECT_TRUE(TableMatchesDevice());
+}
+
+TEST_F(LinkControllerTest, PausedLinkSendsNothing) {
+    ASSERT_TRUE(controller.StartLink());
+    ASSERT_TRUE(Loaded());
+    link.State().paused = true;
+    std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    const auto before = device->WithProcessor([](sim::VirtualProcessor& p) { return p.FramesReceived(); });
+    link.WriteParameter(40, 1);
+    std::this_thread::sleep_for(std::chrono::milliseconds(300));
+    EXPECT_EQ(device->WithProcessor([](sim::VirtualProcessor& p) { return p.FramesReceived(); }), before);
+    link.State().paused = false;
+    ASSERT_TRUE(WaitUntil([&] { return device->Value(40) == 1; }));
+}
+
+TEST_F(LinkControllerTest, SceneFileSavedAndLoadedBack) {
+    FillDevice(5);
+    ASSERT_TRUE(controller.StartLink());
+    ASSERT_TRUE(Loaded());
+    controller.SetScenePath(dir / "room.lub");
+    Request(request::kSaveToFile);
+    ASSERT_EQ(Shown(Text(str::kSaveSuccessful)), 1);
+    const sim::Table saved = device->WithProcessor([](sim::VirtualProcessor& p) { return p.Working(); });
+
+    FillDevice(9);  // the room was changed on the device since
+    Request(request::kLoadFile);
+    for (std::size_t i = 1; i + 1 < kParameterCount; ++i) {
+        const bool kept = (i >= 26 && i <= 29) || (i >= 928 && i <= 935);
+        if (!kept) {
+            ASSERT_EQ(device->Value(i), saved[i]) << i;
+        }
+    }
+    EXPECT_EQ(device->Value(27), static_cast<std::uint16_t>(27 * 7 + 9));  // master levels stay
+    EXPECT_TRUE(TableMatchesDevice());
+}
+
+TEST_F(LinkControllerTest, FilesThatCannotBeUsedChangeNothing) {
+    ASSERT_TRUE(controller.StartLink());
+    ASSERT_TRUE(Loaded());
+    std::vector<std::uint32_t> values(kParameterCount, 77);
+    CZB_FileData foreign(FileLocations{dir.Path(), ""});
+    foreign.device_id = 0x1234;
+    ASSERT_EQ(foreign.WriteScene(dir / "foreign.lub", values), kFileOk);
+
+    controller.SetScenePath(dir / "foreign.lub");
+    Request(request::kLoadFile);
+    EXPECT_EQ(Shown(Text(str::kWrongFileVersion)), 1);
+    controller.SetScenePath(dir / "missing.lub");
+    Request(request::kLoadFile);
+    EXPECT_EQ(Shown(Text(str::kNoFilesTransfer)), 1);
+    controller.SetScenePath("");
+    Request(request::kSaveToFile);
+    EXPECT_EQ(Shown(Text(str::kEnterFileName)), 1);
+    EXPECT_NE(device->Value(300), 77);
+    // A selection load with a refused file cancels the save settings raised with it.
+    controller.SetScenePath(dir / "foreign.lub");
+    controller.SetSelection({730, 731});
+    link.State().RaiseRequest(request::kSaveSettings);
+    Request(request::kLoadSelection);
+    EXPECT_EQ(controller.Served(request::kSaveSettings), 0);
+}
+
+TEST_F(LinkControllerTest, UnplugDuringALoadFailsAndTheRestGoesOutAfterReconnecting) {
+    ASSERT_TRUE(controller.StartLink());
+    ASSERT_TRUE(Loaded());
+    std::vector<std::uint32_t> values(kParameterCount);
+    for (std::size_t i = 0; i < kParameterCount; ++i)
+        values[i] = static_cast<std::uint32_t>(1000 + i);
+    values[0] = kDeviceId;
+    CZB_FileData file(FileLocations{dir.Path(), ""});
+    file.device_id = kDeviceId;
+    ASSERT_EQ(file.WriteScene(dir / "big.lub", values), kFileOk);
+
+    controller.SetScenePath(dir / "big.lub");
+    link.State().RaiseRequest(request::kLoadFile);
+    ASSERT_TRUE(WaitUntil([&] { return device->Value(100) == 1100; }));
+    device->Unplug();
+    ASSERT_TRUE(WaitUntil([&] { return Shown(Text(str::kWriteDataFailed)) >= 1; }));
+    device->Replug();
+    ASSERT_TRUE(WaitUntil(
+        [&] {
+            for (std::size_t i = 1; i + 1 < kParameterCount; ++i) {
+                const bool kept = (i >= 26 && i <= 29) || (i >= 928 && i <= 935);
+                if (!kept && device->Value(i) != values[i])
+                    return false;
+            }
+            return true;
+        },
+        std::chrono::seconds(60)));
+}
+
+TEST_F(LinkControllerTest, DeviceScenesAreSavedByNameAndCalled) {
+    ASSERT_TRUE(controller.StartLink());
+    ASSERT_TRUE(Loaded());
+    link.WriteParameter(500, 4242);
+    ASSERT_TRUE(WaitUntil([&] { return device->Value(500) == 4242; }));
+    controller.SetSceneNameBuffer("Party");
+    link.Table().WriteParameter(param::kSceneSelector, 0x0703, false);
+    Request(request::kSaveScene);
+    EXPECT_EQ(Shown(Text(str::kSaveSuccessful)), 1);
+    EXPECT_EQ(device->WithProcessor([](sim::VirtualProcessor& p) { return p.SceneName(3); }), "Party");
+    ASSERT_TRUE(WaitUntil([&] { return link.SceneNames().Name(2) == L"Party"; }));
+
+    link.WriteParameter(500, 1);
+    ASSERT_TRUE(WaitUntil([&] { return device->Value(500) == 1; }));
+    link.Table().WriteParameter(param::kSceneSelector, 3, false);
+    Request(request::kCallScene);
+    EXPECT_EQ(device->Value(500), 4242);
+    EXPECT_EQ(link.Table().Value(500), 4242);
+    EXPECT_EQ(device->Value(param::kCurrentScene), 3);
+}
+
+TEST_F(LinkControllerTest, WifiSettingsReportTheirCompletion) {
+    ASSERT_TRUE(controller.StartLink());
+    ASSERT_TRUE(Loaded());
+    wifi.SetText(wifi::kSetHotSsid, "Set_HotSSID:Lobby");
+    wifi.SetText(wifi::kSetHotPassword, "Set_HotPW:sing-along");
+    wifi.SetPending(wifi::kSetHotSsid);
+    wifi.SetPending(wifi::kSetHotPassword);
+    ASSERT_TRUE(WaitUntil([&] { return Shown(L"Set Hot:OK") == 1; }));
+    EXPECT_EQ(device->WithProcessor([](sim::VirtualProcessor& p) { return p.Wifi().hot_ssid; }), "Lobby");
+    EXPECT_EQ(device->WithProcessor([](sim::VirtualProcessor& p) { return p.Wifi().hot_password; }),
+              "sing-along");
+}
+
+TEST_F(LinkControllerTest, StopLinkEndsTheWorkerWhileSearching) {
+    device->Unplug();
+    ASSERT_TRUE(controller.StartLink());
+    ASSERT_TRUE(WaitUntil([&] { return host.NotConnectedCount() >= 1; }));
+    controller.StopLink();
+    EXPECT_FALSE(controller.Running());
+    EXPECT_FALSE(link.State().link_up);
+}
+
+}  // namespace
+}  // namespace vela

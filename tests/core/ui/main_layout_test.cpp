@@ -1,0 +1,152 @@
+#include "core/ui/main_layout.h"
+
+#include <gtest/gtest.h>
+
+#include "core/text/strings.h"
+
+namespace vela {
+namespace {
+
+TEST(MainLayoutTest, DesignSizeKeepsTheDesignPositions) {
+    const auto l = ComputeMainLayout(kDesignWidth, kDesignHeight);
+    ASSERT_TRUE(l);
+    EXPECT_DOUBLE_EQ(l->s, 1.0);
+    EXPECT_EQ(l->title_buttons[2], (LayoutRect{1021, 12, 1041, 32}));
+    EXPECT_EQ(l->title_buttons[3], (LayoutRect{954, 50, 1044, 76}));
+    EXPECT_EQ(l->tabs[0], (LayoutRect{20, 40, 110, 76}));
+    EXPECT_EQ(l->tabs[7], (LayoutRect{650, 40, 740, 76}));
+    EXPECT_EQ(l->page, (LayoutRect{0, 130, 1066, 704}));
+}
+
+TEST(MainLayoutTest, BelowHalfTheDesignSizeNothingIsLaidOut) {
+    EXPECT_FALSE(ComputeMainLayout(600, 300));  // s = 0.43 from the height
+    EXPECT_FALSE(ComputeMainLayout(500, 704));  // from the width
+    EXPECT_FALSE(ComputeMainLayout(0, 0));
+    EXPECT_FALSE(ComputeMainLayout(-5, 900));
+    EXPECT_TRUE(ComputeMainLayout(533, 352));  // exactly half
+}
+
+TEST(MainLayoutTest, ScalesPositionsBySxAndSyAndHeightsOfTitleButtonsAndFadersByS) {
+    // A wide window: sx = 2, sy = 1.25, s = 1.25.
+    const auto l = ComputeMainLayout(2132, 880);
+    ASSERT_TRUE(l);
+    EXPECT_DOUBLE_EQ(l->sx, 2.0);
+    EXPECT_DOUBLE_EQ(l->sy, 1.25);
+    EXPECT_DOUBLE_EQ(l->s, 1.25);
+    // Close: left 1021 * 2, width 20 * 2, top 12 * 1.25 = 15, height 20 * 1.25 + 0.5 truncated.
+    EXPECT_EQ(l->title_buttons[2], (LayoutRect{2042, 15, 2082, 40}));
+    // Tabs scale their height by sy.
+    EXPECT_EQ(l->tabs[1], (LayoutRect{220, 50, 400, 95}));
+    // Faders: x by sx, y by sy, size by s.
+    EXPECT_EQ(l->faders[0], (LayoutRect{52, 112, 52 + 212, 112 + 41}));
+    EXPECT_EQ(l->page.top, 162);
+    EXPECT_EQ(l->page.right, 2132);
+    EXPECT_EQ(l->page.bottom, 880);
+    EXPECT_EQ(l->tab_font, 18);
+    EXPECT_EQ(l->title_font, 15);
+}
+
+TEST(MainLayoutTest, HiddenTabsAndFadersAreOffScreenWithTheirSize) {
+    const auto l = ComputeMainLayout(kDesignWidth, kDesignHeight);
+    ASSERT_TRUE(l);
+    for (int tab : {8, 9}) {
+        EXPECT_EQ(l->tabs[tab].left, kOffScreen);
+        EXPECT_EQ(l->tabs[tab].Width(), 90);
+    }
+    // MIC VOL B is hidden: Effect takes the third slot.
+    EXPECT_EQ(l->faders[0].left, 26);
+    EXPECT_EQ(l->faders[1].left, 197);
+    EXPECT_EQ(l->faders[3].left, 368);
+    EXPECT_EQ(l->faders[2].top, kOffScreen);
+    EXPECT_EQ(l->faders[2].Height(), 33);
+
+    LayoutVisibility all_faders;
+    all_faders.faders = {true, true, true, true};
+    all_faders.title_buttons[1] = false;
+    const auto m = ComputeMainLayout(kDesignWidth, kDesignHeight, all_faders);
+    ASSERT_TRUE(m);
+    EXPECT_EQ(m->faders[2].left, 368);
+    EXPECT_EQ(m->faders[3].left, 539);
+    EXPECT_EQ(m->title_buttons[1].left, kOffScreen);
+    EXPECT_EQ(m->title_buttons[1].Width(), 20);
+}
+
+TEST(MainLayoutTest, OwnControlsStayInsideTheClientAtEveryScale) {
+    for (int w : {533, 800, 1066, 1366, 1920, 2560}) {
+        for (int h : {352, 600, 704, 768, 1080, 1440}) {
+            const auto l = ComputeMainLayout(w, h);
+            ASSERT_TRUE(l) << w << "x" << h;
+            const auto inside = [&](const LayoutRect& r) {
+                return r.left >= 0 && r.top >= 0 && r.right <= w && r.bottom <= h && r.Width() > 0 &&
+                       r.Height() > 0;
+            };
+            for (int i = 0; i < kTitleButtonCount; ++i)
+                EXPECT_TRUE(inside(l->title_buttons[i])) << w << "x" << h << " button " << i;
+            for (int i = 0; i < 8; ++i)
+                EXPECT_TRUE(inside(l->tabs[i])) << w << "x" << h << " tab " << i;
+            EXPECT_TRUE(inside(l->music_source));
+            EXPECT_TRUE(inside(l->music_input_caption));
+            EXPECT_TRUE(inside(l->model_label));
+            // Nothing of the window's own rows reaches into the page area.
+            EXPECT_LE(l->faders[0].bottom, l->page.top + 1);
+            EXPECT_LE(l->music_source.bottom, l->page.top);
+            EXPECT_LE(l->music_input_caption.right, l->music_source.left);
+        }
+    }
+}
+
+TEST(VelaOptionsTest, DeviceDefaultsToUsbAndTakesEveryForm) {
+    auto p = ParseVelaOptions(L"");
+    ASSERT_TRUE(p.options);
+    EXPECT_EQ(p.options->device.kind, DeviceSpec::Kind::kUsb);
+    EXPECT_TRUE(p.options->screenshots.empty());
+
+    p = ParseVelaOptions(L"--device sim");
+    ASSERT_TRUE(p.options);
+    EXPECT_EQ(p.options->device.kind, DeviceSpec::Kind::kSim);
+
+    p = ParseVelaOptions(
+        L"  --device \"tcp:127.0.0.1:4500\"  --screenshots \"C:\\a b\\shots\" "
+        L"--screenshot-timeout 30");
+    ASSERT_TRUE(p.options) << std::string(p.error.begin(), p.error.end());
+    EXPECT_EQ(p.options->device.kind, DeviceSpec::Kind::kTcp);
+    EXPECT_EQ(p.options->device.host, "127.0.0.1");
+    EXPECT_EQ(p.options->device.port, 4500);
+    EXPECT_EQ(p.options->screenshots, L"C:\\a b\\shots");
+    EXPECT_EQ(p.options->screenshot_timeout_s, 30);
+}
+
+TEST(VelaOptionsTest, RefusesWhatItCannotUseWithAMessage) {
+    for (const wchar_t* bad :
+         {L"--device", L"--device serial", L"--device tcp:host", L"--devic sim", L"sim", L"--screenshots",
+          L"--screenshot-timeout 0", L"--screenshot-timeout x", L"--screenshot-timeout 9999999"}) {
+        const auto p = ParseVelaOptions(bad);
+        EXPECT_FALSE(p.options) << std::wstring(bad).size();
+        EXPECT_FALSE(p.error.empty());
+    }
+}
+
+TEST(VelaOptionsTest, SplitsLikeTheWindowsCommandLine) {
+    using V = std::vector<std::wstring>;
+    EXPECT_EQ(SplitCommandLine(L""), V{});
+    EXPECT_EQ(SplitCommandLine(L" a\t b "), (V{L"a", L"b"}));
+    EXPECT_EQ(SplitCommandLine(L"\"a b\" c"), (V{L"a b", L"c"}));
+    EXPECT_EQ(SplitCommandLine(L"a\"b c\"d"), (V{L"ab cd"}));
+    EXPECT_EQ(SplitCommandLine(L"C:\\dir\\ \"C:\\x y\\\\\""), (V{L"C:\\dir\\", L"C:\\x y\\"}));
+    EXPECT_EQ(SplitCommandLine(L"a\\\"b"), (V{L"a\"b"}));
+    EXPECT_EQ(SplitCommandLine(L"\"\""), (V{L""}));
+}
+
+TEST(ChooseLanguageTest, StoredValueWinsOnlyWhenItNamesALanguage) {
+    EXPECT_EQ(ChooseLanguage(0, 0x409), kLanguageSimplified);
+    EXPECT_EQ(ChooseLanguage(1, 0x804), kLanguageTraditional);
+    EXPECT_EQ(ChooseLanguage(2, 0x804), kLanguageEnglish);
+    // Missing (-1) or damaged values fall back to the locale.
+    EXPECT_EQ(ChooseLanguage(-1, 0xC04), kLanguageTraditional);
+    EXPECT_EQ(ChooseLanguage(3, 0x804), kLanguageSimplified);
+    EXPECT_EQ(ChooseLanguage(77, 0x409), kLanguageEnglish);
+    EXPECT_EQ(ChooseLanguage(-1, 0x404), kLanguageTraditional);
+}
+
+}  // namespace
+}  // namespace vela

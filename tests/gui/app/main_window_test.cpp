@@ -1,0 +1,521 @@
+// The main window against the in-process virtual processor: start-up, the link state, the master faders,
+// the mode buttons, language, layout, tabs, tray, closing, and a second start of the program.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <filesystem>
+#include <fstream>
+#include <memory>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "core/protocol/protocol.h"
+#include "core/text/strings.h"
+#include "gui/app/main_dialog_win32.h"
+#include "gui/app/vela_app_win32.h"
+#include "gui/support/win_test_support.h"
+#include "gui/win/message_box_win32.h"
+#include "gui/win/screenshot_win32.h"
+#include "sim/sim_device.h"
+
+namespace vela {
+namespace {
+
+using namespace std::chrono_literals;
+using testing::PumpUntil;
+
+constexpr std::uint16_t kMusicLevel = 28;
+constexpr std::uint16_t kModeWord = 942;
+constexpr std::uint16_t kMusicMax = 920;
+
+// Answers every box with `answer` (or OK) and keeps what was asked.
+struct BoxRecorder {
+    std::vector<MessageBoxRequest> boxes;
+    int yes_no_answer = IDYES;
+    BoxRecorder() {
+        SetMessageBoxResponder([this](const MessageBoxRequest& box) {
+            boxes.push_back(box);
+            return (box.type & MB_TYPEMASK) == MB_YESNO ? yes_no_answer : IDOK;
+        });
+    }
+    ~BoxRecorder() { SetMessageBoxResponder(nullptr); }
+    bool Asked(std::wstring_view text) const {
+        for (const auto& b : boxes)
+            if (b.text == text)
+                return true;
+        return false;
+    }
+};
+
+class MainWindow {
+  public:
+    MainWindow() {
+        VelaOptions options;
+        options.device.kind = DeviceSpec::Kind::kSim;
+        dlg = std::make_unique<CZR305M2Dlg>(options);
+        created = dlg->CreateModeless(nullptr);
+        if (created)
+            ShowWindow(dlg->Hwnd(), SW_SHOW);
+    }
+    ~MainWindow() {
+        boxes.yes_no_answer = IDYES;
+        dlg.reset();
+    }
+    HWND Hwnd() const { return dlg->Hwnd(); }
+    sim::SimulatedDevice& Sim() { return static_cast<sim::SimHidDevice&>(dlg->Device()).Device(); }
+    std::wstring LinkCaption() { return dlg->TitleButton(kLinkStateButton).GetCaption(); }
+    bool Connected() { return LinkCaption() == Text(str::kSuccessful); }
+    bool TableEqualsDevice() {
+        const ParameterTable& table = dlg->Link().Table();
+        for (std::size_t i = 0; i < kParameterCount; ++i) {
+            // The heartbeat writes 935 := 1 without reading it back, so only the device knows it.
+            if (i != param::kOccupancy && table.Value(i) != Sim().Value(i))
+                return false;
+        }
+        return true;
+    }
+    // Up, loaded and settled.
+    bool WaitLoaded() {
+        if (PumpUntil([&] { return Connected() && dlg->DisplayLoaded() && TableEqualsDevice(); }, 30s))
+            return true;
+        std::printf("not loaded: connected %d, display loaded %d\n", Connected(), dlg->DisplayLoaded());
+        for (std::size_t i = 0; i < kParameterCount; ++i) {
+            if (i != param::kOccupancy && dlg->Link().Table().Value(i) != Sim().Value(i))
+                std::printf("  parameter %zu: table %u, device %u\n", i, dlg->Link().Table().Value(i),
+                            Sim().Value(i));
+        }
+        return false;
+    }
+    void Click(CWindow& control) {
+        const RECT r = control.ClientRect();
+        const LPARAM centre = testing::Point(r.right / 2, r.bottom / 2);
+        SendMessageW(control.Hwnd(), WM_MOUSEMOVE, 0, centre);
+        SendMessageW(control.Hwnd(), WM_LBUTTONDOWN, MK_LBUTTON, centre);
+        SendMessageW(control.Hwnd(), WM_LBUTTONUP, 0, centre);
+        testing::Pump();
+    }
+    RECT ChildRect(HWND child) {
+        RECT r{};
+        GetWindowRect(child, &r);
+        MapWindowPoints(nullptr, Hwnd(), reinterpret_cast<POINT*>(&r), 2);
+        return r;
+    }
+
+    BoxRecorder boxes;
+    std::unique_ptr<CZR305M2Dlg> dlg;
+    bool created = false;
+};
+
+class MainWindowTest : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        saved_language_ = LanguageIndex();
+        SetLanguageIndex(kLanguageEnglish);
+        SetCursorPos(1200, 780);
+    }
+    void TearDown() override { SetLanguageIndex(saved_language_); }
+
+  private:
+    int saved_language_ = kLanguageEnglish;
+};
+
+TEST_F(MainWindowTest, StartsOnTheMainPageReachesSuccessfulAndHoldsTheDevicesTable) {
+    MainWindow w;
+    ASSERT_TRUE(w.created);
+    wchar_t title[64]{};
+    GetWindowTextW(w.Hwnd(), title, 64);
+    EXPECT_STREQ(title, kWindowTitle);
+    ASSERT_TRUE(w.WaitLoaded()) << "link state: "
+                                << std::string(w.LinkCaption().begin(), w.LinkCaption().end());
+    EXPECT_EQ(w.dlg->TitleButton(kLinkStateButton).GetCheck(), CGDI_Button::kLatchOn);
+    EXPECT_EQ(w.dlg->ModelLabel().Caption(), kWindowTitle);
+    EXPECT_EQ(w.dlg->CurrentTab(), 0);
+    EXPECT_TRUE(IsWindowVisible(w.dlg->PageForTab(0)->Hwnd()));
+    EXPECT_EQ(w.dlg->Tab(0).GetCaption(), Text(str::kMain));
+    // The faders show what the device holds (500 + level).
+    EXPECT_DOUBLE_EQ(w.dlg->MasterFader(0).GetValue(), w.Sim().Value(kMusicLevel) % 500);
+    // Nothing went wrong on the way up.
+    EXPECT_TRUE(w.boxes.boxes.empty())
+        << std::string(w.boxes.boxes[0].text.begin(), w.boxes.boxes[0].text.end());
+}
+
+TEST_F(MainWindowTest, MasterFaderIsWrittenAndDeviceChangesComeBack) {
+    MainWindow w;
+    ASSERT_TRUE(w.created);
+    ASSERT_TRUE(w.WaitLoaded());
+
+    // The fader moves as a drag leaves it and tells its parent, as the control does.
+    CEA_Lum2& music = w.dlg->MasterFader(kMusicFader);
+    music.SetValue(42);
+    SendMessageW(w.Hwnd(), kFirstMasterFaderId + kMusicFader, kMusicFader, 42);
+    EXPECT_TRUE(PumpUntil([&] { return w.Sim().Value(kMusicLevel) == 542; }, 2s))
+        << "device holds " << w.Sim().Value(kMusicLevel);
+    EXPECT_NE(music.Caption().find(L"42"), std::wstring::npos);
+
+    // Changed on the device, read back with a refresh: the fader follows and is relabelled.
+    w.Sim().WithProcessor([](auto& p) { p.SetValue(kMusicLevel, 517); });
+    w.dlg->Link().State().RaiseRequest(request::kRefresh);
+    EXPECT_TRUE(PumpUntil([&] { return music.GetValue() == 17.0; }, 20s)) << music.GetValue();
+    EXPECT_NE(music.Caption().find(L"17"), std::wstring::npos);
+
+    // A lower Music Max read from the device: after the refresh the table-changed notice holds the fader
+    // there, and so does the clamp message; the device keeps its level until the fader moves again.
+    w.Sim().WithProcessor([](auto& p) {
+        p.SetValue(kMusicLevel, 560);
+        p.SetValue(kMusicMax, 30);
+    });
+    w.dlg->Link().State().RaiseRequest(request::kRefresh);
+    EXPECT_TRUE(PumpUntil([&] { return music.GetValue() == 30.0 && w.dlg->DisplayLoaded(); }, 20s))
+        << music.GetValue();
+    EXPECT_NE(music.Caption().find(L"30"), std::wstring::npos);
+    music.SetValue(50);
+    SendMessageW(w.Hwnd(), UM_CLAMP_MASTER_LEVELS, 0, 0);
+    EXPECT_EQ(music.GetValue(), 30.0);
+    testing::PumpUntil([] { return false; }, 300ms);  // a few poll cycles: nothing may be written
+    EXPECT_EQ(w.Sim().Value(kMusicLevel), 560);
+
+    // The music source selector writes 927 and then 925.
+    w.dlg->MusicSource().SetItem(3);
+    SendMessageW(w.Hwnd(), kMusicSourceId, 0, 3);
+    const std::uint16_t mp3 = w.dlg->Link().Table().Value(param::kMusicSource);
+    EXPECT_TRUE(PumpUntil([&] { return w.Sim().Value(param::kMusicSource) == mp3; }, 2s));
+}
+
+TEST_F(MainWindowTest, ModeButtonsWriteTheModeWordAndRefresh) {
+    MainWindow w;
+    ASSERT_TRUE(w.created);
+    ASSERT_TRUE(w.WaitLoaded());
+    ASSERT_EQ(w.Sim().Value(kModeWord) & 0x3, 0) << "the virtual processor starts in Sing, Hand";
+    const int refreshes = w.dlg->Controller()->Served(request::kRefresh);
+
+    w.Click(w.dlg->TitleButton(kDanceButton));
+    EXPECT_TRUE(PumpUntil([&] { return (w.Sim().Value(kModeWord) & 0x2) != 0; }, 2s));
+    EXPECT_TRUE(PumpUntil([&] { return w.dlg->Controller()->Served(request::kRefresh) > refreshes; }, 20s));
+    EXPECT_EQ(w.dlg->TitleButton(kDanceButton).GetCheck(), CGDI_Button::kLatchOn);
+    EXPECT_EQ(w.dlg->TitleButton(kSingButton).GetCheck(), CGDI_Button::kLatchOff);
+
+    // Auto: the output pages are given up to the device, and a click on the window says so.
+    w.Click(w.dlg->TitleButton(kAutoHandButton));
+    EXPECT_TRUE(PumpUntil([&] { return (w.Sim().Value(kModeWord) & 0x1) != 0; }, 2s));
+    EXPECT_TRUE(PumpUntil([&] { return !w.dlg->OutputPagesEnabled(); }, 20s));
+    EXPECT_EQ(w.dlg->TitleButton(kAutoHandButton).GetCaption(), Text(str::kAuto));
+    EXPECT_FALSE(IsWindowEnabled(w.dlg->PageForTab(0)->Hwnd()));
+    SendMessageW(w.Hwnd(), WM_LBUTTONDOWN, MK_LBUTTON, testing::Point(600, 300));
+    SendMessageW(w.Hwnd(), WM_LBUTTONUP, 0, testing::Point(600, 300));
+    EXPECT_TRUE(w.boxes.Asked(Text(str::kAutoModeLocked)));
+}
+
+TEST_F(MainWindowTest, LanguageChangeRecaptionsEverythingIncludingTheLinkState) {
+    MainWindow w;
+    ASSERT_TRUE(w.created);
+    ASSERT_TRUE(w.WaitLoaded());
+    for (int language : {kLanguageSimplified, kLanguageTraditional, kLanguageEnglish}) {
+        SetLanguageIndex(language);
+        SendMessageW(w.Hwnd(), UM_APPLY_LANGUAGE, 0, 0);
+        EXPECT_EQ(w.LinkCaption(), TextIn(str::kSuccessful, language));
+        EXPECT_EQ(w.dlg->Tab(0).GetCaption(), TextIn(str::kMain, language));
+        EXPECT_EQ(w.dlg->Tab(7).GetCaption(), TextIn(str::kSystem, language));
+        EXPECT_EQ(w.dlg->Tab(kRearTab).GetCaption(), TextIn(str::kRear, language));
+        EXPECT_EQ(w.dlg->MusicInputCaption().Caption(), TextIn(str::kMusicInput, language));
+        EXPECT_EQ(w.dlg->TitleButton(kSingButton).GetCaption(), TextIn(str::kSing, language));
+        EXPECT_EQ(w.dlg->TitleButton(kDanceButton).GetCaption(), TextIn(str::kDance, language));
+        EXPECT_EQ(w.dlg->TitleButton(kAutoHandButton).GetCaption(), TextIn(str::kHand, language));
+        const std::wstring music = w.dlg->MasterFader(kMusicFader).Caption();
+        const std::wstring_view format = TextIn(str::kMusicFader, language);
+        EXPECT_EQ(music.substr(0, 2), format.substr(0, 2));
+        EXPECT_EQ(w.dlg->MusicSource().ItemCount(), 6);
+    }
+
+    // Paused, then the language changes: the pause caption follows.
+    SendMessageW(w.Hwnd(), kTitleButtonId, kLinkStateButton, kLinkStateButton);
+    EXPECT_TRUE(w.dlg->Link().State().paused.load());
+    EXPECT_EQ(w.LinkCaption(), TextIn(str::kSuspended, kLanguageEnglish));
+    SetLanguageIndex(kLanguageTraditional);
+    SendMessageW(w.Hwnd(), UM_APPLY_LANGUAGE, 0, 0);
+    EXPECT_EQ(w.LinkCaption(), TextIn(str::kSuspended, kLanguageTraditional));
+    // Resuming reconnects and the link reports its state again.
+    SendMessageW(w.Hwnd(), kTitleButtonId, kLinkStateButton, kLinkStateButton);
+    EXPECT_FALSE(w.dlg->Link().State().paused.load());
+    EXPECT_TRUE(
+        PumpUntil([&] { return w.LinkCaption() == TextIn(str::kSuccessful, kLanguageTraditional); }, 20s))
+        << std::string(w.LinkCaption().size(), '?') << " link_up " << w.dlg->Link().State().link_up.load()
+        << " paused " << w.dlg->Link().State().paused.load();
+}
+
+TEST_F(MainWindowTest, SmallWindowIsNotLaidOutAndALargerOneScales) {
+    MainWindow w;
+    ASSERT_TRUE(w.created);
+    ASSERT_TRUE(w.dlg->Layout());
+    const MainLayout before = *w.dlg->Layout();
+    const RECT tab_before = w.ChildRect(w.dlg->Tab(1).Hwnd());
+    EXPECT_EQ(tab_before.left, 110);
+
+    SetWindowPos(w.Hwnd(), nullptr, 0, 0, 600, 300, SWP_NOZORDER | SWP_NOMOVE);
+    testing::Pump();
+    EXPECT_DOUBLE_EQ(w.dlg->Layout()->s, before.s);
+    const RECT tab_small = w.ChildRect(w.dlg->Tab(1).Hwnd());
+    EXPECT_EQ(tab_small.left, tab_before.left);
+    EXPECT_EQ(tab_small.right, tab_before.right);
+
+    SetWindowPos(w.Hwnd(), nullptr, 0, 0, 1599, 1056, SWP_NOZORDER | SWP_NOMOVE);
+    testing::Pump();
+    ASSERT_DOUBLE_EQ(w.dlg->Layout()->sx, 1.5);
+    const RECT tab_large = w.ChildRect(w.dlg->Tab(1).Hwnd());
+    EXPECT_EQ(tab_large.left, 165);
+    EXPECT_EQ(tab_large.top, 60);
+    const RECT page = w.ChildRect(w.dlg->PageForTab(0)->Hwnd());
+    EXPECT_EQ(page.top, 195);
+    EXPECT_EQ(page.bottom, 1056);
+    // Maximising fills the screen and lays out again; restoring brings the previous size back.
+    SetWindowPos(w.Hwnd(), nullptr, 0, 0, kDesignWidth, kDesignHeight, SWP_NOZORDER | SWP_NOMOVE);
+    w.Click(w.dlg->TitleButton(kMaximiseButton));
+    EXPECT_TRUE(IsZoomed(w.Hwnd()));
+    const RECT zoomed = w.dlg->ClientRect();
+    EXPECT_DOUBLE_EQ(w.dlg->Layout()->sx, zoomed.right / double(kDesignWidth));
+    EXPECT_EQ(w.ChildRect(w.dlg->PageForTab(0)->Hwnd()).bottom, zoomed.bottom);
+    RedrawWindow(w.Hwnd(), nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW | RDW_ALLCHILDREN);
+    EXPECT_TRUE(CaptureWindowPng(w.Hwnd(), testing::ArtifactsFolder() + L"\\main-window-maximised.png"));
+    w.Click(w.dlg->TitleButton(kMaximiseButton));
+    EXPECT_FALSE(IsZoomed(w.Hwnd()));
+    EXPECT_DOUBLE_EQ(w.dlg->Layout()->s, 1.0);
+    SetWindowPos(w.Hwnd(), nullptr, 0, 0, 1599, 1056, SWP_NOZORDER | SWP_NOMOVE);
+    testing::Pump();
+
+    // Tabs 8 and 9 are never on screen, yet the Rear page is laid out with the others.
+    EXPECT_LT(w.ChildRect(w.dlg->Tab(kRearTab).Hwnd()).right, 0);
+    EXPECT_EQ(w.ChildRect(w.dlg->PageForTab(kRearTab)->Hwnd()).bottom, 1056);
+}
+
+TEST_F(MainWindowTest, TabsShowOnePageAtATimeAndNeverTheRearPage) {
+    MainWindow w;
+    ASSERT_TRUE(w.created);
+    testing::Pump();
+    for (int tab : {3, 7, 1, 9, 0}) {
+        w.Click(w.dlg->Tab(tab));
+        for (int i : {0, 1, 2, 3, 4, 5, 6, 7, kRearTab}) {
+            const bool shown = IsWindowVisible(w.dlg->PageForTab(i)->Hwnd()) != FALSE;
+            EXPECT_EQ(shown, i == tab && tab != kRearTab) << "tab " << tab << " page " << i;
+            if (i <= 7) {
+                EXPECT_EQ(w.dlg->Tab(i).GetCheck(),
+                          i == tab ? CGDI_Button::kLatchOn : CGDI_Button::kLatchOff);
+            }
+        }
+    }
+}
+
+TEST_F(MainWindowTest, EnterAndEscapeDoNotCloseTheWindow) {
+    MainWindow w;
+    ASSERT_TRUE(w.created);
+    testing::Pump();
+    SetFocus(w.Hwnd());
+    for (WPARAM key : {VK_RETURN, VK_ESCAPE}) {
+        MSG msg{w.Hwnd(), WM_KEYDOWN, key, 0, 0, {}};
+        if (!IsDialogMessageW(w.Hwnd(), &msg)) {
+            TranslateMessage(&msg);
+            DispatchMessageW(&msg);
+        }
+    }
+    SendMessageW(w.Hwnd(), WM_COMMAND, IDOK, 0);
+    SendMessageW(w.Hwnd(), WM_COMMAND, IDCANCEL, 0);
+    testing::Pump();
+    EXPECT_TRUE(IsWindow(w.Hwnd()));
+    EXPECT_TRUE(IsWindowVisible(w.Hwnd()));
+    EXPECT_TRUE(w.boxes.boxes.empty());
+}
+
+TEST_F(MainWindowTest, TrayHidesAndAClickOnTheIconBringsTheWindowBack) {
+    MainWindow w;
+    ASSERT_TRUE(w.created);
+    testing::Pump();
+    w.Click(w.dlg->TitleButton(kTrayButton));
+    EXPECT_TRUE(PumpUntil([&] { return !IsWindowVisible(w.Hwnd()); }, 2s));
+    EXPECT_TRUE(w.dlg->TrayIconShown());
+    SendMessageW(w.Hwnd(), UM_TRAY_NOTIFY, 128, WM_MOUSEMOVE);
+    EXPECT_FALSE(IsWindowVisible(w.Hwnd()));
+    SendMessageW(w.Hwnd(), UM_TRAY_NOTIFY, 128, WM_LBUTTONDOWN);
+    EXPECT_TRUE(IsWindowVisible(w.Hwnd()));
+    EXPECT_FALSE(w.dlg->TrayIconShown());
+}
+
+TEST_F(MainWindowTest, AboutBoxFromTheTopLeftCorner) {
+    MainWindow w;
+    ASSERT_TRUE(w.created);
+    SendMessageW(w.Hwnd(), WM_LBUTTONDOWN, MK_LBUTTON, testing::Point(5, 5));
+    ASSERT_EQ(w.boxes.boxes.size(), 1u);
+    EXPECT_EQ(w.boxes.boxes[0].caption, L"About");
+    EXPECT_EQ(w.boxes.boxes[0].text.rfind(L"Software version VELA3.1-V7.25089\n\r", 0), 0u);
+}
+
+TEST_F(MainWindowTest, ClosingAsksThenStopsTheLink) {
+    MainWindow w;
+    ASSERT_TRUE(w.created);
+    ASSERT_TRUE(PumpUntil([&] { return w.Connected(); }, 20s));
+
+    w.boxes.yes_no_answer = IDNO;
+    w.Click(w.dlg->TitleButton(kCloseButton));
+    testing::Pump();
+    EXPECT_TRUE(w.boxes.Asked(Text(str::kExitProgram)));
+    EXPECT_TRUE(IsWindow(w.Hwnd()));
+    EXPECT_TRUE(w.dlg->Controller()->Running());
+
+    w.boxes.yes_no_answer = IDYES;
+    const HWND hwnd = w.Hwnd();
+    const auto start = std::chrono::steady_clock::now();
+    SendMessageW(hwnd, WM_CLOSE, 0, 0);
+    const auto took = std::chrono::steady_clock::now() - start;
+    EXPECT_FALSE(IsWindow(hwnd));
+    EXPECT_TRUE(w.dlg->Closed());
+    EXPECT_FALSE(w.dlg->Controller()->Running());
+    EXPECT_FALSE(w.dlg->Link().State().running.load());
+    std::printf("close took %lld ms\n",
+                static_cast<long long>(std::chrono::duration_cast<std::chrono::milliseconds>(took).count()));
+}
+
+// Screenshots of the main window in every language, for a person to look at.
+TEST_F(MainWindowTest, ScreenshotsInEveryLanguage) {
+    MainWindow w;
+    ASSERT_TRUE(w.created);
+    ASSERT_TRUE(w.WaitLoaded());
+    SetWindowPos(w.Hwnd(), HWND_TOP, 0, 0, 0, 0, SWP_NOSIZE | SWP_NOMOVE);
+    static constexpr const wchar_t* kNames[] = {L"zh-Hans", L"zh-Hant", L"en"};
+    for (int language : {kLanguageSimplified, kLanguageTraditional, kLanguageEnglish}) {
+        SetLanguageIndex(language);
+        SendMessageW(w.Hwnd(), UM_APPLY_LANGUAGE, 0, 0);
+        SendMessageW(w.Hwnd(), kTabButtonId, 0, language == kLanguageEnglish ? 4 : 0);
+        RedrawWindow(w.Hwnd(), nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW | RDW_ALLCHILDREN);
+        testing::Pump();
+        const std::wstring path = testing::ArtifactsFolder() + L"\\main-window-" + kNames[language] + L".png";
+        EXPECT_TRUE(CaptureWindowPng(w.Hwnd(), path));
+        // The title strip is drawn (not left black) and the link state shows.
+        WindowDc dc(w.Hwnd());
+        const testing::Pixels top = testing::ReadPixels(dc.Get(), 0, 0, 1066, 130);
+        EXPECT_GT(top.Brightness(0, 0, 1066, 130), 10.0);
+    }
+}
+
+// vela.exe next to this test executable's build: build/windows/src/vela.exe.
+std::wstring VelaExe() {
+    wchar_t exe[MAX_PATH]{};
+    GetModuleFileNameW(nullptr, exe, MAX_PATH);
+    return (std::filesystem::path(exe).parent_path().parent_path() / L"src" / L"vela.exe").wstring();
+}
+
+int RunVela(const std::wstring& arguments, DWORD timeout_ms, bool& finished) {
+    std::wstring command = L"\"" + VelaExe() + L"\" " + arguments;
+    STARTUPINFOW si{};
+    si.cb = sizeof(si);
+    PROCESS_INFORMATION pi{};
+    finished = false;
+    if (!CreateProcessW(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi))
+        return -1;
+    DWORD code = 999;
+    // Pumping while waiting: the program may talk to this thread's windows.
+    const DWORD deadline = GetTickCount() + timeout_ms;
+    while (!finished) {
+        const DWORD now = GetTickCount();
+        if (static_cast<std::int32_t>(now - deadline) >= 0)
+            break;
+        const DWORD r = MsgWaitForMultipleObjects(1, &pi.hProcess, FALSE, deadline - now, QS_ALLINPUT);
+        if (r == WAIT_OBJECT_0) {
+            finished = true;
+            GetExitCodeProcess(pi.hProcess, &code);
+        } else {
+            testing::Pump();
+        }
+    }
+    if (!finished) {
+        TerminateProcess(pi.hProcess, 99);
+        WaitForSingleObject(pi.hProcess, 5000);
+    }
+    CloseHandle(pi.hThread);
+    CloseHandle(pi.hProcess);
+    return static_cast<int>(code);
+}
+
+std::string Utf8(std::wstring_view text) {
+    const int n = WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), nullptr, 0,
+                                      nullptr, nullptr);
+    std::string out(static_cast<std::size_t>(n), '\0');
+    WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), out.data(), n, nullptr,
+                        nullptr);
+    return out;
+}
+
+// The program's language follows the machine's settings: a text counts in any of the three.
+bool HasTextInAnyLanguage(const std::string& haystack, int entry) {
+    for (int language = 0; language < kLanguageCount; ++language)
+        if (haystack.find(Utf8(TextIn(entry, language))) != std::string::npos)
+            return true;
+    return false;
+}
+
+std::string ReadText(const std::filesystem::path& path) {
+    std::ifstream in(path, std::ios::binary);
+    std::stringstream s;
+    s << in.rdbuf();
+    return s.str();
+}
+
+TEST(VelaProgramTest, SecondStartHandsOverToTheRunningOneAndEndsWithZero) {
+    ASSERT_TRUE(std::filesystem::exists(VelaExe())) << "build the vela target first";
+    // This process plays the running instance: it holds the mutex and a minimised main window.
+    HANDLE mutex = CreateMutexW(nullptr, TRUE, kInstanceMutexName);
+    ASSERT_NE(mutex, nullptr);
+    testing::HostWindow running(300, 200, L"running vela");
+    SetPropW(running.Hwnd(), kMainWindowProperty, reinterpret_cast<HANDLE>(1));
+    ShowWindow(running.Hwnd(), SW_MINIMIZE);
+    ASSERT_TRUE(IsIconic(running.Hwnd()));
+
+    const std::filesystem::path folder = std::filesystem::temp_directory_path() / L"vela-second-start";
+    std::filesystem::remove_all(folder);
+    bool finished = false;
+    const int code = RunVela(L"--device sim --screenshots \"" + folder.wstring() + L"\"", 30000, finished);
+    // The other process sends its restore to this thread's window.
+    testing::PumpUntil([&] { return !IsIconic(running.Hwnd()); }, 2s);
+    CloseHandle(mutex);
+    ASSERT_TRUE(finished);
+    EXPECT_EQ(code, 0);
+    EXPECT_FALSE(IsIconic(running.Hwnd()));
+    const std::string messages = ReadText(folder / L"messages.txt");
+    EXPECT_TRUE(HasTextInAnyLanguage(messages, str::kProgramRunning)) << messages;
+    EXPECT_NE(ReadText(folder / L"result.txt").find("second instance"), std::string::npos);
+    std::filesystem::remove_all(folder);
+}
+
+// The program as a user starts it, without a person: up against the virtual processor, a picture of every
+// tab in every language, then closed through the exit question with exit code 0.
+TEST(VelaProgramTest, UnattendedRunReachesSuccessfulAndPicturesEveryTab) {
+    ASSERT_TRUE(std::filesystem::exists(VelaExe()));
+    const std::filesystem::path folder = std::filesystem::path(testing::ArtifactsFolder()) / L"program";
+    std::filesystem::remove_all(folder);
+    bool finished = false;
+    const int code = RunVela(
+        L"--device sim --screenshots \"" + folder.wstring() + L"\" --screenshot-timeout 60", 90000, finished);
+    ASSERT_TRUE(finished);
+    EXPECT_EQ(code, 0);
+    EXPECT_EQ(ReadText(folder / L"result.txt"), "ok\n");
+    int pictures = 0;
+    for (const auto& entry : std::filesystem::directory_iterator(folder))
+        pictures += entry.path().extension() == L".png" ? 1 : 0;
+    EXPECT_EQ(pictures, 8 * kLanguageCount);
+    // Only the exit question was asked.
+    const std::string messages = ReadText(folder / L"messages.txt");
+    EXPECT_TRUE(HasTextInAnyLanguage(messages, str::kExitProgram)) << messages;
+    EXPECT_EQ(std::count(messages.begin(), messages.end(), '\n'), 1) << messages;
+}
+
+TEST(VelaProgramTest, BadDeviceSpecEndsNonZero) {
+    ASSERT_TRUE(std::filesystem::exists(VelaExe()));
+    const std::filesystem::path folder = std::filesystem::temp_directory_path() / L"vela-bad-spec";
+    std::filesystem::remove_all(folder);
+    bool finished = false;
+    const int code = RunVela(L"--screenshots \"" + folder.wstring() + L"\" --device serial", 30000, finished);
+    ASSERT_TRUE(finished);
+    EXPECT_NE(code, 0);
+    EXPECT_NE(ReadText(folder / L"messages.txt").find("Bad device \"serial\""), std::string::npos);
+    std::filesystem::remove_all(folder);
+}
+
+}  // namespace
+}  // namespace vela
