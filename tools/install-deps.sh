@@ -1,10 +1,12 @@
 #!/usr/bin/env bash
-# Installs, with apt-get, whatever the build and the tests need and this machine lacks.
+# Installs, with apt-get, whatever the build and the tests need and this machine lacks, then checks that
+# every command the scripts call is there (tools/commands.txt says which package brings which command).
 set -euo pipefail
 packages=(
     cmake ninja-build g++ clang libclang-rt-14-dev libgtest-dev libgmock-dev googletest libbenchmark-dev
-    libhidapi-dev pkg-config
-    g++-mingw-w64-x86-64-posix wine wine64 xvfb xauth imagemagick python3-pil
+    pkg-config python3
+    g++-mingw-w64-x86-64-posix gcc-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64
+    wine wine64 xvfb xauth fontconfig imagemagick python3-pil
     fonts-wine fonts-wqy-microhei fonts-liberation fonts-liberation2
 )
 missing=()
@@ -18,3 +20,7 @@ if [ ${#missing[@]} -gt 0 ]; then
     $sudo_cmd apt-get update -qq
     DEBIAN_FRONTEND=noninteractive $sudo_cmd apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
 fi
+
+# shellcheck source=tools/require.sh
+source "$(dirname "${BASH_SOURCE[0]}")/require.sh"
+vela_require_all

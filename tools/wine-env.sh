@@ -16,20 +16,44 @@ vela_start_xvfb() {
     fi
 }
 
+# Builds the prefix unless a complete earlier set-up marked it ready. Every step must succeed before the mark
+# is written: a prefix without fonts or font replacements draws Chinese text as empty boxes.
 vela_make_prefix() {
     if [ ! -f "$WINEPREFIX/.vela-ready" ]; then
-        mkdir -p "$WINEPREFIX"
-        wineboot -i </dev/null >/dev/null 2>&1 || true
-        cp /usr/share/wine/fonts/* "$WINEPREFIX/drive_c/windows/Fonts/" 2>/dev/null || true
-        { printf '\377\376'; sed 's/$/\r/' "$vela_root/tools/fonts.reg" | iconv -f UTF-8 -t UTF-16LE; } \
-            >"$WINEPREFIX/fonts-utf16.reg"
-        (cd "$WINEPREFIX" && wine regedit /S fonts-utf16.reg </dev/null >/dev/null 2>&1)
-        wineserver -w
-        touch "$WINEPREFIX/.vela-ready"
+        vela_setup_prefix || {
+            echo "wine-env: setting up the Wine prefix $WINEPREFIX failed: $vela_prefix_error" >&2
+            return 1
+        }
     fi
     # A persistent server and a detached warm-up keep Wine's services off the callers' pipes.
     wineserver -p </dev/null >/dev/null 2>&1 || true
     wine cmd /c exit </dev/null >/dev/null 2>&1 || true
+}
+
+vela_setup_prefix() {
+    vela_prefix_error=""
+    # Only a prefix this script made (or the default one) is thrown away after a failed set-up.
+    if [ -d "$WINEPREFIX" ] && { [ -f "$WINEPREFIX/.vela-setup" ] || [ "$WINEPREFIX" = "$vela_root/build/wineprefix" ]; }; then
+        wineserver -k >/dev/null 2>&1 || true
+        rm -rf "$WINEPREFIX"
+    fi
+    mkdir -p "$WINEPREFIX" && touch "$WINEPREFIX/.vela-setup" || { vela_prefix_error="cannot create it"; return 1; }
+    wineboot -i </dev/null >/dev/null 2>&1 || { vela_prefix_error="wineboot failed"; return 1; }
+    wineserver -w
+    local fonts="$WINEPREFIX/drive_c/windows/Fonts"
+    [ -d "$fonts" ] || { vela_prefix_error="wineboot made no $fonts"; return 1; }
+    cp /usr/share/wine/fonts/* "$fonts/" || { vela_prefix_error="copying Wine's fonts failed"; return 1; }
+    { printf '\377\376'; sed 's/$/\r/' "$vela_root/tools/fonts.reg" | iconv -f UTF-8 -t UTF-16LE; } \
+        >"$WINEPREFIX/fonts-utf16.reg" || { vela_prefix_error="converting fonts.reg failed"; return 1; }
+    (cd "$WINEPREFIX" && wine regedit /S fonts-utf16.reg </dev/null >/dev/null 2>&1) ||
+        { vela_prefix_error="importing the font replacements failed"; return 1; }
+    wineserver -w
+    # regedit /S reports nothing: read one replacement back.
+    grep -q 'WenQuanYi Micro Hei' "$WINEPREFIX/user.reg" 2>/dev/null ||
+        { vela_prefix_error="the font replacements are not in the registry"; return 1; }
+    fc-list 2>/dev/null | grep -qi 'WenQuanYi Micro Hei' ||
+        { vela_prefix_error="no CJK font (WenQuanYi Micro Hei, package fonts-wqy-microhei) on this system"; return 1; }
+    touch "$WINEPREFIX/.vela-ready"
 }
 
 vela_stop_wine() {

@@ -1,5 +1,6 @@
 #include "gui/win/gdi_win32.h"
 
+#include <algorithm>
 #include <mutex>
 #include <string>
 #include <string_view>
@@ -43,6 +44,30 @@ bool FontFaceInstalled(const wchar_t* face) {
         return false;
     Gdiplus::FontFamily family(face);
     return family.IsAvailable() && family.GetLastStatus() == Gdiplus::Ok;
+}
+
+bool FontDrawsText(const wchar_t* face, std::wstring_view sample) {
+    constexpr float kProbePixels = 16.0f;
+    const auto font = MakeGdiplusFont(face, kProbePixels);
+    if (!font || sample.empty())
+        return font != nullptr;
+    Gdiplus::FontFamily family;
+    wchar_t name[LF_FACESIZE] = {};
+    if (font->GetFamily(&family) != Gdiplus::Ok || family.GetFamilyName(name) != Gdiplus::Ok)
+        return false;
+    UniqueFont gdi_font(CreateFontW(-static_cast<int>(kProbePixels), 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE,
+                                    DEFAULT_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,
+                                    DEFAULT_PITCH, name));
+    UniqueDc dc(CreateCompatibleDC(nullptr));
+    if (!gdi_font || !dc)
+        return false;
+    ScopedSelect select(dc.Get(), gdi_font.Get());
+    std::vector<WORD> glyphs(sample.size());
+    if (GetGlyphIndicesW(dc.Get(), sample.data(), static_cast<int>(sample.size()), glyphs.data(),
+                         GGI_MARK_NONEXISTING_GLYPHS) == GDI_ERROR)
+        return false;
+    constexpr WORD kMissingGlyph = 0xFFFF;
+    return std::find(glyphs.begin(), glyphs.end(), kMissingGlyph) == glyphs.end();
 }
 
 std::unique_ptr<Gdiplus::Font> MakeGdiplusFont(const wchar_t* face, float pixels, int style) {

@@ -15,6 +15,7 @@ using std::min;
 // clang-format on
 
 #include <memory>
+#include <string_view>
 #include <utility>
 
 namespace vela {
@@ -142,6 +143,9 @@ class GdiplusSession {
 std::unique_ptr<Gdiplus::Font> MakeGdiplusFont(const wchar_t* face, float pixels, int style = 0);
 // The family MakeGdiplusFont would use for the face (the face itself when installed).
 bool FontFaceInstalled(const wchar_t* face);
+// True when the font MakeGdiplusFont picks for the face has a glyph for every character of the sample; Wine's
+// GDI+ draws boxes, without falling back to another font, where it has none.
+bool FontDrawsText(const wchar_t* face, std::wstring_view sample);
 
 // ARGB as the design writes it (0xAARRGGBB).
 inline Gdiplus::Color Argb(unsigned argb) {

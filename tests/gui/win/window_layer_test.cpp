@@ -171,5 +171,13 @@ TEST(FontFallbackTest, MissingFacesStillGiveAFont) {
     EXPECT_NE(MakeGdiplusFont(nullptr, 0), nullptr);
 }
 
+// The screenshot run refuses to draw Chinese captions as boxes; the probe must tell the two cases apart.
+TEST(FontFallbackTest, ChineseProbeTellsCjkFacesFromLatinOnes) {
+    GdiplusSession session;
+    EXPECT_TRUE(FontDrawsText(L"微软雅黑", L"模式话筒話筒"));
+    EXPECT_TRUE(FontDrawsText(L"Tahoma", L"Mode"));
+    EXPECT_FALSE(FontDrawsText(L"Tahoma", L"模式"));
+}
+
 }  // namespace
 }  // namespace vela
