@@ -237,8 +237,8 @@ void CZR305M2Dlg::CreateControls() {
     for (int i = 0; i < kMasterFaderCount; ++i) {
         CEA_Lum2& f = MasterFader(i);
         f.Create(hwnd_, static_cast<int>(kFirstMasterFaderId) + i, RECT{0, 0, 1, 1});
-        f.index = i;
-        f.captioned = true;
+        f.SetIndex(i);
+        f.SetCaptioned(true);
         f.SetSkin(bg, IDP_VALUE_CONTROL, 0);
         f.SetTextColour(kWhite);
         f.SetShown(visibility_.faders[static_cast<std::size_t>(i)]);
@@ -733,7 +733,7 @@ double CZR305M2Dlg::Faders::MaxLevel(int fader) {
     // "loaded" is the main window's own: until the device's table has been loaded there is no maximum.
     const std::uint16_t index = kMaxLevelParameters[static_cast<std::size_t>(fader)];
     return w_.display_loaded_ ? static_cast<double>(w_.link_.Table().Value(index))
-                              : w_.MasterFader(fader).upper_limit;
+                              : w_.MasterFader(fader).UpperLimit();
 }
 
 int CZR305M2Dlg::Source::Selection() {

@@ -49,11 +49,7 @@ UniqueFont MakeGdiFont(const std::wstring& face, int pixel_height) {
 // ---- CLum_ComboBox ----
 
 const MessageRow<CLum_ComboBox> CLum_ComboBox::kMessageMap[] = {
-    {WM_PAINT, 0, &CLum_ComboBox::OnPaint},
-    {WM_ERASEBKGND, 0, &CLum_ComboBox::OnEraseBackground},
     {WM_NCPAINT, 0, &CLum_ComboBox::OnNcPaint},
-    {WM_SIZE, 0, &CLum_ComboBox::OnSize},
-    {WM_MOVE, 0, &CLum_ComboBox::OnMove},
     {WM_LBUTTONDOWN, 0, &CLum_ComboBox::OnButtonDown},
     {WM_LBUTTONDBLCLK, 0, &CLum_ComboBox::OnButtonDown},
     {CB_SETCURSEL, 0, &CLum_ComboBox::OnSetCurSel},
@@ -72,17 +68,15 @@ bool CLum_ComboBox::Create(HWND parent, int id, const RECT& rect, DWORD style) {
 LRESULT CLum_ComboBox::WindowProc(UINT message, WPARAM wparam, LPARAM lparam) {
     if (auto r = RouteMessage(this, kMessageMap, message, wparam, lparam))
         return *r;
-    return CWindow::WindowProc(message, wparam, lparam);
+    return CSkinnedControl::WindowProc(message, wparam, lparam);
 }
 
 void CLum_ComboBox::SetSkin(HDC parent_background, int image_id, int style) {
     skin_.reset();
     LoadImageResource(image_id, L"PNG", skin_);
-    parent_background_ = parent_background;
     style_ = style;
-    canvas_.Invalidate();
-    face_valid_ = false;
     list_font_.Reset();
+    SetParentBackground(parent_background);
     if (hwnd_) {
         const RECT r = ClientRect();
         PostMessageW(hwnd_, WM_SIZE, SIZE_RESTORED, MAKELPARAM(r.right, r.bottom));
@@ -126,16 +120,6 @@ void CLum_ComboBox::SetItem(int n) {
     Redraw();
 }
 
-void CLum_ComboBox::SetShown(bool shown) {
-    shown_ = shown;
-    Redraw();
-}
-
-void CLum_ComboBox::SetEnabled(bool enabled) {
-    enabled_ = enabled;
-    Redraw();
-}
-
 void CLum_ComboBox::SetTextColour(COLORREF face, COLORREF list) {
     text_colour_ = face;
     list_text_colour_ = list;
@@ -149,11 +133,6 @@ void CLum_ComboBox::SetFont(const std::wstring& face, int size) {
     Redraw();
 }
 
-void CLum_ComboBox::Redraw() {
-    face_valid_ = false;
-    Invalidate();
-}
-
 void CLum_ComboBox::MakeFonts() {
     const float size = static_cast<float>(font_size_) * face_scale_;
     list_font_ = MakeGdiFont(font_face_, static_cast<int>(size));
@@ -163,30 +142,15 @@ void CLum_ComboBox::MakeFonts() {
         SendMessageW(hwnd_, WM_SETFONT, reinterpret_cast<WPARAM>(list_font_.Get()), FALSE);
 }
 
-LRESULT CLum_ComboBox::OnSize(WPARAM wparam, LPARAM lparam) {
-    canvas_.Invalidate();
+void CLum_ComboBox::OnResized(int, int) {
     list_font_.Reset();
-    Redraw();
-    return DefaultProc(WM_SIZE, wparam, lparam);
 }
 
-LRESULT CLum_ComboBox::OnMove(WPARAM wparam, LPARAM lparam) {
-    canvas_.Invalidate();
-    Redraw();
-    return DefaultProc(WM_MOVE, wparam, lparam);
-}
-
-void CLum_ComboBox::RenderFace() {
-    if (!canvas_.EnsureBackground(hwnd_, parent_background_))
-        return;
+void CLum_ComboBox::DrawFace(HDC face, int width, int) {
     const ComboStyle& row = StyleRow(style_);
-    face_scale_ = static_cast<float>(canvas_.Width()) / static_cast<float>(row.width);
+    face_scale_ = static_cast<float>(width) / static_cast<float>(row.width);
     if (!list_font_)
         MakeFonts();
-    HDC face = canvas_.BeginFace();
-    face_valid_ = true;
-    if (!face || !shown_)
-        return;
     if (skin_) {
         Gdiplus::Graphics g(face);
         g.SetInterpolationMode(Gdiplus::InterpolationModeHighQualityBicubic);
@@ -209,26 +173,6 @@ void CLum_ComboBox::RenderFace() {
               DT_SINGLELINE | DT_VCENTER | DT_LEFT | DT_NOPREFIX | DT_END_ELLIPSIS);
 }
 
-LRESULT CLum_ComboBox::OnPaint(WPARAM, LPARAM) {
-    PaintDc paint(hwnd_);
-    if (!face_valid_)
-        RenderFace();
-    canvas_.CopyTo(paint.Get(), 0, 0);
-    return 0;
-}
-
-void CLum_ComboBox::PaintTo(HDC dc, int level) {
-    if (!hwnd_ || !dc)
-        return;
-    if (!face_valid_)
-        RenderFace();
-    const POINT origin = ControlOrigin(hwnd_, level);
-    canvas_.CopyTo(dc, origin.x, origin.y);
-}
-
-LRESULT CLum_ComboBox::OnEraseBackground(WPARAM, LPARAM) {
-    return TRUE;
-}
 LRESULT CLum_ComboBox::OnNcPaint(WPARAM, LPARAM) {
     return 0;
 }
@@ -281,42 +225,30 @@ LRESULT CLum_ComboBox::OnReflectedCommand(WPARAM wparam, LPARAM) {
 
 LRESULT CLum_ComboBox::OnDrawItem(WPARAM, LPARAM lparam) {
     const auto* item = reinterpret_cast<const DRAWITEMSTRUCT*>(lparam);
-    if (!face_valid_)
-        RenderFace();
-    canvas_.CopyTo(item->hDC, 0, 0);
+    PaintFace(item->hDC);
     return TRUE;
 }
 
 // ---- Clum_CStatic ----
 
-const MessageRow<Clum_CStatic> Clum_CStatic::kMessageMap[] = {
-    {WM_PAINT, 0, &Clum_CStatic::OnPaint},         {WM_ERASEBKGND, 0, &Clum_CStatic::OnEraseBackground},
-    {WM_MOVE, 0, &Clum_CStatic::OnMoveOrSize},     {WM_SIZE, 0, &Clum_CStatic::OnMoveOrSize},
-    {WM_KILLFOCUS, 0, &Clum_CStatic::OnKillFocus}, {WM_SETTEXT, 0, &Clum_CStatic::OnSetText},
-    {WM_GETTEXT, 0, &Clum_CStatic::OnGetText},     {WM_GETTEXTLENGTH, 0, &Clum_CStatic::OnGetTextLength},
-};
-
 bool Clum_CStatic::Create(HWND parent, int id, const RECT& rect, const wchar_t* text, DWORD style) {
     if (!CreateControl(L"STATIC", text, style, rect, parent, id))
         return false;
-    text_ = text ? text : L"";
+    caption_ = text ? text : L"";
     return true;
 }
 
-LRESULT Clum_CStatic::WindowProc(UINT message, WPARAM wparam, LPARAM lparam) {
-    if (auto r = RouteMessage(this, kMessageMap, message, wparam, lparam))
-        return *r;
-    return CWindow::WindowProc(message, wparam, lparam);
-}
-
 void Clum_CStatic::SetSkin(HDC parent_background, unsigned fill_colour, int image_id) {
-    parent_background_ = parent_background;
     fill_colour_ = fill_colour;
     if (image_id > 0) {
         image_.reset();
         LoadImageResource(image_id, L"PNG", image_);
     }
-    canvas_.Invalidate();
+    SetParentBackground(parent_background);
+}
+
+void Clum_CStatic::SetFontStyle(int style) {
+    font_style_ = style;
     Redraw();
 }
 
@@ -329,32 +261,7 @@ void Clum_CStatic::SetTextStyle(float font_size, const std::wstring& font_face, 
     Redraw();
 }
 
-void Clum_CStatic::SetCaption(const std::wstring& text) {
-    text_ = text;
-    Redraw();
-    if (hwnd_)
-        UpdateWindow(hwnd_);
-}
-
-void Clum_CStatic::SetShown(bool shown) {
-    shown_ = shown;
-    Redraw();
-}
-
-void Clum_CStatic::Redraw() {
-    face_valid_ = false;
-    Invalidate();
-}
-
-void Clum_CStatic::RenderFace() {
-    if (!canvas_.EnsureBackground(hwnd_, parent_background_))
-        return;
-    HDC face = canvas_.BeginFace();
-    face_valid_ = true;
-    if (!face || !shown_)
-        return;
-    const int w = canvas_.Width();
-    const int h = canvas_.Height();
+void Clum_CStatic::DrawFace(HDC face, int w, int h) {
     Gdiplus::Graphics g(face);
     UseSmoothDrawing(g);
     if ((fill_colour_ >> 24) != 0) {
@@ -365,7 +272,7 @@ void Clum_CStatic::RenderFace() {
         DrawSprite(g, image_.get(), RectF(0, 0, w, h),
                    {0, 0, static_cast<int>(image_->GetWidth()), static_cast<int>(image_->GetHeight())});
     }
-    if (text_.empty())
+    if (caption_.empty())
         return;
     auto font = MakeGdiplusFont(font_face_.c_str(), font_size_, font_style_);
     if (!font)
@@ -376,68 +283,22 @@ void Clum_CStatic::RenderFace() {
                               : Gdiplus::StringFormatFlagsNoClip);
     format.SetAlignment((text_flags_ & kTextCentre)  ? Gdiplus::StringAlignmentCenter
                         : (text_flags_ & kTextRight) ? Gdiplus::StringAlignmentFar
-                                                     : Gdiplus::StringAlignmentNear);
+                                                        : Gdiplus::StringAlignmentNear);
     format.SetLineAlignment((text_flags_ & kTextMiddle)   ? Gdiplus::StringAlignmentCenter
                             : (text_flags_ & kTextBottom) ? Gdiplus::StringAlignmentFar
-                                                          : Gdiplus::StringAlignmentNear);
+                                                             : Gdiplus::StringAlignmentNear);
     format.SetTrimming(Gdiplus::StringTrimmingNone);
     g.SetTextRenderingHint(Gdiplus::TextRenderingHintClearTypeGridFit);
     Gdiplus::RectF measured;
-    g.MeasureString(text_.c_str(), static_cast<INT>(text_.size()), font.get(), Gdiplus::PointF(0, 0), &format,
-                    &measured);
+    g.MeasureString(caption_.c_str(), static_cast<INT>(caption_.size()), font.get(), Gdiplus::PointF(0, 0),
+                    &format, &measured);
     const TextBox box =
         LabelTextBox(static_cast<float>(w), static_cast<float>(h), measured.Width, measured.Height);
     const Gdiplus::RectF rect(box.x, box.y, box.width, box.height);
     Gdiplus::SolidBrush brush(Argb(text_colour_));
     for (int pass = 0; pass < 2; ++pass) {
-        g.DrawString(text_.c_str(), static_cast<INT>(text_.size()), font.get(), rect, &format, &brush);
+        g.DrawString(caption_.c_str(), static_cast<INT>(caption_.size()), font.get(), rect, &format, &brush);
     }
-}
-
-LRESULT Clum_CStatic::OnPaint(WPARAM, LPARAM) {
-    PaintDc paint(hwnd_);
-    if (!face_valid_)
-        RenderFace();
-    canvas_.CopyTo(paint.Get(), 0, 0);
-    return 0;
-}
-
-void Clum_CStatic::PaintTo(HDC dc, int level) {
-    if (!hwnd_ || !dc)
-        return;
-    if (!face_valid_)
-        RenderFace();
-    const POINT origin = ControlOrigin(hwnd_, level);
-    canvas_.CopyTo(dc, origin.x, origin.y);
-}
-
-LRESULT Clum_CStatic::OnEraseBackground(WPARAM, LPARAM) {
-    return TRUE;
-}
-
-LRESULT Clum_CStatic::OnMoveOrSize(WPARAM, LPARAM) {
-    canvas_.Invalidate();
-    Redraw();
-    return 0;
-}
-
-LRESULT Clum_CStatic::OnKillFocus(WPARAM wparam, LPARAM lparam) {
-    Redraw();
-    return DefaultProc(WM_KILLFOCUS, wparam, lparam);
-}
-
-LRESULT Clum_CStatic::OnSetText(WPARAM, LPARAM lparam) {
-    const auto* text = reinterpret_cast<const wchar_t*>(lparam);
-    text_ = text ? text : L"";
-    Redraw();
-    return TRUE;
-}
-
-LRESULT Clum_CStatic::OnGetText(WPARAM wparam, LPARAM lparam) {
-    return CopyTextOut(text_, wparam, lparam);
-}
-LRESULT Clum_CStatic::OnGetTextLength(WPARAM, LPARAM) {
-    return static_cast<LRESULT>(text_.size());
 }
 
 }  // namespace vela

@@ -18,19 +18,12 @@ constexpr int kFrameDisabled = 3;
 }  // namespace
 
 const MessageRow<CGDI_Button> CGDI_Button::kMessageMap[] = {
-    {WM_PAINT, 0, &CGDI_Button::OnPaint},
-    {WM_ERASEBKGND, 0, &CGDI_Button::OnEraseBackground},
     {WM_MOUSEMOVE, 0, &CGDI_Button::OnMouseMove},
     {WM_LBUTTONDOWN, 0, &CGDI_Button::OnButtonDown},
     {WM_LBUTTONDBLCLK, 0, &CGDI_Button::OnButtonDown},
     {WM_LBUTTONUP, 0, &CGDI_Button::OnButtonUp},
     {WM_CAPTURECHANGED, 0, &CGDI_Button::OnCaptureChanged},
-    {WM_MOVE, 0, &CGDI_Button::OnMoveOrSize},
-    {WM_SIZE, 0, &CGDI_Button::OnMoveOrSize},
     {WM_KILLFOCUS, 0, &CGDI_Button::OnKillFocus},
-    {WM_SETTEXT, 0, &CGDI_Button::OnSetText},
-    {WM_GETTEXT, 0, &CGDI_Button::OnGetText},
-    {WM_GETTEXTLENGTH, 0, &CGDI_Button::OnGetTextLength},
     {kReflectedDrawItem, 0, &CGDI_Button::OnDrawItem},
     {kReflectedCommand, 0, &CGDI_Button::OnReflectedCommand},
 };
@@ -51,18 +44,16 @@ void CGDI_Button::PreSubclassWindow() {
 LRESULT CGDI_Button::WindowProc(UINT message, WPARAM wparam, LPARAM lparam) {
     if (auto r = RouteMessage(this, kMessageMap, message, wparam, lparam))
         return *r;
-    return CWindow::WindowProc(message, wparam, lparam);
+    return CSkinnedControl::WindowProc(message, wparam, lparam);
 }
 
 void CGDI_Button::SetSkin(HDC parent_background, int image_id) {
     skin_.reset();
     LoadImageResource(image_id, L"PNG", skin_);
-    parent_background_ = parent_background;
     active_ = ClientRect();
     skin_client_ = {active_.right, active_.bottom};
     skin_loaded_ = true;
-    canvas_.Invalidate();
-    Redraw();
+    SetParentBackground(parent_background);
 }
 
 void CGDI_Button::SetTextStyle(float font_size, const std::wstring& font_face, unsigned colour_off,
@@ -73,12 +64,17 @@ void CGDI_Button::SetTextStyle(float font_size, const std::wstring& font_face, u
     text_flags_ = text_flags;
     colour_on_ = colour_on;
     font_.reset();
-    canvas_.Invalidate();
     Redraw();
 }
 
-void CGDI_Button::SetCaption(const std::wstring& caption) {
-    caption_ = caption;
+void CGDI_Button::SetFontStyle(int style) {
+    font_style_ = style;
+    font_.reset();
+    Redraw();
+}
+
+void CGDI_Button::SetFrameCount(int frames) {
+    frame_count_ = frames > 0 ? frames : 1;
     Redraw();
 }
 
@@ -88,26 +84,14 @@ void CGDI_Button::SetCheck(int state) {
     Redraw();
 }
 
-void CGDI_Button::SetShown(bool shown) {
-    shown_ = shown;
-    if (skin_loaded_)
-        Redraw();
-}
-
-void CGDI_Button::SetEnabled(bool enabled) {
-    enabled_ = enabled;
-    if (!skin_loaded_)
-        return;
+// Hidden or disabled, a button can be neither hovered nor held down.
+void CGDI_Button::OnStateChanged() {
     hovering_ = false;
     pressed_ = false;
-    if (hwnd_ && GetCapture() == hwnd_)
-        ReleaseCapture();
-    Redraw();
 }
 
-void CGDI_Button::Redraw() {
-    face_valid_ = false;
-    Invalidate();
+void CGDI_Button::OnResized(int, int) {
+    font_.reset();
 }
 
 bool CGDI_Button::InActiveArea(POINT p) const {
@@ -169,7 +153,6 @@ LRESULT CGDI_Button::OnButtonUp(WPARAM, LPARAM lparam) {
         }
         hovering_ = false;
         pressed_ = false;
-        face_valid_ = false;
         if (HWND parent = GetParent(hwnd_)) {
             PostMessageW(parent, static_cast<UINT>(ControlId()), static_cast<WPARAM>(index_),
                          static_cast<LPARAM>(index_));
@@ -190,38 +173,15 @@ LRESULT CGDI_Button::OnCaptureChanged(WPARAM, LPARAM lparam) {
     return 0;
 }
 
-LRESULT CGDI_Button::OnMoveOrSize(WPARAM, LPARAM) {
-    canvas_.Invalidate();
-    font_.reset();
-    Redraw();
-    return 0;
-}
-
 LRESULT CGDI_Button::OnKillFocus(WPARAM wparam, LPARAM lparam) {
     hovering_ = false;
     Redraw();
     return DefaultProc(WM_KILLFOCUS, wparam, lparam);
 }
 
-LRESULT CGDI_Button::OnSetText(WPARAM, LPARAM lparam) {
-    const auto* text = reinterpret_cast<const wchar_t*>(lparam);
-    SetCaption(text ? text : L"");
-    return TRUE;
-}
-
-LRESULT CGDI_Button::OnGetText(WPARAM wparam, LPARAM lparam) {
-    return CopyTextOut(caption_, wparam, lparam);
-}
-
-LRESULT CGDI_Button::OnGetTextLength(WPARAM, LPARAM) {
-    return static_cast<LRESULT>(caption_.size());
-}
-
 LRESULT CGDI_Button::OnDrawItem(WPARAM, LPARAM lparam) {
     const auto* item = reinterpret_cast<const DRAWITEMSTRUCT*>(lparam);
-    if (!face_valid_)
-        RenderFace();
-    canvas_.CopyTo(item->hDC, 0, 0);
+    PaintFace(item->hDC);
     return TRUE;
 }
 
@@ -230,15 +190,7 @@ LRESULT CGDI_Button::OnReflectedCommand(WPARAM, LPARAM) {
     return 0;
 }
 
-void CGDI_Button::RenderFace() {
-    if (!canvas_.EnsureBackground(hwnd_, parent_background_))
-        return;
-    HDC face = canvas_.BeginFace();
-    face_valid_ = true;
-    if (!face || !shown_)
-        return;
-    const int w = canvas_.Width();
-    const int h = canvas_.Height();
+void CGDI_Button::DrawFace(HDC face, int w, int h) {
     Gdiplus::Graphics g(face);
     UseSmoothDrawing(g);
     if (skin_) {
@@ -293,27 +245,6 @@ void CGDI_Button::RenderFace() {
     for (int pass = 0; pass < 2; ++pass) {
         g.DrawString(caption_.c_str(), static_cast<INT>(caption_.size()), font_.get(), rect, &format, &brush);
     }
-}
-
-LRESULT CGDI_Button::OnPaint(WPARAM, LPARAM) {
-    PaintDc paint(hwnd_);
-    if (!face_valid_)
-        RenderFace();
-    canvas_.CopyTo(paint.Get(), 0, 0);
-    return 0;
-}
-
-LRESULT CGDI_Button::OnEraseBackground(WPARAM, LPARAM) {
-    return TRUE;
-}
-
-void CGDI_Button::PaintTo(HDC dc, int level) {
-    if (!hwnd_ || !dc)
-        return;
-    if (!face_valid_)
-        RenderFace();
-    const POINT origin = ControlOrigin(hwnd_, level);
-    canvas_.CopyTo(dc, origin.x, origin.y);
 }
 
 }  // namespace vela

@@ -4,13 +4,12 @@
 #include <memory>
 #include <string>
 
-#include "gui/win/control_canvas_win32.h"
 #include "gui/win/gdi_win32.h"
-#include "gui/win/window_win32.h"
+#include "gui/win/skinned_control_win32.h"
 
 namespace vela {
 
-class CGDI_Button : public CWindow {
+class CGDI_Button : public CSkinnedControl {
   public:
     // Check states.
     static constexpr int kPush = 0;
@@ -26,18 +25,14 @@ class CGDI_Button : public CWindow {
     void SetSkin(HDC parent_background, int image_id);
     void SetTextStyle(float font_size, const std::wstring& font_face, unsigned colour_off, int text_flags,
                       unsigned colour_on);
-    void SetCaption(const std::wstring& caption);
     const std::wstring& GetCaption() const { return caption_; }
     void SetCheck(int state);
     int GetCheck() const { return check_; }
-    void SetShown(bool shown);
-    void SetEnabled(bool enabled);
     void SetClickable(bool clickable) { clickable_ = clickable; }
     void SetIndex(int index) { index_ = index; }
     int Index() const { return index_; }
-    void SetFontStyle(int style) { font_style_ = style; }
-    void SetFrameCount(int frames) { frame_count_ = frames > 0 ? frames : 1; }
-    void PaintTo(HDC dc, int level = 1);
+    void SetFontStyle(int style);
+    void SetFrameCount(int frames);
 
     bool Hovering() const { return hovering_; }
     bool Pressed() const { return pressed_; }
@@ -46,19 +41,16 @@ class CGDI_Button : public CWindow {
   protected:
     void PreSubclassWindow() override;
     LRESULT WindowProc(UINT message, WPARAM wparam, LPARAM lparam) override;
+    void DrawFace(HDC face, int width, int height) override;
+    void OnResized(int width, int height) override;
+    void OnStateChanged() override;
 
   private:
-    LRESULT OnPaint(WPARAM, LPARAM);
-    LRESULT OnEraseBackground(WPARAM, LPARAM);
     LRESULT OnMouseMove(WPARAM, LPARAM);
     LRESULT OnButtonDown(WPARAM, LPARAM);
     LRESULT OnButtonUp(WPARAM, LPARAM);
     LRESULT OnCaptureChanged(WPARAM, LPARAM);
-    LRESULT OnMoveOrSize(WPARAM, LPARAM);
     LRESULT OnKillFocus(WPARAM, LPARAM);
-    LRESULT OnSetText(WPARAM, LPARAM);
-    LRESULT OnGetText(WPARAM, LPARAM);
-    LRESULT OnGetTextLength(WPARAM, LPARAM);
     LRESULT OnDrawItem(WPARAM, LPARAM);
     LRESULT OnReflectedCommand(WPARAM, LPARAM);
 
@@ -66,14 +58,10 @@ class CGDI_Button : public CWindow {
 
     bool InActiveArea(POINT p) const;
     void UpdateHover(POINT p);
-    void Redraw();
-    void RenderFace();
 
-    GdiplusSession gdiplus_;
     std::unique_ptr<Gdiplus::Bitmap> skin_;
     std::unique_ptr<Gdiplus::Font> font_;
     int index_ = 0;
-    std::wstring caption_;
     int check_ = kPush;
     int frame_count_ = 4;
     RECT active_{};
@@ -85,15 +73,10 @@ class CGDI_Button : public CWindow {
     int rendering_hint_ = Gdiplus::TextRenderingHintAntiAliasGridFit;  // 3, as the program uses throughout
     unsigned colour_off_ = 0xFF000000;
     unsigned colour_on_ = 0xFF000000;
-    bool shown_ = true;
-    bool enabled_ = true;
     bool clickable_ = true;
     bool hovering_ = false;
     bool pressed_ = false;
     bool skin_loaded_ = false;
-    HDC parent_background_ = nullptr;
-    ControlCanvas canvas_;
-    bool face_valid_ = false;
 };
 
 }  // namespace vela

@@ -36,22 +36,10 @@ Gdiplus::Color WithAlpha(COLORREF rgb, int alpha) {
 }  // namespace
 
 const MessageRow<CEA_Lum2> CEA_Lum2::kMessageMap[] = {
-    {WM_PAINT, 0, &CEA_Lum2::OnPaint},
-    {WM_ERASEBKGND, 0, &CEA_Lum2::OnEraseBackground},
-    {WM_SIZE, 0, &CEA_Lum2::OnSize},
-    {WM_MOVE, 0, &CEA_Lum2::OnMove},
-    {WM_LBUTTONDOWN, 0, &CEA_Lum2::OnButtonDown},
-    {WM_LBUTTONDBLCLK, 0, &CEA_Lum2::OnButtonDown},
-    {WM_LBUTTONUP, 0, &CEA_Lum2::OnButtonUp},
-    {WM_MOUSEMOVE, 0, &CEA_Lum2::OnMouseMove},
-    {WM_MOUSEWHEEL, 0, &CEA_Lum2::OnMouseWheel},
-    {WM_KEYDOWN, 0, &CEA_Lum2::OnKeyDown},
-    {WM_GETDLGCODE, 0, &CEA_Lum2::OnGetDlgCode},
-    {WM_KILLFOCUS, 0, &CEA_Lum2::OnKillFocus},
-    {WM_CAPTURECHANGED, 0, &CEA_Lum2::OnCaptureChanged},
-    {WM_SETTEXT, 0, &CEA_Lum2::OnSetText},
-    {WM_GETTEXT, 0, &CEA_Lum2::OnGetText},
-    {WM_GETTEXTLENGTH, 0, &CEA_Lum2::OnGetTextLength},
+    {WM_LBUTTONDOWN, 0, &CEA_Lum2::OnButtonDown}, {WM_LBUTTONDBLCLK, 0, &CEA_Lum2::OnButtonDown},
+    {WM_LBUTTONUP, 0, &CEA_Lum2::OnButtonUp},     {WM_MOUSEMOVE, 0, &CEA_Lum2::OnMouseMove},
+    {WM_MOUSEWHEEL, 0, &CEA_Lum2::OnMouseWheel},  {WM_KEYDOWN, 0, &CEA_Lum2::OnKeyDown},
+    {WM_GETDLGCODE, 0, &CEA_Lum2::OnGetDlgCode},  {WM_CAPTURECHANGED, 0, &CEA_Lum2::OnCaptureChanged},
     {WM_SHOWWINDOW, 0, &CEA_Lum2::OnShowWindow},
 };
 
@@ -69,19 +57,17 @@ void CEA_Lum2::PreSubclassWindow() {
 LRESULT CEA_Lum2::WindowProc(UINT message, WPARAM wparam, LPARAM lparam) {
     if (auto r = RouteMessage(this, kMessageMap, message, wparam, lparam))
         return *r;
-    return CWindow::WindowProc(message, wparam, lparam);
+    return CSkinnedControl::WindowProc(message, wparam, lparam);
 }
 
 void CEA_Lum2::SetSkin(HDC parent_background, int image_id, int style) {
     skin_.reset();
     LoadImageResource(image_id, L"PNG", skin_);
-    parent_background_ = parent_background;
     style_ = style;
     skin_loaded_ = true;
-    canvas_.Invalidate();
-    face_valid_ = false;
-    if (toggle_mode)
-        toggle_offset_ = toggle_amount;
+    if (toggle_mode_)
+        toggle_offset_ = toggle_amount_;
+    SetParentBackground(parent_background);
     if (hwnd_) {
         const RECT r = ClientRect();
         PostMessageW(hwnd_, WM_SIZE, SIZE_RESTORED, MAKELPARAM(r.right, r.bottom));
@@ -89,13 +75,12 @@ void CEA_Lum2::SetSkin(HDC parent_background, int image_id, int style) {
 }
 
 void CEA_Lum2::SetValue(double v) {
-    if (toggle_mode) {
-        const ToggleSplit split = SplitToggle(v, toggle_amount);
+    if (toggle_mode_) {
+        const ToggleSplit split = SplitToggle(v, toggle_amount_);
         v = split.level;
         toggle_offset_ = split.offset;
     }
     value_ = v;
-    face_valid_ = false;
     if (hwnd_ && IsWindowVisible(hwnd_)) {
         focused_ = true;
         SetFocus(hwnd_);
@@ -103,36 +88,52 @@ void CEA_Lum2::SetValue(double v) {
     Redraw();
 }
 
+void CEA_Lum2::SetRange(double lower, double upper) {
+    lower_limit_ = lower;
+    upper_limit_ = upper;
+    Redraw();
+}
+
 void CEA_Lum2::SetUpperLimit(double upper) {
-    upper_limit = upper;
+    upper_limit_ = upper;
     Redraw();
 }
 
-void CEA_Lum2::SetShown(bool shown) {
-    shown_ = shown;
-    if (!skin_loaded_)
-        return;
-    if (hwnd_ && GetCapture() == hwnd_)
-        ReleaseCapture();
+void CEA_Lum2::SetFineThreshold(double threshold) {
+    fine_threshold_ = threshold;
     Redraw();
 }
 
-void CEA_Lum2::SetEnabled(bool enabled) {
-    enabled_ = enabled;
-    if (!skin_loaded_)
-        return;
-    if (hwnd_ && GetCapture() == hwnd_)
-        ReleaseCapture();
-    focused_ = false;
+void CEA_Lum2::SetFineStep(double step) {
+    fine_step_ = step;
+    Redraw();
+}
+
+void CEA_Lum2::SetCaptioned(bool captioned) {
+    captioned_ = captioned;
+    const RECT r = ClientRect();
+    OnResized(r.right, r.bottom);
+    Redraw();
+}
+
+void CEA_Lum2::SetToggleMode(bool toggle_mode, int toggle_amount) {
+    toggle_mode_ = toggle_mode;
+    toggle_amount_ = toggle_amount;
+    const RECT r = ClientRect();
+    OnResized(r.right, r.bottom);
+    Redraw();
+}
+
+void CEA_Lum2::SetMeterMode(bool meter_mode) {
+    meter_mode_ = meter_mode;
+    Redraw();
+}
+
+// Hidden or disabled, the control can neither keep a drag nor show the focus thumb.
+void CEA_Lum2::OnStateChanged() {
     dragging_ = false;
-    Redraw();
-}
-
-void CEA_Lum2::SetCaption(const std::wstring& caption) {
-    caption_ = caption;
-    Redraw();
-    if (hwnd_)
-        UpdateWindow(hwnd_);
+    if (!enabled_)
+        focused_ = false;
 }
 
 void CEA_Lum2::SetValueFormat(const std::wstring& format) {
@@ -153,64 +154,34 @@ void CEA_Lum2::Notify() {
         return;
     const double v = std::trunc(value_);
     const LPARAM level = std::isfinite(v) ? static_cast<LPARAM>(static_cast<long>(v)) : 0;
-    SendMessageW(parent, static_cast<UINT>(ControlId()), static_cast<WPARAM>(index), level);
+    SendMessageW(parent, static_cast<UINT>(ControlId()), static_cast<WPARAM>(index_), level);
 }
 
-void CEA_Lum2::Redraw() {
-    face_valid_ = false;
-    Invalidate();
+void CEA_Lum2::OnResized(int width, int height) {
+    geometry_ = ComputeValueGeometry(width, height, captioned_, toggle_mode_);
 }
 
-LRESULT CEA_Lum2::OnEraseBackground(WPARAM, LPARAM) {
-    return TRUE;
-}
-
-LRESULT CEA_Lum2::OnSize(WPARAM, LPARAM) {
-    const RECT r = ClientRect();
-    geometry_ = ComputeValueGeometry(r.right, r.bottom, captioned, toggle_mode);
-    canvas_.Invalidate();
-    Redraw();
-    return 0;
-}
-
-// A moved control stands on another part of the parent's background.
-LRESULT CEA_Lum2::OnMove(WPARAM, LPARAM) {
-    canvas_.Invalidate();
-    Redraw();
-    return 0;
-}
-
-void CEA_Lum2::RenderFace() {
-    if (!canvas_.EnsureBackground(hwnd_, parent_background_))
-        return;
-    HDC face = canvas_.BeginFace();
-    if (!face || !shown_) {
-        face_valid_ = true;
-        return;
-    }
+void CEA_Lum2::DrawFace(HDC face, int w, int h) {
     value_ = ClampValue(Range(), value_);
-    const int w = canvas_.Width();
-    const int h = canvas_.Height();
     Gdiplus::Graphics g(face);
     UseSmoothDrawing(g);
     DrawSkin(g, w, h);
-    if (captioned)
+    if (captioned_)
         DrawCaption(g);
-    face_valid_ = true;
 }
 
 void CEA_Lum2::DrawSkin(Gdiplus::Graphics& g, int w, int h) {
     const ValueRange range = Range();
     Gdiplus::Bitmap* image = skin_.get();
     if (image) {
-        const int src_top = captioned ? 0 : kCaptionBandRows;
+        const int src_top = captioned_ ? 0 : kCaptionBandRows;
         const int src_height = kFaceHeight - src_top;
         const int split = w * kLeftPartWidth / kFaceWidth;
         DrawSprite(g, image, RectF(0, 0, split, h), {0, src_top, kLeftPartWidth, src_height});
         DrawSprite(g, image, RectF(split, 0, w - split, h),
-                   {toggle_mode ? kRightEndToggle : kRightEndPlain, src_top, kRightEndWidth, src_height});
+                   {toggle_mode_ ? kRightEndToggle : kRightEndPlain, src_top, kRightEndWidth, src_height});
     }
-    if (meter_mode) {
+    if (meter_mode_) {
         const int alpha = MeterAlpha(range, value_);
         const Gdiplus::REAL height = static_cast<Gdiplus::REAL>(geometry_.meter_height) + 0.5f;
         const Gdiplus::RectF bar(static_cast<Gdiplus::REAL>(geometry_.track_start),
@@ -230,7 +201,7 @@ void CEA_Lum2::DrawSkin(Gdiplus::Graphics& g, int w, int h) {
     }
     if (!image)
         return;
-    if (toggle_mode) {
+    if (toggle_mode_) {
         const PixelRect& box = geometry_.toggle_box;
         DrawSprite(g, image, RectF(box.left, box.top, box.Width(), box.Height()),
                    toggle_offset_ ? kToggleOn : kToggleOff);
@@ -281,22 +252,6 @@ void CEA_Lum2::DrawCaption(Gdiplus::Graphics& g) {
     g.DrawString(tail.c_str(), static_cast<INT>(tail.size()), font, rect, &format, &brush);
 }
 
-LRESULT CEA_Lum2::OnPaint(WPARAM, LPARAM) {
-    PaintDc paint(hwnd_);
-    if (!face_valid_)
-        RenderFace();
-    canvas_.CopyTo(paint.Get(), 0, 0);
-    return 0;
-}
-
-void CEA_Lum2::PaintTo(HDC dc, int level) {
-    if (!hwnd_ || !dc)
-        return;
-    RenderFace();
-    const POINT origin = ControlOrigin(hwnd_, level);
-    canvas_.CopyTo(dc, origin.x, origin.y);
-}
-
 LRESULT CEA_Lum2::OnButtonDown(WPARAM, LPARAM lparam) {
     if (!shown_ || !enabled_)
         return 0;
@@ -304,7 +259,7 @@ LRESULT CEA_Lum2::OnButtonDown(WPARAM, LPARAM lparam) {
     const int x = GET_X_LPARAM(lparam);
     const int y = GET_Y_LPARAM(lparam);
     const ValueRange range = Range();
-    switch (ClassifyPress(geometry_, range, value_, toggle_mode, x, y)) {
+    switch (ClassifyPress(geometry_, range, value_, toggle_mode_, x, y)) {
         case PressAction::kGrabThumb:
             SetCapture(hwnd_);
             dragging_ = true;
@@ -312,7 +267,7 @@ LRESULT CEA_Lum2::OnButtonDown(WPARAM, LPARAM lparam) {
             SetCursor(LoadCursorW(nullptr, IDC_HAND));
             break;
         case PressAction::kFlipToggle:
-            toggle_offset_ = toggle_offset_ ? 0 : toggle_amount;
+            toggle_offset_ = toggle_offset_ ? 0 : toggle_amount_;
             Notify();
             break;
         case PressAction::kStepUp:
@@ -406,26 +361,6 @@ LRESULT CEA_Lum2::OnKeyDown(WPARAM wparam, LPARAM lparam) {
 LRESULT CEA_Lum2::OnGetDlgCode(WPARAM wparam, LPARAM lparam) {
     // Keeps the dialog manager from using the arrows for navigation.
     return DefaultProc(WM_GETDLGCODE, wparam, lparam) | DLGC_WANTARROWS;
-}
-
-LRESULT CEA_Lum2::OnKillFocus(WPARAM wparam, LPARAM lparam) {
-    focused_ = false;
-    Redraw();
-    return DefaultProc(WM_KILLFOCUS, wparam, lparam);
-}
-
-LRESULT CEA_Lum2::OnSetText(WPARAM, LPARAM lparam) {
-    const auto* text = reinterpret_cast<const wchar_t*>(lparam);
-    SetCaption(text ? text : L"");
-    return TRUE;
-}
-
-LRESULT CEA_Lum2::OnGetText(WPARAM wparam, LPARAM lparam) {
-    return CopyTextOut(caption_, wparam, lparam);
-}
-
-LRESULT CEA_Lum2::OnGetTextLength(WPARAM, LPARAM) {
-    return static_cast<LRESULT>(caption_.size());
 }
 
 LRESULT CEA_Lum2::OnShowWindow(WPARAM wparam, LPARAM lparam) {

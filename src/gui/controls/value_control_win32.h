@@ -5,13 +5,12 @@
 #include <string>
 
 #include "core/ui/value_control_math.h"
-#include "gui/win/control_canvas_win32.h"
 #include "gui/win/gdi_win32.h"
-#include "gui/win/window_win32.h"
+#include "gui/win/skinned_control_win32.h"
 
 namespace vela {
 
-class CEA_Lum2 : public CWindow {
+class CEA_Lum2 : public CSkinnedControl {
   public:
     CEA_Lum2() = default;
     ~CEA_Lum2() override { Destroy(); }
@@ -21,21 +20,30 @@ class CEA_Lum2 : public CWindow {
 
     void SetSkin(HDC parent_background, int image_id, int style);
     void SetValue(double v);
-    double GetValue() const { return toggle_mode ? value_ + toggle_offset_ : value_; }
+    double GetValue() const { return toggle_mode_ ? value_ + toggle_offset_ : value_; }
+    // The index the control reports to its page with every change.
+    void SetIndex(int index) { index_ = index; }
+    int Index() const { return index_; }
+    void SetRange(double lower, double upper);
     void SetUpperLimit(double upper);
-    void SetFineThreshold(float threshold) { fine_threshold = threshold; }
-    void SetShown(bool shown);
-    void SetEnabled(bool enabled);
-    void SetCaption(const std::wstring& caption);
-    const std::wstring& Caption() const { return caption_; }
+    void SetFineThreshold(double threshold);
+    void SetFineStep(double step);
+    // A caption band above the track; the toggle box beside it (the value then carries the toggle amount
+    // when on); a level meter under the track. Set before SetSkin, as the face's geometry depends on them.
+    void SetCaptioned(bool captioned);
+    void SetToggleMode(bool toggle_mode, int toggle_amount = kDefaultToggleAmount);
+    void SetMeterMode(bool meter_mode);
     void SetValueFormat(const std::wstring& format);
     void SetTextColour(unsigned argb);
-    // Renders the face and copies it into the DC at the control's position in its top-level window
-    // (level > 0) or in its parent (level <= 0).
-    void PaintTo(HDC dc, int level = 1);
+
+    static constexpr int kDefaultToggleAmount = 500;
 
     bool ToggleOn() const { return toggle_offset_ != 0; }
-    bool Focused() const { return focused_; }
+    bool ToggleMode() const { return toggle_mode_; }
+    bool Captioned() const { return captioned_; }
+    double LowerLimit() const { return lower_limit_; }
+    double UpperLimit() const { return upper_limit_; }
+    ValueRange Range() const { return {lower_limit_, upper_limit_, fine_threshold_, fine_step_}; }
     bool Dragging() const { return dragging_; }
     bool SkinLoaded() const { return skin_loaded_; }
     bool HasImage() const { return skin_ != nullptr; }
@@ -43,67 +51,49 @@ class CEA_Lum2 : public CWindow {
     // The raw value without the toggle offset, as the face shows it.
     double ShownValue() const { return value_; }
 
-    // Plain members the pages write directly (captioned and toggle mode before SetSkin).
-    int index = 0;
-    double lower_limit = 0.0;
-    double upper_limit = 100.0;
-    double fine_threshold = 0.0;
-    double fine_step = 0.1;
-    bool captioned = false;
-    bool toggle_mode = false;
-    int toggle_amount = 500;
-    bool meter_mode = false;
-
   protected:
     void PreSubclassWindow() override;
     LRESULT WindowProc(UINT message, WPARAM wparam, LPARAM lparam) override;
+    void DrawFace(HDC face, int width, int height) override;
+    void OnResized(int width, int height) override;
+    void OnStateChanged() override;
 
   private:
-    LRESULT OnPaint(WPARAM, LPARAM);
-    LRESULT OnEraseBackground(WPARAM, LPARAM);
-    LRESULT OnSize(WPARAM, LPARAM);
-    LRESULT OnMove(WPARAM, LPARAM);
     LRESULT OnButtonDown(WPARAM, LPARAM);
     LRESULT OnButtonUp(WPARAM, LPARAM);
     LRESULT OnMouseMove(WPARAM, LPARAM);
     LRESULT OnMouseWheel(WPARAM, LPARAM);
     LRESULT OnKeyDown(WPARAM, LPARAM);
     LRESULT OnGetDlgCode(WPARAM, LPARAM);
-    LRESULT OnKillFocus(WPARAM, LPARAM);
     LRESULT OnCaptureChanged(WPARAM, LPARAM);
-    LRESULT OnSetText(WPARAM, LPARAM);
-    LRESULT OnGetText(WPARAM, LPARAM);
-    LRESULT OnGetTextLength(WPARAM, LPARAM);
     LRESULT OnShowWindow(WPARAM, LPARAM);
 
     static const MessageRow<CEA_Lum2> kMessageMap[];
 
-    ValueRange Range() const { return {lower_limit, upper_limit, fine_threshold, fine_step}; }
     void Notify();
-    void Redraw();
-    void RenderFace();
     void DrawSkin(Gdiplus::Graphics& g, int w, int h);
     void DrawCaption(Gdiplus::Graphics& g);
 
-    GdiplusSession gdiplus_;  // first member: outlives the image below
     std::unique_ptr<Gdiplus::Bitmap> skin_;
     std::unique_ptr<Gdiplus::Font> caption_font_;
     int caption_font_height_ = 0;
     double value_ = 0.0;
     int toggle_offset_ = 0;
-    std::wstring caption_;
     std::wstring value_format_;
     unsigned text_colour_ = 0xFF9D9D9D;
-    bool shown_ = true;
-    bool enabled_ = true;
-    bool focused_ = false;
     bool dragging_ = false;
     bool skin_loaded_ = false;
     int style_ = 0;
-    HDC parent_background_ = nullptr;
     ValueGeometry geometry_{};
-    ControlCanvas canvas_;
-    bool face_valid_ = false;
+    int index_ = 0;
+    double lower_limit_ = 0.0;
+    double upper_limit_ = 100.0;
+    double fine_threshold_ = 0.0;
+    double fine_step_ = 0.1;
+    bool captioned_ = false;
+    bool toggle_mode_ = false;
+    int toggle_amount_ = kDefaultToggleAmount;
+    bool meter_mode_ = false;
 };
 
 }  // namespace vela

@@ -31,7 +31,7 @@ class Gallery {
     CEA_Lum2& Fader(int x, int y, const wchar_t* caption, double value, int w = 170, int h = 33) {
         auto& c = *faders_.emplace_back(std::make_unique<CEA_Lum2>());
         c.Create(Hwnd(), 3024 + static_cast<int>(faders_.size()), RECT{x, y, x + w, y + h});
-        c.captioned = true;
+        c.SetCaptioned(true);
         c.SetTextColour(kWhite);
         return Finish(c, caption, value);
     }
@@ -112,25 +112,25 @@ TEST(GalleryTest, EveryControlInItsStatesSavedAsPng) {
     const int c1 = 24, c2 = 224, c3 = 424, c4 = 624, c5 = 824;
     g.Label(c1, 140, 980, 18,
             L"Value controls: normal · focused · disabled · meter · toggle on/off · plain · 中文", 0, 0, 12);
-    g.Fader(c1, 162, L"Threshold:   -20dBu", -20).lower_limit = -60;
+    g.Fader(c1, 162, L"Threshold:   -20dBu", -20).SetRange(-60, 100);
     auto& focused = g.Fader(c2, 162, L"Attack:   5.0ms", 35);
     auto& disabled = g.Fader(c3, 162, L"Ratio:   1.0", 10);
     disabled.SetEnabled(false);
     auto& meter = g.Fader(c4, 162, L"MIC VOL A: 80%", 80);
-    meter.meter_mode = true;
+    meter.SetMeterMode(true);
     auto& meter_low = g.Fader(c5, 162, L"MIC VOL B: 30%", 30);
-    meter_low.meter_mode = true;
+    meter_low.SetMeterMode(true);
     auto& toggle_on = *new CEA_Lum2;  // owned below
     std::unique_ptr<CEA_Lum2> toggle_on_owner(&toggle_on);
     toggle_on.Create(hwnd, 3100, RECT{c1, 206, c1 + 170, 239});
-    toggle_on.captioned = true;
-    toggle_on.toggle_mode = true;
+    toggle_on.SetCaptioned(true);
+    toggle_on.SetToggleMode(true);
     toggle_on.SetTextColour(kWhite);
     g.Finish(toggle_on, L"Delay:   12.5ms", 512.5);
     CEA_Lum2 toggle_off;
     toggle_off.Create(hwnd, 3101, RECT{c2, 206, c2 + 170, 239});
-    toggle_off.captioned = true;
-    toggle_off.toggle_mode = true;
+    toggle_off.SetCaptioned(true);
+    toggle_off.SetToggleMode(true);
     toggle_off.SetTextColour(kWhite);
     g.Finish(toggle_off, L"Left-Delay:   3.0ms", 3);
     CEA_Lum2 plain;

@@ -20,8 +20,8 @@ class ValueControlTest : public ::testing::Test {
     void SetUp() override {
         SetCursorPos(1200, 780);
         ASSERT_TRUE(control.Create(host.Hwnd(), kId, RECT{20, 20, 20 + 340, 20 + 66}));
-        control.index = 4;
-        control.captioned = true;
+        control.SetIndex(4);
+        control.SetCaptioned(true);
     }
     void Skin() {
         control.SetSkin(host.Background(), IDP_VALUE_CONTROL, 0);
@@ -35,9 +35,7 @@ class ValueControlTest : public ::testing::Test {
         Send(WM_MOUSEWHEEL, MAKEWPARAM(0, static_cast<WORD>(notches * WHEEL_DELTA)), 0);
     }
     POINT ThumbCentre() const {
-        const PixelRect r = ThumbRect(control.Geometry(),
-                                      {control.lower_limit, control.upper_limit, control.fine_threshold, 0.1},
-                                      control.ShownValue());
+        const PixelRect r = ThumbRect(control.Geometry(), control.Range(), control.ShownValue());
         return {(r.left + r.right) / 2, (r.top + r.bottom) / 2};
     }
 
@@ -46,8 +44,7 @@ class ValueControlTest : public ::testing::Test {
 };
 
 TEST_F(ValueControlTest, WheelQuantisesAroundTheFineThresholdAndNotifies) {
-    control.lower_limit = -60;
-    control.upper_limit = 12;
+    control.SetRange(-60, 12);
     Skin();
     control.SetValue(-0.3);
     host.Taken();
@@ -67,8 +64,7 @@ TEST_F(ValueControlTest, WheelQuantisesAroundTheFineThresholdAndNotifies) {
 }
 
 TEST_F(ValueControlTest, DragFollowsThePointerAndClampsPastTheEnds) {
-    control.lower_limit = -60;
-    control.upper_limit = 12;
+    control.SetRange(-60, 12);
     Skin();
     control.SetValue(-20);
     host.Taken();
@@ -97,9 +93,8 @@ TEST_F(ValueControlTest, DragFollowsThePointerAndClampsPastTheEnds) {
 }
 
 TEST_F(ValueControlTest, ToggleCarriesItsSwitchInsideTheValue) {
-    control.toggle_mode = true;
-    control.lower_limit = 0;
-    control.upper_limit = 300;
+    control.SetToggleMode(true);
+    control.SetRange(0, 300);
     Skin();
     EXPECT_TRUE(control.ToggleOn());  // a freshly skinned toggle control starts on
     control.SetValue(700);
@@ -128,7 +123,7 @@ TEST_F(ValueControlTest, ToggleCarriesItsSwitchInsideTheValue) {
 }
 
 TEST_F(ValueControlTest, ArrowKeysStepAndUpDownAreSwallowed) {
-    control.upper_limit = 100;
+    control.SetUpperLimit(100);
     Skin();
     control.SetValue(50);
     EXPECT_EQ(GetFocus(), Hwnd());  // SetValue on a visible control takes the focus
@@ -146,8 +141,8 @@ TEST_F(ValueControlTest, ArrowKeysStepAndUpDownAreSwallowed) {
 }
 
 TEST_F(ValueControlTest, ClicksBesideTheThumbStepTowardsThem) {
-    control.upper_limit = 100;
-    control.fine_threshold = 250;  // fine steps everywhere in this range
+    control.SetUpperLimit(100);
+    control.SetFineThreshold(250);  // fine steps everywhere in this range
     Skin();
     control.SetValue(50);
     const POINT thumb = ThumbCentre();

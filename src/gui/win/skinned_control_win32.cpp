@@ -1,0 +1,137 @@
+#include "gui/win/skinned_control_win32.h"
+
+namespace vela {
+
+const MessageRow<CSkinnedControl> CSkinnedControl::kMessageMap[] = {
+    {WM_PAINT, 0, &CSkinnedControl::OnPaint},         {WM_ERASEBKGND, 0, &CSkinnedControl::OnEraseBackground},
+    {WM_SIZE, 0, &CSkinnedControl::OnSize},           {WM_MOVE, 0, &CSkinnedControl::OnMove},
+    {WM_KILLFOCUS, 0, &CSkinnedControl::OnKillFocus},
+};
+
+const MessageRow<CSkinnedControl> CSkinnedControl::kTextMessageMap[] = {
+    {WM_SETTEXT, 0, &CSkinnedControl::OnSetText},
+    {WM_GETTEXT, 0, &CSkinnedControl::OnGetText},
+    {WM_GETTEXTLENGTH, 0, &CSkinnedControl::OnGetTextLength},
+};
+
+LRESULT CSkinnedControl::WindowProc(UINT message, WPARAM wparam, LPARAM lparam) {
+    if (auto r = RouteMessage(this, kMessageMap, message, wparam, lparam))
+        return *r;
+    if (text_mode_ == TextMode::kOwnCaption) {
+        if (auto r = RouteMessage(this, kTextMessageMap, message, wparam, lparam))
+            return *r;
+    }
+    return CWindow::WindowProc(message, wparam, lparam);
+}
+
+void CSkinnedControl::Redraw() {
+    face_valid_ = false;
+    Invalidate();
+}
+
+void CSkinnedControl::RedrawWithBackground() {
+    canvas_.Invalidate();
+    Redraw();
+}
+
+void CSkinnedControl::SetParentBackground(HDC parent_background) {
+    parent_background_ = parent_background;
+    RedrawWithBackground();
+}
+
+void CSkinnedControl::ReleaseOwnCapture() {
+    if (hwnd_ && GetCapture() == hwnd_)
+        ReleaseCapture();
+}
+
+void CSkinnedControl::SetShown(bool shown) {
+    shown_ = shown;
+    ReleaseOwnCapture();
+    OnStateChanged();
+    Redraw();
+}
+
+void CSkinnedControl::SetEnabled(bool enabled) {
+    enabled_ = enabled;
+    ReleaseOwnCapture();
+    OnStateChanged();
+    Redraw();
+}
+
+void CSkinnedControl::SetCaption(const std::wstring& caption) {
+    caption_ = caption;
+    OnCaptionChanged();
+    Redraw();
+    if (hwnd_)
+        UpdateWindow(hwnd_);
+}
+
+void CSkinnedControl::RenderFace() {
+    if (!hwnd_ || !canvas_.EnsureBackground(hwnd_, parent_background_))
+        return;
+    HDC face = canvas_.BeginFace();
+    face_valid_ = true;
+    if (face && shown_)
+        DrawFace(face, canvas_.Width(), canvas_.Height());
+}
+
+void CSkinnedControl::PaintTo(HDC dc, int level) {
+    if (!hwnd_ || !dc)
+        return;
+    if (!face_valid_)
+        RenderFace();
+    const POINT origin = ControlOrigin(hwnd_, level);
+    canvas_.CopyTo(dc, origin.x, origin.y);
+}
+
+void CSkinnedControl::PaintFace(HDC dc) {
+    if (!face_valid_)
+        RenderFace();
+    canvas_.CopyTo(dc, 0, 0);
+}
+
+LRESULT CSkinnedControl::OnPaint(WPARAM, LPARAM) {
+    PaintDc paint(hwnd_);
+    PaintFace(paint.Get());
+    return 0;
+}
+
+// The face covers the whole control; erasing first would only flicker.
+LRESULT CSkinnedControl::OnEraseBackground(WPARAM, LPARAM) {
+    return TRUE;
+}
+
+LRESULT CSkinnedControl::OnSize(WPARAM wparam, LPARAM lparam) {
+    const RECT r = ClientRect();
+    OnResized(r.right, r.bottom);
+    RedrawWithBackground();
+    return DefaultProc(WM_SIZE, wparam, lparam);
+}
+
+// A moved control stands on another part of the parent's background.
+LRESULT CSkinnedControl::OnMove(WPARAM wparam, LPARAM lparam) {
+    RedrawWithBackground();
+    return DefaultProc(WM_MOVE, wparam, lparam);
+}
+
+LRESULT CSkinnedControl::OnKillFocus(WPARAM wparam, LPARAM lparam) {
+    focused_ = false;
+    Redraw();
+    return DefaultProc(WM_KILLFOCUS, wparam, lparam);
+}
+
+LRESULT CSkinnedControl::OnSetText(WPARAM, LPARAM lparam) {
+    const auto* text = reinterpret_cast<const wchar_t*>(lparam);
+    SetCaption(text ? text : L"");
+    return TRUE;
+}
+
+LRESULT CSkinnedControl::OnGetText(WPARAM wparam, LPARAM lparam) {
+    return CopyTextOut(caption_, wparam, lparam);
+}
+
+LRESULT CSkinnedControl::OnGetTextLength(WPARAM, LPARAM) {
+    return static_cast<LRESULT>(caption_.size());
+}
+
+}  // namespace vela

@@ -1,0 +1,89 @@
+// The skeleton every skinned control shares: the parent's background cached under it, the face rendered
+// off-screen only when something changed, painting without erasing, PaintTo for the owner's own off-screen
+// pictures, the caption behind WM_SETTEXT / WM_GETTEXT, and the shown / enabled / focused states. A control
+// keeps only what is its own: its skin, its geometry, its input and DrawFace.
+#pragma once
+
+#include <windows.h>
+
+#include <string>
+
+#include "gui/win/control_canvas_win32.h"
+#include "gui/win/gdi_win32.h"
+#include "gui/win/window_win32.h"
+
+namespace vela {
+
+class CSkinnedControl : public CWindow {
+  public:
+    // Renders the face if it is out of date and copies it into the DC at the control's position in its
+    // top-level window (level > 0) or in its parent (level <= 0).
+    void PaintTo(HDC dc, int level = 1);
+
+    // Every change through the interface repaints; a hidden face shows only the background.
+    void SetShown(bool shown);
+    void SetEnabled(bool enabled);
+    // Repaints at once: pages change captions while the user watches.
+    void SetCaption(const std::wstring& caption);
+    const std::wstring& Caption() const { return caption_; }
+
+    bool Shown() const { return shown_; }
+    bool Enabled() const { return enabled_; }
+    bool Focused() const { return focused_; }
+
+  protected:
+    // kOwnCaption: the control answers WM_SETTEXT / WM_GETTEXT from its caption; kSystemText leaves the text
+    // to the system control underneath (a combo box's edit field).
+    enum class TextMode { kOwnCaption, kSystemText };
+    explicit CSkinnedControl(TextMode text_mode = TextMode::kOwnCaption) : text_mode_(text_mode) {}
+
+    // Draws the face of width x height over the background already in `face`. Not called while hidden.
+    virtual void DrawFace(HDC face, int width, int height) = 0;
+    // After a size change, before the next face: recompute geometry, drop size-dependent fonts.
+    virtual void OnResized(int /*width*/, int /*height*/) {}
+    // The shown or enabled state changed: end drags and hovers the control keeps.
+    virtual void OnStateChanged() {}
+    // The caption changed (through SetCaption or WM_SETTEXT).
+    virtual void OnCaptionChanged() {}
+
+    // The face is out of date: repaint it at the next WM_PAINT or PaintTo.
+    void Redraw();
+    // The background under the control changed too (new parent picture, moved, resized).
+    void RedrawWithBackground();
+    void SetParentBackground(HDC parent_background);
+    // Brings the face up to date and copies it to (0, 0) of a DC of the control (WM_PAINT, owner draw).
+    void PaintFace(HDC dc);
+    void SetFocused(bool focused) { focused_ = focused; }
+    // Releases the mouse if this control holds it.
+    void ReleaseOwnCapture();
+
+    LRESULT WindowProc(UINT message, WPARAM wparam, LPARAM lparam) override;
+
+    GdiplusSession gdiplus_;  // first member: outlives every GDI+ object of the derived control
+    std::wstring caption_;
+    bool shown_ = true;
+    bool enabled_ = true;
+    bool focused_ = false;
+
+  private:
+    LRESULT OnPaint(WPARAM, LPARAM);
+    LRESULT OnEraseBackground(WPARAM, LPARAM);
+    LRESULT OnSize(WPARAM, LPARAM);
+    LRESULT OnMove(WPARAM, LPARAM);
+    LRESULT OnKillFocus(WPARAM, LPARAM);
+    LRESULT OnSetText(WPARAM, LPARAM);
+    LRESULT OnGetText(WPARAM, LPARAM);
+    LRESULT OnGetTextLength(WPARAM, LPARAM);
+
+    static const MessageRow<CSkinnedControl> kMessageMap[];
+    static const MessageRow<CSkinnedControl> kTextMessageMap[];
+
+    void RenderFace();
+
+    TextMode text_mode_;
+    HDC parent_background_ = nullptr;
+    ControlCanvas canvas_;
+    bool face_valid_ = false;
+};
+
+}  // namespace vela
