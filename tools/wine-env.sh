@@ -9,7 +9,7 @@ vela_start_xvfb() {
     if [ -z "${DISPLAY:-}" ] || [ "${VELA_HEADLESS:-0}" = 1 ]; then
         local n=77
         while [ -e /tmp/.X11-unix/X$n ] || [ -e /tmp/.X$n-lock ]; do n=$((n + 1)); done
-        Xvfb :$n -screen 0 1280x800x24 -nolisten tcp >/dev/null 2>&1 &
+        Xvfb :$n -screen 0 "${VELA_SCREEN:-1280x800x24}" -nolisten tcp >/dev/null 2>&1 &
         VELA_XVFB_PID=$!
         export DISPLAY=:$n
         for _ in $(seq 50); do [ -e /tmp/.X11-unix/X$n ] && break; sleep 0.1; done

@@ -6,6 +6,27 @@
 #include "core/text/strings.h"
 
 namespace vela {
+
+int ScaleForDpi(int design_pixels, int dpi) {
+    if (dpi <= 0)
+        dpi = kDesignDpi;
+    const long long scaled = (static_cast<long long>(design_pixels) * dpi + kDesignDpi / 2) / kDesignDpi;
+    return design_pixels > 0 ? static_cast<int>(std::max(1LL, scaled)) : static_cast<int>(scaled);
+}
+
+LayoutRect InitialWindowRect(int dpi, const LayoutRect& work_area) {
+    int width = ScaleForDpi(kDesignWidth, dpi);
+    int height = ScaleForDpi(kDesignHeight, dpi);
+    const int room_w = work_area.Width();
+    const int room_h = work_area.Height();
+    // Shrinking both sides by the same factor keeps the aspect, so the layout's s stays the smaller factor.
+    if (room_w > 0 && room_h > 0 && (width > room_w || height > room_h)) {
+        const double f = std::min(static_cast<double>(room_w) / width, static_cast<double>(room_h) / height);
+        width = std::max(1, static_cast<int>(width * f));
+        height = std::max(1, static_cast<int>(height * f));
+    }
+    return {work_area.left, work_area.top, work_area.left + width, work_area.top + height};
+}
 namespace {
 
 struct DesignRect {

@@ -62,6 +62,17 @@ struct LayoutVisibility {
 std::optional<MainLayout> ComputeMainLayout(int client_width, int client_height,
                                             const LayoutVisibility& visibility = {});
 
+// The screen's scaling every design pixel is given at (100 %).
+inline constexpr int kDesignDpi = 96;
+
+// The main window's rectangle when it opens on a monitor with this DPI and work area: the design size scaled
+// by dpi / 96 (nothing changes at 100 %), made smaller with the same aspect where it would not fit, at the
+// work area's top-left corner. A DPI of 0 or less counts as 96.
+LayoutRect InitialWindowRect(int dpi, const LayoutRect& work_area);
+
+// A pixel size given at the design's 96 DPI, at another DPI (rounded; at least 1 for a positive size).
+int ScaleForDpi(int design_pixels, int dpi);
+
 // The command line of vela.exe.
 struct VelaOptions {
     DeviceSpec device;

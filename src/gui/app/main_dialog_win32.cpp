@@ -65,6 +65,7 @@ const MessageRow<CZR305M2Dlg> CZR305M2Dlg::kMessageMap[] = {
     {WM_ERASEBKGND, 0, &CZR305M2Dlg::OnEraseBackground},
     {WM_QUERYDRAGICON, 0, &CZR305M2Dlg::OnQueryDragIcon},
     {WM_SIZE, 0, &CZR305M2Dlg::OnSize},
+    {WM_DPICHANGED, 0, &CZR305M2Dlg::OnDpiChanged},
     {WM_LBUTTONDOWN, 0, &CZR305M2Dlg::OnLButtonDown},
     {WM_LBUTTONDBLCLK, 0, &CZR305M2Dlg::OnLButtonDblClk},
     {WM_CLOSE, 0, &CZR305M2Dlg::OnClose},
@@ -165,7 +166,11 @@ BOOL CZR305M2Dlg::OnInitDialog() {
     }
 
     CreatePages();
-    MoveWindow(hwnd_, 0, 0, kDesignWidth, kDesignHeight, TRUE);
+    // The design size at this monitor's scaling: the layout scales everything from the client size.
+    const RECT work = MonitorWorkArea(hwnd_);
+    const LayoutRect start =
+        InitialWindowRect(WindowDpi(hwnd_), LayoutRect{work.left, work.top, work.right, work.bottom});
+    MoveWindow(hwnd_, start.left, start.top, start.Width(), start.Height(), TRUE);
     // Dialog units may have given another size, or the size may not have changed: lay out once either way.
     const RECT client = ClientRect();
     ApplyLayout(client.right, client.bottom);
@@ -274,6 +279,9 @@ void CZR305M2Dlg::ApplyLayout(int width, int height) {
     if (!originals_[kMainBackground].Loaded()) {
         return;
     }
+    if (layout_ && laid_out_for_.cx == width && laid_out_for_.cy == height) {
+        return;
+    }
     const std::optional<MainLayout> computed = ComputeMainLayout(width, height, visibility_);
     if (!computed) {
         return;
@@ -288,6 +296,7 @@ void CZR305M2Dlg::ApplyLayout(int width, int height) {
         store_moved = store_moved || backgrounds_[k].Dc() != before;
     }
     layout_ = computed;
+    laid_out_for_ = SIZE{width, height};
     const MainLayout& l = *layout_;
     if (!controls_created_) {
         CreateControls();
@@ -325,6 +334,17 @@ void CZR305M2Dlg::ApplyLayout(int width, int height) {
         }
     }
     RedrawWindow(hwnd_, nullptr, nullptr, RDW_INVALIDATE | RDW_ALLCHILDREN);
+}
+
+// Moved to a monitor of other scaling, or the scaling changed: the system's suggestion keeps the window's
+// physical size in step; the layout follows through WM_SIZE.
+LRESULT CZR305M2Dlg::OnDpiChanged(WPARAM, LPARAM lparam) {
+    const auto* suggested = reinterpret_cast<const RECT*>(lparam);
+    if (suggested) {
+        SetWindowPos(hwnd_, nullptr, suggested->left, suggested->top, suggested->right - suggested->left,
+                     suggested->bottom - suggested->top, SWP_NOZORDER | SWP_NOACTIVATE);
+    }
+    return 0;
 }
 
 LRESULT CZR305M2Dlg::OnSize(WPARAM wparam, LPARAM lparam) {

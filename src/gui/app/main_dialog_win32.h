@@ -93,6 +93,7 @@ class CZR305M2Dlg final : public CDialogWindow {
     LRESULT OnEraseBackground(WPARAM, LPARAM);
     LRESULT OnQueryDragIcon(WPARAM, LPARAM);
     LRESULT OnSize(WPARAM, LPARAM);
+    LRESULT OnDpiChanged(WPARAM, LPARAM);
     LRESULT OnLButtonDown(WPARAM, LPARAM);
     LRESULT OnLButtonDblClk(WPARAM, LPARAM);
     LRESULT OnClose(WPARAM, LPARAM);
@@ -156,6 +157,8 @@ class CZR305M2Dlg final : public CDialogWindow {
 
     void CreatePages();
     void ApplyLayout(int width, int height);
+    // The client size the current layout was computed for: a size is laid out once.
+    SIZE laid_out_for_{};
     void CreateControls();
     void Reskin();
     void SwitchToTab(int tab);

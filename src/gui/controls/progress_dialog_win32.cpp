@@ -3,6 +3,7 @@
 #include <windowsx.h>
 
 #include "core/text/text_format.h"
+#include "core/ui/main_layout.h"
 #include "core/ui/progress_math.h"
 #include "res/resource.h"
 
@@ -89,9 +90,14 @@ void CJinDuTiao::CentreOnOwner() {
     if (!owner_window || !GetWindowRect(owner_window, &owner)) {
         SystemParametersInfoW(SPI_GETWORKAREA, 0, &owner, 0);
     }
-    const int x = (owner.left + owner.right - kWidth) / 2;
-    const int y = (owner.top + owner.bottom - kHeight) / 2;
-    SetWindowPos(hwnd_, nullptr, x, y, kWidth, kHeight, SWP_NOZORDER | SWP_NOACTIVATE);
+    // The picture is drawn at the design size and stretched to the window, which follows the screen's
+    // scaling.
+    const int dpi = WindowDpi(owner_window ? owner_window : hwnd_);
+    const int width = ScaleForDpi(kWidth, dpi);
+    const int height = ScaleForDpi(kHeight, dpi);
+    const int x = (owner.left + owner.right - width) / 2;
+    const int y = (owner.top + owner.bottom - height) / 2;
+    SetWindowPos(hwnd_, nullptr, x, y, width, height, SWP_NOZORDER | SWP_NOACTIVATE);
     InvalidateRect(hwnd_, nullptr, FALSE);
 }
 

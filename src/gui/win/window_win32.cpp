@@ -17,6 +17,22 @@ HINSTANCE ResourceModule() {
     return GetModuleHandleW(nullptr);
 }
 
+int WindowDpi(HWND window) {
+    constexpr int kDefaultDpi = 96;
+    const UINT dpi = window ? GetDpiForWindow(window) : 0;
+    return dpi > 0 ? static_cast<int>(dpi) : kDefaultDpi;
+}
+
+RECT MonitorWorkArea(HWND window) {
+    MONITORINFO info{};
+    info.cbSize = sizeof(info);
+    if (GetMonitorInfoW(MonitorFromWindow(window, MONITOR_DEFAULTTONEAREST), &info))
+        return info.rcWork;
+    RECT work{};
+    SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0);
+    return work;
+}
+
 CWindow::~CWindow() {
     Destroy();
 }

@@ -132,4 +132,9 @@ class CDialogWindow : public CWindow {
 // The module that holds the resources (the executable).
 HINSTANCE ResourceModule();
 
+// The DPI the window is shown at (its monitor's with per-monitor awareness; 96 at 100 %).
+int WindowDpi(HWND window);
+// The work area (the screen without task bars) of the monitor that shows most of the window.
+RECT MonitorWorkArea(HWND window);
+
 }  // namespace vela

@@ -137,6 +137,44 @@ TEST(VelaOptionsTest, SplitsLikeTheWindowsCommandLine) {
     EXPECT_EQ(SplitCommandLine(L"\"\""), (V{L""}));
 }
 
+TEST(InitialWindowRectTest, DesignSizeAtTheMonitorsScalingHeldInsideItsWorkArea) {
+    const LayoutRect big{0, 0, 3840, 2120};
+    EXPECT_EQ(InitialWindowRect(96, big), (LayoutRect{0, 0, 1066, 704}));
+    EXPECT_EQ(InitialWindowRect(0, big), (LayoutRect{0, 0, 1066, 704}));
+    EXPECT_EQ(InitialWindowRect(144, big), (LayoutRect{0, 0, 1599, 1056}));
+    EXPECT_EQ(InitialWindowRect(192, big), (LayoutRect{0, 0, 2132, 1408}));
+    // A taskbar on the left or at the top moves the work area's corner.
+    EXPECT_EQ(InitialWindowRect(120, LayoutRect{48, 30, 1920, 1080}),
+              (LayoutRect{48, 30, 48 + 1333, 30 + 880}));
+
+    // Too large for the screen: smaller, same aspect, never past the work area.
+    for (const LayoutRect work : {LayoutRect{0, 0, 1280, 770}, LayoutRect{0, 0, 1366, 728},
+                                  LayoutRect{0, 0, 800, 570}, LayoutRect{100, 0, 1380, 1024}}) {
+        for (const int dpi : {96, 144, 192}) {
+            const LayoutRect r = InitialWindowRect(dpi, work);
+            EXPECT_LE(r.right, work.right) << dpi;
+            EXPECT_LE(r.bottom, work.bottom) << dpi;
+            EXPECT_EQ(r.left, work.left);
+            const double aspect = static_cast<double>(r.Width()) / r.Height();
+            EXPECT_NEAR(aspect, static_cast<double>(kDesignWidth) / kDesignHeight, 0.01) << dpi;
+            // One side fills its room, or the whole window fits as designed.
+            EXPECT_TRUE(r.Width() >= work.Width() - 1 || r.Height() >= work.Height() - 1 ||
+                        (r.Width() == ScaleForDpi(kDesignWidth, dpi)))
+                << dpi;
+        }
+    }
+    // A work area the system could not tell leaves the scaled size alone.
+    EXPECT_EQ(InitialWindowRect(144, LayoutRect{}), (LayoutRect{0, 0, 1599, 1056}));
+}
+
+TEST(InitialWindowRectTest, DpiScalingRounds) {
+    EXPECT_EQ(ScaleForDpi(12, 144), 18);
+    EXPECT_EQ(ScaleForDpi(15, 120), 19);  // 18.75
+    EXPECT_EQ(ScaleForDpi(1, 48), 1);     // a positive size never vanishes
+    EXPECT_EQ(ScaleForDpi(0, 144), 0);
+    EXPECT_EQ(ScaleForDpi(704, -5), 704);
+}
+
 TEST(ChooseLanguageTest, StoredValueWinsOnlyWhenItNamesALanguage) {
     EXPECT_EQ(ChooseLanguage(0, 0x409), kLanguageSimplified);
     EXPECT_EQ(ChooseLanguage(1, 0x804), kLanguageTraditional);

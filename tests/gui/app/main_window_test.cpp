@@ -12,6 +12,7 @@
 
 #include "core/protocol/protocol.h"
 #include "core/text/strings.h"
+#include "core/ui/main_layout.h"
 #include "gui/app/main_dialog_win32.h"
 #include "gui/app/vela_app_win32.h"
 #include "gui/support/win_test_support.h"
@@ -503,6 +504,80 @@ TEST(VelaProgramTest, UnattendedRunReachesSuccessfulAndPicturesEveryTab) {
     const std::string messages = ReadText(folder / L"messages.txt");
     EXPECT_TRUE(HasTextInAnyLanguage(messages, str::kExitProgram)) << messages;
     EXPECT_EQ(std::count(messages.begin(), messages.end(), '\n'), 1) << messages;
+}
+
+// The PNG's own width and height (IHDR), or 0 x 0 when the file is not a PNG.
+SIZE PngSize(const std::filesystem::path& path) {
+    const std::string bytes = ReadText(path);
+    constexpr std::size_t kHeaderEnd = 24;
+    if (bytes.size() < kHeaderEnd || bytes.compare(12, 4, "IHDR") != 0)
+        return {0, 0};
+    const auto word = [&](std::size_t at) {
+        long v = 0;
+        for (std::size_t i = 0; i < 4; ++i)
+            v = (v << 8) | static_cast<unsigned char>(bytes[at + i]);
+        return v;
+    };
+    return {word(16), word(20)};
+}
+
+// Wine takes the screen's scaling from this value when a program starts; the guard puts the old one back.
+class ScreenScaling {
+  public:
+    explicit ScreenScaling(DWORD dpi) {
+        DWORD size = sizeof(old_);
+        had_ = RegGetValueW(HKEY_CURRENT_USER, kKey, kValue, RRF_RT_REG_DWORD, nullptr, &old_, &size) ==
+               ERROR_SUCCESS;
+        ok_ = RegSetKeyValueW(HKEY_CURRENT_USER, kKey, kValue, REG_DWORD, &dpi, sizeof(dpi)) == ERROR_SUCCESS;
+    }
+    ~ScreenScaling() {
+        if (had_) {
+            RegSetKeyValueW(HKEY_CURRENT_USER, kKey, kValue, REG_DWORD, &old_, sizeof(old_));
+        } else {
+            RegDeleteKeyValueW(HKEY_CURRENT_USER, kKey, kValue);
+        }
+    }
+    bool Ok() const { return ok_; }
+
+  private:
+    static constexpr const wchar_t* kKey = L"Control Panel\\Desktop";
+    static constexpr const wchar_t* kValue = L"LogPixels";
+    DWORD old_ = 0;
+    bool had_ = false;
+    bool ok_ = false;
+};
+
+// At 150 % the window opens at one and a half times the design size, or as large as the screen allows with
+// the same aspect; the picture is the same, larger.
+TEST(VelaProgramTest, OpensAtTheScreensScaling) {
+    ASSERT_TRUE(std::filesystem::exists(VelaExe()));
+    constexpr int kDpi = 144;
+    const std::filesystem::path folder = std::filesystem::temp_directory_path() / L"vela-dpi";
+    std::filesystem::remove_all(folder);
+    bool finished = false;
+    int code = -1;
+    {
+        ScreenScaling scaling(kDpi);
+        ASSERT_TRUE(scaling.Ok());
+        code = RunVela(L"--device sim --screenshots \"" + folder.wstring() + L"\" --screenshot-timeout 60",
+                       90000, finished);
+    }
+    ASSERT_TRUE(finished);
+    EXPECT_EQ(code, 0) << ReadText(folder / L"result.txt");
+    RECT work{};
+    SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0);
+    const LayoutRect expected =
+        InitialWindowRect(kDpi, LayoutRect{work.left, work.top, work.right, work.bottom});
+    const SIZE shot = PngSize(folder / L"vela-en-0-main.png");
+    EXPECT_EQ(shot.cx, expected.Width());
+    EXPECT_EQ(shot.cy, expected.Height());
+    EXPECT_GT(shot.cx, kDesignWidth) << "the window must grow with the scaling";
+    std::error_code ignored;
+    std::filesystem::copy_file(
+        folder / L"vela-en-0-main.png",
+        std::filesystem::path(testing::ArtifactsFolder()) / L"main-window-150-percent.png",
+        std::filesystem::copy_options::overwrite_existing, ignored);
+    std::filesystem::remove_all(folder);
 }
 
 TEST(VelaProgramTest, BadDeviceSpecEndsNonZero) {
