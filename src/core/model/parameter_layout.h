@@ -29,6 +29,9 @@ inline constexpr int kMusicSourceSelector = 101;
 inline constexpr int kModeButtons = 102;
 inline constexpr int kNoPage = -1;
 
+// The System page's maximum for each master fader's channel: Music Max, Mic Max, MicB Max, Effect Max.
+inline constexpr std::array<std::uint16_t, 4> kMasterMaxLevelParameters{920, 916, 918, 922};
+
 // ---- EQ bands: four consecutive parameters [type, frequency, gain, Q] ----
 
 enum class EqField : int { kType = 0, kFrequency = 1, kGain = 2, kQ = 3 };

@@ -34,8 +34,7 @@ constexpr std::array<int, kTabCount> kTabTexts{str::kMain, str::kCenter, str::kS
 constexpr int kLastSwitchableTab = 7;
 constexpr std::array<const wchar_t*, 6> kMusicSourceNames{L"VOD", L"DVD", L"OPT", L"MP3", L"BT", L"ARC"};
 
-// The System page's maximum for each master fader's channel: Music Max, Mic Max, MicB Max, Effect Max.
-constexpr std::array<std::uint16_t, kMasterFaderCount> kMaxLevelParameters{920, 916, 918, 922};
+static_assert(layout::kMasterMaxLevelParameters.size() == kMasterFaderCount);
 
 constexpr unsigned kWhite = 0xFFFFFFFF;
 constexpr unsigned kButtonText = 0xFFD8DDE2;
@@ -751,7 +750,7 @@ void CZR305M2Dlg::Faders::SetCaption(int fader, std::wstring_view caption) {
 double CZR305M2Dlg::Faders::MaxLevel(int fader) {
     // The System page's sliders show these parameters. The display update clears the received marks, so
     // "loaded" is the main window's own: until the device's table has been loaded there is no maximum.
-    const std::uint16_t index = kMaxLevelParameters[static_cast<std::size_t>(fader)];
+    const std::uint16_t index = layout::kMasterMaxLevelParameters[static_cast<std::size_t>(fader)];
     return w_.display_loaded_ ? static_cast<double>(w_.link_.Table().Value(index))
                               : w_.MasterFader(fader).UpperLimit();
 }

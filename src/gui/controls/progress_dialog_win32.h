@@ -3,6 +3,7 @@
 
 #include <string>
 
+#include "core/protocol/protocol.h"
 #include "gui/win/gdi_win32.h"
 #include "gui/win/mem_dc_win32.h"
 #include "gui/win/window_win32.h"
@@ -24,7 +25,7 @@ class CJinDuTiao : public CDialogWindow {
     void SetTexts(const std::wstring& progress_text, long long value, const std::wstring& title);
 
     // Written directly by the callers.
-    long long total = 947;
+    long long total = static_cast<long long>(kParameterCount);
     std::wstring progress_text = L"欢迎使用!";
     std::wstring title_text;
     int idle = 1;
