@@ -177,6 +177,31 @@ FreqPlacement FreqPlacementFor(int raw, FreqScaleKind kind) {
     return {hz, FreqIndexFor(hz)};
 }
 
+double EqFreqEntry(int index, double first) {
+    const int i = Hold(index, 0, kFreqScaleLast);
+    return i == 0 ? first : FreqScale()[static_cast<std::size_t>(i)];
+}
+
+int EqFreqPosition(double f, double first) {
+    if (!(f > first)) {
+        return 0;
+    }
+    // Entry 0 of these tables is `first`, already passed: the answer is at index 1 or above.
+    return std::max(FirstEntryAtOrAbove(f).value_or(kFreqScaleLast), 1);
+}
+
+int QPosition(double q) {
+    if (!(q > kQLowest)) {
+        return 0;
+    }
+    const auto it = std::lower_bound(kQTable.begin(), kQTable.end(), q);
+    return it == kQTable.end() ? kQTableLast : static_cast<int>(it - kQTable.begin());
+}
+
+double SnapQ(double q) {
+    return kQTable[static_cast<std::size_t>(QPosition(q))];
+}
+
 std::wstring_view SlopeItemText(int item) {
     return kSlopeItems[static_cast<std::size_t>(Hold(item, 0, kSlopeItemCount - 1))].text;
 }

@@ -48,6 +48,33 @@ int FreqToCode(double hz);
 // Hz of a code; 32768 decodes to 0, which every page treats as off.
 double CodeToFreq(int raw);
 
+// The EQ tables: the graph and the band editor use the frequency scale with its first entry replaced
+// (19.0 Hz on the graph, 10.5 Hz in the editor), so that entry 0 is a real, reachable frequency there.
+inline constexpr double kGraphFreqFirst = 19.0;
+inline constexpr double kEditorFreqFirst = 10.5;
+// Entry i (held to 0..362) of the scale whose entry 0 is `first`.
+double EqFreqEntry(int index, double first);
+// 0 below the first entry, 362 above the last, else the first index whose entry is >= f (NaN gives 0).
+int EqFreqPosition(double f, double first);
+
+// ---- EQ band Q: 101 steps from 0.4 to 128, shared by the band editor and the graph ----
+
+inline constexpr int kQTableSize = 101;
+inline constexpr int kQTableLast = kQTableSize - 1;
+inline constexpr std::array<double, kQTableSize> kQTable{
+    0.4,  0.42, 0.45, 0.47, 0.5,  0.53, 0.56, 0.59, 0.63, 0.67, 0.71, 0.75,  0.79,  0.84,  0.89,  0.94, 1.0,
+    1.06, 1.12, 1.19, 1.26, 1.3,  1.4,  1.5,  1.6,  1.7,  1.8,  1.9,  2.0,   2.1,   2.2,   2.4,   2.5,  2.7,
+    2.8,  3.0,  3.2,  3.4,  3.6,  3.8,  4.0,  4.2,  4.5,  4.8,  5.0,  5.3,   5.7,   6.0,   6.3,   6.7,  7.1,
+    7.6,  8.0,  8.5,  9.0,  9.5,  10.1, 10.7, 11.3, 12.0, 12.7, 13.5, 14.0,  15.0,  16.0,  17.0,  18.0, 19.0,
+    20.0, 21.0, 23.0, 24.0, 25.0, 27.0, 29.0, 30.0, 32.0, 34.0, 36.0, 38.0,  40.0,  43.0,  45.0,  48.0, 51.0,
+    54.0, 57.0, 60.0, 64.0, 68.0, 72.0, 76.0, 81.0, 85.0, 91.0, 96.0, 102.0, 108.0, 114.0, 121.0, 128.0};
+inline constexpr double kQLowest = kQTable.front();
+inline constexpr double kQHighest = kQTable.back();
+// 0 below the table, 100 above it, else the first index whose entry is >= q (NaN gives 0).
+int QPosition(double q);
+// q held to 0.4..128, then the first entry at or above it.
+double SnapQ(double q);
+
 enum class FreqScaleKind { kFull, kShortLowPass };
 
 // Where a received frequency code puts a frequency control and what the graph is given.

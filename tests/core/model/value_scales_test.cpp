@@ -122,6 +122,35 @@ TEST(FreqScale, ReceivedCodesPlaceControlsAndGraph) {
     EXPECT_EQ(FreqPlacementFor(20600, FreqScaleKind::kShortLowPass).position, 64);
 }
 
+TEST(EqTables, FirstEntryReplacedAndPositionsSnapUp) {
+    // The graph's table starts at 19.0 Hz, the editor's at 10.5 Hz; the rest is the shared scale.
+    EXPECT_DOUBLE_EQ(EqFreqEntry(0, kGraphFreqFirst), 19.0);
+    EXPECT_DOUBLE_EQ(EqFreqEntry(0, kEditorFreqFirst), 10.5);
+    EXPECT_DOUBLE_EQ(EqFreqEntry(1, kEditorFreqFirst), 19.7);
+    EXPECT_DOUBLE_EQ(EqFreqEntry(400, kGraphFreqFirst), 20600);
+    const std::pair<double, int> editor[] = {{5, 0},     {10.5, 0},   {10.6, 1},    {19.3, 1},   {19.7, 1},
+                                             {99.9, 86}, {1010, 206}, {20600, 362}, {30000, 362}};
+    for (const auto& [hz, position] : editor)
+        EXPECT_EQ(EqFreqPosition(hz, kEditorFreqFirst), position) << hz;
+    EXPECT_EQ(EqFreqPosition(19.2, kGraphFreqFirst), 1);  // 19.3 is not in the graph's table
+    EXPECT_EQ(EqFreqPosition(19.0, kGraphFreqFirst), 0);
+    EXPECT_EQ(EqFreqPosition(std::nan(""), kGraphFreqFirst), 0);
+    EXPECT_DOUBLE_EQ(EqFreqEntry(EqFreqPosition(1010, kEditorFreqFirst), kEditorFreqFirst), 1020);
+}
+
+TEST(EqTables, QSnapsUpInsideItsRange) {
+    EXPECT_EQ(kQTable.size(), 101u);
+    for (std::size_t i = 1; i < kQTable.size(); ++i)
+        ASSERT_LT(kQTable[i - 1], kQTable[i]) << i;
+    EXPECT_DOUBLE_EQ(SnapQ(0.43), 0.45);
+    EXPECT_DOUBLE_EQ(SnapQ(1.5), 1.5);
+    EXPECT_DOUBLE_EQ(SnapQ(0.1), 0.4);
+    EXPECT_DOUBLE_EQ(SnapQ(500), 128);
+    EXPECT_DOUBLE_EQ(SnapQ(std::nan("")), 0.4);
+    EXPECT_EQ(QPosition(1.0), 16);
+    EXPECT_EQ(QPosition(127.5), 100);
+}
+
 TEST(Slopes, ItemsAndCodesBothWays) {
     const int high[] = {10, 22, 8, 20, 12, 24};
     for (int item = 0; item < kSlopeItemCount; ++item) {
