@@ -1,0 +1,74 @@
+// The EQ band editor's arithmetic apart from any window: reading and showing its three fields (typed text
+// normalised and snapped to the tables), the gain fader's mapping, and where its parts stand.
+#pragma once
+
+#include <string>
+#include <string_view>
+
+#include "core/ui/value_control_math.h"
+
+namespace vela {
+
+// Field numbers: also the lParam of the editor's notifications.
+inline constexpr int kFieldGain = 0;
+inline constexpr int kFieldFreq = 1;
+inline constexpr int kFieldQ = 2;
+inline constexpr int kFieldType = 3;
+inline constexpr int kTextFields = 3;
+
+struct GainLimits {
+    double lower = -24.0;
+    double upper = 12.0;
+    double step = 0.1;
+};
+
+// The number a person typed: an optional sign, digits and one decimal point, read as far as they go;
+// anything else (or nothing) is 0.
+double ParseFieldText(std::wstring_view text);
+// The field's value from its text, moved `step` steps (-1, 0, +1): the gain by the gain step within the
+// limits, the frequency and Q by one table position within their tables.
+double ReadField(int field, std::wstring_view text, int step, const GainLimits& limits);
+// The text a field shows for a value: the gain with one decimal; frequency and Q cut to 5 and 4
+// characters (a trailing point and every other point dropped: 128, not "128.").
+std::wstring ShowFieldText(int field, double value);
+// The editor's table entries for a value: its frequency table starts at 10.5 Hz.
+double EditorFreqFor(double hz);
+double EditorQFor(double q);
+double ClampGain(const GainLimits& limits, double gain);
+
+// Control-pixel layout of an editor of client size width x height (the skin is 47 x 194).
+struct BandEditorGeometry {
+    PixelRect number_box;
+    PixelRect boxes[kTextFields];  // gain, frequency, Q
+    PixelRect type_buttons[3];     // peaking, high shelf, low shelf
+    PixelRect type_image;          // where the type-button picture is drawn
+    int track_x = 0;
+    int track_top = 0;     // the upper limit
+    int track_bottom = 0;  // the lower limit
+    int thumb_width = 0;
+    int thumb_height = 0;
+    int box_font_height = 0;
+    int number_font_height = 0;
+};
+BandEditorGeometry ComputeBandEditorGeometry(int width, int height);
+
+// The type each type button stands for: 7 peaking, 5 high shelf, 6 low shelf.
+inline constexpr int kTypeButtonTypes[3] = {7, 5, 6};
+
+int FaderThumbY(const BandEditorGeometry& g, const GainLimits& limits, double gain);
+// The gain under a pointer during a drag: truncated to whole tenths toward zero, within the limits.
+double FaderGainAt(const BandEditorGeometry& g, const GainLimits& limits, int y);
+PixelRect FaderThumbRect(const BandEditorGeometry& g, const GainLimits& limits, double gain);
+
+// What a press at (x, y) does: grab the thumb, or else any of: pick a type, step the gain, choose the
+// field the wheel acts on.
+struct EditorPress {
+    bool grab = false;
+    int type = 0;  // 0, or the type of the button pressed
+    int gain_step = 0;
+    int field = -1;  // the box pressed
+};
+EditorPress ClassifyEditorPress(const BandEditorGeometry& g, const GainLimits& limits, double gain,
+                                bool type_buttons_shown, int x, int y);
+
+}  // namespace vela
