@@ -12,6 +12,7 @@
 #include <thread>
 
 #include "cli/console_host.h"
+#include "cli/curve_command.h"
 #include "cli/session.h"
 #include "core/files/file_data.h"
 #include "core/link/link_texts.h"
@@ -65,6 +66,7 @@ Commands:
   wifi route SSID PASSWORD
   watch [--for SEC]         print parameter changes as they arrive, until interrupted
   inspect FILE              read a scene file offline and print its header and values
+  curve FILE --channel NAME a channel's frequency response as CSV (hz,db); without FILE, the device's
 
 Exit status: 0 done, 2 usage error, 3 device not found, not answering or lost,
 4 refused or failed, 5 file error.
@@ -107,6 +109,7 @@ const std::map<std::string, std::string> kCommandHelp = {
     {"watch",
      "usage: velactl [--device SPEC] watch [--for SEC]\nPrints INDEX VALUE for every parameter that changes "
      "on the device, until interrupted (or SEC seconds).\n"},
+    {"curve", kCurveHelp},
     {"inspect",
      "usage: velactl inspect FILE\nReads a scene file without a device and prints its header and values "
      "(INDEX VALUE NAME).\n"},
@@ -213,6 +216,7 @@ class Cli {
     int Wifi(const std::vector<std::string>& args);
     int Watch(const std::vector<std::string>& args);
     int Inspect(const std::string& file);
+    int ReadDeviceTable(std::vector<std::uint32_t>& table);
 
     std::chrono::milliseconds Timeout() const {
         return std::chrono::milliseconds(static_cast<long long>(options_.timeout_s * 1000));
@@ -319,6 +323,9 @@ int Cli::Run(const std::vector<std::string>& args) {
         return Watch(rest);
     if (command == "inspect")
         return need(1) ? Inspect(rest[0]) : Usage("inspect needs one FILE");
+    if (command == "curve")
+        return RunCurve(
+            rest, [this](std::vector<std::uint32_t>& table) { return ReadDeviceTable(table); }, out_, err_);
     return Usage("unknown command " + command);
 }
 
@@ -792,6 +799,16 @@ int Cli::Inspect(const std::string& file) {
             out_ << " " << layout::ParameterName(i);
         out_ << "\n";
     }
+    return kExitOk;
+}
+
+int Cli::ReadDeviceTable(std::vector<std::uint32_t>& table) {
+    if (const int r = Open(true); r != kExitOk)
+        return r;
+    const auto& t = session_->Link().Table();
+    table.resize(kParameterCount);
+    for (std::size_t i = 0; i < kParameterCount; ++i)
+        table[i] = t.Value(i);
     return kExitOk;
 }
 
