@@ -1,0 +1,408 @@
+#include "gui/controls/band_editor_win32.h"
+
+#include <windowsx.h>
+
+#include <algorithm>
+#include <cmath>
+
+#include "gui/win/mem_dc_win32.h"
+
+namespace vela {
+namespace {
+
+// Skin image coordinates (the editor's skin geometry).
+constexpr SpriteRect kFace{0, 0, 47, 194};
+constexpr SpriteRect kTypeImages[3] = {{48, 0, 11, 52}, {68, 0, 11, 52}, {88, 0, 11, 52}};  // 7, 5, 6
+constexpr SpriteRect kThumbNormal{16, 240, 14, 14};
+constexpr SpriteRect kThumbFocused{16, 210, 14, 14};
+constexpr wchar_t kNumberFace[] = L"Arial";
+constexpr unsigned kNumberColour = 0xFFFFFFFF;
+constexpr unsigned kNumberFocusedColour = 0xFFFF0000;
+constexpr wchar_t kBoxFace[] = L"黑体";
+constexpr COLORREF kBoxText = 0xFAFAFA;
+constexpr COLORREF kBoxBack = 0x2C2D2D;
+constexpr int kBoxSkinHeight = 13;
+constexpr int kSkinHeight = 194;
+constexpr DWORD kBoxStyle = WS_CHILD | WS_VISIBLE | ES_CENTER | ES_UPPERCASE | ES_AUTOHSCROLL | ES_NOHIDESEL;
+
+const SpriteRect& TypeImageFor(int type) {
+    if (type == 5)
+        return kTypeImages[1];
+    if (type == 6)
+        return kTypeImages[2];
+    return kTypeImages[0];
+}
+
+}  // namespace
+
+LRESULT BandFieldBox::WindowProc(UINT message, WPARAM wparam, LPARAM lparam) {
+    switch (message) {
+        case WM_KEYDOWN:
+            if (owner_.OnEditorKey(wparam))
+                return 0;
+            break;
+        case WM_CHAR:
+            if (wparam == VK_RETURN)
+                return 0;  // a single-line box would only beep
+            break;
+        case WM_GETDLGCODE:
+            // The arrows and Enter are the editor's, not the dialog manager's.
+            return DefaultProc(message, wparam, lparam) | DLGC_WANTARROWS | DLGC_WANTALLKEYS;
+        default:
+            break;
+    }
+    return CWindow::WindowProc(message, wparam, lparam);
+}
+
+const MessageRow<CEQ_Lum0> CEQ_Lum0::kMessageMap[] = {
+    {WM_LBUTTONDOWN, 0, &CEQ_Lum0::OnButtonDown}, {WM_LBUTTONDBLCLK, 0, &CEQ_Lum0::OnButtonDown},
+    {WM_LBUTTONUP, 0, &CEQ_Lum0::OnButtonUp},     {WM_MOUSEMOVE, 0, &CEQ_Lum0::OnMouseMove},
+    {WM_MOUSEWHEEL, 0, &CEQ_Lum0::OnMouseWheel},  {WM_KEYDOWN, 0, &CEQ_Lum0::OnKeyDown},
+    {WM_GETDLGCODE, 0, &CEQ_Lum0::OnGetDlgCode},  {WM_CAPTURECHANGED, 0, &CEQ_Lum0::OnCaptureChanged},
+    {WM_COMMAND, 0, &CEQ_Lum0::OnCommand},        {WM_CTLCOLOREDIT, 0, &CEQ_Lum0::OnCtlColorEdit},
+};
+
+CEQ_Lum0::~CEQ_Lum0() {
+    Destroy();
+}
+
+bool CEQ_Lum0::Create(HWND parent, int id, const RECT& rect, DWORD style) {
+    if (!CreateControl(L"STATIC", L" ", style | SS_NOTIFY, rect, parent, id))
+        return false;
+    const RECT r = ClientRect();
+    OnResized(r.right, r.bottom);
+    return true;
+}
+
+void CEQ_Lum0::PreSubclassWindow() {
+    // A static control lets the mouse through unless it notifies.
+    const LONG_PTR style = GetWindowLongPtrW(hwnd_, GWL_STYLE);
+    SetWindowLongPtrW(hwnd_, GWL_STYLE, style | SS_NOTIFY);
+    caption_.clear();
+    texts_[kFieldGain] = ShowFieldText(kFieldGain, 0.0);
+    texts_[kFieldFreq] = ShowFieldText(kFieldFreq, 1000.0);
+    texts_[kFieldQ] = ShowFieldText(kFieldQ, 0.4);
+}
+
+LRESULT CEQ_Lum0::WindowProc(UINT message, WPARAM wparam, LPARAM lparam) {
+    if (auto r = RouteMessage(this, kMessageMap, message, wparam, lparam))
+        return *r;
+    return CSkinnedControl::WindowProc(message, wparam, lparam);
+}
+
+void CEQ_Lum0::SetSkin(HDC parent_background, int image_id, int style) {
+    skin_.reset();
+    LoadImageResource(image_id, L"PNG", skin_);
+    style_ = style;
+    SetParentBackground(parent_background);
+    if (hwnd_) {
+        const RECT r = ClientRect();
+        PostMessageW(hwnd_, WM_SIZE, SIZE_RESTORED, MAKELPARAM(r.right, r.bottom));
+    }
+}
+
+void CEQ_Lum0::SetIndex(int index) {
+    index_ = index;
+    Redraw();
+}
+
+void CEQ_Lum0::SetGainLimits(double lower, double upper, double step) {
+    limits_ = {lower, upper, step};
+    Redraw();
+}
+
+void CEQ_Lum0::SetTypeButtonsShown(bool shown) {
+    type_buttons_shown_ = shown;
+    Redraw();
+}
+
+HWND CEQ_Lum0::Box(int field) const {
+    return field >= 0 && field < kTextFields && boxes_[field] ? boxes_[field]->Hwnd() : nullptr;
+}
+
+void CEQ_Lum0::CreateBoxes() {
+    for (int i = 0; i < kTextFields; ++i) {
+        boxes_[i] = std::make_unique<BandFieldBox>(*this, i);
+        const PixelRect& r = geometry_.boxes[i];
+        boxes_[i]->CreateControl(L"EDIT", texts_[i].c_str(), kBoxStyle,
+                                 RECT{r.left, r.top, r.right, r.bottom}, hwnd_, kBoxIds[i]);
+    }
+    box_brush_.Reset(CreateSolidBrush(kBoxBack));
+}
+
+void CEQ_Lum0::LayoutBoxes() {
+    const RECT client = ClientRect();
+    const int font_height = std::max(static_cast<int>(client.bottom) * kBoxSkinHeight / kSkinHeight, 1);
+    box_font_.Reset(CreateFontW(-font_height, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, GB2312_CHARSET,
+                                OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH,
+                                kBoxFace));
+    for (int i = 0; i < kTextFields; ++i) {
+        HWND box = Box(i);
+        if (!box)
+            continue;
+        const PixelRect& r = geometry_.boxes[i];
+        MoveWindow(box, r.left, r.top, r.Width(), r.Height(), TRUE);
+        SendMessageW(box, WM_SETFONT, reinterpret_cast<WPARAM>(box_font_.Get()), TRUE);
+    }
+}
+
+void CEQ_Lum0::OnResized(int width, int height) {
+    geometry_ = ComputeBandEditorGeometry(width, height);
+    if (!hwnd_)
+        return;
+    if (!laid_out_) {
+        // The type is reset on the first layout only: a later resize must not show a shelf as a peak.
+        CreateBoxes();
+        type_ = 7;
+        laid_out_ = true;
+    }
+    LayoutBoxes();
+    number_font_.reset();
+}
+
+void CEQ_Lum0::OnStateChanged() {
+    dragging_ = false;
+}
+
+std::wstring CEQ_Lum0::BoxText(int field) const {
+    HWND box = Box(field);
+    if (!box)
+        return texts_[field];
+    const int length = GetWindowTextLengthW(box);
+    std::wstring text(static_cast<std::size_t>(std::max(length, 0)) + 1, L'\0');
+    const int got = GetWindowTextW(box, text.data(), static_cast<int>(text.size()));
+    text.resize(static_cast<std::size_t>(std::max(got, 0)));
+    return text;
+}
+
+void CEQ_Lum0::ShowField(int field, double x) {
+    if (field < 0 || field >= kTextFields)
+        return;
+    if (field == kFieldGain)
+        gain_ = x;
+    texts_[field] = ShowFieldText(field, x);
+    if (HWND box = Box(field))
+        SetWindowTextW(box, texts_[field].c_str());
+    Redraw();
+}
+
+void CEQ_Lum0::SetField(int field, double x) {
+    switch (field) {
+        case kFieldGain:
+            ShowField(kFieldGain, ClampGain(limits_, x));
+            break;
+        case kFieldFreq:
+            ShowField(kFieldFreq, EditorFreqFor(x));
+            break;
+        case kFieldQ:
+            ShowField(kFieldQ, EditorQFor(x));
+            break;
+        case kFieldType:
+            type_ = std::isfinite(x) ? static_cast<int>(std::trunc(std::clamp(x, -1e9, 1e9))) : 0;
+            break;
+        default:
+            return;
+    }
+    Redraw();
+    if (hwnd_ && IsWindowVisible(hwnd_)) {
+        focused_ = true;
+        SetFocus(hwnd_);
+    }
+}
+
+double CEQ_Lum0::GetField(int field) const {
+    if (field == kFieldType)
+        return type_;
+    if (field < 0 || field >= kTextFields)
+        return 0.0;
+    return ReadField(field, BoxText(field), 0, limits_);
+}
+
+void CEQ_Lum0::StepField(int field, int step) {
+    ShowField(field, ReadField(field, BoxText(field), step, limits_));
+    Notify(field);
+}
+
+void CEQ_Lum0::Notify(int field) {
+    if (!hwnd_)
+        return;
+    if (HWND parent = GetParent(hwnd_))
+        SendMessageW(parent, static_cast<UINT>(ControlId()), static_cast<WPARAM>(index_), field);
+}
+
+void CEQ_Lum0::DrawFace(HDC face, int width, int height) {
+    {
+        Gdiplus::Graphics g(face);
+        UseSmoothDrawing(g);
+        Gdiplus::Bitmap* image = skin_.get();
+        DrawSprite(g, image, RectF(0, 0, width, height), kFace);
+        if (!number_font_ || number_font_height_ != geometry_.number_font_height) {
+            number_font_height_ = geometry_.number_font_height;
+            number_font_ =
+                MakeGdiplusFont(kNumberFace, static_cast<float>(number_font_height_), Gdiplus::FontStyleBold);
+        }
+        if (number_font_) {
+            const PixelRect& box = geometry_.number_box;
+            const std::wstring number = std::to_wstring(index_ + 1);
+            Gdiplus::StringFormat format;
+            format.SetAlignment(Gdiplus::StringAlignmentCenter);
+            format.SetLineAlignment(Gdiplus::StringAlignmentCenter);
+            format.SetFormatFlags(Gdiplus::StringFormatFlagsNoWrap | Gdiplus::StringFormatFlagsNoClip);
+            Gdiplus::SolidBrush brush(Argb(focused_ ? kNumberFocusedColour : kNumberColour));
+            g.SetTextRenderingHint(Gdiplus::TextRenderingHintAntiAliasGridFit);
+            g.DrawString(number.c_str(), static_cast<INT>(number.size()), number_font_.get(),
+                         RectF(box.left, box.top, box.Width(), box.Height()), &format, &brush);
+        }
+        if (type_buttons_shown_) {
+            const PixelRect& r = geometry_.type_image;
+            DrawSprite(g, image, RectF(r.left, r.top, r.Width(), r.Height()), TypeImageFor(type_));
+        }
+        const PixelRect thumb = FaderThumbRect(geometry_, limits_, gain_);
+        DrawSprite(g, image, RectF(thumb.left, thumb.top, thumb.Width(), thumb.Height()),
+                   focused_ ? kThumbFocused : kThumbNormal);
+    }
+    // The values on the face too, where the boxes stand: a picture of the page (PaintTo) shows them.
+    ScopedSelect font(face, box_font_.Get());
+    SetBkMode(face, TRANSPARENT);
+    SetTextColor(face, kBoxText);
+    for (int i = 0; i < kTextFields; ++i) {
+        RECT r{geometry_.boxes[i].left, geometry_.boxes[i].top, geometry_.boxes[i].right,
+               geometry_.boxes[i].bottom};
+        if (box_brush_)
+            FillRect(face, &r, box_brush_.Get());
+        DrawTextW(face, texts_[i].c_str(), static_cast<int>(texts_[i].size()), &r,
+                  DT_CENTER | DT_VCENTER | DT_SINGLELINE | DT_NOPREFIX);
+    }
+}
+
+LRESULT CEQ_Lum0::OnButtonDown(WPARAM, LPARAM lparam) {
+    if (!shown_ || !enabled_)
+        return 0;
+    SetFocus(hwnd_);
+    const int x = GET_X_LPARAM(lparam);
+    const int y = GET_Y_LPARAM(lparam);
+    const EditorPress press = ClassifyEditorPress(geometry_, limits_, gain_, type_buttons_shown_, x, y);
+    if (press.grab) {
+        SetCapture(hwnd_);
+        dragging_ = true;
+        ShowField(kFieldGain, gain_);
+        UpdateWindow(hwnd_);
+        Notify(kFieldGain);
+        SetCursor(LoadCursorW(nullptr, IDC_HAND));
+    } else {
+        if (press.type != 0) {
+            type_ = press.type;
+            Notify(kFieldType);
+        }
+        if (press.gain_step != 0)
+            StepField(kFieldGain, press.gain_step);
+        if (press.field >= 0)
+            current_field_ = press.field;
+    }
+    focused_ = true;
+    Redraw();
+    return 0;
+}
+
+LRESULT CEQ_Lum0::OnMouseMove(WPARAM, LPARAM lparam) {
+    if (!dragging_)
+        return 0;
+    ShowField(kFieldGain, FaderGainAt(geometry_, limits_, GET_Y_LPARAM(lparam)));
+    UpdateWindow(hwnd_);
+    Notify(kFieldGain);
+    return 0;
+}
+
+LRESULT CEQ_Lum0::OnButtonUp(WPARAM, LPARAM) {
+    if (!dragging_)
+        return 0;
+    dragging_ = false;  // before ReleaseCapture, whose WM_CAPTURECHANGED would end the drag a second time
+    ReleaseCapture();
+    ShowField(kFieldGain, gain_);
+    Notify(kFieldGain);
+    return 0;
+}
+
+LRESULT CEQ_Lum0::OnCaptureChanged(WPARAM, LPARAM lparam) {
+    if (dragging_ && reinterpret_cast<HWND>(lparam) != hwnd_) {
+        dragging_ = false;
+        Redraw();
+    }
+    return 0;
+}
+
+LRESULT CEQ_Lum0::OnMouseWheel(WPARAM wparam, LPARAM) {
+    if (!shown_ || !enabled_)
+        return 0;
+    if (current_field_ >= 0 && current_field_ < kTextFields)
+        StepField(current_field_, GET_WHEEL_DELTA_WPARAM(wparam) > 0 ? 1 : -1);
+    return 0;
+}
+
+bool CEQ_Lum0::OnEditorKey(WPARAM key) {
+    switch (key) {
+        case VK_LEFT:
+            StepField(kFieldFreq, -1);
+            return true;
+        case VK_RIGHT:
+            StepField(kFieldFreq, 1);
+            return true;
+        case VK_UP:
+            StepField(kFieldGain, 1);
+            return true;
+        case VK_DOWN:
+            StepField(kFieldGain, -1);
+            return true;
+        case VK_RETURN: {
+            HWND focus = GetFocus();
+            int field = focus ? -1 : kFieldGain;
+            for (int i = 0; i < kTextFields; ++i) {
+                if (focus && focus == Box(i))
+                    field = i;
+            }
+            if (field >= 0)
+                StepField(field, 0);
+            return false;  // Enter goes on as usual
+        }
+        default:
+            return false;
+    }
+}
+
+LRESULT CEQ_Lum0::OnKeyDown(WPARAM wparam, LPARAM lparam) {
+    if (OnEditorKey(wparam))
+        return 0;
+    return DefaultProc(WM_KEYDOWN, wparam, lparam);
+}
+
+LRESULT CEQ_Lum0::OnGetDlgCode(WPARAM wparam, LPARAM lparam) {
+    return DefaultProc(WM_GETDLGCODE, wparam, lparam) | DLGC_WANTARROWS;
+}
+
+LRESULT CEQ_Lum0::OnCommand(WPARAM wparam, LPARAM lparam) {
+    const int id = LOWORD(wparam);
+    const int code = HIWORD(wparam);
+    for (int i = 0; i < kTextFields; ++i) {
+        if (id != kBoxIds[i] || reinterpret_cast<HWND>(lparam) != Box(i))
+            continue;
+        if (code == EN_SETFOCUS) {
+            current_field_ = i;
+        } else if (code == EN_KILLFOCUS) {
+            // Leaving a box normalises what was typed and tells the page; the wheel goes back to the gain.
+            current_field_ = kFieldGain;
+            StepField(i, 0);
+        }
+        return 0;
+    }
+    return DefaultProc(WM_COMMAND, wparam, lparam);
+}
+
+LRESULT CEQ_Lum0::OnCtlColorEdit(WPARAM wparam, LPARAM) {
+    HDC dc = reinterpret_cast<HDC>(wparam);
+    SetTextColor(dc, kBoxText);
+    SetBkMode(dc, TRANSPARENT);
+    SetBkColor(dc, kBoxBack);
+    return reinterpret_cast<LRESULT>(box_brush_.Get());
+}
+
+}  // namespace vela

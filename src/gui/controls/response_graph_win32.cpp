@@ -1,0 +1,519 @@
+#include "gui/controls/response_graph_win32.h"
+
+#include <windowsx.h>
+
+#include <vector>
+
+namespace vela {
+namespace {
+
+constexpr int kSprite = kGraphHandleSize;
+constexpr int kFrames = 6;
+constexpr int kRingInset[kFrames] = {4, 6, 8, 6, 4, 4};  // the selected handle breathes through frames 1..5
+constexpr int kTickHalf = 3;
+constexpr float kRingPen = 2.0f;
+constexpr unsigned kDiscColour = 0x0A000000;
+constexpr unsigned kPassColour = 0xFFFF0000;
+constexpr unsigned kBandColour = 0xFFC8C8C8;
+constexpr unsigned kWhite = 0xFFFFFFFF;
+constexpr unsigned kBlack = 0xFF000000;
+constexpr unsigned kQColour = 0xC8FFFF00;
+constexpr unsigned kQPressedColour = 0xFAB00E1A;
+constexpr int kQSheet = 96;
+constexpr unsigned kEqPassColour = 0x80FFFFFF;
+constexpr int kEqPassWidth = 512;
+constexpr int kEqPassHeight = 64;
+constexpr int kEqPassShown = 448;
+constexpr float kEqPassFont = 48.0f;
+constexpr unsigned kGridColour = 0xFF3C3C3C;
+constexpr unsigned kAxisTextColour = 0xF0F0F0F0;
+constexpr float kAxisFont = 12.0f;
+constexpr int kAxisLabelGap = 5;
+constexpr int kAxisLabelDrop = 2;
+constexpr unsigned kSumColour = 0xC8FF00FF;
+constexpr unsigned kOutlineColour = 0x19FFFFFF;
+constexpr unsigned kFillColour = 0x32FFFFFF;
+constexpr float kCurvePen = 2.0f;
+constexpr float kCardinalTension = 0.5f;
+constexpr float kLabelFont = 12.0f;
+constexpr unsigned kMenuHighlight = 0xFFFFFF32;
+constexpr wchar_t kHandleFace[] = L"Arial";
+constexpr wchar_t kAxisFace[] = L"Times New Roman";
+
+// The Q handles' arrows, in one 24-pixel cell each.
+struct ArrowPoint {
+    int x;
+    int y;
+};
+constexpr ArrowPoint kLeftArrow[] = {{2, 12}, {11, 2}, {11, 7}, {21, 7}, {21, 16}, {11, 16}, {11, 21}};
+constexpr ArrowPoint kRightArrow[] = {{2, 7}, {12, 7}, {12, 2}, {21, 12}, {12, 21}, {12, 16}, {2, 16}};
+
+std::vector<Gdiplus::Point> Points(const std::vector<GraphPoint>& path) {
+    std::vector<Gdiplus::Point> points;
+    points.reserve(path.size());
+    for (const GraphPoint& p : path)
+        points.emplace_back(p.x, p.y);
+    return points;
+}
+
+void DrawCell(Gdiplus::Graphics& g, Gdiplus::Bitmap* sheet, int x, int y, int column, int row) {
+    if (!sheet)
+        return;
+    g.DrawImage(sheet, Gdiplus::Rect(x, y, kSprite, kSprite), column * kSprite, row * kSprite, kSprite,
+                kSprite, Gdiplus::UnitPixel);
+}
+
+void CentredText(Gdiplus::Graphics& g, const std::wstring& text, Gdiplus::Font* font,
+                 const Gdiplus::RectF& box, unsigned colour) {
+    if (!font)
+        return;
+    Gdiplus::StringFormat format;
+    format.SetAlignment(Gdiplus::StringAlignmentCenter);
+    format.SetLineAlignment(Gdiplus::StringAlignmentCenter);
+    format.SetFormatFlags(Gdiplus::StringFormatFlagsNoWrap | Gdiplus::StringFormatFlagsNoClip);
+    Gdiplus::SolidBrush brush(Argb(colour));
+    g.DrawString(text.c_str(), static_cast<INT>(text.size()), font, box, &format, &brush);
+}
+
+}  // namespace
+
+const MessageRow<CLum_NewScope> CLum_NewScope::kMessageMap[] = {
+    {WM_LBUTTONDOWN, 0, &CLum_NewScope::OnButtonDown},
+    {WM_LBUTTONUP, 0, &CLum_NewScope::OnButtonUp},
+    {WM_MOUSEMOVE, 0, &CLum_NewScope::OnMouseMove},
+    {WM_MOUSEWHEEL, 0, &CLum_NewScope::OnMouseWheel},
+    {WM_RBUTTONUP, 0, &CLum_NewScope::OnRightButtonUp},
+    {WM_KEYDOWN, 0, &CLum_NewScope::OnKeyDown},
+    {WM_GETDLGCODE, 0, &CLum_NewScope::OnGetDlgCode},
+    {WM_CAPTURECHANGED, 0, &CLum_NewScope::OnCaptureChanged},
+    {WM_TIMER, 0, &CLum_NewScope::OnTimer},
+};
+
+CLum_NewScope::~CLum_NewScope() {
+    Destroy();
+}
+
+bool CLum_NewScope::Create(HWND parent, int id, const RECT& rect, DWORD style) {
+    return CreateControl(L"STATIC", L" ", style | SS_NOTIFY, rect, parent, id);
+}
+
+void CLum_NewScope::PreSubclassWindow() {
+    // A static control lets the mouse through unless it notifies.
+    const LONG_PTR style = GetWindowLongPtrW(hwnd_, GWL_STYLE);
+    SetWindowLongPtrW(hwnd_, GWL_STYLE, style | SS_NOTIFY);
+    caption_.clear();
+}
+
+LRESULT CLum_NewScope::WindowProc(UINT message, WPARAM wparam, LPARAM lparam) {
+    if (auto r = RouteMessage(this, kMessageMap, message, wparam, lparam))
+        return *r;
+    return CSkinnedControl::WindowProc(message, wparam, lparam);
+}
+
+void CLum_NewScope::SetBackground(HDC parent_background) {
+    has_background_ = parent_background != nullptr;
+    grid_valid_ = false;
+    SetParentBackground(parent_background);
+}
+
+void CLum_NewScope::Changed() {
+    Redraw();
+}
+
+void CLum_NewScope::SetRanges(FreqRange high_pass, FreqRange low_pass, FreqRange bands) {
+    model_.high_pass_range = high_pass;
+    model_.low_pass_range = low_pass;
+    model_.band_range = bands;
+}
+void CLum_NewScope::SetFreeFrequencies(bool on) {
+    model_.free_frequencies = on;
+    Changed();
+}
+void CLum_NewScope::SetShelvesMayBoost(bool on) {
+    model_.shelves_may_boost = on;
+}
+void CLum_NewScope::SetLockBandFrequency(bool on) {
+    model_.lock_band_frequency = on;
+}
+void CLum_NewScope::SetHighPassBelowLowPass(bool on) {
+    model_.high_pass_below_low_pass = on;
+}
+void CLum_NewScope::SetMenuEnabled(bool on) {
+    model_.menu_enabled = on;
+    if (!on)
+        model_.menu = GraphMenu::kClosed;
+    Changed();
+}
+void CLum_NewScope::SetShowQHandles(bool on) {
+    model_.show_q_handles = on;
+    Changed();
+}
+void CLum_NewScope::SetShowSelectedCurve(bool on) {
+    model_.show_selected_curve = on;
+    Changed();
+}
+void CLum_NewScope::SetActive(bool on) {
+    model_.active = on;
+}
+void CLum_NewScope::SetLabelScale(double scale) {
+    model_.label_scale = scale;
+    Changed();
+}
+void CLum_NewScope::SetHandleEnabled(int handle, bool enabled) {
+    model_.SetHandleEnabled(handle, enabled);
+    Changed();
+}
+void CLum_NewScope::SetHandleHasQ(int handle, bool has_q) {
+    model_.SetHandleHasQ(handle, has_q);
+    Changed();
+}
+
+void CLum_NewScope::InitBands(int band_count) {
+    const RECT r = ClientRect();
+    model_.InitBands(band_count, r.right, r.bottom);
+    MakeSprites();
+    grid_valid_ = false;
+    initialised_ = true;
+    Changed();
+}
+
+void CLum_NewScope::SetBandType(int band, int type) {
+    model_.SetBandType(band, type);
+    Changed();
+}
+void CLum_NewScope::SetBandFreq(int band, double hz) {
+    model_.SetBandFreq(band, hz);
+    Changed();
+}
+void CLum_NewScope::SetBandQ(int band, double q) {
+    model_.SetBandQ(band, q);
+    Changed();
+}
+void CLum_NewScope::SetBandGain(int band, double db) {
+    model_.SetBandGain(band, db);
+    Changed();
+}
+void CLum_NewScope::SetPassFreq(int which, double hz) {
+    model_.SetPassFreq(which, hz);
+    Changed();
+}
+void CLum_NewScope::SetPassType(int code) {
+    model_.SetPassType(code);
+    Changed();
+}
+void CLum_NewScope::SetPassQ(int kind, double x) {
+    model_.SetPassQ(kind, x);
+    Changed();
+}
+void CLum_NewScope::SetEqActive(int flag) {
+    model_.SetEqActive(flag);
+    Changed();
+}
+
+void CLum_NewScope::SetAnimation(int mode) {
+    if (!hwnd_)
+        return;
+    if (mode == 0) {
+        KillTimer(hwnd_, kAnimationTimer);
+        animating_ = false;
+        return;
+    }
+    animating_ = SetTimer(hwnd_, kAnimationTimer, kAnimationMs, nullptr) != 0;
+    if (mode == 1) {
+        model_.SelectFirstBand();
+        Changed();
+    }
+}
+
+void CLum_NewScope::OnResized(int width, int height) {
+    if (initialised_)
+        model_.Resize(width, height);
+    grid_valid_ = false;
+}
+
+void CLum_NewScope::MakeSprites() {
+    const int handles = model_.LastHandle() + 1;
+    handle_sprites_ = std::make_unique<Gdiplus::Bitmap>(kFrames * kSprite, std::max(handles, 1) * kSprite,
+                                                        PixelFormat32bppPARGB);
+    q_sprites_ = std::make_unique<Gdiplus::Bitmap>(kQSheet, kQSheet, PixelFormat32bppPARGB);
+    eq_pass_image_ = std::make_unique<Gdiplus::Bitmap>(kEqPassWidth, kEqPassHeight, PixelFormat32bppPARGB);
+    const auto font = MakeGdiplusFont(kHandleFace, kLabelFont, Gdiplus::FontStyleBold);
+    {
+        Gdiplus::Graphics g(handle_sprites_.get());
+        g.Clear(Gdiplus::Color(0, 0, 0, 0));
+        g.SetSmoothingMode(Gdiplus::SmoothingModeAntiAlias);
+        g.SetTextRenderingHint(Gdiplus::TextRenderingHintAntiAliasGridFit);
+        Gdiplus::SolidBrush disc(Argb(kDiscColour));
+        for (int h = 0; h < handles; ++h) {
+            const unsigned colour = h < kFirstBandHandle ? kPassColour : kBandColour;
+            Gdiplus::Pen ring(Argb(colour), kRingPen);
+            const std::wstring text = h == kHighPassHandle  ? L"H"
+                                      : h == kLowPassHandle ? L"L"
+                                                            : std::to_wstring(h - kFirstBandHandle + 1);
+            for (int f = 0; f < kFrames; ++f) {
+                const float x = static_cast<float>(f * kSprite);
+                const float y = static_cast<float>(h * kSprite);
+                const float d = static_cast<float>(kSprite - kRingInset[f]);
+                const float c = kSprite / 2.0f;
+                g.FillEllipse(&disc, x, y, static_cast<float>(kSprite), static_cast<float>(kSprite));
+                g.DrawEllipse(&ring, x + c - d / 2, y + c - d / 2, d, d);
+                g.DrawLine(&ring, x + c - kTickHalf, y + c - d / 2, x + c + kTickHalf, y + c - d / 2);
+                g.DrawLine(&ring, x + c - kTickHalf, y + c + d / 2, x + c + kTickHalf, y + c + d / 2);
+                CentredText(g, text, font.get(), Gdiplus::RectF(x, y, kSprite, kSprite), kWhite);
+            }
+        }
+    }
+    {
+        Gdiplus::Graphics g(q_sprites_.get());
+        g.Clear(Gdiplus::Color(0, 0, 0, 0));
+        g.SetSmoothingMode(Gdiplus::SmoothingModeAntiAlias);
+        for (int row = 0; row < 2; ++row) {
+            Gdiplus::SolidBrush fill(Argb(row == 0 ? kQColour : kQPressedColour));
+            for (int column = 0; column < 2; ++column) {
+                const ArrowPoint* arrow = column == 0 ? kLeftArrow : kRightArrow;
+                Gdiplus::Point cell[7];
+                for (int i = 0; i < 7; ++i)
+                    cell[i] = Gdiplus::Point(arrow[i].x + column * kSprite, arrow[i].y + row * kSprite);
+                g.FillPolygon(&fill, cell, 7);
+            }
+        }
+    }
+    {
+        Gdiplus::Graphics g(eq_pass_image_.get());
+        g.Clear(Gdiplus::Color(0, 0, 0, 0));
+        g.SetTextRenderingHint(Gdiplus::TextRenderingHintAntiAliasGridFit);
+        const auto big = MakeGdiplusFont(kHandleFace, kEqPassFont, Gdiplus::FontStyleBold);
+        if (big) {
+            Gdiplus::SolidBrush brush(Argb(kEqPassColour));
+            g.DrawString(L"EQ PASS", -1, big.get(), Gdiplus::PointF(0, 0), &brush);
+        }
+    }
+}
+
+void CLum_NewScope::MakeGrid(HDC face, int width, int height) {
+    if (!grid_.Ensure(width, height))
+        return;
+    if (has_background_) {
+        BitBlt(grid_.Dc(), 0, 0, width, height, face, 0, 0, SRCCOPY);
+    } else {
+        const RECT all{0, 0, width, height};
+        FillRect(grid_.Dc(), &all, static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH)));
+    }
+    Gdiplus::Graphics g(grid_.Dc());
+    UseSmoothDrawing(g);
+    g.SetTextRenderingHint(Gdiplus::TextRenderingHintAntiAliasGridFit);
+    const GraphPlot& plot = model_.Plot();
+    Gdiplus::Pen pen(Argb(kGridColour), 1.0f);
+    const auto font = MakeGdiplusFont(kAxisFace, kAxisFont);
+    Gdiplus::SolidBrush text(Argb(kAxisTextColour));
+    Gdiplus::StringFormat right;
+    right.SetAlignment(Gdiplus::StringAlignmentFar);
+    right.SetLineAlignment(Gdiplus::StringAlignmentCenter);
+    right.SetFormatFlags(Gdiplus::StringFormatFlagsNoWrap | Gdiplus::StringFormatFlagsNoClip);
+    for (const GridLine& row : GainGridLines(model_)) {
+        g.DrawLine(&pen, plot.left, row.position, plot.right, row.position);
+        if (font) {
+            const Gdiplus::RectF box(0, static_cast<float>(row.position) - kAxisFont,
+                                     static_cast<float>(plot.left - kAxisLabelGap), 2 * kAxisFont);
+            g.DrawString(row.text.c_str(), -1, font.get(), box, &right, &text);
+        }
+    }
+    Gdiplus::StringFormat centred;
+    centred.SetAlignment(Gdiplus::StringAlignmentCenter);
+    centred.SetFormatFlags(Gdiplus::StringFormatFlagsNoWrap | Gdiplus::StringFormatFlagsNoClip);
+    for (const GridLine& column : FrequencyGridLines(model_)) {
+        g.DrawLine(&pen, column.position, plot.top, column.position, plot.bottom);
+        if (font && !column.text.empty()) {
+            g.DrawString(column.text.c_str(), -1, font.get(),
+                         Gdiplus::PointF(static_cast<float>(column.position),
+                                         static_cast<float>(plot.bottom + kAxisLabelDrop)),
+                         &centred, &text);
+        }
+    }
+    grid_valid_ = true;
+}
+
+void CLum_NewScope::DrawFace(HDC face, int width, int height) {
+    if (!initialised_)
+        return;
+    if (!grid_valid_ || grid_.Width() != width || grid_.Height() != height)
+        MakeGrid(face, width, height);
+    if (grid_valid_)
+        BitBlt(face, 0, 0, width, height, grid_.Dc(), 0, 0, SRCCOPY);
+    Gdiplus::Graphics g(face);
+    UseSmoothDrawing(g);
+    g.SetTextRenderingHint(Gdiplus::TextRenderingHintAntiAliasGridFit);
+    model_.RecomputeIfDirty();
+    DrawCurves(g);
+    DrawHandles(g);
+    DrawLabel(g);
+    DrawMenu(g);
+}
+
+void CLum_NewScope::DrawCurves(Gdiplus::Graphics& g) {
+    const GraphPlot& plot = model_.Plot();
+    if (plot.Width() <= 0 || plot.Height() <= 0)
+        return;
+    g.SetClip(Gdiplus::Rect(plot.left, plot.top, plot.Width(), plot.Height()));
+    if (model_.show_selected_curve && model_.IsHandle(model_.LastRecomputed())) {
+        const auto outline = Points(SelectedCurveOutline(model_));
+        if (outline.size() >= 3) {
+            Gdiplus::Pen pen(Argb(kOutlineColour), kCurvePen);
+            g.DrawLines(&pen, outline.data(), static_cast<INT>(outline.size()));
+            Gdiplus::SolidBrush fill(Argb(kFillColour));
+            g.FillClosedCurve(&fill, outline.data(), static_cast<INT>(outline.size()),
+                              Gdiplus::FillModeWinding, kCardinalTension);
+        }
+    }
+    const auto sum = Points(SumCurvePath(model_));
+    if (sum.size() >= 2) {
+        Gdiplus::Pen pen(Argb(kSumColour), kCurvePen);
+        g.DrawLines(&pen, sum.data(), static_cast<INT>(sum.size()));
+    }
+    g.ResetClip();
+    if (model_.IsEqActive() == 0 && eq_pass_image_) {
+        const GraphPoint at = EqPassOrigin(model_);
+        g.DrawImage(eq_pass_image_.get(), Gdiplus::Rect(at.x, at.y, kEqPassShown, kEqPassHeight), 0, 0,
+                    kEqPassShown, kEqPassHeight, Gdiplus::UnitPixel);
+    }
+}
+
+void CLum_NewScope::DrawHandles(Gdiplus::Graphics& g) {
+    constexpr int kHalf = kSprite / 2;
+    if (QHandlesShown(model_)) {
+        const GraphPoint left = LeftQCentre(model_);
+        const GraphPoint right = RightQCentre(model_);
+        DrawCell(g, q_sprites_.get(), left.x - kHalf, left.y - kHalf, 0, model_.left_q_pressed ? 1 : 0);
+        DrawCell(g, q_sprites_.get(), right.x - kHalf, right.y - kHalf, 1, model_.right_q_pressed ? 1 : 0);
+    }
+    for (int h = 0; h <= model_.LastHandle(); ++h) {
+        if (!model_.Handle(h).enabled)
+            continue;
+        const GraphPoint at = HandleSpriteOrigin(model_, h);
+        DrawCell(g, handle_sprites_.get(), at.x, at.y, h == model_.selected ? model_.frame : 0, h);
+    }
+}
+
+void CLum_NewScope::DrawLabel(Gdiplus::Graphics& g) {
+    if (label_font_scale_ != model_.label_scale || !label_font_) {
+        label_font_scale_ = model_.label_scale;
+        label_font_ = MakeGdiplusFont(kHandleFace, static_cast<float>(kLabelFont * model_.label_scale),
+                                      Gdiplus::FontStyleBold);
+    }
+    const int h = model_.label;
+    if (!label_font_ || !model_.IsHandle(h) || !model_.Handle(h).enabled)
+        return;
+    const std::wstring text = ValueLabelText(model_, h);
+    Gdiplus::RectF size;
+    g.MeasureString(text.c_str(), static_cast<INT>(text.size()), label_font_.get(), Gdiplus::PointF(0, 0),
+                    &size);
+    const int width = static_cast<int>(size.Width + 1);
+    const int height = static_cast<int>(size.Height + 1);
+    const GraphPoint at = PlaceValueLabel(model_, h, width, height);
+    CentredText(g, text, label_font_.get(), RectF(at.x, at.y, width, height), kWhite);
+}
+
+void CLum_NewScope::DrawMenu(Gdiplus::Graphics& g) {
+    if (model_.menu == GraphMenu::kClosed)
+        return;
+    const GraphRect items[] = {MenuCopyRect(model_), MenuPasteRect(model_)};
+    const wchar_t* texts[] = {L"Copy", L"Paste"};
+    for (int i = 0; i < 2; ++i) {
+        const bool lit =
+            (i == 0 && model_.menu == GraphMenu::kCopy) || (i == 1 && model_.menu == GraphMenu::kPaste);
+        Gdiplus::SolidBrush fill(Argb(lit ? kMenuHighlight : kWhite));
+        const Gdiplus::RectF box = RectF(items[i].left, items[i].top, items[i].right - items[i].left,
+                                         items[i].bottom - items[i].top);
+        g.FillRectangle(&fill, box);
+        CentredText(g, texts[i], label_font_.get(), box, kBlack);
+    }
+}
+
+void CLum_NewScope::Apply(const GraphEffects& e) {
+    if (!hwnd_)
+        return;
+    if (e.take_focus)
+        SetFocus(hwnd_);
+    if (e.capture)
+        SetCapture(hwnd_);
+    if (e.redraw)
+        Redraw();
+    if (e.paint_now)
+        UpdateWindow(hwnd_);
+    if (HWND parent = GetParent(hwnd_)) {
+        for (const GraphNotice& n : e.notices)
+            SendMessageW(parent, static_cast<UINT>(ControlId()), static_cast<WPARAM>(n.wparam), n.lparam);
+    }
+    if (e.release_capture)
+        ReleaseOwnCapture();
+    if (e.cursor != GraphCursor::kKeep)
+        SetCursor(LoadCursorW(nullptr, e.cursor == GraphCursor::kHand ? IDC_HAND : IDC_ARROW));
+}
+
+LRESULT CLum_NewScope::OnButtonDown(WPARAM, LPARAM lparam) {
+    Apply(GraphPress(model_, GET_X_LPARAM(lparam), GET_Y_LPARAM(lparam)));
+    return 0;
+}
+
+LRESULT CLum_NewScope::OnMouseMove(WPARAM, LPARAM lparam) {
+    Apply(GraphMove(model_, GET_X_LPARAM(lparam), GET_Y_LPARAM(lparam)));
+    return 0;
+}
+
+LRESULT CLum_NewScope::OnButtonUp(WPARAM, LPARAM lparam) {
+    Apply(GraphRelease(model_, GET_X_LPARAM(lparam), GET_Y_LPARAM(lparam)));
+    return 0;
+}
+
+LRESULT CLum_NewScope::OnMouseWheel(WPARAM wparam, LPARAM) {
+    Apply(GraphWheel(model_, GET_WHEEL_DELTA_WPARAM(wparam)));
+    return 0;
+}
+
+LRESULT CLum_NewScope::OnRightButtonUp(WPARAM, LPARAM lparam) {
+    Apply(GraphRightButtonUp(model_, GET_X_LPARAM(lparam), GET_Y_LPARAM(lparam)));
+    return 0;
+}
+
+LRESULT CLum_NewScope::OnKeyDown(WPARAM wparam, LPARAM lparam) {
+    if ((wparam == VK_UP || wparam == VK_DOWN) && model_.active) {
+        Apply(GraphKeyDown(model_, wparam == VK_UP ? GraphKey::kUp : GraphKey::kDown));
+        return 0;
+    }
+    return DefaultProc(WM_KEYDOWN, wparam, lparam);
+}
+
+LRESULT CLum_NewScope::OnGetDlgCode(WPARAM wparam, LPARAM lparam) {
+    return DefaultProc(WM_GETDLGCODE, wparam, lparam) | DLGC_WANTARROWS;
+}
+
+// Another window took the mouse: the drag ends where it stands, without a word to the page.
+LRESULT CLum_NewScope::OnCaptureChanged(WPARAM, LPARAM lparam) {
+    if (reinterpret_cast<HWND>(lparam) == hwnd_)
+        return 0;
+    if (model_.Dragging()) {
+        const int h = model_.drag - 1;
+        model_.drag = 0;
+        if (model_.IsHandle(h)) {
+            const GraphHandle& handle = model_.Handle(h);
+            model_.MoveHandle(h, model_.ColumnOf(handle.freq), handle.y, handle.freq, handle.gain);
+            model_.RecomputeHandle(h);
+        }
+        Redraw();
+    }
+    model_.left_q_pressed = model_.right_q_pressed = false;
+    return 0;
+}
+
+LRESULT CLum_NewScope::OnTimer(WPARAM wparam, LPARAM lparam) {
+    if (wparam != kAnimationTimer)
+        return DefaultProc(WM_TIMER, wparam, lparam);
+    // A hidden graph does no work for its animation.
+    if (IsWindowVisible(hwnd_)) {
+        GraphTick(model_);
+        Redraw();
+    }
+    return 0;
+}
+
+}  // namespace vela

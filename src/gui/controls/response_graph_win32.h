@@ -1,0 +1,109 @@
+// CLum_NewScope: the frequency-response graph of a strip page: the sum of a channel's filters on a log
+// axis, the selected filter's own curve, draggable handles with Q handles, a value label, a right-click
+// Copy / Paste menu and the "EQ PASS" overlay. The model and every rule live in the core; this class
+// paints them and turns window messages into the rules' calls.
+#pragma once
+
+#include <memory>
+
+#include "core/model/response_graph.h"
+#include "core/ui/response_graph_ui.h"
+#include "gui/win/control_canvas_win32.h"
+#include "gui/win/gdi_win32.h"
+#include "gui/win/skinned_control_win32.h"
+
+namespace vela {
+
+class CLum_NewScope : public CSkinnedControl {
+  public:
+    static constexpr UINT kAnimationTimer = 1;
+    static constexpr UINT kAnimationMs = 100;
+
+    CLum_NewScope() = default;
+    ~CLum_NewScope() override;
+
+    // A child STATIC with a blank caption, subclassed.
+    bool Create(HWND parent, int id, const RECT& rect, DWORD style = WS_CHILD | WS_VISIBLE);
+    // The page's background under the plot; without one the plot is black.
+    void SetBackground(HDC parent_background);
+
+    // Ranges and flags first, then InitBands.
+    void SetRanges(FreqRange high_pass, FreqRange low_pass, FreqRange bands);
+    void SetFreeFrequencies(bool on);
+    void SetShelvesMayBoost(bool on);
+    void SetLockBandFrequency(bool on);
+    void SetHighPassBelowLowPass(bool on);
+    void SetMenuEnabled(bool on);
+    void SetShowQHandles(bool on);
+    void SetShowSelectedCurve(bool on);
+    void SetActive(bool on);
+    void SetLabelScale(double scale);
+    void SetHandleEnabled(int handle, bool enabled);
+    void SetHandleHasQ(int handle, bool has_q);
+
+    void InitBands(int band_count);
+
+    void SetBandType(int band, int type);
+    void SetBandFreq(int band, double hz);
+    void SetBandQ(int band, double q);
+    void SetBandGain(int band, double db);
+    void SetPassFreq(int which, double hz);
+    void SetPassType(int code);
+    void SetPassQ(int kind, double x);
+    void SetEqActive(int flag);
+    int IsEqActive() const { return model_.IsEqActive(); }
+
+    int GetBandType(int band) const { return model_.GetBandType(band); }
+    double GetBandFreq(int band) const { return model_.GetBandFreq(band); }
+    double GetBandQ(int band) const { return model_.GetBandQ(band); }
+    double GetBandGain(int band) const { return model_.GetBandGain(band); }
+    double GetPassFreq(int which) const { return model_.GetPassFreq(which); }
+
+    // 0 stops the 100 ms animation; 1 starts it and selects band 0; 2 starts it only.
+    void SetAnimation(int mode);
+    bool Animating() const { return animating_; }
+
+    const ResponseGraph& Model() const { return model_; }
+
+  protected:
+    void PreSubclassWindow() override;
+    LRESULT WindowProc(UINT message, WPARAM wparam, LPARAM lparam) override;
+    void DrawFace(HDC face, int width, int height) override;
+    void OnResized(int width, int height) override;
+
+  private:
+    LRESULT OnButtonDown(WPARAM, LPARAM);
+    LRESULT OnButtonUp(WPARAM, LPARAM);
+    LRESULT OnMouseMove(WPARAM, LPARAM);
+    LRESULT OnMouseWheel(WPARAM, LPARAM);
+    LRESULT OnRightButtonUp(WPARAM, LPARAM);
+    LRESULT OnKeyDown(WPARAM, LPARAM);
+    LRESULT OnGetDlgCode(WPARAM, LPARAM);
+    LRESULT OnCaptureChanged(WPARAM, LPARAM);
+    LRESULT OnTimer(WPARAM, LPARAM);
+
+    static const MessageRow<CLum_NewScope> kMessageMap[];
+
+    void Apply(const GraphEffects& e);
+    void Changed();
+    void MakeSprites();
+    void MakeGrid(HDC face, int width, int height);
+    void DrawCurves(Gdiplus::Graphics& g);
+    void DrawHandles(Gdiplus::Graphics& g);
+    void DrawLabel(Gdiplus::Graphics& g);
+    void DrawMenu(Gdiplus::Graphics& g);
+
+    ResponseGraph model_;
+    bool initialised_ = false;
+    bool has_background_ = false;
+    bool animating_ = false;
+    std::unique_ptr<Gdiplus::Bitmap> handle_sprites_;
+    std::unique_ptr<Gdiplus::Bitmap> q_sprites_;
+    std::unique_ptr<Gdiplus::Bitmap> eq_pass_image_;
+    std::unique_ptr<Gdiplus::Font> label_font_;
+    double label_font_scale_ = 0.0;
+    OffscreenBuffer grid_;
+    bool grid_valid_ = false;
+};
+
+}  // namespace vela
