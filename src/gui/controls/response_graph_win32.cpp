@@ -2,6 +2,7 @@
 
 #include <windowsx.h>
 
+#include <cstring>
 #include <vector>
 
 namespace vela {
@@ -56,11 +57,8 @@ std::vector<Gdiplus::Point> Points(const std::vector<GraphPoint>& path) {
     return points;
 }
 
-void DrawCell(Gdiplus::Graphics& g, Gdiplus::Bitmap* sheet, int x, int y, int column, int row) {
-    if (!sheet)
-        return;
-    g.DrawImage(sheet, Gdiplus::Rect(x, y, kSprite, kSprite), column * kSprite, row * kSprite, kSprite,
-                kSprite, Gdiplus::UnitPixel);
+void DrawCell(HDC dc, const SpriteSheet& sheet, int x, int y, int column, int row) {
+    sheet.Blend(dc, x, y, column * kSprite, row * kSprite, kSprite, kSprite);
 }
 
 void CentredText(Gdiplus::Graphics& g, const std::wstring& text, Gdiplus::Font* font,
@@ -76,6 +74,47 @@ void CentredText(Gdiplus::Graphics& g, const std::wstring& text, Gdiplus::Font* 
 }
 
 }  // namespace
+
+bool SpriteSheet::Create(int width, int height) {
+    Reset();
+    if (width <= 0 || height <= 0)
+        return false;
+    BITMAPINFO info{};
+    info.bmiHeader.biSize = sizeof(info.bmiHeader);
+    info.bmiHeader.biWidth = width;
+    info.bmiHeader.biHeight = -height;  // top-down, as GDI+ lays rows out
+    info.bmiHeader.biPlanes = 1;
+    info.bmiHeader.biBitCount = 32;
+    info.bmiHeader.biCompression = BI_RGB;
+    void* bits = nullptr;
+    bitmap_.Reset(CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0));
+    dc_.Reset(CreateCompatibleDC(nullptr));
+    if (!bitmap_ || !dc_ || !bits) {
+        Reset();
+        return false;
+    }
+    std::memset(bits, 0, static_cast<std::size_t>(width) * static_cast<std::size_t>(height) * 4);
+    previous_ = SelectObject(dc_.Get(), bitmap_.Get());
+    canvas_ = std::make_unique<Gdiplus::Bitmap>(width, height, width * 4, PixelFormat32bppPARGB,
+                                                static_cast<BYTE*>(bits));
+    return true;
+}
+
+void SpriteSheet::Reset() {
+    canvas_.reset();  // before the pixels it points into
+    if (dc_ && previous_)
+        SelectObject(dc_.Get(), previous_);
+    previous_ = nullptr;
+    dc_.Reset();
+    bitmap_.Reset();
+}
+
+void SpriteSheet::Blend(HDC dc, int dx, int dy, int x, int y, int width, int height) const {
+    if (!dc_)
+        return;
+    const BLENDFUNCTION blend{AC_SRC_OVER, 0, 255, AC_SRC_ALPHA};
+    AlphaBlend(dc, dx, dy, width, height, dc_.Get(), x, y, width, height, blend);
+}
 
 const MessageRow<CLum_NewScope> CLum_NewScope::kMessageMap[] = {
     {WM_LBUTTONDOWN, 0, &CLum_NewScope::OnButtonDown},
@@ -233,14 +272,9 @@ void CLum_NewScope::OnResized(int width, int height) {
 
 void CLum_NewScope::MakeSprites() {
     const int handles = model_.LastHandle() + 1;
-    handle_sprites_ = std::make_unique<Gdiplus::Bitmap>(kFrames * kSprite, std::max(handles, 1) * kSprite,
-                                                        PixelFormat32bppPARGB);
-    q_sprites_ = std::make_unique<Gdiplus::Bitmap>(kQSheet, kQSheet, PixelFormat32bppPARGB);
-    eq_pass_image_ = std::make_unique<Gdiplus::Bitmap>(kEqPassWidth, kEqPassHeight, PixelFormat32bppPARGB);
     const auto font = MakeGdiplusFont(kHandleFace, kLabelFont, Gdiplus::FontStyleBold);
-    {
-        Gdiplus::Graphics g(handle_sprites_.get());
-        g.Clear(Gdiplus::Color(0, 0, 0, 0));
+    if (handle_sprites_.Create(kFrames * kSprite, std::max(handles, 1) * kSprite)) {
+        Gdiplus::Graphics g(handle_sprites_.Canvas());
         g.SetSmoothingMode(Gdiplus::SmoothingModeAntiAlias);
         g.SetTextRenderingHint(Gdiplus::TextRenderingHintAntiAliasGridFit);
         Gdiplus::SolidBrush disc(Argb(kDiscColour));
@@ -263,9 +297,8 @@ void CLum_NewScope::MakeSprites() {
             }
         }
     }
-    {
-        Gdiplus::Graphics g(q_sprites_.get());
-        g.Clear(Gdiplus::Color(0, 0, 0, 0));
+    if (q_sprites_.Create(kQSheet, kQSheet)) {
+        Gdiplus::Graphics g(q_sprites_.Canvas());
         g.SetSmoothingMode(Gdiplus::SmoothingModeAntiAlias);
         for (int row = 0; row < 2; ++row) {
             Gdiplus::SolidBrush fill(Argb(row == 0 ? kQColour : kQPressedColour));
@@ -278,9 +311,8 @@ void CLum_NewScope::MakeSprites() {
             }
         }
     }
-    {
-        Gdiplus::Graphics g(eq_pass_image_.get());
-        g.Clear(Gdiplus::Color(0, 0, 0, 0));
+    if (eq_pass_image_.Create(kEqPassWidth, kEqPassHeight)) {
+        Gdiplus::Graphics g(eq_pass_image_.Canvas());
         g.SetTextRenderingHint(Gdiplus::TextRenderingHintAntiAliasGridFit);
         const auto big = MakeGdiplusFont(kHandleFace, kEqPassFont, Gdiplus::FontStyleBold);
         if (big) {
@@ -340,12 +372,21 @@ void CLum_NewScope::DrawFace(HDC face, int width, int height) {
         MakeGrid(face, width, height);
     if (grid_valid_)
         BitBlt(face, 0, 0, width, height, grid_.Dc(), 0, 0, SRCCOPY);
+    model_.RecomputeIfDirty();
+    {
+        Gdiplus::Graphics g(face);
+        UseSmoothDrawing(g);
+        DrawCurves(g);
+    }
+    // GDI from here: every GDI+ drawing on the DC is finished once its Graphics has gone.
+    if (model_.IsEqActive() == 0) {
+        const GraphPoint at = EqPassOrigin(model_);
+        eq_pass_image_.Blend(face, at.x, at.y, 0, 0, kEqPassShown, kEqPassHeight);
+    }
+    DrawHandles(face);
     Gdiplus::Graphics g(face);
     UseSmoothDrawing(g);
     g.SetTextRenderingHint(Gdiplus::TextRenderingHintAntiAliasGridFit);
-    model_.RecomputeIfDirty();
-    DrawCurves(g);
-    DrawHandles(g);
     DrawLabel(g);
     DrawMenu(g);
 }
@@ -371,32 +412,28 @@ void CLum_NewScope::DrawCurves(Gdiplus::Graphics& g) {
         g.DrawLines(&pen, sum.data(), static_cast<INT>(sum.size()));
     }
     g.ResetClip();
-    if (model_.IsEqActive() == 0 && eq_pass_image_) {
-        const GraphPoint at = EqPassOrigin(model_);
-        g.DrawImage(eq_pass_image_.get(), Gdiplus::Rect(at.x, at.y, kEqPassShown, kEqPassHeight), 0, 0,
-                    kEqPassShown, kEqPassHeight, Gdiplus::UnitPixel);
-    }
 }
 
-void CLum_NewScope::DrawHandles(Gdiplus::Graphics& g) {
+void CLum_NewScope::DrawHandles(HDC face) {
     constexpr int kHalf = kSprite / 2;
     if (QHandlesShown(model_)) {
         const GraphPoint left = LeftQCentre(model_);
         const GraphPoint right = RightQCentre(model_);
-        DrawCell(g, q_sprites_.get(), left.x - kHalf, left.y - kHalf, 0, model_.left_q_pressed ? 1 : 0);
-        DrawCell(g, q_sprites_.get(), right.x - kHalf, right.y - kHalf, 1, model_.right_q_pressed ? 1 : 0);
+        DrawCell(face, q_sprites_, left.x - kHalf, left.y - kHalf, 0, model_.left_q_pressed ? 1 : 0);
+        DrawCell(face, q_sprites_, right.x - kHalf, right.y - kHalf, 1, model_.right_q_pressed ? 1 : 0);
     }
     for (int h = 0; h <= model_.LastHandle(); ++h) {
         if (!model_.Handle(h).enabled)
             continue;
         const GraphPoint at = HandleSpriteOrigin(model_, h);
-        DrawCell(g, handle_sprites_.get(), at.x, at.y, h == model_.selected ? model_.frame : 0, h);
+        DrawCell(face, handle_sprites_, at.x, at.y, h == model_.selected ? model_.frame : 0, h);
     }
 }
 
 void CLum_NewScope::DrawLabel(Gdiplus::Graphics& g) {
     if (label_font_scale_ != model_.label_scale || !label_font_) {
         label_font_scale_ = model_.label_scale;
+        label_text_.clear();
         label_font_ = MakeGdiplusFont(kHandleFace, static_cast<float>(kLabelFont * model_.label_scale),
                                       Gdiplus::FontStyleBold);
     }
@@ -404,13 +441,17 @@ void CLum_NewScope::DrawLabel(Gdiplus::Graphics& g) {
     if (!label_font_ || !model_.IsHandle(h) || !model_.Handle(h).enabled)
         return;
     const std::wstring text = ValueLabelText(model_, h);
-    Gdiplus::RectF size;
-    g.MeasureString(text.c_str(), static_cast<INT>(text.size()), label_font_.get(), Gdiplus::PointF(0, 0),
-                    &size);
-    const int width = static_cast<int>(size.Width + 1);
-    const int height = static_cast<int>(size.Height + 1);
-    const GraphPoint at = PlaceValueLabel(model_, h, width, height);
-    CentredText(g, text, label_font_.get(), RectF(at.x, at.y, width, height), kWhite);
+    // Measured once per text: during a drag most paints repeat the label.
+    if (text != label_text_) {
+        Gdiplus::RectF size;
+        g.MeasureString(text.c_str(), static_cast<INT>(text.size()), label_font_.get(), Gdiplus::PointF(0, 0),
+                        &size);
+        label_text_ = text;
+        label_width_ = static_cast<int>(size.Width + 1);
+        label_height_ = static_cast<int>(size.Height + 1);
+    }
+    const GraphPoint at = PlaceValueLabel(model_, h, label_width_, label_height_);
+    CentredText(g, text, label_font_.get(), RectF(at.x, at.y, label_width_, label_height_), kWhite);
 }
 
 void CLum_NewScope::DrawMenu(Gdiplus::Graphics& g) {

@@ -6,9 +6,11 @@
 #include <vector>
 
 #include "core/ui/text_layout.h"
+#include "gui/controls/band_editor_win32.h"
 #include "gui/controls/combo_label_win32.h"
 #include "gui/controls/image_button_win32.h"
 #include "gui/controls/progress_dialog_win32.h"
+#include "gui/controls/response_graph_win32.h"
 #include "gui/controls/value_control_win32.h"
 #include "gui/support/win_test_support.h"
 #include "gui/win/mem_dc_win32.h"
@@ -169,9 +171,66 @@ TEST(GalleryTest, EveryControlInItsStatesSavedAsPng) {
     g.Label(414, 566, 80, 22, L"A caption wider than its label", 0x40FFFFFF, 0, 13, kWhite);
     g.Label(24, 596, 300, 22, L"发送 · 讀取 · Read Device Data", 0, 0, 14, kWhite);
 
-    // The band editor's skin sheet (face and sprites), for the EQ pages to come.
-    g.Label(944, 436, 110, 18, L"Band editor skin", 0, 0, 12);
-    g.Label(949, 456, 100, 240, L"", 0, IDP_BAND_EDITOR);
+    // Band editors: a low shelf, a peaking band, a high shelf.
+    CEQ_Lum0 editors[3];
+    struct EditorValues {
+        int type;
+        double gain, hz, q;
+    };
+    const EditorValues editor_values[] = {{6, 6.0, 80, 0.7}, {7, -4.0, 250, 2.0}, {5, 3.0, 8000, 0.7}};
+    for (int i = 0; i < 3; ++i) {
+        CEQ_Lum0& e = editors[i];
+        ASSERT_TRUE(e.Create(hwnd, 2024 + i, RECT{900 + 54 * i, 250, 947 + 54 * i, 444}));
+        e.SetIndex(i);
+        e.SetSkin(g.Background(), IDP_BAND_EDITOR, 2);
+    }
+    testing::Pump();  // the editors lay out their boxes
+    for (int i = 0; i < 3; ++i) {
+        editors[i].SetField(kFieldType, editor_values[i].type);
+        editors[i].SetField(kFieldGain, editor_values[i].gain);
+        editors[i].SetField(kFieldFreq, editor_values[i].hz);
+        editors[i].SetField(kFieldQ, editor_values[i].q);
+    }
+
+    // Response graphs. The first: shelves, peaks, both pass filters, band 3 selected with its Q handles and
+    // its value label, the Copy / Paste menu open.
+    g.Label(676, 506, 380, 16, L"Response graph: selected band, Q handles, menu", 0, 0, 12);
+    CLum_NewScope graph;
+    ASSERT_TRUE(graph.Create(hwnd, 2245, RECT{676, 522, 1058, 700}));
+    graph.InitBands(7);
+    graph.SetPassType(20);
+    graph.SetPassFreq(0, 40);
+    graph.SetPassType(25);
+    graph.SetPassFreq(1, 12000);
+    struct Band {
+        int type;
+        double hz, q, gain;
+    };
+    const Band bands[] = {{6, 80, 0.7, 6},   {7, 250, 2.0, -4},  {7, 1000, 1.5, 5},      {7, 3000, 4.0, -8},
+                          {5, 8000, 0.7, 3}, {7, 12000, 1.0, 0}, {0x8000, 16000, 1.0, 0}};
+    for (int b = 0; b < 7; ++b) {
+        graph.SetBandType(b, bands[b].type);
+        graph.SetBandFreq(b, bands[b].hz);
+        graph.SetBandQ(b, bands[b].q);
+        graph.SetBandGain(b, bands[b].gain);
+    }
+    graph.SetMenuEnabled(true);
+    const GraphPoint selected = HandleCentre(graph.Model(), kFirstBandHandle + 2);
+    SendMessageW(graph.Hwnd(), WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(selected.x, selected.y));
+    SendMessageW(graph.Hwnd(), WM_LBUTTONUP, 0, MAKELPARAM(selected.x, selected.y));
+    SendMessageW(graph.Hwnd(), WM_MOUSEMOVE, 0, MAKELPARAM(selected.x, selected.y));  // its value label
+    SendMessageW(graph.Hwnd(), WM_RBUTTONUP, 0, MAKELPARAM(40, 20));
+    EXPECT_TRUE(QHandlesShown(graph.Model()));
+    // The second: the EQ passed, over the page's background.
+    g.Label(10, 250, 248, 16, L"Response graph: EQ PASS", 0, 0, 12);
+    CLum_NewScope passed;
+    ASSERT_TRUE(passed.Create(hwnd, 2245, RECT{10, 266, 258, 444}));
+    passed.SetBackground(g.Background());
+    passed.InitBands(5);
+    passed.SetBandGain(1, 6);
+    passed.SetBandFreq(3, 4000);
+    passed.SetBandGain(3, -9);
+    passed.SetEqActive(0);
 
     // The progress window, centred on its owner.
     CJinDuTiao progress;
