@@ -66,7 +66,8 @@ Commands:
   wifi route SSID PASSWORD
   watch [--for SEC]         print parameter changes as they arrive, until interrupted
   inspect FILE              read a scene file offline and print its header and values
-  curve FILE --channel NAME a channel's frequency response as CSV (hz,db); without FILE, the device's
+  curve [FILE] --channel NAME
+                            a channel's frequency response as CSV (hz,db): from FILE, else the device
 
 Exit status: 0 done, 2 usage error, 3 device not found, not answering or lost,
 4 refused or failed, 5 file error.
