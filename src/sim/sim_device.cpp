@@ -119,6 +119,8 @@ void SimulatedDevice::SetFaults(const Faults& faults) {
     faults_ = faults;
     processor_.SetReportedId(faults.device_id);
     processor_.SetIgnoreDump(faults.ignore_dump);
+    processor_.SetMuteWifi(faults.mute_wifi);
+    processor_.SetIgnoreSaves(faults.ignore_saves);
 }
 
 Faults SimulatedDevice::GetFaults() const {

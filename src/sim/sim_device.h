@@ -23,8 +23,10 @@ struct Faults {
     bool silent = false;                  // answers nothing at all
     std::uint16_t device_id = kDeviceId;  // another id makes it a wrong device
     bool ignore_dump = false;
-    double drop_share = 0.0;   // share of reply frames that are lost
-    double delay_share = 0.0;  // share of reply frames held back by delay_ms
+    bool mute_wifi = false;     // the Wi-Fi module answers no command
+    bool ignore_saves = false;  // save scene and save settings go unacknowledged
+    double drop_share = 0.0;    // share of reply frames that are lost
+    double delay_share = 0.0;   // share of reply frames held back by delay_ms
     std::uint32_t delay_ms = 0;
     double corrupt_share = 0.0;  // share of reply frames with one byte changed
 };

@@ -33,6 +33,8 @@ constexpr std::string_view kUsage =
     "  --silent               answer nothing\n"
     "  --device-id HEX        report another device id (the expected one is 6201)\n"
     "  --ignore-dump          do not answer the dump command\n"
+    "  --mute-wifi            the Wi-Fi module answers no command\n"
+    "  --ignore-saves         never acknowledge save scene and save settings\n"
     "  --drop SHARE           lose this share of the replies (0 to 1)\n"
     "  --delay MS             hold replies back by MS milliseconds ...\n"
     "  --delay-share SHARE    ... this share of them (default 1)\n"
@@ -109,6 +111,14 @@ std::optional<std::string> Parse(int argc, char** argv, Options& o, bool& help) 
         }
         if (arg == "--ignore-dump") {
             o.faults.ignore_dump = true;
+            continue;
+        }
+        if (arg == "--mute-wifi") {
+            o.faults.mute_wifi = true;
+            continue;
+        }
+        if (arg == "--ignore-saves") {
+            o.faults.ignore_saves = true;
             continue;
         }
         const auto v = value();

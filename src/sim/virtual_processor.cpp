@@ -227,17 +227,24 @@ void VirtualProcessor::OnFrame(std::uint8_t command, std::span<const std::uint8_
             scene.values = working_;
             working_[param::kCurrentScene] = payload[0];
             SaveStateFile();
-            Send(cmd::kSaveScene, payload.first(1));
+            if (!ignore_saves_) {
+                Send(cmd::kSaveScene, payload.first(1));
+            }
             break;
         }
         case cmd::kSaveSettings: {
             saved_ = working_;
             SaveStateFile();
             const std::array<std::uint8_t, 2> ok{1, 1};
-            Send(cmd::kSaveSettings, ok);
+            if (!ignore_saves_) {
+                Send(cmd::kSaveSettings, ok);
+            }
             break;
         }
         case cmd::kWifiText:
+            if (mute_wifi_) {
+                break;
+            }
             OnWifi(std::string_view(reinterpret_cast<const char*>(payload.data()), payload.size()));
             break;
         default:

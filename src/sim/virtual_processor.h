@@ -62,6 +62,9 @@ class VirtualProcessor {
     // Fault injection: the id reported by identify and by parameter 0, and a dump that is ignored.
     void SetReportedId(std::uint16_t id) { reported_id_ = id; }
     void SetIgnoreDump(bool ignore) { ignore_dump_ = ignore; }
+    // A module that hears nothing, and a device that stores but never acknowledges scenes and settings.
+    void SetMuteWifi(bool mute) { mute_wifi_ = mute; }
+    void SetIgnoreSaves(bool ignore) { ignore_saves_ = ignore; }
 
     // With a path, save settings and save scene persist the device there; an existing file is loaded.
     // False when the file exists but cannot be read as a state file (the device keeps its defaults).
@@ -95,6 +98,8 @@ class VirtualProcessor {
     bool occupied_ = false;
     std::uint16_t reported_id_ = kDeviceId;
     bool ignore_dump_ = false;
+    bool mute_wifi_ = false;
+    bool ignore_saves_ = false;
     std::string state_path_;
     std::map<std::uint8_t, std::uint64_t> frames_by_command_;
     std::uint64_t frames_total_ = 0;
