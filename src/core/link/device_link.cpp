@@ -89,6 +89,13 @@ bool DeviceLink::WaitReply(std::uint32_t ms) {
     return false;
 }
 
+bool DeviceLink::WaitOptionalReply(std::uint32_t ms) {
+    if (!state_.reader_running.load()) {
+        return true;
+    }
+    return state_.reply.AcquireFor(clock_.RealDuration(ms));
+}
+
 bool DeviceLink::Identify() {
     static constexpr std::array<std::uint8_t, 1> kPayload{0x00};
     state_.waiting.store(true);

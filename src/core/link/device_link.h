@@ -49,8 +49,12 @@ class DeviceLink {
     void BuildWriteBatch(std::uint16_t start, int max_count);
     void BuildReadBatch(std::uint16_t start, int max_count);
     void ReadOne(std::uint16_t index);
-    // True when a reply released the semaphore (or at once when the reader is not running).
+    // True when a reply released the semaphore (or at once when the reader is not running). A timeout
+    // counts as a missed reply for the supervision.
     bool WaitReply(std::uint32_t ms);
+    // As WaitReply, for requests a working device may leave unanswered (Wi-Fi module commands, scene and
+    // settings requests): their silence says nothing about the link and is not counted.
+    bool WaitOptionalReply(std::uint32_t ms);
     bool Identify();
 
     // --- UI side ---

@@ -112,6 +112,9 @@ bool HidTransport::Connect(ILinkHost& host) {
                 continue;
             }
             StartReader();
+            // Every attempt is a fresh connection: a supervision tripped by an earlier silence (a device
+            // still starting) or a reconnect asked for while searching must not hold this read back.
+            link_.ResetSupervision();
             // A mark left from an earlier connection would pass the test without the device answering.
             identity.received.store(0);
             // Nor may a release left over from an earlier exchange end this wait before the reply.

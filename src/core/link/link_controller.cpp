@@ -134,11 +134,11 @@ std::uint32_t LinkController::ConnectedDeviceId() const {
 }
 
 bool LinkController::Exchange(std::uint8_t command, std::span<const std::uint8_t> payload,
-                              std::uint32_t wait_ms) {
+                              std::uint32_t wait_ms, bool optional) {
     auto& s = link_.State();
     s.waiting = true;
     link_.SendFrame(command, payload);
-    const bool replied = link_.WaitReply(wait_ms);
+    const bool replied = optional ? link_.WaitOptionalReply(wait_ms) : link_.WaitReply(wait_ms);
     s.waiting = false;
     return replied;
 }
@@ -152,11 +152,17 @@ void LinkController::RememberDirty() {
     }
 }
 
+void LinkController::TakeEditsForReload() {
+    for (const auto& [index, value] : link_.Table().TakeEdits()) {
+        remembered_[index] = value;
+    }
+}
+
 void LinkController::RestoreRemembered() {
     auto& t = link_.Table();
     for (const auto& [index, value] : remembered_) {
-        t.WriteParameter(index, value, true);
-        t[index].received = 1;  // the pages show the user's value again
+        // Marked received as well, so that the pages show the user's value again.
+        (void)t.RestoreEdit(index, value);
     }
     remembered_.clear();
 }
@@ -196,8 +202,7 @@ void LinkController::Worker() {
             host_.SendNotify(LinkNotify::kLinkState, static_cast<int>(LinkStateCode::kConnected));
         }
         s.link_up = true;
-        RememberDirty();
-        link_.Table().ClearReceivedAndDirty();
+        TakeEditsForReload();
 
         OccupancyCheck();
         Sleep(100);
@@ -669,7 +674,7 @@ void LinkController::CallScene() {
         s.waiting = true;
         link_.SendFrame(cmd::kCallScene, payload);
         Sleep(100);
-        link_.WaitReply(kSceneAckWaitMs);
+        link_.WaitOptionalReply(kSceneAckWaitMs);
         s.waiting = false;
     }
     if (!s.call_scene_ack) {
@@ -696,7 +701,7 @@ void LinkController::RequestSceneName() {
     Sleep(10);
     const std::array<std::uint8_t, 1> payload{LowByte(link_.Table().Value(param::kSceneSelector))};
     for (int k = 0; k < kSceneTries && !s.scene_name_ack && !Stopping(); ++k) {
-        Exchange(cmd::kSceneName, payload, kSceneAckWaitMs);
+        Exchange(cmd::kSceneName, payload, kSceneAckWaitMs, true);
     }
 }
 
@@ -711,7 +716,7 @@ void LinkController::SaveScene() {
     }
     s.save_scene_ack = false;
     for (int k = 0; k < kSceneTries && !s.save_scene_ack && !Stopping(); ++k) {
-        Exchange(cmd::kSaveScene, payload, kSceneAckWaitMs);
+        Exchange(cmd::kSaveScene, payload, kSceneAckWaitMs, true);
     }
     if (s.save_scene_ack) {
         ReadSceneNames(0);
@@ -727,7 +732,7 @@ void LinkController::SaveSettings() {
     static constexpr std::array<std::uint8_t, 2> kPayload{0x01, 0x01};
     s.save_settings_ack = false;
     for (int k = 0; k < kSceneTries && !s.save_settings_ack && !Stopping(); ++k) {
-        Exchange(cmd::kSaveSettings, kPayload, kSceneAckWaitMs);
+        Exchange(cmd::kSaveSettings, kPayload, kSceneAckWaitMs, true);
     }
     Message(s.save_settings_ack ? LinkText::kSaveSuccessfully : LinkText::kSaveFailed);
 }

@@ -103,12 +103,14 @@ class LinkController {
     int CountReceived() const;
     int CountClean() const;
     std::uint32_t ConnectedDeviceId() const;
-    // Sends one frame that expects a reply and waits for it.
-    bool Exchange(std::uint8_t command, std::span<const std::uint8_t> payload, std::uint32_t wait_ms);
+    // Sends one frame that expects a reply and waits for it; an optional reply's absence is no missed reply.
+    bool Exchange(std::uint8_t command, std::span<const std::uint8_t> payload, std::uint32_t wait_ms,
+                  bool optional = false);
 
-    // Edits that must survive a reconnect: remembered when the link drops or identification would clear
-    // them, written again after the reload.
+    // Edits that must survive a reconnect: remembered when the link drops and when identification clears
+    // the marks, written again after the reload unless the user has changed them again meanwhile.
     void RememberDirty();
+    void TakeEditsForReload();
     void RestoreRemembered();
 
     DeviceLink& link_;

@@ -39,10 +39,26 @@ void ParameterTable::WriteParameter(std::size_t index, std::uint32_t value, bool
     if (index >= kParameterCount) {
         return;
     }
+    std::lock_guard lock(edit_mutex_);
     entries_[index].value.store(static_cast<std::uint16_t>(value));
     if (mark_dirty) {
         entries_[index].dirty.store(1);
     }
+}
+
+bool ParameterTable::RestoreEdit(std::size_t index, std::uint16_t value) {
+    if (index >= kParameterCount) {
+        return false;
+    }
+    std::lock_guard lock(edit_mutex_);
+    auto& e = entries_[index];
+    if (e.dirty.load() > 0) {
+        return false;
+    }
+    e.value.store(value);
+    e.dirty.store(1);
+    e.received.store(1);
+    return true;
 }
 
 WriteBatch ParameterTable::CollectWriteBatch(std::uint16_t start, int max_count) {
@@ -120,6 +136,7 @@ void ParameterTable::AcknowledgeWrite(std::uint16_t index, std::uint16_t echoed)
     if (index >= kParameterCount) {
         return;
     }
+    std::lock_guard lock(edit_mutex_);
     auto& e = entries_[index];
     if (e.value.load() == echoed) {
         e.dirty = 0;
@@ -131,15 +148,30 @@ void ParameterTable::StoreReceived(std::uint16_t index, std::uint16_t value) {
     if (index >= kParameterCount) {
         return;
     }
-    entries_[index].value.store(value);
-    entries_[index].received.store(1);
+    std::lock_guard lock(edit_mutex_);
+    auto& e = entries_[index];
+    if (e.dirty.load() == 0) {
+        e.value.store(value);
+    }
+    e.received.store(1);
 }
 
 void ParameterTable::ClearReceivedAndDirty() {
-    for (auto& e : entries_) {
+    (void)TakeEdits();
+}
+
+std::vector<std::pair<std::uint16_t, std::uint16_t>> ParameterTable::TakeEdits() {
+    std::vector<std::pair<std::uint16_t, std::uint16_t>> edits;
+    std::lock_guard lock(edit_mutex_);
+    for (std::size_t i = 0; i < kParameterCount; ++i) {
+        auto& e = entries_[i];
+        if (e.dirty.load() > 0) {
+            edits.emplace_back(static_cast<std::uint16_t>(i), e.value.load());
+        }
         e.received = 0;
         e.dirty = 0;
     }
+    return edits;
 }
 
 void ParameterTable::ClearRetryCounters() {

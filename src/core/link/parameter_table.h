@@ -4,15 +4,17 @@
 #include <array>
 #include <atomic>
 #include <cstdint>
+#include <mutex>
 #include <optional>
+#include <utility>
 #include <vector>
 
 #include "core/protocol/protocol.h"
 
 namespace vela {
 
-// Shared by the UI thread, the link worker and the transport reader: every field is atomic and the
-// acknowledgement rule (compare before clearing) keeps concurrent edits from being lost.
+// Shared by the UI thread, the link worker and the transport reader: every field is atomic; an edit, a
+// reply and an acknowledgement of the same entry are serialised by the table, so none of them is lost.
 struct ParameterEntry {
     std::atomic<std::uint16_t> value{0};
     std::atomic<std::uint8_t> retry{0};
@@ -48,6 +50,9 @@ class ParameterTable {
 
     // Stores the value before setting the mark, so the worker never sends an older value as acknowledged.
     void WriteParameter(std::size_t index, std::uint32_t value, bool mark_dirty = true);
+    // Writes an edit kept across a reconnect again, marked for sending and to be shown; false (and
+    // nothing written) when the entry has been edited since, as the newer edit wins.
+    bool RestoreEdit(std::size_t index, std::uint16_t value);
 
     // The next write batch, moving the write cursor (start kContinue keeps it).
     WriteBatch CollectWriteBatch(std::uint16_t start, int max_count);
@@ -56,9 +61,13 @@ class ParameterTable {
 
     // Receiver side: a write acknowledgement clears the mark only when the echoed value is still current.
     void AcknowledgeWrite(std::uint16_t index, std::uint16_t echoed);
+    // Receiver side: marks the entry received; the value is taken unless the user's edit is still on its
+    // way to the device, since then the device's value is the older one.
     void StoreReceived(std::uint16_t index, std::uint16_t value);
 
     void ClearReceivedAndDirty();
+    // As ClearReceivedAndDirty, returning the edits it unmarked (index, value).
+    std::vector<std::pair<std::uint16_t, std::uint16_t>> TakeEdits();
     void ClearRetryCounters();
 
     std::size_t WriteCursor() const { return write_cursor_; }
@@ -68,6 +77,8 @@ class ParameterTable {
 
   private:
     std::array<ParameterEntry, kParameterCount> entries_;
+    // Held while an entry's value and marks change together (edit, reply, acknowledgement).
+    std::mutex edit_mutex_;
     // Used by the link worker only.
     std::size_t read_cursor_ = 0;
     std::size_t write_cursor_ = 0;

@@ -158,7 +158,7 @@ WifiSendResult WifiSlots::SendPending(DeviceLink& link, int& position) {
     state.waiting.store(true);
     link.SendFrame(cmd::kWifiText,
                    std::span(reinterpret_cast<const std::uint8_t*>(text.data()), text.size()));
-    const bool replied = link.WaitReply(state.timings.poll_wait_ms.load());
+    const bool replied = link.WaitOptionalReply(state.timings.poll_wait_ms.load());
     state.waiting.store(false);
     return replied ? WifiSendResult::kReplied : WifiSendResult::kTimedOut;
 }

@@ -48,13 +48,22 @@ TEST_F(DeviceLinkTest, WriteAckClearsOnlyMatchingCompleteGroupsBelowTheTableSize
     EXPECT_TRUE(t.IsDirty(12));
 }
 
-TEST_F(DeviceLinkTest, ReadReplyStoresAndMarksReceivedEvenWhenDirty) {
+TEST_F(DeviceLinkTest, ReadReplyMarksReceivedButNeverOverwritesAPendingEdit) {
+    auto& t = link.Table();
     link.WriteParameter(20, 1);
-    Receive(0x06, {0, 20, 0x01, 0x02, 0x03, 0xB3, 0, 9, 0, 21});
-    EXPECT_EQ(link.Table().Value(20), 0x0102);
-    EXPECT_TRUE(link.Table().IsReceived(20));
-    EXPECT_TRUE(link.Table().IsDirty(20));
-    EXPECT_FALSE(link.Table().IsReceived(21));
+    Receive(0x06, {0, 20, 0x01, 0x02, 0, 22, 0x03, 0x04, 0x03, 0xB3, 0, 9, 0, 21});
+    // The device's value is older than the edit still on its way to it.
+    EXPECT_EQ(t.Value(20), 1);
+    EXPECT_TRUE(t.IsReceived(20));
+    EXPECT_TRUE(t.IsDirty(20));
+    EXPECT_EQ(t.Value(22), 0x0304);
+    EXPECT_TRUE(t.IsReceived(22));
+    EXPECT_FALSE(t.IsReceived(21));
+    // Once acknowledged, the device's value is taken again.
+    Receive(0x03, {0, 20, 0, 1});
+    Receive(0x06, {0, 20, 0x01, 0x02});
+    EXPECT_EQ(t.Value(20), 0x0102);
+    EXPECT_FALSE(t.IsDirty(20));
 }
 
 TEST_F(DeviceLinkTest, IdentifyRepliesInBothForms) {

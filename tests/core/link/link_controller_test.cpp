@@ -4,6 +4,10 @@
 
 #include <gtest/gtest.h>
 
+#include <mutex>
+#include <string>
+#include <vector>
+
 #include "core/files/file_data.h"
 #include "core/link/transport_link.h"
 #include "core/text/strings.h"
@@ -48,6 +52,9 @@ class LinkControllerTest : public ::testing::Test {
                 return false;
         }
         return true;
+    }
+    std::uint64_t DeviceHeard(std::uint8_t command) {
+        return device->WithProcessor([&](sim::VirtualProcessor& p) { return p.FramesReceived(command); });
     }
     void Request(int number) {
         const int before = controller.Served(number);
@@ -267,6 +274,106 @@ TEST_F(LinkControllerTest, WifiSettingsReportTheirCompletion) {
     EXPECT_EQ(device->WithProcessor([](sim::VirtualProcessor& p) { return p.Wifi().hot_ssid; }), "Lobby");
     EXPECT_EQ(device->WithProcessor([](sim::VirtualProcessor& p) { return p.Wifi().hot_password; }),
               "sing-along");
+}
+
+TEST_F(LinkControllerTest, ADeviceSilentWhileConnectingIsLoadedOnceItAnswers) {
+    // A processor still starting after enumeration: open, but deaf to many reads of parameter 0.
+    sim::Faults silent;
+    silent.silent = true;
+    device->SetFaults(silent);
+    FillDevice(4);
+    ASSERT_TRUE(controller.StartLink());
+    ASSERT_TRUE(WaitUntil([&] { return host.NotConnectedCount() >= 7; }));
+    device->SetFaults({});
+    ASSERT_TRUE(Loaded());
+    EXPECT_TRUE(TableMatchesDevice());
+}
+
+TEST_F(LinkControllerTest, ResumedWhileSearchingLoadsTheDevicePluggedInAfterwards) {
+    device->Unplug();
+    ASSERT_TRUE(controller.StartLink());
+    ASSERT_TRUE(WaitUntil([&] { return host.NotConnectedCount() >= 1; }));
+    // What the window's Suspended button does, pressed and released while the link searches.
+    link.State().paused = true;
+    link.State().paused = false;
+    link.RequestReconnect();
+    device->Replug();
+    ASSERT_TRUE(Loaded());
+    link.WriteParameter(310, 31);
+    EXPECT_TRUE(WaitUntil([&] { return device->Value(310) == 31 && !link.Table().IsDirty(310); }));
+}
+
+TEST_F(LinkControllerTest, CommandsTheDeviceLeavesUnansweredDoNotDropTheLink) {
+    ASSERT_TRUE(controller.StartLink());
+    ASSERT_TRUE(Loaded());
+    const int searches = host.NotConnectedCount();
+    const auto dumps = DeviceHeard(cmd::kDump);
+    sim::Faults deaf;
+    deaf.mute_wifi = true;
+    deaf.ignore_saves = true;
+    device->SetFaults(deaf);
+
+    wifi.SetText(wifi::kMode, "Get_WiFiMode:");
+    wifi.SetPending(wifi::kMode);
+    ASSERT_TRUE(WaitUntil([&] { return wifi[wifi::kMode].pending.load() == 0; }));
+    EXPECT_EQ(DeviceHeard(cmd::kWifiText), 9u);
+    link.WriteParameter(300, 1234);
+    ASSERT_TRUE(WaitUntil([&] { return device->Value(300) == 1234 && !link.Table().IsDirty(300); }));
+
+    // Two unacknowledged 2000 ms requests in a row, then an edit.
+    link.Table().WriteParameter(param::kSceneSelector, 2, false);
+    link.State().RaiseRequest(request::kSaveScene);
+    Request(request::kSaveSettings);
+    ASSERT_TRUE(WaitUntil([&] { return controller.Served(request::kSaveScene) == 1; }));
+    EXPECT_EQ(Shown(Text(str::kSaveFailed)), 2);
+    link.WriteParameter(301, 4321);
+    ASSERT_TRUE(WaitUntil([&] { return device->Value(301) == 4321 && !link.Table().IsDirty(301); }));
+
+    EXPECT_EQ(host.NotConnectedCount(), searches);
+    EXPECT_EQ(DeviceHeard(cmd::kDump), dumps);
+}
+
+TEST_F(LinkControllerTest, AnEditMadeDuringARefreshIsNotOverwrittenByTheDevicesOlderValue) {
+    FillDevice(3);
+    ASSERT_TRUE(controller.StartLink());
+    ASSERT_TRUE(Loaded());
+    sim::Faults slow;
+    slow.delay_share = 1.0;
+    slow.delay_ms = 100;  // the dump's replies arrive after the edit
+    device->SetFaults(slow);
+    const auto dumps = DeviceHeard(cmd::kDump);
+    const int refreshes = controller.Served(request::kRefresh);
+    link.State().RaiseRequest(request::kRefresh);
+    ASSERT_TRUE(WaitUntil([&] { return DeviceHeard(cmd::kDump) > dumps; }));
+    link.WriteParameter(600, 4242);
+    ASSERT_TRUE(WaitUntil([&] { return controller.Served(request::kRefresh) > refreshes; }));
+    ASSERT_TRUE(WaitUntil([&] { return !link.Table().IsDirty(600); }));
+    EXPECT_EQ(link.Table().Value(600), 4242);
+    EXPECT_EQ(device->Value(600), 4242);
+}
+
+TEST_F(LinkControllerTest, AnEditDuringTheReloadWinsOverTheOneRememberedAcrossTheReconnect) {
+    ASSERT_TRUE(controller.StartLink());
+    ASSERT_TRUE(Loaded());
+    device->Unplug();
+    ASSERT_TRUE(WaitUntil([&] { return host.NotConnectedCount() >= 2; }));
+    link.WriteParameter(610, 1);  // remembered while the device is away
+
+    sim::Faults slow;
+    slow.delay_share = 1.0;
+    slow.delay_ms = 100;
+    device->SetFaults(slow);
+    const auto dumps = DeviceHeard(cmd::kDump);
+    device->Replug();
+    ASSERT_TRUE(WaitUntil([&] { return DeviceHeard(cmd::kDump) > dumps; }));
+    link.WriteParameter(610, 2);  // changed again while the table reloads
+    ASSERT_TRUE(Loaded(2));
+    // An edit after the reload goes out only once the remembered ones have been written back.
+    link.WriteParameter(620, 5);
+    ASSERT_TRUE(WaitUntil(
+        [&] { return device->Value(620) == 5 && !link.Table().IsDirty(620) && !link.Table().IsDirty(610); }));
+    EXPECT_EQ(link.Table().Value(610), 2);
+    EXPECT_EQ(device->Value(610), 2);
 }
 
 TEST_F(LinkControllerTest, StopLinkEndsTheWorkerWhileSearching) {
