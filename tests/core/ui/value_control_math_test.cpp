@@ -31,8 +31,10 @@ TEST(ValueQuantise, ClampsToTheLimits) {
     const ValueRange r = Range(-60, 12, 0);
     EXPECT_DOUBLE_EQ(QuantiseValue(r, 40), 12.0);
     EXPECT_DOUBLE_EQ(QuantiseValue(r, -75.2), -60.0);
-    ValueRange inverted = Range(10, 5, 0);
-    EXPECT_NO_FATAL_FAILURE(QuantiseValue(inverted, 7));
+    // A range set upside down is no undefined behaviour: the lower limit wins.
+    const ValueRange inverted = Range(10, 5, 0);
+    EXPECT_DOUBLE_EQ(QuantiseValue(inverted, 7), 10.0);
+    EXPECT_DOUBLE_EQ(QuantiseValue(inverted, 2), 10.0);
 }
 
 TEST(ValueStep, WheelNotchesAroundTheFineThreshold) {
