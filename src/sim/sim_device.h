@@ -24,7 +24,7 @@ struct Faults {
     std::uint16_t device_id = kDeviceId;  // another id makes it a wrong device
     bool ignore_dump = false;
     bool mute_wifi = false;     // the Wi-Fi module answers no command
-    bool ignore_saves = false;  // save scene and save settings go unacknowledged
+    bool ignore_saves = false;  // save scene and save settings are ignored
     double drop_share = 0.0;    // share of reply frames that are lost
     double delay_share = 0.0;   // share of reply frames held back by delay_ms
     std::uint32_t delay_ms = 0;

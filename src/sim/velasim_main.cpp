@@ -34,7 +34,7 @@ constexpr std::string_view kUsage =
     "  --device-id HEX        report another device id (the expected one is 6201)\n"
     "  --ignore-dump          do not answer the dump command\n"
     "  --mute-wifi            the Wi-Fi module answers no command\n"
-    "  --ignore-saves         never acknowledge save scene and save settings\n"
+    "  --ignore-saves         ignore save scene and save settings\n"
     "  --drop SHARE           lose this share of the replies (0 to 1)\n"
     "  --delay MS             hold replies back by MS milliseconds ...\n"
     "  --delay-share SHARE    ... this share of them (default 1)\n"

@@ -211,7 +211,7 @@ void VirtualProcessor::OnFrame(std::uint8_t command, std::span<const std::uint8_
             break;
         }
         case cmd::kSaveScene: {
-            if (payload.empty() || payload[0] < 1 || payload[0] > kSceneSlots) {
+            if (ignore_saves_ || payload.empty() || payload[0] < 1 || payload[0] > kSceneSlots) {
                 break;
             }
             auto& scene = scenes_[payload[0] - 1u];
@@ -227,18 +227,17 @@ void VirtualProcessor::OnFrame(std::uint8_t command, std::span<const std::uint8_
             scene.values = working_;
             working_[param::kCurrentScene] = payload[0];
             SaveStateFile();
-            if (!ignore_saves_) {
-                Send(cmd::kSaveScene, payload.first(1));
-            }
+            Send(cmd::kSaveScene, payload.first(1));
             break;
         }
         case cmd::kSaveSettings: {
+            if (ignore_saves_) {
+                break;
+            }
             saved_ = working_;
             SaveStateFile();
             const std::array<std::uint8_t, 2> ok{1, 1};
-            if (!ignore_saves_) {
-                Send(cmd::kSaveSettings, ok);
-            }
+            Send(cmd::kSaveSettings, ok);
             break;
         }
         case cmd::kWifiText:

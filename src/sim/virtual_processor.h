@@ -62,7 +62,7 @@ class VirtualProcessor {
     // Fault injection: the id reported by identify and by parameter 0, and a dump that is ignored.
     void SetReportedId(std::uint16_t id) { reported_id_ = id; }
     void SetIgnoreDump(bool ignore) { ignore_dump_ = ignore; }
-    // A module that hears nothing, and a device that stores but never acknowledges scenes and settings.
+    // A module that hears nothing, and a device that ignores save scene and save settings.
     void SetMuteWifi(bool mute) { mute_wifi_ = mute; }
     void SetIgnoreSaves(bool ignore) { ignore_saves_ = ignore; }
 
