@@ -72,6 +72,7 @@ const MessageRow<CZR305M2Dlg> CZR305M2Dlg::kMessageMap[] = {
     {WM_TIMER, 0, &CZR305M2Dlg::OnTimer},
     {WM_DESTROY, 0, &CZR305M2Dlg::OnDestroy},
     {UM_TRAY_NOTIFY, 0, &CZR305M2Dlg::OnTrayNotify},
+    {WM_SHOWWINDOW, 0, &CZR305M2Dlg::OnShowWindow},
     {kTitleButtonId, 0, &CZR305M2Dlg::OnTitleButton},
     {kTabButtonId, 0, &CZR305M2Dlg::OnTab},
     {kFirstMasterFaderId + 0, 0, &CZR305M2Dlg::OnMasterFader},
@@ -485,6 +486,14 @@ LRESULT CZR305M2Dlg::OnTrayNotify(WPARAM, LPARAM lparam) {
     return 0;
 }
 
+LRESULT CZR305M2Dlg::OnShowWindow(WPARAM wparam, LPARAM lparam) {
+    // However the window comes back (the icon, or a second start restoring it), it leaves the tray.
+    if (wparam != FALSE) {
+        RemoveTrayIcon();
+    }
+    return DefaultProc(WM_SHOWWINDOW, wparam, lparam);
+}
+
 // ---------------------------------------------------------------- title buttons, tabs
 
 LRESULT CZR305M2Dlg::OnTitleButton(WPARAM, LPARAM lparam) {
@@ -614,6 +623,10 @@ LRESULT CZR305M2Dlg::OnLinkNotify(WPARAM wparam, LPARAM lparam) {
             }
             break;
         }
+        case LinkNotify::kAllRead:
+            // Comes before the values and the table-changed notice of a load, which then clamps.
+            max_levels_known_ = true;
+            break;
         case LinkNotify::kTableChanged:
             map_.ClampMasterLevels();
             break;
@@ -748,11 +761,11 @@ void CZR305M2Dlg::Faders::SetCaption(int fader, std::wstring_view caption) {
 }
 
 double CZR305M2Dlg::Faders::MaxLevel(int fader) {
-    // The System page's sliders show these parameters. The display update clears the received marks, so
-    // "loaded" is the main window's own: until the device's table has been loaded there is no maximum.
+    // The System page's sliders show these parameters; until a device's table has been read there is no
+    // maximum.
     const std::uint16_t index = layout::kMasterMaxLevelParameters[static_cast<std::size_t>(fader)];
-    return w_.display_loaded_ ? static_cast<double>(w_.link_.Table().Value(index))
-                              : w_.MasterFader(fader).UpperLimit();
+    return w_.max_levels_known_ ? static_cast<double>(w_.link_.Table().Value(index))
+                                : w_.MasterFader(fader).UpperLimit();
 }
 
 int CZR305M2Dlg::Source::Selection() {
@@ -793,7 +806,12 @@ MessageAnswer CZR305M2Dlg::Messages::Show(std::wstring_view text, std::wstring_v
     const UINT type = buttons == MessageButtons::kYesNo      ? MB_YESNO
                       : buttons == MessageButtons::kOkCancel ? MB_OKCANCEL
                                                              : MB_OK;
-    switch (LocalizedMessageBoxTitled(w_.hwnd_, text, caption, type, LanguageIndex())) {
+    // The window's own messages without a caption ("No duplicate content!", "Automatic mode is adjusted!")
+    // carry the system's default one.
+    const int answer = caption.empty()
+                           ? LocalizedMessageBoxDefaultCaption(w_.hwnd_, text, type, LanguageIndex())
+                           : LocalizedMessageBox(w_.hwnd_, text, caption, type, LanguageIndex());
+    switch (answer) {
         case IDYES:
             return MessageAnswer::kYes;
         case IDNO:

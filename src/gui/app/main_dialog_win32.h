@@ -99,6 +99,7 @@ class CZR305M2Dlg final : public CDialogWindow {
     LRESULT OnClose(WPARAM, LPARAM);
     LRESULT OnCommand(WPARAM, LPARAM);
     LRESULT OnTrayNotify(WPARAM, LPARAM);
+    LRESULT OnShowWindow(WPARAM, LPARAM);
     LRESULT OnTitleButton(WPARAM, LPARAM);
     LRESULT OnTab(WPARAM, LPARAM);
     LRESULT OnMasterFader(WPARAM, LPARAM);
@@ -217,6 +218,9 @@ class CZR305M2Dlg final : public CDialogWindow {
     int screenshot_step_ = -1;
     std::uint32_t screenshot_deadline_ = 0;
     bool display_loaded_ = false;
+    // The table has held a device's Max levels since its first complete read; while searching it keeps the
+    // last device's, so a level dragged then is held to them too.
+    bool max_levels_known_ = false;
     std::optional<int> screenshot_result_;
 };
 

@@ -160,9 +160,10 @@ void CLum_ComboBox::DrawFace(HDC face, int width, int) {
                    frame);
     }
     const int count = ItemCount();
-    if (current_ >= count)
+    if (count <= 0)
         return;
-    const std::wstring text = ItemText(current_);
+    // An item the list no longer has (its items were replaced since) shows as the first one.
+    const std::wstring text = ItemText(current_ >= 0 && current_ < count ? current_ : 0);
     RECT box{static_cast<LONG>(row.text.left * face_scale_), static_cast<LONG>(row.text.top * face_scale_),
              static_cast<LONG>(row.text.right * face_scale_),
              static_cast<LONG>(row.text.bottom * face_scale_)};
@@ -185,10 +186,13 @@ LRESULT CLum_ComboBox::OnButtonDown(WPARAM wparam, LPARAM lparam) {
 }
 
 LRESULT CLum_ComboBox::OnSetCurSel(WPARAM wparam, LPARAM) {
-    // Only the face changes; the list keeps its own selection.
-    current_ = static_cast<int>(wparam);
+    // Only the face changes; the list keeps its own selection. As documented for the message, an index
+    // beyond the list answers CB_ERR; the face then shows the first item.
+    const auto n = static_cast<int>(wparam);
+    const bool valid = n >= 0 && n < ItemCount();
+    current_ = valid ? n : 0;
     Redraw();
-    return static_cast<LRESULT>(wparam);
+    return valid ? static_cast<LRESULT>(n) : CB_ERR;
 }
 
 LRESULT CLum_ComboBox::OnCtlColor(WPARAM wparam, LPARAM) {

@@ -23,6 +23,20 @@ std::wstring WindowTitle(HWND hwnd) {
     return title;
 }
 
+int Show(const MessageBoxRequest& request) {
+    MessageBoxResponder responder;
+    {
+        std::lock_guard lock(g_responder_mutex);
+        responder = g_responder;
+    }
+    if (responder)
+        return responder(request);
+    // A null caption is what gives the system's default one.
+    return MessageBoxExW(request.owner, request.text.c_str(),
+                         request.default_caption ? nullptr : request.caption.c_str(), request.type,
+                         request.language);
+}
+
 }  // namespace
 
 void SetMessageBoxResponder(MessageBoxResponder responder) {
@@ -32,16 +46,11 @@ void SetMessageBoxResponder(MessageBoxResponder responder) {
 
 int LocalizedMessageBox(HWND owner, std::wstring_view text, std::wstring_view caption, UINT type,
                         int language_index) {
-    MessageBoxRequest request{owner, std::wstring(text), std::wstring(caption), type,
-                              LanguageIdForIndex(language_index)};
-    MessageBoxResponder responder;
-    {
-        std::lock_guard lock(g_responder_mutex);
-        responder = g_responder;
-    }
-    if (responder)
-        return responder(request);
-    return MessageBoxExW(owner, request.text.c_str(), request.caption.c_str(), type, request.language);
+    return Show({owner, std::wstring(text), std::wstring(caption), type, LanguageIdForIndex(language_index)});
+}
+
+int LocalizedMessageBoxDefaultCaption(HWND owner, std::wstring_view text, UINT type, int language_index) {
+    return Show({owner, std::wstring(text), {}, type, LanguageIdForIndex(language_index), true});
 }
 
 int LocalizedMessageBoxTitled(HWND owner, std::wstring_view text, std::wstring_view caption, UINT type,

@@ -22,11 +22,14 @@ struct MessageBoxRequest {
     std::wstring caption;
     UINT type = MB_OK;
     LANGID language = 1033;
+    bool default_caption = false;  // the system's own caption (caption is then empty)
 };
 
 // Shows the box (owner, text, caption, MB_* buttons) and returns the IDOK / IDCANCEL / IDYES / IDNO pressed.
 int LocalizedMessageBox(HWND owner, std::wstring_view text, std::wstring_view caption, UINT type,
                         int language_index);
+// As above with the system's default caption.
+int LocalizedMessageBoxDefaultCaption(HWND owner, std::wstring_view text, UINT type, int language_index);
 // As above; an empty caption takes the title of the owner's top-level window.
 int LocalizedMessageBoxTitled(HWND owner, std::wstring_view text, std::wstring_view caption, UINT type,
                               int language_index);

@@ -41,11 +41,12 @@ struct BoxRecorder {
         });
     }
     ~BoxRecorder() { SetMessageBoxResponder(nullptr); }
-    bool Asked(std::wstring_view text) const {
+    bool Asked(std::wstring_view text) const { return Find(text) != nullptr; }
+    const MessageBoxRequest* Find(std::wstring_view text) const {
         for (const auto& b : boxes)
             if (b.text == text)
-                return true;
-        return false;
+                return &b;
+        return nullptr;
     }
 };
 
@@ -204,7 +205,54 @@ TEST_F(MainWindowTest, ModeButtonsWriteTheModeWordAndRefresh) {
     EXPECT_FALSE(IsWindowEnabled(w.dlg->PageForTab(0)->Hwnd()));
     SendMessageW(w.Hwnd(), WM_LBUTTONDOWN, MK_LBUTTON, testing::Point(600, 300));
     SendMessageW(w.Hwnd(), WM_LBUTTONUP, 0, testing::Point(600, 300));
-    EXPECT_TRUE(w.boxes.Asked(Text(str::kAutoModeLocked)));
+    const MessageBoxRequest* locked = w.boxes.Find(Text(str::kAutoModeLocked));
+    ASSERT_NE(locked, nullptr);
+    // The system's default caption, not the window's title.
+    EXPECT_TRUE(locked->default_caption);
+    EXPECT_EQ(locked->caption, L"");
+}
+
+TEST_F(MainWindowTest, MasterFadersAreHeldToTheDevicesMaxFromTheLoadOnAndWhileSearching) {
+    MainWindow w;
+    ASSERT_TRUE(w.created);
+    // A device whose music level is above its Music Max, plugged in afresh so that the connect reads it.
+    w.Sim().Unplug();
+    w.Sim().WithProcessor([](auto& p) {
+        p.SetValue(kMusicLevel, 560);
+        p.SetValue(kMusicMax, 30);
+    });
+    w.Sim().Replug();
+    ASSERT_TRUE(w.WaitLoaded());
+    CEA_Lum2& music = w.dlg->MasterFader(kMusicFader);
+    EXPECT_EQ(music.GetValue(), 30.0);
+
+    // Unplugged: a level dragged while searching is held to the Max last read, and so is what goes out
+    // once the device is back.
+    w.Sim().Unplug();
+    ASSERT_TRUE(PumpUntil([&] { return w.LinkCaption() == Text(str::kSearching); }, 20s));
+    music.SetValue(50);
+    SendMessageW(w.Hwnd(), kFirstMasterFaderId + kMusicFader, kMusicFader, 50);
+    EXPECT_EQ(music.GetValue(), 30.0);
+    w.Sim().Replug();
+    ASSERT_TRUE(w.WaitLoaded());
+    // The edit kept across the reconnect goes out after the reload.
+    EXPECT_TRUE(PumpUntil(
+        [&] { return w.Sim().Value(kMusicLevel) == 530 && !w.dlg->Link().Table().IsDirty(kMusicLevel); },
+        20s))
+        << w.Sim().Value(kMusicLevel);
+    EXPECT_EQ(music.GetValue(), 30.0);
+}
+
+TEST_F(MainWindowTest, ASecondStartRestoringTheWindowFromTheTrayTakesTheIconAway) {
+    MainWindow w;
+    ASSERT_TRUE(w.created);
+    testing::Pump();
+    w.Click(w.dlg->TitleButton(kTrayButton));
+    ASSERT_TRUE(PumpUntil([&] { return !IsWindowVisible(w.Hwnd()); }, 2s));
+    ASSERT_TRUE(w.dlg->TrayIconShown());
+    EXPECT_TRUE(RaiseRunningInstance());  // what a second start does to the running window
+    EXPECT_TRUE(PumpUntil([&] { return IsWindowVisible(w.Hwnd()) != FALSE; }, 2s));
+    EXPECT_FALSE(w.dlg->TrayIconShown());
 }
 
 TEST_F(MainWindowTest, LanguageChangeRecaptionsEverythingIncludingTheLinkState) {

@@ -31,6 +31,15 @@ class ComboTest : public ::testing::Test {
         return SendMessageW(combo.Hwnd(), message, wparam, lparam);
     }
     bool Dropped() { return Send(CB_GETDROPPEDSTATE) != 0; }
+    testing::Pixels Face() {
+        WindowDc screen(host.Hwnd());
+        UniqueDc dc(CreateCompatibleDC(screen.Get()));
+        UniqueBitmap target(CreateCompatibleBitmap(screen.Get(), 300, 100));
+        ScopedSelect select(dc.Get(), target.Get());
+        const RECT client = combo.ClientRect();
+        combo.PaintTo(dc.Get(), 0);
+        return testing::ReadPixels(dc.Get(), 20, 20, client.right, client.bottom);
+    }
     void CloseList() {
         Send(CB_SHOWDROPDOWN, FALSE);
         Pump();
@@ -58,6 +67,22 @@ TEST_F(ComboTest, SetCurSelChangesOnlyTheFace) {
     EXPECT_EQ(Send(CB_GETCURSEL), list_before);
     Pump();
     EXPECT_TRUE(host.Taken().empty());
+}
+
+TEST_F(ComboTest, AnItemBeyondTheListShowsTheFirstOne) {
+    EXPECT_EQ(Send(CB_SETCURSEL, 9), CB_ERR);
+    EXPECT_EQ(combo.GetItem(), 0);
+    // Chosen from a longer list, then the items are replaced by a shorter one.
+    combo.SetItem(4);
+    combo.ResetItems();
+    combo.AddItem(L"VOD");
+    combo.AddItem(L"DVD");
+    const testing::Pixels past_end = Face();
+    combo.SetItem(0);
+    const testing::Pixels first = Face();
+    EXPECT_EQ(past_end.data, first.data);
+    combo.ResetItems();
+    EXPECT_NE(Face().data, first.data) << "the first item's text is drawn";
 }
 
 TEST_F(ComboTest, PickingAnItemPostsTheIndexAndTheFaceFollowsTheList) {
