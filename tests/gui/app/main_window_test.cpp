@@ -71,8 +71,9 @@ class MainWindow {
     bool TableEqualsDevice() {
         const ParameterTable& table = dlg->Link().Table();
         for (std::size_t i = 0; i < kParameterCount; ++i) {
-            // The heartbeat writes 935 := 1 without reading it back, so only the device knows it.
-            if (i != param::kOccupancy && table.Value(i) != Sim().Value(i))
+            // The heartbeat writes 935 := 1 without reading it back, so only the device knows it; the scene
+            // name replies move 934 in the table only.
+            if (i != param::kOccupancy && i != param::kSceneSelector && table.Value(i) != Sim().Value(i))
                 return false;
         }
         return true;
@@ -83,7 +84,8 @@ class MainWindow {
             return true;
         std::printf("not loaded: connected %d, display loaded %d\n", Connected(), dlg->DisplayLoaded());
         for (std::size_t i = 0; i < kParameterCount; ++i) {
-            if (i != param::kOccupancy && dlg->Link().Table().Value(i) != Sim().Value(i))
+            if (i != param::kOccupancy && i != param::kSceneSelector &&
+                dlg->Link().Table().Value(i) != Sim().Value(i))
                 std::printf("  parameter %zu: table %u, device %u\n", i, dlg->Link().Table().Value(i),
                             Sim().Value(i));
         }
