@@ -1,5 +1,6 @@
 #include "core/link/wifi_slots.h"
 
+#include <algorithm>
 #include <optional>
 
 namespace vela {
@@ -48,14 +49,30 @@ struct Completion {
 
 // Names and passwords are set in pairs and reported once both are in.
 constexpr std::array<Completion, 5> kCompletions{{
-    {wifi::kSetRouteSsid, wifi::kSetRoutePassword, L"Set RouteS:OK"},
-    {wifi::kSetHotSsid, wifi::kSetHotPassword, L"Set Hot:OK"},
-    {wifi::kSetMode, -1, L"WiFiMode:OK"},
-    {wifi::kRestore, -1, L"Restore:OK"},
-    {wifi::kRestart, -1, L"Restart:OK"},
+    {wifi::kSetRouteSsid, wifi::kSetRoutePassword, wifi::kRouteSetDone},
+    {wifi::kSetHotSsid, wifi::kSetHotPassword, wifi::kHotspotSetDone},
+    {wifi::kSetMode, -1, wifi::kModeSetDone},
+    {wifi::kRestore, -1, wifi::kRestoreDone},
+    {wifi::kRestart, -1, wifi::kRestartDone},
 }};
 
 }  // namespace
+
+std::string wifi::CommandText(int slot, std::string_view argument) {
+    if (slot < 0 || slot >= kSlotCount) {
+        return {};
+    }
+    std::string text(kKeywords[static_cast<std::size_t>(slot)]);
+    text.append(argument);
+    return text;
+}
+
+bool wifi::ModuleKeepsText(std::string_view ansi) {
+    return std::all_of(ansi.begin(), ansi.end(), [](char c) {
+        const auto b = static_cast<unsigned char>(c);
+        return b >= 0x20 && b <= 0x7F;
+    });
+}
 
 void WifiSlots::Clear() {
     {

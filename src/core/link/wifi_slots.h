@@ -45,6 +45,28 @@ inline constexpr std::array<std::string_view, kSlotCount> kKeywords{
     "Set_Restore:",   "Set_Restart:"};
 
 inline constexpr std::wstring_view kCaption = L"WiFi";
+
+// The values of the mode command and of the mode query's answer.
+inline constexpr std::uint32_t kModeHotspot = 1;
+inline constexpr std::uint32_t kModeRoute = 2;
+
+// What the module accepts: SSIDs of 1..32 bytes, passwords of at most 63, a hotspot password empty or of
+// at least 8.
+inline constexpr std::size_t kMaxSsidBytes = 32;
+inline constexpr std::size_t kMaxPasswordBytes = 63;
+inline constexpr std::size_t kMinHotspotPasswordBytes = 8;
+
+// Completion messages, shown once the module has answered every command of a setting.
+inline constexpr std::wstring_view kRouteSetDone = L"Set RouteS:OK";
+inline constexpr std::wstring_view kHotspotSetDone = L"Set Hot:OK";
+inline constexpr std::wstring_view kModeSetDone = L"WiFiMode:OK";
+inline constexpr std::wstring_view kRestoreDone = L"Restore:OK";
+inline constexpr std::wstring_view kRestartDone = L"Restart:OK";
+
+// The text of a slot's command: its keyword, then the argument (none for the queries).
+std::string CommandText(int slot, std::string_view argument = {});
+// True when the module's byte filter (it keeps 0x20..0x7F only) leaves `ansi` as it is.
+bool ModuleKeepsText(std::string_view ansi);
 }  // namespace wifi
 
 struct WifiSlot {

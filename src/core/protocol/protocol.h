@@ -43,7 +43,21 @@ inline constexpr std::uint16_t kCurrentScene = 933;
 inline constexpr std::uint16_t kSceneSelector = 934;
 inline constexpr std::uint16_t kOccupancy = 935;
 inline constexpr std::uint16_t kModeWord = 942;
+// 928..935 carry scene selection, occupancy and the link's own bookkeeping; a scene file never loads them.
+inline constexpr std::uint16_t kLinkWordsFirst = 928;
+inline constexpr std::uint16_t kLinkWordsLast = 935;
 }  // namespace param
+
+// Words the link drives itself: writing one from outside confuses the link or claims the device for
+// good (parameter 935 reading 2 makes every controller see it as occupied). Scene recall and store
+// have their own commands.
+inline constexpr bool LinkOwnedParameter(std::size_t index) {
+    return index == param::kIdentity || (index >= param::kLinkWordsFirst && index <= param::kLinkWordsLast);
+}
+
+// The System page's local presets: the 185 parameters taken from a scene file by a selection load.
+inline constexpr std::uint16_t kLocalPresetFirst = 730;
+inline constexpr std::uint16_t kLocalPresetLast = 914;
 
 // High byte of parameter 934: what the System page asks of the selected scene.
 inline constexpr std::uint16_t kSceneOpName = 0x05;
@@ -51,8 +65,18 @@ inline constexpr std::uint16_t kSceneOpCall = 0x06;
 inline constexpr std::uint16_t kSceneOpSave = 0x07;
 
 inline constexpr int kSceneSlots = 8;
-inline constexpr int kSceneNameLength = 25;  // bytes on the wire, characters in the table
+inline constexpr int kSceneNameLength = 25;          // bytes on the wire, characters in the table
+inline constexpr std::size_t kSceneNameStored = 20;  // of which the device keeps this many
 inline constexpr int kDefaultSceneLimit = 8;
+
+// The longest a healthy link goes without a valid frame: after loading it rests a second, and the poll
+// cycle sends its first heartbeat about a second later. Silence beyond this means the device is gone.
+inline constexpr std::uint32_t kLongestQuietMs = 3000;
+
+// The scene names' late duplicate replies still move parameter 934 for a moment after all are in.
+inline constexpr std::uint32_t kSceneNamesSettleMs = 300;
+// A read raised for the poll cycle is sent within one cycle and answered within its reply wait.
+inline constexpr std::uint32_t kReadAnswerMs = 500;
 
 // Batch limits: keep every parameter frame inside two 64-byte HID reports.
 inline constexpr int kMaxWriteGroups = 24;
