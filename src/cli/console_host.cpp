@@ -166,6 +166,14 @@ void ConsoleHost::ProgressShow(bool visible) {
     DrawProgress();
 }
 
+void ConsoleHost::ClearProgress() {
+    std::lock_guard lock(mutex_);
+    if (progress_visible_ && progress_bar_) {
+        err_ << "\r\033[K" << std::flush;
+    }
+    progress_visible_ = false;
+}
+
 void ConsoleHost::DrawProgress() {
     if (!progress_bar_ || !progress_visible_) {
         return;

@@ -37,6 +37,9 @@ class ConsoleHost final : public ILinkHost {
     void ProgressShow(bool visible) override;
     void SetTitle(std::wstring_view) override {}
 
+    // Erases a progress bar still on the terminal line (an interrupted command).
+    void ClearProgress();
+
     // Called on the link worker for every value that arrived (watch).
     void SetParameterCallback(std::function<void(std::size_t index)> callback);
 

@@ -85,15 +85,11 @@ std::optional<int> Parse(const std::vector<std::string>& args, CurveOptions& o, 
 // The scene file's values; an exit status when the file cannot serve.
 std::optional<int> ReadFile(const std::string& file, std::vector<std::uint32_t>& table, std::ostream& err) {
     CZB_FileData scene;
-    const int r = scene.LoadScene(std::filesystem::u8path(file));
-    if (r == kFileEmptyPath)
+    const FileResult r = scene.LoadScene(std::filesystem::u8path(file));
+    if (r.error == FileError::kEmptyPath)
         return Usage(err, "curve needs a FILE name");
-    if (r == kFileCannotOpen) {
-        err << "velactl: " << file << ": cannot be opened" << std::endl;
-        return kExitFile;
-    }
-    if (r != kFileOk) {
-        err << "velactl: " << file << ": check value wrong (damaged, or not a scene file)" << std::endl;
+    if (!r.Ok()) {
+        err << "velactl: " << r.Describe() << std::endl;
         return kExitFile;
     }
     table = scene.Values();

@@ -1,47 +1,158 @@
 #include "cli/session.h"
 
+#include <algorithm>
+#include <atomic>
+#include <cstdio>
+
 #include "core/link/link_texts.h"
+#include "core/link/tcp_socket.h"
+#include "platform/usb_hid.h"
 
 namespace vela::cli {
 
+namespace {
+
+std::atomic<bool> g_interrupted{false};
+
+// How often a wait looks at the table and the clock besides being woken by the link.
+constexpr std::chrono::milliseconds kWaitSlice{50};
+
+std::string Hex4(std::uint32_t value) {
+    char text[16];
+    std::snprintf(text, sizeof text, "0x%04x", static_cast<unsigned>(value));
+    return text;
+}
+
+}  // namespace
+
+void RequestInterrupt() {
+    g_interrupted = true;
+}
+
+bool InterruptRequested() {
+    return g_interrupted.load();
+}
+
+void ClearInterrupt() {
+    g_interrupted = false;
+}
+
 Session::Session(const DeviceSpec& spec, ConsoleHost& host, std::chrono::milliseconds timeout)
-    : host_(host), timeout_(timeout), stack_(spec, clock_) {}
+    : spec_(spec), host_(host), timeout_(timeout), stack_(spec, clock_) {}
 
 Session::~Session() {
     stack_.Stop();
+    host_.ClearProgress();
+}
+
+std::string Session::Name() const {
+    return ToString(spec_);
 }
 
 bool Session::Occupied() const {
     return host_.Shown(LinkTextFor(LinkText::kEquipmentOccupied));
 }
 
-int Session::Connect() {
+bool Session::Lost() {
+    return connected_ && (!Link().State().link_up.load() ||
+                          host_.LinkStateCode() != static_cast<int>(LinkStateCode::kConnected));
+}
+
+Outcome Session::Check() {
+    if (InterruptRequested()) {
+        return {kExitInterrupted, "interrupted"};
+    }
+    if (Lost()) {
+        return {kExitNoDevice, "the processor on " + Name() + " was lost"};
+    }
+    return {};
+}
+
+Outcome Session::Connect() {
+    // Where nothing can answer, say so at once rather than after the timeout.
+    if (spec_.kind == DeviceSpec::Kind::kUsb && EnumerateUsbDevices(kVendorId, kProductId).empty()) {
+        return {kExitNoDevice, "no processor found on USB"};
+    }
+    if (spec_.kind == DeviceSpec::Kind::kTcp) {
+        std::string error;
+        net::Socket probe = net::Socket::Connect(spec_.host, spec_.port,
+                                                 static_cast<std::uint32_t>(timeout_.count()), &error);
+        if (!probe.Valid()) {
+            return {kExitNoDevice, Name() + ": " + (error.empty() ? "cannot connect" : error)};
+        }
+    }
     if (!stack_.Start(host_)) {
-        return kExitFailed;
+        return {kExitFailed, "the link could not be started"};
     }
+    auto& state = Link().State();
+    const auto wrong_id = [&] {
+        const std::uint32_t id = state.device_id.load();
+        return id != 0 && id != kDeviceId;
+    };
     const bool identified = host_.WaitFor(
-        [&] { return host_.LinkStateCode() == static_cast<int>(LinkStateCode::kConnected); }, timeout_);
-    return identified ? kExitOk : kExitNoDevice;
+        [&] {
+            return host_.LinkStateCode() == static_cast<int>(LinkStateCode::kConnected) || wrong_id() ||
+                   InterruptRequested();
+        },
+        timeout_);
+    if (InterruptRequested()) {
+        return {kExitInterrupted, "interrupted"};
+    }
+    if (wrong_id()) {
+        return {kExitNoDevice, Name() + " answered as device " + Hex4(state.device_id.load()) +
+                                   ", not as this kind of processor (" + Hex4(kDeviceId) + ")"};
+    }
+    if (!identified) {
+        const std::string seconds = std::to_string(timeout_.count() / 1000.0).substr(0, 4);
+        if (spec_.kind == DeviceSpec::Kind::kTcp) {
+            return {kExitNoDevice, Name() + " took the connection, but no processor answered within " +
+                                       seconds + " s (is another program connected to it?)"};
+        }
+        return {kExitNoDevice, "no processor answered on " + Name() + " within " + seconds + " s"};
+    }
+    connected_ = true;
+    return {};
 }
 
-int Session::WaitLoaded() {
-    // Loading a whole table takes a few seconds on top of connecting.
-    const bool loaded = host_.WaitFor([&] { return host_.DisplayUpdates() > 0 || Occupied(); },
-                                      timeout_ + std::chrono::seconds(30));
-    if (Occupied()) {
-        return kExitFailed;
-    }
-    if (!loaded || !Link().State().link_up) {
-        return kExitNoDevice;
-    }
-    return kExitOk;
+bool Session::WaitAtMost(const std::function<bool()>& done, std::chrono::milliseconds limit) {
+    host_.WaitFor([&] { return done() || InterruptRequested() || Lost(); }, limit);
+    return done() && !InterruptRequested();
 }
 
-int Session::Request(int number, std::chrono::milliseconds timeout) {
+Outcome Session::WaitWhileAnswering(const std::function<bool()>& done) {
+    auto& state = Link().State();
+    // A healthy link rests up to kLongestQuietMs between exchanges; a shorter timeout would call it
+    // silent.
+    const auto silence_limit = std::max(timeout_, std::chrono::milliseconds(kLongestQuietMs));
+    std::uint32_t last_frame = state.last_valid_frame_tick.load();
+    auto last_change = std::chrono::steady_clock::now();
+    while (!done()) {
+        if (const Outcome o = Check(); !o.Ok()) {
+            return o;
+        }
+        if (Occupied()) {
+            return {kExitFailed, "the processor is held by another controller"};
+        }
+        const auto now = std::chrono::steady_clock::now();
+        if (const std::uint32_t frame = state.last_valid_frame_tick.load(); frame != last_frame) {
+            last_frame = frame;
+            last_change = now;
+        } else if (now - last_change >= silence_limit) {
+            return {kExitNoDevice, "the processor on " + Name() + " stopped answering"};
+        }
+        host_.WaitFor([&] { return done() || InterruptRequested() || Lost(); }, kWaitSlice);
+    }
+    return {};
+}
+
+Outcome Session::WaitLoaded() {
+    return WaitWhileAnswering([&] { return host_.DisplayUpdates() > 0 && !Occupied(); });
+}
+
+Outcome Session::Request(int number) {
     const int before = Controller().Served(number);
     Link().State().RaiseRequest(number);
-    const bool served = host_.WaitFor([&] { return Controller().Served(number) > before; }, timeout);
-    return served ? kExitOk : kExitNoDevice;
+    return WaitWhileAnswering([&] { return Controller().Served(number) > before; });
 }
 
 }  // namespace vela::cli

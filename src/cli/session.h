@@ -1,9 +1,12 @@
 // One connection to a processor for a command-line tool: the link, its transport and worker, and the
-// waits the commands need.
+// waits the commands need. Every wait ends on an interrupt, on the loss of the device, and once the
+// device has been silent for the timeout.
 #pragma once
 
 #include <chrono>
+#include <functional>
 #include <memory>
+#include <string>
 
 #include "cli/console_host.h"
 #include "core/link/device_link.h"
@@ -21,7 +24,20 @@ enum ExitCode : int {
     kExitUsage = 2,
     kExitNoDevice = 3,  // not found, not answering, or lost
     kExitFailed = 4,    // the device or the user refused, or the operation failed
-    kExitFile = 5,      // a file could not be read or written
+    kExitFile = 5,      // a file (or standard output) could not be read or written
+    kExitInterrupted = 130,
+};
+
+// Set from a signal handler (Ctrl-C); cleared when a command line starts.
+void RequestInterrupt();
+bool InterruptRequested();
+void ClearInterrupt();
+
+// How a command ended when it did not end well: the exit status and one line saying why.
+struct Outcome {
+    int code = kExitOk;
+    std::string message;
+    bool Ok() const { return code == kExitOk; }
 };
 
 class Session {
@@ -31,12 +47,21 @@ class Session {
     Session(const Session&) = delete;
     Session& operator=(const Session&) = delete;
 
-    // Starts the worker and waits until the device is identified (kExitOk) or the timeout passed.
-    int Connect();
-    // Waits for the whole table to be read after connecting.
-    int WaitLoaded();
+    // Starts the worker and waits until the device is identified. Fails at once where nothing can
+    // answer (no processor on USB, a refused connection, an unknown host) or a device of another kind
+    // answered.
+    Outcome Connect();
+    // Waits until the occupancy check passed and the whole table was read.
+    Outcome WaitLoaded();
     // Raises request `number` and waits until the worker has served it.
-    int Request(int number, std::chrono::milliseconds timeout);
+    Outcome Request(int number);
+    // Waits until done() holds, as long as the device keeps answering.
+    Outcome WaitWhileAnswering(const std::function<bool()>& done);
+    // Waits until done() holds or `limit` passed; false on the limit. Ends early (false) on an
+    // interrupt or the loss of the device, which Check() then reports.
+    bool WaitAtMost(const std::function<bool()>& done, std::chrono::milliseconds limit);
+    // An interrupt or the loss of the device, if either happened.
+    Outcome Check();
 
     DeviceLink& Link() { return stack_.Link(); }
     LinkController& Controller() { return *stack_.Controller(); }
@@ -44,12 +69,17 @@ class Session {
     ConsoleHost& Host() { return host_; }
     std::chrono::milliseconds Timeout() const { return timeout_; }
     bool Occupied() const;
+    bool Lost();
 
   private:
+    std::string Name() const;
+
+    DeviceSpec spec_;
     ConsoleHost& host_;
     std::chrono::milliseconds timeout_;
     SystemClock clock_;
     LinkStack stack_;
+    bool connected_ = false;
 };
 
 }  // namespace vela::cli

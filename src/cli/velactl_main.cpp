@@ -30,5 +30,5 @@ int main(int argc, char** argv) {
 #endif
     std::signal(SIGINT, OnSignal);
     std::signal(SIGTERM, OnSignal);
-    return vela::cli::RunVelactl(args, std::cout, std::cerr);
+    return vela::cli::RunVelactl(args, std::cin, std::cout, std::cerr);
 }

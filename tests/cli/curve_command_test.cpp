@@ -53,7 +53,7 @@ class CurveCommand : public ::testing::Test {
     }
     std::string Write(const std::string& name) {
         CZB_FileData file;
-        EXPECT_EQ(file.WriteScene(dir / name, table), kFileOk);
+        EXPECT_TRUE(file.SaveScene(dir / name, table).Ok());
         return (dir / name).string();
     }
     // The dB printed for the row nearest 1 kHz.

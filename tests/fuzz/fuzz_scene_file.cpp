@@ -6,8 +6,7 @@
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     vela::CZB_FileData file(vela::FileLocations{".", ""});
-    if (file.DecodeScene(std::span(data, size)) == vela::kFileOk &&
-        file.Values().size() != file.ValueCount()) {
+    if (file.DecodeScene(std::span(data, size)).Ok() && file.Values().size() != file.ValueCount()) {
         std::abort();
     }
     return 0;

@@ -1,9 +1,13 @@
 #include "core/files/file_data.h"
 
 #include <algorithm>
+#include <atomic>
 #include <cctype>
+#include <cerrno>
 #include <chrono>
+#include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <ctime>
 #include <fstream>
 #include <optional>
@@ -165,7 +169,111 @@ fs::path StripTrailingSeparator(fs::path p) {
     return fs::path(s);
 }
 
+FileResult Failure(FileError error, const fs::path& path, std::string reason = {}) {
+    return {error, path, std::move(reason)};
+}
+
+// The file a chain of links ends at, as an editor would write it; the path itself when it is no link.
+std::optional<fs::path> FollowLinks(fs::path path, std::error_code& ec) {
+    constexpr int kMaxLinks = 40;  // the system's own limit for a chain of links
+    for (int hops = 0; hops < kMaxLinks; ++hops) {
+        if (!fs::is_symlink(fs::symlink_status(path, ec))) {
+            ec.clear();
+            return path;
+        }
+        fs::path next = fs::read_symlink(path, ec);
+        if (ec) {
+            return std::nullopt;
+        }
+        path = next.is_absolute() ? next : path.parent_path() / next;
+    }
+    ec = std::make_error_code(std::errc::too_many_symbolic_link_levels);
+    return std::nullopt;
+}
+
+// Read-only for everyone (on Windows: the read-only attribute) is never replaced, even by whoever could
+// rename over it.
+bool WritePermitted(fs::perms perms) {
+    constexpr fs::perms kAnyWrite = fs::perms::owner_write | fs::perms::group_write | fs::perms::others_write;
+    return (perms & kAnyWrite) != fs::perms::none;
+}
+
+// Writes `bytes` to `path`, which is a fresh name nobody else uses. Empty on success, else the reason.
+std::string WriteNewFile(const fs::path& path, std::span<const std::uint8_t> bytes) {
+    std::ofstream out(path, std::ios::binary | std::ios::trunc);
+    if (!out) {
+        return std::strerror(errno);
+    }
+    out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+    out.flush();
+    const int error = errno;
+    out.close();
+    if (!out) {
+        return error != 0 ? std::strerror(error) : std::string("the data could not be written");
+    }
+    return {};
+}
+
+// A name beside `target` that nothing has: hidden, random, never a link someone placed there.
+std::optional<fs::path> TemporaryNameBeside(const fs::path& target) {
+    static std::atomic<unsigned> counter{0};
+    constexpr int kTries = 16;
+    for (int k = 0; k < kTries; ++k) {
+        char suffix[32];
+        std::snprintf(suffix, sizeof suffix, ".%08x%04x.tmp", static_cast<unsigned>(std::random_device{}()),
+                      counter.fetch_add(1) & 0xFFFF);
+        fs::path name(".");
+        name += target.filename();
+        name += suffix;
+        const fs::path candidate = target.parent_path() / name;
+        std::error_code ec;
+        if (!fs::exists(fs::symlink_status(candidate, ec))) {
+            return candidate;
+        }
+    }
+    return std::nullopt;
+}
+
 }  // namespace
+
+std::string FileResult::Describe() const {
+    std::string what;
+    switch (error) {
+        case FileError::kOk:
+            what = "done";
+            break;
+        case FileError::kEmptyPath:
+            return "no file name given";
+        case FileError::kNotFound:
+            what = "no such file or folder";
+            break;
+        case FileError::kIsDirectory:
+            what = "is a directory";
+            break;
+        case FileError::kNotAFile:
+            what = "not a regular file (a device, pipe or socket)";
+            break;
+        case FileError::kReadOnly:
+            what = "is read-only";
+            break;
+        case FileError::kCannotRead:
+            what = "cannot be read";
+            break;
+        case FileError::kCannotWrite:
+            what = "cannot be written";
+            break;
+        case FileError::kDamaged:
+            what = "damaged, or not a scene file";
+            break;
+    }
+    const std::u8string name = path.u8string();
+    std::string line(name.begin(), name.end());
+    line = line.empty() ? what : line + ": " + what;
+    if (!reason.empty()) {
+        line += " (" + reason + ")";
+    }
+    return line;
+}
 
 FileLocations FileLocations::System() {
     std::error_code ec;
@@ -203,20 +311,25 @@ int CZB_FileData::ReadInt(const std::string& file, const std::string& key) const
     return value >= 0 ? value : read(locations_.MirrorDirectory());
 }
 
-void CZB_FileData::WriteString(const std::string& file, const std::string& key,
-                               const std::string& text) const {
-    const bool written = WriteProfileString(SettingsPath(locations_.current_dir, file), kSection, key, text);
+FileResult CZB_FileData::WriteString(const std::string& file, const std::string& key,
+                                     const std::string& text) const {
+    const fs::path here = SettingsPath(locations_.current_dir, file);
+    const bool written = WriteProfileString(here, kSection, key, text);
     // The mirror is written even when the current directory refused the write: that is the case the
     // mirror exists for, so then its directory is created too.
     const fs::path mirror = locations_.MirrorDirectory();
     if (!written && !IsDirectory(mirror)) {
         MakeDirectory(mirror);
     }
-    WriteProfileString(SettingsPath(mirror, file), kSection, key, text);
+    const bool mirrored = WriteProfileString(SettingsPath(mirror, file), kSection, key, text);
+    if (written || mirrored) {
+        return {FileError::kOk, written ? here : SettingsPath(mirror, file), {}};
+    }
+    return Failure(FileError::kCannotWrite, here);
 }
 
-void CZB_FileData::WriteInt(const std::string& file, const std::string& key, int value) const {
-    WriteString(file, key, std::to_string(value));
+FileResult CZB_FileData::WriteInt(const std::string& file, const std::string& key, int value) const {
+    return WriteString(file, key, std::to_string(value));
 }
 
 bool CZB_FileData::FileExists(const fs::path& path) {
@@ -228,17 +341,22 @@ bool CZB_FileData::Exists(const fs::path& name) const {
     return FileExists(name) || FileExists(locations_.MirrorDirectory() / name);
 }
 
-int CZB_FileData::Delete(const fs::path& name) const {
+FileResult CZB_FileData::Delete(const fs::path& name) const {
     if (name.empty()) {
-        return kFileEmptyPath;
+        return Failure(FileError::kEmptyPath, name);
     }
     std::error_code ec;
-    if (FileExists(name)) {
-        fs::remove(name, ec);
-    } else if (const fs::path mirrored = locations_.MirrorDirectory() / name; FileExists(mirrored)) {
-        fs::remove(mirrored, ec);
+    fs::path target = name;
+    if (!FileExists(name)) {
+        target = locations_.MirrorDirectory() / name;
+        if (!FileExists(target)) {
+            return Failure(FileError::kNotFound, name);
+        }
     }
-    return kFileOk;
+    if (!fs::remove(target, ec) || ec) {
+        return Failure(FileError::kCannotWrite, target, ec.message());
+    }
+    return {FileError::kOk, target, {}};
 }
 
 bool CZB_FileData::IsDirectory(const fs::path& path) {
@@ -251,19 +369,11 @@ void CZB_FileData::MakeDirectory(const fs::path& path) {
     fs::create_directory(StripTrailingSeparator(path), ec);
 }
 
-fs::path CZB_FileData::ResolvePath(const fs::path& name) const {
-    std::error_code ec;
-    if (std::ifstream(name, std::ios::binary)) {
-        const fs::path full = fs::absolute(name, ec);
-        return ec ? name : full;
-    }
-    const fs::path mirrored = locations_.MirrorDirectory() / name;
-    const fs::path full = fs::absolute(mirrored, ec);
-    return ec ? mirrored : full;
-}
-
 std::vector<std::uint8_t> CZB_FileData::EncodeScene(std::span<const std::uint32_t> values,
                                                     std::uint32_t (*random)()) {
+    if (random == nullptr) {
+        random = SystemRandom;
+    }
     const std::size_t n = values.size();
     const std::size_t logical_size = kDataOffset + 2 * n + kCheckSize;
     std::vector<std::uint8_t> l(logical_size);
@@ -308,11 +418,11 @@ std::vector<std::uint8_t> CZB_FileData::EncodeScene(std::span<const std::uint32_
     return file;
 }
 
-int CZB_FileData::DecodeScene(std::span<const std::uint8_t> file) {
+FileResult CZB_FileData::DecodeScene(std::span<const std::uint8_t> file) {
     // The rebuilt content must at least hold the header up to the time fields.
     constexpr std::size_t kHeaderEnd = kTimeAt[5] + 4;
     if (file.size() < kHeaderPlain + 2 * (kHeaderEnd - kHeaderPlain)) {
-        return kFileBadCheck;
+        return Failure(FileError::kDamaged, {});
     }
     std::array<int, 256> position;
     position.fill(-1);
@@ -327,7 +437,7 @@ int CZB_FileData::DecodeScene(std::span<const std::uint8_t> file) {
         // A byte outside the alphabet never comes from a writer of this format; taking it as nibble 15
         // would let a damaged byte pass the check whenever the original nibble was 15.
         if (high < 0 || low < 0) {
-            return kFileBadCheck;
+            return Failure(FileError::kDamaged, {});
         }
         l.push_back(static_cast<std::uint8_t>((high << 4) | low));
     }
@@ -337,10 +447,10 @@ int CZB_FileData::DecodeScene(std::span<const std::uint8_t> file) {
     // Offsets and counts that point past the content are refused like a wrong check value.
     const std::uint64_t checked = std::uint64_t{offset} + 2 * std::uint64_t{count};
     if (checked + kCheckSize > l.size()) {
-        return kFileBadCheck;
+        return Failure(FileError::kDamaged, {});
     }
     if (GetLe32(l, static_cast<std::size_t>(checked)) != Crc16(l.data(), static_cast<std::size_t>(checked))) {
-        return kFileBadCheck;
+        return Failure(FileError::kDamaged, {});
     }
 
     data_offset_ = offset;
@@ -357,52 +467,111 @@ int CZB_FileData::DecodeScene(std::span<const std::uint8_t> file) {
     for (std::uint32_t i = 0; i < count; ++i) {
         values_[i] = static_cast<std::uint32_t>(l[offset + 2 * i] | (l[offset + 2 * i + 1] << 8));
     }
-    return kFileOk;
+    return {};
 }
 
-int CZB_FileData::WriteScene(const fs::path& path, std::span<const std::uint32_t> values) {
+FileResult CZB_FileData::CheckSceneTarget(const fs::path& path) {
     if (path.empty()) {
-        return kFileEmptyPath;
+        return Failure(FileError::kEmptyPath, path);
     }
-    const auto bytes = EncodeScene(values, SystemRandom);
-    std::ofstream out(path, std::ios::binary | std::ios::trunc);
-    if (!out) {
-        return kFileCannotCreate;
+    std::error_code ec;
+    // What the name finally stands for, seen through every link (also the system's own, /dev/stdout).
+    const fs::file_status named = fs::status(path, ec);
+    if (fs::is_directory(named)) {
+        return Failure(FileError::kIsDirectory, path);
     }
-    out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
-    out.close();
-    return out ? kFileOk : kFileCannotCreate;
+    if (fs::exists(named) && !fs::is_regular_file(named)) {
+        return Failure(FileError::kNotAFile, path);
+    }
+    const auto target = FollowLinks(path, ec);
+    if (!target) {
+        return Failure(FileError::kCannotWrite, path, ec.message());
+    }
+    const fs::file_status status = fs::symlink_status(*target, ec);
+    if (fs::exists(status)) {
+        if (!fs::is_regular_file(status)) {
+            return Failure(fs::is_directory(status) ? FileError::kIsDirectory : FileError::kNotAFile, path);
+        }
+        if (!WritePermitted(status.permissions())) {
+            return Failure(FileError::kReadOnly, path);
+        }
+        return {FileError::kOk, *target, {}};
+    }
+    const fs::path folder = target->parent_path().empty() ? fs::path(".") : target->parent_path();
+    if (!fs::is_directory(folder, ec)) {
+        return Failure(FileError::kNotFound, folder);
+    }
+    return {FileError::kOk, *target, {}};
 }
 
-int CZB_FileData::ReadScene(const fs::path& path) {
+FileResult CZB_FileData::SaveScene(const fs::path& path, std::span<const std::uint32_t> values) {
+    FileResult target = CheckSceneTarget(path);
+    if (!target.Ok()) {
+        return target;
+    }
+    const auto bytes = EncodeScene(values);
+    const auto temporary_name = TemporaryNameBeside(target.path);
+    if (!temporary_name) {
+        return Failure(FileError::kCannotWrite, path, "no free temporary name beside it");
+    }
+    const fs::path& temporary = *temporary_name;
+    if (std::string reason = WriteNewFile(temporary, bytes); !reason.empty()) {
+        std::error_code ignored;
+        fs::remove(temporary, ignored);
+        return Failure(FileError::kCannotWrite, path, std::move(reason));
+    }
+    std::error_code ec;
+    // A replaced file keeps who may read it.
+    if (const auto old = fs::status(target.path, ec); fs::exists(old)) {
+        fs::permissions(temporary, old.permissions(), ec);
+    }
+    fs::rename(temporary, target.path, ec);
+    if (ec) {
+        std::error_code ignored;
+        fs::remove(temporary, ignored);
+        return Failure(FileError::kCannotWrite, path, ec.message());
+    }
+    const fs::path full = fs::absolute(target.path, ec);
+    return {FileError::kOk, ec ? target.path : full, {}};
+}
+
+FileResult CZB_FileData::LoadScene(const fs::path& path) {
     if (path.empty()) {
-        return kFileEmptyPath;
+        return Failure(FileError::kEmptyPath, path);
     }
-    std::ifstream in(path, std::ios::binary);
-    if (!in) {
-        return kFileCannotOpen;
+    std::error_code ec;
+    const fs::file_status status = fs::status(path, ec);
+    if (!fs::exists(status)) {
+        return Failure(FileError::kNotFound, path);
     }
-    const std::vector<std::uint8_t> bytes((std::istreambuf_iterator<char>(in)),
-                                          std::istreambuf_iterator<char>());
-    return DecodeScene(bytes);
-}
-
-int CZB_FileData::SaveScene(const fs::path& path, std::span<const std::uint32_t> values) {
-    Delete(path);
-    const int result = WriteScene(path, values);
-    if (result != kFileCannotCreate) {
-        return result;
+    if (fs::is_directory(status)) {
+        return Failure(FileError::kIsDirectory, path);
     }
-    const fs::path mirror = locations_.MirrorDirectory();
-    if (!IsDirectory(mirror)) {
-        MakeDirectory(mirror);
+    if (!fs::is_regular_file(status)) {
+        return Failure(FileError::kNotAFile, path);
     }
-    return WriteScene(mirror / path, values);
-}
-
-int CZB_FileData::LoadScene(const fs::path& path) {
-    const int result = ReadScene(path);
-    return result == kFileCannotOpen ? ReadScene(locations_.MirrorDirectory() / path) : result;
+    const std::uintmax_t size = fs::file_size(path, ec);
+    if (ec) {
+        return Failure(FileError::kCannotRead, path, ec.message());
+    }
+    if (size > kMaxSceneFileSize) {
+        return Failure(FileError::kDamaged, path, "too large");
+    }
+    std::vector<std::uint8_t> bytes(static_cast<std::size_t>(size));
+    // The stream reports a failed read by throwing from its buffer: caught here, a file error like any.
+    try {
+        std::ifstream in(path, std::ios::binary);
+        if (!in) {
+            return Failure(FileError::kCannotRead, path, std::strerror(errno));
+        }
+        in.read(reinterpret_cast<char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+        bytes.resize(static_cast<std::size_t>(in.gcount()));
+    } catch (const std::exception& e) {
+        return Failure(FileError::kCannotRead, path, e.what());
+    }
+    FileResult result = DecodeScene(bytes);
+    result.path = path;
+    return result;
 }
 
 }  // namespace vela

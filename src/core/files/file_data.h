@@ -21,13 +21,28 @@ struct FileLocations {
     std::filesystem::path MirrorDirectory() const;
 };
 
-// Result codes of the scene file operations; the numbers are what callers and messages key on.
-enum FileResult : int {
-    kFileOk = 0,
-    kFileEmptyPath = 2,
-    kFileCannotOpen = 4,
-    kFileCannotCreate = 5,
-    kFileBadCheck = 6,
+// What a file operation did: kOk, or what failed. Every caller gets the same answer, so none has to
+// guess from a bare number whether its work was done.
+enum class FileError {
+    kOk,
+    kEmptyPath,    // no name was given
+    kNotFound,     // the file, or the folder it was to go in, does not exist
+    kIsDirectory,  // a folder where a file was named
+    kNotAFile,     // a device, pipe or socket: never read or replaced as a scene file
+    kReadOnly,     // an existing file that may not be written
+    kCannotRead,
+    kCannotWrite,
+    kDamaged,  // not a scene file: wrong check value, cut short, or too large
+};
+
+struct [[nodiscard]] FileResult {
+    FileError error = FileError::kOk;
+    std::filesystem::path path;  // the file concerned; after a save, where the data went
+    std::string reason;          // the system's words for the failure, when it gave any
+
+    bool Ok() const { return error == FileError::kOk; }
+    // One line for the user: "PATH: is a directory".
+    std::string Describe() const;
 };
 
 struct FileTime {
@@ -46,27 +61,33 @@ class CZB_FileData {
     static constexpr std::size_t kHeaderPlain = 256;  // bytes stored unencoded at the start of a file
     static constexpr char kExtension[] = ".lub";
     static constexpr char kSection[] = "CP950";
+    // Far above any table (4564 bytes for 947 values): what is larger is not read into memory.
+    static constexpr std::uintmax_t kMaxSceneFileSize = 1 << 20;
 
     explicit CZB_FileData(FileLocations locations = FileLocations::System());
 
     // --- Settings store ---
     int ReadInt(const std::string& file, const std::string& key) const;
-    void WriteString(const std::string& file, const std::string& key, const std::string& text) const;
-    void WriteInt(const std::string& file, const std::string& key, int value) const;
+    // Ok when the setting was stored where ReadInt finds it (the current directory or the mirror).
+    FileResult WriteString(const std::string& file, const std::string& key, const std::string& text) const;
+    FileResult WriteInt(const std::string& file, const std::string& key, int value) const;
 
     // --- File utilities ---
     static bool FileExists(const std::filesystem::path& path);
     bool Exists(const std::filesystem::path& name) const;
-    int Delete(const std::filesystem::path& name) const;
+    FileResult Delete(const std::filesystem::path& name) const;
     static bool IsDirectory(const std::filesystem::path& path);
     static void MakeDirectory(const std::filesystem::path& path);
-    std::filesystem::path ResolvePath(const std::filesystem::path& name) const;
 
     // --- Scene files ---
-    int WriteScene(const std::filesystem::path& path, std::span<const std::uint32_t> values);
-    int ReadScene(const std::filesystem::path& path);
-    int SaveScene(const std::filesystem::path& path, std::span<const std::uint32_t> values);
-    int LoadScene(const std::filesystem::path& path);
+    // Whether a scene file may be written at `path`: the file a link there leads to, in an existing
+    // folder, not a directory, device or read-only file. On success `path` of the result is that file.
+    static FileResult CheckSceneTarget(const std::filesystem::path& path);
+    // Writes exactly the file CheckSceneTarget names, through a temporary file in the same folder and a
+    // rename, so that a failed save leaves the old file whole. Nothing is created anywhere else.
+    FileResult SaveScene(const std::filesystem::path& path, std::span<const std::uint32_t> values);
+    // Reads the named file only (never the settings' mirror): a regular file of at most kMaxSceneFileSize.
+    FileResult LoadScene(const std::filesystem::path& path);
 
     // Set before writing; read back by ReadScene.
     std::uint32_t device_id = 0;
@@ -81,10 +102,12 @@ class CZB_FileData {
     const std::vector<std::uint32_t>& Values() const { return values_; }
     const FileLocations& Locations() const { return locations_; }
 
-    // The encoded bytes of a scene (exposed for tests and tools); `random` supplies the random bytes.
-    std::vector<std::uint8_t> EncodeScene(std::span<const std::uint32_t> values, std::uint32_t (*random)());
-    // Decodes and checks a scene file's bytes; on success fills the object as ReadScene does.
-    int DecodeScene(std::span<const std::uint8_t> file);
+    // The encoded bytes of a scene; `random` supplies the random bytes (the system's when not given).
+    std::vector<std::uint8_t> EncodeScene(std::span<const std::uint32_t> values,
+                                          std::uint32_t (*random)() = nullptr);
+    // Decodes and checks a scene file's bytes; on success fills the object as LoadScene does, otherwise
+    // kDamaged.
+    FileResult DecodeScene(std::span<const std::uint8_t> file);
 
   private:
     std::filesystem::path SettingsPath(const std::filesystem::path& dir, const std::string& file) const;

@@ -74,6 +74,16 @@ std::filesystem::path LinkController::ScenePath() const {
     return scene_path_;
 }
 
+FileResult LinkController::LastFileResult() const {
+    std::lock_guard lock(texts_mutex_);
+    return last_file_result_;
+}
+
+void LinkController::SetLastFileResult(FileResult result) {
+    std::lock_guard lock(texts_mutex_);
+    last_file_result_ = std::move(result);
+}
+
 void LinkController::SetSelection(std::vector<std::uint16_t> indexes) {
     std::lock_guard lock(texts_mutex_);
     selection_ = std::move(indexes);
@@ -558,12 +568,13 @@ void LinkController::SaveToFile() {
     CZB_FileData file(files_);
     file.device_id = ConnectedDeviceId();
     // A file that could not be written is reported as such, never as saved.
-    if (file.SaveScene(path, values) != kFileOk) {
+    const FileResult saved = file.SaveScene(path, values);
+    SetLastFileResult(saved);
+    if (!saved.Ok()) {
         Message(LinkText::kSaveFailed);
         return;
     }
-    host_.ShowMessage(file.ResolvePath(path).wstring(), LinkTextFor(LinkText::kSaveSuccessfully),
-                      MessageButtons::kOk);
+    host_.ShowMessage(saved.path.wstring(), LinkTextFor(LinkText::kSaveSuccessfully), MessageButtons::kOk);
     Sleep(5);
 }
 
@@ -587,7 +598,9 @@ void LinkController::LoadFile(bool selection) {
         return;
     }
     CZB_FileData file(files_);
-    if (file.LoadScene(path) != kFileOk) {
+    const FileResult loaded = file.LoadScene(path);
+    SetLastFileResult(loaded);
+    if (!loaded.Ok()) {
         HideProgress();
         Message(LinkText::kNoFiles);
         end();

@@ -68,6 +68,8 @@ class LinkController {
     // --- What the UI prepares before raising a request (UI thread) ---
     void SetScenePath(const std::filesystem::path& path);
     std::filesystem::path ScenePath() const;
+    // What the last save to file or load file did with its file, for owners that report the reason.
+    FileResult LastFileResult() const;
     void SetSelection(std::vector<std::uint16_t> indexes);
     // Name for save scene: ANSI bytes, padded with spaces to 25.
     void SetSceneNameBuffer(const std::string& ansi_name);
@@ -112,6 +114,7 @@ class LinkController {
     void RememberDirty();
     void TakeEditsForReload();
     void RestoreRemembered();
+    void SetLastFileResult(FileResult result);
 
     DeviceLink& link_;
     ILinkConnector& connector_;
@@ -128,6 +131,7 @@ class LinkController {
 
     mutable std::mutex texts_mutex_;
     std::filesystem::path scene_path_;
+    FileResult last_file_result_;
     std::vector<std::uint16_t> selection_;
     std::array<std::uint8_t, kSceneNameLength> name_buffer_{};
 };

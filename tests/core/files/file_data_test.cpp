@@ -37,7 +37,7 @@ TEST_F(SceneFileTest, RoundTripOfAFullTable) {
     CZB_FileData writer(Locations());
     writer.device_id = 0x6201;
     const auto values = SampleValues();
-    ASSERT_EQ(writer.WriteScene(dir / "a.lub", values), kFileOk);
+    ASSERT_TRUE(writer.SaveScene(dir / "a.lub", values).Ok());
 
     const auto bytes = ReadBytes(dir / "a.lub");
     EXPECT_EQ(bytes.size(), 4564u);
@@ -45,7 +45,7 @@ TEST_F(SceneFileTest, RoundTripOfAFullTable) {
     EXPECT_LE(encoded.size(), 16u);
 
     CZB_FileData reader(Locations());
-    ASSERT_EQ(reader.ReadScene(dir / "a.lub"), kFileOk);
+    ASSERT_TRUE(reader.LoadScene(dir / "a.lub").Ok());
     EXPECT_EQ(reader.ValueCount(), 947u);
     EXPECT_EQ(reader.device_id, 0x6201u);
     EXPECT_EQ(reader.DataOffset(), 512u);
@@ -58,18 +58,18 @@ TEST_F(SceneFileTest, RoundTripOfAFullTable) {
 TEST_F(SceneFileTest, TwoWritesDifferButReadTheSame) {
     CZB_FileData w;
     const auto values = SampleValues();
-    ASSERT_EQ(w.WriteScene(dir / "1.lub", values), kFileOk);
-    ASSERT_EQ(w.WriteScene(dir / "2.lub", values), kFileOk);
+    ASSERT_TRUE(w.SaveScene(dir / "1.lub", values).Ok());
+    ASSERT_TRUE(w.SaveScene(dir / "2.lub", values).Ok());
     EXPECT_NE(ReadBytes(dir / "1.lub"), ReadBytes(dir / "2.lub"));
     CZB_FileData r1, r2;
-    ASSERT_EQ(r1.ReadScene(dir / "1.lub"), kFileOk);
-    ASSERT_EQ(r2.ReadScene(dir / "2.lub"), kFileOk);
+    ASSERT_TRUE(r1.LoadScene(dir / "1.lub").Ok());
+    ASSERT_TRUE(r2.LoadScene(dir / "2.lub").Ok());
     EXPECT_EQ(r1.Values(), r2.Values());
 }
 
 TEST_F(SceneFileTest, EveryChangedByteOfTheDataPartIsRefused) {
     CZB_FileData w;
-    ASSERT_EQ(w.WriteScene(dir / "s.lub", SampleValues()), kFileOk);
+    ASSERT_TRUE(w.SaveScene(dir / "s.lub", SampleValues()).Ok());
     const auto good = ReadBytes(dir / "s.lub");
     const std::vector<std::uint8_t> alphabet(good.begin() + 20, good.begin() + 36);
     std::uint8_t outsider = 0;
@@ -83,19 +83,19 @@ TEST_F(SceneFileTest, EveryChangedByteOfTheDataPartIsRefused) {
             auto bad = good;
             bad[at] = replacement;
             CZB_FileData r;
-            ASSERT_EQ(r.DecodeScene(bad), kFileBadCheck) << "byte " << at;
+            ASSERT_EQ(r.DecodeScene(bad).error, FileError::kDamaged) << "byte " << at;
         }
     }
 }
 
 TEST_F(SceneFileTest, TruncatedAndLyingFilesAreRefusedWithoutReadingPastTheEnd) {
     CZB_FileData w;
-    ASSERT_EQ(w.WriteScene(dir / "s.lub", SampleValues()), kFileOk);
+    ASSERT_TRUE(w.SaveScene(dir / "s.lub", SampleValues()).Ok());
     const auto good = ReadBytes(dir / "s.lub");
     for (std::size_t size :
          {std::size_t{0}, std::size_t{255}, std::size_t{600}, good.size() - 2, good.size() - 1}) {
         CZB_FileData r;
-        EXPECT_EQ(r.DecodeScene(std::span(good.data(), size)), kFileBadCheck) << size;
+        EXPECT_EQ(r.DecodeScene(std::span(good.data(), size)).error, FileError::kDamaged) << size;
     }
 
     // A file whose header claims far more values than it holds, with a correct-looking check value
@@ -116,8 +116,8 @@ TEST_F(SceneFileTest, TruncatedAndLyingFilesAreRefusedWithoutReadingPastTheEnd) 
         bytes[256 + 2 * (10 + k) + 1] = alphabet[count_bytes[k] & 15];
     }
     CZB_FileData r;
-    ASSERT_EQ(r.DecodeScene(liar.EncodeScene(few, fixed)), kFileOk);
-    EXPECT_EQ(r.DecodeScene(bytes), kFileBadCheck);
+    ASSERT_TRUE(r.DecodeScene(liar.EncodeScene(few, fixed)).Ok());
+    EXPECT_EQ(r.DecodeScene(bytes).error, FileError::kDamaged);
     EXPECT_EQ(r.Values().size(), 10u);
 }
 
@@ -147,33 +147,51 @@ TEST_F(SceneFileTest, ReadsAFileBuiltByAnIndependentWriter) {
         file.push_back(static_cast<std::uint8_t>(0x40 + (l[i] & 15)));
     }
     CZB_FileData r;
-    ASSERT_EQ(r.DecodeScene(file), kFileOk);
+    ASSERT_TRUE(r.DecodeScene(file).Ok());
     EXPECT_EQ(r.Values(), (std::vector<std::uint32_t>{1, 0x8000, 20600}));
     EXPECT_EQ(r.device_id, 0x6201u);
     EXPECT_EQ(r.FileTimeRead().month, 12);
 }
 
-TEST_F(SceneFileTest, ReturnCodesAndMirrorFallbacks) {
+TEST_F(SceneFileTest, EachFailureSaysWhatFailedAndNothingGoesToTheMirror) {
     CZB_FileData f(Locations());
-    EXPECT_EQ(f.WriteScene("", SampleValues()), kFileEmptyPath);
-    EXPECT_EQ(f.ReadScene(""), kFileEmptyPath);
-    EXPECT_EQ(f.Delete(""), kFileEmptyPath);
-    EXPECT_EQ(f.ReadScene(dir / "missing.lub"), kFileCannotOpen);
-    EXPECT_EQ(f.WriteScene(dir / "no-such-dir" / "x.lub", SampleValues()), kFileCannotCreate);
+    EXPECT_EQ(f.SaveScene("", SampleValues()).error, FileError::kEmptyPath);
+    EXPECT_EQ(f.LoadScene("").error, FileError::kEmptyPath);
+    EXPECT_EQ(f.Delete("").error, FileError::kEmptyPath);
+    EXPECT_EQ(f.LoadScene(dir / "missing.lub").error, FileError::kNotFound);
+    fs::create_directories(dir / "folder");
+    EXPECT_EQ(f.LoadScene(dir / "folder").error, FileError::kIsDirectory);
+    EXPECT_EQ(f.SaveScene(dir / "folder", SampleValues()).error, FileError::kIsDirectory);
+    EXPECT_TRUE(fs::is_directory(dir / "folder"));
+    std::ofstream(dir / "junk.lub") << "not a scene";
+    const FileResult junk = f.LoadScene(dir / "junk.lub");
+    EXPECT_EQ(junk.error, FileError::kDamaged);
+    EXPECT_EQ(junk.Describe(), (dir / "junk.lub").string() + ": damaged, or not a scene file");
 
-    // Saving where the file cannot be created goes to the mirror directory, creating it; loading finds it
-    // there.
-    const fs::path relative = fs::path("no-such-dir") / "x.lub";
-    const fs::path mirror = Locations().MirrorDirectory();
-    EXPECT_EQ(mirror.string(), (dir.Path() / "CP950").string() + char(fs::path::preferred_separator));
-    fs::create_directories(mirror / "no-such-dir");
-    EXPECT_EQ(f.SaveScene(relative, SampleValues()), kFileOk);
-    EXPECT_TRUE(fs::exists(mirror / relative));
-    CZB_FileData r(Locations());
-    EXPECT_EQ(r.LoadScene(relative), kFileOk);
-    EXPECT_TRUE(r.Exists(relative));
-    EXPECT_EQ(r.Delete(relative), kFileOk);
-    EXPECT_FALSE(fs::exists(mirror / relative));
+    // Where the named folder does not exist the save fails; neither the mirror nor any folder is made.
+    const FileResult r = f.SaveScene(dir / "no-such-dir" / "x.lub", SampleValues());
+    EXPECT_EQ(r.error, FileError::kNotFound);
+    EXPECT_FALSE(fs::exists(Locations().MirrorDirectory()));
+    EXPECT_FALSE(fs::exists(dir / "no-such-dir"));
+}
+
+TEST_F(SceneFileTest, ASaveReplacesTheNamedFileWholeAndKeepsItsPermissions) {
+    CZB_FileData f(Locations());
+    const fs::path target = dir / "room.lub";
+    std::ofstream(target) << "old";
+    fs::permissions(target, fs::perms::owner_read | fs::perms::owner_write);
+    const FileResult saved = f.SaveScene(target, SampleValues());
+    ASSERT_TRUE(saved.Ok()) << saved.Describe();
+    EXPECT_EQ(saved.path, fs::absolute(target));
+    EXPECT_EQ(fs::file_size(target), 4564u);
+    EXPECT_EQ(fs::status(target).permissions() & fs::perms::all,
+              fs::perms::owner_read | fs::perms::owner_write);
+    EXPECT_EQ(std::distance(fs::directory_iterator(dir.Path()), fs::directory_iterator()), 1)
+        << "no temporary file is left";
+
+    fs::permissions(target, fs::perms::owner_read);
+    EXPECT_EQ(f.SaveScene(target, SampleValues()).error, FileError::kReadOnly);
+    fs::permissions(target, fs::perms::owner_write, fs::perm_options::add);
 }
 
 TEST(FileLocations, MirrorDirectoryIsCutBeforeTemp) {
@@ -193,9 +211,9 @@ TEST_F(SettingsTest, MissingSettingReadsMinusOneAndWrittenOnesReadBack) {
     fs::create_directories(dir / "cwd");
     CZB_FileData f(Locations(dir / "cwd"));
     EXPECT_EQ(f.ReadInt(kLanguageFile, kLanguageKey), -1);
-    f.WriteInt(kLanguageFile, kLanguageKey, 2);
-    f.WriteInt(kWifiModeFile, kWifiModeKey, 1);
-    f.WriteInt(kLanguageFile, kLanguageKey, 1);  // replaces, does not append
+    EXPECT_TRUE(f.WriteInt(kLanguageFile, kLanguageKey, 2).Ok());
+    EXPECT_TRUE(f.WriteInt(kWifiModeFile, kWifiModeKey, 1).Ok());
+    EXPECT_TRUE(f.WriteInt(kLanguageFile, kLanguageKey, 1).Ok());  // replaces, does not append
     EXPECT_EQ(f.ReadInt(kLanguageFile, kLanguageKey), 1);
     EXPECT_EQ(f.ReadInt(kWifiModeFile, kWifiModeKey), 1);
     std::ifstream in(dir / "cwd" / "Language.ini", std::ios::binary);
@@ -205,9 +223,16 @@ TEST_F(SettingsTest, MissingSettingReadsMinusOneAndWrittenOnesReadBack) {
 
 TEST_F(SettingsTest, AnUnwritableCurrentDirectoryFallsBackToTheMirror) {
     CZB_FileData f(Locations(dir / "not-there"));
-    f.WriteInt(kLanguageFile, kLanguageKey, 2);
+    EXPECT_TRUE(f.WriteInt(kLanguageFile, kLanguageKey, 2).Ok());
     EXPECT_TRUE(fs::exists(dir / "CP950" / "Language.ini"));
     EXPECT_EQ(f.ReadInt(kLanguageFile, kLanguageKey), 2);
+}
+
+TEST_F(SettingsTest, AWriteThatLandsNowhereIsReportedAsFailed) {
+    // Neither the current directory nor the mirror's parent exists.
+    CZB_FileData f(FileLocations{dir / "not-there", (dir / "gone" / "Temp").string() + "/"});
+    EXPECT_EQ(f.WriteInt(kLanguageFile, kLanguageKey, 2).error, FileError::kCannotWrite);
+    EXPECT_EQ(f.ReadInt(kLanguageFile, kLanguageKey), -1);
 }
 
 TEST_F(SettingsTest, ProfileLookupIgnoresCaseAndOtherSections) {
@@ -215,7 +240,7 @@ TEST_F(SettingsTest, ProfileLookupIgnoresCaseAndOtherSections) {
     std::ofstream(dir / "cwd" / "Language.ini") << "[Other]\nLanguage=0\n[cp950]\n language = 2 \n";
     CZB_FileData f(Locations(dir / "cwd"));
     EXPECT_EQ(f.ReadInt(kLanguageFile, kLanguageKey), 2);
-    f.WriteInt(kLanguageFile, kLanguageKey, 1);
+    EXPECT_TRUE(f.WriteInt(kLanguageFile, kLanguageKey, 1).Ok());
     EXPECT_EQ(f.ReadInt(kLanguageFile, kLanguageKey), 1);
     EXPECT_EQ(f.ReadInt("Language", "Other"), -1);
 }

@@ -220,7 +220,7 @@ TEST_F(LinkControllerTest, FilesThatCannotBeUsedChangeNothing) {
     std::vector<std::uint32_t> values(kParameterCount, 77);
     CZB_FileData foreign(FileLocations{dir.Path(), ""});
     foreign.device_id = 0x1234;
-    ASSERT_EQ(foreign.WriteScene(dir / "foreign.lub", values), kFileOk);
+    ASSERT_TRUE(foreign.SaveScene(dir / "foreign.lub", values).Ok());
 
     controller.SetScenePath(dir / "foreign.lub");
     Request(request::kLoadFile);
@@ -249,7 +249,7 @@ TEST_F(LinkControllerTest, UnplugDuringALoadFailsAndTheRestGoesOutAfterReconnect
     values[0] = kDeviceId;
     CZB_FileData file(FileLocations{dir.Path(), ""});
     file.device_id = kDeviceId;
-    ASSERT_EQ(file.WriteScene(dir / "big.lub", values), kFileOk);
+    ASSERT_TRUE(file.SaveScene(dir / "big.lub", values).Ok());
 
     controller.SetScenePath(dir / "big.lub");
     link.State().RaiseRequest(request::kLoadFile);
