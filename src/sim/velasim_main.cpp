@@ -1,10 +1,12 @@
 // velasim: the virtual processor served over the report stream, for trying vela and velactl without
 // hardware (connect them with --device tcp:HOST:PORT).
+#include <algorithm>
 #include <atomic>
 #include <chrono>
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>
+#include <filesystem>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -26,7 +28,7 @@ constexpr std::string_view kUsage =
     "\n"
     "  --listen HOST:PORT     address to listen on, e.g. 127.0.0.1:4357 ([::1]:4357 for IPv6)\n"
     "  --state FILE           load the device from FILE and save into it on save settings, save scene\n"
-    "                         and Wi-Fi changes (created on the first save)\n"
+    "                         and Wi-Fi changes (a new one is written at the start)\n"
     "  --verbose, -v          log every frame in both directions on stderr\n"
     "  --seed N               seed of the fault dice (default 1)\n"
     "faults:\n"
@@ -47,6 +49,7 @@ constexpr std::string_view kUsage =
     "                         the Wi-Fi module reports a restore or restart on its own MS\n"
     "                         milliseconds after each client connects\n"
     "  --help                 this text\n"
+    "  --version              the version of velasim\n"
     "Ctrl-C stops it.\n";
 
 std::atomic<bool> g_stop{false};
@@ -88,7 +91,10 @@ bool ParseShare(std::string_view text, double& out) {
 }
 
 // Returns an error text, or nothing when the options are usable.
-std::optional<std::string> Parse(int argc, char** argv, Options& o, bool& help) {
+std::optional<std::string> Parse(int argc, char** argv, Options& o, bool& help, bool& version) {
+    static constexpr std::string_view kValueOptions[] = {
+        "--listen",      "--state",   "--seed",         "--device-id",  "--drop",     "--delay",
+        "--delay-share", "--corrupt", "--unplug-every", "--unplug-for", "--occupied", "--wifi-notice"};
     bool have_listen = false;
     for (int i = 1; i < argc; ++i) {
         const std::string_view arg = argv[i];
@@ -99,6 +105,10 @@ std::optional<std::string> Parse(int argc, char** argv, Options& o, bool& help) 
         };
         if (arg == "--help" || arg == "-h") {
             help = true;
+            return std::nullopt;
+        }
+        if (arg == "--version") {
+            version = true;
             return std::nullopt;
         }
         if (arg == "--verbose" || arg == "-v") {
@@ -120,6 +130,9 @@ std::optional<std::string> Parse(int argc, char** argv, Options& o, bool& help) 
         if (arg == "--ignore-saves") {
             o.faults.ignore_saves = true;
             continue;
+        }
+        if (std::find(std::begin(kValueOptions), std::end(kValueOptions), arg) == std::end(kValueOptions)) {
+            return "unknown option " + std::string(arg);
         }
         const auto v = value();
         if (!v) {
@@ -181,13 +194,18 @@ std::optional<std::string> Parse(int argc, char** argv, Options& o, bool& help) 
 int main(int argc, char** argv) {
     Options options;
     bool help = false;
-    if (const auto error = Parse(argc, argv, options, help)) {
+    bool version = false;
+    if (const auto error = Parse(argc, argv, options, help, version)) {
         std::fprintf(stderr, "velasim: %s\n\n%.*s", error->c_str(), static_cast<int>(kUsage.size()),
                      kUsage.data());
         return 2;
     }
     if (help) {
         std::printf("%.*s", static_cast<int>(kUsage.size()), kUsage.data());
+        return 0;
+    }
+    if (version) {
+        std::printf("velasim %s\n", VELA_VERSION);
         return 0;
     }
 
@@ -199,6 +217,14 @@ int main(int argc, char** argv) {
         if (!loaded) {
             std::fprintf(stderr, "velasim: %s is not a state file; not touching it\n",
                          options.state_file.c_str());
+            return 1;
+        }
+        // A new state file is written now, so that a place where it cannot be written is refused at the
+        // start instead of every later save failing unseen.
+        std::error_code ec;
+        if (!std::filesystem::exists(options.state_file, ec) &&
+            !device.WithProcessor([](vela::sim::VirtualProcessor& p) { return p.SaveStateFile(); })) {
+            std::fprintf(stderr, "velasim: cannot write the state file %s\n", options.state_file.c_str());
             return 1;
         }
     }

@@ -32,14 +32,24 @@ expect_out() {  # expect_out NAME PATTERN
     fi
 }
 
+expect_err() {  # expect_err NAME PATTERN
+    if ! grep -qE "$2" "$work/err"; then
+        echo "FAIL $1: stderr lacks /$2/"
+        sed 's/^/  | /' "$work/err" | head -10
+        failures=$((failures + 1))
+    fi
+}
+
 start_sim() {
     local port
+    sim_port=""
     for port in $(shuf -i 20000-60000 -n 20); do
         "$bin/velasim" --listen "127.0.0.1:$port" --state "$work/device.state" "$@" 2>"$work/sim.log" &
         sim_pid=$!
         for _ in $(seq 50); do
             if grep -q "listening" "$work/sim.log" 2>/dev/null || (exec 3<>"/dev/tcp/127.0.0.1/$port") 2>/dev/null; then
                 dev="tcp:127.0.0.1:$port"
+                sim_port=$port
                 return 0
             fi
             kill -0 "$sim_pid" 2>/dev/null || break
@@ -85,18 +95,40 @@ check "bad value" 2 ctl set 5=70000
 check "unknown command" 2 ctl frobnicate
 check "help" 0 ctl set --help
 
-# A file from another device is refused by the device's id.
+# A processor held by another program: velasim serves one connection at a time.
+exec 4<>"/dev/tcp/127.0.0.1/$sim_port"
+check "busy" 3 ctl --timeout 2 status && expect_err busy "another program"
+exec 4>&-
+
+# A device with another id is named as such.
 kill "$sim_pid"; wait "$sim_pid" 2>/dev/null
 start_sim --device-id 1234
-check "wrong device" 3 ctl status
+check "wrong device" 3 ctl status && expect_err "wrong device" "0x1234"
 
 kill "$sim_pid"; wait "$sim_pid" 2>/dev/null
 start_sim --occupied -1
 check "occupied" 4 ctl get 1
+check "occupied status" 4 ctl status && expect_err "occupied status" "held by another controller"
+
+# With one reply in ten lost, values still land and are reported as landed.
+kill "$sim_pid"; wait "$sim_pid" 2>/dev/null
+start_sim --drop 0.1 --seed 3
+for k in 1 2 3 4 5 6; do
+    check "lossy set $k" 0 ctl set 26=$((100 + k)) 27=$((400 + k)) 300=$k 301=$k 302=$k 303=$k
+done
+
+# A processor that vanishes mid-command is reported lost at once, not after the timeout and more.
+kill "$sim_pid"; wait "$sim_pid" 2>/dev/null
+start_sim --unplug-every 1200 --unplug-for 60000
+check "lost" 3 ctl --timeout 1 dump && expect_err lost "lost|stopped answering"
 
 kill "$sim_pid"; wait "$sim_pid" 2>/dev/null
 sim_pid=""
-check "nobody listening" 3 "$bin/velactl" --device "$dev" --timeout 2 status
+check "nobody listening" 3 "$bin/velactl" --device "$dev" --timeout 2 status && expect_err "nobody listening" "refused"
+
+check "velasim version" 0 "$bin/velasim" --version && expect_out "velasim version" "^velasim [0-9]"
+check "velasim unwritable state" 1 timeout 10 "$bin/velasim" --listen 127.0.0.1:1 --state "$work/no-such-folder/s.txt"
+[ ! -e "$work/no-such-folder" ] || { echo "FAIL velasim made a folder"; failures=$((failures + 1)); }
 
 echo "velactl against velasim: $failures failed"
 [ "$failures" -eq 0 ]
