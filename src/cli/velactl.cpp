@@ -826,7 +826,7 @@ int Cli::Wifi() {
         ssid = SystemCodePage().FromWide(FromUtf8(args[1]));
         password = SystemCodePage().FromWide(FromUtf8(args[2]));
         if (ssid.empty())
-            return Usage(ToUtf8(Text(str::kSsidEmpty)));
+            return Usage("the SSID is empty");
         if (!wifi::ModuleKeepsText(ssid) || !wifi::ModuleKeepsText(password))
             return Usage("the Wi-Fi module keeps only ASCII letters, digits, blanks and punctuation");
         if (ssid.size() > wifi::kMaxSsidBytes)
@@ -834,7 +834,8 @@ int Cli::Wifi() {
         if (password.size() > wifi::kMaxPasswordBytes)
             return Usage("a password has at most " + std::to_string(wifi::kMaxPasswordBytes) + " bytes");
         if (what == "hotspot" && !password.empty() && password.size() < wifi::kMinHotspotPasswordBytes)
-            return Usage(ToUtf8(Text(str::kPasswordEightChars)));
+            return Usage("a hotspot password is empty or has at least " +
+                         std::to_string(wifi::kMinHotspotPasswordBytes) + " characters");
     }
     if (what == "mode" && args[1] == "route" && !options_.yes) {
         return Fail(

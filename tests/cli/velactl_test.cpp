@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <fstream>
 #include <sstream>
 #include <streambuf>
@@ -172,9 +173,13 @@ TEST(VelactlArguments, LinkWordsDuplicatesAndBadTextAreRefusedBeforeConnecting) 
     };
     for (auto args : refused) {
         args.insert(args.begin(), kNobody);
+        args.insert(args.begin(), "--lang=zh-CN");
         const Outcome r = Velactl(args);
-        EXPECT_EQ(r.status, 2) << args[1] << " " << args[2] << ": " << r.err;
+        EXPECT_EQ(r.status, 2) << args[2] << " " << args[3] << ": " << r.err;
         EXPECT_EQ(r.err.find("no processor"), std::string::npos) << r.err;
+        // velactl's own lines are English whatever the device's messages speak: no half-translated line.
+        EXPECT_TRUE(std::all_of(r.err.begin(), r.err.end(), [](char c) { return (c & 0x80) == 0; })) << r.err;
+        EXPECT_EQ(std::count(r.err.begin(), r.err.end(), '\n'), 1) << "one line: " << r.err;
     }
 }
 
@@ -196,6 +201,24 @@ TEST(VelactlArguments, OptionsGoAnywhereAndUsageErrorsGoToStderr) {
     r = Velactl({"get", "--frobnicate", "26"});
     EXPECT_EQ(r.status, 2);
     EXPECT_NE(r.err.find("--frobnicate"), std::string::npos) << r.err;
+}
+
+TEST(VelactlDevice, SetDumpAndSceneListAgainstTheVirtualProcessor) {
+    Outcome r = Velactl({"set", "300=0x1234", "26=100", "--device=sim", "--timeout=5"});
+    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(r.out, "");
+    EXPECT_EQ(r.err.find("velactl:"), std::string::npos) << "a set that landed says nothing: " << r.err;
+
+    r = Velactl({"--device=sim", "--timeout=5", "dump", "--json", "--names"});
+    ASSERT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(r.out.rfind("{\"device_id\": 25089, \"parameters\": [\n", 0), 0u);
+    EXPECT_NE(r.out.find("{\"index\": 255, \"value\": 198, \"name\": \"Music EQ band 1"), std::string::npos);
+    EXPECT_EQ(std::count(r.out.begin(), r.out.end(), '\n'), static_cast<long>(kParameterCount) + 2);
+    EXPECT_TRUE(r.out.ends_with("}\n]}\n"));
+
+    r = Velactl({"--device=sim", "--timeout=5", "scene", "list"});
+    ASSERT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(std::count(r.out.begin(), r.out.end(), '\n'), kSceneSlots) << r.out;
 }
 
 TEST(VelactlDevice, SaveToStandardOutputWritesTheSceneThere) {
