@@ -5,6 +5,8 @@
 #include "cli/velactl.h"
 
 #ifdef _WIN32
+#include <fcntl.h>
+#include <io.h>
 #include <windows.h>
 // Wide command line, so that names in any language reach the device intact.
 #include <shellapi.h>
@@ -20,6 +22,9 @@ int main(int argc, char** argv) {
     std::vector<std::string> args(argv + 1, argv + argc);
 #ifdef _WIN32
     SetConsoleOutputCP(CP_UTF8);
+    // "save -" and "inspect -" move scene files, which are bytes: no line-end translation.
+    _setmode(_fileno(stdin), _O_BINARY);
+    _setmode(_fileno(stdout), _O_BINARY);
     int wargc = 0;
     if (LPWSTR* wargv = CommandLineToArgvW(GetCommandLineW(), &wargc)) {
         args.clear();
