@@ -282,16 +282,7 @@ void Clum_CStatic::DrawFace(HDC face, int w, int h) {
     if (!font)
         return;
     Gdiplus::StringFormat format;
-    format.SetFormatFlags((text_flags_ & kTextSingleLine)
-                              ? Gdiplus::StringFormatFlagsNoWrap | Gdiplus::StringFormatFlagsNoClip
-                              : Gdiplus::StringFormatFlagsNoClip);
-    format.SetAlignment((text_flags_ & kTextCentre)  ? Gdiplus::StringAlignmentCenter
-                        : (text_flags_ & kTextRight) ? Gdiplus::StringAlignmentFar
-                                                        : Gdiplus::StringAlignmentNear);
-    format.SetLineAlignment((text_flags_ & kTextMiddle)   ? Gdiplus::StringAlignmentCenter
-                            : (text_flags_ & kTextBottom) ? Gdiplus::StringAlignmentFar
-                                                             : Gdiplus::StringAlignmentNear);
-    format.SetTrimming(Gdiplus::StringTrimmingNone);
+    ApplyTextFlags(format, text_flags_);
     g.SetTextRenderingHint(Gdiplus::TextRenderingHintClearTypeGridFit);
     Gdiplus::RectF measured;
     g.MeasureString(caption_.c_str(), static_cast<INT>(caption_.size()), font.get(), Gdiplus::PointF(0, 0),

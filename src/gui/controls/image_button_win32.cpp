@@ -215,16 +215,7 @@ void CGDI_Button::DrawFace(HDC face, int w, int h) {
     if (!font_)
         return;
     Gdiplus::StringFormat format;
-    format.SetFormatFlags((text_flags_ & kTextSingleLine)
-                              ? Gdiplus::StringFormatFlagsNoWrap | Gdiplus::StringFormatFlagsNoClip
-                              : Gdiplus::StringFormatFlagsNoClip);
-    format.SetAlignment((text_flags_ & kTextCentre)  ? Gdiplus::StringAlignmentCenter
-                        : (text_flags_ & kTextRight) ? Gdiplus::StringAlignmentFar
-                                                     : Gdiplus::StringAlignmentNear);
-    format.SetLineAlignment((text_flags_ & kTextMiddle)   ? Gdiplus::StringAlignmentCenter
-                            : (text_flags_ & kTextBottom) ? Gdiplus::StringAlignmentFar
-                                                          : Gdiplus::StringAlignmentNear);
-    format.SetTrimming(Gdiplus::StringTrimmingNone);
+    ApplyTextFlags(format, text_flags_);
     // The active rectangle was taken in control pixels when the skin was set; it follows later resizing.
     const float sx = skin_client_.cx > 0 ? static_cast<float>(w) / static_cast<float>(skin_client_.cx) : 1.0f;
     const float sy = skin_client_.cy > 0 ? static_cast<float>(h) / static_cast<float>(skin_client_.cy) : 1.0f;

@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "core/ui/text_layout.h"
+
 namespace vela {
 namespace {
 
@@ -16,6 +18,19 @@ void DrawSprite(Gdiplus::Graphics& g, Gdiplus::Image* image, const Gdiplus::Rect
     g.DrawImage(image, dest, static_cast<Gdiplus::REAL>(src.x), static_cast<Gdiplus::REAL>(src.y),
                 static_cast<Gdiplus::REAL>(src.width), static_cast<Gdiplus::REAL>(src.height),
                 Gdiplus::UnitPixel);
+}
+
+void ApplyTextFlags(Gdiplus::StringFormat& format, int text_flags) {
+    format.SetFormatFlags((text_flags & kTextSingleLine)
+                              ? Gdiplus::StringFormatFlagsNoWrap | Gdiplus::StringFormatFlagsNoClip
+                              : Gdiplus::StringFormatFlagsNoClip);
+    format.SetAlignment((text_flags & kTextCentre)  ? Gdiplus::StringAlignmentCenter
+                        : (text_flags & kTextRight) ? Gdiplus::StringAlignmentFar
+                                                    : Gdiplus::StringAlignmentNear);
+    format.SetLineAlignment((text_flags & kTextMiddle)   ? Gdiplus::StringAlignmentCenter
+                            : (text_flags & kTextBottom) ? Gdiplus::StringAlignmentFar
+                                                         : Gdiplus::StringAlignmentNear);
+    format.SetTrimming(Gdiplus::StringTrimmingNone);
 }
 
 LRESULT CopyTextOut(const std::wstring& text, WPARAM capacity, LPARAM buffer) {

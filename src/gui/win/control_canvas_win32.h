@@ -37,6 +37,9 @@ inline void UseSmoothDrawing(Gdiplus::Graphics& g) {
     g.SetPixelOffsetMode(Gdiplus::PixelOffsetModeHalf);
 }
 
+// Sets wrapping and alignment from the kText* flags of a caption (no trimming: captions are laid out to fit).
+void ApplyTextFlags(Gdiplus::StringFormat& format, int text_flags);
+
 // Answers WM_GETTEXT (capacity in wParam, buffer in lParam) from a string, cut and terminated.
 LRESULT CopyTextOut(const std::wstring& text, WPARAM capacity, LPARAM buffer);
 
