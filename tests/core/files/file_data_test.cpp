@@ -247,5 +247,18 @@ TEST_F(SettingsTest, ProfileLookupIgnoresCaseAndOtherSections) {
     EXPECT_EQ(f.ReadInt("Language", "Other"), -1);
 }
 
+TEST_F(SettingsTest, TextSettingReadsFromTheCurrentDirectoryThenTheMirror) {
+    fs::create_directories(dir / "cwd");
+    CZB_FileData f(Locations(dir / "cwd"));
+    EXPECT_EQ(f.ReadString("Update", "Host"), "");
+    f.WriteString("Update", "Host", "updates.example.net:24600");
+    EXPECT_EQ(f.ReadString("Update", "Host"), "updates.example.net:24600");
+    // Only the mirror holds it when the current directory's copy is gone.
+    fs::remove(dir / "cwd" / "Update.ini");
+    EXPECT_EQ(f.ReadString("Update", "Host"), "updates.example.net:24600");
+    std::ofstream(dir / "cwd" / "Update.ini") << "[CP950]\nHost=127.0.0.1\n";
+    EXPECT_EQ(f.ReadString("Update", "Host"), "127.0.0.1");
+}
+
 }  // namespace
 }  // namespace vela
