@@ -249,6 +249,7 @@ TEST_F(SettingsTest, ProfileLookupIgnoresCaseAndOtherSections) {
 
 TEST_F(SettingsTest, TextSettingReadsFromTheCurrentDirectoryThenTheMirror) {
     fs::create_directories(dir / "cwd");
+    fs::create_directories(dir / "CP950");
     CZB_FileData f(Locations(dir / "cwd"));
     EXPECT_EQ(f.ReadString("Update", "Host"), "");
     f.WriteString("Update", "Host", "updates.example.net:24600");
