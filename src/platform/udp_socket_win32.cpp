@@ -75,12 +75,11 @@ SocketLibrary::SocketLibrary() {
         result_ = LibraryStart::kFailed;
         return;
     }
-    started_ = true;
     result_ = data.wVersion == kAskedVersion ? LibraryStart::kStarted : LibraryStart::kWrongVersion;
 }
 
 SocketLibrary::~SocketLibrary() {
-    if (started_) {
+    if (result_ != LibraryStart::kFailed) {
         WSACleanup();
     }
 }

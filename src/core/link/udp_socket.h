@@ -26,8 +26,7 @@ class SocketLibrary {
     LibraryStart Result() const { return result_; }
 
   private:
-    LibraryStart result_ = LibraryStart::kFailed;
-    bool started_ = false;
+    LibraryStart result_ = LibraryStart::kFailed;  // anything else: started, and cleaned up on destruction
 };
 
 // The first address the host name resolves to, as numeric text; nothing when it does not resolve.
