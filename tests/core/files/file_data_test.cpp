@@ -252,7 +252,7 @@ TEST_F(SettingsTest, TextSettingReadsFromTheCurrentDirectoryThenTheMirror) {
     fs::create_directories(dir / "CP950");
     CZB_FileData f(Locations(dir / "cwd"));
     EXPECT_EQ(f.ReadString("Update", "Host"), "");
-    f.WriteString("Update", "Host", "updates.example.net:24600");
+    EXPECT_TRUE(f.WriteString("Update", "Host", "updates.example.net:24600").Ok());
     EXPECT_EQ(f.ReadString("Update", "Host"), "updates.example.net:24600");
     // Only the mirror holds it when the current directory's copy is gone.
     fs::remove(dir / "cwd" / "Update.ini");
