@@ -311,6 +311,13 @@ int CZB_FileData::ReadInt(const std::string& file, const std::string& key) const
     return value >= 0 ? value : read(locations_.MirrorDirectory());
 }
 
+std::string CZB_FileData::ReadString(const std::string& file, const std::string& key) const {
+    if (auto text = ReadProfileString(SettingsPath(locations_.current_dir, file), kSection, key)) {
+        return *text;
+    }
+    return ReadProfileString(SettingsPath(locations_.MirrorDirectory(), file), kSection, key).value_or("");
+}
+
 FileResult CZB_FileData::WriteString(const std::string& file, const std::string& key,
                                      const std::string& text) const {
     const fs::path here = SettingsPath(locations_.current_dir, file);

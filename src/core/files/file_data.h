@@ -68,6 +68,8 @@ class CZB_FileData {
 
     // --- Settings store ---
     int ReadInt(const std::string& file, const std::string& key) const;
+    // The text stored under the key (current directory first, then the mirror); empty when there is none.
+    std::string ReadString(const std::string& file, const std::string& key) const;
     // Ok when the setting was stored where ReadInt finds it (the current directory or the mirror).
     FileResult WriteString(const std::string& file, const std::string& key, const std::string& text) const;
     FileResult WriteInt(const std::string& file, const std::string& key, int value) const;

@@ -197,6 +197,14 @@ inline constexpr LocalizedString kAboutCaption{{L"关于", L"關於", L"About"}}
 inline constexpr LocalizedString kVersionPrefix{{L"软件版本 ", L"軟件版本 ", L"Software version "}};
 inline constexpr LocalizedString kParameterFileFilter{
     {L"默认文件(*.PCE)|*.PCE||", L"默認文件(*.PCE)|*.PCE||", L"The default file(*.PCE)|*.PCE||"}};
+// The online update refused what it downloaded and deleted it.
+inline constexpr LocalizedString kUpdateNotProgram{
+    {L"下载的更新不是本机可运行的程序，已删除。", L"下載的更新不是本機可運行的程式，已刪除。",
+     L"The downloaded update is not a program for this computer and was deleted."}};
+inline constexpr LocalizedString kUpdateNotSigned{{L"下载的更新没有与本程序相同的有效签名，已删除。",
+                                                   L"下載的更新沒有與本程式相同的有效簽名，已刪除。",
+                                                   L"The downloaded update does not carry a valid signature "
+                                                   L"from this program's publisher and was deleted."}};
 }  // namespace extra
 
 // Messages that exist in Chinese only and are shown as they are in every language.

@@ -4,6 +4,7 @@
 #include <string>
 
 #include "core/text/strings.h"
+#include "core/update/online_update.h"
 
 namespace vela {
 
@@ -186,7 +187,8 @@ VelaOptionsParse ParseVelaOptions(const std::wstring& command_line) {
     for (std::size_t i = 0; i < args.size(); ++i) {
         const std::wstring& a = args[i];
         const bool has_value = i + 1 < args.size();
-        if (a == L"--device" || a == L"--screenshots" || a == L"--screenshot-timeout") {
+        if (a == L"--device" || a == L"--screenshots" || a == L"--screenshot-timeout" ||
+            a == L"--update-host") {
             if (!has_value) {
                 result.error = a + L" needs a value";
                 return result;
@@ -202,6 +204,13 @@ VelaOptionsParse ParseVelaOptions(const std::wstring& command_line) {
                     return result;
                 }
                 options.device = *spec.spec;
+            } else if (a == L"--update-host") {
+                const std::string host = narrow(value);
+                if (!update::ParseUpdateHost(host)) {
+                    result.error = L"Bad update host \"" + value + L"\" (expected HOST[:PORT])";
+                    return result;
+                }
+                options.update_host = host;
             } else if (a == L"--screenshots") {
                 if (value.empty()) {
                     result.error = L"--screenshots needs a folder";

@@ -80,6 +80,8 @@ struct VelaOptions {
     // exit; message boxes are answered by their default button and written to a file there.
     std::wstring screenshots;
     int screenshot_timeout_s = 90;
+    // --update-host HOST[:PORT]: the update server for this run, over the settings store's.
+    std::string update_host;
 };
 
 struct VelaOptionsParse {

@@ -83,6 +83,7 @@ const MessageRow<CZR305M2Dlg> CZR305M2Dlg::kMessageMap[] = {
     {UM_PAGE_CONTROL, 0, &CZR305M2Dlg::OnPageControl},
     {UM_APPLY_LANGUAGE, 0, &CZR305M2Dlg::OnApplyLanguage},
     {UM_CLAMP_MASTER_LEVELS, 0, &CZR305M2Dlg::OnClampMasterLevels},
+    {UM_UPDATE_EXIT, 0, &CZR305M2Dlg::OnUpdateExit},
     {UM_LINK_NOTIFY, 0, &CZR305M2Dlg::OnLinkNotify},
 };
 
@@ -183,7 +184,7 @@ BOOL CZR305M2Dlg::OnInitDialog() {
 
     PostMessageW(hwnd_, UM_APPLY_LANGUAGE, 0, 0);
     PostMessageW(hwnd_, kTabButtonId, 0, 0);
-    // The online update check starts here once it exists.
+    StartOnlineUpdate();
 
     if (!options_.screenshots.empty()) {
         screenshot_deadline_ = GetTickCount() + static_cast<DWORD>(options_.screenshot_timeout_s) * 1000u;
@@ -670,7 +671,40 @@ void CZR305M2Dlg::StopLinkNow() {
     if (host_) {
         host_->CancelWaits();
     }
+    if (update_) {
+        update_->Stop();
+    }
     stack_.Stop();
+}
+
+void CZR305M2Dlg::StartOnlineUpdate() {
+    // An unattended run answers every box with OK: it must not accept an update.
+    if (!options_.screenshots.empty()) {
+        return;
+    }
+    update::UpdateSettings settings;
+    settings.server = update::ParseUpdateHost(options_.update_host);
+    std::error_code ec;
+    settings.work_dir = std::filesystem::current_path(ec);
+    settings.exe_name = RunningExeName();
+    settings.query = RunningQueryFields();
+    settings.machine = RunningMachine();
+    const HWND window = hwnd_;
+    update_system_ =
+        std::make_unique<WinUpdateSystem>([window] { PostMessageW(window, UM_UPDATE_EXIT, 0, 0); });
+    update_ = std::make_unique<update::OnlineUpdate>(std::move(settings), update_network_, *update_system_,
+                                                     *host_, link_.State().running, clock_, SystemCodePage());
+    update_->Start();
+}
+
+LRESULT CZR305M2Dlg::OnUpdateExit(WPARAM, LPARAM) {
+    // The batch file waits a moment and then replaces the program: leave at once, without asking.
+    RemoveTrayIcon();
+    ShowWindow(hwnd_, SW_HIDE);
+    StopLinkNow();
+    closed_ = true;
+    EndDialog(0);
+    return 0;
 }
 
 LRESULT CZR305M2Dlg::OnDestroy(WPARAM wparam, LPARAM lparam) {

@@ -16,6 +16,7 @@
 #include "core/link/wifi_slots.h"
 #include "core/model/parameter_map.h"
 #include "core/ui/main_layout.h"
+#include "core/update/online_update.h"
 #include "devices/link_stack.h"
 #include "gui/app/gui_link_host_win32.h"
 #include "gui/controls/combo_label_win32.h"
@@ -26,12 +27,16 @@
 #include "gui/win/gdi_win32.h"
 #include "gui/win/mem_dc_win32.h"
 #include "gui/win/window_win32.h"
+#include "platform/update_network.h"
+#include "platform/update_system_win32.h"
 
 namespace vela {
 
 inline constexpr UINT UM_TRAY_NOTIFY = 33768;
 inline constexpr UINT UM_APPLY_LANGUAGE = 22624;
 inline constexpr UINT UM_CLAMP_MASTER_LEVELS = 22824;
+// Posted by the update thread once the batch file that replaces the program runs.
+inline constexpr UINT UM_UPDATE_EXIT = 22825;
 inline constexpr UINT kTitleButtonId = 3024;
 inline constexpr UINT kTabButtonId = 5134;
 inline constexpr UINT kFirstMasterFaderId = 6034;
@@ -81,6 +86,8 @@ class CZR305M2Dlg final : public CDialogWindow {
     bool Closed() const { return closed_; }
     // Set once the link's display update after connecting has pushed the table into the controls.
     bool DisplayLoaded() const { return display_loaded_; }
+    // The online update check; nothing when it was not started (an unattended run).
+    update::OnlineUpdate* Update() { return update_.get(); }
     // The result of an unattended screenshot run: 0 done, 1 failed; nothing while it runs.
     std::optional<int> ScreenshotResult() const { return screenshot_result_; }
 
@@ -107,6 +114,7 @@ class CZR305M2Dlg final : public CDialogWindow {
     LRESULT OnPageControl(WPARAM, LPARAM);
     LRESULT OnApplyLanguage(WPARAM, LPARAM);
     LRESULT OnClampMasterLevels(WPARAM, LPARAM);
+    LRESULT OnUpdateExit(WPARAM, LPARAM);
     LRESULT OnLinkNotify(WPARAM, LPARAM);
     LRESULT OnTimer(WPARAM, LPARAM);
     LRESULT OnDestroy(WPARAM, LPARAM);
@@ -168,6 +176,7 @@ class CZR305M2Dlg final : public CDialogWindow {
     void AddTrayIcon();
     void RemoveTrayIcon();
     void StopLinkNow();
+    void StartOnlineUpdate();
     void ScreenshotStep();
     void FinishScreenshots(int result, const std::wstring& message);
 
@@ -179,6 +188,10 @@ class CZR305M2Dlg final : public CDialogWindow {
     DeviceLink& link_;
     CJinDuTiao progress_;
     std::unique_ptr<CGuiLinkHost> host_;
+    // The update thread uses the host: declared after it, so that it is stopped first.
+    SocketUpdateNetwork update_network_;
+    std::unique_ptr<WinUpdateSystem> update_system_;
+    std::unique_ptr<update::OnlineUpdate> update_;
 
     // Backgrounds 134, 159, 160 as loaded, and stretched to the client size.
     std::array<CMemDcClass, 3> originals_;

@@ -7,6 +7,7 @@
 #include "core/files/file_data.h"
 #include "core/text/strings.h"
 #include "core/ui/main_layout.h"
+#include "core/update/online_update.h"
 #include "gui/app/main_dialog_win32.h"
 #include "gui/win/message_box_win32.h"
 #include "gui/win/screenshot_win32.h"
@@ -82,11 +83,16 @@ int CZR305M2App::Run(const std::wstring& command_line) {
     }
     const VelaOptionsParse parsed = ParseVelaOptions(command_line);
     if (!parsed.options) {
-        const std::wstring text = parsed.error + L"\n\nvela.exe [--device usb|sim|tcp:HOST:PORT]";
+        const std::wstring text =
+            parsed.error + L"\n\nvela.exe [--device usb|sim|tcp:HOST:PORT] [--update-host HOST[:PORT]]";
         LocalizedMessageBox(nullptr, text, kWindowTitle, MB_OK | MB_ICONERROR, LanguageIndex());
         return kExitBadArguments;
     }
-    const VelaOptions& options = *parsed.options;
+    VelaOptions options = *parsed.options;
+    // The update host: the command line's for this run, else the settings store's (none: no update check).
+    if (options.update_host.empty()) {
+        options.update_host = settings.ReadString(update::kUpdateFile, update::kUpdateHostKey);
+    }
 
     // One instance: a second start hands over to the first and ends. If the mutex cannot be created at
     // all, this start carries on as the first.

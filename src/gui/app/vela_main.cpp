@@ -1,4 +1,5 @@
-// vela.exe [--device usb|sim|tcp:HOST:PORT] [--screenshots DIR [--screenshot-timeout SECONDS]]
+// vela.exe [--device usb|sim|tcp:HOST:PORT] [--update-host HOST[:PORT]]
+//          [--screenshots DIR [--screenshot-timeout SECONDS]]
 #include <windows.h>
 
 #include "gui/app/vela_app_win32.h"

@@ -247,5 +247,19 @@ TEST_F(SettingsTest, ProfileLookupIgnoresCaseAndOtherSections) {
     EXPECT_EQ(f.ReadInt("Language", "Other"), -1);
 }
 
+TEST_F(SettingsTest, TextSettingReadsFromTheCurrentDirectoryThenTheMirror) {
+    fs::create_directories(dir / "cwd");
+    fs::create_directories(dir / "CP950");
+    CZB_FileData f(Locations(dir / "cwd"));
+    EXPECT_EQ(f.ReadString("Update", "Host"), "");
+    EXPECT_TRUE(f.WriteString("Update", "Host", "updates.example.net:24600").Ok());
+    EXPECT_EQ(f.ReadString("Update", "Host"), "updates.example.net:24600");
+    // Only the mirror holds it when the current directory's copy is gone.
+    fs::remove(dir / "cwd" / "Update.ini");
+    EXPECT_EQ(f.ReadString("Update", "Host"), "updates.example.net:24600");
+    std::ofstream(dir / "cwd" / "Update.ini") << "[CP950]\nHost=127.0.0.1\n";
+    EXPECT_EQ(f.ReadString("Update", "Host"), "127.0.0.1");
+}
+
 }  // namespace
 }  // namespace vela

@@ -100,6 +100,7 @@ TEST(VelaOptionsTest, DeviceDefaultsToUsbAndTakesEveryForm) {
     ASSERT_TRUE(p.options);
     EXPECT_EQ(p.options->device.kind, DeviceSpec::Kind::kUsb);
     EXPECT_TRUE(p.options->screenshots.empty());
+    EXPECT_TRUE(p.options->update_host.empty());
 
     p = ParseVelaOptions(L"--device sim");
     ASSERT_TRUE(p.options);
@@ -107,8 +108,9 @@ TEST(VelaOptionsTest, DeviceDefaultsToUsbAndTakesEveryForm) {
 
     p = ParseVelaOptions(
         L"  --device \"tcp:127.0.0.1:4500\"  --screenshots \"C:\\a b\\shots\" "
-        L"--screenshot-timeout 30");
+        L"--screenshot-timeout 30 --update-host 127.0.0.1:24600");
     ASSERT_TRUE(p.options) << std::string(p.error.begin(), p.error.end());
+    EXPECT_EQ(p.options->update_host, "127.0.0.1:24600");
     EXPECT_EQ(p.options->device.kind, DeviceSpec::Kind::kTcp);
     EXPECT_EQ(p.options->device.host, "127.0.0.1");
     EXPECT_EQ(p.options->device.port, 4500);
@@ -117,9 +119,10 @@ TEST(VelaOptionsTest, DeviceDefaultsToUsbAndTakesEveryForm) {
 }
 
 TEST(VelaOptionsTest, RefusesWhatItCannotUseWithAMessage) {
-    for (const wchar_t* bad :
-         {L"--device", L"--device serial", L"--device tcp:host", L"--devic sim", L"sim", L"--screenshots",
-          L"--screenshot-timeout 0", L"--screenshot-timeout x", L"--screenshot-timeout 9999999"}) {
+    for (const wchar_t* bad : {L"--device", L"--device serial", L"--device tcp:host", L"--devic sim", L"sim",
+                               L"--screenshots", L"--screenshot-timeout 0", L"--screenshot-timeout x",
+                               L"--screenshot-timeout 9999999", L"--update-host", L"--update-host \"a b\"",
+                               L"--update-host host:0", L"--update-host 更新.example"}) {
         const auto p = ParseVelaOptions(bad);
         EXPECT_FALSE(p.options) << std::wstring(bad).size();
         EXPECT_FALSE(p.error.empty());

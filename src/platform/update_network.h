@@ -1,0 +1,23 @@
+// The update thread's network on the platform's sockets.
+#pragma once
+
+#include <memory>
+
+#include "core/link/udp_socket.h"
+#include "core/update/online_update.h"
+
+namespace vela {
+
+class SocketUpdateNetwork final : public update::IUpdateNetwork {
+  public:
+    update::NetworkStart Start() override;
+    std::optional<std::string> Resolve(const std::string& host) override;
+    std::unique_ptr<update::IDatagram> OpenDatagram(const std::string& address, std::uint16_t port) override;
+    std::unique_ptr<update::IStream> Connect(const std::string& address, std::uint16_t port,
+                                             std::uint32_t timeout_ms) override;
+
+  private:
+    std::unique_ptr<net::SocketLibrary> library_;
+};
+
+}  // namespace vela

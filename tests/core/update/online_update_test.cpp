@@ -1,0 +1,378 @@
+// The update thread against the loopback update server, on real sockets and a sped-up clock.
+#include "core/update/online_update.h"
+
+#include <gtest/gtest.h>
+
+#include <fstream>
+#include <iterator>
+#include <mutex>
+
+#include "core/text/strings.h"
+#include "platform/update_network.h"
+#include "sim/update_server.h"
+#include "support/link_fakes.h"
+#include "support/temp_dir.h"
+#include "support/wait_until.h"
+
+namespace vela::update {
+namespace {
+
+using sim::UpdateServer;
+using sim::UpdateServerMode;
+using Bytes = std::vector<std::uint8_t>;
+
+// Ten seconds of the design's waits pass in 100 ms.
+constexpr double kClockSpeed = 100.0;
+
+Bytes ProgramBytes(std::size_t size) {
+    Bytes b(size, 0);
+    for (std::size_t k = 0; k < size; ++k)
+        b[k] = static_cast<std::uint8_t>(k * 7 + 3);
+    b[0] = 'M';
+    b[1] = 'Z';
+    b[0x3C] = 0x80;
+    b[0x3D] = b[0x3E] = b[0x3F] = 0;
+    b[0x80] = 'P';
+    b[0x81] = 'E';
+    b[0x82] = b[0x83] = 0;
+    b[0x84] = 0x64;
+    b[0x85] = 0x86;
+    b[0x96] = 0x22;
+    b[0x97] = 0x00;
+    return b;
+}
+
+Bytes ReadAll(const std::filesystem::path& p) {
+    std::ifstream in(p, std::ios::binary);
+    return Bytes(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+// Answers the update question as told and records every box and what the progress display was told.
+class ScriptedHost final : public ILinkHost {
+  public:
+    explicit ScriptedHost(MessageAnswer answer) : answer_(answer) {}
+    void PostNotify(LinkNotify, std::intptr_t) override {}
+    void SendNotify(LinkNotify, std::intptr_t) override {}
+    MessageAnswer ShowMessage(std::wstring_view text, std::wstring_view caption,
+                              MessageButtons buttons) override {
+        std::lock_guard lock(mutex_);
+        texts_.emplace_back(text);
+        captions_.emplace_back(caption);
+        return buttons == MessageButtons::kOkCancel ? answer_ : MessageAnswer::kOk;
+    }
+    void ProgressSetRange(int maximum) override {
+        std::lock_guard lock(mutex_);
+        range_ = maximum;
+        ++progress_calls_;
+    }
+    void ProgressSetFormat(std::wstring_view format) override {
+        std::lock_guard lock(mutex_);
+        format_ = format;
+        ++progress_calls_;
+    }
+    void ProgressSetPos(int position) override {
+        std::lock_guard lock(mutex_);
+        position_ = position;
+        ++progress_calls_;
+    }
+    void ProgressShow(bool visible) override {
+        std::lock_guard lock(mutex_);
+        visible_ = visible;
+        ++progress_calls_;
+    }
+    void SetTitle(std::wstring_view) override {}
+
+    std::vector<std::wstring> Texts() {
+        std::lock_guard lock(mutex_);
+        return texts_;
+    }
+    std::vector<std::wstring> Captions() {
+        std::lock_guard lock(mutex_);
+        return captions_;
+    }
+    std::size_t Asked() { return Texts().size(); }
+    int range_ = 0, position_ = -1, progress_calls_ = 0;
+    bool visible_ = false;
+    std::wstring format_;
+
+  private:
+    std::mutex mutex_;
+    MessageAnswer answer_;
+    std::vector<std::wstring> texts_, captions_;
+};
+
+// Records the hand-over instead of running a batch file.
+class RecordingSystem final : public IUpdateSystem {
+  public:
+    SignatureCheck CheckSignature(const std::filesystem::path&) override { return signature; }
+    bool StartBatch(const std::filesystem::path& batch, const std::filesystem::path& directory) override {
+        std::lock_guard lock(mutex);
+        batch_text = ReadAll(batch);
+        batch_dir = directory;
+        ++starts;
+        return start_succeeds;
+    }
+    void ExitProgram() override { exits.fetch_add(1); }
+
+    std::atomic<SignatureCheck> signature{SignatureCheck::kNotRequired};
+    std::atomic<bool> start_succeeds{true};
+    std::atomic<int> exits{0};
+    std::mutex mutex;
+    Bytes batch_text;
+    std::filesystem::path batch_dir;
+    int starts = 0;
+};
+
+// The real network that also counts what the thread asked of it.
+class CountingNetwork final : public IUpdateNetwork {
+  public:
+    NetworkStart Start() override {
+        ++calls;
+        return start_result == NetworkStart::kStarted ? real.Start() : start_result;
+    }
+    std::optional<std::string> Resolve(const std::string& host) override {
+        ++calls;
+        return real.Resolve(host);
+    }
+    std::unique_ptr<IDatagram> OpenDatagram(const std::string& address, std::uint16_t port) override {
+        ++calls;
+        return real.OpenDatagram(address, port);
+    }
+    std::unique_ptr<IStream> Connect(const std::string& address, std::uint16_t port,
+                                     std::uint32_t timeout_ms) override {
+        ++calls;
+        return real.Connect(address, port, timeout_ms);
+    }
+    SocketUpdateNetwork real;
+    std::atomic<int> calls{0};
+    NetworkStart start_result = NetworkStart::kStarted;
+};
+
+class OnlineUpdateTest : public ::testing::Test {
+  protected:
+    void Serve(UpdateServerMode mode, Bytes file = ProgramBytes(5000), bool header_with_data = false) {
+        sim::UpdateServerOptions options;
+        options.mode = mode;
+        options.file = std::move(file);
+        options.header_with_data = header_with_data;
+        server_ = std::make_unique<UpdateServer>(options);
+        std::string error;
+        ASSERT_TRUE(server_->Start(&error)) << error;
+    }
+
+    void Run(MessageAnswer answer, bool configured = true) {
+        update_.reset();
+        host_ = std::make_unique<ScriptedHost>(answer);
+        UpdateSettings settings;
+        if (configured) {
+            settings.server = UpdateHost{"127.0.0.1", server_ ? server_->Port() : kDefaultPort};
+        }
+        settings.work_dir = dir_.Path();
+        settings.exe_name = L"vela.exe";
+        settings.query = {3, 1, 0x000906EA, 0xBFEBFBFF};
+        update_ = std::make_unique<OnlineUpdate>(settings, network_, system_, *host_, link_running_, clock_,
+                                                 code_page_);
+        update_->Start();
+    }
+
+    bool WaitEnd() {
+        return testing::WaitUntil([&] { return update_->Finished(); });
+    }
+
+    std::vector<std::string> FilesLeft() {
+        std::vector<std::string> names;
+        for (const auto& e : std::filesystem::directory_iterator(dir_.Path()))
+            names.push_back(e.path().filename().string());
+        return names;
+    }
+
+    testing::TempDir dir_;
+    CountingNetwork network_;
+    RecordingSystem system_;
+    SystemClock clock_{kClockSpeed};
+    testing::Latin1CodePage code_page_;
+    std::atomic<bool> link_running_{true};
+    std::unique_ptr<UpdateServer> server_;
+    std::unique_ptr<ScriptedHost> host_;
+    std::unique_ptr<OnlineUpdate> update_;
+};
+
+TEST_F(OnlineUpdateTest, WithoutAServerNothingIsSent) {
+    Run(MessageAnswer::kOk, false);
+    ASSERT_TRUE(WaitEnd());
+    EXPECT_EQ(update_->End(), UpdateEnd::kNoServer);
+    EXPECT_EQ(network_.calls.load(), 0);
+}
+
+TEST_F(OnlineUpdateTest, SocketLibraryFailuresShowTheirChineseMessageAndEnd) {
+    for (const auto& [start, end, text] :
+         {std::tuple{NetworkStart::kFailed, UpdateEnd::kSocketStartFailed, chinese_only::kSocketStartFailed},
+          std::tuple{NetworkStart::kWrongVersion, UpdateEnd::kSocketWrongVersion,
+                     chinese_only::kSocketVersionWrong}}) {
+        network_.start_result = start;
+        Run(MessageAnswer::kOk);
+        ASSERT_TRUE(WaitEnd());
+        EXPECT_EQ(update_->End(), end);
+        EXPECT_EQ(host_->Texts(), std::vector<std::wstring>{std::wstring(text)});
+        EXPECT_EQ(update_->QueriesSent(), 0u);
+    }
+}
+
+TEST_F(OnlineUpdateTest, NoUpdateAsksAgainWithoutAMessageUntilStopped) {
+    Serve(UpdateServerMode::kNoUpdate);
+    Run(MessageAnswer::kOk);
+    ASSERT_TRUE(testing::WaitUntil([&] { return server_->Queries() >= 3; }));
+    const auto expected = BuildQuery({3, 1, 0x000906EA, 0xBFEBFBFF});
+    EXPECT_EQ(server_->LastQuery(), Bytes(expected.begin(), expected.end()));
+    EXPECT_FALSE(update_->Finished());
+    update_->Stop();
+    EXPECT_EQ(update_->End(), UpdateEnd::kStopped);
+    EXPECT_TRUE(host_->Texts().empty());
+    EXPECT_EQ(server_->DownloadRequests(), 0u);
+}
+
+TEST_F(OnlineUpdateTest, BrokenRepliesAreIgnoredAndAskedAgain) {
+    for (const auto mode : {UpdateServerMode::kBadCrc, UpdateServerMode::kWrongMagic,
+                            UpdateServerMode::kShort, UpdateServerMode::kNoAnswer}) {
+        Serve(mode);
+        Run(MessageAnswer::kOk);
+        ASSERT_TRUE(testing::WaitUntil([&] { return server_->Queries() >= 2; }));
+        update_->Stop();
+        EXPECT_EQ(update_->End(), UpdateEnd::kStopped);
+        EXPECT_TRUE(host_->Texts().empty());
+        EXPECT_EQ(server_->DownloadRequests(), 0u);
+    }
+}
+
+TEST_F(OnlineUpdateTest, EchoOfTheIdentificationEndsTheThreadSilently) {
+    Serve(UpdateServerMode::kEcho);
+    Run(MessageAnswer::kOk);
+    ASSERT_TRUE(WaitEnd());
+    EXPECT_EQ(update_->End(), UpdateEnd::kIdentified);
+    EXPECT_TRUE(host_->Texts().empty());
+    EXPECT_EQ(server_->Queries(), 1u);
+}
+
+TEST_F(OnlineUpdateTest, DecliningEndsTheThreadWithoutADownload) {
+    Serve(UpdateServerMode::kOffer);
+    Run(MessageAnswer::kCancel);
+    ASSERT_TRUE(WaitEnd());
+    EXPECT_EQ(update_->End(), UpdateEnd::kDeclined);
+    EXPECT_EQ(host_->Texts(), std::vector<std::wstring>{std::wstring(Text(str::kSoftwareUpdateAvailable))});
+    EXPECT_EQ(host_->Captions(), std::vector<std::wstring>{std::wstring(Text(str::kTip))});
+    EXPECT_EQ(server_->DownloadRequests(), 0u);
+    EXPECT_EQ(server_->Queries(), 1u);
+}
+
+TEST_F(OnlineUpdateTest, CompleteDownloadIsRenamedReportedAndHandedOver) {
+    for (const bool header_with_data : {false, true}) {
+        const Bytes program = ProgramBytes(7777);
+        Serve(UpdateServerMode::kOffer, program, header_with_data);
+        Run(MessageAnswer::kOk);
+        ASSERT_TRUE(WaitEnd());
+        EXPECT_EQ(update_->End(), UpdateEnd::kHandedOver);
+        EXPECT_EQ(ReadAll(dir_ / kDownloadName), program) << "header with data " << header_with_data;
+        EXPECT_FALSE(std::filesystem::exists(dir_ / kPartialName));
+        EXPECT_EQ(system_.exits.load(), 1);
+        const std::wstring batch = *BuildBatchText(L"vela.exe", dir_.Path().wstring());
+        EXPECT_EQ(system_.batch_text, Bytes(batch.begin(), batch.end()));
+        EXPECT_EQ(ReadAll(dir_ / kBatchName), system_.batch_text);
+        EXPECT_EQ(system_.batch_dir, dir_.Path());
+        EXPECT_EQ(server_->WrongTickets(), 0u);
+        ASSERT_TRUE(testing::WaitUntil([&] { return server_->CompletionReports().size() == 1; }));
+        EXPECT_EQ(server_->CompletionReports()[0], *BuildCompletionReport(program.size(), "vela.exe", 8));
+        EXPECT_EQ(host_->range_, static_cast<int>(program.size()));
+        EXPECT_EQ(host_->position_, static_cast<int>(program.size()));
+        EXPECT_EQ(host_->format_, Text(str::kOnlineUpdate));
+        EXPECT_FALSE(host_->visible_);
+        std::filesystem::remove(dir_ / kDownloadName);
+        std::filesystem::remove(dir_ / kBatchName);
+        system_.exits = 0;
+    }
+}
+
+TEST_F(OnlineUpdateTest, InterruptedShortOrOverlongDownloadLeavesNoFileAndAsksAgain) {
+    for (const auto mode : {UpdateServerMode::kDropHalfway, UpdateServerMode::kSizeLarger,
+                            UpdateServerMode::kSizeSmaller, UpdateServerMode::kSilentTcp}) {
+        Serve(mode);
+        Run(MessageAnswer::kOk);
+        // The user is asked again on the next pass.
+        ASSERT_TRUE(
+            testing::WaitUntil([&] { return host_->Asked() >= 2 && server_->DownloadRequests() >= 2; }));
+        update_->Stop();
+        EXPECT_EQ(update_->End(), UpdateEnd::kStopped);
+        EXPECT_EQ(FilesLeft(), std::vector<std::string>{}) << static_cast<int>(mode);
+        EXPECT_EQ(system_.starts, 0);
+        EXPECT_EQ(system_.exits.load(), 0);
+    }
+}
+
+TEST_F(OnlineUpdateTest, RefusedDownloadIsDeletedAndTheUserToldWhy) {
+    const std::string script = "@echo off\r\necho not a program\r\n";
+    Serve(UpdateServerMode::kOffer, Bytes(script.begin(), script.end()));
+    Run(MessageAnswer::kOk);
+    ASSERT_TRUE(WaitEnd());
+    EXPECT_EQ(update_->End(), UpdateEnd::kRefusedDownload);
+    EXPECT_EQ(host_->Texts().back(), Text(extra::kUpdateNotProgram));
+    EXPECT_EQ(FilesLeft(), std::vector<std::string>{});
+
+    system_.signature = SignatureCheck::kRefused;
+    Serve(UpdateServerMode::kOffer);
+    Run(MessageAnswer::kOk);
+    ASSERT_TRUE(WaitEnd());
+    EXPECT_EQ(update_->End(), UpdateEnd::kRefusedDownload);
+    EXPECT_EQ(host_->Texts().back(), Text(extra::kUpdateNotSigned));
+    EXPECT_EQ(FilesLeft(), std::vector<std::string>{});
+    EXPECT_EQ(system_.starts, 0);
+}
+
+TEST_F(OnlineUpdateTest, BatchThatCannotStartKeepsTheDownloadAndTheThreadAsking) {
+    system_.start_succeeds = false;
+    Serve(UpdateServerMode::kOffer);
+    Run(MessageAnswer::kOk);
+    ASSERT_TRUE(testing::WaitUntil([&] { return server_->Queries() >= 2; }));
+    update_->Stop();
+    EXPECT_TRUE(std::filesystem::exists(dir_ / kDownloadName));
+    EXPECT_EQ(system_.exits.load(), 0);
+    EXPECT_GE(system_.starts, 1);
+}
+
+TEST_F(OnlineUpdateTest, NameTheBatchFileCannotCarryEndsTheThreadWithoutRunningAnything) {
+    Serve(UpdateServerMode::kOffer);
+    host_ = std::make_unique<ScriptedHost>(MessageAnswer::kOk);
+    UpdateSettings settings;
+    settings.server = UpdateHost{"127.0.0.1", server_->Port()};
+    settings.work_dir = dir_.Path();
+    settings.exe_name = L"vela&calc.exe";
+    update_ = std::make_unique<OnlineUpdate>(settings, network_, system_, *host_, link_running_, clock_,
+                                             code_page_);
+    update_->Start();
+    ASSERT_TRUE(WaitEnd());
+    EXPECT_EQ(update_->End(), UpdateEnd::kCannotWriteBatch);
+    EXPECT_EQ(FilesLeft(), std::vector<std::string>{});
+    EXPECT_EQ(system_.starts, 0);
+}
+
+TEST_F(OnlineUpdateTest, ProgressIsLeftAloneWhileTheLinkIsNotRunning) {
+    link_running_ = false;
+    Serve(UpdateServerMode::kOffer);
+    Run(MessageAnswer::kOk);
+    ASSERT_TRUE(WaitEnd());
+    EXPECT_EQ(update_->End(), UpdateEnd::kHandedOver);
+    EXPECT_EQ(host_->progress_calls_, 0);
+}
+
+TEST_F(OnlineUpdateTest, FloodOfOffersIsAskedOnceAndTriedAFewTimesPerReply) {
+    // The flooding server offers dozens of updates per datagram and then stays silent on TCP.
+    Serve(UpdateServerMode::kFlood);
+    Run(MessageAnswer::kOk);
+    ASSERT_TRUE(testing::WaitUntil([&] { return server_->Queries() >= 2; }));
+    update_->Stop();
+    const auto queries = server_->Queries();
+    EXPECT_LE(host_->Asked(), queries);
+    EXPECT_GE(server_->DownloadRequests(), OnlineUpdate::kMaxOffersPerDatagram);
+    EXPECT_LE(server_->DownloadRequests(), queries * OnlineUpdate::kMaxOffersPerDatagram);
+}
+
+}  // namespace
+}  // namespace vela::update
