@@ -175,7 +175,7 @@ std::wstring ParameterFilePath(std::wstring_view path) {
 
 std::vector<std::uint16_t> ImportSelection() {
     std::vector<std::uint16_t> indexes;
-    for (std::uint16_t i = kImportFirst; i <= kImportLast; ++i) {
+    for (std::uint16_t i = kLocalPresetFirst; i <= kLocalPresetLast; ++i) {
         indexes.push_back(i);
     }
     return indexes;

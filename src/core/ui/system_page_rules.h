@@ -11,6 +11,8 @@
 #include <string_view>
 #include <vector>
 
+#include "core/protocol/protocol.h"
+
 namespace vela::system_page {
 
 // Parameters the page writes directly.
@@ -103,11 +105,11 @@ inline constexpr std::array<PowerOnInput, 7> kPowerOnInputs{{{L"Memory", 0},
 std::optional<int> PowerOnItem(int raw);
 
 // --- Device scenes ---
-inline constexpr std::uint16_t kSelectScene = 0x0500;
-inline constexpr std::uint16_t kCallScene = 0x0600;
-inline constexpr std::uint16_t kStoreScene = 0x0700;
-inline constexpr int kSceneCount = 8;
-inline constexpr std::size_t kSceneNameBytes = 25;
+inline constexpr std::uint16_t kSelectScene = kSceneOpName << 8;
+inline constexpr std::uint16_t kCallScene = kSceneOpCall << 8;
+inline constexpr std::uint16_t kStoreScene = kSceneOpSave << 8;
+inline constexpr int kSceneCount = kSceneSlots;
+inline constexpr std::size_t kSceneNameBytes = kSceneNameLength;
 
 // Scene command for list index `item` (0..7).
 std::uint16_t SceneCommand(std::uint16_t operation, int item);
@@ -119,8 +121,6 @@ std::string FitSceneName(std::span<const std::string> encoded_characters);
 // --- Local scene files ---
 inline constexpr std::string_view kSceneExtension = ".lub";
 inline constexpr std::string_view kParameterFileExtension = ".PCE";
-inline constexpr std::uint16_t kImportFirst = 730;
-inline constexpr std::uint16_t kImportLast = 914;
 
 enum class NameCheck { kOk, kEmpty, kNotAName };
 // A local scene name is a file name only: no folders, no "..", no characters Windows refuses in names.

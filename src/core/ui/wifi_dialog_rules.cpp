@@ -1,6 +1,7 @@
 #include "core/ui/wifi_dialog_rules.h"
 
 #include <array>
+#include <optional>
 
 #include "core/link/wifi_slots.h"
 #include "core/text/strings.h"
@@ -9,43 +10,40 @@ namespace vela::wifi_dialog {
 
 namespace {
 
-// The module only ever receives bytes 0x20..0x7F; any other character would have to be dropped or
-// replaced, and the module would then hold a name the user never typed.
-bool PlainText(std::wstring_view text) {
+// The module only ever receives bytes 0x20..0x7F; any other character would be dropped or replaced on
+// the way, and the module would then hold a name the user never typed. Nothing in 0x20..0x7F changes in
+// the code page conversion, so the wide text is narrowed as it is.
+std::optional<std::string> ModuleText(std::wstring_view text) {
+    std::string ansi;
     for (const wchar_t c : text) {
-        if (c < 0x20 || c > 0x7F) {
-            return false;
+        if (c > 0x7F) {
+            return std::nullopt;
         }
+        ansi.push_back(static_cast<char>(c));
     }
-    return true;
-}
-
-std::string Command(int slot, std::wstring_view value) {
-    std::string text(wifi::kKeywords[static_cast<std::size_t>(slot)]);
-    for (const wchar_t c : value) {
-        text.push_back(static_cast<char>(c));
+    if (!wifi::ModuleKeepsText(ansi)) {
+        return std::nullopt;
     }
-    return text;
-}
-
-bool Fits(int slot, std::wstring_view value) {
-    return wifi::kKeywords[static_cast<std::size_t>(slot)].size() + value.size() + 1 <= kCommandBuffer;
+    return ansi;
 }
 
 SettingCommands Pair(std::wstring_view ssid, int ssid_slot, std::wstring_view password, int password_slot,
                      bool check_password_length) {
     SettingCommands result;
+    const auto ssid_text = ModuleText(ssid);
+    const auto password_text = ModuleText(password);
     if (ssid.empty()) {
         result.refusal = Refusal::kSsidEmpty;
-    } else if (!PlainText(ssid) || !PlainText(password)) {
+    } else if (!ssid_text || !password_text) {
         result.refusal = Refusal::kNotPlainText;
-    } else if (!Fits(ssid_slot, ssid) || !Fits(password_slot, password)) {
+    } else if (ssid_text->size() > wifi::kMaxSsidBytes || password_text->size() > wifi::kMaxPasswordBytes) {
         result.refusal = Refusal::kTooLong;
-    } else if (check_password_length && !password.empty() && password.size() < kHotspotPasswordMinimum) {
+    } else if (check_password_length && !password_text->empty() &&
+               password_text->size() < wifi::kMinHotspotPasswordBytes) {
         result.refusal = Refusal::kPasswordShort;
     } else {
-        result.commands = {{ssid_slot, Command(ssid_slot, ssid)},
-                           {password_slot, Command(password_slot, password)}};
+        result.commands = {{ssid_slot, wifi::CommandText(ssid_slot, *ssid_text)},
+                           {password_slot, wifi::CommandText(password_slot, *password_text)}};
     }
     return result;
 }
@@ -57,13 +55,14 @@ std::vector<SlotCommand> ReadAllCommands() {
     for (const int slot : {wifi::kIp, wifi::kMode, wifi::kTcpPort, wifi::kUdpPort, wifi::kRouteSsid,
                            wifi::kRoutePassword, wifi::kHotSsid, wifi::kHotPassword}) {
         const bool sent = slot != wifi::kTcpPort && slot != wifi::kUdpPort;
-        commands.push_back({slot, std::string(wifi::kKeywords[static_cast<std::size_t>(slot)]), sent});
+        commands.push_back({slot, wifi::CommandText(slot), sent});
     }
     return commands;
 }
 
 SlotCommand ModeCommand(bool route) {
-    return {wifi::kSetMode, std::string(wifi::kKeywords[wifi::kSetMode]) + (route ? "2" : "1")};
+    return {wifi::kSetMode,
+            wifi::CommandText(wifi::kSetMode, std::to_string(route ? wifi::kModeRoute : wifi::kModeHotspot))};
 }
 
 std::optional<std::string> ReplyText(int slot, std::string_view reply) {

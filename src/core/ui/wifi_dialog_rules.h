@@ -9,11 +9,14 @@
 #include <string_view>
 #include <vector>
 
+#include "core/link/wifi_slots.h"
+
 namespace vela::wifi_dialog {
 
-// Command texts are built in a 100-byte buffer with its terminating zero.
+// Command texts are built in a 100-byte buffer with its terminating zero; the module's own limits on
+// names and passwords are tighter.
 inline constexpr std::size_t kCommandBuffer = 100;
-inline constexpr std::size_t kHotspotPasswordMinimum = 8;
+static_assert(wifi::kKeywords[wifi::kSetRouteSsid].size() + wifi::kMaxPasswordBytes + 1 <= kCommandBuffer);
 
 struct SlotCommand {
     int slot = 0;

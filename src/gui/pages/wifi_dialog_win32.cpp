@@ -180,8 +180,11 @@ void CWin_Wifi::SetPair(bool hotspot) {
 
 void CWin_Wifi::SetConnectionKind(int kind) {
     CheckRadio(kUseUsb, kUseWifi, kind == 2 ? kUseWifi : kUseUsb);
-    settings_.WriteInt(kWifiModeFile, kWifiModeKey, kind);
-    Tell(Text(str::kModifySuccess));
+    // The setting is read by nothing yet, but success is only claimed when it was stored.
+    if (settings_.WriteInt(kWifiModeFile, kWifiModeKey, kind).Ok())
+        Tell(Text(str::kModifySuccess));
+    else
+        Tell(Text(str::kSaveFailed));
 }
 
 void CWin_Wifi::CheckRadio(int first, int last, int checked) {

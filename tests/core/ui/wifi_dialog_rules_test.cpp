@@ -45,13 +45,12 @@ TEST(WifiDialogRules, HotspotChecksBothFieldsBeforeSendingEither) {
     EXPECT_EQ(HotspotCommands(L"a\tb", L"12345678").refusal, Refusal::kNotPlainText);
 }
 
-TEST(WifiDialogRules, CommandsFitTheirHundredByteBuffer) {
-    // "Set_HotSSID:" is 12 bytes: 87 bytes of SSID and the zero fill the buffer exactly.
-    EXPECT_EQ(HotspotCommands(std::wstring(87, L's'), L"").refusal, Refusal::kNone);
-    EXPECT_EQ(HotspotCommands(std::wstring(88, L's'), L"").refusal, Refusal::kTooLong);
-    // "Set_RoutePW:" is 12 bytes too; the route password has no minimum length.
-    EXPECT_EQ(RouteCommands(L"net", std::wstring(87, L'p')).refusal, Refusal::kNone);
-    EXPECT_EQ(RouteCommands(L"net", std::wstring(88, L'p')).refusal, Refusal::kTooLong);
+TEST(WifiDialogRules, FieldsKeepToTheModulesLimits) {
+    // 32-byte names and 63-byte passwords: one more is refused, and so is the whole pair.
+    EXPECT_EQ(HotspotCommands(std::wstring(32, L's'), std::wstring(63, L'p')).refusal, Refusal::kNone);
+    EXPECT_EQ(HotspotCommands(std::wstring(33, L's'), L"").refusal, Refusal::kTooLong);
+    // The route password has no minimum length.
+    EXPECT_EQ(RouteCommands(L"net", std::wstring(64, L'p')).refusal, Refusal::kTooLong);
     const auto route = RouteCommands(L"net", L"1");
     EXPECT_EQ(route.commands, (std::vector<SlotCommand>{{11, "Set_RouteSSID:net"}, {12, "Set_RoutePW:1"}}));
     EXPECT_EQ(RouteCommands(L"", L"x").refusal, Refusal::kSsidEmpty);
