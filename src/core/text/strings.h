@@ -205,6 +205,15 @@ inline constexpr LocalizedString kUpdateNotSigned{{L"下载的更新没有与本
                                                    L"下載的更新沒有與本程式相同的有效簽名，已刪除。",
                                                    L"The downloaded update does not carry a valid signature "
                                                    L"from this program's publisher and was deleted."}};
+// Refusals of typed text that would otherwise be sent or stored as something else than typed.
+inline constexpr LocalizedString kWifiPlainTextOnly{
+    {L"SSID和密码只能使用英文字母、数字和符号!", L"SSID和密碼只能使用英文字母、數字和符號!",
+     L"SSID and password may only hold English letters, digits and symbols!"}};
+inline constexpr LocalizedString kWifiTextTooLong{
+    {L"SSID或密码太长!", L"SSID或密碼太長!", L"SSID or password is too long!"}};
+inline constexpr LocalizedString kNotAFileName{{L"文件名不能包含路径或 \\ / : * ? \" < > |",
+                                                L"文件名不能包含路徑或 \\ / : * ? \" < > |",
+                                                L"A file name cannot hold a folder or \\ / : * ? \" < > |"}};
 }  // namespace extra
 
 // Messages that exist in Chinese only and are shown as they are in every language.

@@ -69,6 +69,7 @@ class CZR305M2Dlg final : public CDialogWindow {
     DeviceLink& Link() { return link_; }
     IHidDevice& Device() { return stack_.Device(); }
     LinkController* Controller() { return stack_.Controller(); }
+    WifiSlots& Wifi() { return stack_.Wifi(); }
     ParameterMap& Map() { return map_; }
     CGDI_Button& TitleButton(int i) { return title_buttons_[static_cast<std::size_t>(i)]; }
     CGDI_Button& Tab(int i) { return tabs_[static_cast<std::size_t>(i)]; }
