@@ -258,12 +258,6 @@ std::span<const double> StripPage::DefaultFrequencies() const {
 }
 
 void StripPage::Initialise() {
-    for (int b = 0; b < descriptor_->band_count; ++b) {
-        controls_.SetGraphBandType(b, static_cast<int>(controls_.BandField(b, kTypeField)));
-        controls_.SetGraphBandFreq(b, controls_.BandField(b, kFreqField));
-        controls_.SetGraphBandQ(b, controls_.BandField(b, kQField));
-        controls_.SetGraphBandGain(b, controls_.BandField(b, kGainField));
-    }
     for (const ValueSlot& s : slots_) {
         SetPosition(s, s.initial);
         if (s.kind == SlotKind::kHighPass)
