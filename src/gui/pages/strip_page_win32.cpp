@@ -29,18 +29,20 @@ constexpr int kBandPitch = 55;
 constexpr int kBandLeft = 51;
 constexpr int kBandWidth = 54;
 constexpr int kGraphBottom = kBandRowTop;
-// The upper area: eight columns, rows 24 design units apart from just below the tabs.
+// The upper area: eight columns, and as many rows as the page needs between the tabs and its graph.
 constexpr int kColumnPitch = 133;
 constexpr int kCellWidth = 129;
-constexpr int kRowPitch = 24;
-constexpr int kCellHeight = 22;
 constexpr int kUpperTop = kPageTop + 3;
+constexpr int kMaxCellHeight = 30;
+constexpr int kComboStyle = 1;
+constexpr int kComboFontSize = 13;
 
 constexpr unsigned kWhite = 0xFFFFFFFF;
 constexpr unsigned kCaptionGrey = 0xC8FFFFFF;
 constexpr int kCentred = kTextCentre | kTextMiddle | kTextSingleLine;
 constexpr wchar_t kFace[] = L"微软雅黑";
 constexpr float kFontSize = 12.0f;
+constexpr float kRowFontSize = 9.0f;
 
 enum class Cell { kValue, kLabel, kCombo, kButton };
 struct Place {
@@ -101,6 +103,12 @@ int GraphTop(int page_id) {
     if (page_id == layout::kMicPage)
         return 237;
     return StripKindFor(page_id) == StripKind::kOutput ? 210 : 204;
+}
+
+int RowsFor(int page_id) {
+    if (page_id == layout::kMusicPage)
+        return 1;
+    return page_id == layout::kMicPage ? 2 : 3;
 }
 
 int ImageForButton(int button) {
@@ -181,8 +189,8 @@ void CStripPageWindow::CreateControls() {
     for (int r = 0; r < kRowCaptions; ++r) {
         rows_[static_cast<std::size_t>(r)].Create(hwnd_, kRowCaptionId + r, none, L" ");
         rows_[static_cast<std::size_t>(r)].SetSkin(bg, 0, 0);
-        rows_[static_cast<std::size_t>(r)].SetTextStyle(kFontSize, kFace, kCaptionGrey,
-                                                        kTextCentre | kTextMiddle);
+        // Narrower than the Chinese captions at the page font: a smaller one keeps them whole.
+        rows_[static_cast<std::size_t>(r)].SetTextStyle(kRowFontSize, kFace, kCaptionGrey, kTextMiddle);
     }
     for (int i = 0; i < d.value_slots; ++i) {
         auto& v = *values_.emplace_back(std::make_unique<CEA_Lum2>());
@@ -217,7 +225,8 @@ void CStripPageWindow::CreateControls() {
             for (int item = 0; item < kSlopeItemCount; ++item)
                 c.AddItem(std::wstring(SlopeItemText(item)));
         }
-        c.SetSkin(bg, IDP_COMBO, 0);
+        c.SetFont(kFace, kComboFontSize);
+        c.SetSkin(bg, IDP_COMBO, kComboStyle);
     }
     for (int i = 0; i < d.button_slots; ++i) {
         auto& b = *buttons_.emplace_back(std::make_unique<CGDI_Button>());
@@ -281,11 +290,13 @@ void CStripPageWindow::Layout(int width, int height) {
         if (!model_.ButtonShown(i))
             hide(*buttons_[static_cast<std::size_t>(i)]);
     }
+    const int pitch = (GraphTop(PageId()) - kUpperTop) / RowsFor(PageId());
+    const int cell_height = std::min(pitch - 2, kMaxCellHeight);
     for (const Place& p : CellsFor(PageId())) {
         const int x = px(4 + kColumnPitch * p.column);
-        const int y = py(kUpperTop + kRowPitch * p.row);
+        const int y = py(kUpperTop + pitch * p.row);
         const int w = px(kCellWidth);
-        const int h = py(kUpperTop + kRowPitch * p.row + kCellHeight) - y;
+        const int h = py(kUpperTop + pitch * p.row + cell_height) - y;
         const auto i = static_cast<std::size_t>(p.index);
         switch (p.cell) {
             case Cell::kValue:

@@ -29,6 +29,15 @@ class CStripPageWindow : public CPageWindow, private IStripControls {
     // The parameter table, for the Mic page's MIC A / MIC B.
     void SetParameterReader(std::function<std::uint16_t(std::size_t)> reader) { reader_ = std::move(reader); }
 
+    // The page's controls, for the main window's tests; valid once the page has been sized.
+    CEQ_Lum0& Editor(int band) { return *editors_.at(static_cast<std::size_t>(band)); }
+    CEA_Lum2& ValueControl(int slot) { return *values_.at(static_cast<std::size_t>(slot)); }
+    CLum_ComboBox& Combo(int combo) { return *combos_.at(static_cast<std::size_t>(combo)); }
+    CGDI_Button& Button(int button) { return *buttons_.at(static_cast<std::size_t>(button)); }
+    Clum_CStatic& RowCaption(int row) { return rows_.at(static_cast<std::size_t>(row)); }
+    CLum_NewScope& Graph() { return graph_; }
+    bool ControlsCreated() const { return created_; }
+
   protected:
     LRESULT WindowProc(UINT message, WPARAM wparam, LPARAM lparam) override;
 

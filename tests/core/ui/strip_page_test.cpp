@@ -203,6 +203,8 @@ TEST(StripPage, CaptionsFollowTheLanguageAtTheirLandmarks) {
     EXPECT_EQ(fx2.value_caption[8], EchoRightDelayText(12.5));
     echo.SetCodeValue(48, 1230);
     EXPECT_EQ(fx2.value_caption[5], EchoTapDelayText(L'A', 123));
+    echo.SetCodeValue(56, 1509);
+    EXPECT_EQ(fx2.value_caption[9], L"Echo B Delay:  150ms");
 
     FakeStripControls in;
     StripPage music(layout::kMusicPage, in);
