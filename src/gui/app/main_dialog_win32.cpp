@@ -93,14 +93,7 @@ CZR305M2Dlg::CZR305M2Dlg(const VelaOptions& options)
       stack_(options.device, clock_),
       link_(stack_.Link()),
       map_(link_, Mapped()) {
-    for (std::size_t i = 0; i < outputs_.size(); ++i) {
-        static constexpr std::array<int, 4> kIds{0, 1, 2, 9};
-        outputs_[i] = std::make_unique<CWinOut>(kIds[i]);
-    }
-    inputs_[0] = std::make_unique<CWinIn>(3);
-    inputs_[1] = std::make_unique<CWinIn>(4);
-    effects_[0] = std::make_unique<CWinEffect>(5);
-    effects_[1] = std::make_unique<CWinEffect>(6);
+    inputs_[1]->SetParameterReader([this](std::size_t index) { return link_.Table().Value(index); });
     system_ = std::make_unique<CWinSystem>();
     icon_ = LoadIconW(ResourceModule(), MAKEINTRESOURCEW(IDI_VELA));
 }
@@ -112,7 +105,22 @@ CZR305M2Dlg::~CZR305M2Dlg() {
 }
 
 MappedControls CZR305M2Dlg::Mapped() {
+    // The map holds the strip pages, so they exist before it.
+    for (std::size_t i = 0; i < outputs_.size(); ++i) {
+        static constexpr std::array<int, 4> kIds{0, 1, 2, 9};
+        outputs_[i] = std::make_unique<CWinOut>(kIds[i]);
+    }
+    inputs_[0] = std::make_unique<CWinIn>(3);
+    inputs_[1] = std::make_unique<CWinIn>(4);
+    effects_[0] = std::make_unique<CWinEffect>(5);
+    effects_[1] = std::make_unique<CWinEffect>(6);
     MappedControls c;
+    for (std::size_t i = 0; i < outputs_.size(); ++i)
+        c.outputs[i] = &outputs_[i]->Model();
+    c.music = &inputs_[0]->Model();
+    c.mic = &inputs_[1]->Model();
+    c.echo = &effects_[0]->Model();
+    c.reverb = &effects_[1]->Model();
     c.faders = &fader_adapter_;
     c.source = &source_adapter_;
     c.mode = &mode_adapter_;

@@ -24,6 +24,7 @@
 #include "gui/controls/progress_dialog_win32.h"
 #include "gui/controls/value_control_win32.h"
 #include "gui/pages/page_window_win32.h"
+#include "gui/pages/strip_page_win32.h"
 #include "gui/win/gdi_win32.h"
 #include "gui/win/mem_dc_win32.h"
 #include "gui/win/window_win32.h"

@@ -35,9 +35,6 @@ LRESULT CPageWindow::OnPaint(WPARAM, LPARAM) {
     return 0;
 }
 
-CWinOut::CWinOut(int page_id) : CPageWindow(IDD_PAGE_OUT, page_id) {}
-CWinIn::CWinIn(int page_id) : CPageWindow(IDD_PAGE_IN, page_id) {}
-CWinEffect::CWinEffect(int page_id) : CPageWindow(IDD_PAGE_EFFECT, page_id) {}
 CWinSystem::CWinSystem() : CPageWindow(IDD_PAGE_SYSTEM, layout::kSystemPage) {}
 
 }  // namespace vela

@@ -32,24 +32,6 @@ class CPageWindow : public CDialogWindow {
     const CMemDcClass* background_ = nullptr;
 };
 
-// Main, Center, Sub and Rear.
-class CWinOut : public CPageWindow {
-  public:
-    explicit CWinOut(int page_id);
-};
-
-// Music and Mic.
-class CWinIn : public CPageWindow {
-  public:
-    explicit CWinIn(int page_id);
-};
-
-// Echo and Reverb.
-class CWinEffect : public CPageWindow {
-  public:
-    explicit CWinEffect(int page_id);
-};
-
 class CWinSystem : public CPageWindow {
   public:
     CWinSystem();

@@ -1,0 +1,107 @@
+// The strip pages (Music and Mic, Main/Center/Sub/Rear, Echo and Reverb): their controls created, laid out
+// and painted here; what each code does with them is the portable StripPage.
+#pragma once
+
+#include <windows.h>
+
+#include <array>
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <vector>
+
+#include "core/ui/strip_page.h"
+#include "gui/controls/band_editor_win32.h"
+#include "gui/controls/combo_label_win32.h"
+#include "gui/controls/image_button_win32.h"
+#include "gui/controls/response_graph_win32.h"
+#include "gui/controls/value_control_win32.h"
+#include "gui/pages/page_window_win32.h"
+
+namespace vela {
+
+class CStripPageWindow : public CPageWindow, private IStripControls {
+  public:
+    CStripPageWindow(int template_id, int page_id);
+    ~CStripPageWindow() override { Destroy(); }
+
+    StripPage& Model() { return model_; }
+    // The parameter table, for the Mic page's MIC A / MIC B.
+    void SetParameterReader(std::function<std::uint16_t(std::size_t)> reader) { reader_ = std::move(reader); }
+
+    // The page's controls, for the main window's tests; valid once the page has been sized.
+    CEQ_Lum0& Editor(int band) { return *editors_.at(static_cast<std::size_t>(band)); }
+    CEA_Lum2& ValueControl(int slot) { return *values_.at(static_cast<std::size_t>(slot)); }
+    CLum_ComboBox& Combo(int combo) { return *combos_.at(static_cast<std::size_t>(combo)); }
+    CGDI_Button& Button(int button) { return *buttons_.at(static_cast<std::size_t>(button)); }
+    Clum_CStatic& RowCaption(int row) { return rows_.at(static_cast<std::size_t>(row)); }
+    CLum_NewScope& Graph() { return graph_; }
+    bool ControlsCreated() const { return created_; }
+
+  protected:
+    LRESULT WindowProc(UINT message, WPARAM wparam, LPARAM lparam) override;
+
+  private:
+    void CreateControls();
+    void Layout(int width, int height);
+
+    double BandField(int band, int field) override;
+    void SetBandField(int band, int field, double x) override;
+    int GraphBandType(int band) override { return graph_.GetBandType(band); }
+    double GraphBandFreq(int band) override { return graph_.GetBandFreq(band); }
+    double GraphBandQ(int band) override { return graph_.GetBandQ(band); }
+    double GraphBandGain(int band) override { return graph_.GetBandGain(band); }
+    void SetGraphBandType(int band, int type) override { graph_.SetBandType(band, type); }
+    void SetGraphBandFreq(int band, double hz) override { graph_.SetBandFreq(band, hz); }
+    void SetGraphBandQ(int band, double q) override { graph_.SetBandQ(band, q); }
+    void SetGraphBandGain(int band, double db) override { graph_.SetBandGain(band, db); }
+    double GraphPassFreq(int which) override { return graph_.GetPassFreq(which); }
+    void SetGraphPassFreq(int which, double hz) override { graph_.SetPassFreq(which, hz); }
+    void SetGraphPassType(int code) override { graph_.SetPassType(code); }
+    int GraphEqActive() override { return graph_.IsEqActive(); }
+    void SetGraphEqActive(int flag) override { graph_.SetEqActive(flag); }
+    double Value(int slot) override;
+    void SetValue(int slot, double v) override;
+    void SetValueCaption(int slot, const std::wstring& caption) override;
+    int ComboItem(int combo) override;
+    void SetComboItem(int combo, int item) override;
+    void SetLabelCaption(int label, const std::wstring& caption) override;
+    void SetRowCaption(int row, const std::wstring& caption) override;
+    int ButtonCheck(int button) override;
+    void SetButtonCheck(int button, int state) override;
+    void SetButtonCaption(int button, const std::wstring& caption) override;
+    void SendCode(int code) override;
+    std::uint16_t ReadParameter(std::size_t index) override;
+    void PostMicSelected(int which) override;
+
+    StripPage model_;
+    std::function<std::uint16_t(std::size_t)> reader_;
+    std::vector<std::unique_ptr<CEQ_Lum0>> editors_;
+    std::vector<std::unique_ptr<CEA_Lum2>> values_;
+    std::vector<std::unique_ptr<Clum_CStatic>> labels_;
+    std::vector<std::unique_ptr<CLum_ComboBox>> combos_;
+    std::vector<std::unique_ptr<CGDI_Button>> buttons_;
+    std::array<Clum_CStatic, kRowCaptions> rows_;
+    CLum_NewScope graph_;
+    bool created_ = false;
+};
+
+// Main (0), Center (1), Sub (2) and Rear (9).
+class CWinOut : public CStripPageWindow {
+  public:
+    explicit CWinOut(int page_id);
+};
+
+// Music (3) and Mic (4).
+class CWinIn : public CStripPageWindow {
+  public:
+    explicit CWinIn(int page_id);
+};
+
+// Echo (5) and Reverb (6).
+class CWinEffect : public CStripPageWindow {
+  public:
+    explicit CWinEffect(int page_id);
+};
+
+}  // namespace vela

@@ -1,0 +1,464 @@
+#include "core/ui/strip_page.h"
+
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <utility>
+#include <vector>
+
+#include "core/link/device_link.h"
+#include "core/model/parameter_layout.h"
+#include "core/model/value_scales.h"
+#include "core/text/strings.h"
+#include "support/link_fakes.h"
+#include "support/page_fakes.h"
+
+namespace vela {
+namespace {
+
+using testing::FakeStripControls;
+
+class LanguageScope {
+  public:
+    explicit LanguageScope(int language) : saved_(LanguageIndex()) { SetLanguageIndex(language); }
+    ~LanguageScope() { SetLanguageIndex(saved_); }
+
+  private:
+    int saved_;
+};
+
+struct Landmark {
+    int code;
+    int raw;
+};
+
+void ExpectRoundTrips(int page_id, const std::vector<Landmark>& landmarks) {
+    FakeStripControls controls;
+    StripPage page(page_id, controls);
+    page.Initialise();
+    for (const Landmark& l : landmarks) {
+        page.SetCodeValue(l.code, l.raw);
+        EXPECT_EQ(page.GetCodeValue(l.code), l.raw) << "page " << page_id << " code " << l.code;
+    }
+}
+
+TEST(StripPage, EveryInputCodeRoundTripsAtItsLandmarks) {
+    const std::vector<Landmark> landmarks{
+        {0, 5},    {14, 7},     {15, 33168}, {29, 16000}, {19, 33758}, {30, 40},    {44, 12800},
+        {45, 500}, {59, 620},   {50, 260},   {60, 0},     {60, 1},     {73, 80},    {73, 114},
+        {74, 5},   {74, 900},   {75, 2},     {75, 32},    {76, 10},    {76, 1000},  {78, 32768},
+        {78, 303}, {78, 32965}, {79, 8},     {79, 24},    {80, 5990},  {80, 20600}, {81, 13},
+        {83, 500}, {83, 584},   {84, 520},   {86, 0},     {86, 20},
+    };
+    ExpectRoundTrips(layout::kMusicPage, landmarks);
+    std::vector<Landmark> mic = landmarks;
+    mic.push_back({82, 3});
+    mic.push_back({82, 0});
+    ExpectRoundTrips(layout::kMicPage, mic);
+}
+
+TEST(StripPage, EveryOutputCodeRoundTripsAtItsLandmarks) {
+    const std::vector<Landmark> landmarks{
+        {0, 7},    {6, 5},    {10, 101},   {16, 33758}, {20, 40},  {26, 12800}, {30, 380},
+        {36, 620}, {40, 0},   {40, 1},     {41, 1},     {42, 1},   {43, 0},     {44, 0},
+        {44, 560}, {45, 100}, {46, 600},   {47, 37},    {51, 0},   {51, 123},   {52, 200},
+        {57, 55},  {53, 94},  {54, 640},   {55, 24},    {56, 300}, {58, 32768}, {58, 20600},
+        {58, 101}, {59, 22},  {60, 32965}, {60, 20600}, {61, 25},
+    };
+    for (int page : {layout::kMainPage, layout::kCenterPage, layout::kSubPage, layout::kRearPage}) {
+        ExpectRoundTrips(page, landmarks);
+    }
+}
+
+TEST(StripPage, EveryEffectCodeRoundTripsAtItsLandmarks) {
+    const std::vector<Landmark> landmarks{
+        {0, 7},   {4, 6},   {10, 125},  {14, 8000}, {20, 300},   {24, 40},   {30, 500},   {34, 620},
+        {40, 0},  {40, 1},  {41, 550},  {42, 100},  {43, 32768}, {43, 1000}, {44, 20600}, {44, 32965},
+        {45, 12}, {46, 23}, {47, 0},    {47, 2000}, {48, 5000},  {49, 1230}, {50, 125},   {50, 2500},
+        {51, 90}, {55, 45}, {56, 4990}, {52, 2000}, {53, 0},     {53, 125},  {53, 5000},
+    };
+    ExpectRoundTrips(layout::kEchoPage, landmarks);
+    ExpectRoundTrips(layout::kReverbPage, landmarks);
+}
+
+TEST(StripPage, ValuesOutsideARangeAreHeldAtItsEnds) {
+    FakeStripControls controls;
+    StripPage out(layout::kMainPage, controls);
+    out.Initialise();
+    out.SetCodeValue(51, 900);  // 90 ms on a 20 ms control
+    EXPECT_EQ(out.GetCodeValue(51), 200);
+    out.SetCodeValue(44, 400);  // level 400 without the toggle
+    EXPECT_EQ(out.GetCodeValue(44), 100);
+    out.SetCodeValue(44, 999);
+    EXPECT_EQ(out.GetCodeValue(44), 600);
+    out.SetCodeValue(53, 300);
+    EXPECT_EQ(out.GetCodeValue(53), 114);
+    out.SetCodeValue(40, 7);
+    EXPECT_EQ(out.GetCodeValue(40), 1);
+    out.SetCodeValue(60, 32768);  // the low-pass is never off on an output page
+    EXPECT_EQ(out.GetCodeValue(60), FreqCodeFor(FreqAt(1)));
+
+    FakeStripControls in_controls;
+    StripPage music(layout::kMusicPage, in_controls);
+    music.Initialise();
+    music.SetCodeValue(78, 1000);  // above the input high-pass range
+    EXPECT_EQ(music.GetCodeValue(78), 303);
+    music.SetCodeValue(80, 1000);  // below the short low-pass scale
+    EXPECT_EQ(music.GetCodeValue(80), 5990);
+    music.SetCodeValue(83, 999);
+    EXPECT_EQ(music.GetCodeValue(83), 584);
+
+    FakeStripControls fx_controls;
+    StripPage reverb(layout::kReverbPage, fx_controls);
+    reverb.Initialise();
+    reverb.SetCodeValue(53, 100);
+    EXPECT_EQ(fx_controls.value[12], 2);
+    reverb.SetCodeValue(53, 6000);  // no table entry: unchanged
+    EXPECT_EQ(fx_controls.value[12], 2);
+    reverb.SetCodeValue(53, 5000);
+    EXPECT_EQ(fx_controls.value[12], 80);
+}
+
+TEST(StripPage, UnknownCodesAndBandsBeyondTheCountChangeNothing) {
+    FakeStripControls controls;
+    StripPage out(layout::kMainPage, controls);
+    out.Initialise();
+    const auto before = controls.value;
+    const auto bands = controls.bands;
+    for (int code : {7, 8, 9, 17, 27, 37, 48, 49, 50, 62, 63, 64, 99, -1, 40000}) {
+        EXPECT_EQ(out.GetCodeValue(code), 0) << code;
+        out.SetCodeValue(code, 12345);
+        out.UpdateCodeText(code);
+    }
+    EXPECT_EQ(controls.value, before);
+    for (std::size_t b = 0; b < bands.size(); ++b) {
+        EXPECT_EQ(controls.bands[b].freq, bands[b].freq);
+        EXPECT_EQ(controls.bands[b].gain, bands[b].gain);
+    }
+
+    FakeStripControls fx;
+    StripPage echo(layout::kEchoPage, fx);
+    echo.Initialise();
+    EXPECT_EQ(echo.GetCodeValue(54), 0);
+    echo.SetCodeValue(5, 7);  // band 5 does not exist on a 5-band page
+    EXPECT_EQ(fx.bands[5].type, 0.0);
+    echo.OnGraph(kGraphBand, 5);
+    echo.OnGraph(kGraphBand, -1);
+    echo.OnBandEditor(5, 0);
+    EXPECT_TRUE(fx.sent.empty());
+
+    // Code 20 on an input page is band 5's frequency, not a band 20.
+    FakeStripControls in;
+    StripPage mic(layout::kMicPage, in);
+    mic.Initialise();
+    mic.SetCodeValue(20, 2500);
+    EXPECT_EQ(in.bands[5].freq, 2500);
+    EXPECT_EQ(in.graph[5].freq, 2500);
+}
+
+TEST(StripPage, CaptionsFollowTheLanguageAtTheirLandmarks) {
+    FakeStripControls controls;
+    StripPage out(layout::kMainPage, controls);
+    {
+        LanguageScope english(kLanguageEnglish);
+        out.Initialise();
+        out.SetCodeValue(51, 123);
+        EXPECT_EQ(controls.value_caption[7], L"Left-Delay:   12.3ms");
+        EXPECT_EQ(controls.label_caption[0], L"Delay distance:  4.26M");
+        out.SetCodeValue(58, 32768);
+        EXPECT_EQ(controls.value_caption[14], L"HPF Freq:   OFF");
+        out.SetCodeValue(60, 20600);
+        EXPECT_EQ(controls.value_caption[15], L"LPF Freq:   20600Hz");
+        out.SetCodeValue(44, 560);
+        EXPECT_EQ(controls.value_caption[0], L"Music Vol:    60%");
+        EXPECT_EQ(controls.button_caption[0], L"Left Mute");
+        EXPECT_EQ(controls.row_caption[0], L"Gain:\n(db)");
+    }
+    {
+        LanguageScope simplified(kLanguageSimplified);
+        out.UpdateCodeText(65);
+        EXPECT_EQ(controls.row_caption[0], TextIn(str::kRowGain, kLanguageSimplified));
+        EXPECT_EQ(controls.label_caption[3], TextIn(str::kHpfSlope, kLanguageSimplified));
+        EXPECT_EQ(controls.button_caption[2], TextIn(str::kRightMute, kLanguageSimplified));
+        EXPECT_EQ(controls.button_caption[3], L"RESET");
+        EXPECT_EQ(controls.button_caption[4], L"EQ PASS");
+        for (int code = 0; code <= 67; ++code)
+            out.UpdateCodeText(code);
+        EXPECT_EQ(controls.value_caption[0], LevelText(str::kMusicVol, 560));
+        EXPECT_NE(controls.value_caption[0], L"Music Vol:    60%");
+    }
+
+    LanguageScope english(kLanguageEnglish);
+    FakeStripControls fx;
+    StripPage reverb(layout::kReverbPage, fx);
+    reverb.Initialise();
+    reverb.SetCodeValue(42, 30);
+    EXPECT_EQ(fx.value_caption[0], L"Reverb Vol:    30%");
+    FakeStripControls fx2;
+    StripPage echo(layout::kEchoPage, fx2);
+    echo.Initialise();
+    echo.SetCodeValue(42, 30);
+    EXPECT_EQ(fx2.value_caption[0], L"Echo Vol:    30%");
+    echo.SetCodeValue(50, 125);
+    EXPECT_EQ(fx2.value_caption[8], EchoRightDelayText(12.5));
+    echo.SetCodeValue(48, 1230);
+    EXPECT_EQ(fx2.value_caption[5], EchoTapDelayText(L'A', 123));
+    echo.SetCodeValue(56, 1509);
+    EXPECT_EQ(fx2.value_caption[9], L"Echo B Delay:  150ms");
+
+    FakeStripControls in;
+    StripPage music(layout::kMusicPage, in);
+    music.Initialise();
+    music.SetCodeValue(80, 20600);
+    EXPECT_EQ(in.value_caption[15], L"LPF Freq:   OFF");
+    music.SetCodeValue(74, 15);
+    EXPECT_EQ(in.value[10], 4);
+    EXPECT_EQ(in.value_caption[10], AttackText(20));
+}
+
+std::vector<int> ResetSends(int page_id, FakeStripControls& controls) {
+    StripPage page(page_id, controls);
+    page.Initialise();
+    for (int b = 0; b < page.Descriptor().band_count; ++b) {
+        controls.bands[static_cast<std::size_t>(b)] = {6.0, 777.0, 2.0, 5.0};
+    }
+    controls.sent.clear();
+    page.OnButton(kResetButton);
+    return controls.sent;
+}
+
+TEST(StripPage, ResetSendsFrequencyThenGainPerBandWithThePagesDefaults) {
+    FakeStripControls music;
+    const std::vector<int> music_sent = ResetSends(layout::kMusicPage, music);
+    ASSERT_EQ(music_sent.size(), 30u);
+    EXPECT_EQ(music_sent[0], 15);
+    EXPECT_EQ(music_sent[1], 45);
+    EXPECT_EQ(music_sent[29], 59);
+    EXPECT_EQ(music.bands[14].freq, 16000);
+    EXPECT_EQ(music.bands[0].gain, 0.0);
+    EXPECT_EQ(music.bands[0].q, 2.0);     // Q untouched
+    EXPECT_EQ(music.bands[0].type, 5.0);  // type untouched
+    EXPECT_EQ(music.graph[7].freq, 1000);
+
+    FakeStripControls sub;
+    const std::vector<int> sub_sent = ResetSends(layout::kSubPage, sub);
+    ASSERT_EQ(sub_sent.size(), 14u);
+    std::vector<double> sub_freqs;
+    for (std::size_t b = 0; b < 7; ++b)
+        sub_freqs.push_back(sub.bands[b].freq);
+    EXPECT_EQ(sub_freqs, (std::vector<double>{25, 50, 100, 200, 400, 600, 1000}));
+
+    FakeStripControls main;
+    ResetSends(layout::kMainPage, main);
+    EXPECT_EQ(main.bands[6].freq, 10100);
+
+    FakeStripControls echo;
+    const std::vector<int> echo_sent = ResetSends(layout::kEchoPage, echo);
+    EXPECT_EQ(echo_sent, (std::vector<int>{10, 30, 11, 31, 12, 32, 13, 33, 14, 34}));
+    EXPECT_EQ(echo.bands[4].freq, 8000);
+}
+
+TEST(StripPage, NotificationsMoveTheGraphAndSendTheirCodes) {
+    FakeStripControls c;
+    StripPage out(layout::kCenterPage, c);
+    out.Initialise();
+    c.sent.clear();
+
+    c.bands[2].gain = -3.5;
+    out.OnBandEditor(2, 0);
+    EXPECT_EQ(c.graph[2].gain, -3.5);
+    c.graph[4] = {2.0, 2520.0, 3.0, 7.0};
+    out.OnGraph(kGraphBand, 4);
+    EXPECT_EQ(c.bands[4].freq, 2520.0);
+    EXPECT_EQ(c.bands[4].type, 7.0);
+    out.OnGraph(kGraphBand, 7);  // no band 7
+    c.value[14] = 0;
+    out.OnValueControl(14);
+    EXPECT_LT(c.pass_freq[0], kFreqLowestReal);
+    EXPECT_EQ(out.GetCodeValue(58), 32768);
+    c.pass_freq[1] = 20600;
+    out.OnGraph(kGraphLowPass, 0);
+    EXPECT_EQ(c.value[15], 362);
+    c.combo_item[kLowPassCombo] = 5;
+    out.OnCombo(kLowPassCombo);
+    EXPECT_EQ(c.pass_type[1], 25);
+    out.OnButton(1);  // Mute
+    out.OnButton(0);  // Left Mute is not on a mono page
+    out.OnButton(kEqPassButton);
+    EXPECT_EQ(c.eq_active, 0);
+    out.OnGraph(kGraphCopy, 0);
+    out.OnGraph(kGraphPaste, 0);
+    EXPECT_EQ(c.sent, (std::vector<int>{32, 4, 34, 14, 24, 58, 60, 61, 42, 40, 62, 63}));
+
+    // The input page's high-pass handle stops at 303 Hz: fully right is position 143.
+    FakeStripControls in;
+    StripPage music(layout::kMusicPage, in);
+    music.Initialise();
+    in.pass_freq[0] = 303;
+    music.OnGraph(kGraphHighPass, 0);
+    EXPECT_EQ(in.value[14], 143);
+    EXPECT_EQ(music.GetCodeValue(78), 303);
+    in.value[15] = 64;
+    music.OnValueControl(15);
+    EXPECT_EQ(in.pass_freq[1], 20600);
+    EXPECT_EQ(in.sent.back(), 80);
+    music.OnGraph(kGraphCopy, 0);  // no menu on the input pages
+    EXPECT_EQ(in.sent.back(), 80);
+}
+
+TEST(StripPage, MicButtonsLoadTheChosenMicrophoneWithoutSending) {
+    FakeStripControls c;
+    StripPage mic(layout::kMicPage, c);
+    mic.Initialise();
+    EXPECT_TRUE(mic.MicAPressed());
+    EXPECT_FALSE(mic.MicBPressed());
+    for (int b = 0; b < 15; ++b) {
+        c.table[static_cast<std::size_t>(113 + 4 * b)] = 5;                                    // type
+        c.table[static_cast<std::size_t>(114 + 4 * b)] = static_cast<std::uint16_t>(200 + b);  // frequency
+        c.table[static_cast<std::size_t>(115 + 4 * b)] = 560;                                  // gain
+        c.table[static_cast<std::size_t>(116 + 4 * b)] = 250;                                  // Q
+    }
+    c.table[36] = 0;
+    c.table[46] = 152;
+    c.table[45] = 24;
+    c.table[50] = 8000;
+    c.table[49] = 13;
+    c.sent.clear();
+    c.check[kMicBButton] = kCheckPressed;
+    mic.OnButton(kMicBButton);
+    EXPECT_TRUE(c.sent.empty());
+    EXPECT_TRUE(mic.MicBPressed());
+    EXPECT_FALSE(mic.MicAPressed());
+    EXPECT_EQ(c.posted, std::vector<int>{kMicSelectedB});
+    EXPECT_EQ(mic.GetCodeValue(29), 214);
+    EXPECT_EQ(mic.GetCodeValue(59), 560);
+    EXPECT_EQ(mic.GetCodeValue(44), 250);
+    EXPECT_EQ(mic.GetCodeValue(60), 0);
+    EXPECT_EQ(mic.GetCodeValue(78), 152);
+    EXPECT_EQ(mic.GetCodeValue(79), 24);
+    EXPECT_EQ(mic.GetCodeValue(80), 8000);
+    EXPECT_EQ(mic.GetCodeValue(81), 13);
+
+    c.table[54 + 4 * 14] = 16000;
+    mic.OnButton(kMicAButton);
+    EXPECT_TRUE(mic.MicAPressed());
+    EXPECT_EQ(mic.GetCodeValue(29), 16000);
+    EXPECT_EQ(c.posted.back(), kMicSelectedA);
+
+    // The Music page has no microphone buttons.
+    FakeStripControls m;
+    StripPage music(layout::kMusicPage, m);
+    music.Initialise();
+    music.OnButton(kMicBButton);
+    EXPECT_TRUE(m.posted.empty());
+    EXPECT_FALSE(music.MicAPressed());
+}
+
+// The pages and the parameter map together: edits reach the right parameter of the active bank.
+class StripPagesWithMap : public ::testing::Test {
+  protected:
+    static constexpr std::array<int, layout::kStripCount> kOutputIds{layout::kMainPage, layout::kCenterPage,
+                                                                     layout::kSubPage, layout::kRearPage};
+    StripPagesWithMap() {
+        for (std::size_t i = 0; i < outputs_.size(); ++i) {
+            outputs_[i] = std::make_unique<StripPage>(kOutputIds[i], out_controls_[i]);
+            outputs_[i]->Initialise();
+            mapped_.outputs[i] = outputs_[i].get();
+            out_controls_[i].on_send = [this, i](int code) { map_->OnPageControl(kOutputIds[i], code); };
+        }
+        mic_.Initialise();
+        mic_controls_.on_send = [this](int code) { map_->OnPageControl(layout::kMicPage, code); };
+        map_ = std::make_unique<ParameterMap>(link_, mapped_);
+    }
+    static MappedControls Mapped(std::array<std::unique_ptr<StripPage>, layout::kStripCount>&, StripPage& mic,
+                                 testing::RecordingMessages& messages) {
+        MappedControls c;
+        c.mic = &mic;
+        c.messages = &messages;
+        return c;
+    }
+    void SetBank(bool dance) { link_.Table().WriteParameter(param::kModeWord, dance ? 2 : 0, false); }
+    std::uint16_t Entry(std::size_t i) { return link_.Table().Value(i); }
+    bool Dirty(std::size_t i) { return link_.Table().IsDirty(i); }
+
+    testing::ManualClock clock_;
+    testing::Latin1CodePage code_page_;
+    DeviceLink link_{clock_, code_page_};
+    std::array<FakeStripControls, layout::kStripCount> out_controls_;
+    std::array<std::unique_ptr<StripPage>, layout::kStripCount> outputs_;
+    FakeStripControls mic_controls_;
+    StripPage mic_{layout::kMicPage, mic_controls_};
+    testing::RecordingMessages messages_;
+    MappedControls mapped_ = Mapped(outputs_, mic_, messages_);
+    std::unique_ptr<ParameterMap> map_;
+};
+
+TEST_F(StripPagesWithMap, CopyOnCenterPasteOnRearInTheDanceBank) {
+    SetBank(true);
+    StripPage& center = *outputs_[1];
+    StripPage& rear = *outputs_[3];
+    FakeStripControls& rear_controls = out_controls_[3];
+
+    rear_controls.sent.clear();
+    rear.OnGraph(kGraphPaste, 0);  // nothing copied yet
+    ASSERT_EQ(messages_.shown.size(), 1u);
+    EXPECT_EQ(messages_.shown[0].text, Text(str::kNoDuplicateContent));
+    EXPECT_FALSE(Dirty(698));
+
+    for (int b = 0; b < 7; ++b) {
+        center.SetCodeValue(b, 5);
+        center.SetCodeValue(10 + b, 300 + b);
+        center.SetCodeValue(20 + b, 250);
+        center.SetCodeValue(30 + b, 440 + b);
+    }
+    center.OnGraph(kGraphCopy, 0);
+    rear.OnGraph(kGraphPaste, 0);
+    EXPECT_EQ(messages_.shown.size(), 1u);
+    for (int b = 0; b < 7; ++b) {
+        const std::size_t first = 698 + 4 * static_cast<std::size_t>(b);
+        EXPECT_EQ(Entry(first), 5) << b;
+        EXPECT_EQ(Entry(first + 1), 300 + b) << b;
+        EXPECT_EQ(Entry(first + 2), 440 + b) << b;
+        EXPECT_EQ(Entry(first + 3), 250) << b;
+        EXPECT_TRUE(Dirty(first) && Dirty(first + 3)) << b;
+        EXPECT_EQ(rear_controls.graph[static_cast<std::size_t>(b)].freq, 300 + b);
+    }
+    // The Sing bank's Rear EQ is untouched.
+    EXPECT_FALSE(Dirty(490));
+}
+
+TEST_F(StripPagesWithMap, EditsReachTheActiveBankAndTheChosenMicrophone) {
+    SetBank(false);
+    out_controls_[0].bands[3].type = 6;
+    outputs_[0]->OnBandEditor(3, 3);
+    EXPECT_EQ(Entry(347), 6);
+    SetBank(true);
+    out_controls_[0].bands[3].type = 7;
+    outputs_[0]->OnBandEditor(3, 3);
+    EXPECT_EQ(Entry(555), 7);
+    EXPECT_EQ(Entry(347), 6);
+
+    // MIC A by default: band 0's gain goes to 55, then after MIC B to 115.
+    mic_controls_.bands[0].gain = 3.0;
+    mic_.OnBandEditor(0, 0);
+    EXPECT_EQ(Entry(55), 530);
+    EXPECT_FALSE(Dirty(115));
+    mic_controls_.check[kMicBButton] = kCheckPressed;
+    mic_.OnButton(kMicBButton);
+    mic_controls_.bands[0].gain = -2.0;
+    mic_.OnBandEditor(0, 0);
+    EXPECT_EQ(Entry(115), 480);
+    EXPECT_EQ(Entry(55), 530);
+    mic_.OnButton(kEqPassButton);  // MIC B's EQ PASS entry was 0 (passed): now in effect
+    EXPECT_EQ(Entry(36), 1);
+    EXPECT_TRUE(Dirty(36));
+    EXPECT_FALSE(Dirty(35));
+
+    // A received MIC B value is shown while MIC B is chosen.
+    link_.Table().WriteParameter(114, 2500, false);
+    map_->RefreshFromParameter(114, 2500);
+    EXPECT_EQ(mic_controls_.bands[0].freq, 2500);
+}
+
+}  // namespace
+}  // namespace vela

@@ -1,0 +1,164 @@
+// The strip pages inside the main window against the in-process virtual processor: real mouse and key
+// messages on a page's controls reach the device's parameters, and device changes come back to the page.
+#include <gtest/gtest.h>
+
+#include <memory>
+
+#include "core/model/parameter_layout.h"
+#include "core/model/value_scales.h"
+#include "core/protocol/protocol.h"
+#include "core/text/strings.h"
+#include "core/ui/response_graph_ui.h"
+#include "gui/app/main_dialog_win32.h"
+#include "gui/app/vela_app_win32.h"
+#include "gui/pages/strip_page_win32.h"
+#include "gui/support/win_test_support.h"
+#include "gui/win/message_box_win32.h"
+#include "sim/sim_device.h"
+
+namespace vela {
+namespace {
+
+using namespace std::chrono_literals;
+using testing::Point;
+using testing::PumpUntil;
+
+class StripPageWindowTest : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        saved_language_ = LanguageIndex();
+        SetLanguageIndex(kLanguageEnglish);
+        SetCursorPos(1200, 780);
+        SetMessageBoxResponder(
+            [](const MessageBoxRequest& box) { return (box.type & MB_TYPEMASK) == MB_YESNO ? IDYES : IDOK; });
+        VelaOptions options;
+        options.device.kind = DeviceSpec::Kind::kSim;
+        dlg_ = std::make_unique<CZR305M2Dlg>(options);
+        ASSERT_TRUE(dlg_->CreateModeless(nullptr));
+        ShowWindow(dlg_->Hwnd(), SW_SHOW);
+        ASSERT_TRUE(PumpUntil([&] { return dlg_->DisplayLoaded() && Settled(); }, 30s));
+    }
+    void TearDown() override {
+        dlg_.reset();
+        SetMessageBoxResponder(nullptr);
+        SetLanguageIndex(saved_language_);
+    }
+    sim::SimulatedDevice& Sim() { return static_cast<sim::SimHidDevice&>(dlg_->Device()).Device(); }
+    bool Settled() {
+        for (std::size_t i = 0; i < kParameterCount; ++i) {
+            // The heartbeat's 935 is never read back, and the scene-name reads leave the last scene asked
+            // for in 934 where the device holds 0.
+            if (i != param::kOccupancy && i != param::kSceneSelector &&
+                dlg_->Link().Table().Value(i) != Sim().Value(i))
+                return false;
+        }
+        return true;
+    }
+    bool DeviceHolds(std::uint16_t index, std::uint16_t value) {
+        return PumpUntil([&] { return Sim().Value(index) == value; }, 2s);
+    }
+    void Click(CWindow& control) {
+        const RECT r = control.ClientRect();
+        const LPARAM centre = Point(r.right / 2, r.bottom / 2);
+        SendMessageW(control.Hwnd(), WM_MOUSEMOVE, 0, centre);
+        SendMessageW(control.Hwnd(), WM_LBUTTONDOWN, MK_LBUTTON, centre);
+        SendMessageW(control.Hwnd(), WM_LBUTTONUP, 0, centre);
+        testing::Pump();
+    }
+
+    std::unique_ptr<CZR305M2Dlg> dlg_;
+    int saved_language_ = kLanguageEnglish;
+};
+
+TEST_F(StripPageWindowTest, OutputPageControlsReachTheDeviceAndDeviceChangesComeBack) {
+    CStripPageWindow& main = *dynamic_cast<CStripPageWindow*>(dlg_->PageForTab(0));
+    ASSERT_TRUE(main.ControlsCreated());
+    const bool dance = dlg_->Link().Table().Value(param::kModeWord) & 2;
+    const auto index = [&](int code) {
+        return *layout::StripIndexForCode(layout::Strip::kMain, dance, code);
+    };
+
+    // Value control: a key moves the Music level one step.
+    CEA_Lum2& music = main.ValueControl(0);
+    const int before = main.Model().GetCodeValue(44);
+    SetFocus(music.Hwnd());
+    SendMessageW(music.Hwnd(), WM_KEYDOWN, before % 500 < 100 ? VK_RIGHT : VK_LEFT, 0);
+    const int after = main.Model().GetCodeValue(44);
+    EXPECT_NE(after, before);
+    EXPECT_TRUE(DeviceHolds(index(44), static_cast<std::uint16_t>(after)));
+
+    // Band editor: the wheel moves band 2's gain.
+    CEQ_Lum0& editor = main.Editor(2);
+    SendMessageW(editor.Hwnd(), WM_MOUSEWHEEL, MAKEWPARAM(0, static_cast<WORD>(-WHEEL_DELTA)), 0);
+    const auto gain_index = layout::StripEqIndex(layout::Strip::kMain, dance, 2, layout::EqField::kGain);
+    EXPECT_TRUE(DeviceHolds(gain_index, static_cast<std::uint16_t>(main.Model().GetCodeValue(32))));
+    EXPECT_NEAR(main.Graph().GetBandGain(2), editor.Gain(), 0.05);
+
+    // Graph: dragging band 4's handle up moves the editor and the device.
+    const GraphPoint c = HandleCentre(main.Graph().Model(), kFirstBandHandle + 4);
+    SendMessageW(main.Graph().Hwnd(), WM_LBUTTONDOWN, MK_LBUTTON, Point(c.x, c.y));
+    SendMessageW(main.Graph().Hwnd(), WM_MOUSEMOVE, MK_LBUTTON, Point(c.x + 20, c.y - 30));
+    SendMessageW(main.Graph().Hwnd(), WM_LBUTTONUP, 0, Point(c.x + 20, c.y - 30));
+    const auto freq_index = layout::StripEqIndex(layout::Strip::kMain, dance, 4, layout::EqField::kFrequency);
+    EXPECT_NEAR(main.Editor(4).GetField(1), main.Graph().GetBandFreq(4), 1.0);
+    EXPECT_TRUE(DeviceHolds(freq_index, static_cast<std::uint16_t>(main.Model().GetCodeValue(14))));
+
+    // Combo box: the keyboard picks the next low-pass slope.
+    CLum_ComboBox& slope = main.Combo(kLowPassCombo);
+    SetFocus(slope.Hwnd());
+    SendMessageW(slope.Hwnd(), WM_KEYDOWN, VK_DOWN, 0);
+    testing::Pump();
+    EXPECT_TRUE(DeviceHolds(index(61),
+                            static_cast<std::uint16_t>(SlopeCodeFor(slope.GetItem(), FilterSide::kLowPass))));
+
+    // Buttons: Left Mute latches, EQ PASS toggles.
+    Click(main.Button(0));
+    EXPECT_TRUE(DeviceHolds(index(41), static_cast<std::uint16_t>(main.Model().GetCodeValue(41))));
+    const int eq = main.Model().GetCodeValue(40);
+    Click(main.Button(kEqPassButton));
+    EXPECT_NE(main.Model().GetCodeValue(40), eq);
+    EXPECT_TRUE(DeviceHolds(index(40), static_cast<std::uint16_t>(main.Model().GetCodeValue(40))));
+
+    // RESET: the seven default frequencies reach the device.
+    Click(main.Button(kResetButton));
+    EXPECT_TRUE(DeviceHolds(layout::StripEqIndex(layout::Strip::kMain, dance, 6, layout::EqField::kFrequency),
+                            10100));
+    EXPECT_TRUE(
+        DeviceHolds(layout::StripEqIndex(layout::Strip::kMain, dance, 0, layout::EqField::kGain), 500));
+
+    // Changed on the device: shown after the refresh.
+    Sim().WithProcessor([&](auto& p) { p.SetValue(index(51), 123); });
+    dlg_->Link().State().RaiseRequest(request::kRefresh);
+    EXPECT_TRUE(PumpUntil([&] { return main.Model().GetCodeValue(51) == 123; }, 20s));
+    EXPECT_EQ(main.ValueControl(7).Caption(), L"Left-Delay:   12.3ms");
+}
+
+TEST_F(StripPageWindowTest, MicAndEchoPagesWriteTheirParametersAndALanguageSwitchRecaptions) {
+    CStripPageWindow& mic = *dynamic_cast<CStripPageWindow*>(dlg_->PageForTab(4));
+    ASSERT_TRUE(mic.ControlsCreated());
+    Click(mic.Button(kMicBButton));
+    EXPECT_TRUE(mic.Model().MicBPressed());
+    EXPECT_FALSE(mic.Model().MicAPressed());
+    SendMessageW(mic.Editor(0).Hwnd(), WM_MOUSEWHEEL, MAKEWPARAM(0, static_cast<WORD>(WHEEL_DELTA)), 0);
+    EXPECT_TRUE(DeviceHolds(115, static_cast<std::uint16_t>(mic.Model().GetCodeValue(45))));
+    CEA_Lum2& threshold = mic.ValueControl(9);
+    SendMessageW(threshold.Hwnd(), WM_KEYDOWN, mic.Model().GetCodeValue(73) < 114 ? VK_RIGHT : VK_LEFT, 0);
+    EXPECT_TRUE(DeviceHolds(34, static_cast<std::uint16_t>(mic.Model().GetCodeValue(73))));
+
+    CStripPageWindow& echo = *dynamic_cast<CStripPageWindow*>(dlg_->PageForTab(5));
+    SendMessageW(echo.ValueControl(4).Hwnd(), WM_KEYDOWN,
+                 echo.Model().GetCodeValue(47) < 2000 ? VK_RIGHT : VK_LEFT, 0);
+    const auto pre = static_cast<std::uint16_t>(echo.Model().GetCodeValue(47));
+    EXPECT_TRUE(DeviceHolds(177, pre));
+    EXPECT_TRUE(DeviceHolds(178, pre));
+
+    SetLanguageIndex(kLanguageSimplified);
+    SendMessageW(dlg_->Hwnd(), UM_APPLY_LANGUAGE, 0, 0);
+    EXPECT_EQ(echo.RowCaption(0).Caption(), TextIn(str::kRowGain, kLanguageSimplified));
+    CStripPageWindow& main = *dynamic_cast<CStripPageWindow*>(dlg_->PageForTab(0));
+    EXPECT_EQ(main.Button(0).GetCaption(), TextIn(str::kLeftMute, kLanguageSimplified));
+    EXPECT_EQ(mic.Button(kMicAButton).GetCaption(), TextIn(str::kMicA, kLanguageSimplified));
+}
+
+}  // namespace
+}  // namespace vela
