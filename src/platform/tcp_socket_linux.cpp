@@ -11,6 +11,7 @@
 #include <cstring>
 
 #include "core/link/tcp_socket.h"
+#include "platform/socket_support_linux.h"
 
 namespace vela::net {
 
@@ -128,15 +129,7 @@ Socket Socket::Listen(const std::string& host, std::uint16_t port, std::string* 
 }
 
 std::uint16_t Socket::LocalPort() const {
-    sockaddr_storage addr{};
-    socklen_t len = sizeof addr;
-    if (getsockname(static_cast<int>(handle_.load()), reinterpret_cast<sockaddr*>(&addr), &len) != 0) {
-        return 0;
-    }
-    if (addr.ss_family == AF_INET6) {
-        return ntohs(reinterpret_cast<sockaddr_in6*>(&addr)->sin6_port);
-    }
-    return ntohs(reinterpret_cast<sockaddr_in*>(&addr)->sin_port);
+    return detail::LocalPortOf(static_cast<int>(handle_.load()));
 }
 
 Socket Socket::Accept(std::uint32_t timeout_ms) {

@@ -3,23 +3,14 @@
 #include <ws2tcpip.h>
 
 #include "core/link/tcp_socket.h"
+#include "platform/socket_support_win32.h"
 
 namespace vela::net {
 
 namespace {
 
-// Started once per process and left running: sockets may be used until the process ends.
-bool StartWinsock() {
-    static const bool started = [] {
-        WSADATA data;
-        return WSAStartup(MAKEWORD(2, 2), &data) == 0;
-    }();
-    return started;
-}
-
-SOCKET AsSocket(std::intptr_t h) {
-    return static_cast<SOCKET>(h);
-}
+using detail::AsSocket;
+using detail::StartWinsock;
 
 enum class Wait { kRead, kWrite };
 
@@ -142,15 +133,7 @@ Socket Socket::Listen(const std::string& host, std::uint16_t port, std::string* 
 }
 
 std::uint16_t Socket::LocalPort() const {
-    sockaddr_storage addr{};
-    int len = sizeof addr;
-    if (getsockname(AsSocket(handle_.load()), reinterpret_cast<sockaddr*>(&addr), &len) != 0) {
-        return 0;
-    }
-    if (addr.ss_family == AF_INET6) {
-        return ntohs(reinterpret_cast<sockaddr_in6*>(&addr)->sin6_port);
-    }
-    return ntohs(reinterpret_cast<sockaddr_in*>(&addr)->sin_port);
+    return detail::LocalPortOf(AsSocket(handle_.load()));
 }
 
 Socket Socket::Accept(std::uint32_t timeout_ms) {

@@ -10,6 +10,7 @@
 #include <cstring>
 
 #include "core/link/udp_socket.h"
+#include "platform/socket_support_linux.h"
 
 namespace vela::net {
 
@@ -83,15 +84,7 @@ UdpSocket UdpSocket::Bind(const std::string& address, std::uint16_t port) {
 }
 
 std::uint16_t UdpSocket::LocalPort() const {
-    sockaddr_storage addr{};
-    socklen_t len = sizeof addr;
-    if (getsockname(static_cast<int>(handle_.load()), reinterpret_cast<sockaddr*>(&addr), &len) != 0) {
-        return 0;
-    }
-    if (addr.ss_family == AF_INET6) {
-        return ntohs(reinterpret_cast<sockaddr_in6*>(&addr)->sin6_port);
-    }
-    return ntohs(reinterpret_cast<sockaddr_in*>(&addr)->sin_port);
+    return detail::LocalPortOf(static_cast<int>(handle_.load()));
 }
 
 IoResult UdpSocket::Send(const std::uint8_t* data, std::size_t size) {

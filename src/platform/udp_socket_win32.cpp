@@ -6,28 +6,19 @@
 #include <cstring>
 
 #include "core/link/udp_socket.h"
+#include "platform/socket_support_win32.h"
 
 namespace vela::net {
 
 namespace {
 
+using detail::AsSocket;
+using detail::StartWinsock;
+
 constexpr WORD kAskedVersion = MAKEWORD(2, 0);
 
-SOCKET AsSocket(std::intptr_t h) {
-    return static_cast<SOCKET>(h);
-}
-
-// Name resolution needs the library started; the update thread holds its own SocketLibrary as well.
-bool EnsureStarted() {
-    static const bool started = [] {
-        WSADATA data;
-        return WSAStartup(MAKEWORD(2, 2), &data) == 0;
-    }();
-    return started;
-}
-
 addrinfo* ResolveNumeric(const std::string& address, std::uint16_t port, bool numeric) {
-    if (!EnsureStarted()) {
+    if (!StartWinsock()) {
         return nullptr;
     }
     addrinfo hints{};
@@ -112,15 +103,7 @@ UdpSocket UdpSocket::Bind(const std::string& address, std::uint16_t port) {
 }
 
 std::uint16_t UdpSocket::LocalPort() const {
-    sockaddr_storage addr{};
-    int len = sizeof addr;
-    if (getsockname(AsSocket(handle_.load()), reinterpret_cast<sockaddr*>(&addr), &len) != 0) {
-        return 0;
-    }
-    if (addr.ss_family == AF_INET6) {
-        return ntohs(reinterpret_cast<sockaddr_in6*>(&addr)->sin6_port);
-    }
-    return ntohs(reinterpret_cast<sockaddr_in*>(&addr)->sin_port);
+    return detail::LocalPortOf(AsSocket(handle_.load()));
 }
 
 IoResult UdpSocket::Send(const std::uint8_t* data, std::size_t size) {
