@@ -15,8 +15,8 @@ fault() {
 while read -r cmd pkg holder _; do
     case "$cmd" in '' | '#'*) continue ;; esac
     if [ "$pkg" = essential ]; then
-        dpkg-query -W -f='${Essential}' "$(dpkg -S "$(readlink -f "$(command -v "$cmd")")" 2>/dev/null | cut -d: -f1)" \
-            2>/dev/null | grep -q yes || fault "$cmd is marked essential but its package is not"
+        [ "$(dpkg-query -W -f='${Essential}' "$(dpkg -S "$(readlink -f "$(command -v "$cmd")")" 2>/dev/null | cut -d: -f1)" \
+            2>/dev/null)" = yes ] || fault "$cmd is marked essential but its package is not"
         continue
     fi
     grep -qx "$pkg" <<<"$installed_list" || fault "$cmd: package $pkg is not in tools/install-deps.sh"
@@ -25,7 +25,7 @@ while read -r cmd pkg holder _; do
     [ -n "$owner" ] || owner=$(dpkg -S "$(readlink -f "$path")" 2>/dev/null | cut -d: -f1)
     if [ -z "$owner" ]; then
         echo "check-deps: note: $cmd at $path is not from a Debian package here; the table says $pkg"
-        dpkg-query -W -f='${Status}' "$pkg" 2>/dev/null | grep -q "install ok installed" ||
+        [ "$(dpkg-query -W -f='${Status}' "$pkg" 2>/dev/null)" = "install ok installed" ] ||
             fault "$cmd: package $pkg is not installed"
         continue
     fi

@@ -51,7 +51,8 @@ vela_setup_prefix() {
     # regedit /S reports nothing: read one replacement back.
     grep -q 'WenQuanYi Micro Hei' "$WINEPREFIX/user.reg" 2>/dev/null ||
         { vela_prefix_error="the font replacements are not in the registry"; return 1; }
-    fc-list 2>/dev/null | grep -qi 'WenQuanYi Micro Hei' ||
+    # No `fc-list | grep -q` here: under pipefail, grep leaving early kills fc-list with SIGPIPE now and then.
+    [ -n "$(fc-list 'WenQuanYi Micro Hei' family 2>/dev/null)" ] ||
         { vela_prefix_error="no CJK font (WenQuanYi Micro Hei, package fonts-wqy-microhei) on this system"; return 1; }
     touch "$WINEPREFIX/.vela-ready"
 }
