@@ -140,10 +140,26 @@ void CLum_ComboBox::MakeFonts() {
     // The list and the selection field use the control's font.
     if (list_font_)
         SendMessageW(hwnd_, WM_SETFONT, reinterpret_cast<WPARAM>(list_font_.Get()), FALSE);
+    // Closed, the box is as high as its face: the font alone makes it higher, over whatever lies below it.
+    const int face_height = static_cast<int>(static_cast<float>(StyleRow(style_).height) * face_scale_);
+    const LRESULT field = SendMessageW(hwnd_, CB_GETITEMHEIGHT, static_cast<WPARAM>(-1), 0);
+    RECT closed{};
+    if (field == CB_ERR || face_height <= 0 || !GetWindowRect(hwnd_, &closed))
+        return;
+    const LRESULT frame = (closed.bottom - closed.top) - field;
+    if (field + frame != face_height && face_height > frame)
+        SendMessageW(hwnd_, CB_SETITEMHEIGHT, static_cast<WPARAM>(-1), face_height - frame);
 }
 
-void CLum_ComboBox::OnResized(int, int) {
+void CLum_ComboBox::OnResized(int width, int) {
+    // Only the width sets the face's scale; a change of height alone (the one above) keeps the fonts. The
+    // fonts are made at once, so that a box on a page not yet shown already has its closed height.
+    if (width == fonts_width_ || width <= 0)
+        return;
+    fonts_width_ = width;
+    face_scale_ = static_cast<float>(width) / static_cast<float>(StyleRow(style_).width);
     list_font_.Reset();
+    MakeFonts();
 }
 
 void CLum_ComboBox::DrawFace(HDC face, int width, int) {
@@ -285,8 +301,17 @@ void Clum_CStatic::DrawFace(HDC face, int w, int h) {
     ApplyTextFlags(format, text_flags_);
     g.SetTextRenderingHint(Gdiplus::TextRenderingHintClearTypeGridFit);
     Gdiplus::RectF measured;
-    g.MeasureString(caption_.c_str(), static_cast<INT>(caption_.size()), font.get(), Gdiplus::PointF(0, 0),
-                    &format, &measured);
+    if (text_flags_ & kTextSingleLine) {
+        g.MeasureString(caption_.c_str(), static_cast<INT>(caption_.size()), font.get(),
+                        Gdiplus::PointF(0, 0), &format, &measured);
+    } else {
+        // A label that may wrap is measured at its own width, so that it breaks into lines instead of
+        // spilling over both sides.
+        const Gdiplus::RectF layout(0, 0, static_cast<Gdiplus::REAL>(std::max(w - 1, 1)),
+                                    static_cast<Gdiplus::REAL>(std::max(h, 1) * 4));
+        g.MeasureString(caption_.c_str(), static_cast<INT>(caption_.size()), font.get(), layout, &format,
+                        &measured);
+    }
     const TextBox box =
         LabelTextBox(static_cast<float>(w), static_cast<float>(h), measured.Width, measured.Height);
     const Gdiplus::RectF rect(box.x, box.y, box.width, box.height);

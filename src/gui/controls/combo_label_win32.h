@@ -56,6 +56,7 @@ class CLum_ComboBox : public CSkinnedControl {
     std::wstring font_face_ = L"Arial Bold";
     int font_size_ = 14;
     float face_scale_ = 1.0f;
+    int fonts_width_ = 0;
     int style_ = 0;
     UniqueFont list_font_;
     UniqueFont face_font_;

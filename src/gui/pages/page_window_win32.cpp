@@ -28,10 +28,18 @@ LRESULT CPageWindow::OnPaint(WPARAM, LPARAM) {
         FillRect(paint.Get(), &client, static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH)));
         return 0;
     }
-    // The store is in the parent's client coordinates.
+    // The store is in the parent's client coordinates. Background and controls are composed off-screen and
+    // reach the screen in one copy, so nothing shows half drawn.
     POINT origin{0, 0};
     MapWindowPoints(hwnd_, GetParent(hwnd_), &origin, 1);
-    BitBlt(paint.Get(), 0, 0, client.right, client.bottom, background_->Dc(), origin.x, origin.y, SRCCOPY);
+    if (!picture_.Ensure(client.right, client.bottom)) {
+        BitBlt(paint.Get(), 0, 0, client.right, client.bottom, background_->Dc(), origin.x, origin.y,
+               SRCCOPY);
+        return 0;
+    }
+    BitBlt(picture_.Dc(), 0, 0, client.right, client.bottom, background_->Dc(), origin.x, origin.y, SRCCOPY);
+    PaintControls(picture_.Dc());
+    BitBlt(paint.Get(), 0, 0, client.right, client.bottom, picture_.Dc(), 0, 0, SRCCOPY);
     return 0;
 }
 

@@ -4,6 +4,7 @@
 
 #include <windows.h>
 
+#include "gui/win/control_canvas_win32.h"
 #include "gui/win/mem_dc_win32.h"
 #include "gui/win/window_win32.h"
 
@@ -22,6 +23,8 @@ class CPageWindow : public CDialogWindow {
 
   protected:
     LRESULT WindowProc(UINT message, WPARAM wparam, LPARAM lparam) override;
+    // Draws the page's controls, each at its place, over the background in an off-screen picture of the page.
+    virtual void PaintControls(HDC /*picture*/) {}
 
   private:
     LRESULT OnPaint(WPARAM, LPARAM);
@@ -30,6 +33,7 @@ class CPageWindow : public CDialogWindow {
 
     int page_id_;
     const CMemDcClass* background_ = nullptr;
+    OffscreenBuffer picture_;
 };
 
 class CWinSystem : public CPageWindow {

@@ -5,6 +5,7 @@
 
 #include "core/model/parameter_map.h"
 #include "core/model/value_scales.h"
+#include "core/ui/band_editor_math.h"
 #include "core/ui/main_layout.h"
 #include "core/ui/text_layout.h"
 #include "gui/win/gdi_win32.h"
@@ -29,61 +30,103 @@ constexpr int kBandPitch = 55;
 constexpr int kBandLeft = 51;
 constexpr int kBandWidth = 54;
 constexpr int kGraphBottom = kBandRowTop;
-// The upper area: eight columns, and as many rows as the page needs between the tabs and its graph.
-constexpr int kColumnPitch = 133;
-constexpr int kCellWidth = 129;
-constexpr int kUpperTop = kPageTop + 3;
-constexpr int kMaxCellHeight = 30;
+// The upper area is a grid of columns 117 design units apart in two rows whose cells are as high as a value
+// control's face (33), so that every caption is drawn at the page font's size. Cells may span part of a
+// column more where a caption needs it. The same group stands in the same place on every page: levels at
+// the left of the first row, the compressor from column 4, RESET and EQ PASS at its right end; the filters
+// in the second row from column 3.6, the mutes below RESET.
+constexpr int kGridLeft = 6;
+constexpr int kColumnPitch = 117;
+constexpr int kCellGap = 6;
+constexpr int kRowTops[] = {kPageTop + 5, kPageTop + 40};
+constexpr int kCellHeight = 33;
+constexpr int kCaptionBand = 14;  // a value control's caption band: labels above combo boxes match it
+constexpr int kHalfCell = 16;
 constexpr int kComboStyle = 1;
 constexpr int kComboFontSize = 13;
 
 constexpr unsigned kWhite = 0xFFFFFFFF;
 constexpr unsigned kCaptionGrey = 0xC8FFFFFF;
+constexpr COLORREF kComboText = RGB(0x20, 0x24, 0x28);
+constexpr unsigned kButtonText = 0xFFD8DDE2;
 constexpr int kCentred = kTextCentre | kTextMiddle | kTextSingleLine;
+constexpr int kCaptionText = kTextMiddle | kTextSingleLine;
+constexpr int kWrapped = kTextCentre | kTextMiddle;
 constexpr wchar_t kFace[] = L"微软雅黑";
 constexpr float kFontSize = 12.0f;
 constexpr float kRowFontSize = 9.0f;
 
 enum class Cell { kValue, kLabel, kCombo, kButton };
+// How a cell is filled: whole, a caption above a combo box, or one of two stacked buttons.
+enum class Fill { kWhole, kCaption, kUnderCaption, kUpper, kLower };
 struct Place {
     Cell cell;
     int index;
-    int column;
     int row;
+    int column_tenths;  // left edge, in tenths of a column
+    int span_tenths;
+    Fill fill;
 };
 
-// Upper-area cells per page; a control missing from its page's list stays off-screen.
+// The buttons' column is narrower than the others; the compressor's Release gets what it gives up (its
+// caption is the longest in Chinese).
+constexpr Place kResetPlace{Cell::kButton, kResetButton, 0, 82, 8, Fill::kUpper};
+constexpr Place kEqPassPlace{Cell::kButton, kEqPassButton, 0, 82, 8, Fill::kLower};
+// Upper-area cells per page; a control missing from its page's list, or hidden on it, stays off-screen.
 // clang-format off
 constexpr Place kMusicCells[] = {
-    {Cell::kValue, 14, 0, 0}, {Cell::kValue, 15, 1, 0},
-    {Cell::kLabel, 3, 2, 0}, {Cell::kCombo, 0, 3, 0}, {Cell::kLabel, 4, 4, 0}, {Cell::kCombo, 1, 5, 0},
-    {Cell::kButton, kResetButton, 6, 0}, {Cell::kButton, kEqPassButton, 7, 0},
+    kResetPlace, kEqPassPlace,
+    // Filters: frequency, then its slope under its caption.
+    {Cell::kValue, 14, 1, 36, 10, Fill::kWhole},
+    {Cell::kLabel, 3, 1, 46, 12, Fill::kCaption}, {Cell::kCombo, 0, 1, 46, 12, Fill::kUnderCaption},
+    {Cell::kValue, 15, 1, 58, 10, Fill::kWhole},
+    {Cell::kLabel, 4, 1, 68, 12, Fill::kCaption}, {Cell::kCombo, 1, 1, 68, 12, Fill::kUnderCaption},
 };
 constexpr Place kMicCells[] = {
-    {Cell::kValue, 9, 0, 0}, {Cell::kValue, 10, 1, 0}, {Cell::kValue, 11, 2, 0}, {Cell::kValue, 12, 3, 0},
-    {Cell::kValue, 14, 4, 0}, {Cell::kValue, 15, 5, 0},
-    {Cell::kButton, kResetButton, 6, 0}, {Cell::kButton, kEqPassButton, 7, 0},
-    {Cell::kLabel, 3, 0, 1}, {Cell::kCombo, 0, 1, 1}, {Cell::kLabel, 4, 2, 1}, {Cell::kCombo, 1, 3, 1},
-    {Cell::kLabel, kFbxLabel, 4, 1}, {Cell::kCombo, kFbxCombo, 5, 1},
-    {Cell::kButton, kMicAButton, 6, 1}, {Cell::kButton, kMicBButton, 7, 1},
+    {Cell::kButton, kMicAButton, 0, 0, 10, Fill::kUpper}, {Cell::kButton, kMicBButton, 0, 0, 10, Fill::kLower},
+    {Cell::kLabel, kFbxLabel, 0, 10, 12, Fill::kCaption}, {Cell::kCombo, kFbxCombo, 0, 10, 12, Fill::kUnderCaption},
+    {Cell::kValue, 9, 0, 40, 10, Fill::kWhole}, {Cell::kValue, 10, 0, 50, 10, Fill::kWhole},
+    {Cell::kValue, 11, 0, 60, 12, Fill::kWhole}, {Cell::kValue, 12, 0, 72, 10, Fill::kWhole},
+    kResetPlace, kEqPassPlace,
+    // Filters: frequency, then its slope under its caption.
+    {Cell::kValue, 14, 1, 36, 10, Fill::kWhole},
+    {Cell::kLabel, 3, 1, 46, 12, Fill::kCaption}, {Cell::kCombo, 0, 1, 46, 12, Fill::kUnderCaption},
+    {Cell::kValue, 15, 1, 58, 10, Fill::kWhole},
+    {Cell::kLabel, 4, 1, 68, 12, Fill::kCaption}, {Cell::kCombo, 1, 1, 68, 12, Fill::kUnderCaption},
 };
 constexpr Place kOutputCells[] = {
-    {Cell::kValue, 0, 0, 0}, {Cell::kValue, 1, 1, 0}, {Cell::kValue, 2, 2, 0}, {Cell::kValue, 3, 3, 0},
-    {Cell::kValue, 9, 4, 0}, {Cell::kValue, 10, 5, 0}, {Cell::kValue, 11, 6, 0}, {Cell::kValue, 12, 7, 0},
-    {Cell::kValue, 7, 0, 1}, {Cell::kValue, 8, 0, 1}, {Cell::kValue, 13, 1, 1},
-    {Cell::kValue, 14, 2, 1}, {Cell::kValue, 15, 3, 1},
-    {Cell::kLabel, 3, 4, 1}, {Cell::kCombo, 0, 5, 1}, {Cell::kLabel, 4, 6, 1}, {Cell::kCombo, 1, 7, 1},
-    {Cell::kLabel, 0, 0, 2}, {Cell::kLabel, 1, 0, 2}, {Cell::kLabel, 2, 1, 2},
-    {Cell::kButton, 0, 2, 2}, {Cell::kButton, 1, 2, 2}, {Cell::kButton, 2, 3, 2},
-    {Cell::kButton, kResetButton, 6, 2}, {Cell::kButton, kEqPassButton, 7, 2},
+    {Cell::kValue, 0, 0, 0, 10, Fill::kWhole}, {Cell::kValue, 1, 0, 10, 10, Fill::kWhole},
+    {Cell::kValue, 2, 0, 20, 10, Fill::kWhole}, {Cell::kValue, 3, 0, 30, 10, Fill::kWhole},
+    {Cell::kValue, 9, 0, 40, 10, Fill::kWhole}, {Cell::kValue, 10, 0, 50, 10, Fill::kWhole},
+    {Cell::kValue, 11, 0, 60, 12, Fill::kWhole}, {Cell::kValue, 12, 0, 72, 10, Fill::kWhole},
+    kResetPlace, kEqPassPlace,
+    // Left (or the only) delay and its distance, then the right delay and its distance.
+    {Cell::kValue, 7, 1, 0, 10, Fill::kWhole}, {Cell::kValue, 8, 1, 0, 10, Fill::kWhole},
+    {Cell::kLabel, 0, 1, 10, 8, Fill::kWhole}, {Cell::kLabel, 1, 1, 10, 8, Fill::kWhole},
+    {Cell::kValue, 13, 1, 18, 10, Fill::kWhole}, {Cell::kLabel, 2, 1, 28, 8, Fill::kWhole},
+    // Filters: frequency, then its slope under its caption.
+    {Cell::kValue, 14, 1, 36, 10, Fill::kWhole},
+    {Cell::kLabel, 3, 1, 46, 12, Fill::kCaption}, {Cell::kCombo, 0, 1, 46, 12, Fill::kUnderCaption},
+    {Cell::kValue, 15, 1, 58, 10, Fill::kWhole},
+    {Cell::kLabel, 4, 1, 68, 12, Fill::kCaption}, {Cell::kCombo, 1, 1, 68, 12, Fill::kUnderCaption},
+    {Cell::kButton, 0, 1, 82, 8, Fill::kUpper}, {Cell::kButton, 1, 1, 82, 8, Fill::kUpper},
+    {Cell::kButton, 2, 1, 82, 8, Fill::kLower},
 };
 constexpr Place kEffectCells[] = {
-    {Cell::kValue, 0, 0, 0}, {Cell::kValue, 1, 1, 0}, {Cell::kValue, 2, 2, 0}, {Cell::kValue, 3, 3, 0},
-    {Cell::kLabel, 0, 4, 0}, {Cell::kCombo, 0, 5, 0}, {Cell::kLabel, 1, 6, 0}, {Cell::kCombo, 1, 7, 0},
-    {Cell::kValue, 4, 0, 1}, {Cell::kValue, 5, 1, 1}, {Cell::kValue, 6, 2, 1}, {Cell::kValue, 7, 3, 1},
-    {Cell::kValue, 8, 4, 1}, {Cell::kValue, 9, 5, 1}, {Cell::kValue, 10, 6, 1},
-    {Cell::kValue, 11, 0, 1}, {Cell::kValue, 12, 1, 1},
-    {Cell::kButton, kResetButton, 6, 2}, {Cell::kButton, kEqPassButton, 7, 2},
+    {Cell::kValue, 0, 0, 0, 10, Fill::kWhole}, {Cell::kValue, 1, 0, 10, 10, Fill::kWhole},
+    // Echo taps A and B.
+    {Cell::kValue, 5, 0, 20, 12, Fill::kWhole}, {Cell::kValue, 6, 0, 32, 12, Fill::kWhole},
+    {Cell::kValue, 9, 0, 44, 12, Fill::kWhole}, {Cell::kValue, 10, 0, 56, 12, Fill::kWhole},
+    kResetPlace, kEqPassPlace,
+    // Pre-delays (echo left, right and its right delay; the reverb's pre-delay and time).
+    {Cell::kValue, 4, 1, 0, 12, Fill::kWhole}, {Cell::kValue, 7, 1, 12, 12, Fill::kWhole},
+    {Cell::kValue, 8, 1, 24, 12, Fill::kWhole},
+    {Cell::kValue, 11, 1, 0, 12, Fill::kWhole}, {Cell::kValue, 12, 1, 12, 12, Fill::kWhole},
+    // Filters: frequency, then its slope under its caption.
+    {Cell::kValue, 2, 1, 36, 10, Fill::kWhole},
+    {Cell::kLabel, 0, 1, 46, 12, Fill::kCaption}, {Cell::kCombo, 0, 1, 46, 12, Fill::kUnderCaption},
+    {Cell::kValue, 3, 1, 58, 10, Fill::kWhole},
+    {Cell::kLabel, 1, 1, 68, 12, Fill::kCaption}, {Cell::kCombo, 1, 1, 68, 12, Fill::kUnderCaption},
 };
 // clang-format on
 
@@ -103,12 +146,6 @@ int GraphTop(int page_id) {
     if (page_id == layout::kMicPage)
         return 237;
     return StripKindFor(page_id) == StripKind::kOutput ? 210 : 204;
-}
-
-int RowsFor(int page_id) {
-    if (page_id == layout::kMusicPage)
-        return 1;
-    return page_id == layout::kMicPage ? 2 : 3;
 }
 
 int ImageForButton(int button) {
@@ -226,6 +263,8 @@ void CStripPageWindow::CreateControls() {
                 c.AddItem(std::wstring(SlopeItemText(item)));
         }
         c.SetFont(kFace, kComboFontSize);
+        // The skin's grey face needs dark text: the default grey reads as a disabled box.
+        c.SetTextColour(kComboText, kComboText);
         c.SetSkin(bg, IDP_COMBO, kComboStyle);
     }
     for (int i = 0; i < d.button_slots; ++i) {
@@ -251,6 +290,8 @@ void CStripPageWindow::Layout(int width, int height) {
     const double sy = (height + origin.y) / kDesignH;
     const auto px = [&](double design_x) { return static_cast<int>(design_x * sx); };
     const auto py = [&](double design_y) { return static_cast<int>(design_y * sy) - origin.y; };
+    const double scale = std::min(sx, sy);
+    const auto font = static_cast<float>(kFontSize * scale);
     const auto move = [](HWND w, int x, int y, int cx, int cy) {
         if (w)
             MoveWindow(w, x, y, std::max(cx, 1), std::max(cy, 1), TRUE);
@@ -263,11 +304,18 @@ void CStripPageWindow::Layout(int width, int height) {
         move(editors_[static_cast<std::size_t>(b)]->Hwnd(), x, py(kBandRowTop), px(kBandWidth),
              height - py(kBandRowTop));
     }
-    // The four captions stand left of the editors' gain, type, frequency and Q rows.
-    const int band_height = height - py(kBandRowTop);
+    // Each row caption stands level with what it names in the band editors: gain, type buttons, frequency, Q.
+    const int band_top = py(kBandRowTop);
+    const BandEditorGeometry g = ComputeBandEditorGeometry(px(kBandWidth), height - band_top);
+    const PixelRect named[kRowCaptions] = {g.boxes[kFieldGain], g.type_image, g.boxes[kFieldFreq],
+                                           g.boxes[kFieldQ]};
+    const int row_height = std::max(g.boxes[kFieldFreq].top - g.boxes[kFieldGain].top, 1);
     for (int r = 0; r < kRowCaptions; ++r) {
-        move(rows_[static_cast<std::size_t>(r)].Hwnd(), 0, py(kBandRowTop) + band_height * r / kRowCaptions,
-             px(kBandLeft), band_height / kRowCaptions);
+        const PixelRect& box = named[r];
+        const int centre = band_top + (box.top + box.bottom) / 2;
+        auto& caption = rows_[static_cast<std::size_t>(r)];
+        caption.SetTextStyle(static_cast<float>(kRowFontSize * scale), kFace, kCaptionGrey, kCentred);
+        move(caption.Hwnd(), 0, centre - row_height / 2, px(kBandLeft), row_height);
     }
 
     const auto hide = [](CSkinnedControl& c) {
@@ -290,13 +338,29 @@ void CStripPageWindow::Layout(int width, int height) {
         if (!model_.ButtonShown(i))
             hide(*buttons_[static_cast<std::size_t>(i)]);
     }
-    const int pitch = (GraphTop(PageId()) - kUpperTop) / RowsFor(PageId());
-    const int cell_height = std::min(pitch - 2, kMaxCellHeight);
     for (const Place& p : CellsFor(PageId())) {
-        const int x = px(4 + kColumnPitch * p.column);
-        const int y = py(kUpperTop + pitch * p.row);
-        const int w = px(kCellWidth);
-        const int h = py(kUpperTop + pitch * p.row + cell_height) - y;
+        const int x = px(kGridLeft + kColumnPitch * p.column_tenths / 10.0);
+        const int w = px(kGridLeft + kColumnPitch * (p.column_tenths + p.span_tenths) / 10.0 - kCellGap) - x;
+        int top = kRowTops[p.row];
+        int bottom = top + kCellHeight;
+        switch (p.fill) {
+            case Fill::kWhole:
+                break;
+            case Fill::kCaption:
+                bottom = top + kCaptionBand;
+                break;
+            case Fill::kUnderCaption:
+                top += kCaptionBand;
+                break;
+            case Fill::kUpper:
+                bottom = top + kHalfCell;
+                break;
+            case Fill::kLower:
+                top = bottom - kHalfCell;
+                break;
+        }
+        const int y = py(top);
+        const int h = py(bottom) - y;
         const auto i = static_cast<std::size_t>(p.index);
         switch (p.cell) {
             case Cell::kValue:
@@ -304,21 +368,64 @@ void CStripPageWindow::Layout(int width, int height) {
                     move(values_[i]->Hwnd(), x, y, w, h);
                 break;
             case Cell::kLabel:
-                if (model_.LabelShown(p.index))
+                if (model_.LabelShown(p.index)) {
+                    labels_[i]->SetTextStyle(font, kFace, kCaptionGrey,
+                                             p.fill == Fill::kCaption ? kCaptionText : kWrapped);
                     move(labels_[i]->Hwnd(), x, y, w, h);
+                }
                 break;
             case Cell::kCombo:
                 // A combo box's height includes its drop-down list.
-                if (model_.ComboShown(p.index))
+                if (model_.ComboShown(p.index)) {
                     move(combos_[i]->Hwnd(), x, y, w, h * 8);
+                    // At small sizes the closed box cannot be as low as its band: it rises into its caption's
+                    // band rather than over the graph, and the caption gives way.
+                    RECT closed{};
+                    GetWindowRect(combos_[i]->Hwnd(), &closed);
+                    const int rise = std::max(0, y + static_cast<int>(closed.bottom - closed.top) - (y + h));
+                    if (rise > 0) {
+                        move(combos_[i]->Hwnd(), x, y - rise, w, h * 8);
+                        for (const Place& q : CellsFor(PageId())) {
+                            if (q.cell == Cell::kLabel && q.fill == Fill::kCaption && q.row == p.row &&
+                                q.column_tenths == p.column_tenths && model_.LabelShown(q.index)) {
+                                HWND label = labels_[static_cast<std::size_t>(q.index)]->Hwnd();
+                                move(label, x, py(kRowTops[p.row]), w, y - rise - py(kRowTops[p.row]));
+                            }
+                        }
+                    }
+                }
                 break;
             case Cell::kButton:
-                if (model_.ButtonShown(p.index))
+                if (model_.ButtonShown(p.index)) {
+                    buttons_[i]->SetTextStyle(font, kFace, kButtonText, kCentred, kWhite);
                     move(buttons_[i]->Hwnd(), x, y, w, h);
+                }
                 break;
         }
     }
     InvalidateRect(hwnd_, nullptr, FALSE);
+}
+
+void CStripPageWindow::PaintControls(HDC picture) {
+    if (!created_)
+        return;
+    const auto paint = [&](CSkinnedControl& c) {
+        if (IsWindowVisible(c.Hwnd()))
+            c.PaintTo(picture, 0);
+    };
+    paint(graph_);
+    for (auto& e : editors_)
+        paint(*e);
+    for (auto& r : rows_)
+        paint(r);
+    for (auto& v : values_)
+        paint(*v);
+    for (auto& l : labels_)
+        paint(*l);
+    for (auto& b : buttons_)
+        paint(*b);
+    for (auto& c : combos_)
+        paint(*c);
 }
 
 double CStripPageWindow::BandField(int band, int field) {
@@ -365,8 +472,12 @@ void CStripPageWindow::SetLabelCaption(int label, const std::wstring& caption) {
 }
 
 void CStripPageWindow::SetRowCaption(int row, const std::wstring& caption) {
-    if (row >= 0 && row < kRowCaptions)
-        rows_[static_cast<std::size_t>(row)].SetCaption(caption);
+    // A row is one line high beside the editors: "Gain:\n(db)" shows as "Gain: (db)".
+    if (row >= 0 && row < kRowCaptions) {
+        std::wstring line = caption;
+        std::replace(line.begin(), line.end(), L'\n', L' ');
+        rows_[static_cast<std::size_t>(row)].SetCaption(line);
+    }
 }
 
 int CStripPageWindow::ButtonCheck(int button) {

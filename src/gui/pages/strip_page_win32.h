@@ -33,6 +33,7 @@ class CStripPageWindow : public CPageWindow, private IStripControls {
     CEQ_Lum0& Editor(int band) { return *editors_.at(static_cast<std::size_t>(band)); }
     CEA_Lum2& ValueControl(int slot) { return *values_.at(static_cast<std::size_t>(slot)); }
     CLum_ComboBox& Combo(int combo) { return *combos_.at(static_cast<std::size_t>(combo)); }
+    Clum_CStatic& Label(int label) { return *labels_.at(static_cast<std::size_t>(label)); }
     CGDI_Button& Button(int button) { return *buttons_.at(static_cast<std::size_t>(button)); }
     Clum_CStatic& RowCaption(int row) { return rows_.at(static_cast<std::size_t>(row)); }
     CLum_NewScope& Graph() { return graph_; }
@@ -40,6 +41,7 @@ class CStripPageWindow : public CPageWindow, private IStripControls {
 
   protected:
     LRESULT WindowProc(UINT message, WPARAM wparam, LPARAM lparam) override;
+    void PaintControls(HDC picture) override;
 
   private:
     void CreateControls();

@@ -2,7 +2,10 @@
 // messages on a page's controls reach the device's parameters, and device changes come back to the page.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <memory>
+#include <utility>
+#include <vector>
 
 #include "core/model/parameter_layout.h"
 #include "core/model/value_scales.h"
@@ -14,6 +17,7 @@
 #include "gui/pages/strip_page_win32.h"
 #include "gui/support/win_test_support.h"
 #include "gui/win/message_box_win32.h"
+#include "gui/win/screenshot_win32.h"
 #include "sim/sim_device.h"
 
 namespace vela {
@@ -154,10 +158,114 @@ TEST_F(StripPageWindowTest, MicAndEchoPagesWriteTheirParametersAndALanguageSwitc
 
     SetLanguageIndex(kLanguageSimplified);
     SendMessageW(dlg_->Hwnd(), UM_APPLY_LANGUAGE, 0, 0);
-    EXPECT_EQ(echo.RowCaption(0).Caption(), TextIn(str::kRowGain, kLanguageSimplified));
+    // Beside the editors a row caption is one line.
+    std::wstring gain(TextIn(str::kRowGain, kLanguageSimplified));
+    std::replace(gain.begin(), gain.end(), L'\n', L' ');
+    EXPECT_EQ(echo.RowCaption(0).Caption(), gain);
     CStripPageWindow& main = *dynamic_cast<CStripPageWindow*>(dlg_->PageForTab(0));
     EXPECT_EQ(main.Button(0).GetCaption(), TextIn(str::kLeftMute, kLanguageSimplified));
     EXPECT_EQ(mic.Button(kMicAButton).GetCaption(), TextIn(str::kMicA, kLanguageSimplified));
+}
+
+TEST_F(StripPageWindowTest, ResetAndEqPassOnTheMusicAndReverbPagesReachTheDevice) {
+    struct Case {
+        int tab;
+        const layout::EqBlock& eq;
+        std::uint16_t eq_pass;
+    };
+    for (const Case& c : {Case{3, layout::kMusicEq, 245}, Case{6, layout::kReverbEq, 187}}) {
+        SCOPED_TRACE(c.eq.name);
+        CStripPageWindow& page = *dynamic_cast<CStripPageWindow*>(dlg_->PageForTab(c.tab));
+        ASSERT_TRUE(page.ControlsCreated());
+        const int last = c.eq.bands - 1;
+        const auto gain = [&](int band) { return layout::EqBlockIndex(c.eq, band, layout::EqField::kGain); };
+        const auto freq = [&](int band) {
+            return layout::EqBlockIndex(c.eq, band, layout::EqField::kFrequency);
+        };
+        // Move the first and last bands away from what RESET gives them.
+        for (int band : {0, last}) {
+            SendMessageW(page.Editor(band).Hwnd(), WM_MOUSEWHEEL,
+                         MAKEWPARAM(0, static_cast<WORD>(WHEEL_DELTA)), 0);
+            ASSERT_TRUE(PumpUntil([&] { return Sim().Value(gain(band)) != 500; }, 2s));
+        }
+        Sim().WithProcessor(
+            [&](auto& p) { p.SetValue(freq(last), static_cast<std::uint16_t>(FreqCodeFor(1000))); });
+        Click(page.Button(kResetButton));
+        const std::span<const double> defaults = page.Model().DefaultFrequencies();
+        for (int band : {0, last}) {
+            EXPECT_TRUE(DeviceHolds(gain(band), 500)) << "band " << band;
+            EXPECT_TRUE(DeviceHolds(freq(band), static_cast<std::uint16_t>(FreqCodeFor(defaults[band]))));
+        }
+
+        const std::uint16_t before = Sim().Value(c.eq_pass);
+        Click(page.Button(kEqPassButton));
+        EXPECT_TRUE(DeviceHolds(c.eq_pass, before == 0 ? 1 : 0));
+        EXPECT_EQ(page.Graph().IsEqActive(), before == 0 ? 1 : 0);
+    }
+}
+
+// Every control a page shows in its upper area lies inside the page, above the graph, and clear of every
+// other one, at the design size and at half of it, in the language whose captions are widest.
+TEST_F(StripPageWindowTest, UpperAreaControlsNeitherOverlapNorLeaveThePage) {
+    SetLanguageIndex(kLanguageSimplified);
+    SendMessageW(dlg_->Hwnd(), UM_APPLY_LANGUAGE, 0, 0);
+    const auto resize_client = [&](int width, int height) {
+        RECT window{}, client{};
+        GetWindowRect(dlg_->Hwnd(), &window);
+        GetClientRect(dlg_->Hwnd(), &client);
+        SetWindowPos(dlg_->Hwnd(), nullptr, 0, 0, width + (window.right - window.left) - client.right,
+                     height + (window.bottom - window.top) - client.bottom, SWP_NOZORDER | SWP_NOMOVE);
+        testing::Pump();
+    };
+    for (const auto& [width, height] : {std::pair{1066, 704}, std::pair{533, 352}}) {
+        resize_client(width, height);
+        for (int tab = 0; tab < 7; ++tab) {
+            SCOPED_TRACE(::testing::Message() << "tab " << tab << " at " << width << " x " << height);
+            CStripPageWindow& page = *dynamic_cast<CStripPageWindow*>(dlg_->PageForTab(tab));
+            const StripPage& model = page.Model();
+            const StripDescriptor& d = model.Descriptor();
+            std::vector<std::pair<RECT, int>> shown;  // in page coordinates, with a name for messages
+            const auto add = [&](CWindow& control, bool visible, int name) {
+                if (!visible)
+                    return;
+                RECT r{};
+                GetWindowRect(control.Hwnd(), &r);
+                MapWindowPoints(nullptr, page.Hwnd(), reinterpret_cast<POINT*>(&r), 2);
+                shown.emplace_back(r, name);
+            };
+            for (int i = 0; i < d.value_slots; ++i)
+                add(page.ValueControl(i), model.SlotShown(i), 100 + i);
+            for (int i = 0; i < d.label_slots; ++i)
+                add(page.Label(i), model.LabelShown(i), 200 + i);
+            for (int i = 0; i < d.combo_slots; ++i)
+                add(page.Combo(i), model.ComboShown(i), 300 + i);
+            for (int i = 0; i < d.button_slots; ++i)
+                add(page.Button(i), model.ButtonShown(i), 400 + i);
+            ASSERT_FALSE(shown.empty());
+            if (width < 1066) {
+                // For a person to look at: build/artifacts/strip-half-<tab>.png.
+                Click(dlg_->Tab(tab));
+                CaptureWindowPng(dlg_->Hwnd(), testing::ArtifactsFolder() + L"\\strip-half-" +
+                                                   std::to_wstring(tab) + L".png");
+            }
+            RECT graph{};
+            GetWindowRect(page.Graph().Hwnd(), &graph);
+            MapWindowPoints(nullptr, page.Hwnd(), reinterpret_cast<POINT*>(&graph), 2);
+            const RECT client = page.ClientRect();
+            for (std::size_t a = 0; a < shown.size(); ++a) {
+                const RECT& r = shown[a].first;
+                EXPECT_TRUE(r.left >= 0 && r.top >= 0 && r.right <= client.right && r.bottom <= graph.top)
+                    << "control " << shown[a].second << " at " << r.left << "," << r.top << "-" << r.right
+                    << "," << r.bottom;
+                for (std::size_t b = a + 1; b < shown.size(); ++b) {
+                    RECT overlap{};
+                    EXPECT_FALSE(IntersectRect(&overlap, &r, &shown[b].first))
+                        << "controls " << shown[a].second << " and " << shown[b].second;
+                }
+            }
+        }
+    }
+    resize_client(1066, 704);
 }
 
 }  // namespace
