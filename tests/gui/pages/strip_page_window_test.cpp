@@ -167,13 +167,24 @@ TEST_F(StripPageWindowTest, MicAndEchoPagesWriteTheirParametersAndALanguageSwitc
     EXPECT_EQ(mic.Button(kMicAButton).GetCaption(), TextIn(str::kMicA, kLanguageSimplified));
 }
 
-TEST_F(StripPageWindowTest, ResetAndEqPassOnTheMusicAndReverbPagesReachTheDevice) {
+TEST_F(StripPageWindowTest, MusicAndReverbPagesGraphSlopeResetAndEqPassReachTheDevice) {
     struct Case {
         int tab;
         const layout::EqBlock& eq;
         std::uint16_t eq_pass;
+        std::uint16_t high_pass_slope;
     };
-    for (const Case& c : {Case{3, layout::kMusicEq, 245}, Case{6, layout::kReverbEq, 187}}) {
+    const auto index_of = [](int page_id, int code) {
+        for (const layout::IndexRow& row : layout::IndexRows()) {
+            if (row.writer == layout::CodeRef{page_id, code})
+                return row.index;
+        }
+        ADD_FAILURE() << "no parameter for code " << code << " of page " << page_id;
+        return std::uint16_t{0};
+    };
+    for (const Case& c :
+         {Case{3, layout::kMusicEq, index_of(layout::kMusicPage, 60), index_of(layout::kMusicPage, 79)},
+          Case{6, layout::kReverbEq, index_of(layout::kReverbPage, 40), index_of(layout::kReverbPage, 45)}}) {
         SCOPED_TRACE(c.eq.name);
         CStripPageWindow& page = *dynamic_cast<CStripPageWindow*>(dlg_->PageForTab(c.tab));
         ASSERT_TRUE(page.ControlsCreated());
@@ -196,6 +207,23 @@ TEST_F(StripPageWindowTest, ResetAndEqPassOnTheMusicAndReverbPagesReachTheDevice
             EXPECT_TRUE(DeviceHolds(gain(band), 500)) << "band " << band;
             EXPECT_TRUE(DeviceHolds(freq(band), static_cast<std::uint16_t>(FreqCodeFor(defaults[band]))));
         }
+
+        // A handle dragged on the graph and a slope picked with the keyboard reach the device too.
+        const int band = 3;
+        const int freq_code = layout::EqCode(c.eq.codes, band, layout::EqField::kFrequency);
+        const GraphPoint centre = HandleCentre(page.Graph().Model(), kFirstBandHandle + band);
+        SendMessageW(page.Graph().Hwnd(), WM_LBUTTONDOWN, MK_LBUTTON, Point(centre.x, centre.y));
+        SendMessageW(page.Graph().Hwnd(), WM_MOUSEMOVE, MK_LBUTTON, Point(centre.x + 25, centre.y - 20));
+        SendMessageW(page.Graph().Hwnd(), WM_LBUTTONUP, 0, Point(centre.x + 25, centre.y - 20));
+        EXPECT_NE(page.Model().GetCodeValue(freq_code), FreqCodeFor(defaults[band]));
+        EXPECT_TRUE(
+            DeviceHolds(freq(band), static_cast<std::uint16_t>(page.Model().GetCodeValue(freq_code))));
+        CLum_ComboBox& slope = page.Combo(0);
+        SetFocus(slope.Hwnd());
+        SendMessageW(slope.Hwnd(), WM_KEYDOWN, slope.GetItem() + 1 < kSlopeItemCount ? VK_DOWN : VK_UP, 0);
+        testing::Pump();
+        EXPECT_TRUE(DeviceHolds(c.high_pass_slope, static_cast<std::uint16_t>(SlopeCodeFor(
+                                                       slope.GetItem(), FilterSide::kHighPass))));
 
         const std::uint16_t before = Sim().Value(c.eq_pass);
         Click(page.Button(kEqPassButton));
