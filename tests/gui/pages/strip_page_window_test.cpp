@@ -140,9 +140,13 @@ TEST_F(StripPageWindowTest, OutputPageControlsReachTheDeviceAndDeviceChangesCome
 TEST_F(StripPageWindowTest, MicAndEchoPagesWriteTheirParametersAndALanguageSwitchRecaptions) {
     CStripPageWindow& mic = *dynamic_cast<CStripPageWindow*>(dlg_->PageForTab(4));
     ASSERT_TRUE(mic.ControlsCreated());
+    // Choosing MIC B asks the main window to show MIC VOL B again from the table (message 1025, index 27).
+    const std::uint16_t mic_vol_b = dlg_->Link().Table().Value(27) == 540 ? 541 : 540;
+    dlg_->Link().Table().WriteParameter(27, mic_vol_b, false);
     Click(mic.Button(kMicBButton));
     EXPECT_TRUE(mic.Model().MicBPressed());
     EXPECT_FALSE(mic.Model().MicAPressed());
+    EXPECT_TRUE(PumpUntil([&] { return mic.Model().GetCodeValue(84) == mic_vol_b; }, 2s));
     SendMessageW(mic.Editor(0).Hwnd(), WM_MOUSEWHEEL, MAKEWPARAM(0, static_cast<WORD>(WHEEL_DELTA)), 0);
     EXPECT_TRUE(DeviceHolds(115, static_cast<std::uint16_t>(mic.Model().GetCodeValue(45))));
     CEA_Lum2& threshold = mic.ValueControl(9);
