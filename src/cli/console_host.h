@@ -39,6 +39,9 @@ class ConsoleHost final : public ILinkHost {
 
     // Erases a progress bar still on the terminal line (an interrupted command).
     void ClearProgress();
+    // What the bar says velactl is doing ("reading the device"), in place of the window's captions; empty:
+    // the link's own caption.
+    void SetActivity(std::string activity);
 
     // Called on the link worker for every value that arrived (watch).
     void SetParameterCallback(std::function<void(std::size_t index)> callback);
@@ -71,6 +74,7 @@ class ConsoleHost final : public ILinkHost {
     int progress_pos_ = 0;
     bool progress_visible_ = false;
     std::wstring progress_format_;
+    std::string activity_;
 };
 
 }  // namespace vela::cli
