@@ -370,13 +370,14 @@ void LinkController::PollCycle() {
         write_scan_ = kParameterCount;
     }
 
-    for (std::size_t i = 0; i < kParameterCount; ++i) {
-        if (t[i].read_request.load() > 0) {
-            link_.ReadOne(static_cast<std::uint16_t>(i));
-            t[i].read_request = 0;
-            Sleep(10);
-            if (Light()) {
-                idle_count_ = 0;  // its owner waits for the answer: keep the quick pace
+    if (Light()) {
+        ReadRequestedTogether();
+    } else {
+        for (std::size_t i = 0; i < kParameterCount; ++i) {
+            if (t[i].read_request.load() > 0) {
+                link_.ReadOne(static_cast<std::uint16_t>(i));
+                t[i].read_request = 0;
+                Sleep(10);
             }
         }
     }
@@ -396,6 +397,32 @@ void LinkController::PollCycle() {
     } else {
         idle_count_ = 10;
         Heartbeat();
+    }
+}
+
+// The owner of a light link asks for many values at once (a range, a read-back): up to a full read frame
+// goes out per request, rather than one frame and one rest per value.
+void LinkController::ReadRequestedTogether() {
+    auto& t = link_.Table();
+    std::vector<std::uint8_t> payload;
+    auto send = [&] {
+        link_.SendFrame(cmd::kReadParameters, payload);
+        payload.clear();
+        Sleep(10);
+        idle_count_ = 0;  // its owner waits for the answer: keep the quick pace
+    };
+    for (std::size_t i = 0; i < kParameterCount; ++i) {
+        if (t[i].read_request.load() > 0) {
+            payload.push_back(HighByte(static_cast<std::uint16_t>(i)));
+            payload.push_back(LowByte(static_cast<std::uint16_t>(i)));
+            t[i].read_request = 0;
+            if (payload.size() >= 2 * static_cast<std::size_t>(kMaxReadIndexes)) {
+                send();
+            }
+        }
+    }
+    if (!payload.empty()) {
+        send();
     }
 }
 

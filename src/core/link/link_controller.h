@@ -114,6 +114,7 @@ class LinkController {
     void PollCycle();
     void ServeRequests();
     void Heartbeat();
+    void ReadRequestedTogether();
 
     // Sleeps on the link's clock; returns early once the link is stopping.
     void Sleep(std::uint32_t ms);
