@@ -18,6 +18,9 @@ std::atomic<bool> g_interrupted{false};
 
 // How often a wait looks at the table and the clock besides being woken by the link.
 constexpr std::chrono::milliseconds kWaitSlice{50};
+// A scene or settings request asks up to three times and waits 2 s for each acknowledgement, with nothing
+// arriving meanwhile from a device that ignores it: that is a refusal to report, not a lost device.
+constexpr std::chrono::milliseconds kLongestRequestQuiet{3 * 2000 + 1000};
 // A read whose reply was lost is asked again this many times.
 constexpr int kReadRounds = 5;
 
@@ -127,11 +130,12 @@ bool Session::WaitAtMost(const std::function<bool()>& done, std::chrono::millise
     return done() && !InterruptRequested();
 }
 
-Outcome Session::WaitWhileAnswering(const std::function<bool()>& done) {
+Outcome Session::WaitWhileAnswering(const std::function<bool()>& done,
+                                    std::chrono::milliseconds quiet_allowed) {
     auto& state = Link().State();
     // A healthy link rests up to kLongestQuietMs between exchanges; a shorter timeout would call it
     // silent.
-    const auto silence_limit = std::max(timeout_, std::chrono::milliseconds(kLongestQuietMs));
+    const auto silence_limit = std::max(timeout_, quiet_allowed);
     std::uint32_t last_frame = state.last_valid_frame_tick.load();
     auto last_change = std::chrono::steady_clock::now();
     while (!done()) {
@@ -192,7 +196,7 @@ std::vector<std::uint16_t> Session::ReadValues(const std::vector<std::uint16_t>&
 Outcome Session::Request(int number) {
     const int before = Controller().Served(number);
     Link().State().RaiseRequest(number);
-    return WaitWhileAnswering([&] { return Controller().Served(number) > before; });
+    return WaitWhileAnswering([&] { return Controller().Served(number) > before; }, kLongestRequestQuiet);
 }
 
 }  // namespace vela::cli

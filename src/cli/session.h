@@ -61,8 +61,11 @@ class Session {
     std::vector<std::uint16_t> ReadValues(const std::vector<std::uint16_t>& indexes, Outcome& outcome);
     // Raises request `number` and waits until the worker has served it.
     Outcome Request(int number);
-    // Waits until done() holds, as long as the device keeps answering.
-    Outcome WaitWhileAnswering(const std::function<bool()>& done);
+    // Waits until done() holds, as long as the device keeps answering; a quiet spell of `quiet_allowed`
+    // (or the timeout, if longer) is taken for a device that stopped answering.
+    Outcome WaitWhileAnswering(
+        const std::function<bool()>& done,
+        std::chrono::milliseconds quiet_allowed = std::chrono::milliseconds(kLongestQuietMs));
     // Waits until done() holds or `limit` passed; false on the limit. Ends early (false) on an
     // interrupt or the loss of the device, which Check() then reports.
     bool WaitAtMost(const std::function<bool()>& done, std::chrono::milliseconds limit);

@@ -375,9 +375,13 @@ std::string LineList(const std::vector<int>& lines) {
         std::size_t e = k;
         while (e + 1 < lines.size() && lines[e + 1] == lines[e] + 1)
             ++e;
-        text += (text.empty() ? "" : " ") + std::to_string(lines[k]);
-        if (e > k)
-            text += "-" + std::to_string(lines[e]);
+        if (!text.empty())
+            text += ' ';
+        text += std::to_string(lines[k]);
+        if (e > k) {
+            text += '-';
+            text += std::to_string(lines[e]);
+        }
         k = e + 1;
     }
     return text.empty() ? "none" : text;
@@ -779,8 +783,10 @@ int Cli::PrintValues(const std::vector<std::uint16_t>& indexes, int line) {
     }
     if (!missing.empty()) {
         std::string list;
-        for (auto i : missing)
-            list += " " + std::to_string(i);
+        for (auto i : missing) {
+            list += ' ';
+            list += std::to_string(i);
+        }
         return Fail(kExitNoDevice, "no answer from the device for parameter" + list);
     }
     const auto& t = session_->Link().Table();
