@@ -181,6 +181,8 @@ std::vector<std::uint16_t> Session::ReadValues(const std::vector<std::uint16_t>&
         return left;
     };
     outcome = {};
+    // The identity is never reported as arrived; the identification has just read it.
+    seen.insert(param::kIdentity);
     for (int round = 0; round < kReadRounds && !unanswered().empty(); ++round) {
         for (auto i : unanswered())
             t[i].read_request = 1;

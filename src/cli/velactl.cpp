@@ -790,19 +790,20 @@ int Cli::PrintValues(const std::vector<std::uint16_t>& indexes, int line) {
         return Fail(kExitNoDevice, "no answer from the device for parameter" + list);
     }
     const auto& t = session_->Link().Table();
+    const auto value = [&](std::uint16_t i) { return i == param::kIdentity ? DeviceId() : t.Value(i); };
     if (options_.json) {
         out_ << "{";
         if (line > 0)
             out_ << "\"line\": " << line << ", ";
         out_ << "\"device_id\": " << DeviceId() << ", \"parameters\": [";
         for (std::size_t k = 0; k < indexes.size(); ++k)
-            out_ << (k ? ", " : "") << "{\"index\": " << indexes[k] << ", \"value\": " << t.Value(indexes[k])
+            out_ << (k ? ", " : "") << "{\"index\": " << indexes[k] << ", \"value\": " << value(indexes[k])
                  << "}";
         out_ << "]}" << std::endl;
         return kExitOk;
     }
     for (auto i : indexes)
-        out_ << i << " " << t.Value(i) << "\n";
+        out_ << i << " " << value(i) << "\n";
     out_.flush();
     return kExitOk;
 }
@@ -894,6 +895,7 @@ int Cli::Save(const std::string& file) {
     }
     auto& controller = session_->Controller();
     controller.SetScenePath(path);
+    host_->SetActivity("saving the device to " + file);
     if (const Outcome o = session_->Request(request::kSaveToFile); !o.Ok()) {
         return Fail(o);
     }
@@ -923,6 +925,7 @@ int Cli::Load(const std::string& file, bool import) {
                                      ", this processor is " + Hex4(device_id) + "; nothing was loaded");
     }
     controller.SetScenePath(path);
+    host_->SetActivity((import ? "importing " : "loading ") + file + " into the device");
     Outcome o;
     if (import) {
         std::vector<std::uint16_t> selection;

@@ -296,7 +296,12 @@ TEST(VelactlBatch, OneConnectionServesEveryLineInOrder) {
 }
 
 TEST(VelactlDevice, JsonOutputsShareTheDeviceIdShape) {
-    Outcome r = Velactl({"--device=sim", "--timeout=5", "--json", "status"});
+    // The identity is no value the link reports as arrived: it answers from the identification.
+    Outcome r = Velactl({"--device=sim", "--timeout=5", "get", "0", "1"});
+    ASSERT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(r.out.rfind("0 25089\n1 ", 0), 0u) << r.out;
+
+    r = Velactl({"--device=sim", "--timeout=5", "--json", "status"});
     ASSERT_EQ(r.status, 0) << r.err;
     EXPECT_EQ(r.out,
               "{\"device\": \"sim\", \"device_id\": 25089, \"scene_limit\": 8, \"link\": \"connected\"}\n");
