@@ -89,18 +89,18 @@ void ConsoleHost::Notify() {
 }
 
 void ConsoleHost::PostNotify(LinkNotify code, std::intptr_t value) {
-    std::function<void(std::size_t)> callback;
     {
         std::lock_guard lock(mutex_);
         if (code == LinkNotify::kDisplayUpdated) {
             ++display_updates_;
         }
-        if (code == LinkNotify::kParameter) {
-            callback = on_parameter_;
-        }
     }
-    if (callback) {
-        callback(static_cast<std::size_t>(value));
+    if (code == LinkNotify::kParameter) {
+        // Called under its own lock, so that taking it back waits for a call in progress.
+        std::lock_guard lock(callback_mutex_);
+        if (on_parameter_) {
+            on_parameter_(static_cast<std::size_t>(value));
+        }
     }
     Notify();
 }
@@ -201,7 +201,7 @@ void ConsoleHost::DrawProgress() {
 }
 
 void ConsoleHost::SetParameterCallback(std::function<void(std::size_t)> callback) {
-    std::lock_guard lock(mutex_);
+    std::lock_guard lock(callback_mutex_);
     on_parameter_ = std::move(callback);
 }
 

@@ -43,7 +43,8 @@ class ConsoleHost final : public ILinkHost {
     // the link's own caption.
     void SetActivity(std::string activity);
 
-    // Called on the link worker for every value that arrived (watch).
+    // Called on the link worker for every value that arrived (watch, read-backs). Returns only once no
+    // call of the previous callback is running, so that its captures may go away.
     void SetParameterCallback(std::function<void(std::size_t index)> callback);
 
     // Waits until pred() holds, re-tested on every event; false on timeout.
@@ -68,6 +69,8 @@ class ConsoleHost final : public ILinkHost {
     int link_state_ = -1;
     int display_updates_ = 0;
     std::vector<ShownMessage> messages_;
+    // Apart from mutex_: a callback may wait on what a command holds while it waits on the host.
+    std::mutex callback_mutex_;
     std::function<void(std::size_t)> on_parameter_;
 
     int progress_max_ = 0;
