@@ -89,18 +89,18 @@ void ConsoleHost::Notify() {
 }
 
 void ConsoleHost::PostNotify(LinkNotify code, std::intptr_t value) {
-    std::function<void(std::size_t)> callback;
     {
         std::lock_guard lock(mutex_);
         if (code == LinkNotify::kDisplayUpdated) {
             ++display_updates_;
         }
-        if (code == LinkNotify::kParameter) {
-            callback = on_parameter_;
-        }
     }
-    if (callback) {
-        callback(static_cast<std::size_t>(value));
+    if (code == LinkNotify::kParameter) {
+        // Called under its own lock, so that taking it back waits for a call in progress.
+        std::lock_guard lock(callback_mutex_);
+        if (on_parameter_) {
+            on_parameter_(static_cast<std::size_t>(value));
+        }
     }
     Notify();
 }
@@ -174,22 +174,34 @@ void ConsoleHost::ClearProgress() {
     progress_visible_ = false;
 }
 
+void ConsoleHost::SetActivity(std::string activity) {
+    std::lock_guard lock(mutex_);
+    activity_ = std::move(activity);
+}
+
 void ConsoleHost::DrawProgress() {
     if (!progress_bar_ || !progress_visible_) {
         return;
     }
     const double percent = progress_max_ > 0 ? 100.0 * progress_pos_ / progress_max_ : 0.0;
-    wchar_t label[128] = {};
-    std::swprintf(label, std::size(label), progress_format_.c_str(), percent);
+    std::string text;
+    if (activity_.empty()) {
+        wchar_t label[128] = {};
+        std::swprintf(label, std::size(label), progress_format_.c_str(), percent);
+        text = ToUtf8(label);
+    } else {
+        char label[160] = {};
+        std::snprintf(label, sizeof label, "%s %3.0f %%", activity_.c_str(), percent);
+        text = label;
+    }
     constexpr int kWidth = 30;
     const int filled = static_cast<int>(std::min(100.0, std::max(0.0, percent)) * kWidth / 100);
     err_ << "\r[" << std::string(static_cast<std::size_t>(filled), '#')
-         << std::string(static_cast<std::size_t>(kWidth - filled), ' ') << "] " << ToUtf8(label)
-         << std::flush;
+         << std::string(static_cast<std::size_t>(kWidth - filled), ' ') << "] " << text << std::flush;
 }
 
 void ConsoleHost::SetParameterCallback(std::function<void(std::size_t)> callback) {
-    std::lock_guard lock(mutex_);
+    std::lock_guard lock(callback_mutex_);
     on_parameter_ = std::move(callback);
 }
 

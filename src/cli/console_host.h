@@ -39,8 +39,12 @@ class ConsoleHost final : public ILinkHost {
 
     // Erases a progress bar still on the terminal line (an interrupted command).
     void ClearProgress();
+    // What the bar says velactl is doing ("reading the device"), in place of the window's captions; empty:
+    // the link's own caption.
+    void SetActivity(std::string activity);
 
-    // Called on the link worker for every value that arrived (watch).
+    // Called on the link worker for every value that arrived (watch, read-backs). Returns only once no
+    // call of the previous callback is running, so that its captures may go away.
     void SetParameterCallback(std::function<void(std::size_t index)> callback);
 
     // Waits until pred() holds, re-tested on every event; false on timeout.
@@ -65,12 +69,15 @@ class ConsoleHost final : public ILinkHost {
     int link_state_ = -1;
     int display_updates_ = 0;
     std::vector<ShownMessage> messages_;
+    // Apart from mutex_: a callback may wait on what a command holds while it waits on the host.
+    std::mutex callback_mutex_;
     std::function<void(std::size_t)> on_parameter_;
 
     int progress_max_ = 0;
     int progress_pos_ = 0;
     bool progress_visible_ = false;
     std::wstring progress_format_;
+    std::string activity_;
 };
 
 }  // namespace vela::cli

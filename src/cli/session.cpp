@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <atomic>
 #include <cstdio>
+#include <mutex>
+#include <set>
 
 #include "core/link/link_texts.h"
 #include "core/link/tcp_socket.h"
@@ -16,6 +18,11 @@ std::atomic<bool> g_interrupted{false};
 
 // How often a wait looks at the table and the clock besides being woken by the link.
 constexpr std::chrono::milliseconds kWaitSlice{50};
+// A scene or settings request asks up to three times and waits 2 s for each acknowledgement, with nothing
+// arriving meanwhile from a device that ignores it: that is a refusal to report, not a lost device.
+constexpr std::chrono::milliseconds kLongestRequestQuiet{3 * 2000 + 1000};
+// A read whose reply was lost is asked again this many times.
+constexpr int kReadRounds = 5;
 
 std::string Hex4(std::uint32_t value) {
     char text[16];
@@ -37,8 +44,8 @@ void ClearInterrupt() {
     g_interrupted = false;
 }
 
-Session::Session(const DeviceSpec& spec, ConsoleHost& host, std::chrono::milliseconds timeout)
-    : spec_(spec), host_(host), timeout_(timeout), stack_(spec, clock_) {}
+Session::Session(const DeviceSpec& spec, ConsoleHost& host, std::chrono::milliseconds timeout, LinkMode mode)
+    : spec_(spec), host_(host), timeout_(timeout), mode_(mode), stack_(spec, clock_) {}
 
 Session::~Session() {
     stack_.Stop();
@@ -69,9 +76,13 @@ Outcome Session::Check() {
 }
 
 Outcome Session::Connect() {
-    // Where nothing can answer, say so at once rather than after the timeout.
-    if (spec_.kind == DeviceSpec::Kind::kUsb && EnumerateUsbDevices(kVendorId, kProductId).empty()) {
-        return {kExitNoDevice, "no processor found on USB"};
+    // Where nothing can answer, say so at once rather than after the timeout; and with several
+    // processors, never guess which one is meant.
+    if (spec_.kind == DeviceSpec::Kind::kUsb) {
+        if (const UsbChoice choice = ChooseUsbDevice(EnumerateUsbDevices(kVendorId, kProductId), spec_.path);
+            !choice.device) {
+            return {kExitNoDevice, choice.error};
+        }
     }
     if (spec_.kind == DeviceSpec::Kind::kTcp) {
         std::string error;
@@ -81,7 +92,7 @@ Outcome Session::Connect() {
             return {kExitNoDevice, Name() + ": " + (error.empty() ? "cannot connect" : error)};
         }
     }
-    if (!stack_.Start(host_)) {
+    if (!stack_.Start(host_, FileLocations::System(), mode_)) {
         return {kExitFailed, "the link could not be started"};
     }
     auto& state = Link().State();
@@ -119,11 +130,12 @@ bool Session::WaitAtMost(const std::function<bool()>& done, std::chrono::millise
     return done() && !InterruptRequested();
 }
 
-Outcome Session::WaitWhileAnswering(const std::function<bool()>& done) {
+Outcome Session::WaitWhileAnswering(const std::function<bool()>& done,
+                                    std::chrono::milliseconds quiet_allowed) {
     auto& state = Link().State();
     // A healthy link rests up to kLongestQuietMs between exchanges; a shorter timeout would call it
     // silent.
-    const auto silence_limit = std::max(timeout_, std::chrono::milliseconds(kLongestQuietMs));
+    const auto silence_limit = std::max(timeout_, quiet_allowed);
     std::uint32_t last_frame = state.last_valid_frame_tick.load();
     auto last_change = std::chrono::steady_clock::now();
     while (!done()) {
@@ -146,13 +158,47 @@ Outcome Session::WaitWhileAnswering(const std::function<bool()>& done) {
 }
 
 Outcome Session::WaitLoaded() {
+    if (mode_ == LinkMode::kLight) {
+        return WaitWhileAnswering([&] { return Controller().Ready() > 0 && !Occupied(); });
+    }
     return WaitWhileAnswering([&] { return host_.DisplayUpdates() > 0 && !Occupied(); });
+}
+
+std::vector<std::uint16_t> Session::ReadValues(const std::vector<std::uint16_t>& indexes, Outcome& outcome) {
+    auto& t = Link().Table();
+    std::mutex seen_mutex;
+    std::set<std::size_t> seen;
+    host_.SetParameterCallback([&](std::size_t i) {
+        std::lock_guard lock(seen_mutex);
+        seen.insert(i);
+    });
+    auto unanswered = [&] {
+        std::lock_guard lock(seen_mutex);
+        std::vector<std::uint16_t> left;
+        for (const auto i : indexes)
+            if (!seen.count(i) && std::find(left.begin(), left.end(), i) == left.end())
+                left.push_back(i);
+        return left;
+    };
+    outcome = {};
+    // The identity is never reported as arrived; the identification has just read it.
+    seen.insert(param::kIdentity);
+    for (int round = 0; round < kReadRounds && !unanswered().empty(); ++round) {
+        for (auto i : unanswered())
+            t[i].read_request = 1;
+        WaitAtMost([&] { return unanswered().empty(); }, std::chrono::milliseconds(kReadAnswerMs));
+        if (outcome = Check(); !outcome.Ok()) {
+            break;
+        }
+    }
+    host_.SetParameterCallback(nullptr);
+    return unanswered();
 }
 
 Outcome Session::Request(int number) {
     const int before = Controller().Served(number);
     Link().State().RaiseRequest(number);
-    return WaitWhileAnswering([&] { return Controller().Served(number) > before; });
+    return WaitWhileAnswering([&] { return Controller().Served(number) > before; }, kLongestRequestQuiet);
 }
 
 }  // namespace vela::cli

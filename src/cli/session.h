@@ -7,6 +7,7 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "cli/console_host.h"
 #include "core/link/device_link.h"
@@ -42,7 +43,9 @@ struct Outcome {
 
 class Session {
   public:
-    Session(const DeviceSpec& spec, ConsoleHost& host, std::chrono::milliseconds timeout);
+    // kLight: the link reads and writes only what the commands ask for (see LinkMode).
+    Session(const DeviceSpec& spec, ConsoleHost& host, std::chrono::milliseconds timeout,
+            LinkMode mode = LinkMode::kFull);
     ~Session();
     Session(const Session&) = delete;
     Session& operator=(const Session&) = delete;
@@ -51,12 +54,18 @@ class Session {
     // answer (no processor on USB, a refused connection, an unknown host) or a device of another kind
     // answered.
     Outcome Connect();
-    // Waits until the occupancy check passed and the whole table was read.
+    // Waits until the occupancy check passed and (on the full path) the whole table was read.
     Outcome WaitLoaded();
+    // Asks the device for these values and waits for them; a read whose reply was lost is asked again a
+    // few times. Returns the indexes that never answered (empty: all did); the values are in the table.
+    std::vector<std::uint16_t> ReadValues(const std::vector<std::uint16_t>& indexes, Outcome& outcome);
     // Raises request `number` and waits until the worker has served it.
     Outcome Request(int number);
-    // Waits until done() holds, as long as the device keeps answering.
-    Outcome WaitWhileAnswering(const std::function<bool()>& done);
+    // Waits until done() holds, as long as the device keeps answering; a quiet spell of `quiet_allowed`
+    // (or the timeout, if longer) is taken for a device that stopped answering.
+    Outcome WaitWhileAnswering(
+        const std::function<bool()>& done,
+        std::chrono::milliseconds quiet_allowed = std::chrono::milliseconds(kLongestQuietMs));
     // Waits until done() holds or `limit` passed; false on the limit. Ends early (false) on an
     // interrupt or the loss of the device, which Check() then reports.
     bool WaitAtMost(const std::function<bool()>& done, std::chrono::milliseconds limit);
@@ -77,6 +86,7 @@ class Session {
     DeviceSpec spec_;
     ConsoleHost& host_;
     std::chrono::milliseconds timeout_;
+    LinkMode mode_;
     SystemClock clock_;
     LinkStack stack_;
     bool connected_ = false;

@@ -15,7 +15,7 @@ std::unique_ptr<IHidDevice> MakeHidDevice(const DeviceSpec& spec) {
         case DeviceSpec::Kind::kUsb:
             break;
     }
-    return MakeUsbHidDevice();
+    return MakeUsbHidDevice(spec.path);
 }
 
 }  // namespace vela

@@ -13,11 +13,12 @@ LinkStack::~LinkStack() {
     Stop();
 }
 
-bool LinkStack::Start(ILinkHost& host, FileLocations files) {
+bool LinkStack::Start(ILinkHost& host, FileLocations files, LinkMode mode) {
     if (!controller_) {
         connector_ = std::make_unique<HidConnector>(transport_, host);
         controller_ = std::make_unique<LinkController>(link_, *connector_, host, std::move(files));
         controller_->SetWifiStep(&wifi_step_);
+        controller_->SetMode(mode);
     }
     return controller_->StartLink();
 }

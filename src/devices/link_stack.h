@@ -22,7 +22,8 @@ class LinkStack {
     LinkStack& operator=(const LinkStack&) = delete;
 
     // Creates the worker for this owner and starts it; false when it could not be started.
-    bool Start(ILinkHost& host, FileLocations files = FileLocations::System());
+    bool Start(ILinkHost& host, FileLocations files = FileLocations::System(),
+               LinkMode mode = LinkMode::kFull);
     // Stops the worker (if any) and closes the device.
     void Stop();
 

@@ -126,12 +126,16 @@ CHidIO::~CHidIO() {
     CloseDevice();
 }
 
-bool CHidIO::OpenDevice(std::uint16_t vendor_id, std::uint16_t product_id) {
+bool CHidIO::OpenDevice(std::uint16_t vendor_id, std::uint16_t product_id, const std::string& wanted) {
     CloseDevice();
     ResetEvent(abort_event_.Get());
 
     bool opened = false;
     VisitHidDevices(vendor_id, product_id, [&](const wchar_t* path, WinHandle& probe) {
+        if (!wanted.empty() &&
+            !UsbDeviceMatches(UsbDeviceInfo{vendor_id, product_id, Utf8(path), {}, {}}, wanted)) {
+            return false;
+        }
         probe.Reset();
         // Overlapped handles: without them a read would block until a report came, past every timeout.
         read_handle_.Reset(CreateFileW(path, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
@@ -143,7 +147,7 @@ bool CHidIO::OpenDevice(std::uint16_t vendor_id, std::uint16_t product_id) {
             read_handle_.Reset();
             write_handle_.Reset();
         }
-        return true;  // the first matching device decides, as before
+        return true;  // the first (or the named) matching device decides
     });
     return opened;
 }
@@ -151,7 +155,7 @@ bool CHidIO::OpenDevice(std::uint16_t vendor_id, std::uint16_t product_id) {
 std::vector<UsbDeviceInfo> EnumerateUsbDevices(std::uint16_t vendor_id, std::uint16_t product_id) {
     std::vector<UsbDeviceInfo> found;
     VisitHidDevices(vendor_id, product_id, [&](const wchar_t* path, WinHandle& probe) {
-        UsbDeviceInfo info{vendor_id, product_id, Utf8(path), {}};
+        UsbDeviceInfo info{vendor_id, product_id, Utf8(path), {}, {}};
         wchar_t serial[128] = {};
         if (HidD_GetSerialNumberString(probe.Get(), serial, sizeof serial)) {
             info.serial = Utf8(serial);
@@ -252,7 +256,7 @@ CHidCmd::~CHidCmd() {
 }
 
 bool CHidCmd::Open(std::uint16_t vendor_id, std::uint16_t product_id) {
-    return io_.OpenDevice(vendor_id, product_id);
+    return io_.OpenDevice(vendor_id, product_id, wanted_);
 }
 
 HidResult CHidCmd::ReadReport(std::span<std::uint8_t, kReportSize> report, std::size_t& received,
@@ -283,8 +287,8 @@ HidResult CHidCmd::WriteReport(std::span<const std::uint8_t, kReportSize> report
     return r;
 }
 
-std::unique_ptr<IHidDevice> MakeUsbHidDevice() {
-    return std::make_unique<CHidCmd>();
+std::unique_ptr<IHidDevice> MakeUsbHidDevice(const std::string& path) {
+    return std::make_unique<CHidCmd>(path);
 }
 
 }  // namespace vela

@@ -6,6 +6,7 @@
 
 #include <array>
 #include <cstdint>
+#include <string>
 
 #include "core/link/hid_device.h"
 
@@ -37,7 +38,7 @@ class CHidIO {
     CHidIO(const CHidIO&) = delete;
     CHidIO& operator=(const CHidIO&) = delete;
 
-    bool OpenDevice(std::uint16_t vendor_id, std::uint16_t product_id);
+    bool OpenDevice(std::uint16_t vendor_id, std::uint16_t product_id, const std::string& wanted = {});
     // One report of up to `length` bytes. A read still pending at a timeout stays pending and is
     // completed by the next call, so no report is lost between calls.
     HidResult ReadFile(void* buffer, DWORD length, DWORD& bytes_read, DWORD timeout_ms);
@@ -67,7 +68,8 @@ class CHidCmd final : public IHidDevice {
   public:
     static constexpr std::size_t kReportLength = kReportSize + 1;
 
-    CHidCmd() = default;
+    // wanted: the one processor to open, by its device path; empty: the first one present.
+    explicit CHidCmd(std::string wanted = {}) : wanted_(std::move(wanted)) {}
     ~CHidCmd() override;
 
     [[nodiscard]] bool Open(std::uint16_t vendor_id, std::uint16_t product_id) override;
@@ -79,6 +81,7 @@ class CHidCmd final : public IHidDevice {
     void Close() override { io_.CloseDevice(); }
 
   private:
+    std::string wanted_;
     CHidIO io_;
     // The input report buffer stays put while a read is pending on it.
     std::array<std::uint8_t, kReportLength> input_{};

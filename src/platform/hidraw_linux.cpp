@@ -6,6 +6,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <cctype>
 #include <cerrno>
 #include <cstdio>
 #include <filesystem>
@@ -51,6 +52,31 @@ int PollFor(int fd, short events, int abort_fd, std::uint32_t timeout_ms, short&
     }
 }
 
+// The USB port path ("1-2.3") of a HID device: the interface directory ("1-2.3:1.0") on the way from the
+// bus to the device in sysfs. Stays the same while the processor stays in the same socket.
+std::string PortPath(const std::filesystem::path& device_link) {
+    std::error_code ec;
+    const auto target = std::filesystem::canonical(device_link, ec);
+    if (ec) {
+        return {};
+    }
+    std::string port;
+    for (const auto& part : target) {
+        const std::string name = part.string();
+        const auto colon = name.find(':');
+        const auto dash = name.find('-');
+        const bool interface =
+            colon != std::string::npos && dash != std::string::npos && dash > 0 && dash < colon &&
+            std::all_of(name.begin(), name.end(), [](char c) {
+                return std::isdigit(static_cast<unsigned char>(c)) || c == '-' || c == '.' || c == ':';
+            });
+        if (interface) {
+            port = name.substr(0, colon);
+        }
+    }
+    return port;
+}
+
 }  // namespace
 
 std::vector<UsbDeviceInfo> ListHidrawNodes(std::uint16_t vendor_id, std::uint16_t product_id,
@@ -69,6 +95,7 @@ std::vector<UsbDeviceInfo> ListHidrawNodes(std::uint16_t vendor_id, std::uint16_
         auto info = ReadUevent(std::filesystem::path(sysfs_class) / name / "device" / "uevent");
         if (info && info->vendor_id == vendor_id && info->product_id == product_id) {
             info->path = (std::filesystem::path(dev_dir) / name).string();
+            info->port = PortPath(std::filesystem::path(sysfs_class) / name / "device");
             found.push_back(std::move(*info));
         }
     }
@@ -76,8 +103,14 @@ std::vector<UsbDeviceInfo> ListHidrawNodes(std::uint16_t vendor_id, std::uint16_
 }
 
 std::optional<std::string> FindHidrawNode(std::uint16_t vendor_id, std::uint16_t product_id,
-                                          const std::string& sysfs_class, const std::string& dev_dir) {
+                                          const std::string& sysfs_class, const std::string& dev_dir,
+                                          const std::string& wanted) {
     auto nodes = ListHidrawNodes(vendor_id, product_id, sysfs_class, dev_dir);
+    if (!wanted.empty()) {
+        const auto it = std::find_if(nodes.begin(), nodes.end(),
+                                     [&](const UsbDeviceInfo& d) { return UsbDeviceMatches(d, wanted); });
+        return it == nodes.end() ? std::nullopt : std::optional(it->path);
+    }
     return nodes.empty() ? std::nullopt : std::optional(std::move(nodes.front().path));
 }
 
@@ -85,9 +118,10 @@ std::vector<UsbDeviceInfo> EnumerateUsbDevices(std::uint16_t vendor_id, std::uin
     return ListHidrawNodes(vendor_id, product_id);
 }
 
-HidrawDevice::HidrawDevice(std::string sysfs_class, std::string dev_dir)
+HidrawDevice::HidrawDevice(std::string sysfs_class, std::string dev_dir, std::string wanted)
     : sysfs_class_(std::move(sysfs_class)),
       dev_dir_(std::move(dev_dir)),
+      wanted_(std::move(wanted)),
       abort_fd_(eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK)) {}
 
 HidrawDevice::~HidrawDevice() {
@@ -105,7 +139,7 @@ bool HidrawDevice::Open(std::uint16_t vendor_id, std::uint16_t product_id) {
     std::uint64_t drained = 0;
     while (read(abort_fd_, &drained, sizeof drained) > 0) {
     }
-    const auto node = FindHidrawNode(vendor_id, product_id, sysfs_class_, dev_dir_);
+    const auto node = FindHidrawNode(vendor_id, product_id, sysfs_class_, dev_dir_, wanted_);
     if (!node) {
         return false;
     }
@@ -196,8 +230,8 @@ void HidrawDevice::Close() {
     }
 }
 
-std::unique_ptr<IHidDevice> MakeUsbHidDevice() {
-    return std::make_unique<HidrawDevice>();
+std::unique_ptr<IHidDevice> MakeUsbHidDevice(const std::string& path) {
+    return std::make_unique<HidrawDevice>("/sys/class/hidraw", "/dev", path);
 }
 
 }  // namespace vela

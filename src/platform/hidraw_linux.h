@@ -12,11 +12,12 @@
 
 namespace vela {
 
-// The hidraw node of the first present device with these ids, looked up under `sysfs_class`
-// (normally /sys/class/hidraw); the node is `dev_dir`/hidrawN.
+// The hidraw node of the first present device with these ids (or of the one `wanted` names by node or
+// port path), looked up under `sysfs_class` (normally /sys/class/hidraw); the node is `dev_dir`/hidrawN.
 std::optional<std::string> FindHidrawNode(std::uint16_t vendor_id, std::uint16_t product_id,
                                           const std::string& sysfs_class = "/sys/class/hidraw",
-                                          const std::string& dev_dir = "/dev");
+                                          const std::string& dev_dir = "/dev",
+                                          const std::string& wanted = {});
 
 // Every present device with these ids, in the order they appeared; path is the hidraw node.
 std::vector<UsbDeviceInfo> ListHidrawNodes(std::uint16_t vendor_id, std::uint16_t product_id,
@@ -25,7 +26,9 @@ std::vector<UsbDeviceInfo> ListHidrawNodes(std::uint16_t vendor_id, std::uint16_
 
 class HidrawDevice final : public IHidDevice {
   public:
-    HidrawDevice(std::string sysfs_class = "/sys/class/hidraw", std::string dev_dir = "/dev");
+    // wanted: the one processor to open, by node or port path; empty: the first one present.
+    HidrawDevice(std::string sysfs_class = "/sys/class/hidraw", std::string dev_dir = "/dev",
+                 std::string wanted = {});
     ~HidrawDevice() override;
     HidrawDevice(const HidrawDevice&) = delete;
     HidrawDevice& operator=(const HidrawDevice&) = delete;
@@ -41,6 +44,7 @@ class HidrawDevice final : public IHidDevice {
   private:
     std::string sysfs_class_;
     std::string dev_dir_;
+    std::string wanted_;
     std::atomic<int> fd_{-1};
     int abort_fd_ = -1;  // an eventfd: readable once Abort() was called
 };

@@ -9,6 +9,7 @@
 #include <thread>
 
 #include "core/files/file_data.h"
+#include "core/model/parameter_layout.h"
 #include "core/protocol/factory_defaults.h"
 #include "support/temp_dir.h"
 
@@ -27,10 +28,11 @@ struct Outcome {
     std::string err;
 };
 
-Outcome Velactl(std::vector<std::string> args) {
+Outcome Velactl(std::vector<std::string> args, const std::string& input = {}) {
+    std::istringstream in(input);
     std::ostringstream out, err;
     Outcome r;
-    r.status = RunVelactl(args, out, err);
+    r.status = RunVelactl(args, in, out, err);
     r.out = out.str();
     r.err = err.str();
     return r;
@@ -170,6 +172,13 @@ TEST(VelactlArguments, LinkWordsDuplicatesAndBadTextAreRefusedBeforeConnecting) 
         {"wifi", "route", "Lobby", std::string(64, 'p')},
         {"scene", "save", "6", "two\nlines"},
         {"scene", "save", "6", std::string(21, 'n')},
+        {"set", "28=65536"},
+        {"set", "28=-1"},
+        {"set", "947=1"},
+        {"get", "947"},
+        {"get", "26-947"},
+        {"get", "29-26"},
+        {"get", "26-"},
     };
     for (auto args : refused) {
         args.insert(args.begin(), kNobody);
@@ -219,6 +228,125 @@ TEST(VelactlDevice, SetDumpAndSceneListAgainstTheVirtualProcessor) {
     r = Velactl({"--device=sim", "--timeout=5", "scene", "list"});
     ASSERT_EQ(r.status, 0) << r.err;
     EXPECT_EQ(std::count(r.out.begin(), r.out.end(), '\n'), kSceneSlots) << r.out;
+}
+
+TEST(VelactlArguments, VersionQuietAndOptionsThatBelongToOtherCommands) {
+    Outcome r = Velactl({"--version"});
+    EXPECT_EQ(r.status, 0);
+    EXPECT_EQ(r.out.rfind("velactl ", 0), 0u) << r.out;
+
+    r = Velactl({"--keep-going", "get", "26", kNobody});
+    EXPECT_EQ(r.status, 2);
+    EXPECT_NE(r.err.find("--keep-going belongs to batch"), std::string::npos) << r.err;
+    r = Velactl({"--json", "save", "x.lub", kNobody});
+    EXPECT_EQ(r.status, 2) << r.err;
+
+    // Quiet prints no data, but the exit status and the reason for a failure still tell.
+    r = Velactl({"-q", "--device=sim", "--timeout=5", "get", "26-27"});
+    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(r.out, "");
+    r = Velactl({"--quiet", kNobody, "get", "26"});
+    EXPECT_EQ(r.status, 3);
+    EXPECT_NE(r.err.find("refused"), std::string::npos) << r.err;
+}
+
+TEST(VelactlBatch, ALineThatDoesNotParseStopsTheBatchThereWithItsNumber) {
+    // Line 3 is bad: lines 1 and 2 would have needed the device, which cannot be reached, so the status
+    // says the device (3) and the report names line 1 as where the batch ended.
+    Outcome r = Velactl({kNobody, "batch"}, "# levels\nset 28=500\nset 28=70000\n");
+    EXPECT_EQ(r.status, 3) << r.err;
+    EXPECT_NE(r.err.find("lines completed: none"), std::string::npos) << r.err;
+
+    // A bad first line changes nothing and connects to nothing.
+    for (const char* bad : {"set 28=70000", "get 947", "frobnicate", "wait soon", "scene call 9",
+                            "scene save 1 \"open", "set 0=1"}) {
+        r = Velactl({kNobody, "batch"}, std::string("\n# first\n") + bad + "\nset 28=1\n");
+        EXPECT_EQ(r.status, 2) << bad << ": " << r.err;
+        EXPECT_NE(r.err.find("standard input: line 3: "), std::string::npos) << bad << ": " << r.err;
+        EXPECT_NE(r.err.find("nothing after it was done"), std::string::npos) << r.err;
+        EXPECT_EQ(r.err.find("refused"), std::string::npos) << "never connected: " << r.err;
+    }
+}
+
+TEST(VelactlBatch, OneConnectionServesEveryLineInOrder) {
+    const std::string batch =
+        "set 300=7\n"
+        "set 301=8 302=9\n"
+        "get 299-302\n"
+        "# the scene's values replace them\n"
+        "wait 20\n"
+        "scene call 2\n"
+        "get 933\n"
+        "scene save 3 \"Room one\"\n"
+        "scene list\n";
+    Outcome r = Velactl({"--device=sim", "--timeout=5", "batch"}, batch);
+    ASSERT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(r.out.rfind("line 1: ok\nline 2: ok\n299 ", 0), 0u) << r.out;
+    EXPECT_NE(r.out.find("\n300 7\n301 8\n302 9\nline 5: ok\nline 6: ok\n933 2\nline 8: ok\n"),
+              std::string::npos)
+        << r.out;
+    // The saved scene is the current one now.
+    EXPECT_NE(r.out.find("\n* 3 Room one\n  4 Scene 4\n"), std::string::npos) << r.out;
+
+    r = Velactl({"--device=sim", "--timeout=5", "--json", "batch"}, "get 26 27\nset 28=1\n");
+    ASSERT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(r.out,
+              "{\"line\": 1, \"device_id\": 25089, \"parameters\": [{\"index\": 26, \"value\": 560}, "
+              "{\"index\": 27, \"value\": 560}]}\n{\"line\": 2, \"ok\": true}\n");
+}
+
+TEST(VelactlDevice, JsonOutputsShareTheDeviceIdShape) {
+    // The identity is no value the link reports as arrived: it answers from the identification.
+    Outcome r = Velactl({"--device=sim", "--timeout=5", "get", "0", "1"});
+    ASSERT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(r.out.rfind("0 25089\n1 ", 0), 0u) << r.out;
+
+    r = Velactl({"--device=sim", "--timeout=5", "--json", "status"});
+    ASSERT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(r.out,
+              "{\"device\": \"sim\", \"device_id\": 25089, \"scene_limit\": 8, \"link\": \"connected\"}\n");
+    r = Velactl({"--device=sim", "--timeout=5", "get", "26-28", "--json"});
+    ASSERT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(r.out.rfind("{\"device_id\": 25089, \"parameters\": [{\"index\": 26, ", 0), 0u) << r.out;
+    EXPECT_NE(r.out.find("{\"index\": 28, \"value\": "), std::string::npos) << r.out;
+    r = Velactl({"--device=sim", "--timeout=5", "scene", "list", "--json"});
+    ASSERT_EQ(r.status, 0) << r.err;
+    EXPECT_NE(r.out.find("{\"number\": 8, \"name\": \"Scene 8\"}]}"), std::string::npos) << r.out;
+}
+
+TEST_F(VelactlFiles, DiffNamesEveryChangedParameterWithBothValues) {
+    WriteScene(dir / "a.lub");
+    CZB_FileData b;
+    ASSERT_TRUE(b.LoadScene(dir / "a.lub").Ok());
+    std::vector<std::uint32_t> values = b.Values();
+    values[28] = 600;
+    values[946] = 1;
+    const auto bytes = b.EncodeScene(values, FixedRandom);
+    std::ofstream(dir / "b.lub", std::ios::binary)
+        .write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+
+    Outcome r = Velactl({"diff", P("a.lub"), P("b.lub")});
+    ASSERT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(r.out, "28 Music master level " + std::to_string(FactoryDefaults()[28]) + " 600\n946 " +
+                         std::string(layout::ParameterName(946)) + " " +
+                         std::to_string(FactoryDefaults()[946]) + " 1\n");
+    r = Velactl({"diff", P("a.lub"), P("a.lub"), "--json"});
+    ASSERT_EQ(r.status, 0) << r.err;
+    EXPECT_NE(r.out.find("\"differences\": []}"), std::string::npos) << r.out;
+
+    // Against a device: its table is the factory one, so only the file's edits differ.
+    r = Velactl({"--device=sim", "--timeout=5", "diff", P("b.lub"), "--json"});
+    ASSERT_EQ(r.status, 0) << r.err;
+    EXPECT_NE(r.out.find("{\"index\": 28, \"name\": \"Music master level\", \"a\": 600, \"b\": "),
+              std::string::npos)
+        << r.out;
+
+    r = Velactl({"diff", P("a.lub"), P("missing.lub")});
+    EXPECT_EQ(r.status, 5) << r.err;
+    r = Velactl({"inspect", P("b.lub"), "--json"});
+    ASSERT_EQ(r.status, 0) << r.err;
+    EXPECT_NE(r.out.find("{\"index\": 28, \"value\": 600, \"name\": \"Music master level\"}"),
+              std::string::npos);
 }
 
 TEST(VelactlDevice, SaveToStandardOutputWritesTheSceneThere) {

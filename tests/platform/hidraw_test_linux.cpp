@@ -58,6 +58,35 @@ TEST_F(FakeHidraw, FindsTheProcessorByItsIdsOnly) {
     EXPECT_EQ(all[1].vendor_id, kVendorId);
 }
 
+TEST_F(FakeHidraw, TwoProcessorsAreToldApartByPortAndOpenedByName) {
+    // As sysfs has it: the hidraw device links into the USB tree, whose interface directory names the port.
+    for (const auto& [name, port] : {std::pair{"hidraw4", "1-2"}, std::pair{"hidraw7", "3-1.4"}}) {
+        const fs::path usb =
+            root / "devices" / "usb1" / port / (std::string(port) + ":1.0") / "0003:4084:4357.0001";
+        fs::create_directories(usb);
+        std::ofstream(usb / "uevent") << "HID_ID=0003:00004084:00004357\n";
+        fs::create_directories(sys / name);
+        fs::create_directory_symlink(usb, sys / name / "device");
+        ASSERT_EQ(mkfifo((dev / name).c_str(), 0600), 0);
+    }
+    const auto all = ListHidrawNodes(kVendorId, kProductId, sys.string(), dev.string());
+    ASSERT_EQ(all.size(), 2u);
+    EXPECT_EQ(all[0].port, "1-2");
+    EXPECT_EQ(all[1].port, "3-1.4");
+
+    EXPECT_EQ(FindHidrawNode(kVendorId, kProductId, sys.string(), dev.string()), (dev / "hidraw4").string());
+    EXPECT_EQ(FindHidrawNode(kVendorId, kProductId, sys.string(), dev.string(), "3-1.4"),
+              (dev / "hidraw7").string());
+    EXPECT_EQ(FindHidrawNode(kVendorId, kProductId, sys.string(), dev.string(), (dev / "hidraw7").string()),
+              (dev / "hidraw7").string());
+    EXPECT_FALSE(FindHidrawNode(kVendorId, kProductId, sys.string(), dev.string(), "3-1"));
+
+    HidrawDevice second(sys.string(), dev.string(), "3-1.4");
+    ASSERT_TRUE(second.Open(kVendorId, kProductId));
+    HidrawDevice missing(sys.string(), dev.string(), "9-9");
+    EXPECT_FALSE(missing.Open(kVendorId, kProductId));
+}
+
 TEST_F(FakeHidraw, OpenReadWriteTimeoutAndAbort) {
     HidrawDevice device(sys.string(), dev.string());
     EXPECT_FALSE(device.Open(kVendorId, kProductId));

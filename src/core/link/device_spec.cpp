@@ -21,6 +21,14 @@ DeviceSpecParse ParseDeviceSpec(std::string_view text) {
     if (text == "usb") {
         return {spec, {}};
     }
+    constexpr std::string_view kUsbPath = "usb:";
+    if (text.starts_with(kUsbPath)) {
+        if (text.size() == kUsbPath.size()) {
+            return Fail(text, "no path");
+        }
+        spec.path = std::string(text.substr(kUsbPath.size()));
+        return {spec, {}};
+    }
     if (text == "sim") {
         spec.kind = DeviceSpec::Kind::kSim;
         return {spec, {}};
@@ -75,7 +83,7 @@ std::string ToString(const DeviceSpec& spec) {
         case DeviceSpec::Kind::kUsb:
             break;
     }
-    return "usb";
+    return spec.path.empty() ? "usb" : "usb:" + spec.path;
 }
 
 }  // namespace vela

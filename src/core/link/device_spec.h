@@ -1,5 +1,6 @@
-// Which processor a program talks to: "usb" (the default), "sim" (the virtual processor in this
-// process) or "tcp:HOST:PORT" (a processor served over the report stream, such as velasim).
+// Which processor a program talks to: "usb" (the default: the one processor on USB), "usb:PATH" (one of
+// several, by its system path or USB port path), "sim" (the virtual processor in this process) or
+// "tcp:HOST:PORT" (a processor served over the report stream, such as velasim).
 #pragma once
 
 #include <cstdint>
@@ -13,6 +14,7 @@ struct DeviceSpec {
     enum class Kind { kUsb, kSim, kTcp };
     Kind kind = Kind::kUsb;
     std::string host;  // kTcp only; without the brackets of an IPv6 address
+    std::string path;  // kUsb only; empty: whichever processor is there
     std::uint16_t port = 0;
 };
 
@@ -21,7 +23,7 @@ struct DeviceSpecParse {
     std::string error;  // set when spec is empty
 };
 
-inline constexpr std::string_view kDeviceSpecHelp = "usb, sim or tcp:HOST:PORT";
+inline constexpr std::string_view kDeviceSpecHelp = "usb, usb:PATH, sim or tcp:HOST:PORT";
 
 DeviceSpecParse ParseDeviceSpec(std::string_view text);
 std::string ToString(const DeviceSpec& spec);

@@ -185,7 +185,9 @@ void LinkController::Worker() {
     if (s.running) {
         host_.SendNotify(LinkNotify::kLinkState, static_cast<int>(LinkStateCode::kStarting));
     }
-    Sleep(500);
+    if (!Light()) {
+        Sleep(500);
+    }
     link_.Table().Reset();
     link_.SceneNames().Clear();
     if (wifi_) {
@@ -215,11 +217,18 @@ void LinkController::Worker() {
         TakeEditsForReload();
 
         OccupancyCheck();
-        Sleep(100);
-        UpdateDisplay();
-        ReadSceneNames(link_.Table().Value(param::kCurrentScene) & 0xFF);
-        RestoreRemembered();
-        Sleep(1000);
+        if (Light()) {
+            RestoreRemembered();
+        } else {
+            Sleep(100);
+            UpdateDisplay();
+            ReadSceneNames(link_.Table().Value(param::kCurrentScene) & 0xFF);
+            RestoreRemembered();
+            Sleep(1000);
+        }
+        if (s.link_up && !Stopping()) {
+            ready_.fetch_add(1);
+        }
 
         write_scan_ = 0;
         idle_count_ = 0;
@@ -265,9 +274,42 @@ bool LinkController::Identification() {
     return true;
 }
 
+bool LinkController::LightOccupied() {
+    auto& s = link_.State();
+    auto& occupancy = link_.Table()[param::kOccupancy];
+    int answered = 0;
+    for (int k = 0; k < kLightOccupancyTries && answered < kLightOccupancyAnswers && !Stopping(); ++k) {
+        occupancy.received = 0;
+        Exchange(cmd::kReadParameters,
+                 std::array<std::uint8_t, 2>{HighByte(param::kOccupancy), LowByte(param::kOccupancy)},
+                 s.timings.poll_wait_ms.load());
+        if (occupancy.received.load() > 0) {
+            ++answered;
+            // Never writing to a held processor matters more than riding out a glitch: one sighting refuses.
+            if (occupancy.value.load() == kOccupied) {
+                return true;
+            }
+        }
+    }
+    occupancy.received = 0;
+    // A processor that leaves every read unanswered cannot be said to be free.
+    return answered == 0;
+}
+
 void LinkController::OccupancyCheck() {
     auto& s = link_.State();
     while (!Stopping()) {
+        if (Light()) {
+            if (!LightOccupied()) {
+                return;
+            }
+            Message(LinkText::kEquipmentOccupied);
+            Sleep(2000);
+            if (!s.link_up) {
+                return;
+            }
+            continue;
+        }
         int occupied = 0;
         for (int k = 0; k < kOccupancyReads && !Stopping(); ++k) {
             s.waiting = true;
@@ -328,11 +370,15 @@ void LinkController::PollCycle() {
         write_scan_ = kParameterCount;
     }
 
-    for (std::size_t i = 0; i < kParameterCount; ++i) {
-        if (t[i].read_request.load() > 0) {
-            link_.ReadOne(static_cast<std::uint16_t>(i));
-            t[i].read_request = 0;
-            Sleep(10);
+    if (Light()) {
+        ReadRequestedTogether();
+    } else {
+        for (std::size_t i = 0; i < kParameterCount; ++i) {
+            if (t[i].read_request.load() > 0) {
+                link_.ReadOne(static_cast<std::uint16_t>(i));
+                t[i].read_request = 0;
+                Sleep(10);
+            }
         }
     }
 
@@ -347,10 +393,36 @@ void LinkController::PollCycle() {
 
     if (idle_count_ < 15) {
         ++idle_count_;
-        Sleep(idle_count_ < 10 ? 40 : 100);
+        Sleep(idle_count_ < 10 ? (Light() ? 10 : 40) : 100);
     } else {
         idle_count_ = 10;
         Heartbeat();
+    }
+}
+
+// The owner of a light link asks for many values at once (a range, a read-back): up to a full read frame
+// goes out per request, rather than one frame and one rest per value.
+void LinkController::ReadRequestedTogether() {
+    auto& t = link_.Table();
+    std::vector<std::uint8_t> payload;
+    auto send = [&] {
+        link_.SendFrame(cmd::kReadParameters, payload);
+        payload.clear();
+        Sleep(10);
+        idle_count_ = 0;  // its owner waits for the answer: keep the quick pace
+    };
+    for (std::size_t i = 0; i < kParameterCount; ++i) {
+        if (t[i].read_request.load() > 0) {
+            payload.push_back(HighByte(static_cast<std::uint16_t>(i)));
+            payload.push_back(LowByte(static_cast<std::uint16_t>(i)));
+            t[i].read_request = 0;
+            if (payload.size() >= 2 * static_cast<std::size_t>(kMaxReadIndexes)) {
+                send();
+            }
+        }
+    }
+    if (!payload.empty()) {
+        send();
     }
 }
 
@@ -696,6 +768,11 @@ void LinkController::CallScene() {
     }
     t.WriteParameter(param::kSceneSelector, 0, false);
     t[param::kSceneSelector].dirty = 0;
+    if (Light()) {
+        // Nothing is shown from the table; whoever needs a value reads it.
+        host_.PostNotify(LinkNotify::kTableChanged, 0);
+        return;
+    }
     ShowProgress(100, LinkText::kCall);
     Sleep(200);
     UpdateDisplay();

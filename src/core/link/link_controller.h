@@ -42,9 +42,22 @@ class IWifiStep {
     virtual void ShowCompletions(ILinkHost& host) = 0;
 };
 
+// What the worker does once a processor is identified. The window loads everything and keeps it shown;
+// a command-line tool that touches a few values only needs the processor to be free, and reads or writes
+// those values through the poll cycle like any edit (same acknowledgement, retries and read-back).
+enum class LinkMode {
+    kFull,
+    // No start-up pause, a shorter occupancy check (one sighting of another controller is enough to
+    // refuse), no read-all or scene names, no call-scene reload, and a quicker pace while work flows.
+    kLight,
+};
+
 class LinkController {
   public:
     static constexpr char kTitle[] = "VELA3.1";
+    // The light occupancy check: this many answered reads of 935, asked at most kLightOccupancyTries times.
+    static constexpr int kLightOccupancyAnswers = 3;
+    static constexpr int kLightOccupancyTries = 6;
 
     LinkController(DeviceLink& link, ILinkConnector& connector, ILinkHost& host,
                    FileLocations files = FileLocations::System());
@@ -53,6 +66,11 @@ class LinkController {
     LinkController& operator=(const LinkController&) = delete;
 
     void SetWifiStep(IWifiStep* wifi) { wifi_ = wifi; }
+    // Before StartLink.
+    void SetMode(LinkMode mode) { mode_ = mode; }
+    LinkMode Mode() const { return mode_; }
+    // How many connections got past the occupancy check and were loaded as the mode asks, since the start.
+    int Ready() const { return ready_.load(); }
 
     // Starts the worker; false (after telling the user) when it cannot be created.
     bool StartLink();
@@ -90,9 +108,13 @@ class LinkController {
     void Worker();
     bool Identification();
     void OccupancyCheck();
+    // True when the processor is held by another controller (light mode's check).
+    bool LightOccupied();
+    bool Light() const { return mode_ == LinkMode::kLight; }
     void PollCycle();
     void ServeRequests();
     void Heartbeat();
+    void ReadRequestedTogether();
 
     // Sleeps on the link's clock; returns early once the link is stopping.
     void Sleep(std::uint32_t ms);
@@ -120,6 +142,8 @@ class LinkController {
     ILinkConnector& connector_;
     ILinkHost& host_;
     IWifiStep* wifi_ = nullptr;
+    LinkMode mode_ = LinkMode::kFull;
+    std::atomic<int> ready_{0};
     FileLocations files_;
     std::thread worker_;
 

@@ -9,6 +9,16 @@ TEST(DeviceSpec, KnownForms) {
     auto r = ParseDeviceSpec("usb");
     ASSERT_TRUE(r.spec);
     EXPECT_EQ(r.spec->kind, DeviceSpec::Kind::kUsb);
+    EXPECT_TRUE(r.spec->path.empty());
+    // One processor among several: the path is kept whole, colons and all, and named back the same way.
+    r = ParseDeviceSpec("usb:/dev/hidraw3");
+    ASSERT_TRUE(r.spec);
+    EXPECT_EQ(r.spec->kind, DeviceSpec::Kind::kUsb);
+    EXPECT_EQ(r.spec->path, "/dev/hidraw3");
+    EXPECT_EQ(ToString(*r.spec), "usb:/dev/hidraw3");
+    r = ParseDeviceSpec("usb:1-2.3:1.0");
+    ASSERT_TRUE(r.spec);
+    EXPECT_EQ(r.spec->path, "1-2.3:1.0");
     r = ParseDeviceSpec("sim");
     ASSERT_TRUE(r.spec);
     EXPECT_EQ(r.spec->kind, DeviceSpec::Kind::kSim);
@@ -30,10 +40,10 @@ TEST(DeviceSpec, KnownForms) {
 TEST(DeviceSpec, AnythingElseIsRefusedWithTheFormsNamed) {
     for (std::string_view bad :
          {"", "USB", "hid", "tcp", "tcp:", "tcp:host", "tcp:host:", "tcp::80", "tcp:host:0", "tcp:host:65536",
-          "tcp:host:80x", "tcp:host:-1", "tcp:::1:80", "tcp:[]:80", "tcp:host:123456", "sim "}) {
+          "tcp:host:80x", "tcp:host:-1", "tcp:::1:80", "tcp:[]:80", "tcp:host:123456", "sim ", "usb:"}) {
         const auto r = ParseDeviceSpec(bad);
         EXPECT_FALSE(r.spec) << bad;
-        EXPECT_NE(r.error.find("usb, sim or tcp:HOST:PORT"), std::string::npos) << r.error;
+        EXPECT_NE(r.error.find("usb, usb:PATH, sim or tcp:HOST:PORT"), std::string::npos) << r.error;
     }
 }
 

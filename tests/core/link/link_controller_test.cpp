@@ -403,6 +403,64 @@ TEST_F(LinkControllerTest, AnEditDuringTheReloadWinsOverTheOneRememberedAcrossTh
     EXPECT_EQ(device->Value(610), 2);
 }
 
+// The light mode of command-line tools: nothing is loaded; what the owner asks for is read and written
+// through the poll cycle with the window's acknowledgement rules.
+TEST_F(LinkControllerTest, LightModeReadsAndWritesOnlyWhatIsAskedInFewFrames) {
+    FillDevice(3);
+    controller.SetMode(LinkMode::kLight);
+    ASSERT_TRUE(controller.StartLink());
+    ASSERT_TRUE(WaitUntil([&] { return controller.Ready() > 0; }));
+    EXPECT_TRUE(Connected());
+    EXPECT_EQ(DeviceHeard(cmd::kDump), 0u);
+    EXPECT_EQ(DeviceHeard(cmd::kSceneName), 0u);
+    EXPECT_EQ(host.Count(LinkNotify::kDisplayUpdated, 0), 0);
+
+    // A range and a read-back: many values asked at once go out in full read frames, not one by one.
+    const std::uint64_t reads_before = DeviceHeard(cmd::kReadParameters);
+    for (std::size_t i = 300; i < 360; ++i)
+        link.Table()[i].read_request = 1;
+    ASSERT_TRUE(WaitUntil([&] {
+        for (std::size_t i = 300; i < 360; ++i)
+            if (link.Table().Value(i) != device->Value(i))
+                return false;
+        return true;
+    }));
+    EXPECT_LT(DeviceHeard(cmd::kReadParameters) - reads_before, 15u);
+
+    link.WriteParameter(28, 560);
+    ASSERT_TRUE(WaitUntil([&] { return device->Value(28) == 560 && !link.Table().IsDirty(28); }));
+    // An acknowledgement that echoes an older value leaves the entry to be sent again, as in the window.
+    sim::Faults slow;
+    slow.delay_share = 1.0;
+    slow.delay_ms = 30;
+    device->SetFaults(slow);
+    link.WriteParameter(300, 10);
+    ASSERT_TRUE(WaitUntil([&] { return device->Value(300) == 10; }));
+    link.WriteParameter(300, 11);
+    ASSERT_TRUE(WaitUntil([&] { return device->Value(300) == 11 && !link.Table().IsDirty(300); }));
+}
+
+TEST_F(LinkControllerTest, LightModeNeverWritesToAHeldProcessorAndCallsScenesWithoutReloading) {
+    device->SetOccupied(true);
+    controller.SetMode(LinkMode::kLight);
+    ASSERT_TRUE(controller.StartLink());
+    ASSERT_TRUE(WaitUntil([&] { return Shown(Text(str::kEquipmentOccupied)) >= 2; }));
+    const std::uint16_t before = device->Value(28);
+    link.WriteParameter(28, static_cast<std::uint16_t>(before + 1));
+    EXPECT_EQ(controller.Ready(), 0);
+    EXPECT_EQ(DeviceHeard(cmd::kWriteParameters), 0u);
+
+    device->SetOccupied(false);
+    ASSERT_TRUE(WaitUntil([&] { return controller.Ready() > 0; }));
+    ASSERT_TRUE(WaitUntil([&] { return device->Value(28) == before + 1; }));
+
+    link.Table().WriteParameter(param::kSceneSelector, 2, false);
+    Request(request::kCallScene);
+    EXPECT_EQ(device->Value(param::kCurrentScene), 2);
+    EXPECT_EQ(Shown(LinkTextFor(LinkText::kInvocationFailed)), 0);
+    EXPECT_EQ(DeviceHeard(cmd::kDump), 0u);
+}
+
 TEST_F(LinkControllerTest, StopLinkEndsTheWorkerWhileSearching) {
     device->Unplug();
     ASSERT_TRUE(controller.StartLink());

@@ -106,6 +106,15 @@ TEST(VelaOptionsTest, DeviceDefaultsToUsbAndTakesEveryForm) {
     ASSERT_TRUE(p.options);
     EXPECT_EQ(p.options->device.kind, DeviceSpec::Kind::kSim);
 
+    // One processor among several, by the device path velactl list shows.
+    p = ParseVelaOptions(
+        L"--device "
+        L"\"usb:\\\\?\\hid#vid_4084&pid_4357#7&1a2b&0&0000#{4d1e55b2-f16f-11cf-88cb-001111000030}\"");
+    ASSERT_TRUE(p.options) << std::string(p.error.begin(), p.error.end());
+    EXPECT_EQ(p.options->device.kind, DeviceSpec::Kind::kUsb);
+    EXPECT_EQ(p.options->device.path,
+              "\\\\?\\hid#vid_4084&pid_4357#7&1a2b&0&0000#{4d1e55b2-f16f-11cf-88cb-001111000030}");
+
     p = ParseVelaOptions(
         L"  --device \"tcp:127.0.0.1:4500\"  --screenshots \"C:\\a b\\shots\" "
         L"--screenshot-timeout 30 --update-host 127.0.0.1:24600");
