@@ -1,8 +1,6 @@
 #include "gui/pages/page_window_win32.h"
 
-#include "core/model/parameter_layout.h"
 #include "gui/win/gdi_win32.h"
-#include "res/resource.h"
 
 namespace vela {
 
@@ -42,7 +40,5 @@ LRESULT CPageWindow::OnPaint(WPARAM, LPARAM) {
     BitBlt(paint.Get(), 0, 0, client.right, client.bottom, picture_.Dc(), 0, 0, SRCCOPY);
     return 0;
 }
-
-CWinSystem::CWinSystem() : CPageWindow(IDD_PAGE_SYSTEM, layout::kSystemPage) {}
 
 }  // namespace vela

@@ -36,9 +36,4 @@ class CPageWindow : public CDialogWindow {
     OffscreenBuffer picture_;
 };
 
-class CWinSystem : public CPageWindow {
-  public:
-    CWinSystem();
-};
-
 }  // namespace vela
