@@ -77,6 +77,17 @@ std::wstring SceneItemText(int item) {
     return text;
 }
 
+// "Music" before "Noise Gate:": a space between two words of Latin letters, none between Chinese ones.
+std::wstring Joined(std::wstring_view prefix, std::wstring_view text) {
+    const auto latin = [](wchar_t c) { return (c >= L'A' && c <= L'Z') || (c >= L'a' && c <= L'z'); };
+    std::wstring joined(prefix);
+    if (!prefix.empty() && !text.empty() && latin(prefix.back()) && latin(text.front())) {
+        joined += L' ';
+    }
+    joined += text;
+    return joined;
+}
+
 // The file name shown beside a refused file, for the message box.
 std::wstring Shown(const fs::path& path) {
     return path.wstring();
@@ -229,14 +240,14 @@ void SystemPage::UpdateCodeText(int code) {
         case kMicThresholdCode:
             controls_.SetValueCaption(
                 value::kMicThreshold,
-                std::wstring(Text(str::kMic)) +
-                    FormatWithValue(Text(str::kGateThreshold), controls_.Position(value::kMicThreshold)));
+                Joined(Text(str::kMic),
+                       FormatWithValue(Text(str::kGateThreshold), controls_.Position(value::kMicThreshold))));
             break;
         case kMusicThresholdCode:
             controls_.SetValueCaption(
                 value::kMusicThreshold,
-                std::wstring(Text(str::kMusic)) +
-                    FormatWithValue(Text(str::kGateThreshold), controls_.Position(value::kMusicThreshold)));
+                Joined(Text(str::kMusic), FormatWithValue(Text(str::kGateThreshold),
+                                                          controls_.Position(value::kMusicThreshold))));
             break;
         case kKeyShiftCode:
             controls_.SetValueCaption(value::kKeyShift, KeyShiftText(controls_.Position(value::kKeyShift)));
@@ -260,8 +271,7 @@ void SystemPage::UpdateCodeText(int code) {
 void SystemPage::RewriteFixedTexts() {
     for (int l = 0; l < label::kCount; ++l) {
         const LabelText& t = kLabels[static_cast<std::size_t>(l)];
-        std::wstring caption = t.prefix >= 0 ? std::wstring(Text(t.prefix)) : std::wstring();
-        caption += Text(t.text);
+        std::wstring caption = Joined(t.prefix >= 0 ? Text(t.prefix) : std::wstring_view(), Text(t.text));
         caption += t.suffix;
         controls_.SetLabelCaption(l, caption);
     }
@@ -271,6 +281,8 @@ void SystemPage::RewriteFixedTexts() {
     for (const int id : kCaptionlessChecks) {
         controls_.SetItemText(id, L"");
     }
+    // The language may have been changed elsewhere (a start-up setting, the unattended run).
+    controls_.Select(ids::kLanguageList, LanguageIndex());
     const int selection = controls_.Selection(ids::kPowerOnList);
     std::vector<std::wstring> inputs;
     for (const auto& input : sp::kPowerOnInputs) {

@@ -41,106 +41,112 @@ constexpr int kLeftMiddle = kTextMiddle | kTextSingleLine;
 constexpr int kCentred = kTextCentre | kTextMiddle | kTextSingleLine;
 constexpr int kComboListHeight = 200;
 
-// The design grid (main-window design units): four group columns, rows of one control each.
-constexpr int kColumnLeft[] = {12, 276, 540, 804};
-constexpr int kColumnWidth = 250;
-constexpr int kHalfWidth = 123;
-constexpr int kCaptionWidth = 112;
-constexpr int kRowHeight = 30;
+// The design grid (main-window design units): the background's three panels, each a column of groups
+// below its heading line; every group is a run of rows of one pitch, framed.
+constexpr int kColumnLeft[] = {22, 376, 730};
+constexpr int kColumnWidth = 314;
+constexpr int kHalfWidth = (kColumnWidth - 8) / 2;
+constexpr int kCaptionWidth = 120;
+constexpr int kFieldLeft = kCaptionWidth + 4;
+constexpr int kFieldWidth = kColumnWidth - kFieldLeft;
+constexpr int kTop = 176;
+constexpr int kPitch = 36;
+constexpr int kRowHeight = 28;
+constexpr int kGroupGap = 14;
 constexpr int kEditHeight = 24;
 constexpr int kBoxSize = 16;
 constexpr int kFrameMargin = 6;
+constexpr int kColumns = 3;
+constexpr int kGroupsPerColumn = 4;
 
-enum class Cell { kValue, kLabel, kButton, kItem, kEdit, kCombo, kBox };
+enum class Cell { kValue, kLabel, kButton, kEdit, kCombo, kBox };
 struct Place {
     Cell kind;
     int index;  // value, label or button index, or dialog id
-    int x;
-    int y;
+    int column;
+    int group;  // within the column, top down
+    int row;    // within the group
+    int x;      // from the column's left
     int w;
 };
 
-constexpr int kC0 = kColumnLeft[0];
-constexpr int kC1 = kColumnLeft[1];
-constexpr int kC2 = kColumnLeft[2];
-constexpr int kC3 = kColumnLeft[3];
-constexpr int kFieldLeft = kCaptionWidth + 4;
-constexpr int kFieldWidth = kColumnWidth - kFieldLeft;
+constexpr int kHalfRight = kColumnWidth - kHalfWidth;
 
 // clang-format off
 constexpr Place kPlaces[] = {
-    // Volume limits, then the microphone volumes and key shift.
-    {Cell::kValue, 0, kC0, 146, kColumnWidth}, {Cell::kValue, 1, kC0, 184, kColumnWidth},
-    {Cell::kValue, 2, kC0, 222, kColumnWidth}, {Cell::kValue, 3, kC0, 260, kColumnWidth},
-    {Cell::kValue, 6, kC0, 298, kColumnWidth}, {Cell::kValue, 7, kC0, 336, kColumnWidth},
-    {Cell::kValue, value::kMicVolA, kC0, 394, kColumnWidth},
-    {Cell::kValue, value::kMicVolB, kC0, 432, kColumnWidth},
-    {Cell::kValue, value::kKeyShift, kC0, 470, kColumnWidth},
-    // Noise gates.
-    {Cell::kLabel, label::kMusicGate, kC1, 146, 150}, {Cell::kBox, ids::kMusicGate, kC1 + 156, 146, kBoxSize},
-    {Cell::kLabel, label::kMusicGateEnable, kC1 + 176, 146, 74},
-    {Cell::kValue, value::kMusicThreshold, kC1, 184, kColumnWidth},
-    {Cell::kLabel, label::kMicGate, kC1, 222, 150}, {Cell::kBox, ids::kMicGate, kC1 + 156, 222, kBoxSize},
-    {Cell::kLabel, label::kMicGateEnable, kC1 + 176, 222, 74},
-    {Cell::kValue, value::kMicThreshold, kC1, 260, kColumnWidth},
-    // Power-on input and language.
-    {Cell::kLabel, label::kPowerOn, kC1, 316, kCaptionWidth},
-    {Cell::kCombo, ids::kPowerOnList, kC1 + kFieldLeft, 316, kFieldWidth},
-    {Cell::kLabel, label::kLanguage, kC1, 354, kCaptionWidth},
-    {Cell::kCombo, ids::kLanguageList, kC1 + kFieldLeft, 354, kFieldWidth},
-    // Wi-Fi and import.
-    {Cell::kButton, button::kWifi, kC1, 410, kColumnWidth},
-    {Cell::kButton, button::kImport, kC1, 448, kColumnWidth},
-    // Keypad password.
-    {Cell::kLabel, label::kKeyPassword, kC2, 146, kCaptionWidth},
-    {Cell::kEdit, ids::kKeyPassword, kC2 + kFieldLeft, 146, kFieldWidth},
-    {Cell::kBox, ids::kKeyEnable, kC2, 184, kBoxSize}, {Cell::kLabel, label::kKeyEnable, kC2 + 20, 184, 100},
-    {Cell::kBox, ids::kKeyDisable, kC2 + 126, 184, kBoxSize},
-    {Cell::kLabel, label::kKeyDisable, kC2 + 146, 184, 100},
-    {Cell::kButton, button::kCheckKeyPassword, kC2, 222, kColumnWidth},
-    {Cell::kLabel, label::kNewKeyPassword, kC2, 260, kCaptionWidth},
-    {Cell::kEdit, ids::kNewKeyPassword, kC2 + kFieldLeft, 260, kFieldWidth},
-    {Cell::kButton, button::kChangeKeyPassword, kC2, 298, kColumnWidth},
-    // System password.
-    {Cell::kLabel, label::kSystemPassword, kC2, 354, kCaptionWidth},
-    {Cell::kEdit, ids::kSystemPassword, kC2 + kFieldLeft, 354, kFieldWidth},
-    {Cell::kButton, button::kCheckSystemPassword, kC2, 392, kColumnWidth},
-    {Cell::kLabel, label::kOldPassword, kC2, 430, kCaptionWidth},
-    {Cell::kEdit, ids::kOldPassword, kC2 + kFieldLeft, 430, kFieldWidth},
-    {Cell::kLabel, label::kNewPassword, kC2, 468, kCaptionWidth},
-    {Cell::kEdit, ids::kNewPassword, kC2 + kFieldLeft, 468, kFieldWidth},
-    {Cell::kLabel, label::kConfirmPassword, kC2, 506, kCaptionWidth},
-    {Cell::kEdit, ids::kConfirmPassword, kC2 + kFieldLeft, 506, kFieldWidth},
-    {Cell::kButton, button::kResetPasswords, kC2, 544, kHalfWidth},
-    {Cell::kButton, button::kChangeSystemPassword, kC2 + kColumnWidth - kHalfWidth, 544, kHalfWidth},
-    // Device scenes.
-    {Cell::kLabel, label::kSceneNumber, kC3, 146, kCaptionWidth},
-    {Cell::kCombo, ids::kSceneList, kC3 + kFieldLeft, 146, kFieldWidth},
-    {Cell::kLabel, label::kSceneName, kC3, 184, kCaptionWidth},
-    {Cell::kEdit, ids::kSceneName, kC3 + kFieldLeft, 184, kFieldWidth},
-    {Cell::kButton, button::kUseScene, kC3, 222, kHalfWidth},
-    {Cell::kButton, button::kSaveScene, kC3 + kColumnWidth - kHalfWidth, 222, kHalfWidth},
-    // Local scene files.
-    {Cell::kLabel, label::kLocalFile, kC3, 278, kColumnWidth},
-    {Cell::kCombo, ids::kLocalFile, kC3, 316, kColumnWidth},
-    {Cell::kButton, button::kSaveLocal, kC3, 354, kColumnWidth},
-    {Cell::kButton, button::kDeleteLocal, kC3, 392, kColumnWidth},
-    {Cell::kButton, button::kUpdateToDevice, kC3, 430, kColumnWidth},
-};
-
-// Group frames: left, top, right, bottom.
-constexpr RECT kFrames[] = {
-    {kC0 - kFrameMargin, 138, kC0 + kColumnWidth + kFrameMargin, 374},
-    {kC0 - kFrameMargin, 386, kC0 + kColumnWidth + kFrameMargin, 508},
-    {kC1 - kFrameMargin, 138, kC1 + kColumnWidth + kFrameMargin, 298},
-    {kC1 - kFrameMargin, 308, kC1 + kColumnWidth + kFrameMargin, 392},
-    {kC1 - kFrameMargin, 402, kC1 + kColumnWidth + kFrameMargin, 486},
-    {kC2 - kFrameMargin, 138, kC2 + kColumnWidth + kFrameMargin, 336},
-    {kC2 - kFrameMargin, 346, kC2 + kColumnWidth + kFrameMargin, 582},
-    {kC3 - kFrameMargin, 138, kC3 + kColumnWidth + kFrameMargin, 260},
-    {kC3 - kFrameMargin, 270, kC3 + kColumnWidth + kFrameMargin, 468},
+    // Left panel: volume limits; microphone volumes and key shift; noise gates.
+    {Cell::kValue, 0, 0, 0, 0, 0, kColumnWidth}, {Cell::kValue, 1, 0, 0, 1, 0, kColumnWidth},
+    {Cell::kValue, 2, 0, 0, 2, 0, kColumnWidth}, {Cell::kValue, 3, 0, 0, 3, 0, kColumnWidth},
+    {Cell::kValue, 6, 0, 0, 4, 0, kColumnWidth}, {Cell::kValue, 7, 0, 0, 5, 0, kColumnWidth},
+    {Cell::kValue, value::kMicVolA, 0, 1, 0, 0, kColumnWidth},
+    {Cell::kValue, value::kMicVolB, 0, 1, 1, 0, kColumnWidth},
+    {Cell::kValue, value::kKeyShift, 0, 1, 2, 0, kColumnWidth},
+    {Cell::kLabel, label::kMusicGate, 0, 2, 0, 0, 180}, {Cell::kBox, ids::kMusicGate, 0, 2, 0, 190, kBoxSize},
+    {Cell::kLabel, label::kMusicGateEnable, 0, 2, 0, 212, 100},
+    {Cell::kValue, value::kMusicThreshold, 0, 2, 1, 0, kColumnWidth},
+    {Cell::kLabel, label::kMicGate, 0, 2, 2, 0, 180}, {Cell::kBox, ids::kMicGate, 0, 2, 2, 190, kBoxSize},
+    {Cell::kLabel, label::kMicGateEnable, 0, 2, 2, 212, 100},
+    {Cell::kValue, value::kMicThreshold, 0, 2, 3, 0, kColumnWidth},
+    // Middle panel: keypad password; system password.
+    {Cell::kLabel, label::kKeyPassword, 1, 0, 0, 0, kCaptionWidth},
+    {Cell::kEdit, ids::kKeyPassword, 1, 0, 0, kFieldLeft, kFieldWidth},
+    {Cell::kBox, ids::kKeyEnable, 1, 0, 1, 0, kBoxSize}, {Cell::kLabel, label::kKeyEnable, 1, 0, 1, 22, 120},
+    {Cell::kBox, ids::kKeyDisable, 1, 0, 1, kHalfRight, kBoxSize},
+    {Cell::kLabel, label::kKeyDisable, 1, 0, 1, kHalfRight + 22, 120},
+    {Cell::kButton, button::kCheckKeyPassword, 1, 0, 2, 0, kColumnWidth},
+    {Cell::kLabel, label::kNewKeyPassword, 1, 0, 3, 0, kCaptionWidth},
+    {Cell::kEdit, ids::kNewKeyPassword, 1, 0, 3, kFieldLeft, kFieldWidth},
+    {Cell::kButton, button::kChangeKeyPassword, 1, 0, 4, 0, kColumnWidth},
+    {Cell::kLabel, label::kSystemPassword, 1, 1, 0, 0, kCaptionWidth},
+    {Cell::kEdit, ids::kSystemPassword, 1, 1, 0, kFieldLeft, kFieldWidth},
+    {Cell::kButton, button::kCheckSystemPassword, 1, 1, 1, 0, kColumnWidth},
+    {Cell::kLabel, label::kOldPassword, 1, 1, 2, 0, kCaptionWidth},
+    {Cell::kEdit, ids::kOldPassword, 1, 1, 2, kFieldLeft, kFieldWidth},
+    {Cell::kLabel, label::kNewPassword, 1, 1, 3, 0, kCaptionWidth},
+    {Cell::kEdit, ids::kNewPassword, 1, 1, 3, kFieldLeft, kFieldWidth},
+    {Cell::kLabel, label::kConfirmPassword, 1, 1, 4, 0, kCaptionWidth},
+    {Cell::kEdit, ids::kConfirmPassword, 1, 1, 4, kFieldLeft, kFieldWidth},
+    {Cell::kButton, button::kResetPasswords, 1, 1, 5, 0, kHalfWidth},
+    {Cell::kButton, button::kChangeSystemPassword, 1, 1, 5, kHalfRight, kHalfWidth},
+    // Right panel: device scenes; local scene files; power-on input and language; Wi-Fi and import.
+    {Cell::kLabel, label::kSceneNumber, 2, 0, 0, 0, kCaptionWidth},
+    {Cell::kCombo, ids::kSceneList, 2, 0, 0, kFieldLeft, kFieldWidth},
+    {Cell::kLabel, label::kSceneName, 2, 0, 1, 0, kCaptionWidth},
+    {Cell::kEdit, ids::kSceneName, 2, 0, 1, kFieldLeft, kFieldWidth},
+    {Cell::kButton, button::kUseScene, 2, 0, 2, 0, kHalfWidth},
+    {Cell::kButton, button::kSaveScene, 2, 0, 2, kHalfRight, kHalfWidth},
+    {Cell::kLabel, label::kLocalFile, 2, 1, 0, 0, kColumnWidth},
+    {Cell::kCombo, ids::kLocalFile, 2, 1, 1, 0, kColumnWidth},
+    {Cell::kButton, button::kSaveLocal, 2, 1, 2, 0, kColumnWidth},
+    {Cell::kButton, button::kDeleteLocal, 2, 1, 3, 0, kColumnWidth},
+    {Cell::kButton, button::kUpdateToDevice, 2, 1, 4, 0, kColumnWidth},
+    {Cell::kLabel, label::kPowerOn, 2, 2, 0, 0, kCaptionWidth},
+    {Cell::kCombo, ids::kPowerOnList, 2, 2, 0, kFieldLeft, kFieldWidth},
+    {Cell::kLabel, label::kLanguage, 2, 2, 1, 0, kCaptionWidth},
+    {Cell::kCombo, ids::kLanguageList, 2, 2, 1, kFieldLeft, kFieldWidth},
+    {Cell::kButton, button::kWifi, 2, 3, 0, 0, kColumnWidth},
+    {Cell::kButton, button::kImport, 2, 3, 1, 0, kColumnWidth},
 };
 // clang-format on
+
+// Rows of each group, from the table.
+struct Grid {
+    int rows[kColumns][kGroupsPerColumn] = {};
+    constexpr Grid() {
+        for (const Place& p : kPlaces)
+            rows[p.column][p.group] = std::max(rows[p.column][p.group], p.row + 1);
+    }
+    // The design y of a row's top.
+    constexpr int RowTop(int column, int group, int row) const {
+        int y = kTop;
+        for (int g = 0; g < group; ++g)
+            y += rows[column][g] * kPitch + kGroupGap;
+        return y + row * kPitch;
+    }
+};
+constexpr Grid kGrid;
+static_assert(kGrid.RowTop(0, 2, 3) + kRowHeight + kFrameMargin < kDesignHeight - 8,
+              "the left panel's groups fit above its bottom edge");
 
 BOOL WINAPI FreePen(HPEN pen) {
     return DeleteObject(pen);
@@ -276,10 +282,12 @@ void CWinSystem::Layout(int width, int height) {
         }
     }
     for (const Place& p : kPlaces) {
-        const int x = px(p.x);
-        const int w = px(p.x + p.w) - x;
-        const int top = py(p.y);
-        const int row = py(p.y + kRowHeight) - top;
+        const int left = kColumnLeft[p.column] + p.x;
+        const int design_top = kGrid.RowTop(p.column, p.group, p.row);
+        const int x = px(left);
+        const int w = px(left + p.w) - x;
+        const int top = py(design_top);
+        const int row = py(design_top + kRowHeight) - top;
         const auto i = static_cast<std::size_t>(p.index);
         switch (p.kind) {
             case Cell::kValue:
@@ -292,7 +300,7 @@ void CWinSystem::Layout(int width, int height) {
                 move(buttons_[i].Hwnd(), x, top, w, row);
                 break;
             case Cell::kEdit: {
-                const int h = py(p.y + kEditHeight) - top;
+                const int h = py(design_top + kEditHeight) - top;
                 move(GetDlgItem(hwnd_, p.index), x, top + (row - h) / 2, w, h);
                 break;
             }
@@ -303,20 +311,28 @@ void CWinSystem::Layout(int width, int height) {
                 if (combo)
                     GetWindowRect(combo, &closed);
                 const int h = closed.bottom - closed.top;
-                move(combo, x, top + std::max(0, (row - h) / 2), w, py(p.y + kComboListHeight) - top);
+                move(combo, x, top + std::max(0, (row - h) / 2), w, py(design_top + kComboListHeight) - top);
                 break;
             }
-            case Cell::kBox:
-            case Cell::kItem: {
-                const int box = std::max(px(p.x + p.w) - x, 1);
+            case Cell::kBox: {
+                const int box = std::max(w, 1);
                 move(GetDlgItem(hwnd_, p.index), x, top + (row - box) / 2, box, box);
                 break;
             }
         }
     }
     frames_.clear();
-    for (const RECT& f : kFrames)
-        frames_.push_back(RECT{px(f.left), py(f.top), px(f.right), py(f.bottom)});
+    for (int c = 0; c < kColumns; ++c) {
+        for (int g = 0; g < kGroupsPerColumn; ++g) {
+            const int rows = kGrid.rows[c][g];
+            if (rows == 0)
+                continue;
+            const int top = kGrid.RowTop(c, g, 0) - kFrameMargin;
+            const int bottom = kGrid.RowTop(c, g, rows - 1) + kRowHeight + kFrameMargin;
+            frames_.push_back(RECT{px(kColumnLeft[c] - kFrameMargin), py(top),
+                                   px(kColumnLeft[c] + kColumnWidth + kFrameMargin), py(bottom)});
+        }
+    }
     InvalidateRect(hwnd_, nullptr, FALSE);
 }
 

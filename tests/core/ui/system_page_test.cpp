@@ -121,7 +121,7 @@ TEST_F(SystemPageTest, StartsWithThePasswordChangesLockedAndEveryTextWritten) {
     EXPECT_EQ(controls.lists[ids::kSceneList][2], L"3-SYSTEM");
     EXPECT_EQ(controls.selections[ids::kLanguageList], kLanguageEnglish);
     EXPECT_EQ(controls.label_captions[label::kPowerOn], L"Power-on input:");
-    EXPECT_EQ(controls.label_captions[label::kMicGate], L"MicNoise Gate:");
+    EXPECT_EQ(controls.label_captions[label::kMicGate], L"Mic Noise Gate:");
     EXPECT_EQ(controls.button_captions[button::kImport], L"External data import");
     EXPECT_EQ(controls.captions[0], L"Music Start:                             30%");
     EXPECT_EQ(controls.captions[value::kMicVolB], L"MIC VOL B: 84%");
@@ -135,6 +135,7 @@ TEST_F(SystemPageTest, CodesPlaceTheControls) {
     EXPECT_EQ(controls.positions[value::kMusicThreshold], 20);
     page.SetCodeValue(9, 12);
     EXPECT_EQ(controls.positions[value::kMusicThreshold], 12);
+    EXPECT_EQ(controls.captions[value::kMusicThreshold], L"Music Threshold:   12");
     page.SetCodeValue(9, 200);  // above the last used entry: unchanged
     EXPECT_EQ(controls.positions[value::kMusicThreshold], 12);
     page.SetCodeValue(8, 0);
@@ -400,6 +401,12 @@ TEST_F(SystemPageTest, LanguageChoiceIsAppliedAnnouncedAndStored) {
     EXPECT_EQ(CZB_FileData(files).ReadInt(kLanguageFile, kLanguageKey), kLanguageTraditional);
     page.UpdateCodeText(kSystemFixedTextCode);
     EXPECT_EQ(controls.button_captions[button::kWifi], L"WiFi設置");
+    EXPECT_EQ(controls.label_captions[label::kMicGate], L"話筒噪聲門:");
+
+    // A language set elsewhere is shown by the list once the texts are rewritten.
+    SetLanguageIndex(kLanguageSimplified);
+    page.UpdateCodeText(kSystemFixedTextCode);
+    EXPECT_EQ(controls.selections[ids::kLanguageList], kLanguageSimplified);
 
     page.OnButton(button::kWifi);
     EXPECT_EQ(controls.wifi_opened, 1);
