@@ -37,6 +37,8 @@ class CWinSystem : public CPageWindow, private ISystemControls, private ISceneRe
     CEA_Lum2& ValueControl(int i) { return values_.at(static_cast<std::size_t>(i)); }
     CGDI_Button& Button(int i) { return buttons_.at(static_cast<std::size_t>(i)); }
     Clum_CStatic& Label(int i) { return labels_.at(static_cast<std::size_t>(i)); }
+    // The group frames in client coordinates, as last laid out.
+    const std::vector<RECT>& Frames() const { return frames_; }
 
     // For tests and the unattended run: what the file-open dialog and the Wi-Fi button do instead of
     // showing a modal window.

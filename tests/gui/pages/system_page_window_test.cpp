@@ -335,6 +335,29 @@ TEST_F(SystemPageWindowTest, LanguageChosenHereRecaptionsTheWindowAndSurvivesARe
               kLanguageTraditional);
 }
 
+TEST_F(SystemPageWindowTest, GroupsAreFramedEtchedAndEnterLeavesThePageAsItIs) {
+    RedrawWindow(P(), nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW | RDW_ALLCHILDREN);
+    ASSERT_GE(Page().Frames().size(), 9u);
+    HDC dc = GetDC(P());
+    for (const RECT& f : Page().Frames()) {
+        // Grey on the frame's line, white one pixel below it.
+        const auto px = testing::ReadPixels(dc, f.left + 3, f.top, 1, 2);
+        EXPECT_EQ(px.At(0, 0) & 0xFFFFFF, 0xA0A0A0u) << f.left << "," << f.top;
+        EXPECT_EQ(px.At(0, 1) & 0xFFFFFF, 0xFFFFFFu) << f.left << "," << f.top;
+    }
+    ReleaseDC(P(), dc);
+
+    Type(ids::kSceneName, L"typed");
+    for (const int id : {IDOK, IDCANCEL, ids::kEnterSink}) {
+        SendMessageW(P(), WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), 0);
+        testing::Pump();
+    }
+    EXPECT_TRUE(IsWindow(P()));
+    EXPECT_TRUE(IsWindowVisible(P()));
+    EXPECT_EQ(ItemText(ids::kSceneName), L"typed");
+    EXPECT_TRUE(boxes.asked.empty());
+}
+
 TEST_F(SystemPageWindowTest, WifiSetOpensTheDialogThatReadsTheModule) {
     Sim().WithProcessor([](sim::VirtualProcessor& p) { p.Wifi().hot_ssid = "Room-9"; });
     // The dialog is modal: a timer of this thread looks at it and closes it.
