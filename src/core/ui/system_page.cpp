@@ -605,17 +605,13 @@ void SystemPage::SaveLocal() {
     if (!path) {
         return;
     }
-    const std::wstring name = path->filename().wstring();
-    // A file that exists is replaced only when the user agrees; one in the local scene folder is the
-    // one the list shows, so that is the one asked about.
-    if (CZB_FileData::FileExists(*path)) {
-        FillLocalFiles(name);
-        if (controls_.Show(Shown(*path) + std::wstring(Text(str::kFileExists)), Text(str::kWarning),
-                           MessageButtons::kOkCancel) != MessageAnswer::kOk) {
-            return;
-        }
-    } else {
-        FillLocalFiles(name);
+    FillLocalFiles(path->filename().wstring());
+    // A file that exists is replaced only when the user agrees; one in the local scene folder is the one the
+    // list shows, so that is the one asked about.
+    if (CZB_FileData::FileExists(*path) &&
+        controls_.Show(Shown(*path) + std::wstring(Text(str::kFileExists)), Text(str::kWarning),
+                       MessageButtons::kOkCancel) != MessageAnswer::kOk) {
+        return;
     }
     requests_.SetScenePath(*path);
     link_.State().RaiseRequest(request::kSaveToFile);

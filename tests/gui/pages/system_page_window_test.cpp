@@ -120,6 +120,17 @@ class SystemPageWindowTest : public ::testing::Test {
         testing::Pump();
     }
     void Type(int id, const wchar_t* text) { SetDlgItemTextW(P(), id, text); }
+    // The messages shown so far, for a failure's report.
+    std::string Said() const {
+        std::string all;
+        for (const auto& b : boxes.asked) {
+            all += '[';
+            for (const wchar_t c : b.text)
+                all += c < 0x80 ? static_cast<char>(c) : '?';
+            all += ']';
+        }
+        return all;
+    }
     std::wstring ItemText(int id) {
         wchar_t text[256] = {};
         GetDlgItemTextW(P(), id, text, 256);
@@ -237,7 +248,9 @@ TEST_F(SystemPageWindowTest, ASceneStoredUnderANameIsRecalledByName) {
                        .WithProcessor([](sim::VirtualProcessor& p) { return p.SceneName(3); })
                        .rfind("Lounge", 0) == 0;
         },
-        20s));
+        20s))
+        << Said() << " 934=" << main_->Link().Table().Value(934) << " name=\""
+        << Sim().WithProcessor([](sim::VirtualProcessor& p) { return p.SceneName(3); }) << "\"";
     ASSERT_TRUE(PumpUntil([&] { return boxes.Asked(Text(str::kSaveSuccessful)); }, 20s));
 
     Choose(ids::kSceneList, 0);
