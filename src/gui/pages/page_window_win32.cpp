@@ -1,5 +1,6 @@
 #include "gui/pages/page_window_win32.h"
 
+#include "core/ui/main_layout.h"
 #include "gui/win/gdi_win32.h"
 
 namespace vela {
@@ -39,6 +40,13 @@ LRESULT CPageWindow::OnPaint(WPARAM, LPARAM) {
     PaintControls(picture_.Dc());
     BitBlt(paint.Get(), 0, 0, client.right, client.bottom, picture_.Dc(), 0, 0, SRCCOPY);
     return 0;
+}
+
+PageScale CPageWindow::ScaleFor(int width, int height) const {
+    POINT origin{0, 0};
+    MapWindowPoints(hwnd_, GetParent(hwnd_), &origin, 1);
+    return PageScale{width / static_cast<double>(kDesignWidth),
+                     (height + origin.y) / static_cast<double>(kDesignHeight), origin.y};
 }
 
 }  // namespace vela

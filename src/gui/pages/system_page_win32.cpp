@@ -264,12 +264,9 @@ void CWinSystem::CreateControls() {
 void CWinSystem::Layout(int width, int height) {
     if (width <= 0 || height <= 0)
         return;
-    POINT origin{0, 0};
-    MapWindowPoints(hwnd_, GetParent(hwnd_), &origin, 1);
-    const double sx = width / static_cast<double>(kDesignWidth);
-    const double sy = (height + origin.y) / static_cast<double>(kDesignHeight);
-    const auto px = [&](double x) { return static_cast<int>(x * sx); };
-    const auto py = [&](double y) { return static_cast<int>(y * sy) - origin.y; };
+    const PageScale scale = ScaleFor(width, height);
+    const auto px = [&](double x) { return scale.X(x); };
+    const auto py = [&](double y) { return scale.Y(y); };
     const auto move = [](HWND w, int x, int y, int cx, int cy) {
         if (w)
             MoveWindow(w, x, y, std::max(cx, 1), std::max(cy, 1), TRUE);
