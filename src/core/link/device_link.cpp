@@ -177,6 +177,15 @@ void DeviceLink::OnIdentify(std::span<const std::uint8_t> payload) {
     }
 }
 
+namespace {
+
+bool PendsRecallOrStore(std::uint16_t selector) {
+    const int operation = selector >> 8;
+    return operation == kSceneOpCall || operation == kSceneOpSave;
+}
+
+}  // namespace
+
 void DeviceLink::OnSceneName(std::span<const std::uint8_t> payload) {
     state_.scene_name_ack.store(true);
     if (payload.empty()) {
@@ -204,10 +213,17 @@ void DeviceLink::OnSceneName(std::span<const std::uint8_t> payload) {
         const int slot = (scene - 1) % kSceneSlots;
         scene_names_.Store(slot, code_page_.ToWide(std::span<const std::uint8_t>(name.data(), length)));
     }
+    // A recall or store the user has asked for meanwhile keeps its scene: the names read after connecting
+    // would otherwise send it to the last scene named.
     auto& selector = table_[param::kSceneSelector];
-    selector.value.store(scene);
+    std::uint16_t current = selector.value.load();
+    while (!PendsRecallOrStore(current)) {
+        if (selector.value.compare_exchange_weak(current, scene)) {
+            selector.dirty.store(0);
+            break;
+        }
+    }
     selector.received.store(1);
-    selector.dirty.store(0);
 }
 
 }  // namespace vela

@@ -674,6 +674,10 @@ void LinkController::LoadFile(bool selection) {
     SetLastFileResult(loaded);
     if (!loaded.Ok()) {
         HideProgress();
+        // Nothing was imported, so there is nothing for the save settings raised with it to store.
+        if (selection) {
+            s.requests[request::kSaveSettings] = 0;
+        }
         Message(LinkText::kNoFiles);
         end();
         return;

@@ -35,6 +35,7 @@ constexpr int kLastSwitchableTab = 7;
 constexpr std::array<const wchar_t*, 6> kMusicSourceNames{L"VOD", L"DVD", L"OPT", L"MP3", L"BT", L"ARC"};
 
 static_assert(layout::kMasterMaxLevelParameters.size() == kMasterFaderCount);
+static_assert(UM_APPLY_LANGUAGE == 22624 && UM_CLAMP_MASTER_LEVELS == 22824, "the System page sends these");
 
 constexpr unsigned kWhite = 0xFFFFFFFF;
 constexpr unsigned kButtonText = 0xFFD8DDE2;
@@ -56,6 +57,8 @@ constexpr DWORD kCloseSettleMs = 30;
 
 constexpr UINT_PTR kScreenshotTimer = 1;
 constexpr UINT kScreenshotTickMs = 250;
+// How long the Wi-Fi dialog's picture waits for the module's replies, in ticks.
+constexpr int kWifiShotTicks = 12;
 
 }  // namespace
 
@@ -94,7 +97,6 @@ CZR305M2Dlg::CZR305M2Dlg(const VelaOptions& options)
       link_(stack_.Link()),
       map_(link_, Mapped()) {
     inputs_[1]->SetParameterReader([this](std::size_t index) { return link_.Table().Value(index); });
-    system_ = std::make_unique<CWinSystem>();
     icon_ = LoadIconW(ResourceModule(), MAKEINTRESOURCEW(IDI_VELA));
 }
 
@@ -114,6 +116,8 @@ MappedControls CZR305M2Dlg::Mapped() {
     inputs_[1] = std::make_unique<CWinIn>(4);
     effects_[0] = std::make_unique<CWinEffect>(5);
     effects_[1] = std::make_unique<CWinEffect>(6);
+    system_ = std::make_unique<CWinSystem>(
+        stack_.Link(), [this] { return stack_.Controller(); }, stack_.Wifi(), FileLocations::System());
     MappedControls c;
     for (std::size_t i = 0; i < outputs_.size(); ++i)
         c.outputs[i] = &outputs_[i]->Model();
@@ -121,6 +125,7 @@ MappedControls CZR305M2Dlg::Mapped() {
     c.mic = &inputs_[1]->Model();
     c.echo = &effects_[0]->Model();
     c.reverb = &effects_[1]->Model();
+    c.system = &system_->Model();
     c.faders = &fader_adapter_;
     c.source = &source_adapter_;
     c.mode = &mode_adapter_;
@@ -749,8 +754,9 @@ void CZR305M2Dlg::ScreenshotStep() {
             return;
         }
     }
-    // One picture per tick: language by language, every reachable tab.
-    constexpr int kShotsPerLanguage = kLastSwitchableTab + 1;
+    // One picture per tick: language by language, every reachable tab, then the Wi-Fi dialog.
+    constexpr int kWifiShot = kLastSwitchableTab + 1;
+    constexpr int kShotsPerLanguage = kWifiShot + 1;
     const int shot = screenshot_step_;
     if (shot >= kShotsPerLanguage * kLanguageCount) {
         FinishScreenshots(0, L"");
@@ -762,17 +768,41 @@ void CZR305M2Dlg::ScreenshotStep() {
         SetLanguageIndex(language);
         SendMessageW(hwnd_, UM_APPLY_LANGUAGE, 0, 0);
     }
-    SwitchToTab(tab);
-    SetForegroundWindow(hwnd_);
-    RedrawWindow(hwnd_, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW | RDW_ALLCHILDREN);
+    HWND pictured = hwnd_;
+    if (tab == kWifiShot) {
+        // As the System page opens it, but modeless; the picture waits for the module's replies.
+        if (!wifi_shot_) {
+            wifi_shot_settings_ = std::make_unique<CZB_FileData>();
+            wifi_shot_ = std::make_unique<CWin_Wifi>(Wifi(), *wifi_shot_settings_);
+            if (!wifi_shot_->CreateModeless(hwnd_)) {
+                FinishScreenshots(1, L"could not open the Wi-Fi dialog");
+                return;
+            }
+            ShowWindow(wifi_shot_->Hwnd(), SW_SHOW);
+            wifi_shot_ticks_ = 0;
+            return;
+        }
+        const bool replied = GetWindowTextLengthW(GetDlgItem(wifi_shot_->Hwnd(), CWin_Wifi::kHotSsid)) > 0;
+        if (!replied && ++wifi_shot_ticks_ < kWifiShotTicks) {
+            return;
+        }
+        pictured = wifi_shot_->Hwnd();
+        RedrawWindow(pictured, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW | RDW_ALLCHILDREN);
+    } else {
+        SwitchToTab(tab);
+        SetForegroundWindow(hwnd_);
+        RedrawWindow(hwnd_, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW | RDW_ALLCHILDREN);
+    }
     static constexpr std::array<const wchar_t*, 3> kLanguageNames{L"zh-Hans", L"zh-Hant", L"en"};
     static constexpr std::array<const wchar_t*, kShotsPerLanguage> kTabNames{
-        L"main", L"center", L"sub", L"music", L"mic", L"echo", L"reverb", L"system"};
+        L"main", L"center", L"sub", L"music", L"mic", L"echo", L"reverb", L"system", L"wifi"};
     wchar_t name[96];
     std::swprintf(name, 96, L"vela-%ls-%d-%ls.png", kLanguageNames[static_cast<std::size_t>(language)], tab,
                   kTabNames[static_cast<std::size_t>(tab)]);
     const std::filesystem::path path = std::filesystem::path(options_.screenshots) / name;
-    if (!CaptureWindowPng(hwnd_, path.wstring())) {
+    const bool captured = CaptureWindowPng(pictured, path.wstring());
+    wifi_shot_.reset();
+    if (!captured) {
         FinishScreenshots(1, L"could not write " + path.wstring());
         return;
     }

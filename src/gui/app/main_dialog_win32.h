@@ -25,6 +25,8 @@
 #include "gui/controls/value_control_win32.h"
 #include "gui/pages/page_window_win32.h"
 #include "gui/pages/strip_page_win32.h"
+#include "gui/pages/system_page_win32.h"
+#include "gui/pages/wifi_dialog_win32.h"
 #include "gui/win/gdi_win32.h"
 #include "gui/win/mem_dc_win32.h"
 #include "gui/win/window_win32.h"
@@ -80,6 +82,7 @@ class CZR305M2Dlg final : public CDialogWindow {
     Clum_CStatic& MusicInputCaption() { return music_input_caption_; }
     // Pages by tab index (0..7 and 9); nullptr for tab 8.
     CPageWindow* PageForTab(int tab);
+    CWinSystem& SystemWindow() { return *system_; }
     const std::optional<MainLayout>& Layout() const { return layout_; }
     int CurrentTab() const { return current_tab_; }
     bool OutputPagesEnabled() const { return output_pages_enabled_; }
@@ -237,6 +240,9 @@ class CZR305M2Dlg final : public CDialogWindow {
     // last device's, so a level dragged then is held to them too.
     bool max_levels_known_ = false;
     std::optional<int> screenshot_result_;
+    std::unique_ptr<CZB_FileData> wifi_shot_settings_;
+    std::unique_ptr<CWin_Wifi> wifi_shot_;
+    int wifi_shot_ticks_ = 0;
 };
 
 }  // namespace vela

@@ -1,8 +1,7 @@
 #include "gui/pages/page_window_win32.h"
 
-#include "core/model/parameter_layout.h"
+#include "core/ui/main_layout.h"
 #include "gui/win/gdi_win32.h"
-#include "res/resource.h"
 
 namespace vela {
 
@@ -43,6 +42,11 @@ LRESULT CPageWindow::OnPaint(WPARAM, LPARAM) {
     return 0;
 }
 
-CWinSystem::CWinSystem() : CPageWindow(IDD_PAGE_SYSTEM, layout::kSystemPage) {}
+PageScale CPageWindow::ScaleFor(int width, int height) const {
+    POINT origin{0, 0};
+    MapWindowPoints(hwnd_, GetParent(hwnd_), &origin, 1);
+    return PageScale{width / static_cast<double>(kDesignWidth),
+                     (height + origin.y) / static_cast<double>(kDesignHeight), origin.y};
+}
 
 }  // namespace vela

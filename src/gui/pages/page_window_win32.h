@@ -10,6 +10,15 @@
 
 namespace vela {
 
+// Design units (the main window's client at its design size) to a page's client pixels.
+struct PageScale {
+    double sx = 1.0;
+    double sy = 1.0;
+    int origin_y = 0;  // the page's top in the main window's client
+    int X(double design_x) const { return static_cast<int>(design_x * sx); }
+    int Y(double design_y) const { return static_cast<int>(design_y * sy) - origin_y; }
+};
+
 class CPageWindow : public CDialogWindow {
   public:
     CPageWindow(int template_id, int page_id) : CDialogWindow(template_id), page_id_(page_id) {}
@@ -20,6 +29,8 @@ class CPageWindow : public CDialogWindow {
     void SetBackground(const CMemDcClass* background) { background_ = background; }
     const CMemDcClass* Background() const { return background_; }
     bool Create(HWND parent) { return CreateModeless(parent); }
+    // The scale for a page of this client size, placed where it is in the main window.
+    PageScale ScaleFor(int width, int height) const;
 
   protected:
     LRESULT WindowProc(UINT message, WPARAM wparam, LPARAM lparam) override;
@@ -34,11 +45,6 @@ class CPageWindow : public CDialogWindow {
     int page_id_;
     const CMemDcClass* background_ = nullptr;
     OffscreenBuffer picture_;
-};
-
-class CWinSystem : public CPageWindow {
-  public:
-    CWinSystem();
 };
 
 }  // namespace vela

@@ -112,6 +112,21 @@ TEST_F(DeviceLinkTest, SceneNameReplyTrimsAndFillsItsSlot) {
     EXPECT_EQ(sel.dirty.load(), 0);
 }
 
+// The names read after connecting arrive while the user may already have chosen a scene to recall or store:
+// they must not turn that request into one for another scene.
+TEST_F(DeviceLinkTest, SceneNameReplyLeavesAPendingRecallOrStoreAlone) {
+    link.WriteParameter(param::kSceneSelector, 0x0603);
+    ReceiveSceneName(8, "Hall");
+    EXPECT_EQ(link.Table().Value(param::kSceneSelector), 0x0603);
+    EXPECT_TRUE(link.Table().IsDirty(param::kSceneSelector));
+    EXPECT_EQ(link.SceneNames().Name(7), L"Hall");
+
+    link.Table().WriteParameter(param::kSceneSelector, 0x0703, false);
+    ReceiveSceneName(5, "Bar");
+    EXPECT_EQ(link.Table().Value(param::kSceneSelector), 0x0703);
+    EXPECT_EQ(link.SceneNames().Name(4), L"Bar");
+}
+
 TEST_F(DeviceLinkTest, SceneNameKeepsFirstTwoBytesCutsAt25AndWrapsScene9) {
     ReceiveSceneName(1, "  ");
     EXPECT_EQ(link.SceneNames().Name(0), L"  ");

@@ -238,6 +238,13 @@ TEST_F(LinkControllerTest, FilesThatCannotBeUsedChangeNothing) {
     link.State().RaiseRequest(request::kSaveSettings);
     Request(request::kLoadSelection);
     EXPECT_EQ(controller.Served(request::kSaveSettings), 0);
+    // So does one whose file is missing: the device's settings are not stored unchanged as if imported.
+    controller.SetScenePath(dir / "missing.PCE");
+    link.State().RaiseRequest(request::kSaveSettings);
+    Request(request::kLoadSelection);
+    // Served in a later pass, after anything the first one still had to serve.
+    Request(request::kLoadSelection);
+    EXPECT_EQ(controller.Served(request::kSaveSettings), 0);
 }
 
 TEST_F(LinkControllerTest, UnplugDuringALoadFailsAndTheRestGoesOutAfterReconnecting) {

@@ -1,0 +1,662 @@
+#include "core/ui/system_page.h"
+
+#include <algorithm>
+#include <array>
+#include <cstdio>
+#include <system_error>
+
+#include "core/model/value_scales.h"
+#include "core/text/strings.h"
+#include "core/text/text_format.h"
+
+namespace vela {
+
+namespace {
+
+namespace fs = std::filesystem;
+namespace sp = system_page;
+namespace ids = system_ids;
+namespace button = system_button;
+namespace label = system_label;
+namespace value = system_value;
+
+constexpr int kKeyShiftCode = 12;
+constexpr int kMicVolACode = 13;
+constexpr int kMicVolBCode = 14;
+constexpr int kMicGateCode = 15;
+constexpr int kMusicGateCode = 16;
+constexpr int kKeyPasswordSwitchCode = 19;
+constexpr int kCurrentSceneCode = 22;
+constexpr int kSceneRequestCode = 23;
+constexpr int kPowerOnCode = 11;
+constexpr int kMicThresholdCode = 8;
+constexpr int kMusicThresholdCode = 9;
+
+struct LabelText {
+    int text;
+    int prefix = -1;  // a table text shown before it
+    std::wstring_view suffix = {};
+};
+constexpr std::array<LabelText, label::kCount> kLabels{{
+    {str::kKeyPassword},
+    {str::kNewKeyPassword},
+    {str::kEnable},
+    {str::kDisable},
+    {str::kSystemPassword},
+    {str::kOldPassword},
+    {str::kNewSystemPassword},
+    {str::kConfirmPassword},
+    {str::kSceneNumber},
+    {str::kSceneName},
+    {str::kLanguage},
+    {str::kPowerOnInput, -1, L":"},
+    {str::kLocalSceneName},
+    {str::kEnable},
+    {str::kEnable},
+    {str::kNoiseGate, str::kMusic},
+    {str::kNoiseGate, str::kMic},
+}};
+
+constexpr std::array<int, button::kCount> kButtonTexts{
+    str::kOkSystemPassword, str::kOkKeyPassword,  str::kChange,
+    str::kUseScene,         str::kSave,           str::kReset,
+    str::kOkChangePassword, str::kSaveSceneLocal, str::kDeleteLocal,
+    str::kUpdateToDevice,   str::kWifiSet,        str::kExternalImport};
+
+// The check boxes and radio buttons take their captions from the labels beside them.
+constexpr std::array<int, 4> kCaptionlessChecks{ids::kKeyEnable, ids::kKeyDisable, ids::kMusicGate,
+                                                ids::kMicGate};
+constexpr std::array<int, 3> kSystemPasswordEdits{ids::kOldPassword, ids::kNewPassword,
+                                                  ids::kConfirmPassword};
+constexpr std::array<int, 3> kSystemPasswordLabels{label::kOldPassword, label::kNewPassword,
+                                                   label::kConfirmPassword};
+
+std::wstring SceneItemText(int item) {
+    wchar_t text[16];
+    std::swprintf(text, 16, L"%d-SYSTEM", item + 1);
+    return text;
+}
+
+// "Music" before "Noise Gate:": a space between two words of Latin letters, none between Chinese ones.
+std::wstring Joined(std::wstring_view prefix, std::wstring_view text) {
+    const auto latin = [](wchar_t c) { return (c >= L'A' && c <= L'Z') || (c >= L'a' && c <= L'z'); };
+    std::wstring joined(prefix);
+    if (!prefix.empty() && !text.empty() && latin(prefix.back()) && latin(text.front())) {
+        joined += L' ';
+    }
+    joined += text;
+    return joined;
+}
+
+// The file name shown beside a refused file, for the message box.
+std::wstring Shown(const fs::path& path) {
+    return path.wstring();
+}
+
+}  // namespace
+
+SystemPage::SystemPage(DeviceLink& link, ISceneRequests& requests, FileLocations files,
+                       ISystemControls& controls)
+    : link_(link), requests_(requests), files_(std::move(files)), controls_(controls) {}
+
+void SystemPage::Initialise() {
+    std::vector<std::wstring> languages;
+    for (int l = 0; l < kLanguageCount; ++l) {
+        languages.emplace_back(TextIn(str::kLanguageNames, l));
+    }
+    controls_.FillList(ids::kLanguageList, languages);
+    controls_.Select(ids::kLanguageList, LanguageIndex());
+    FillSceneList();
+    controls_.Select(ids::kSceneList, 0);
+    FillLocalFiles({});
+
+    for (int c = 0; c < sp::kVolumeControls; ++c) {
+        controls_.SetPosition(c, limits_.Position(c));
+    }
+    controls_.SetPosition(value::kMusicThreshold, 1);
+    controls_.SetPosition(value::kMicThreshold, 1);
+    controls_.SetPosition(value::kKeyShift, 0);
+    controls_.SetPosition(value::kMicVolA, sp::kVolumeTop);
+    controls_.SetPosition(value::kMicVolB, sp::kVolumeTop);
+
+    // The new keypad password and the system password change wait until the old one has been checked.
+    controls_.EnableLabel(label::kNewKeyPassword, false);
+    controls_.EnableItem(ids::kNewKeyPassword, false);
+    controls_.EnableButton(button::kChangeKeyPassword, false);
+    for (std::size_t i = 0; i < kSystemPasswordEdits.size(); ++i) {
+        controls_.EnableItem(kSystemPasswordEdits[i], false);
+        controls_.EnableLabel(kSystemPasswordLabels[i], false);
+    }
+    controls_.EnableButton(button::kResetPasswords, false);
+    controls_.EnableButton(button::kChangeSystemPassword, false);
+
+    for (int code = 0; code <= kSystemFixedTextCode; ++code) {
+        UpdateCodeText(code);
+    }
+}
+
+std::uint16_t SystemPage::Parameter(std::uint16_t index) const {
+    return link_.Table().Value(index);
+}
+
+void SystemPage::Write(std::uint16_t index, int value, bool mark) {
+    link_.Table().WriteParameter(index, static_cast<std::uint32_t>(value) & 0xFFFF, mark);
+}
+
+void SystemPage::Tell(std::wstring_view text, std::wstring_view caption, MessageButtons buttons) {
+    controls_.Show(text, caption, buttons);
+}
+
+// ---------------------------------------------------------------- codes
+
+int SystemPage::GetCodeValue(int code) {
+    if (code >= 0 && code < sp::kVolumeControls) {
+        return controls_.Position(code);
+    }
+    switch (code) {
+        case kMicThresholdCode:
+            return sp::GateValue(controls_.Position(value::kMicThreshold));
+        case kMusicThresholdCode:
+            return sp::GateValue(controls_.Position(value::kMusicThreshold));
+        case kKeyShiftCode:
+            return controls_.Position(value::kKeyShift);
+        case kMicVolACode:
+            return controls_.Position(value::kMicVolA) + sp::kMicVolOffset;
+        case kMicVolBCode:
+            return controls_.Position(value::kMicVolB) + sp::kMicVolOffset;
+        case kMicGateCode:
+            return controls_.Checked(ids::kMicGate) ? 1 : 0;
+        case kMusicGateCode:
+            return controls_.Checked(ids::kMusicGate) ? 1 : 0;
+        case kKeyPasswordSwitchCode:
+            return controls_.Checked(ids::kKeyEnable) ? 1 : 0;
+        default:
+            return 0;
+    }
+}
+
+void SystemPage::SetCodeValue(int code, int raw) {
+    if (code >= 0 && code < sp::kVolumeControls) {
+        limits_.SetFromDevice(code, raw);
+        controls_.SetPosition(code, limits_.Position(code));
+    }
+    switch (code) {
+        case kMicThresholdCode:
+        case kMusicThresholdCode:
+            // A value above the last used entry leaves the control where it is.
+            if (const auto p = sp::GatePosition(raw)) {
+                controls_.SetPosition(
+                    code == kMicThresholdCode ? value::kMicThreshold : value::kMusicThreshold, *p);
+            }
+            break;
+        case kPowerOnCode:
+            if (const auto item = sp::PowerOnItem(raw)) {
+                controls_.Select(ids::kPowerOnList, *item);
+            }
+            break;
+        case kKeyShiftCode:
+            controls_.SetPosition(value::kKeyShift, std::clamp(raw, 0, kKeyShiftMax));
+            break;
+        case kMicVolACode:
+        case kMicVolBCode:
+            controls_.SetPosition(code == kMicVolACode ? value::kMicVolA : value::kMicVolB,
+                                  std::min(raw % sp::kMicVolOffset, sp::kVolumeTop));
+            break;
+        case kMicGateCode:
+            controls_.SetChecked(ids::kMicGate, raw != 0);
+            break;
+        case kMusicGateCode:
+            controls_.SetChecked(ids::kMusicGate, raw != 0);
+            break;
+        case kKeyPasswordSwitchCode:
+            controls_.SetChecked(ids::kKeyEnable, raw == 1);
+            controls_.SetChecked(ids::kKeyDisable, raw != 1);
+            break;
+        case kCurrentSceneCode:
+            if (raw >= 1 && raw <= sp::kSceneCount) {
+                controls_.Select(ids::kSceneList, raw - 1);
+            }
+            break;
+        case kSceneRequestCode: {
+            const int item = SceneItem();
+            FillSceneList();
+            controls_.Select(ids::kSceneList, item);
+            controls_.SetItemText(ids::kSceneName, link_.SceneNames().Name(item));
+            break;
+        }
+        default:
+            break;
+    }
+    UpdateCodeText(code);
+}
+
+void SystemPage::UpdateCodeText(int code) {
+    if (code >= 0 && code < sp::kVolumeControls) {
+        controls_.SetValueCaption(code,
+                                  FormatWithValue(Text(str::kMusicStart + code), controls_.Position(code)));
+        return;
+    }
+    switch (code) {
+        case kMicThresholdCode:
+            controls_.SetValueCaption(
+                value::kMicThreshold,
+                Joined(Text(str::kMic),
+                       FormatWithValue(Text(str::kGateThreshold), controls_.Position(value::kMicThreshold))));
+            break;
+        case kMusicThresholdCode:
+            controls_.SetValueCaption(
+                value::kMusicThreshold,
+                Joined(Text(str::kMusic), FormatWithValue(Text(str::kGateThreshold),
+                                                          controls_.Position(value::kMusicThreshold))));
+            break;
+        case kKeyShiftCode:
+            controls_.SetValueCaption(value::kKeyShift, KeyShiftText(controls_.Position(value::kKeyShift)));
+            break;
+        case kMicVolACode:
+            controls_.SetValueCaption(value::kMicVolA,
+                                      MicVolumeText(str::kMicVolA, controls_.Position(value::kMicVolA)));
+            break;
+        case kMicVolBCode:
+            controls_.SetValueCaption(value::kMicVolB,
+                                      MicVolumeText(str::kMicVolB, controls_.Position(value::kMicVolB)));
+            break;
+        case kSystemFixedTextCode:
+            RewriteFixedTexts();
+            break;
+        default:
+            break;
+    }
+}
+
+void SystemPage::RewriteFixedTexts() {
+    for (int l = 0; l < label::kCount; ++l) {
+        const LabelText& t = kLabels[static_cast<std::size_t>(l)];
+        std::wstring caption = Joined(t.prefix >= 0 ? Text(t.prefix) : std::wstring_view(), Text(t.text));
+        caption += t.suffix;
+        controls_.SetLabelCaption(l, caption);
+    }
+    for (int b = 0; b < button::kCount; ++b) {
+        controls_.SetButtonCaption(b, std::wstring(Text(kButtonTexts[static_cast<std::size_t>(b)])));
+    }
+    for (const int id : kCaptionlessChecks) {
+        controls_.SetItemText(id, L"");
+    }
+    // The language may have been changed elsewhere (a start-up setting, the unattended run).
+    controls_.Select(ids::kLanguageList, LanguageIndex());
+    const int selection = controls_.Selection(ids::kPowerOnList);
+    std::vector<std::wstring> inputs;
+    for (const auto& input : sp::kPowerOnInputs) {
+        inputs.emplace_back(input.text);
+    }
+    controls_.FillList(ids::kPowerOnList, inputs);
+    controls_.Select(ids::kPowerOnList, selection);
+}
+
+void SystemPage::FillSceneList() {
+    std::vector<std::wstring> items;
+    for (int i = 0; i < sp::kSceneCount; ++i) {
+        items.push_back(SceneItemText(i));
+    }
+    controls_.FillList(ids::kSceneList, items);
+}
+
+int SystemPage::SceneItem() {
+    return std::clamp(controls_.Selection(ids::kSceneList), 0, sp::kSceneCount - 1);
+}
+
+std::vector<std::wstring> SystemPage::LocalFiles() const {
+    const fs::path current = files_.current_dir.empty() ? fs::path(".") : files_.current_dir;
+    return sp::LocalSceneFiles(current, files_.MirrorDirectory());
+}
+
+void SystemPage::FillLocalFiles(const std::wstring& select) {
+    std::vector<std::wstring> names = LocalFiles();
+    if (!select.empty() && std::find(names.begin(), names.end(), select) == names.end()) {
+        names.push_back(select);
+    }
+    controls_.FillList(ids::kLocalFile, names);
+    if (select.empty()) {
+        controls_.Select(ids::kLocalFile, names.empty() ? -1 : 0);
+    } else {
+        controls_.Select(ids::kLocalFile,
+                         static_cast<int>(std::find(names.begin(), names.end(), select) - names.begin()));
+    }
+}
+
+// ---------------------------------------------------------------- controls
+
+void SystemPage::OnValueControl(int control) {
+    if (control < 0 || control >= value::kCount) {
+        return;
+    }
+    const int position = controls_.Position(control);
+    if (control < sp::kVolumeControls) {
+        const sp::VolumeChange change = limits_.Change(control, position);
+        if (change.maximum_changed) {
+            controls_.MaximumChanged();
+        }
+        if (change.moved_start) {
+            controls_.SetPosition(*change.moved_start, change.moved_start_position);
+            UpdateCodeText(*change.moved_start);
+        }
+        // A power-on volume dragged above its maximum comes back to it.
+        controls_.SetPosition(control, limits_.Position(control));
+        for (const sp::ParameterWrite& w : change.writes) {
+            Write(w.index, w.value);
+        }
+        UpdateCodeText(control);
+        return;
+    }
+    switch (control) {
+        case value::kMusicThreshold:
+            Write(sp::kMusicGateThreshold, sp::GateValue(position));
+            UpdateCodeText(kMusicThresholdCode);
+            break;
+        case value::kMicThreshold:
+            Write(sp::kMicGateThreshold, sp::GateValue(position));
+            UpdateCodeText(kMicThresholdCode);
+            break;
+        case value::kKeyShift:
+            Write(sp::kKeyShift, position);
+            UpdateCodeText(kKeyShiftCode);
+            break;
+        case value::kMicVolA:
+            Write(sp::kMicVolA, position + sp::kMicVolOffset);
+            UpdateCodeText(kMicVolACode);
+            break;
+        case value::kMicVolB:
+            Write(sp::kMicVolB, position + sp::kMicVolOffset);
+            UpdateCodeText(kMicVolBCode);
+            break;
+        default:
+            break;
+    }
+}
+
+void SystemPage::OnItem(int id) {
+    switch (id) {
+        case ids::kKeyEnable:
+        case ids::kKeyDisable:
+            controls_.SetChecked(ids::kKeyEnable, id == ids::kKeyEnable);
+            controls_.SetChecked(ids::kKeyDisable, id == ids::kKeyDisable);
+            Write(sp::kKeypadPasswordEnabled, id == ids::kKeyEnable ? 1 : 0);
+            break;
+        case ids::kMusicGate:
+            Write(sp::kMusicGateOn, controls_.Checked(ids::kMusicGate) ? 1 : 0);
+            break;
+        case ids::kMicGate:
+            Write(sp::kMicGateOn, controls_.Checked(ids::kMicGate) ? 1 : 0);
+            break;
+        case ids::kPowerOnList: {
+            const int item = controls_.Selection(ids::kPowerOnList);
+            if (item >= 0 && item < static_cast<int>(sp::kPowerOnInputs.size())) {
+                Write(sp::kPowerOnInput, sp::kPowerOnInputs[static_cast<std::size_t>(item)].code);
+            }
+            break;
+        }
+        case ids::kSceneList:
+            // The link asks the device for the scene's name; the selection itself is not sent.
+            Write(sp::kSceneCommand, sp::SceneCommand(sp::kSelectScene, SceneItem()), false);
+            link_.State().RaiseRequest(request::kSceneName);
+            break;
+        case ids::kLanguageList: {
+            const int language = controls_.Selection(ids::kLanguageList);
+            if (!SetLanguageIndex(language)) {
+                break;
+            }
+            controls_.LanguageChanged(language);
+            // Kept for the next start; a store that cannot be written leaves this run's choice in place.
+            (void)CZB_FileData(files_).WriteInt(kLanguageFile, kLanguageKey, language);
+            break;
+        }
+        default:
+            break;
+    }
+}
+
+void SystemPage::OnButton(int b) {
+    switch (b) {
+        case button::kCheckSystemPassword:
+            CheckSystemPassword();
+            break;
+        case button::kCheckKeyPassword:
+            CheckKeyPassword();
+            break;
+        case button::kChangeKeyPassword:
+            ChangeKeyPassword();
+            break;
+        case button::kUseScene:
+            Write(sp::kSceneCommand, sp::SceneCommand(sp::kCallScene, SceneItem()), true);
+            link_.State().RaiseRequest(request::kCallScene);
+            break;
+        case button::kSaveScene:
+            SaveDeviceScene();
+            break;
+        case button::kResetPasswords:
+            for (const int id : kSystemPasswordEdits) {
+                controls_.SetItemText(id, L"");
+            }
+            break;
+        case button::kChangeSystemPassword:
+            ChangeSystemPassword();
+            break;
+        case button::kSaveLocal:
+            SaveLocal();
+            break;
+        case button::kDeleteLocal:
+            DeleteLocal();
+            break;
+        case button::kUpdateToDevice:
+            UpdateToDevice();
+            break;
+        case button::kWifi:
+            controls_.OpenWifiDialog();
+            break;
+        case button::kImport:
+            Import();
+            break;
+        default:
+            break;
+    }
+}
+
+// ---------------------------------------------------------------- passwords
+
+void SystemPage::CheckKeyPassword() {
+    if (!link_.State().link_up.load()) {
+        Tell(Text(str::kNoDevice));
+        return;
+    }
+    const auto packed = sp::PackDigits(controls_.ItemText(ids::kKeyPassword), sp::kKeypadDigits);
+    if (!packed) {
+        Tell(Text(str::kPasswordFourDigits));
+        return;
+    }
+    if (*packed != Parameter(sp::kKeypadPassword)) {
+        Tell(Text(str::kWrongPassword));
+        return;
+    }
+    controls_.EnableLabel(label::kNewKeyPassword, true);
+    controls_.EnableItem(ids::kNewKeyPassword, true);
+    controls_.EnableButton(button::kChangeKeyPassword, true);
+}
+
+void SystemPage::ChangeKeyPassword() {
+    const auto packed = sp::PackDigits(controls_.ItemText(ids::kNewKeyPassword), sp::kKeypadDigits);
+    if (!packed) {
+        Tell(std::wstring(Text(str::kNewPrefix)) + std::wstring(Text(str::kPasswordFourDigits)));
+        return;
+    }
+    Write(sp::kKeypadPassword, static_cast<int>(*packed));
+    Tell(Text(str::kPasswordChanged));
+}
+
+void SystemPage::CheckSystemPassword() {
+    const std::uint32_t expected = static_cast<std::uint32_t>(Parameter(sp::kSystemPasswordHigh)) << 16 |
+                                   Parameter(sp::kSystemPasswordLow);
+    if (!link_.State().link_up.load()) {
+        Tell(Text(str::kNoDevice));
+        return;
+    }
+    const auto typed = sp::PackSystemPassword(controls_.ItemText(ids::kSystemPassword));
+    controls_.SetItemText(ids::kSystemPassword, L"");
+    if (!typed) {
+        Tell(Text(str::kPasswordSixDigits));
+        return;
+    }
+    if (typed->Combined() != expected) {
+        Tell(Text(str::kWrongPassword));
+        return;
+    }
+    for (std::size_t i = 0; i < kSystemPasswordEdits.size(); ++i) {
+        controls_.EnableItem(kSystemPasswordEdits[i], true);
+        controls_.EnableLabel(kSystemPasswordLabels[i], true);
+    }
+    controls_.EnableButton(button::kResetPasswords, true);
+    controls_.EnableButton(button::kChangeSystemPassword, true);
+    controls_.EnableButton(button::kChangeKeyPassword, false);
+}
+
+void SystemPage::ChangeSystemPassword() {
+    const std::uint32_t stored = static_cast<std::uint32_t>(Parameter(sp::kSystemPasswordHigh)) << 16 |
+                                 Parameter(sp::kSystemPasswordLow);
+    const auto old = sp::PackSystemPassword(controls_.ItemText(ids::kOldPassword));
+    if (!old) {
+        Tell(Text(str::kPasswordSixDigits));
+        return;
+    }
+    if (old->Combined() != stored) {
+        Tell(Text(str::kWrongPassword));
+        return;
+    }
+    const std::wstring typed = controls_.ItemText(ids::kNewPassword);
+    const auto fresh = sp::PackSystemPassword(typed);
+    if (!fresh) {
+        Tell(std::wstring(Text(str::kNewPrefix)) + std::wstring(Text(str::kPasswordSixDigits)));
+        return;
+    }
+    if (typed != controls_.ItemText(ids::kConfirmPassword)) {
+        Tell(Text(str::kPasswordsDontMatch));
+        return;
+    }
+    Write(sp::kSystemPasswordHigh, fresh->high);
+    Write(sp::kSystemPasswordLow, fresh->low);
+    Tell(Text(str::kPasswordChanged));
+}
+
+// ---------------------------------------------------------------- scenes
+
+void SystemPage::SaveDeviceScene() {
+    Write(sp::kSceneCommand, sp::SceneCommand(sp::kStoreScene, SceneItem()), false);
+    // Encoded character by character, so that a cut name never ends inside a character.
+    const std::wstring typed = controls_.ItemText(ids::kSceneName);
+    std::vector<std::string> characters;
+    for (std::size_t i = 0; i < typed.size(); ++i) {
+        std::size_t length = 1;
+        if (sizeof(wchar_t) == 2 && typed[i] >= 0xD800 && typed[i] <= 0xDBFF && i + 1 < typed.size()) {
+            length = 2;
+        }
+        characters.push_back(link_.CodePage().FromWide(std::wstring_view(typed).substr(i, length)));
+        i += length - 1;
+    }
+    requests_.SetSceneNameBuffer(sp::FitSceneName(characters));
+    link_.State().RaiseRequest(request::kSaveScene);
+}
+
+std::optional<fs::path> SystemPage::LocalPath(std::wstring_view empty_text) {
+    const std::wstring name = controls_.ItemText(ids::kLocalFile);
+    switch (sp::CheckLocalName(name)) {
+        case sp::NameCheck::kEmpty:
+            Tell(empty_text);
+            return std::nullopt;
+        case sp::NameCheck::kNotAName:
+            Tell(Text(extra::kNotAFileName));
+            return std::nullopt;
+        case sp::NameCheck::kOk:
+            break;
+    }
+    const fs::path file = fs::path(sp::LocalScenePath(name));
+    const fs::path here = files_.current_dir / file;
+    const fs::path mirrored = files_.MirrorDirectory() / file;
+    if (!CZB_FileData::FileExists(here) && CZB_FileData::FileExists(mirrored)) {
+        return mirrored;
+    }
+    return here;
+}
+
+bool SystemPage::SceneFileReadable(const fs::path& path) {
+    CZB_FileData file(files_);
+    const FileResult read = file.LoadScene(path);
+    if (read.Ok()) {
+        return true;
+    }
+    const bool missing = read.error == FileError::kNotFound || read.error == FileError::kEmptyPath;
+    Tell(Shown(path) + L"\n" + std::wstring(Text(missing ? str::kNoFiles : str::kReadDataFailed)));
+    return false;
+}
+
+void SystemPage::SaveLocal() {
+    Write(sp::kSceneCommand, sp::SceneCommand(sp::kStoreScene, SceneItem()), false);
+    if (!link_.State().link_up.load()) {
+        Tell(Text(str::kNoDevice));
+        return;
+    }
+    const auto path = LocalPath(Text(str::kNoFiles));
+    if (!path) {
+        return;
+    }
+    FillLocalFiles(path->filename().wstring());
+    // A file that exists is replaced only when the user agrees; one in the local scene folder is the one the
+    // list shows, so that is the one asked about.
+    if (CZB_FileData::FileExists(*path) &&
+        controls_.Show(Shown(*path) + std::wstring(Text(str::kFileExists)), Text(str::kWarning),
+                       MessageButtons::kOkCancel) != MessageAnswer::kOk) {
+        return;
+    }
+    requests_.SetScenePath(*path);
+    link_.State().RaiseRequest(request::kSaveToFile);
+}
+
+void SystemPage::DeleteLocal() {
+    const auto path = LocalPath(Text(str::kDeleteFailed));
+    if (!path) {
+        return;
+    }
+    std::error_code ec;
+    if (!CZB_FileData::FileExists(*path) || !fs::remove(*path, ec) || ec) {
+        Tell(Text(str::kDeleteFailed));
+    }
+    FillLocalFiles({});
+}
+
+void SystemPage::UpdateToDevice() {
+    const auto path = LocalPath(Text(str::kNoFiles));
+    if (!path || !SceneFileReadable(*path)) {
+        return;
+    }
+    requests_.SetScenePath(*path);
+    link_.State().RaiseRequest(request::kLoadFile);
+}
+
+void SystemPage::Import() {
+    const auto chosen = controls_.ChooseParameterFile();
+    if (!chosen) {
+        return;
+    }
+    if (chosen->empty()) {
+        Tell(Text(str::kNoFiles));
+        return;
+    }
+    const fs::path path(sp::ParameterFilePath(*chosen));
+    if (!SceneFileReadable(path)) {
+        return;
+    }
+    requests_.SetScenePath(path);
+    requests_.SetSelection(sp::ImportSelection());
+    // The worker serves request 11 before 15 in one pass and drops 15 when the load fails, so the
+    // window never waits between them.
+    link_.State().RaiseRequest(request::kLoadSelection);
+    link_.State().RaiseRequest(request::kSaveSettings);
+}
+
+}  // namespace vela

@@ -1,0 +1,188 @@
+// The System page apart from its window: what each code does to which control, what each control writes
+// into the parameter table, which request it raises and which message it shows. The Win32 page creates,
+// lays out and paints the controls and forwards their notifications here.
+#pragma once
+
+#include <cstdint>
+#include <filesystem>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "core/files/file_data.h"
+#include "core/link/device_link.h"
+#include "core/link/seams.h"
+#include "core/model/parameter_map.h"
+#include "core/ui/system_page_rules.h"
+
+namespace vela {
+
+// Template controls of the page (dialog ids).
+namespace system_ids {
+inline constexpr int kKeyPassword = 1135;
+inline constexpr int kNewKeyPassword = 1136;
+inline constexpr int kKeyEnable = 1137;
+inline constexpr int kKeyDisable = 1138;
+inline constexpr int kSystemPassword = 1139;
+inline constexpr int kOldPassword = 1142;
+inline constexpr int kNewPassword = 1143;
+inline constexpr int kConfirmPassword = 1144;
+inline constexpr int kSceneList = 1145;
+inline constexpr int kSceneName = 1146;
+inline constexpr int kLanguageList = 1123;
+inline constexpr int kPowerOnList = 1124;
+inline constexpr int kLocalFile = 1147;
+inline constexpr int kMusicGate = 1114;
+inline constexpr int kMicGate = 1115;
+// The hidden default push button: Enter in an edit clicks it, and it does nothing.
+inline constexpr int kEnterSink = 1065;
+}  // namespace system_ids
+
+// Value controls by index.
+namespace system_value {
+inline constexpr int kMusicThreshold = 8;
+inline constexpr int kMicThreshold = 9;
+inline constexpr int kKeyShift = 10;
+inline constexpr int kMicVolA = 11;
+inline constexpr int kMicVolB = 12;
+inline constexpr int kCount = 13;
+}  // namespace system_value
+
+// Image buttons by index.
+namespace system_button {
+inline constexpr int kCheckSystemPassword = 0;
+inline constexpr int kCheckKeyPassword = 1;
+inline constexpr int kChangeKeyPassword = 2;
+inline constexpr int kUseScene = 3;
+inline constexpr int kSaveScene = 4;
+inline constexpr int kResetPasswords = 5;
+inline constexpr int kChangeSystemPassword = 6;
+inline constexpr int kSaveLocal = 7;
+inline constexpr int kDeleteLocal = 8;
+inline constexpr int kUpdateToDevice = 9;
+inline constexpr int kWifi = 10;
+inline constexpr int kImport = 11;
+inline constexpr int kCount = 12;
+}  // namespace system_button
+
+// Captions beside the template's edits, lists and check boxes, by index.
+namespace system_label {
+inline constexpr int kKeyPassword = 0;
+inline constexpr int kNewKeyPassword = 1;
+inline constexpr int kKeyEnable = 2;
+inline constexpr int kKeyDisable = 3;
+inline constexpr int kSystemPassword = 4;
+inline constexpr int kOldPassword = 5;
+inline constexpr int kNewPassword = 6;
+inline constexpr int kConfirmPassword = 7;
+inline constexpr int kSceneNumber = 8;
+inline constexpr int kSceneName = 9;
+inline constexpr int kLanguage = 10;
+inline constexpr int kPowerOn = 11;
+inline constexpr int kLocalFile = 12;
+inline constexpr int kMusicGateEnable = 13;
+inline constexpr int kMicGateEnable = 14;
+inline constexpr int kMusicGate = 15;
+inline constexpr int kMicGate = 16;
+inline constexpr int kCount = 17;
+}  // namespace system_label
+
+// Code 25 rewrites every fixed text; ParameterMap relabels codes 0..25.
+inline constexpr int kSystemFixedTextCode = 25;
+
+// What the rules need of the page's window.
+class ISystemControls {
+  public:
+    virtual ~ISystemControls() = default;
+    virtual int Position(int control) = 0;
+    virtual void SetPosition(int control, int position) = 0;
+    virtual void SetValueCaption(int control, const std::wstring& caption) = 0;
+    virtual void SetLabelCaption(int label, const std::wstring& caption) = 0;
+    virtual void EnableLabel(int label, bool enabled) = 0;
+    virtual void SetButtonCaption(int button, const std::wstring& caption) = 0;
+    virtual void EnableButton(int button, bool enabled) = 0;
+    // Template controls by dialog id.
+    virtual std::wstring ItemText(int id) = 0;
+    virtual void SetItemText(int id, const std::wstring& text) = 0;
+    virtual void EnableItem(int id, bool enabled) = 0;
+    virtual bool Checked(int id) = 0;
+    virtual void SetChecked(int id, bool checked) = 0;
+    // Lists: the selected item (-1 none), and the items.
+    virtual int Selection(int id) = 0;
+    virtual void Select(int id, int item) = 0;
+    virtual void FillList(int id, const std::vector<std::wstring>& items) = 0;
+
+    // A localized message box without a caption of its own unless one is given.
+    virtual MessageAnswer Show(std::wstring_view text, std::wstring_view caption, MessageButtons buttons) = 0;
+    // Sends 22624 to the main window.
+    virtual void LanguageChanged(int language) = 0;
+    // Posts 22824 to the main window.
+    virtual void MaximumChanged() = 0;
+    // The file-open dialog for an external parameter file; nothing when cancelled.
+    virtual std::optional<std::wstring> ChooseParameterFile() = 0;
+    virtual void OpenWifiDialog() = 0;
+};
+
+// What the link controller is given before a request is raised.
+class ISceneRequests {
+  public:
+    virtual ~ISceneRequests() = default;
+    virtual void SetScenePath(const std::filesystem::path& path) = 0;
+    virtual void SetSelection(std::vector<std::uint16_t> indexes) = 0;
+    virtual void SetSceneNameBuffer(const std::string& ansi_name) = 0;
+};
+
+class SystemPage : public ICodePage {
+  public:
+    SystemPage(DeviceLink& link, ISceneRequests& requests, FileLocations files, ISystemControls& controls);
+
+    // Lists filled and selected, disabled states applied, every control placed and captioned.
+    void Initialise();
+
+    int GetCodeValue(int code) override;
+    void SetCodeValue(int code, int raw) override;
+    void UpdateCodeText(int code) override;
+
+    // Notifications of the page's controls.
+    void OnValueControl(int control);
+    void OnButton(int button);
+    // A template control was clicked or chose an item (dialog id).
+    void OnItem(int id);
+
+    // The local scene files as listed now.
+    std::vector<std::wstring> LocalFiles() const;
+
+  private:
+    void Write(std::uint16_t index, int value, bool mark = true);
+    std::uint16_t Parameter(std::uint16_t index) const;
+    void Tell(std::wstring_view text, std::wstring_view caption = {},
+              MessageButtons buttons = MessageButtons::kOk);
+    void RewriteFixedTexts();
+    void FillLocalFiles(const std::wstring& select);
+    void FillSceneList();
+    int SceneItem();
+
+    void CheckKeyPassword();
+    void ChangeKeyPassword();
+    void CheckSystemPassword();
+    void ChangeSystemPassword();
+    void SaveDeviceScene();
+    void SaveLocal();
+    void DeleteLocal();
+    void UpdateToDevice();
+    void Import();
+    // The local file the typed name stands for: in the current folder, else in the local scene folder;
+    // nothing (after telling why) when the name is not a plain file name.
+    std::optional<std::filesystem::path> LocalPath(std::wstring_view empty_text);
+    // Reads the file before anything is raised: a file that is not a scene file is refused here.
+    bool SceneFileReadable(const std::filesystem::path& path);
+
+    DeviceLink& link_;
+    ISceneRequests& requests_;
+    FileLocations files_;
+    ISystemControls& controls_;
+    system_page::VolumeLimits limits_;
+};
+
+}  // namespace vela

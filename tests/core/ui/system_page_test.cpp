@@ -1,0 +1,416 @@
+// The System page's rules against a fake window: what each code shows, what each control writes into the
+// table, which request it raises and which message it shows, and that refusals change nothing.
+#include "core/ui/system_page.h"
+
+#include <gtest/gtest.h>
+
+#include <fstream>
+#include <map>
+
+#include "core/text/strings.h"
+#include "support/link_fakes.h"
+#include "support/temp_dir.h"
+
+namespace vela {
+namespace {
+
+namespace ids = system_ids;
+namespace button = system_button;
+namespace value = system_value;
+namespace label = system_label;
+
+class FakeSystemControls final : public ISystemControls {
+  public:
+    std::map<int, int> positions;
+    std::map<int, std::wstring> captions, label_captions, button_captions, texts;
+    std::map<int, bool> checked, item_enabled, label_enabled, button_enabled;
+    std::map<int, int> selections;
+    std::map<int, std::vector<std::wstring>> lists;
+    std::vector<std::wstring> shown;
+    MessageAnswer answer = MessageAnswer::kOk;
+    std::vector<int> languages;
+    int maximum_notices = 0;
+    std::optional<std::wstring> chosen_file;
+    int wifi_opened = 0;
+
+    int Position(int c) override { return positions[c]; }
+    void SetPosition(int c, int p) override { positions[c] = p; }
+    void SetValueCaption(int c, const std::wstring& t) override { captions[c] = t; }
+    void SetLabelCaption(int l, const std::wstring& t) override { label_captions[l] = t; }
+    void EnableLabel(int l, bool e) override { label_enabled[l] = e; }
+    void SetButtonCaption(int b, const std::wstring& t) override { button_captions[b] = t; }
+    void EnableButton(int b, bool e) override { button_enabled[b] = e; }
+    std::wstring ItemText(int id) override {
+        if (lists.count(id) && !texts.count(id)) {
+            const int s = selections[id];
+            return s >= 0 && s < static_cast<int>(lists[id].size()) ? lists[id][static_cast<std::size_t>(s)]
+                                                                    : L"";
+        }
+        return texts[id];
+    }
+    void SetItemText(int id, const std::wstring& t) override { texts[id] = t; }
+    void EnableItem(int id, bool e) override { item_enabled[id] = e; }
+    bool Checked(int id) override { return checked[id]; }
+    void SetChecked(int id, bool c) override { checked[id] = c; }
+    int Selection(int id) override { return selections.count(id) ? selections[id] : -1; }
+    void Select(int id, int item) override {
+        selections[id] = item;
+        texts.erase(id);
+    }
+    void FillList(int id, const std::vector<std::wstring>& items) override {
+        lists[id] = items;
+        selections[id] = -1;
+    }
+    MessageAnswer Show(std::wstring_view text, std::wstring_view, MessageButtons) override {
+        shown.emplace_back(text);
+        return answer;
+    }
+    void LanguageChanged(int language) override { languages.push_back(language); }
+    void MaximumChanged() override { ++maximum_notices; }
+    std::optional<std::wstring> ChooseParameterFile() override { return chosen_file; }
+    void OpenWifiDialog() override { ++wifi_opened; }
+
+    bool Said(str::Id id) const { return std::find(shown.begin(), shown.end(), Text(id)) != shown.end(); }
+};
+
+class RecordingRequests final : public ISceneRequests {
+  public:
+    std::filesystem::path path;
+    std::vector<std::uint16_t> selection;
+    std::string name;
+    void SetScenePath(const std::filesystem::path& p) override { path = p; }
+    void SetSelection(std::vector<std::uint16_t> s) override { selection = std::move(s); }
+    void SetSceneNameBuffer(const std::string& n) override { name = n; }
+};
+
+class SystemPageTest : public ::testing::Test {
+  protected:
+    SystemPageTest() {
+        SetLanguageIndex(kLanguageEnglish);
+        page.Initialise();
+        controls.shown.clear();
+    }
+    ~SystemPageTest() override { SetLanguageIndex(kLanguageEnglish); }
+
+    void Type(int id, const std::wstring& text) { controls.texts[id] = text; }
+    bool Dirty(std::size_t i) const { return link.Table().IsDirty(i); }
+    std::uint16_t Value(std::size_t i) const { return link.Table().Value(i); }
+    bool Raised(int r) { return link.State().RequestRaised(r); }
+    void WriteSceneFile(const std::filesystem::path& path) {
+        CZB_FileData file(files);
+        std::vector<std::uint32_t> values(kParameterCount, 7);
+        ASSERT_TRUE(file.SaveScene(path, values).Ok());
+    }
+
+    testing::TempDir dir;
+    FileLocations files{dir.Path(), (dir.Path() / "u" / "Temp").string() + "/"};
+    testing::ManualClock clock;
+    testing::Latin1CodePage code_page;
+    DeviceLink link{clock, code_page};
+    RecordingRequests requests;
+    FakeSystemControls controls;
+    SystemPage page{link, requests, files, controls};
+};
+
+TEST_F(SystemPageTest, StartsWithThePasswordChangesLockedAndEveryTextWritten) {
+    EXPECT_FALSE(controls.item_enabled[ids::kNewKeyPassword]);
+    EXPECT_FALSE(controls.button_enabled[button::kChangeKeyPassword]);
+    EXPECT_FALSE(controls.item_enabled[ids::kConfirmPassword]);
+    EXPECT_FALSE(controls.button_enabled[button::kChangeSystemPassword]);
+    EXPECT_EQ(controls.lists[ids::kSceneList].size(), 8u);
+    EXPECT_EQ(controls.lists[ids::kSceneList][2], L"3-SYSTEM");
+    EXPECT_EQ(controls.selections[ids::kLanguageList], kLanguageEnglish);
+    EXPECT_EQ(controls.label_captions[label::kPowerOn], L"Power-on input:");
+    EXPECT_EQ(controls.label_captions[label::kMicGate], L"Mic Noise Gate:");
+    EXPECT_EQ(controls.button_captions[button::kImport], L"External data import");
+    EXPECT_EQ(controls.captions[0], L"Music Start:                             30%");
+    EXPECT_EQ(controls.captions[value::kMicVolB], L"MIC VOL B: 84%");
+    EXPECT_EQ(controls.texts[ids::kMicGate], L"");
+}
+
+TEST_F(SystemPageTest, CodesPlaceTheControls) {
+    page.SetCodeValue(0, 200);
+    EXPECT_EQ(controls.positions[0], 84);
+    page.SetCodeValue(9, 103);
+    EXPECT_EQ(controls.positions[value::kMusicThreshold], 20);
+    page.SetCodeValue(9, 12);
+    EXPECT_EQ(controls.positions[value::kMusicThreshold], 12);
+    EXPECT_EQ(controls.captions[value::kMusicThreshold], L"Music Threshold:   12");
+    page.SetCodeValue(9, 200);  // above the last used entry: unchanged
+    EXPECT_EQ(controls.positions[value::kMusicThreshold], 12);
+    page.SetCodeValue(8, 0);
+    EXPECT_EQ(controls.positions[value::kMicThreshold], 0);
+
+    page.SetCodeValue(11, 0x800A);
+    EXPECT_EQ(controls.selections[ids::kPowerOnList], 6);  // ARC
+    page.SetCodeValue(11, 0x0007);
+    EXPECT_EQ(controls.selections[ids::kPowerOnList], 6);
+    page.SetCodeValue(13, 560);
+    EXPECT_EQ(controls.positions[value::kMicVolA], 60);
+    EXPECT_EQ(controls.captions[value::kMicVolA], L"MIC VOL A: 60%");
+    page.SetCodeValue(15, 1);
+    EXPECT_TRUE(controls.checked[ids::kMicGate]);
+    EXPECT_FALSE(controls.checked[ids::kMusicGate]);
+    page.SetCodeValue(19, 2);
+    EXPECT_TRUE(controls.checked[ids::kKeyDisable]);
+    EXPECT_FALSE(controls.checked[ids::kKeyEnable]);
+    page.SetCodeValue(22, 5);
+    EXPECT_EQ(controls.selections[ids::kSceneList], 4);
+
+    link.SceneNames().Store(4, L"Party");
+    page.SetCodeValue(23, 0x0505);
+    EXPECT_EQ(controls.selections[ids::kSceneList], 4);
+    EXPECT_EQ(controls.texts[ids::kSceneName], L"Party");
+}
+
+TEST_F(SystemPageTest, LoweringAMaximumMovesThePowerOnVolumeAndTellsTheMainWindow) {
+    controls.positions[1] = 20;
+    page.OnValueControl(1);
+    EXPECT_EQ(controls.positions[0], 20);
+    EXPECT_EQ(Value(921), 20);
+    EXPECT_EQ(Value(920), 20);
+    EXPECT_TRUE(Dirty(921));
+    EXPECT_TRUE(Dirty(920));
+    EXPECT_EQ(controls.maximum_notices, 1);
+    EXPECT_EQ(controls.captions[0], L"Music Start:                             20%");
+
+    // A power-on volume dragged above its maximum stops there, and tells nobody.
+    controls.positions[0] = 50;
+    page.OnValueControl(0);
+    EXPECT_EQ(controls.positions[0], 20);
+    EXPECT_EQ(Value(921), 20);
+    EXPECT_EQ(controls.maximum_notices, 1);
+}
+
+TEST_F(SystemPageTest, GatesKeyShiftMicVolumesAndPowerOnInputWriteTheirParameters) {
+    controls.positions[value::kMusicThreshold] = 20;
+    page.OnValueControl(value::kMusicThreshold);
+    EXPECT_EQ(Value(943), 103);
+    controls.positions[value::kMicThreshold] = 12;
+    page.OnValueControl(value::kMicThreshold);
+    EXPECT_EQ(Value(941), 13);
+    controls.positions[value::kKeyShift] = 13;
+    page.OnValueControl(value::kKeyShift);
+    EXPECT_EQ(Value(244), 13);
+    controls.positions[value::kMicVolB] = 40;
+    page.OnValueControl(value::kMicVolB);
+    EXPECT_EQ(Value(27), 540);
+    controls.checked[ids::kMusicGate] = true;
+    page.OnItem(ids::kMusicGate);
+    EXPECT_EQ(Value(944), 1);
+    controls.selections[ids::kPowerOnList] = 6;
+    page.OnItem(ids::kPowerOnList);
+    EXPECT_EQ(Value(940), 0x800A);
+    EXPECT_TRUE(Dirty(940));
+    page.OnItem(ids::kKeyDisable);
+    EXPECT_EQ(Value(929), 0);
+    EXPECT_TRUE(Dirty(929));
+}
+
+TEST_F(SystemPageTest, KeypadPasswordIsCheckedBeforeItCanBeChanged) {
+    page.OnButton(button::kCheckKeyPassword);
+    EXPECT_TRUE(controls.Said(str::kNoDevice));
+
+    link.State().link_up = true;
+    link.Table().WriteParameter(928, 0x1234, false);
+    Type(ids::kKeyPassword, L"12345");  // five digits, the first four matching
+    page.OnButton(button::kCheckKeyPassword);
+    EXPECT_TRUE(controls.Said(str::kPasswordFourDigits));
+    Type(ids::kKeyPassword, L"4321");
+    page.OnButton(button::kCheckKeyPassword);
+    EXPECT_TRUE(controls.Said(str::kWrongPassword));
+    EXPECT_FALSE(controls.item_enabled[ids::kNewKeyPassword]);
+    Type(ids::kKeyPassword, L"1234");
+    page.OnButton(button::kCheckKeyPassword);
+    EXPECT_TRUE(controls.item_enabled[ids::kNewKeyPassword]);
+    EXPECT_TRUE(controls.button_enabled[button::kChangeKeyPassword]);
+
+    Type(ids::kNewKeyPassword, L"98");
+    page.OnButton(button::kChangeKeyPassword);
+    EXPECT_EQ(controls.shown.back(), L"New_T(Password only for four figures!");
+    EXPECT_EQ(Value(928), 0x1234);
+    EXPECT_FALSE(Dirty(928));
+    Type(ids::kNewKeyPassword, L"9876");
+    page.OnButton(button::kChangeKeyPassword);
+    EXPECT_EQ(Value(928), 0x9876);
+    EXPECT_TRUE(Dirty(928));
+    EXPECT_TRUE(controls.Said(str::kPasswordChanged));
+}
+
+TEST_F(SystemPageTest, SystemPasswordChangeSplitsTheDigitsAndRefusesMismatches) {
+    link.State().link_up = true;
+    link.Table().WriteParameter(930, 0x12, false);
+    link.Table().WriteParameter(931, 0x3456, false);
+    Type(ids::kSystemPassword, L"12345");
+    page.OnButton(button::kCheckSystemPassword);
+    EXPECT_TRUE(controls.Said(str::kPasswordSixDigits));
+    EXPECT_EQ(controls.texts[ids::kSystemPassword], L"");
+    Type(ids::kSystemPassword, L"123456");
+    page.OnButton(button::kCheckSystemPassword);
+    EXPECT_TRUE(controls.item_enabled[ids::kOldPassword]);
+    EXPECT_TRUE(controls.button_enabled[button::kChangeSystemPassword]);
+    EXPECT_FALSE(controls.button_enabled[button::kChangeKeyPassword]);
+
+    Type(ids::kOldPassword, L"123457");
+    page.OnButton(button::kChangeSystemPassword);
+    EXPECT_TRUE(controls.Said(str::kWrongPassword));
+    Type(ids::kOldPassword, L"123456");
+    Type(ids::kNewPassword, L"98765");
+    page.OnButton(button::kChangeSystemPassword);
+    EXPECT_EQ(controls.shown.back(), L"New_T(Password only for six figures!");
+    Type(ids::kNewPassword, L"987654");
+    Type(ids::kConfirmPassword, L"987655");
+    page.OnButton(button::kChangeSystemPassword);
+    EXPECT_TRUE(controls.Said(str::kPasswordsDontMatch));
+    EXPECT_FALSE(Dirty(930));
+    EXPECT_FALSE(Dirty(931));
+
+    Type(ids::kConfirmPassword, L"987654");
+    page.OnButton(button::kChangeSystemPassword);
+    EXPECT_EQ(Value(930), 0x98);
+    EXPECT_EQ(Value(931), 0x7654);
+    EXPECT_TRUE(controls.Said(str::kPasswordChanged));
+
+    page.OnButton(button::kResetPasswords);
+    EXPECT_EQ(controls.texts[ids::kConfirmPassword], L"");
+}
+
+TEST_F(SystemPageTest, DeviceScenesSelectUseAndSaveWithRequests) {
+    controls.selections[ids::kSceneList] = 2;
+    page.OnItem(ids::kSceneList);
+    EXPECT_EQ(Value(934), 0x0503);
+    EXPECT_FALSE(Dirty(934));
+    EXPECT_TRUE(Raised(request::kSceneName));
+
+    page.OnButton(button::kUseScene);
+    EXPECT_EQ(Value(934), 0x0603);
+    EXPECT_TRUE(Dirty(934));
+    EXPECT_TRUE(Raised(request::kCallScene));
+
+    // 26 bytes typed: the name is cut at 25, never inside a character.
+    Type(ids::kSceneName, L"Karaoke room number twelve");
+    page.OnButton(button::kSaveScene);
+    EXPECT_EQ(Value(934), 0x0703);
+    EXPECT_EQ(requests.name, "Karaoke room number twelv");
+    EXPECT_TRUE(Raised(request::kSaveScene));
+}
+
+TEST_F(SystemPageTest, LocalFilesAreSavedAfterTheQuestionListedLoadedAndDeleted) {
+    Type(ids::kLocalFile, L"club");
+    page.OnButton(button::kSaveLocal);
+    EXPECT_TRUE(controls.Said(str::kNoDevice));
+    EXPECT_FALSE(Raised(request::kSaveToFile));
+
+    link.State().link_up = true;
+    page.OnButton(button::kSaveLocal);
+    EXPECT_EQ(requests.path, dir.Path() / "club.lub");
+    EXPECT_TRUE(Raised(request::kSaveToFile));
+    EXPECT_EQ(controls.lists[ids::kLocalFile], std::vector<std::wstring>{L"club.lub"});
+    link.State().requests[request::kSaveToFile] = 0;
+
+    // An existing file is replaced only after OK.
+    WriteSceneFile(dir.Path() / "club.lub");
+    Type(ids::kLocalFile, L"club.lub");
+    controls.answer = MessageAnswer::kCancel;
+    page.OnButton(button::kSaveLocal);
+    EXPECT_FALSE(Raised(request::kSaveToFile));
+    controls.answer = MessageAnswer::kOk;
+    page.OnButton(button::kSaveLocal);
+    EXPECT_TRUE(Raised(request::kSaveToFile));
+
+    requests.path.clear();
+    Type(ids::kLocalFile, L"club");
+    page.OnButton(button::kUpdateToDevice);
+    EXPECT_EQ(requests.path, dir.Path() / "club.lub");
+    EXPECT_TRUE(Raised(request::kLoadFile));
+
+    page.OnButton(button::kDeleteLocal);
+    EXPECT_FALSE(std::filesystem::exists(dir.Path() / "club.lub"));
+    EXPECT_TRUE(controls.lists[ids::kLocalFile].empty());
+    page.OnButton(button::kDeleteLocal);
+    EXPECT_TRUE(controls.Said(str::kDeleteFailed));
+}
+
+TEST_F(SystemPageTest, LocalNamesThatAreNotPlainNamesAndDamagedFilesAreRefused) {
+    link.State().link_up = true;
+    std::ofstream(dir.Path() / "keep.lub") << "not a scene";
+    for (const std::wstring name : {L"../keep", L"sub\\keep", L"a/b", L"x..lub"}) {
+        controls.shown.clear();
+        Type(ids::kLocalFile, name);
+        page.OnButton(button::kSaveLocal);
+        page.OnButton(button::kDeleteLocal);
+        page.OnButton(button::kUpdateToDevice);
+        EXPECT_EQ(controls.shown, std::vector<std::wstring>(3, std::wstring(Text(extra::kNotAFileName))))
+            << std::string(name.begin(), name.end());
+    }
+    Type(ids::kLocalFile, L"");
+    page.OnButton(button::kDeleteLocal);
+    EXPECT_TRUE(controls.Said(str::kDeleteFailed));
+    page.OnButton(button::kUpdateToDevice);
+    EXPECT_TRUE(controls.Said(str::kNoFiles));
+
+    // A file that is not a scene file is refused before anything is raised.
+    Type(ids::kLocalFile, L"keep");
+    page.OnButton(button::kUpdateToDevice);
+    EXPECT_EQ(controls.shown.back(), (dir.Path() / "keep.lub").wstring() + L"\nRead Data Failed!");
+    EXPECT_FALSE(Raised(request::kLoadFile));
+    EXPECT_TRUE(std::filesystem::exists(dir.Path() / "keep.lub"));
+}
+
+TEST_F(SystemPageTest, LocalFilesInTheLocalSceneFolderAreListedAndLoadedFromThere) {
+    const auto mirror = files.MirrorDirectory();
+    std::filesystem::create_directories(mirror);
+    WriteSceneFile(mirror / "hall.lub");
+    page.Initialise();
+    EXPECT_EQ(controls.ItemText(ids::kLocalFile), L"hall.lub");
+    page.OnButton(button::kUpdateToDevice);
+    EXPECT_EQ(requests.path, mirror / "hall.lub");
+    EXPECT_TRUE(Raised(request::kLoadFile));
+}
+
+TEST_F(SystemPageTest, ImportLoadsTheParameterRangeThenSavesSettings) {
+    controls.chosen_file.reset();
+    page.OnButton(button::kImport);
+    EXPECT_FALSE(Raised(request::kLoadSelection));
+    controls.chosen_file = L"";
+    page.OnButton(button::kImport);
+    EXPECT_TRUE(controls.Said(str::kNoFiles));
+
+    controls.chosen_file = (dir.Path() / "broken").wstring();
+    std::ofstream(dir.Path() / "broken.PCE") << "short";
+    page.OnButton(button::kImport);
+    EXPECT_FALSE(Raised(request::kLoadSelection));
+    EXPECT_FALSE(Raised(request::kSaveSettings));
+
+    WriteSceneFile(dir.Path() / "room.PCE");
+    controls.chosen_file = (dir.Path() / "room").wstring();
+    page.OnButton(button::kImport);
+    EXPECT_EQ(requests.path, dir.Path() / "room.PCE");
+    ASSERT_EQ(requests.selection.size(), 185u);
+    EXPECT_EQ(requests.selection.front(), 730);
+    EXPECT_EQ(requests.selection.back(), 914);
+    EXPECT_TRUE(Raised(request::kLoadSelection));
+    EXPECT_TRUE(Raised(request::kSaveSettings));
+}
+
+TEST_F(SystemPageTest, LanguageChoiceIsAppliedAnnouncedAndStored) {
+    controls.selections[ids::kLanguageList] = kLanguageTraditional;
+    page.OnItem(ids::kLanguageList);
+    EXPECT_EQ(LanguageIndex(), kLanguageTraditional);
+    EXPECT_EQ(controls.languages, std::vector<int>{kLanguageTraditional});
+    EXPECT_EQ(CZB_FileData(files).ReadInt(kLanguageFile, kLanguageKey), kLanguageTraditional);
+    page.UpdateCodeText(kSystemFixedTextCode);
+    EXPECT_EQ(controls.button_captions[button::kWifi], L"WiFi設置");
+    EXPECT_EQ(controls.label_captions[label::kMicGate], L"話筒噪聲門:");
+
+    // A language set elsewhere is shown by the list once the texts are rewritten.
+    SetLanguageIndex(kLanguageSimplified);
+    page.UpdateCodeText(kSystemFixedTextCode);
+    EXPECT_EQ(controls.selections[ids::kLanguageList], kLanguageSimplified);
+
+    page.OnButton(button::kWifi);
+    EXPECT_EQ(controls.wifi_opened, 1);
+}
+
+}  // namespace
+}  // namespace vela
