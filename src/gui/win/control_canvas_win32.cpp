@@ -1,6 +1,7 @@
 #include "gui/win/control_canvas_win32.h"
 
 #include <algorithm>
+#include <memory>
 
 #include "core/ui/text_layout.h"
 
@@ -13,11 +14,26 @@ constexpr COLORREF kNoBackground = RGB(0xF0, 0xF0, 0xF0);
 
 void DrawSprite(Gdiplus::Graphics& g, Gdiplus::Image* image, const Gdiplus::RectF& dest,
                 const SpriteRect& src) {
-    if (!image || dest.Width <= 0 || dest.Height <= 0)
+    if (!image || dest.Width <= 0 || dest.Height <= 0 || src.width <= 0 || src.height <= 0)
         return;
-    g.DrawImage(image, dest, static_cast<Gdiplus::REAL>(src.x), static_cast<Gdiplus::REAL>(src.y),
-                static_cast<Gdiplus::REAL>(src.width), static_cast<Gdiplus::REAL>(src.height),
-                Gdiplus::UnitPixel);
+    // Skins hold several sprites side by side, and stretching samples beyond the source rectangle: the
+    // neighbouring sprite would show as a coloured seam. The sprite is cloned out first, and its own edges
+    // are mirrored.
+    std::unique_ptr<Gdiplus::Bitmap> sprite;
+    if (image->GetType() == Gdiplus::ImageTypeBitmap) {
+        sprite.reset(static_cast<Gdiplus::Bitmap*>(image)->Clone(src.x, src.y, src.width, src.height,
+                                                                 PixelFormat32bppARGB));
+    }
+    if (!sprite || sprite->GetLastStatus() != Gdiplus::Ok) {
+        g.DrawImage(image, dest, static_cast<Gdiplus::REAL>(src.x), static_cast<Gdiplus::REAL>(src.y),
+                    static_cast<Gdiplus::REAL>(src.width), static_cast<Gdiplus::REAL>(src.height),
+                    Gdiplus::UnitPixel);
+        return;
+    }
+    Gdiplus::ImageAttributes edges;
+    edges.SetWrapMode(Gdiplus::WrapModeTileFlipXY);
+    g.DrawImage(sprite.get(), dest, 0, 0, static_cast<Gdiplus::REAL>(src.width),
+                static_cast<Gdiplus::REAL>(src.height), Gdiplus::UnitPixel, &edges);
 }
 
 void ApplyTextFlags(Gdiplus::StringFormat& format, int text_flags) {

@@ -97,6 +97,29 @@ TEST_F(ButtonTest, HoverCapturesUntilThePointerLeaves) {
     EXPECT_NE(GetCapture(), button.Hwnd());
 }
 
+// The skin strip holds the normal face beside a red latched one; stretched wide, the normal face must not
+// pick up a red seam from its neighbour.
+TEST_F(ButtonTest, AStretchedFaceShowsNothingOfTheNeighbouringSprite) {
+    CGDI_Button wide;
+    ASSERT_TRUE(wide.Create(host.Hwnd(), kId + 1, RECT{0, 0, 310, 36}, L" "));
+    wide.SetSkin(host.Background(), IDP_BUTTON_WIDE);
+    WindowDc screen(host.Hwnd());
+    UniqueDc dc(CreateCompatibleDC(screen.Get()));
+    UniqueBitmap target(CreateCompatibleBitmap(screen.Get(), 310, 36));
+    ScopedSelect select(dc.Get(), target.Get());
+    wide.PaintTo(dc.Get(), 0);
+    const testing::Pixels face = testing::ReadPixels(dc.Get(), 0, 0, 310, 36);
+    int reddish = 0;
+    for (int y = 0; y < face.height; ++y) {
+        for (int x = face.width - 8; x < face.width; ++x) {
+            const std::uint32_t p = face.At(x, y);
+            const int red = (p >> 16) & 0xFF, green = (p >> 8) & 0xFF;
+            reddish += red > green + 40 ? 1 : 0;
+        }
+    }
+    EXPECT_EQ(reddish, 0);
+}
+
 TEST_F(ButtonTest, DisabledShowsItsOverlayAndIgnoresTheMouseHiddenShowsOnlyBackground) {
     const double plain = FaceBrightness();
     button.SetCheck(CGDI_Button::kLatchOff);
