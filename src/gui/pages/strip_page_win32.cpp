@@ -23,8 +23,6 @@ constexpr int kLabelId = 4024;
 constexpr int kComboId = 5024;
 constexpr int kButtonId = 6024;
 
-constexpr double kDesignW = kDesignWidth;
-constexpr double kDesignH = kDesignHeight;
 constexpr int kBandRowTop = 574;
 constexpr int kBandPitch = 55;
 constexpr int kBandLeft = 51;
@@ -284,13 +282,10 @@ void CStripPageWindow::CreateControls() {
 void CStripPageWindow::Layout(int width, int height) {
     if (width <= 0 || height <= 0)
         return;
-    POINT origin{0, 0};
-    MapWindowPoints(hwnd_, GetParent(hwnd_), &origin, 1);
-    const double sx = width / kDesignW;
-    const double sy = (height + origin.y) / kDesignH;
-    const auto px = [&](double design_x) { return static_cast<int>(design_x * sx); };
-    const auto py = [&](double design_y) { return static_cast<int>(design_y * sy) - origin.y; };
-    const double scale = std::min(sx, sy);
+    const PageScale page = ScaleFor(width, height);
+    const auto px = [&](double design_x) { return page.X(design_x); };
+    const auto py = [&](double design_y) { return page.Y(design_y); };
+    const double scale = std::min(page.sx, page.sy);
     const auto font = static_cast<float>(kFontSize * scale);
     const auto move = [](HWND w, int x, int y, int cx, int cy) {
         if (w)
