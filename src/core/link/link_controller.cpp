@@ -267,8 +267,10 @@ bool LinkController::Identification() {
         if (!s.reader_running) {
             return false;
         }
+        // A reconnect asked for (Suspended released) or a failed send while identifying: carrying on would
+        // take a device that never identified itself for the processor, so the connection is built anew.
         if (!s.link_up) {
-            break;
+            return false;
         }
     }
     return true;

@@ -323,6 +323,27 @@ TEST_F(LinkControllerTest, ADeviceSilentWhileConnectingIsLoadedOnceItAnswers) {
     EXPECT_TRUE(TableMatchesDevice());
 }
 
+// Suspended pressed and released while the link identifies a device: the reconnect it asks for must not
+// let the device through unidentified.
+TEST_F(LinkControllerTest, AReconnectAskedForWhileIdentifyingNeverAcceptsAWrongDevice) {
+    sim::Faults wrong;
+    wrong.device_id = 0x1234;
+    device->SetFaults(wrong);
+    ASSERT_TRUE(controller.StartLink());
+    for (int k = 0; k < 6; ++k) {
+        const auto identifies = DeviceHeard(cmd::kIdentify);
+        ASSERT_TRUE(WaitUntil([&] { return DeviceHeard(cmd::kIdentify) > identifies; }));
+        link.State().paused = true;
+        link.State().paused = false;
+        link.RequestReconnect();
+    }
+    std::this_thread::sleep_for(std::chrono::milliseconds(600));
+    controller.StopLink();
+    EXPECT_FALSE(Connected());
+    EXPECT_EQ(DeviceHeard(cmd::kDump), 0u);
+    EXPECT_EQ(Shown(Text(str::kReadDataFailed)), 0);
+}
+
 TEST_F(LinkControllerTest, ResumedWhileSearchingLoadsTheDevicePluggedInAfterwards) {
     device->Unplug();
     ASSERT_TRUE(controller.StartLink());
