@@ -52,7 +52,9 @@ vela_setup_prefix() {
     grep -q 'WenQuanYi Micro Hei' "$WINEPREFIX/user.reg" 2>/dev/null ||
         { vela_prefix_error="the font replacements are not in the registry"; return 1; }
     # No `fc-list | grep -q` here: under pipefail, grep leaving early kills fc-list with SIGPIPE now and then.
+    # A font installed a moment ago may not be in fontconfig's caches yet: refresh them once before giving up.
     [ -n "$(fc-list 'WenQuanYi Micro Hei' family 2>/dev/null)" ] ||
+        { fc-cache >/dev/null 2>&1; [ -n "$(fc-list 'WenQuanYi Micro Hei' family 2>/dev/null)" ]; } ||
         { vela_prefix_error="no CJK font (WenQuanYi Micro Hei, package fonts-wqy-microhei) on this system"; return 1; }
     touch "$WINEPREFIX/.vela-ready"
 }
