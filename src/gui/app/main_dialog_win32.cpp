@@ -875,24 +875,9 @@ void CZR305M2Dlg::Modes::SetOutputPagesEnabled(bool enabled) {
 
 MessageAnswer CZR305M2Dlg::Messages::Show(std::wstring_view text, std::wstring_view caption,
                                           MessageButtons buttons) {
-    const UINT type = buttons == MessageButtons::kYesNo      ? MB_YESNO
-                      : buttons == MessageButtons::kOkCancel ? MB_OKCANCEL
-                                                             : MB_OK;
     // The window's own messages without a caption ("No duplicate content!", "Automatic mode is adjusted!")
     // carry the system's default one.
-    const int answer = caption.empty()
-                           ? LocalizedMessageBoxDefaultCaption(w_.hwnd_, text, type, LanguageIndex())
-                           : LocalizedMessageBox(w_.hwnd_, text, caption, type, LanguageIndex());
-    switch (answer) {
-        case IDYES:
-            return MessageAnswer::kYes;
-        case IDNO:
-            return MessageAnswer::kNo;
-        case IDCANCEL:
-            return MessageAnswer::kCancel;
-        default:
-            return MessageAnswer::kOk;
-    }
+    return ShowMessageFor(w_.hwnd_, text, caption, buttons, LanguageIndex());
 }
 
 LRESULT CZR305M2Dlg::WindowProc(UINT message, WPARAM wparam, LPARAM lparam) {

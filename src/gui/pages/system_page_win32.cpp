@@ -441,22 +441,7 @@ void CWinSystem::FillList(int id, const std::vector<std::wstring>& items) {
 }
 
 MessageAnswer CWinSystem::Show(std::wstring_view text, std::wstring_view caption, MessageButtons buttons) {
-    const UINT type = buttons == MessageButtons::kYesNo      ? MB_YESNO
-                      : buttons == MessageButtons::kOkCancel ? MB_OKCANCEL
-                                                             : MB_OK;
-    HWND owner = GetAncestor(hwnd_, GA_ROOT);
-    const int answer = caption.empty() ? LocalizedMessageBoxDefaultCaption(owner, text, type, LanguageIndex())
-                                       : LocalizedMessageBox(owner, text, caption, type, LanguageIndex());
-    switch (answer) {
-        case IDYES:
-            return MessageAnswer::kYes;
-        case IDNO:
-            return MessageAnswer::kNo;
-        case IDCANCEL:
-            return MessageAnswer::kCancel;
-        default:
-            return MessageAnswer::kOk;
-    }
+    return ShowMessageFor(GetAncestor(hwnd_, GA_ROOT), text, caption, buttons, LanguageIndex());
 }
 
 void CWinSystem::LanguageChanged(int language) {

@@ -53,6 +53,25 @@ int LocalizedMessageBoxDefaultCaption(HWND owner, std::wstring_view text, UINT t
     return Show({owner, std::wstring(text), {}, type, LanguageIdForIndex(language_index), true});
 }
 
+MessageAnswer ShowMessageFor(HWND owner, std::wstring_view text, std::wstring_view caption,
+                             MessageButtons buttons, int language_index) {
+    const UINT type = buttons == MessageButtons::kYesNo      ? MB_YESNO
+                      : buttons == MessageButtons::kOkCancel ? MB_OKCANCEL
+                                                             : MB_OK;
+    const int answer = caption.empty() ? LocalizedMessageBoxDefaultCaption(owner, text, type, language_index)
+                                       : LocalizedMessageBox(owner, text, caption, type, language_index);
+    switch (answer) {
+        case IDYES:
+            return MessageAnswer::kYes;
+        case IDNO:
+            return MessageAnswer::kNo;
+        case IDCANCEL:
+            return MessageAnswer::kCancel;
+        default:
+            return MessageAnswer::kOk;
+    }
+}
+
 int LocalizedMessageBoxTitled(HWND owner, std::wstring_view text, std::wstring_view caption, UINT type,
                               int language_index) {
     if (!caption.empty())

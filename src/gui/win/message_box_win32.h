@@ -7,6 +7,7 @@
 #include <string>
 #include <string_view>
 
+#include "core/link/seams.h"
 #include "core/text/strings.h"
 
 namespace vela {
@@ -33,6 +34,10 @@ int LocalizedMessageBoxDefaultCaption(HWND owner, std::wstring_view text, UINT t
 // As above; an empty caption takes the title of the owner's top-level window.
 int LocalizedMessageBoxTitled(HWND owner, std::wstring_view text, std::wstring_view caption, UINT type,
                               int language_index);
+
+// The link's and the pages' message seam: an empty caption takes the system's default one.
+MessageAnswer ShowMessageFor(HWND owner, std::wstring_view text, std::wstring_view caption,
+                             MessageButtons buttons, int language_index);
 
 // Test switch: while set, boxes are answered by the responder instead of being shown.
 using MessageBoxResponder = std::function<int(const MessageBoxRequest&)>;
