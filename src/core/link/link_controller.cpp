@@ -96,11 +96,11 @@ void LinkController::SetSceneNameBuffer(const std::string& ansi_name) {
 }
 
 void LinkController::Sleep(std::uint32_t ms) {
+    // Slices end at a deadline, so a late wake-up on a busy machine does not lengthen the pause slice by slice.
     auto& clock = link_.Clock();
-    while (ms > 0 && !Stopping()) {
-        const std::uint32_t slice = std::min(ms, kSleepSliceMs);
-        clock.SleepMs(slice);
-        ms -= slice;
+    const std::uint32_t start = clock.TickMs();
+    for (std::uint32_t elapsed = 0; elapsed < ms && !Stopping(); elapsed = clock.TickMs() - start) {
+        clock.SleepMs(std::min(ms - elapsed, kSleepSliceMs));
     }
 }
 
