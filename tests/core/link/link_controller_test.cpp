@@ -498,5 +498,38 @@ TEST_F(LinkControllerTest, StopLinkEndsTheWorkerWhileSearching) {
     EXPECT_FALSE(link.State().link_up);
 }
 
+// On a busy machine every sleep wakes late. A pause of the link ends at its deadline all the same, rather
+// than gathering the lateness of each slice it is slept in: the dump's 500 ms pause stays 500 ms and one
+// wake-up.
+TEST(LinkControllerPauses, EndAtTheirDeadlineWhenEverySleepWakesLate) {
+    constexpr std::uint32_t kLateMs = 7;
+    class LateClock final : public IClock {
+      public:
+        std::uint32_t TickMs() override { return now_.load(); }
+        void SleepMs(std::uint32_t ms) override { now_ += ms + kLateMs; }
+        std::chrono::microseconds RealDuration(std::uint32_t ms) override {
+            return std::chrono::microseconds(ms);
+        }
+
+      private:
+        std::atomic<std::uint32_t> now_{1000};
+    };
+    class NoConnector final : public ILinkConnector {
+        void Connect() override {}
+        void Close() override {}
+    };
+    LateClock clock;
+    DeviceLink link{clock};
+    NoConnector connector;
+    testing::RecordingHost host;
+    LinkController controller(link, connector, host);
+    link.State().running = true;
+    // Without a device the read-all gives up after its first dump and that pause.
+    const std::uint32_t start = clock.TickMs();
+    EXPECT_FALSE(controller.ReadAll(0));
+    EXPECT_EQ(clock.TickMs() - start, 500 + kLateMs);
+    link.State().running = false;
+}
+
 }  // namespace
 }  // namespace vela
