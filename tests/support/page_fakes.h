@@ -65,8 +65,12 @@ class FakeFaders final : public IMasterFaders {
 class FakeSourceSelector final : public IMusicSourceSelector {
   public:
     int Selection() override { return selection; }
-    void Select(int position) override { selection = position; }
+    void Select(int position) override {
+        selection = position;
+        ++select_calls;
+    }
     int selection = -1;
+    int select_calls = 0;
 };
 
 class FakeModeButtons final : public IModeButtons {

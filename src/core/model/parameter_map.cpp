@@ -373,7 +373,9 @@ void ParameterMap::RefreshTarget(const CodeRef& target, std::uint16_t value) {
             if (controls_.source == nullptr) {
                 return;
             }
-            if (const auto position = MusicSourcePositionFor(value)) {
+            // The idle heartbeat reads this word again and again: an unchanged one repaints nothing.
+            if (const auto position = MusicSourcePositionFor(value);
+                position && *position != controls_.source->Selection()) {
                 controls_.source->Select(*position);
             }
             return;

@@ -359,6 +359,10 @@ TEST_F(ParameterMapTest, MusicSourceSelectorInBothDirections) {
     EXPECT_EQ(source.selection, 5);
     map.RefreshFromParameter(925, 7);
     EXPECT_EQ(source.selection, 5);
+    // The idle heartbeat reads the source again and again: an unchanged value leaves the selector alone.
+    const int selects = source.select_calls;
+    map.RefreshFromParameter(925, 10);
+    EXPECT_EQ(source.select_calls, selects);
 }
 
 TEST_F(ParameterMapTest, ReceivedModeWordSetsTheButtonsAndOutputPages) {
