@@ -268,6 +268,7 @@ void CLum_NewScope::OnResized(int width, int height) {
     if (initialised_)
         model_.Resize(width, height);
     grid_valid_ = false;
+    under_handles_valid_ = false;
 }
 
 void CLum_NewScope::MakeSprites() {
@@ -383,6 +384,9 @@ void CLum_NewScope::DrawFace(HDC face, int width, int height) {
         const GraphPoint at = EqPassOrigin(model_);
         eq_pass_image_.Blend(face, at.x, at.y, 0, 0, kEqPassShown, kEqPassHeight);
     }
+    under_handles_valid_ = under_handles_.Ensure(width, height);
+    if (under_handles_valid_)
+        BitBlt(under_handles_.Dc(), 0, 0, width, height, face, 0, 0, SRCCOPY);
     DrawHandles(face);
     Gdiplus::Graphics g(face);
     UseSmoothDrawing(g);
@@ -414,20 +418,67 @@ void CLum_NewScope::DrawCurves(Gdiplus::Graphics& g) {
     g.ResetClip();
 }
 
-void CLum_NewScope::DrawHandles(HDC face) {
+void CLum_NewScope::DrawHandles(HDC face, const RECT* only) {
     constexpr int kHalf = kSprite / 2;
+    const auto wanted = [&](int x, int y) {
+        return !only ||
+               (x < only->right && x + kSprite > only->left && y < only->bottom && y + kSprite > only->top);
+    };
     if (QHandlesShown(model_)) {
         const GraphPoint left = LeftQCentre(model_);
         const GraphPoint right = RightQCentre(model_);
-        DrawCell(face, q_sprites_, left.x - kHalf, left.y - kHalf, 0, model_.left_q_pressed ? 1 : 0);
-        DrawCell(face, q_sprites_, right.x - kHalf, right.y - kHalf, 1, model_.right_q_pressed ? 1 : 0);
+        if (wanted(left.x - kHalf, left.y - kHalf))
+            DrawCell(face, q_sprites_, left.x - kHalf, left.y - kHalf, 0, model_.left_q_pressed ? 1 : 0);
+        if (wanted(right.x - kHalf, right.y - kHalf))
+            DrawCell(face, q_sprites_, right.x - kHalf, right.y - kHalf, 1, model_.right_q_pressed ? 1 : 0);
     }
     for (int h = 0; h <= model_.LastHandle(); ++h) {
         if (!model_.Handle(h).enabled)
             continue;
         const GraphPoint at = HandleSpriteOrigin(model_, h);
-        DrawCell(face, handle_sprites_, at.x, at.y, h == model_.selected ? model_.frame : 0, h);
+        if (wanted(at.x, at.y))
+            DrawCell(face, handle_sprites_, at.x, at.y, h == model_.selected ? model_.frame : 0, h);
     }
+}
+
+bool CLum_NewScope::RedrawSelectedHandle() {
+    HDC face = CurrentFace();
+    if (!face || !under_handles_valid_)
+        return false;
+    const int h = model_.selected;
+    // A selected handle that is not drawn shows no frame.
+    if (!model_.IsHandle(h) || !model_.Handle(h).enabled)
+        return true;
+    const GraphPoint at = HandleSpriteOrigin(model_, h);
+    const RECT part{at.x, at.y, at.x + kSprite, at.y + kSprite};
+    // The value label and the menu lie over the handles; a few pixels of slack for the label's glyphs.
+    constexpr int kGlyphSlack = 3;
+    bool covered = model_.menu != GraphMenu::kClosed;
+    const int l = model_.label;
+    if (label_font_ && model_.IsHandle(l) && model_.Handle(l).enabled) {
+        // A label the last full paint did not measure has changed since: everything is due.
+        if (ValueLabelText(model_, l) != label_text_)
+            return false;
+        const GraphPoint box = PlaceValueLabel(model_, l, label_width_, label_height_);
+        covered =
+            covered || (box.x - kGlyphSlack < part.right && box.x + label_width_ + kGlyphSlack > part.left &&
+                        box.y - kGlyphSlack < part.bottom && box.y + label_height_ + kGlyphSlack > part.top);
+    }
+    const int saved = SaveDC(face);
+    IntersectClipRect(face, part.left, part.top, part.right, part.bottom);
+    BitBlt(face, part.left, part.top, kSprite, kSprite, under_handles_.Dc(), part.left, part.top, SRCCOPY);
+    DrawHandles(face, &part);
+    if (covered) {
+        Gdiplus::Graphics g(face);
+        UseSmoothDrawing(g);
+        g.SetTextRenderingHint(Gdiplus::TextRenderingHintAntiAliasGridFit);
+        g.SetClip(Gdiplus::Rect(part.left, part.top, kSprite, kSprite));
+        DrawLabel(g);
+        DrawMenu(g);
+    }
+    RestoreDC(face, saved);
+    ShowPart(part);
+    return true;
 }
 
 void CLum_NewScope::DrawLabel(Gdiplus::Graphics& g) {
@@ -552,7 +603,8 @@ LRESULT CLum_NewScope::OnTimer(WPARAM wparam, LPARAM lparam) {
     // A hidden graph does no work for its animation.
     if (IsWindowVisible(hwnd_)) {
         GraphTick(model_);
-        Redraw();
+        if (!RedrawSelectedHandle())
+            Redraw();
     }
     return 0;
 }

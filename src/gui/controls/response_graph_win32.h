@@ -114,7 +114,11 @@ class CLum_NewScope : public CSkinnedControl {
     void MakeSprites();
     void MakeGrid(HDC face, int width, int height);
     void DrawCurves(Gdiplus::Graphics& g);
-    void DrawHandles(HDC face);
+    // Every handle and Q handle, or only those whose square meets `only`.
+    void DrawHandles(HDC face, const RECT* only = nullptr);
+    // An animation frame: the selected handle's square again from the picture under the handles, with what
+    // lies over it; false when the whole face has to be painted instead.
+    bool RedrawSelectedHandle();
     void DrawLabel(Gdiplus::Graphics& g);
     void DrawMenu(Gdiplus::Graphics& g);
 
@@ -132,6 +136,9 @@ class CLum_NewScope : public CSkinnedControl {
     int label_height_ = 0;
     OffscreenBuffer grid_;
     bool grid_valid_ = false;
+    // The face up to the handles (grid, curves, overlay) as the last full paint left it.
+    OffscreenBuffer under_handles_;
+    bool under_handles_valid_ = false;
 };
 
 }  // namespace vela

@@ -90,6 +90,15 @@ void CSkinnedControl::PaintFace(HDC dc) {
     canvas_.CopyTo(dc, 0, 0);
 }
 
+HDC CSkinnedControl::CurrentFace() const {
+    return hwnd_ && face_valid_ && shown_ ? canvas_.Face() : nullptr;
+}
+
+void CSkinnedControl::ShowPart(const RECT& part) {
+    if (hwnd_)
+        InvalidateRect(hwnd_, &part, FALSE);
+}
+
 LRESULT CSkinnedControl::OnPaint(WPARAM, LPARAM) {
     PaintDc paint(hwnd_);
     PaintFace(paint.Get());

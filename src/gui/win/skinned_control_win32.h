@@ -53,6 +53,11 @@ class CSkinnedControl : public CWindow {
     void SetParentBackground(HDC parent_background);
     // Brings the face up to date and copies it to (0, 0) of a DC of the control (WM_PAINT, owner draw).
     void PaintFace(HDC dc);
+    // The face as last rendered, for a control that redraws a small part of it in place (then ShowPart);
+    // null while the whole face is due to be rendered again or the control is hidden.
+    HDC CurrentFace() const;
+    // A part of the face redrawn in place goes to the screen, and nothing else.
+    void ShowPart(const RECT& part);
     void SetFocused(bool focused) { focused_ = focused; }
     // Releases the mouse if this control holds it.
     void ReleaseOwnCapture();

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <atomic>
 #include <filesystem>
 #include <fstream>
 #include <memory>
@@ -13,6 +14,7 @@
 #include "core/protocol/protocol.h"
 #include "core/text/strings.h"
 #include "core/ui/main_layout.h"
+#include "core/ui/response_graph_ui.h"
 #include "gui/app/main_dialog_win32.h"
 #include "gui/app/vela_app_win32.h"
 #include "gui/support/win_test_support.h"
@@ -421,6 +423,65 @@ TEST_F(MainWindowTest, ClosingAsksThenStopsTheLink) {
     EXPECT_FALSE(w.dlg->Link().State().running.load());
     std::printf("close took %lld ms\n",
                 static_cast<long long>(std::chrono::duration_cast<std::chrono::milliseconds>(took).count()));
+}
+
+// Idle, the link's heartbeat reads the music source again and again. A value that did not change repaints
+// nothing; on a strip page only the selected handle's animation paints, one handle's square at a time.
+TEST_F(MainWindowTest, IdleHeartbeatsRepaintNothingButTheAnimatedHandle) {
+    MainWindow w;
+    ASSERT_TRUE(w.created);
+    ASSERT_TRUE(w.WaitLoaded());
+    // Counted on the link's threads, which may outlive this test's locals.
+    const auto heartbeat_count = std::make_shared<std::atomic<int>>(0);
+    std::atomic<int>& heartbeats = *heartbeat_count;
+    w.Sim().SetLog([heartbeat_count](const std::string& line) {
+        if (line.find("host> 80 05 06 03 9D") == 0)  // a read of the music source
+            ++*heartbeat_count;
+    });
+    struct Paint {
+        HWND hwnd;
+        RECT update;
+    };
+    // The paints between the first and the second heartbeat after switching to the tab.
+    const auto paints_while_idle = [&](int tab) {
+        w.Click(w.dlg->Tab(tab));
+        RedrawWindow(w.Hwnd(), nullptr, nullptr, RDW_UPDATENOW | RDW_ALLCHILDREN);
+        const int start = heartbeats.load();
+        std::vector<Paint> paints;
+        // Pumped here rather than through PumpUntil, to see each paint before it is dispatched.
+        const auto end = std::chrono::steady_clock::now() + 15s;
+        while (heartbeats.load() < start + 2 && std::chrono::steady_clock::now() < end) {
+            MsgWaitForMultipleObjects(0, nullptr, FALSE, 10, QS_ALLINPUT);
+            MSG msg;
+            while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+                if (msg.message == WM_PAINT && heartbeats.load() > start) {
+                    Paint p{msg.hwnd, {}};
+                    GetUpdateRect(msg.hwnd, &p.update, FALSE);
+                    paints.push_back(p);
+                }
+                TranslateMessage(&msg);
+                DispatchMessageW(&msg);
+            }
+        }
+        EXPECT_GE(heartbeats.load(), start + 2) << "tab " << tab;
+        return paints;
+    };
+    const auto system = paints_while_idle(7);
+    for (const Paint& p : system) {
+        wchar_t name[64]{};
+        GetClassNameW(p.hwnd, name, 64);
+        ADD_FAILURE() << "System page repainted a " << std::string(name, name + wcslen(name));
+    }
+    const HWND graph = GetDlgItem(w.dlg->PageForTab(3)->Hwnd(), 2245);
+    ASSERT_NE(graph, nullptr);
+    const auto music = paints_while_idle(3);
+    EXPECT_FALSE(music.empty()) << "the selected handle animates";
+    for (const Paint& p : music) {
+        EXPECT_EQ(p.hwnd, graph);
+        EXPECT_EQ(p.update.right - p.update.left, kGraphHandleSize);
+        EXPECT_EQ(p.update.bottom - p.update.top, kGraphHandleSize);
+    }
+    w.Sim().SetLog(nullptr);
 }
 
 // Screenshots of the main window in every language, for a person to look at.

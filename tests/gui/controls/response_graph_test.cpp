@@ -4,6 +4,7 @@
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
+#include <functional>
 
 #include "gui/controls/response_graph_win32.h"
 #include "gui/support/win_test_support.h"
@@ -188,6 +189,58 @@ TEST_F(ResponseGraphTest, AnimationRunsOnlyWhenAskedAndSelectsTheFirstBand) {
     testing::PumpUntil([] { return false; }, std::chrono::milliseconds(250));
     EXPECT_EQ(graph.Model().frame, hidden);
     graph.SetAnimation(0);
+}
+
+// An animation frame repaints the selected handle's square and nothing else, and leaves the picture a full
+// paint of the same frame draws, pixel for pixel: a handle alone, one under a neighbour and its value label,
+// and one under the open menu.
+TEST_F(ResponseGraphTest, AnimationFramesRepaintOnlyTheSelectedHandleAsAFullPaintWould) {
+    const auto tick = [&] { Send(WM_TIMER, CLum_NewScope::kAnimationTimer, 0); };
+    const auto hover = [&](int h) { Send(WM_MOUSEMOVE, 0, Point(At(h).x, At(h).y - 6)); };
+    const struct {
+        const char* name;
+        std::function<void()> arrange;
+    } cases[] = {
+        {"alone", [&] { graph.SetBandGain(4, 3.0); }},
+        {"under a neighbour and its label",
+         [&] {
+             graph.SetBandFreq(1, graph.GetBandFreq(0));
+             graph.SetBandGain(0, 0.0);
+             graph.SetBandGain(1, -2.0);  // selected, about 19 pixels below band 0
+             hover(kFirstBandHandle);     // band 0's label now lies over band 1
+         }},
+        {"under the menu",
+         [&] {
+             graph.SetMenuEnabled(true);
+             graph.SetBandGain(6, -6.0);
+             Send(WM_RBUTTONUP, 0, Point(At(kFirstBandHandle + 6).x - 10, At(kFirstBandHandle + 6).y - 10));
+         }},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        c.arrange();
+        UpdateWindow(graph.Hwnd());
+        const GraphPoint origin = HandleSpriteOrigin(graph.Model(), graph.Model().selected);
+        const RECT square{origin.x, origin.y, origin.x + kGraphHandleSize, origin.y + kGraphHandleSize};
+        const auto before = Picture();
+        for (int frame = 0; frame < 3; ++frame) {
+            tick();
+            RECT update{};
+            ASSERT_TRUE(GetUpdateRect(graph.Hwnd(), &update, FALSE));
+            EXPECT_TRUE(EqualRect(&update, &square))
+                << update.left << "," << update.top << " - " << update.right << "," << update.bottom;
+            UpdateWindow(graph.Hwnd());
+        }
+        const auto ticked = Picture();
+        EXPECT_NE(ticked.data, before.data) << "the frame shows";
+        graph.SetShowSelectedCurve(true);  // the whole face again, at the same frame
+        const auto full = Picture();
+        int differing = 0;
+        for (std::size_t i = 0; i < full.data.size(); ++i)
+            differing += full.data[i] != ticked.data[i] ? 1 : 0;
+        EXPECT_EQ(differing, 0);
+        graph.SetMenuEnabled(false);
+    }
 }
 
 TEST_F(ResponseGraphTest, TinyAndResizedGraphsKeepWorking) {
