@@ -451,8 +451,9 @@ bool CLum_NewScope::RedrawSelectedHandle() {
         return true;
     const GraphPoint at = HandleSpriteOrigin(model_, h);
     const RECT part{at.x, at.y, at.x + kSprite, at.y + kSprite};
-    // The value label and the menu lie over the handles; a few pixels of slack for the label's glyphs.
-    constexpr int kGlyphSlack = 3;
+    // The value label and the menu lie over the handles. The label's glyphs stay inside the box it was
+    // measured with (GDI+ pads it), so a label that only touches the square, as one hanging under its handle
+    // does, is not drawn again.
     bool covered = model_.menu != GraphMenu::kClosed;
     const int l = model_.label;
     if (label_font_ && model_.IsHandle(l) && model_.Handle(l).enabled) {
@@ -460,9 +461,8 @@ bool CLum_NewScope::RedrawSelectedHandle() {
         if (ValueLabelText(model_, l) != label_text_)
             return false;
         const GraphPoint box = PlaceValueLabel(model_, l, label_width_, label_height_);
-        covered =
-            covered || (box.x - kGlyphSlack < part.right && box.x + label_width_ + kGlyphSlack > part.left &&
-                        box.y - kGlyphSlack < part.bottom && box.y + label_height_ + kGlyphSlack > part.top);
+        covered = covered || (box.x < part.right && box.x + label_width_ > part.left && box.y < part.bottom &&
+                              box.y + label_height_ > part.top);
     }
     const int saved = SaveDC(face);
     IntersectClipRect(face, part.left, part.top, part.right, part.bottom);
@@ -602,8 +602,11 @@ LRESULT CLum_NewScope::OnTimer(WPARAM wparam, LPARAM lparam) {
         return DefaultProc(WM_TIMER, wparam, lparam);
     // A hidden graph does no work for its animation.
     if (IsWindowVisible(hwnd_)) {
+        const int shown = model_.frame;
         GraphTick(model_);
-        if (!RedrawSelectedHandle())
+        // Frames drawn alike (the breath rests a frame at its widest) need no paint.
+        const bool alike = shown >= 0 && shown < kFrames && kRingInset[shown] == kRingInset[model_.frame];
+        if (!alike && !RedrawSelectedHandle())
             Redraw();
     }
     return 0;

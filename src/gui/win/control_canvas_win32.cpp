@@ -131,4 +131,10 @@ void ControlCanvas::CopyTo(HDC dc, int x, int y) const {
         BitBlt(dc, x, y, face_.Width(), face_.Height(), face_.Dc(), 0, 0, SRCCOPY);
 }
 
+void ControlCanvas::CopyPartTo(HDC dc, const RECT& part) const {
+    if (face_.Dc())
+        BitBlt(dc, part.left, part.top, part.right - part.left, part.bottom - part.top, face_.Dc(), part.left,
+               part.top, SRCCOPY);
+}
+
 }  // namespace vela

@@ -80,6 +80,8 @@ class ControlCanvas {
     int Height() const { return face_.Height(); }
     // Copies the finished face to a DC at (x, y).
     void CopyTo(HDC dc, int x, int y) const;
+    // Copies a part of the face to the same place of a DC of the control.
+    void CopyPartTo(HDC dc, const RECT& part) const;
 
   private:
     OffscreenBuffer background_;

@@ -95,13 +95,24 @@ HDC CSkinnedControl::CurrentFace() const {
 }
 
 void CSkinnedControl::ShowPart(const RECT& part) {
-    if (hwnd_)
+    if (!hwnd_)
+        return;
+    // Straight to the screen: going through an invalidation and WM_PAINT costs Wine many times the copy, and
+    // an animation does this ten times a second.
+    WindowDc screen(hwnd_);
+    if (screen.Get())
+        canvas_.CopyPartTo(screen.Get(), part);
+    else
         InvalidateRect(hwnd_, &part, FALSE);
 }
 
+// Only what needs painting goes to the screen: copying the whole face for a small part costs Wine as much as
+// drawing it.
 LRESULT CSkinnedControl::OnPaint(WPARAM, LPARAM) {
     PaintDc paint(hwnd_);
-    PaintFace(paint.Get());
+    if (!face_valid_)
+        RenderFace();
+    canvas_.CopyPartTo(paint.Get(), paint.Area());
     return 0;
 }
 

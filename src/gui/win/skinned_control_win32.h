@@ -56,7 +56,7 @@ class CSkinnedControl : public CWindow {
     // The face as last rendered, for a control that redraws a small part of it in place (then ShowPart);
     // null while the whole face is due to be rendered again or the control is hidden.
     HDC CurrentFace() const;
-    // A part of the face redrawn in place goes to the screen, and nothing else.
+    // A part of the face redrawn in place goes to the screen at once, and nothing else.
     void ShowPart(const RECT& part);
     void SetFocused(bool focused) { focused_ = focused; }
     // Releases the mouse if this control holds it.
