@@ -58,7 +58,7 @@ inline constexpr int kRearTab = 9;
 inline constexpr int kPageCount = 9;
 
 // The title of the window and the name of the single-instance mutex.
-inline constexpr wchar_t kWindowTitle[] = L"VELA3.1";
+inline constexpr const wchar_t* kWindowTitle = kProductTitle;
 inline constexpr wchar_t kInstanceMutexName[] = L"OrnZR305__xxxx";
 // A property on the main window by which a second start finds the running one.
 inline constexpr wchar_t kMainWindowProperty[] = L"vela.main-window";
