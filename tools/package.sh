@@ -100,6 +100,6 @@ if [ $want_zip = 1 ]; then
     # Notepad on older Windows wants CRLF line ends; the byte order mark tells it the text is UTF-8.
     sed -e "s/@VERSION@/$version/" -e 's/$/\r/' packaging/windows/README.txt >"$work/zip/$folder/README.txt"
     rm -f "$dist"/vela-*-win64.zip
-    (cd "$work/zip" && cmake -E tar cf "$zip" --format=zip --mtime="@$SOURCE_DATE_EPOCH" "$folder")
+    (cd "$work/zip" && cmake -E tar cf "$zip" --format=zip --mtime="$(date -u -R -d "@$SOURCE_DATE_EPOCH")" "$folder")
     echo "package: $zip"
 fi
