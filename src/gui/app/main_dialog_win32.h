@@ -17,6 +17,7 @@
 #include "core/model/parameter_map.h"
 #include "core/ui/main_layout.h"
 #include "core/update/online_update.h"
+#include "core/update/update_log.h"
 #include "devices/link_stack.h"
 #include "gui/app/gui_link_host_win32.h"
 #include "gui/controls/combo_label_win32.h"
@@ -194,7 +195,10 @@ class CZR305M2Dlg final : public CDialogWindow {
     CJinDuTiao progress_;
     std::unique_ptr<CGuiLinkHost> host_;
     // The update thread uses the host: declared after it, so that it is stopped first.
+    // Outlives the link and the update thread that report to it.
+    std::unique_ptr<diag::EventLog> log_;
     SocketUpdateNetwork update_network_;
+    std::unique_ptr<update::LoggedUpdateNetwork> logged_network_;
     std::unique_ptr<WinUpdateSystem> update_system_;
     std::unique_ptr<update::OnlineUpdate> update_;
 
