@@ -1,8 +1,9 @@
 #include "gui/app/diag_log_win32.h"
 
+#include <windows.h>
+// After windows.h, which they need.
 #include <shellapi.h>
 #include <shlobj.h>
-#include <windows.h>
 
 #include <mutex>
 
