@@ -510,7 +510,7 @@ class RecordingEvents : public diag::IEventSink {
     void Event(std::string_view name, std::initializer_list<diag::LogField> fields) override {
         std::string line(name);
         for (const auto& f : fields)
-            line += " " + std::string(f.key) + "=" + f.value;
+            line.append(" ").append(f.key).append("=").append(f.value);
         std::lock_guard lock(mutex_);
         lines_.push_back(std::move(line));
     }

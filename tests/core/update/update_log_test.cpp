@@ -19,7 +19,7 @@ class LinesSink final : public diag::IEventSink {
     void Event(std::string_view name, std::initializer_list<diag::LogField> fields) override {
         std::string line(name);
         for (const auto& f : fields)
-            line += " " + std::string(f.key) + "=" + f.value;
+            line.append(" ").append(f.key).append("=").append(f.value);
         std::lock_guard lock(mutex_);
         text_ += line + "\n";
     }
