@@ -54,13 +54,14 @@ if [ $want_deb = 1 ]; then
         gzip -9n >"$doc/changelog.gz"
     chmod 644 "$doc/changelog.gz"
 
-    # dpkg-shlibdeps reads the source package's control file from ./debian.
+    # dpkg-shlibdeps reads the source package's control file from ./debian, and takes the folder that holds
+    # DEBIAN for the package's root.
+    mkdir -p "$stage/DEBIAN"
     printf 'Source: vela\n\nPackage: vela-tools\nArchitecture: any\n' >"$work/src/debian/control"
     depends=$(cd "$work/src" && dpkg-shlibdeps -O debian/vela-tools/usr/bin/velactl debian/vela-tools/usr/bin/velasim |
         sed -n 's/^shlibs:Depends=//p')
     [ -n "$depends" ] || { echo "package: dpkg-shlibdeps found no dependencies" >&2; exit 1; }
 
-    mkdir -p "$stage/DEBIAN"
     install -m 755 packaging/deb/postinst packaging/deb/postrm "$stage/DEBIAN/"
     size=$(du -sk --exclude=DEBIAN "$stage" | cut -f1)
     sed -e "s/@VERSION@/$version/" -e "s/@ARCH@/$arch/" -e "s/@SIZE@/$size/" -e "s/@DEPENDS@/$depends/" \
