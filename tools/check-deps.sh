@@ -15,8 +15,10 @@ fault() {
 while read -r cmd pkg holder _; do
     case "$cmd" in '' | '#'*) continue ;; esac
     if [ "$pkg" = essential ]; then
-        [ "$(dpkg-query -W -f='${Essential}' "$(dpkg -S "$(readlink -f "$(command -v "$cmd")")" 2>/dev/null | cut -d: -f1)" \
-            2>/dev/null)" = yes ] || fault "$cmd is marked essential but its package is not"
+        # With a merged /usr, dpkg knows some files only under /bin, where their packages put them.
+        owner=$(dpkg -S "$(readlink -f "$(command -v "$cmd")")" 2>/dev/null || dpkg -S "/bin/$cmd" 2>/dev/null)
+        [ "$(dpkg-query -W -f='${Essential}' "$(cut -d: -f1 <<<"$owner")" 2>/dev/null)" = yes ] ||
+            fault "$cmd is marked essential but its package is not"
         continue
     fi
     grep -qx "$pkg" <<<"$installed_list" || fault "$cmd: package $pkg is not in tools/install-deps.sh"

@@ -8,6 +8,7 @@ packages=(
     g++-mingw-w64-x86-64-posix gcc-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64
     wine wine64 xvfb xauth fontconfig imagemagick python3-pil
     fonts-wine fonts-wqy-microhei fonts-liberation fonts-liberation2
+    apt binutils dpkg-dev help2man lintian
 )
 missing=()
 for p in "${packages[@]}"; do

@@ -76,6 +76,7 @@ class Session {
     LinkController& Controller() { return *stack_.Controller(); }
     WifiSlots& Wifi() { return stack_.Wifi(); }
     ConsoleHost& Host() { return host_; }
+    LinkStack& Stack() { return stack_; }
     std::chrono::milliseconds Timeout() const { return timeout_; }
     bool Occupied() const;
     bool Lost();

@@ -18,6 +18,7 @@
 #include "cli/console_host.h"
 #include "cli/curve_command.h"
 #include "cli/session.h"
+#include "core/diag/version.h"
 #include "core/files/file_data.h"
 #include "core/link/link_texts.h"
 #include "core/model/parameter_layout.h"
@@ -50,6 +51,8 @@ Options:
   --yes            answer the questions the device asks with yes
   --json           data as JSON (status, get, dump, scene list, wifi show, inspect, list, diff, batch)
   --quiet, -q      print no data and no progress: only the exit status and error lines tell
+  --verbose, -v    print what the link does (connects, retries, reconnects...) to standard error
+  --log FILE       append the same lines to FILE
   --version        velactl's version
   --help           this text; COMMAND --help explains one command
 
@@ -148,9 +151,9 @@ const std::map<std::string, std::string> kCommandHelp = {
 
 // Options that take a value, those that do not, and the commands each command-bound option serves.
 
-const std::set<std::string> kValueOptions = {"--device", "--timeout", "--lang", "--for"};
-const std::set<std::string> kFlagOptions = {"--yes",   "--help",    "--names",     "--json",
-                                            "--quiet", "--version", "--keep-going"};
+const std::set<std::string> kValueOptions = {"--device", "--timeout", "--lang", "--for", "--log"};
+const std::set<std::string> kFlagOptions = {"--yes",   "--help",    "--names",      "--json",
+                                            "--quiet", "--version", "--keep-going", "--verbose"};
 // curve parses these itself: with a value, and without.
 const std::set<std::string> kCurveValueOptions = {"--channel", "--bank", "--points"};
 const std::set<std::string> kCurveFlagOptions = {"--json", "--live"};
@@ -170,6 +173,8 @@ struct Options {
     bool quiet = false;
     bool version = false;
     bool keep_going = false;
+    bool verbose = false;
+    std::string log_file;
     std::optional<double> watch_for;
     std::string lang = "en";
     std::string command;
@@ -430,6 +435,8 @@ class Cli {
     int FileFailure(const FileResult& r) { return Fail(kExitFile, r.Describe()); }
 
     std::optional<int> ParseOptions(const std::vector<std::string>& args);
+    // --verbose and --log: the diagnostic log's lines to standard error and to a file.
+    std::optional<int> OpenLog();
     int Dispatch();
     // Opens a session, connects and waits until the processor is free (and, on the full path, read whole).
     Outcome Open(Path path);
@@ -468,6 +475,7 @@ class Cli {
     DiscardBuffer discard_;
     Options options_;
     DeviceSpec spec_;
+    std::unique_ptr<diag::EventLog> log_;
     std::unique_ptr<ConsoleHost> host_;
     std::unique_ptr<Session> session_;
 };
@@ -489,7 +497,11 @@ std::optional<int> Cli::ParseOptions(const std::vector<std::string>& args) {
             options_end = true;
             continue;
         }
-        std::string name = a == "-h" ? "--help" : a == "-y" ? "--yes" : a == "-q" ? "--quiet" : a;
+        std::string name = a == "-h"   ? "--help"
+                           : a == "-y" ? "--yes"
+                           : a == "-q" ? "--quiet"
+                           : a == "-v" ? "--verbose"
+                                       : a;
         std::optional<std::string> value;
         if (const auto eq = name.find('='); eq != std::string::npos && name.rfind("--", 0) == 0) {
             value = name.substr(eq + 1);
@@ -519,6 +531,8 @@ std::optional<int> Cli::ParseOptions(const std::vector<std::string>& args) {
                 options_.version = true;
             } else if (name == "--keep-going") {
                 options_.keep_going = true;
+            } else if (name == "--verbose") {
+                options_.verbose = true;
             } else {
                 options_.json = true;
             }
@@ -540,6 +554,8 @@ std::optional<int> Cli::ParseOptions(const std::vector<std::string>& args) {
             options_.device = *value;
         } else if (name == "--lang") {
             options_.lang = *value;
+        } else if (name == "--log") {
+            options_.log_file = *value;
         } else if (name == "--timeout") {
             const auto seconds = ParseSeconds(*value);
             if (!seconds) {
@@ -615,9 +631,16 @@ int Cli::Run(const std::vector<std::string>& args) {
     }
     const bool tty = !options_.quiet && VELA_ISATTY(VELA_FILENO(stderr)) != 0;
     host_ = std::make_unique<ConsoleHost>(err_, options_.yes, tty);
+    if (const auto failed = OpenLog()) {
+        return *failed;
+    }
 
     const int status = Dispatch();
     session_.reset();
+    if (log_) {
+        log_->Event("end", {{"exit", std::to_string(status)}});
+        log_->Stop();
+    }
     out_.flush();
     if (!out_) {
         const int error = errno;
@@ -626,6 +649,30 @@ int Cli::Run(const std::vector<std::string>& args) {
         return status == kExitOk ? kExitFile : status;
     }
     return status;
+}
+
+std::optional<int> Cli::OpenLog() {
+    if (!options_.verbose && options_.log_file.empty()) {
+        return std::nullopt;
+    }
+    log_ = std::make_unique<diag::EventLog>();
+    if (!options_.log_file.empty()) {
+        auto file = std::make_unique<diag::AppendFile>(std::filesystem::u8path(options_.log_file));
+        if (!file->Ok()) {
+            return Fail(kExitFile, "cannot open the log file " + options_.log_file);
+        }
+        log_->AddOutput(std::move(file));
+    }
+    if (options_.verbose) {
+        log_->AddOutput(std::make_unique<diag::StreamOutput>(stderr));
+    }
+    log_->Start();
+    // The command's name only: its arguments may hold a Wi-Fi password.
+    log_->Event("start", {{"program", "velactl"},
+                          {"version", kVersion},
+                          {"device", ToString(spec_)},
+                          {"command", options_.command}});
+    return std::nullopt;
 }
 
 int Cli::Dispatch() {
@@ -675,6 +722,7 @@ Outcome Cli::Open(Path path) {
     }
     session_ = std::make_unique<Session>(spec_, *host_, Timeout(),
                                          path == Path::kLight ? LinkMode::kLight : LinkMode::kFull);
+    session_->Stack().SetEvents(log_.get());
     if (Outcome o = session_->Connect(); !o.Ok()) {
         return o;
     }

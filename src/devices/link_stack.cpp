@@ -5,7 +5,7 @@
 namespace vela {
 
 LinkStack::LinkStack(const DeviceSpec& spec, IClock& clock)
-    : link_(clock), device_(MakeHidDevice(spec)), transport_(link_, *device_) {
+    : device_name_(ToString(spec)), link_(clock), device_(MakeHidDevice(spec)), transport_(link_, *device_) {
     wifi_.Attach(link_);
 }
 
@@ -19,6 +19,7 @@ bool LinkStack::Start(ILinkHost& host, FileLocations files, LinkMode mode) {
         controller_ = std::make_unique<LinkController>(link_, *connector_, host, std::move(files));
         controller_->SetWifiStep(&wifi_step_);
         controller_->SetMode(mode);
+        controller_->SetEvents(events_, device_name_);
     }
     return controller_->StartLink();
 }

@@ -2,6 +2,7 @@
 #pragma once
 
 #include <memory>
+#include <string>
 
 #include "core/files/file_data.h"
 #include "core/link/device_spec.h"
@@ -24,6 +25,8 @@ class LinkStack {
     // Creates the worker for this owner and starts it; false when it could not be started.
     bool Start(ILinkHost& host, FileLocations files = FileLocations::System(),
                LinkMode mode = LinkMode::kFull);
+    // Before Start: where the worker reports what the link does (the diagnostic log), or nothing.
+    void SetEvents(diag::IEventSink* events) { events_ = events; }
     // Stops the worker (if any) and closes the device.
     void Stop();
 
@@ -34,6 +37,8 @@ class LinkStack {
     LinkController* Controller() { return controller_.get(); }
 
   private:
+    std::string device_name_;
+    diag::IEventSink* events_ = nullptr;
     DeviceLink link_;
     std::unique_ptr<IHidDevice> device_;
     HidTransport transport_;

@@ -12,6 +12,7 @@
 #include <string_view>
 #include <thread>
 
+#include "core/diag/version.h"
 #include "core/link/device_spec.h"
 #include "sim/sim_server.h"
 

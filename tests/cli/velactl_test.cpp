@@ -382,3 +382,32 @@ TEST(VelactlDevice, AnInterruptEndsACommandWith130) {
 
 }  // namespace
 }  // namespace vela::cli
+
+namespace vela::cli {
+namespace {
+
+TEST(VelactlLog, TheLogFileTellsTheLinksStepsAndNeverTheWifiPassword) {
+    TempDir dir;
+    const std::string log = (dir / "link.log").string();
+    constexpr char kPassword[] = "sing-along-77";
+    Outcome r = Velactl({"--device=sim", "--timeout=5", "--log", log, "wifi", "hotspot", "Lobby", kPassword});
+    ASSERT_EQ(r.status, 0) << r.err;
+    // A second run appends.
+    r = Velactl({"--device=sim", "--timeout=5", "--log=" + log, "get", "26"});
+    ASSERT_EQ(r.status, 0) << r.err;
+
+    const std::string text = ReadText(log);
+    EXPECT_EQ(text.find(kPassword), std::string::npos) << text;
+    for (const char* expected :
+         {"start program=velactl version=", "command=wifi", "connect device=sim", "identify device_id=25089",
+          "occupancy state=free", "end exit=0", "command=get"}) {
+        EXPECT_NE(text.find(expected), std::string::npos) << expected << " in\n" << text;
+    }
+
+    r = Velactl({"--device=sim", "--log", (dir / "no-such-folder" / "x.log").string(), "status"});
+    EXPECT_EQ(r.status, 5);
+    EXPECT_NE(r.err.find("cannot open the log file"), std::string::npos) << r.err;
+}
+
+}  // namespace
+}  // namespace vela::cli

@@ -1,6 +1,8 @@
 #include "core/link/link_controller.h"
 
 #include <algorithm>
+#include <chrono>
+#include <string>
 
 namespace vela {
 
@@ -17,6 +19,14 @@ constexpr std::uint32_t kSceneAckWaitMs = 2000;
 constexpr int kSceneTries = 3;
 constexpr std::uint32_t kSleepSliceMs = 50;
 constexpr std::size_t kSceneNamePayload = 20;
+// Unanswered write batches in a row worth a line in the diagnostic log.
+constexpr int kLoggedUnansweredWrites = 3;
+
+// UTF-8 whatever the system's code page: a name it cannot hold must not throw on the link thread.
+std::string PathText(const std::filesystem::path& path) {
+    const std::u8string text = path.generic_u8string();
+    return std::string(text.begin(), text.end());
+}
 
 // Parameters a scene file never loads into the device: master levels and link-owned words.
 bool SkippedOnLoad(std::size_t i) {
@@ -153,6 +163,12 @@ bool LinkController::Exchange(std::uint8_t command, std::span<const std::uint8_t
     return replied;
 }
 
+void LinkController::Log(std::string_view name, std::initializer_list<diag::LogField> fields) {
+    if (events_) {
+        events_->Event(name, fields);
+    }
+}
+
 void LinkController::RememberDirty() {
     auto& t = link_.Table();
     for (std::size_t i = 0; i < kParameterCount; ++i) {
@@ -193,7 +209,7 @@ void LinkController::Worker() {
     if (wifi_) {
         wifi_->Clear();
     }
-    host_.SetTitle(L"VELA3.1");
+    host_.SetTitle(kProductTitle);
     if (s.running) {
         host_.SendNotify(LinkNotify::kLinkState, static_cast<int>(LinkStateCode::kStarting));
     }
@@ -205,10 +221,12 @@ void LinkController::Worker() {
         if (!s.running) {
             break;
         }
+        Log("connect", {{"device", device_name_}});
         s.link_up = true;
         if (!Identification()) {
             continue;
         }
+        Log("identify", {{"device_id", std::to_string(ConnectedDeviceId())}});
         if (s.running) {
             Sleep(10);
             host_.SendNotify(LinkNotify::kLinkState, static_cast<int>(LinkStateCode::kConnected));
@@ -236,6 +254,14 @@ void LinkController::Worker() {
             PollCycle();
         }
         s.link_up = false;
+        if (s.running) {
+            // A long silence means the supervision dropped it; a short one, a send that failed or a
+            // reconnect asked for.
+            Log("reconnect",
+                {{"reason", !s.reader_running ? "device closed" : "link dropped"},
+                 {"silent_ms", std::to_string(link_.Clock().TickMs() - s.last_valid_frame_tick.load())},
+                 {"missed_replies", std::to_string(s.missed_replies.load())}});
+        }
         RememberDirty();
         if (s.running) {
             host_.SendNotify(LinkNotify::kLinkState, static_cast<int>(LinkStateCode::kNotConnected));
@@ -258,6 +284,10 @@ bool LinkController::Identification() {
         link_.ReadOne(param::kIdentity);
         Sleep(40);
         if (attempt + 1 >= kIdentifyAttempts || s.missed_replies.load() >= give_up) {
+            Log("identify_failed", {{"reason", "no identification"},
+                                    {"attempts", std::to_string(attempt + 1)},
+                                    {"device_id", std::to_string(s.device_id.load())},
+                                    {"parameter0", std::to_string(t.Value(param::kIdentity))}});
             Sleep(2000);
             return false;
         }
@@ -265,11 +295,13 @@ bool LinkController::Identification() {
             break;
         }
         if (!s.reader_running) {
+            Log("identify_failed", {{"reason", "device closed"}});
             return false;
         }
         // A reconnect asked for (Suspended released) or a failed send while identifying: carrying on would
         // take a device that never identified itself for the processor, so the connection is built anew.
         if (!s.link_up) {
+            Log("identify_failed", {{"reason", "link dropped"}});
             return false;
         }
     }
@@ -303,8 +335,10 @@ void LinkController::OccupancyCheck() {
     while (!Stopping()) {
         if (Light()) {
             if (!LightOccupied()) {
+                Log("occupancy", {{"state", "free"}});
                 return;
             }
+            Log("occupancy", {{"state", "held"}});
             Message(LinkText::kEquipmentOccupied);
             Sleep(2000);
             if (!s.link_up) {
@@ -322,8 +356,10 @@ void LinkController::OccupancyCheck() {
             occupied += link_.Table().Value(param::kOccupancy) == kOccupied ? 1 : 0;
         }
         if (occupied < kOccupiedThreshold) {
+            Log("occupancy", {{"state", "free"}, {"held_reads", std::to_string(occupied)}});
             return;
         }
+        Log("occupancy", {{"state", "held"}, {"held_reads", std::to_string(occupied)}});
         Message(LinkText::kEquipmentOccupied);
         Sleep(2000);
         if (!s.link_up) {
@@ -359,10 +395,20 @@ void LinkController::PollCycle() {
         ++g;
     if (g < kParameterCount) {
         write_scan_ = g;
+        if (t[g].retry.load() >= ParameterTable::kRetryLimit) {
+            Log("write_given_up",
+                {{"index", std::to_string(g)}, {"tries", std::to_string(t[g].retry.load())}});
+        }
         s.waiting = true;
         link_.BuildWriteBatch(static_cast<std::uint16_t>(g), kMaxWriteGroups);
         const bool replied = link_.WaitReply(s.timings.poll_wait_ms.load());
         s.waiting = false;
+        unanswered_writes_ = replied ? 0 : unanswered_writes_ + 1;
+        if (unanswered_writes_ == kLoggedUnansweredWrites) {
+            Log("retry", {{"what", "write"},
+                          {"index", std::to_string(g)},
+                          {"unanswered", std::to_string(unanswered_writes_)}});
+        }
         if (!replied && !s.reader_running) {
             HideProgress();
             s.link_up = false;
@@ -496,6 +542,21 @@ void LinkController::ServeRequests() {
 // Read-all, display update, scene names
 
 bool LinkController::ReadAll(int attempts) {
+    const auto started = std::chrono::steady_clock::now();
+    const auto elapsed_ms = [&] {
+        return std::to_string(
+            std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - started)
+                .count());
+    };
+    Log("read_all_start");
+    const bool done = ReadAllNow(attempts);
+    Log("read_all_end", {{"result", done ? "ok" : "failed"},
+                         {"ms", elapsed_ms()},
+                         {"received", std::to_string(CountReceived())}});
+    return done;
+}
+
+bool LinkController::ReadAllNow(int attempts) {
     auto& s = link_.State();
     auto& t = link_.Table();
     for (std::size_t i = 0; i < kParameterCount; ++i) {
@@ -645,6 +706,7 @@ void LinkController::SaveToFile() {
     const FileResult saved = file.SaveScene(path, values);
     SetLastFileResult(saved);
     if (!saved.Ok()) {
+        Log("file_not_saved", {{"path", PathText(path)}, {"reason", saved.Describe()}});
         Message(LinkText::kSaveFailed);
         return;
     }
@@ -675,6 +737,7 @@ void LinkController::LoadFile(bool selection) {
     const FileResult loaded = file.LoadScene(path);
     SetLastFileResult(loaded);
     if (!loaded.Ok()) {
+        Log("file_refused", {{"path", PathText(path)}, {"reason", loaded.Describe()}});
         HideProgress();
         // Nothing was imported, so there is nothing for the save settings raised with it to store.
         if (selection) {
@@ -685,6 +748,10 @@ void LinkController::LoadFile(bool selection) {
         return;
     }
     if (file.device_id != ConnectedDeviceId()) {
+        Log("file_refused", {{"path", PathText(path)},
+                             {"reason", "made for another device"},
+                             {"file_device_id", std::to_string(file.device_id)},
+                             {"device_id", std::to_string(ConnectedDeviceId())}});
         HideProgress();
         if (selection) {
             s.requests[request::kSaveSettings] = 0;

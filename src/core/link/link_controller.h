@@ -14,6 +14,8 @@
 #include <thread>
 #include <vector>
 
+#include "core/diag/event_log.h"
+#include "core/diag/version.h"
 #include "core/files/file_data.h"
 #include "core/link/device_link.h"
 #include "core/link/link_texts.h"
@@ -54,7 +56,6 @@ enum class LinkMode {
 
 class LinkController {
   public:
-    static constexpr char kTitle[] = "VELA3.1";
     // The light occupancy check: this many answered reads of 935, asked at most kLightOccupancyTries times.
     static constexpr int kLightOccupancyAnswers = 3;
     static constexpr int kLightOccupancyTries = 6;
@@ -66,6 +67,11 @@ class LinkController {
     LinkController& operator=(const LinkController&) = delete;
 
     void SetWifiStep(IWifiStep* wifi) { wifi_ = wifi; }
+    // Before StartLink: where the worker reports connects, identifications, reloads, retries and drops.
+    void SetEvents(diag::IEventSink* events, std::string device_name) {
+        events_ = events;
+        device_name_ = std::move(device_name);
+    }
     // Before StartLink.
     void SetMode(LinkMode mode) { mode_ = mode; }
     LinkMode Mode() const { return mode_; }
@@ -106,6 +112,7 @@ class LinkController {
 
   private:
     void Worker();
+    bool ReadAllNow(int attempts);
     bool Identification();
     void OccupancyCheck();
     // True when the processor is held by another controller (light mode's check).
@@ -137,11 +144,15 @@ class LinkController {
     void TakeEditsForReload();
     void RestoreRemembered();
     void SetLastFileResult(FileResult result);
+    void Log(std::string_view name, std::initializer_list<diag::LogField> fields = {});
 
     DeviceLink& link_;
     ILinkConnector& connector_;
     ILinkHost& host_;
     IWifiStep* wifi_ = nullptr;
+    diag::IEventSink* events_ = nullptr;
+    std::string device_name_;
+    int unanswered_writes_ = 0;
     LinkMode mode_ = LinkMode::kFull;
     std::atomic<int> ready_{0};
     FileLocations files_;

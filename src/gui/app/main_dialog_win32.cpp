@@ -13,6 +13,7 @@
 #include "core/link/device_spec.h"
 #include "core/text/strings.h"
 #include "core/ui/text_layout.h"
+#include "gui/app/diag_log_win32.h"
 #include "gui/win/message_box_win32.h"
 #include "gui/win/screenshot_win32.h"
 #include "res/resource.h"
@@ -190,6 +191,8 @@ BOOL CZR305M2Dlg::OnInitDialog() {
     ApplyLayout(client.right, client.bottom);
 
     host_ = std::make_unique<CGuiLinkHost>(hwnd_, progress_, LanguageIndex());
+    log_ = StartProgramLog(ToString(options_.device));
+    stack_.SetEvents(log_.get());
     stack_.Start(*host_);
 
     link_.SetSendSwitch(true);
@@ -463,9 +466,12 @@ void CZR305M2Dlg::ShowAbout() {
     std::wcsftime(date, 32, L"%Y-%m-%d %H:%M", &local);
     wchar_t version[32] = {};
     std::swprintf(version, 32, L"-V7.%d", kAboutVersion);
-    const std::wstring text =
-        std::wstring(Text(extra::kVersionPrefix)) + kWindowTitle + version + L"\n\r" + date;
-    message_adapter_.Show(text, Text(extra::kAboutCaption), MessageButtons::kOk);
+    const std::wstring text = std::wstring(Text(extra::kVersionPrefix)) + kWindowTitle + version + L"\n\r" +
+                              date + L"\n\n" + std::wstring(Text(kOpenLogFolderQuestion));
+    if (message_adapter_.Show(text, Text(extra::kAboutCaption), MessageButtons::kYesNo) ==
+        MessageAnswer::kYes) {
+        OpenLogFolder();
+    }
 }
 
 void CZR305M2Dlg::AddTrayIcon() {
@@ -705,7 +711,8 @@ void CZR305M2Dlg::StartOnlineUpdate() {
     const HWND window = hwnd_;
     update_system_ =
         std::make_unique<WinUpdateSystem>([window] { PostMessageW(window, UM_UPDATE_EXIT, 0, 0); });
-    update_ = std::make_unique<update::OnlineUpdate>(std::move(settings), update_network_, *update_system_,
+    logged_network_ = std::make_unique<update::LoggedUpdateNetwork>(update_network_, *log_);
+    update_ = std::make_unique<update::OnlineUpdate>(std::move(settings), *logged_network_, *update_system_,
                                                      *host_, link_.State().running, clock_, SystemCodePage());
     update_->Start();
 }

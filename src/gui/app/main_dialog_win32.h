@@ -17,6 +17,7 @@
 #include "core/model/parameter_map.h"
 #include "core/ui/main_layout.h"
 #include "core/update/online_update.h"
+#include "core/update/update_log.h"
 #include "devices/link_stack.h"
 #include "gui/app/gui_link_host_win32.h"
 #include "gui/controls/combo_label_win32.h"
@@ -58,7 +59,7 @@ inline constexpr int kRearTab = 9;
 inline constexpr int kPageCount = 9;
 
 // The title of the window and the name of the single-instance mutex.
-inline constexpr wchar_t kWindowTitle[] = L"VELA3.1";
+inline constexpr const wchar_t* kWindowTitle = kProductTitle;
 inline constexpr wchar_t kInstanceMutexName[] = L"OrnZR305__xxxx";
 // A property on the main window by which a second start finds the running one.
 inline constexpr wchar_t kMainWindowProperty[] = L"vela.main-window";
@@ -194,7 +195,10 @@ class CZR305M2Dlg final : public CDialogWindow {
     CJinDuTiao progress_;
     std::unique_ptr<CGuiLinkHost> host_;
     // The update thread uses the host: declared after it, so that it is stopped first.
+    // Outlives the link and the update thread that report to it.
+    std::unique_ptr<diag::EventLog> log_;
     SocketUpdateNetwork update_network_;
+    std::unique_ptr<update::LoggedUpdateNetwork> logged_network_;
     std::unique_ptr<WinUpdateSystem> update_system_;
     std::unique_ptr<update::OnlineUpdate> update_;
 

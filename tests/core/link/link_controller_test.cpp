@@ -533,3 +533,72 @@ TEST(LinkControllerPauses, EndAtTheirDeadlineWhenEverySleepWakesLate) {
 
 }  // namespace
 }  // namespace vela
+
+namespace vela {
+namespace {
+
+// Events as the log would write them, without the time.
+class RecordingEvents : public diag::IEventSink {
+  public:
+    void Event(std::string_view name, std::initializer_list<diag::LogField> fields) override {
+        std::string line(name);
+        for (const auto& f : fields)
+            line.append(" ").append(f.key).append("=").append(f.value);
+        std::lock_guard lock(mutex_);
+        lines_.push_back(std::move(line));
+    }
+    // The index of the first line from `from` on that starts with `prefix`, or -1.
+    int Find(const std::string& prefix, int from = 0) const {
+        std::lock_guard lock(mutex_);
+        for (std::size_t i = static_cast<std::size_t>(from); i < lines_.size(); ++i) {
+            if (lines_[i].rfind(prefix, 0) == 0)
+                return static_cast<int>(i);
+        }
+        return -1;
+    }
+    std::string All() const {
+        std::lock_guard lock(mutex_);
+        std::string all;
+        for (const auto& l : lines_)
+            all += l + "\n";
+        return all;
+    }
+
+  private:
+    mutable std::mutex mutex_;
+    std::vector<std::string> lines_;
+};
+
+TEST_F(LinkControllerTest, TheLogTellsEachStepOfConnectingLoadingRefusingAndReconnecting) {
+    RecordingEvents events;
+    controller.SetEvents(&events, "sim");
+    ASSERT_TRUE(controller.StartLink());
+    ASSERT_TRUE(Loaded());
+    const int connect = events.Find("connect device=sim");
+    const int identify = events.Find("identify device_id=25089", connect);
+    const int occupancy = events.Find("occupancy state=free", identify);
+    const int read_start = events.Find("read_all_start", occupancy);
+    const int read_end = events.Find("read_all_end result=ok ms=", read_start);
+    EXPECT_TRUE(connect >= 0 && identify > connect && occupancy > identify && read_start > occupancy &&
+                read_end > read_start)
+        << events.All();
+    EXPECT_NE(events.All().find("received=947"), std::string::npos) << events.All();
+
+    std::vector<std::uint32_t> values(kParameterCount, 77);
+    CZB_FileData foreign(FileLocations{dir.Path(), ""});
+    foreign.device_id = 0x1234;
+    ASSERT_TRUE(foreign.SaveScene(dir / "foreign.lub", values).Ok());
+    controller.SetScenePath(dir / "foreign.lub");
+    Request(request::kLoadFile);
+    EXPECT_GE(events.Find("file_refused path="), 0) << events.All();
+    EXPECT_NE(events.All().find("file_device_id=4660 device_id=25089"), std::string::npos) << events.All();
+
+    device->Unplug();
+    ASSERT_TRUE(WaitUntil([&] { return events.Find("reconnect reason=") > read_end; })) << events.All();
+    device->Replug();
+    ASSERT_TRUE(Loaded(2));
+    EXPECT_GT(events.Find("connect device=sim", events.Find("reconnect reason=")), 0) << events.All();
+}
+
+}  // namespace
+}  // namespace vela

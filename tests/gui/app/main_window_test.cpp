@@ -14,6 +14,7 @@
 #include "core/protocol/protocol.h"
 #include "core/text/strings.h"
 #include "core/ui/main_layout.h"
+#include "gui/app/diag_log_win32.h"
 #include "gui/app/main_dialog_win32.h"
 #include "gui/app/vela_app_win32.h"
 #include "gui/support/win_test_support.h"
@@ -390,13 +391,30 @@ TEST_F(MainWindowTest, TrayHidesAndAClickOnTheIconBringsTheWindowBack) {
     EXPECT_FALSE(w.dlg->TrayIconShown());
 }
 
-TEST_F(MainWindowTest, AboutBoxFromTheTopLeftCorner) {
+TEST_F(MainWindowTest, AboutBoxFromTheTopLeftCornerOffersTheLogFolder) {
+    std::vector<std::filesystem::path> opened;
+    SetFolderOpener([&](const std::filesystem::path& folder) {
+        opened.push_back(folder);
+        return true;
+    });
     MainWindow w;
     ASSERT_TRUE(w.created);
+    w.boxes.yes_no_answer = IDNO;
     SendMessageW(w.Hwnd(), WM_LBUTTONDOWN, MK_LBUTTON, testing::Point(5, 5));
     ASSERT_EQ(w.boxes.boxes.size(), 1u);
     EXPECT_EQ(w.boxes.boxes[0].caption, L"About");
     EXPECT_EQ(w.boxes.boxes[0].text.rfind(L"Software version VELA3.1-V7.25089\n\r", 0), 0u);
+    EXPECT_NE(w.boxes.boxes[0].text.find(L"Open the log folder?"), std::wstring::npos);
+    EXPECT_TRUE(opened.empty());
+
+    w.boxes.yes_no_answer = IDYES;
+    SendMessageW(w.Hwnd(), WM_LBUTTONDOWN, MK_LBUTTON, testing::Point(5, 5));
+    SetFolderOpener(nullptr);
+    ASSERT_EQ(opened.size(), 1u);
+    EXPECT_EQ(opened[0], LogFolder());
+    EXPECT_EQ(opened[0].filename(), L"logs");
+    // The log of this window's start is there.
+    EXPECT_TRUE(std::filesystem::exists(opened[0] / L"vela.log"));
 }
 
 TEST_F(MainWindowTest, ClosingAsksThenStopsTheLink) {
