@@ -38,6 +38,9 @@ namespace vela::cli {
 
 namespace {
 
+// A word every processor answers, read to tell a silent processor from a silent part of it.
+constexpr std::uint16_t kProbeParameter = 28;
+
 constexpr char kUsage[] = R"(usage: velactl [OPTIONS] COMMAND [ARGS]
 
 Controls a processor over USB, or the virtual one. Options may stand before or after the command.
@@ -82,7 +85,7 @@ Commands:
 get, set, status, scene, settings and wifi read or write only what they need; dump, save, load, import,
 watch and diff with the device read the whole table first.
 
-Exit status: 0 done, 2 usage error, 3 device not found, not answering or lost,
+Exit status: 0 done, 1 diff found differences, 2 usage error, 3 device not found, not answering or lost,
 4 refused or failed, 5 file error (also standard output), 130 interrupted.
 )";
 
@@ -111,8 +114,8 @@ const std::map<std::string, std::string> kCommandHelp = {
      "that does not parse stops the batch before it, with its number.\n"},
     {"diff",
      "usage: velactl diff A.lub B.lub [--json] | velactl [--device SPEC] diff A.lub [--json]\nPrints the "
-     "parameters that differ: INDEX NAME A B. With one file, B is the device.\nExit 0 whether or not they "
-     "differ.\n"},
+     "parameters that differ: INDEX NAME A B. With one file, B is the device.\nExit 0 when they are the "
+     "same, 1 when they differ (as diff does), 2 or more on trouble.\n"},
     {"set",
      "usage: velactl [--device SPEC] set INDEX=VALUE...\nWrites each value (0..65535) and waits until the "
      "device holds every one; fails when it does not,\nnaming the values that landed. Each index once; the "
@@ -252,6 +255,23 @@ bool HasControlCharacter(std::string_view s) {
     });
 }
 
+// The characters of a UTF-8 text that the device's code page cannot hold, or empty.
+std::string CharactersTheCodePageLoses(const std::string& utf8) {
+    std::string lost;
+    for (const wchar_t c : FromUtf8(utf8)) {
+        const std::wstring one(1, c);
+        const std::string bytes = SystemCodePage().FromWide(one);
+        const auto* data = reinterpret_cast<const std::uint8_t*>(bytes.data());
+        char code[16];
+        std::snprintf(code, sizeof code, "U+%04X", static_cast<unsigned>(c));
+        const std::string named = "\"" + ToUtf8(one) + "\" (" + code + ")";
+        if (SystemCodePage().ToWide(std::span(data, bytes.size())) != one &&
+            lost.find(named) == std::string::npos)
+            lost += (lost.empty() ? "" : ", ") + named;
+    }
+    return lost;
+}
+
 // Why a parameter may not be written from here, or empty.
 std::string WhyNotWritable(std::uint16_t index) {
     if (index == param::kIdentity) {
@@ -328,6 +348,8 @@ std::string ParseScene(const std::vector<std::string>& args, SceneCommand& comma
         if (command.what == "save") {
             if (HasControlCharacter(args[2]))
                 return "a scene name has no line breaks or other control characters";
+            if (const std::string lost = CharactersTheCodePageLoses(args[2]); !lost.empty())
+                return "the device cannot store these characters of the scene name: " + lost;
             command.ansi_name = SystemCodePage().FromWide(FromUtf8(args[2]));
             if (command.ansi_name.empty())
                 return "a scene name needs at least one character";
@@ -447,6 +469,7 @@ class Cli {
     int Settings();
     int Wifi();
     int Watch();
+    Outcome WhoIsSilent(const Outcome& silence);
     int Inspect(const std::string& file);
     int ReadDeviceTable(std::vector<std::uint32_t>& table);
     int Batch();
@@ -615,9 +638,14 @@ int Cli::Run(const std::vector<std::string>& args) {
     }
     const bool tty = !options_.quiet && VELA_ISATTY(VELA_FILENO(stderr)) != 0;
     host_ = std::make_unique<ConsoleHost>(err_, options_.yes, tty);
+    // Quiet means nothing on success; a failure still shows what the device said.
+    if (options_.quiet)
+        host_->HoldMessages();
 
     const int status = Dispatch();
     session_.reset();
+    if (status != kExitOk)
+        host_->PrintHeldMessages();
     out_.flush();
     if (!out_) {
         const int error = errno;
@@ -940,8 +968,15 @@ int Cli::Load(const std::string& file, bool import) {
         o = session_->Request(request::kLoadFile);
     }
     if (!o.Ok()) {
-        return Fail(o.code,
-                    o.message + (o.code == kExitNoDevice ? "; the rest is sent when it is back" : ""));
+        if (o.code != kExitNoDevice)
+            return Fail(o);
+        // velactl ends here: what was not acknowledged by now is not sent by anyone.
+        std::size_t unsent = 0;
+        for (std::size_t i = 0; i < kParameterCount; ++i)
+            unsent += session_->Link().Table().IsDirty(i) ? 1 : 0;
+        return Fail(o.code, o.message + "; the device holds part of " + file + " (" + std::to_string(unsent) +
+                                " values were not acknowledged) and nothing more will be sent: " +
+                                (import ? "import" : "load") + " it again");
     }
     if (const FileResult r = controller.LastFileResult(); !r.Ok()) {
         return FileFailure(r);
@@ -1090,7 +1125,7 @@ int Cli::Wifi() {
                                [&](int s) { return slots[s].pending.load() == 0; });
         });
         if (!o.Ok()) {
-            return Fail(o);
+            return Fail(o.code == kExitNoDevice ? WhoIsSilent(o) : o);
         }
         auto text_of = [&](int slot) -> std::string {
             if (!slots[slot].answered.load())
@@ -1170,7 +1205,7 @@ int Cli::Wifi() {
     };
     const Outcome o = session_->WaitWhileAnswering([&] { return confirmed() || given_up(); });
     if (!o.Ok()) {
-        return Fail(o);
+        return Fail(o.code == kExitNoDevice ? WhoIsSilent(o) : o);
     }
     if (!confirmed()) {
         // The slot was dropped after its retries; a late confirmation may still come with the pair.
@@ -1179,6 +1214,17 @@ int Cli::Wifi() {
         }
     }
     return kExitOk;
+}
+
+// The processor passes the module's commands on and waits for the module: silence then is the
+// module's, unless the processor itself no longer answers a read.
+Outcome Cli::WhoIsSilent(const Outcome& silence) {
+    if (session_->Lost())
+        return silence;
+    Outcome read;
+    if (!session_->ReadValues({kProbeParameter}, read).empty() || !read.Ok())
+        return silence;
+    return {kExitNoDevice, "the Wi-Fi module did not answer (the processor does)"};
 }
 
 int Cli::Watch() {
@@ -1205,9 +1251,8 @@ int Cli::Watch() {
                            : std::chrono::hours(24 * 365);
     session_->WaitAtMost([] { return false; }, limit);
     host_->SetParameterCallback(nullptr);
-    // An interrupt is how a watch without --for is meant to end.
     if (InterruptRequested()) {
-        return options_.watch_for ? kExitInterrupted : kExitOk;
+        return kExitInterrupted;
     }
     if (const Outcome o = session_->Check(); !o.Ok()) {
         return Fail(o);
@@ -1362,6 +1407,12 @@ int Cli::Batch() {
         else
             out_ << "line " << number << ": ok" << std::endl;
     };
+    // With --json every line that ran has its object, a failed one too.
+    auto failed_line = [&](int number, int status) {
+        if (options_.json)
+            out_ << "{\"line\": " << number << ", \"ok\": false, \"exit\": " << status << "}" << std::endl;
+        err_ << "velactl: line " << number << " failed" << std::endl;
+    };
     for (std::size_t k = 0; k < lines.size();) {
         const BatchLine& line = lines[k];
         int status = kExitOk;
@@ -1390,7 +1441,7 @@ int Cli::Batch() {
                     ok_line(lines[j].number);
                     completed.push_back(lines[j].number);
                 } else {
-                    err_ << "velactl: line " << lines[j].number << " failed" << std::endl;
+                    failed_line(lines[j].number, line_status);
                     if (status == kExitOk)
                         status = line_status;
                     if (!r.outcome.Ok())
@@ -1418,7 +1469,7 @@ int Cli::Batch() {
             if (status == kExitOk) {
                 completed.push_back(line.number);
             } else {
-                err_ << "velactl: line " << line.number << " failed" << std::endl;
+                failed_line(line.number, status);
                 if (status == kExitNoDevice || status == kExitInterrupted || !options_.keep_going)
                     return status == kExitNoDevice ? lost(status, line.number) : status;
             }
@@ -1490,11 +1541,11 @@ int Cli::Diff() {
                  << "\", \"a\": " << json(a_values, i) << ", \"b\": " << json(b_values, i) << "}";
         }
         out_ << (differ.empty() ? "" : "\n") << "]}\n";
-        return kExitOk;
+        return differ.empty() ? kExitOk : kExitDiffer;
     }
     for (const std::size_t i : differ)
         out_ << i << " " << name(i) << " " << text(a_values, i) << " " << text(b_values, i) << "\n";
-    return kExitOk;
+    return differ.empty() ? kExitOk : kExitDiffer;
 }
 
 }  // namespace

@@ -105,6 +105,9 @@ TEST_F(VelactlFiles, SaveRefusesWhatIsNoWritableFileBeforeConnecting) {
     EXPECT_EQ(r.status, 5) << r.err;
     EXPECT_EQ(fs::exists("CP950"), mirror_there) << "a scene file never goes to the settings' mirror";
 #ifndef _WIN32
+    // A folder nobody can create files in, root included.
+    r = Velactl({kNobody, "save", "/proc/velactl-test.lub"});
+    EXPECT_EQ(r.status, 5) << r.err;
     r = Velactl({kNobody, "save", "/dev/null"});
     EXPECT_EQ(r.status, 5) << r.err;
     EXPECT_TRUE(fs::is_character_file("/dev/null"));
@@ -192,6 +195,14 @@ TEST(VelactlArguments, LinkWordsDuplicatesAndBadTextAreRefusedBeforeConnecting) 
     }
 }
 
+TEST(VelactlArguments, ASceneNameTheDeviceCannotHoldIsRefusedNamingTheCharacters) {
+    const Outcome r = Velactl({kNobody, "scene", "save", "7",
+                               "Stra\xC3\x9F"
+                               "e"});
+    EXPECT_EQ(r.status, 2) << r.err;
+    EXPECT_NE(r.err.find("\"\xC3\x9F\" (U+00DF)"), std::string::npos) << r.err;
+}
+
 TEST(VelactlArguments, OptionsGoAnywhereAndUsageErrorsGoToStderr) {
     Outcome r = Velactl({});
     EXPECT_EQ(r.status, 2);
@@ -245,6 +256,10 @@ TEST(VelactlArguments, VersionQuietAndOptionsThatBelongToOtherCommands) {
     r = Velactl({"-q", "--device=sim", "--timeout=5", "get", "26-27"});
     EXPECT_EQ(r.status, 0) << r.err;
     EXPECT_EQ(r.out, "");
+    // Nothing at all on success, not even the device's own confirmation.
+    r = Velactl({"-q", "--device=sim", "--timeout=5", "settings", "save"});
+    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(r.out + r.err, "");
     r = Velactl({"--quiet", kNobody, "get", "26"});
     EXPECT_EQ(r.status, 3);
     EXPECT_NE(r.err.find("refused"), std::string::npos) << r.err;
@@ -325,8 +340,9 @@ TEST_F(VelactlFiles, DiffNamesEveryChangedParameterWithBothValues) {
     std::ofstream(dir / "b.lub", std::ios::binary)
         .write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
 
+    // As diff does: 1 when they differ, 0 when they do not.
     Outcome r = Velactl({"diff", P("a.lub"), P("b.lub")});
-    ASSERT_EQ(r.status, 0) << r.err;
+    ASSERT_EQ(r.status, 1) << r.err;
     EXPECT_EQ(r.out, "28 Music master level " + std::to_string(FactoryDefaults()[28]) + " 600\n946 " +
                          std::string(layout::ParameterName(946)) + " " +
                          std::to_string(FactoryDefaults()[946]) + " 1\n");
@@ -336,7 +352,7 @@ TEST_F(VelactlFiles, DiffNamesEveryChangedParameterWithBothValues) {
 
     // Against a device: its table is the factory one, so only the file's edits differ.
     r = Velactl({"--device=sim", "--timeout=5", "diff", P("b.lub"), "--json"});
-    ASSERT_EQ(r.status, 0) << r.err;
+    ASSERT_EQ(r.status, 1) << r.err;
     EXPECT_NE(r.out.find("{\"index\": 28, \"name\": \"Music master level\", \"a\": 600, \"b\": "),
               std::string::npos)
         << r.out;
@@ -376,6 +392,17 @@ TEST(VelactlDevice, AnInterruptEndsACommandWith130) {
     });
     const Outcome r = Velactl({"--device", "sim", "set", "26=561"});
     done = true;
+    interrupter.join();
+    EXPECT_EQ(r.status, 130) << r.err;
+}
+
+TEST(VelactlDevice, AWatchEndedByAnInterruptSaysSo) {
+    // Interrupted once it is watching (or, on a slow machine, while it connects: 130 all the same).
+    std::thread interrupter([] {
+        std::this_thread::sleep_for(std::chrono::seconds(3));
+        RequestInterrupt();
+    });
+    const Outcome r = Velactl({"--device", "sim", "watch"});
     interrupter.join();
     EXPECT_EQ(r.status, 130) << r.err;
 }

@@ -149,10 +149,10 @@ check "nothing after the bad line" 0 "$bin/velactl" --device "$room_a" --timeout
 # diff: a nightly backup against the room, and two backups against each other.
 check "backup" 0 "$bin/velactl" --device "$room_a" --timeout 5 save "$work/night1.lub"
 check "room changed" 0 "$bin/velactl" --device "$room_a" --timeout 5 set 28=333
-check "diff with room" 0 "$bin/velactl" --device "$room_a" --timeout 5 diff "$work/night1.lub" \
+check "diff with room" 1 "$bin/velactl" --device "$room_a" --timeout 5 diff "$work/night1.lub" \
     && expect_out "diff with room" "^28 Music master level 1 333$"
 check "backup 2" 0 "$bin/velactl" --device "$room_a" --timeout 5 save "$work/night2.lub"
-check "diff files" 0 "$bin/velactl" diff "$work/night1.lub" "$work/night2.lub" --json \
+check "diff files" 1 "$bin/velactl" diff "$work/night1.lub" "$work/night2.lub" --json \
     && expect_out "diff files" '"index": 28, "name": "Music master level", "a": 1, "b": 333'
 kill "$pid_a"; wait "$pid_a" 2>/dev/null
 kill "$sim_pid"; wait "$sim_pid" 2>/dev/null
@@ -164,6 +164,34 @@ printf 'scene save 2 Late\nset 28=5\n' >"$work/saves.txt"
 check "batch stops" 4 ctl batch "$work/saves.txt"
 grep -q "line 2: ok" "$work/out" && { echo "FAIL batch went on after a failure"; failures=$((failures + 1)); }
 check "batch keeps going" 4 ctl batch --keep-going "$work/saves.txt" && expect_out "batch keeps going" "^line 2: ok$"
+check "batch json keeps going" 4 ctl --json batch --keep-going "$work/saves.txt" \
+    && expect_out "batch json keeps going" '^\{"line": 1, "ok": false, "exit": 4\}$' \
+    && expect_out "batch json keeps going" '^\{"line": 2, "ok": true\}$'
+
+# A Wi-Fi module that answers nothing is named, not taken for a processor that stopped answering.
+kill "$sim_pid"; wait "$sim_pid" 2>/dev/null
+start_sim --mute-wifi
+check "wifi silent" 3 ctl wifi show && expect_err "wifi silent" "Wi-Fi module did not answer"
+grep -q "processor.*stopped answering" "$work/err" && { echo "FAIL wifi silent blamed the processor"; failures=$((failures + 1)); }
+
+# Late and damaged replies are no other controller; a processor held by one is still refused.
+for fault in "--delay 2000" "--corrupt 0.2"; do
+    kill "$sim_pid"; wait "$sim_pid" 2>/dev/null
+    # shellcheck disable=SC2086
+    start_sim $fault --seed 5
+    for k in 1 2 3; do
+        ctl --timeout 30 get 28 >"$work/out" 2>"$work/err"
+        status=$?
+        if [ "$status" -eq 4 ] || grep -qE "another controller|occupied" "$work/err"; then
+            echo "FAIL $fault run $k: taken for another controller (exit $status)"
+            sed 's/^/  | /' "$work/err" | head -5
+            failures=$((failures + 1))
+        else
+            echo "ok   $fault run $k (exit $status)"
+            [ "$status" -eq 0 ] || sed 's/^/  | /' "$work/err" | head -5
+        fi
+    done
+done
 
 # A processor that vanishes in the middle of a batch ends it with 3, naming the lines that completed.
 kill "$sim_pid"; wait "$sim_pid" 2>/dev/null
