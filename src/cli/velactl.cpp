@@ -152,8 +152,9 @@ const std::map<std::string, std::string> kCommandHelp = {
      "exactly FILE (through a link, its target),\nreplaced whole or not at all. Directories, devices and "
      "read-only files are refused.\n- writes the scene to standard output.\n"},
     {"load",
-     "usage: velactl [--device SPEC] load FILE\nLoads a scene file into the device. Master levels and link "
-     "words (26..29, 928..935) and the last parameter are kept.\n"},
+     "usage: velactl [--device SPEC] load FILE\nLoads a scene file into the device. The device keeps its own "
+     "MIC VOL A and B and the Music\nand Effect masters (26..29), the link's words (928..935) and the last "
+     "parameter.\n"},
     {"import",
      "usage: velactl [--device SPEC] import FILE\nLoads parameters 730..914 of a scene file into the device, "
      "then asks it to save its settings.\n"},

@@ -245,6 +245,25 @@ fi
 
 kill "$sim_pid"; wait "$sim_pid" 2>/dev/null
 sim_pid=""
+# --wait: a processor that appears a moment later is waited for (a nightly job survives an unplug).
+wait_port=$(shuf -i 20000-60000 -n 1)
+"$bin/velactl" --device "tcp:127.0.0.1:$wait_port" --timeout 5 --wait 30 status >"$work/wait.out" 2>"$work/wait.err" &
+wait_pid=$!
+sleep 1
+"$bin/velasim" --listen "127.0.0.1:$wait_port" --state "$work/wait.state" 2>"$work/wait-sim.log" &
+sim_pid=$!
+wait "$wait_pid"
+status=$?
+if [ "$status" -ne 0 ] || ! grep -q "device id: 0x6201" "$work/wait.out"; then
+    echo "FAIL wait: exit $status"
+    sed 's/^/  | /' "$work/wait.out" "$work/wait.err" | head -10
+    failures=$((failures + 1))
+else
+    echo "ok   wait"
+fi
+kill "$sim_pid"; wait "$sim_pid" 2>/dev/null
+sim_pid=""
+
 check "nobody listening" 3 "$bin/velactl" --device "$dev" --timeout 2 status && expect_err "nobody listening" "refused"
 
 check "velasim version" 0 "$bin/velasim" --version && expect_out "velasim version" "^velasim [0-9]"
