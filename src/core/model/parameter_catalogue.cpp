@@ -315,8 +315,10 @@ std::span<const Choice> ChoicesOf(Kind kind) {
 
 std::string ChoiceList(std::span<const Choice> choices) {
     std::string list;
-    for (const auto& c : choices)
-        list += (list.empty() ? "" : "|") + std::string(c.word);
+    for (const auto& c : choices) {
+        list += list.empty() ? "" : "|";
+        list += c.word;
+    }
     return list;
 }
 
@@ -545,7 +547,7 @@ std::string Format(const Parameter& p, std::uint16_t raw) {
         case Kind::kThreshold:
             return Printf("%+.0f dBu", static_cast<double>(raw) - kThresholdOffset - 20);
         case Kind::kRelease:
-            return "x" + std::to_string(raw);
+            return std::string("x").append(std::to_string(raw));
         case Kind::kRatio:
             return Printf("%.1f:1", raw / 10.0);
         case Kind::kReverbTime:
