@@ -318,7 +318,11 @@ std::string CharactersTheCodePageLoses(const std::string& utf8) {
         const auto* data = reinterpret_cast<const std::uint8_t*>(bytes.data());
         char code[16];
         std::snprintf(code, sizeof code, "U+%04X", static_cast<unsigned>(c));
-        const std::string named = "\"" + ToUtf8(one) + "\" (" + code + ")";
+        std::string named = "\"";
+        named += ToUtf8(one);
+        named += "\" (";
+        named += code;
+        named += ")";
         if (SystemCodePage().ToWide(std::span(data, bytes.size())) != one &&
             lost.find(named) == std::string::npos) {
             lost += lost.empty() ? "" : ", ";
