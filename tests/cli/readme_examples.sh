@@ -39,22 +39,42 @@ for room in a b c; do start_sim "$room"; done
 
 # The blocks: ```sh ... ``` between "## velactl" and the next "## " heading.
 mkdir -p "$work/blocks"
-awk -v dir="$work/blocks" '
-    /^## / { inside = ($0 ~ /^## velactl/) }
-    inside && /^```sh$/ { n++; file = sprintf("%s/%02d.sh", dir, n); code = 1; next }
-    code && /^```$/ { code = 0; close(file); next }
-    code { print > file }
-' "$readme"
+python3 - "$readme" "$work/blocks" <<'PY'
+import sys
+inside = code = False
+n = 0
+out = None
+for line in open(sys.argv[1], encoding="utf-8"):
+    line = line.rstrip("\n")
+    if line.startswith("## ") and not code:
+        inside = line.startswith("## velactl")
+    elif inside and line == "```sh":
+        n += 1
+        out = open(f"{sys.argv[2]}/{n:02d}.sh", "w", encoding="utf-8")
+        code = True
+    elif code and line == "```":
+        out.close()
+        code = False
+    elif code:
+        print(line, file=out)
+PY
 count=$(ls "$work/blocks" | wc -l)
 [ "$count" -ge 4 ] || { echo "FAIL found only $count examples in $readme"; exit 1; }
 
 # The processors the examples name (usb:1-1, tcp:10.0.0.12:4357, ...) are the velasim instances, the
 # first one named the first instance, and so on.
 sed_rooms="$work/rooms.sed"
-grep -ohE "usb:[0-9][-0-9.]*|tcp:[0-9.]+:[0-9]+" "$work/blocks"/*.sh | awk '!seen[$0]++' |
-    awk -v s0="${sims[0]}" -v s1="${sims[1]}" -v s2="${sims[2]}" '
-        { k = (NR - 1) % 3; gsub(/\./, "\\."); printf "s#%s#%s#g\n", $0, (k == 0 ? s0 : k == 1 ? s1 : s2) }
-    ' >"$sed_rooms"
+grep -ohE "usb:[0-9][-0-9.]*|tcp:[0-9.]+:[0-9]+" "$work/blocks"/*.sh |
+    python3 -c '
+import sys
+sims = sys.argv[1:]
+seen = []
+for word in sys.stdin.read().split():
+    if word not in seen:
+        seen.append(word)
+for k, word in enumerate(seen):
+    print("s#%s#%s#g" % (word.replace(".", "\\."), sims[k % len(sims)]))
+' "${sims[@]}" >"$sed_rooms"
 for block in "$work/blocks"/*.sh; do sed -i -f "$sed_rooms" "$block"; done
 
 mkdir -p "$work/home" "$work/run"
