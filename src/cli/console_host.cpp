@@ -119,15 +119,13 @@ MessageAnswer ConsoleHost::ShowMessage(std::wstring_view text, std::wstring_view
                                        MessageButtons buttons) {
     {
         std::lock_guard lock(mutex_);
-        if (progress_visible_ && progress_bar_) {
-            err_ << "\r\033[K";
-        }
-        err_ << "vela: ";
-        if (!caption.empty()) {
-            err_ << ToUtf8(caption) << ": ";
-        }
-        err_ << ToUtf8(text) << std::endl;
         messages_.push_back({std::wstring(text), std::wstring(caption)});
+        if (!hold_messages_) {
+            if (progress_visible_ && progress_bar_) {
+                err_ << "\r\033[K";
+            }
+            PrintMessage(messages_.back());
+        }
     }
     Notify();
     switch (buttons) {
@@ -139,6 +137,28 @@ MessageAnswer ConsoleHost::ShowMessage(std::wstring_view text, std::wstring_view
             return answer_yes_ ? MessageAnswer::kYes : MessageAnswer::kNo;
     }
     return MessageAnswer::kCancel;
+}
+
+void ConsoleHost::PrintMessage(const ShownMessage& m) {
+    err_ << "vela: ";
+    if (!m.caption.empty()) {
+        err_ << ToUtf8(m.caption) << ": ";
+    }
+    err_ << ToUtf8(m.text) << std::endl;
+}
+
+void ConsoleHost::HoldMessages() {
+    std::lock_guard lock(mutex_);
+    hold_messages_ = true;
+}
+
+void ConsoleHost::PrintHeldMessages() {
+    std::lock_guard lock(mutex_);
+    if (hold_messages_) {
+        for (const auto& m : messages_)
+            PrintMessage(m);
+    }
+    hold_messages_ = false;
 }
 
 void ConsoleHost::ProgressSetRange(int maximum) {

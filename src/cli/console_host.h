@@ -37,6 +37,10 @@ class ConsoleHost final : public ILinkHost {
     void ProgressShow(bool visible) override;
     void SetTitle(std::wstring_view) override {}
 
+    // --quiet: the device's messages are kept, not printed, until PrintHeldMessages (a command that failed).
+    void HoldMessages();
+    void PrintHeldMessages();
+
     // Erases a progress bar still on the terminal line (an interrupted command).
     void ClearProgress();
     // What the bar says velactl is doing ("reading the device"), in place of the window's captions; empty:
@@ -58,7 +62,8 @@ class ConsoleHost final : public ILinkHost {
 
   private:
     void Notify();
-    void DrawProgress();  // with mutex_ held
+    void DrawProgress();                       // with mutex_ held
+    void PrintMessage(const ShownMessage& m);  // with mutex_ held
 
     std::ostream& err_;
     bool answer_yes_;
@@ -69,6 +74,7 @@ class ConsoleHost final : public ILinkHost {
     int link_state_ = -1;
     int display_updates_ = 0;
     std::vector<ShownMessage> messages_;
+    bool hold_messages_ = false;
     // Apart from mutex_: a callback may wait on what a command holds while it waits on the host.
     std::mutex callback_mutex_;
     std::function<void(std::size_t)> on_parameter_;

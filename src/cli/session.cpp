@@ -183,7 +183,11 @@ std::vector<std::uint16_t> Session::ReadValues(const std::vector<std::uint16_t>&
     outcome = {};
     // The identity is never reported as arrived; the identification has just read it.
     seen.insert(param::kIdentity);
-    for (int round = 0; round < kReadRounds && !unanswered().empty(); ++round) {
+    // A few rounds at least, and more while the timeout has not run out: damaged replies are no silence.
+    const auto start = std::chrono::steady_clock::now();
+    for (int round = 0; (round < kReadRounds || std::chrono::steady_clock::now() - start < timeout_) &&
+                        !unanswered().empty();
+         ++round) {
         for (auto i : unanswered())
             t[i].read_request = 1;
         WaitAtMost([&] { return unanswered().empty(); }, std::chrono::milliseconds(kReadAnswerMs));

@@ -22,6 +22,7 @@ namespace vela::cli {
 // Exit statuses of velactl.
 enum ExitCode : int {
     kExitOk = 0,
+    kExitDiffer = 1,  // diff: the two sides differ
     kExitUsage = 2,
     kExitNoDevice = 3,  // not found, not answering, or lost
     kExitFailed = 4,    // the device or the user refused, or the operation failed

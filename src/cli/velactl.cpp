@@ -3,8 +3,10 @@
 #include <algorithm>
 #include <cerrno>
 #include <charconv>
+#include <chrono>
 #include <cstdio>
 #include <cstring>
+#include <ctime>
 #include <fstream>
 #include <iomanip>
 #include <iterator>
@@ -17,6 +19,8 @@
 
 #include "cli/console_host.h"
 #include "cli/curve_command.h"
+#include "cli/device_config.h"
+#include "cli/params_command.h"
 #include "cli/session.h"
 #include "core/diag/version.h"
 #include "core/files/file_data.h"
@@ -39,14 +43,22 @@ namespace vela::cli {
 
 namespace {
 
+// A word every processor answers, read to tell a silent processor from a silent part of it.
+constexpr std::uint16_t kProbeParameter = 28;
+
 constexpr char kUsage[] = R"(usage: velactl [OPTIONS] COMMAND [ARGS]
 
 Controls a processor over USB, or the virtual one. Options may stand before or after the command.
 
 Options:
   --device SPEC    usb (default: the one processor on USB), usb:PATH (one of several, by the path
-                   or port that list shows), sim (a virtual processor in this process) or tcp:HOST:PORT
+                   or port that list shows), sim (a virtual processor in this process), tcp:HOST:PORT
+                   or the NAME of a room in the rooms file. Without it: $VELA_DEVICE, else the
+                   configuration file's device (see velactl completion --help for the files)
   --timeout SEC    how long to wait for the device to answer (default 10)
+  --wait SEC       wait up to SEC for the processor to appear (plugged in, served) before giving up
+  --raw            values are raw 16-bit words: printed so, and written so even outside the range
+  --bank BANK      sing or dance: the output strips' bank that names refer to (default: the active one)
   --lang LANG      en (default), zh-CN or zh-TW: the language of the device's messages
   --yes            answer the questions the device asks with yes
   --json           data as JSON (status, get, dump, scene list, wifi show, inspect, list, diff, batch)
@@ -60,8 +72,10 @@ Commands:
   list                      processors found on USB with their paths (no connection is made)
   status                    connect, identify and show the link state
   dump [--names]            every parameter, one line per index: INDEX VALUE
-  get INDEX|FIRST-LAST...   the values of some parameters
-  set INDEX=VALUE...        write values; returns once the device holds every one
+  params [PATTERN]          the parameters' names, units, ranges and defaults (no device needed)
+  get PARAM...              the values of some parameters: INDEX, FIRST-LAST or NAME (music.eq1.gain)
+  set PARAM=VALUE...        write values (NAME=-3dB, 1kHz, 60%, 12ms, 2.5m, ...); returns once the
+                            device holds every one
   batch [FILE] [--keep-going]
                             one connection, one command per line (get, set, scene, wait MS, # comments);
                             standard input without FILE
@@ -77,15 +91,17 @@ Commands:
   wifi mode hotspot|route   switch the module's mode
   wifi hotspot SSID PASSWORD
   wifi route SSID PASSWORD
-  watch [--for SEC]         print parameter changes as they arrive, until interrupted
+  watch [PARAM...] [--for SEC]
+                            print parameter changes with the time they arrived, until interrupted
   inspect FILE              read a scene file offline (- for standard input); print its header and values
   curve [FILE] --channel NAME
                             a channel's frequency response as CSV (hz,db): from FILE, else the device
+  completion bash           a bash completion script (source it, or put it in bash-completion's folder)
 
 get, set, status, scene, settings and wifi read or write only what they need; dump, save, load, import,
 watch and diff with the device read the whole table first.
 
-Exit status: 0 done, 2 usage error, 3 device not found, not answering or lost,
+Exit status: 0 done, 1 diff found differences, 2 usage error, 3 device not found, not answering or lost,
 4 refused or failed, 5 file error (also standard output), 130 interrupted.
 )";
 
@@ -101,11 +117,20 @@ const std::map<std::string, std::string> kCommandHelp = {
      "prints INDEX VALUE per line, in index order.\n--names adds each parameter's name; --json prints one "
      "JSON document.\n"},
     {"get",
-     "usage: velactl [--device SPEC] get INDEX|FIRST-LAST... [--json]\nPrints INDEX VALUE for each index "
-     "(0..946), as read from the device; 26-29 means 26, 27, 28, 29.\n"},
+     "usage: velactl [--device SPEC] get INDEX|FIRST-LAST|NAME... [--bank sing|dance] [--raw] [--json]\n"
+     "Prints INDEX VALUE for each index (0..946), as read from the device; 26-29 means 26, 27, 28, 29.\n"
+     "A NAME (velactl params lists them) prints NAME VALUE in the window's units: music.eq1.gain -3.0 dB;\n"
+     "with --raw the raw word. --json carries the raw value and, for names, the text and unit.\n"},
+    {"params", kParamsHelp},
+    {"completion",
+     "usage: velactl completion bash\nPrints a bash completion script for velactl's commands, options "
+     "and parameter names:\n  source <(velactl completion bash)\n"
+     "Configuration: velactl.conf in $XDG_CONFIG_HOME/vela (~/.config/vela) on Linux, beside velactl.exe or\n"
+     "in %APPDATA%\\vela on Windows, with lines  device = SPEC|ROOM  and  rooms = FILE  (# comments).\n"
+     "The rooms file has one room per line: NAME DEVICE [TOKEN-FILE]; --device NAME picks one.\n"},
     {"batch",
      "usage: velactl [--device SPEC] batch [FILE] [--keep-going] [--json]\nOne connection, then one command "
-     "per line of FILE (standard input without it):\n  get INDEX|FIRST-LAST...\n  set INDEX=VALUE...\n  "
+     "per line of FILE (standard input without it):\n  get PARAM...\n  set PARAM=VALUE...\n  "
      "scene list | scene call N | scene save N NAME   (quote a NAME with blanks: \"Room 1\")\n  wait MS\n"
      "Blank lines and lines starting with # are skipped. Each line's result is printed as it completes\n"
      "(data as with the command, else \"line N: ok\"). Consecutive set lines go out together.\nThe batch "
@@ -113,20 +138,26 @@ const std::map<std::string, std::string> kCommandHelp = {
      "the first line that fails, unless --keep-going; the exit status is that\nof the first failure. A line "
      "that does not parse stops the batch before it, with its number.\n"},
     {"diff",
-     "usage: velactl diff A.lub B.lub [--json] | velactl [--device SPEC] diff A.lub [--json]\nPrints the "
-     "parameters that differ: INDEX NAME A B. With one file, B is the device.\nExit 0 whether or not they "
-     "differ.\n"},
+     "usage: velactl diff A.lub B.lub [PARAM...] [--json] | velactl [--device SPEC] diff A.lub [PARAM...]\n"
+     "Only the parameters named, if any (a NAME prints NAME A B in units). Prints the "
+     "parameters that differ: INDEX NAME A B. With one file, B is the device.\nExit 0 when they are the "
+     "same, 1 when they differ (as diff does), 2 or more on trouble.\n"},
     {"set",
-     "usage: velactl [--device SPEC] set INDEX=VALUE...\nWrites each value (0..65535) and waits until the "
-     "device holds every one; fails when it does not,\nnaming the values that landed. Each index once; the "
-     "link's own words (0, 928..935) are refused:\nscenes have their own commands.\n"},
+     "usage: velactl [--device SPEC] set INDEX=VALUE|NAME=VALUE... [--bank sing|dance] [--raw]\nWrites "
+     "each value and waits until the device holds every one; fails when it does not,\nnaming the values "
+     "that landed. By NAME the value is in the parameter's unit (-3dB, 1kHz, 60%,\n70%on, 12ms, 2.5m for a "
+     "delay as distance, off, bessel24); by INDEX a plain number is the raw word.\nA value outside what "
+     "the window's control allows is refused with the range (exit 2, nothing written);\n--raw writes any "
+     "word 0..65535. Each parameter once; the link's own words (0, 928..935) are\nrefused: scenes have "
+     "their own commands. Values set by NAME are printed as the device holds them.\n"},
     {"save",
      "usage: velactl [--device SPEC] save FILE\nReads the whole device and saves it to a scene file: "
      "exactly FILE (through a link, its target),\nreplaced whole or not at all. Directories, devices and "
      "read-only files are refused.\n- writes the scene to standard output.\n"},
     {"load",
-     "usage: velactl [--device SPEC] load FILE\nLoads a scene file into the device. Master levels and link "
-     "words (26..29, 928..935) and the last parameter are kept.\n"},
+     "usage: velactl [--device SPEC] load FILE\nLoads a scene file into the device. The device keeps its own "
+     "MIC VOL A and B and the Music\nand Effect masters (26..29), the link's words (928..935) and the last "
+     "parameter.\n"},
     {"import",
      "usage: velactl [--device SPEC] import FILE\nLoads parameters 730..914 of a scene file into the device, "
      "then asks it to save its settings.\n"},
@@ -141,8 +172,9 @@ const std::map<std::string, std::string> kCommandHelp = {
      "most 63,\nhotspot passwords none or at least 8; only ASCII characters pass the module.\nSwitching to "
      "route mode asks for confirmation: pass --yes.\n"},
     {"watch",
-     "usage: velactl [--device SPEC] watch [--for SEC]\nPrints INDEX VALUE for every parameter that changes "
-     "on the device, until interrupted (or SEC seconds).\n"},
+     "usage: velactl [--device SPEC] watch [PARAM...] [--for SEC] [--json]\nPrints TIME INDEX VALUE for "
+     "every parameter that changes on the device (only those asked, by\nINDEX, FIRST-LAST or NAME; names "
+     "with their units), until interrupted (exit 130) or SEC seconds.\n"},
     {"curve", kCurveHelp},
     {"inspect",
      "usage: velactl inspect FILE\nReads a scene file without a device and prints its header and values "
@@ -151,20 +183,25 @@ const std::map<std::string, std::string> kCommandHelp = {
 
 // Options that take a value, those that do not, and the commands each command-bound option serves.
 
-const std::set<std::string> kValueOptions = {"--device", "--timeout", "--lang", "--for", "--log"};
-const std::set<std::string> kFlagOptions = {"--yes",   "--help",    "--names",      "--json",
-                                            "--quiet", "--version", "--keep-going", "--verbose"};
+const std::set<std::string> kValueOptions = {"--device", "--timeout", "--lang", "--for",
+                                             "--bank",   "--wait",    "--log"};
+const std::set<std::string> kFlagOptions = {"--yes",     "--help",       "--names", "--json",   "--quiet",
+                                            "--version", "--keep-going", "--raw",   "--verbose"};
 // curve parses these itself: with a value, and without.
 const std::set<std::string> kCurveValueOptions = {"--channel", "--bank", "--points"};
 const std::set<std::string> kCurveFlagOptions = {"--json", "--live"};
 const std::map<std::string, std::set<std::string>> kCommandOptions = {
     {"--names", {"dump"}},
-    {"--json", {"dump", "status", "get", "scene", "wifi", "inspect", "list", "diff", "batch"}},
+    {"--json",
+     {"dump", "status", "get", "scene", "wifi", "inspect", "list", "diff", "batch", "params", "set",
+      "watch"}},
     {"--for", {"watch"}},
-    {"--keep-going", {"batch"}}};
+    {"--keep-going", {"batch"}},
+    {"--raw", {"get", "set", "batch", "watch", "diff"}},
+    {"--bank", {"get", "set", "batch", "watch"}}};
 
 struct Options {
-    std::string device = "usb";
+    std::string device;  // empty: the environment's or the configuration's
     double timeout_s = 10;
     bool yes = false;
     bool help = false;
@@ -175,6 +212,9 @@ struct Options {
     bool keep_going = false;
     bool verbose = false;
     std::string log_file;
+    bool raw = false;
+    std::optional<std::string> bank;
+    std::optional<double> wait_s;
     std::optional<double> watch_for;
     std::string lang = "en";
     std::string command;
@@ -202,14 +242,6 @@ std::optional<double> ParseSeconds(const std::string& s) {
         return std::nullopt;
     }
     return v;
-}
-
-std::optional<std::uint16_t> ParseIndex(std::string_view s) {
-    const auto v = ParseNumber(s);
-    if (!v || *v < 0 || *v >= static_cast<long>(kParameterCount)) {
-        return std::nullopt;
-    }
-    return static_cast<std::uint16_t>(*v);
 }
 
 std::string JsonEscape(std::string_view s) {
@@ -244,10 +276,36 @@ std::string JsonEscape(std::string_view s) {
     return out;
 }
 
+// Local time with milliseconds: 2026-12-09 19:12:00.123.
+std::string WatchTime() {
+    const auto now = std::chrono::system_clock::now();
+    const std::time_t seconds = std::chrono::system_clock::to_time_t(now);
+    const auto ms =
+        std::chrono::duration_cast<std::chrono::milliseconds>(now.time_since_epoch()).count() % 1000;
+    std::tm local{};
+#ifdef _WIN32
+    localtime_s(&local, &seconds);
+#else
+    localtime_r(&seconds, &local);
+#endif
+    char text[40];
+    std::strftime(text, sizeof text, "%Y-%m-%d %H:%M:%S", &local);
+    char full[48];
+    std::snprintf(full, sizeof full, "%s.%03d", text, static_cast<int>(ms));
+    return full;
+}
+
 std::string Hex4(std::uint32_t value) {
     char text[16];
     std::snprintf(text, sizeof text, "0x%04x", static_cast<unsigned>(value));
     return text;
+}
+
+// diff's arguments: scene files, then parameters.
+bool LooksLikeFile(const std::string& arg) {
+    return arg == "-" || arg.find('/') != std::string::npos || arg.find('\\') != std::string::npos ||
+           (arg.size() > 4 && arg.compare(arg.size() - 4, 4, ".lub") == 0) ||
+           (arg.size() > 4 && arg.compare(arg.size() - 4, 4, ".LUB") == 0);
 }
 
 bool HasControlCharacter(std::string_view s) {
@@ -257,60 +315,27 @@ bool HasControlCharacter(std::string_view s) {
     });
 }
 
-// Why a parameter may not be written from here, or empty.
-std::string WhyNotWritable(std::uint16_t index) {
-    if (index == param::kIdentity) {
-        return "parameter 0 is the device's identity, read by the link";
+// The characters of a UTF-8 text that the device's code page cannot hold, or empty.
+std::string CharactersTheCodePageLoses(const std::string& utf8) {
+    std::string lost;
+    for (const wchar_t c : FromUtf8(utf8)) {
+        const std::wstring one(1, c);
+        const std::string bytes = SystemCodePage().FromWide(one);
+        const auto* data = reinterpret_cast<const std::uint8_t*>(bytes.data());
+        char code[16];
+        std::snprintf(code, sizeof code, "U+%04X", static_cast<unsigned>(c));
+        std::string named = "\"";
+        named += ToUtf8(one);
+        named += "\" (";
+        named += code;
+        named += ")";
+        if (SystemCodePage().ToWide(std::span(data, bytes.size())) != one &&
+            lost.find(named) == std::string::npos) {
+            lost += lost.empty() ? "" : ", ";
+            lost += named;
+        }
     }
-    if (index == param::kOccupancy) {
-        return "parameter 935 is the link's claim on the device; writing it locks other controllers out";
-    }
-    if (index == param::kSceneSelector) {
-        return "parameter 934 selects scenes for the link; use scene call or scene save";
-    }
-    if (LinkOwnedParameter(index)) {
-        return "parameter " + std::to_string(index) +
-               " is one of the words the link drives itself (928..935)";
-    }
-    return {};
-}
-
-// "26" or "26-29"; every index 0..946. Empty on success, else why not.
-std::string ParseIndexList(const std::vector<std::string>& args, std::vector<std::uint16_t>& indexes) {
-    if (args.empty())
-        return "get needs at least one INDEX";
-    for (const auto& a : args) {
-        const auto dash = a.find('-', 1);
-        const auto first = ParseIndex(std::string_view(a).substr(0, dash));
-        const auto last =
-            dash == std::string::npos ? first : ParseIndex(std::string_view(a).substr(dash + 1));
-        if (!first || !last)
-            return "not a parameter index or range (0..946, FIRST-LAST): " + a;
-        if (*last < *first)
-            return "a range runs upwards: " + a;
-        for (std::uint32_t i = *first; i <= *last; ++i)
-            indexes.push_back(static_cast<std::uint16_t>(i));
-    }
-    return {};
-}
-
-std::string ParseWrites(const std::vector<std::string>& args,
-                        std::map<std::uint16_t, std::uint16_t>& writes) {
-    if (args.empty())
-        return "set needs at least one INDEX=VALUE";
-    for (const auto& a : args) {
-        const auto eq = a.find('=');
-        const auto i = eq == std::string::npos ? std::nullopt : ParseIndex(std::string_view(a).substr(0, eq));
-        const auto v =
-            eq == std::string::npos ? std::nullopt : ParseNumber(std::string_view(a).substr(eq + 1));
-        if (!i || !v || *v < 0 || *v > 0xFFFF)
-            return "not INDEX=VALUE (0..946 = 0..65535): " + a;
-        if (const std::string why = WhyNotWritable(*i); !why.empty())
-            return a + ": " + why;
-        if (!writes.emplace(*i, static_cast<std::uint16_t>(*v)).second)
-            return a + ": parameter " + std::to_string(*i) + " is given more than once";
-    }
-    return {};
+    return lost;
 }
 
 struct SceneCommand {
@@ -333,6 +358,8 @@ std::string ParseScene(const std::vector<std::string>& args, SceneCommand& comma
         if (command.what == "save") {
             if (HasControlCharacter(args[2]))
                 return "a scene name has no line breaks or other control characters";
+            if (const std::string lost = CharactersTheCodePageLoses(args[2]); !lost.empty())
+                return "the device cannot store these characters of the scene name: " + lost;
             command.ansi_name = SystemCodePage().FromWide(FromUtf8(args[2]));
             if (command.ansi_name.empty())
                 return "a scene name needs at least one character";
@@ -454,6 +481,7 @@ class Cli {
     int Settings();
     int Wifi();
     int Watch();
+    Outcome WhoIsSilent(const Outcome& silence);
     int Inspect(const std::string& file);
     int ReadDeviceTable(std::vector<std::uint32_t>& table);
     int Batch();
@@ -461,7 +489,9 @@ class Cli {
     // The pieces single commands and batch lines share; the session is open.
     WriteResult WriteAndConfirm(const std::map<std::uint16_t, std::uint16_t>& writes);
     int ReportWrites(const std::map<std::uint16_t, std::uint16_t>& writes, const WriteResult& r);
-    int PrintValues(const std::vector<std::uint16_t>& indexes, int line = 0);
+    int PrintValues(const std::vector<Asked>& asked, int line = 0);
+    void PrintWritten(const std::vector<Asked>& asked);
+    int ActiveBank(bool needed, catalogue::Bank& bank);
     int RunScene(const SceneCommand& command, int line = 0);
     std::uint32_t DeviceId();
 
@@ -533,6 +563,8 @@ std::optional<int> Cli::ParseOptions(const std::vector<std::string>& args) {
                 options_.keep_going = true;
             } else if (name == "--verbose") {
                 options_.verbose = true;
+            } else if (name == "--raw") {
+                options_.raw = true;
             } else {
                 options_.json = true;
             }
@@ -562,6 +594,14 @@ std::optional<int> Cli::ParseOptions(const std::vector<std::string>& args) {
                 return Usage("--timeout needs a number of seconds above 0: " + *value);
             }
             options_.timeout_s = *seconds;
+        } else if (name == "--bank") {
+            if (*value != "sing" && *value != "dance")
+                return Usage("--bank takes sing or dance, not " + *value);
+            options_.bank = *value;
+        } else if (name == "--wait") {
+            options_.wait_s = ParseSeconds(*value);
+            if (!options_.wait_s)
+                return Usage("--wait needs a number of seconds above 0: " + *value);
         } else {
             options_.watch_for = ParseSeconds(*value);
             if (!options_.watch_for) {
@@ -593,6 +633,8 @@ std::optional<int> Cli::ParseOptions(const std::vector<std::string>& args) {
         const bool given = option == "--names"        ? options_.names
                            : option == "--json"       ? options_.json
                            : option == "--keep-going" ? options_.keep_going
+                           : option == "--raw"        ? options_.raw
+                           : option == "--bank"       ? options_.bank.has_value()
                                                       : options_.watch_for.has_value();
         if (given && !commands.count(options_.command)) {
             std::string list;
@@ -621,11 +663,19 @@ int Cli::Run(const std::vector<std::string>& args) {
     } else {
         return Usage("--lang takes en, zh-CN or zh-TW, not " + options_.lang);
     }
-    const auto parsed = ParseDeviceSpec(options_.device);
-    if (!parsed.spec) {
-        return Usage(parsed.error);
+    // The device is looked up (and the configuration read) only for a command that may need one.
+    static const std::set<std::string> kOffline = {"list", "inspect", "params", "completion"};
+    if (!kOffline.count(options_.command) &&
+        !(options_.command == "diff" && options_.args.size() >= 2 && LooksLikeFile(options_.args[1]))) {
+        const DeviceChoice choice = ChooseDevice(options_.device);
+        if (!choice.error.empty())
+            return Usage(choice.error);
+        const auto parsed = ParseDeviceSpec(choice.device);
+        if (!parsed.spec) {
+            return Usage(choice.room.empty() ? parsed.error : "room " + choice.room + ": " + parsed.error);
+        }
+        spec_ = *parsed.spec;
     }
-    spec_ = *parsed.spec;
     if (options_.quiet) {
         out_.rdbuf(&discard_);
     }
@@ -634,6 +684,9 @@ int Cli::Run(const std::vector<std::string>& args) {
     if (const auto failed = OpenLog()) {
         return *failed;
     }
+    // Quiet means nothing on success; a failure still shows what the device said.
+    if (options_.quiet)
+        host_->HoldMessages();
 
     const int status = Dispatch();
     session_.reset();
@@ -641,6 +694,8 @@ int Cli::Run(const std::vector<std::string>& args) {
         log_->Event("end", {{"exit", std::to_string(status)}});
         log_->Stop();
     }
+    if (status != kExitOk)
+        host_->PrintHeldMessages();
     out_.flush();
     if (!out_) {
         const int error = errno;
@@ -702,11 +757,25 @@ int Cli::Dispatch() {
     if (command == "wifi")
         return Wifi();
     if (command == "watch")
-        return need(0) ? Watch() : Usage("watch takes only --for SEC");
+        return Watch();
+    if (command == "params")
+        return RunParams(rest, options_.json, out_, err_);
+    if (command == "completion") {
+        if (rest.size() != 1 || rest[0] != "bash")
+            return Usage("completion takes: bash");
+        std::vector<std::string> commands, options;
+        for (const auto& [name, help] : kCommandHelp)
+            commands.push_back(name);
+        for (const auto* set : {&kValueOptions, &kFlagOptions})
+            options.insert(options.end(), set->begin(), set->end());
+        std::sort(options.begin(), options.end());
+        out_ << BashCompletion(commands, options);
+        return kExitOk;
+    }
     if (command == "batch")
         return rest.size() <= 1 ? Batch() : Usage("batch takes at most one FILE");
     if (command == "diff")
-        return rest.size() == 1 || rest.size() == 2 ? Diff() : Usage("diff needs A.lub [B.lub]");
+        return !rest.empty() ? Diff() : Usage("diff needs A.lub [B.lub] [PARAM...]");
     if (command == "curve")
         return RunCurve(
             rest, [this](std::vector<std::uint32_t>& table) { return ReadDeviceTable(table); }, out_, err_);
@@ -720,11 +789,24 @@ Outcome Cli::Open(Path path) {
     if (path == Path::kFull) {
         host_->SetActivity("reading the whole device");
     }
-    session_ = std::make_unique<Session>(spec_, *host_, Timeout(),
-                                         path == Path::kLight ? LinkMode::kLight : LinkMode::kFull);
-    session_->Stack().SetEvents(log_.get());
-    if (Outcome o = session_->Connect(); !o.Ok()) {
-        return o;
+    // --wait: a processor not there yet (unplugged, its server not started) is looked for again.
+    const auto wait_until =
+        std::chrono::steady_clock::now() +
+        std::chrono::milliseconds(static_cast<long long>(options_.wait_s.value_or(0) * 1000));
+    while (true) {
+        session_ = std::make_unique<Session>(spec_, *host_, Timeout(),
+                                             path == Path::kLight ? LinkMode::kLight : LinkMode::kFull);
+        session_->Stack().SetEvents(log_.get());
+        Outcome o = session_->Connect();
+        if (o.Ok())
+            break;
+        if (o.code != kExitNoDevice || std::chrono::steady_clock::now() >= wait_until)
+            return o;
+        session_.reset();
+        for (int k = 0; k < 10 && !InterruptRequested(); ++k)
+            std::this_thread::sleep_for(std::chrono::milliseconds(50));
+        if (InterruptRequested())
+            return {kExitInterrupted, "interrupted"};
     }
     return session_->WaitLoaded();
 }
@@ -813,17 +895,39 @@ int Cli::Dump() {
 }
 
 int Cli::Get() {
-    std::vector<std::uint16_t> indexes;
-    if (const std::string error = ParseIndexList(options_.args, indexes); !error.empty())
+    std::vector<ParamArg> params;
+    if (const std::string error = ParseParamArgs(options_.args, params); !error.empty())
         return Usage(error);
     if (const Outcome o = Open(Path::kLight); !o.Ok()) {
         return Fail(o);
     }
-    return PrintValues(indexes);
+    catalogue::Bank bank = catalogue::Bank::kSing;
+    if (const int status = ActiveBank(NeedsBank(params), bank); status != kExitOk)
+        return status;
+    return PrintValues(Resolve(params, bank));
+}
+
+// The bank that output strips' names refer to: --bank, else the one the device's mode word selects
+// (read only when a name needs it).
+int Cli::ActiveBank(bool needed, catalogue::Bank& bank) {
+    if (options_.bank) {
+        bank = *options_.bank == "dance" ? catalogue::Bank::kDance : catalogue::Bank::kSing;
+        return kExitOk;
+    }
+    if (!needed)
+        return kExitOk;
+    Outcome o;
+    if (!session_->ReadValues({kModeWord}, o).empty() || !o.Ok())
+        return Fail(o.Ok() ? Outcome{kExitNoDevice, "the device did not say which bank is active"} : o);
+    bank = BankOfMode(session_->Link().Table().Value(kModeWord));
+    return kExitOk;
 }
 
 // Reads the values from the device and prints them; line > 0: a batch line (JSON on one line).
-int Cli::PrintValues(const std::vector<std::uint16_t>& indexes, int line) {
+int Cli::PrintValues(const std::vector<Asked>& asked, int line) {
+    std::vector<std::uint16_t> indexes;
+    for (const auto& a : asked)
+        indexes.push_back(a.index);
     Outcome o;
     const auto missing = session_->ReadValues(indexes, o);
     if (!o.Ok()) {
@@ -844,26 +948,70 @@ int Cli::PrintValues(const std::vector<std::uint16_t>& indexes, int line) {
         if (line > 0)
             out_ << "\"line\": " << line << ", ";
         out_ << "\"device_id\": " << DeviceId() << ", \"parameters\": [";
-        for (std::size_t k = 0; k < indexes.size(); ++k)
-            out_ << (k ? ", " : "") << "{\"index\": " << indexes[k] << ", \"value\": " << value(indexes[k])
-                 << "}";
+        for (std::size_t k = 0; k < asked.size(); ++k) {
+            const auto i = asked[k].index;
+            out_ << (k ? ", " : "") << "{\"index\": " << i << ", \"value\": " << value(i);
+            if (asked[k].by_name)
+                out_ << JsonNameMembers(i, static_cast<std::uint16_t>(value(i)));
+            out_ << "}";
+        }
         out_ << "]}" << std::endl;
         return kExitOk;
     }
-    for (auto i : indexes)
-        out_ << i << " " << value(i) << "\n";
+    for (const auto& a : asked) {
+        if (a.by_name)
+            out_ << ShownName(a.index) << " "
+                 << ValueText(a.index, static_cast<std::uint16_t>(value(a.index)), !options_.raw) << "\n";
+        else
+            out_ << a.index << " " << value(a.index) << "\n";
+    }
     out_.flush();
     return kExitOk;
 }
 
 int Cli::Set() {
-    std::map<std::uint16_t, std::uint16_t> writes;
-    if (const std::string error = ParseWrites(options_.args, writes); !error.empty())
+    std::vector<WriteArg> args;
+    if (const std::string error = ParseWriteArgs(options_.args, options_.raw, args); !error.empty())
         return Usage(error);
     if (const Outcome o = Open(Path::kLight); !o.Ok()) {
         return Fail(o);
     }
-    return ReportWrites(writes, WriteAndConfirm(writes));
+    std::vector<ParamArg> targets;
+    for (const auto& a : args)
+        targets.push_back(a.target);
+    catalogue::Bank bank = catalogue::Bank::kSing;
+    if (const int status = ActiveBank(NeedsBank(targets), bank); status != kExitOk)
+        return status;
+    std::map<std::uint16_t, std::uint16_t> writes;
+    std::vector<Asked> asked;
+    if (const std::string error = ResolveWrites(args, bank, writes, asked); !error.empty())
+        return Usage(error);
+    const int status = ReportWrites(writes, WriteAndConfirm(writes));
+    if (status == kExitOk)
+        PrintWritten(asked);
+    return status;
+}
+
+// What a set by name holds now, as read back: the names in their units.
+void Cli::PrintWritten(const std::vector<Asked>& asked) {
+    const auto& t = session_->Link().Table();
+    std::vector<Asked> named;
+    std::copy_if(asked.begin(), asked.end(), std::back_inserter(named),
+                 [](const Asked& a) { return a.by_name; });
+    if (named.empty())
+        return;
+    if (options_.json) {
+        out_ << "{\"device_id\": " << DeviceId() << ", \"parameters\": [";
+        for (std::size_t k = 0; k < named.size(); ++k)
+            out_ << (k ? ", " : "") << "{\"index\": " << named[k].index
+                 << ", \"value\": " << t.Value(named[k].index)
+                 << JsonNameMembers(named[k].index, t.Value(named[k].index)) << "}";
+        out_ << "]}" << std::endl;
+        return;
+    }
+    for (const auto& a : named)
+        out_ << ShownName(a.index) << " " << ValueText(a.index, t.Value(a.index), !options_.raw) << "\n";
+    out_.flush();
 }
 
 WriteResult Cli::WriteAndConfirm(const std::map<std::uint16_t, std::uint16_t>& writes) {
@@ -926,7 +1074,8 @@ int Cli::Save(const std::string& file) {
             return FileFailure(target);
         }
     }
-    if (const Outcome o = Open(Path::kFull); !o.Ok()) {
+    // Saving to a file reads the whole device itself: reading it first as well took twice as long.
+    if (const Outcome o = Open(to_stdout ? Path::kFull : Path::kLight); !o.Ok()) {
         return Fail(o);
     }
     if (to_stdout) {
@@ -963,11 +1112,13 @@ int Cli::Load(const std::string& file, bool import) {
     if (const FileResult r = check.LoadScene(path); !r.Ok()) {
         return FileFailure(r);
     }
-    if (const Outcome o = Open(Path::kFull); !o.Ok()) {
+    // A load writes the file's values and waits for each acknowledgement; the device's old values are
+    // not needed for that.
+    if (const Outcome o = Open(Path::kLight); !o.Ok()) {
         return Fail(o);
     }
     auto& controller = session_->Controller();
-    const std::uint32_t device_id = session_->Link().State().device_id.load();
+    const std::uint32_t device_id = DeviceId();
     if (check.device_id != device_id) {
         return Fail(kExitFailed, file + ": saved from device " + Hex4(check.device_id) +
                                      ", this processor is " + Hex4(device_id) + "; nothing was loaded");
@@ -988,8 +1139,15 @@ int Cli::Load(const std::string& file, bool import) {
         o = session_->Request(request::kLoadFile);
     }
     if (!o.Ok()) {
-        return Fail(o.code,
-                    o.message + (o.code == kExitNoDevice ? "; the rest is sent when it is back" : ""));
+        if (o.code != kExitNoDevice)
+            return Fail(o);
+        // velactl ends here: what was not acknowledged by now is not sent by anyone.
+        std::size_t unsent = 0;
+        for (std::size_t i = 0; i < kParameterCount; ++i)
+            unsent += session_->Link().Table().IsDirty(i) ? 1 : 0;
+        return Fail(o.code, o.message + "; the device holds part of " + file + " (" + std::to_string(unsent) +
+                                " values were not acknowledged) and nothing more will be sent: " +
+                                (import ? "import" : "load") + " it again");
     }
     if (const FileResult r = controller.LastFileResult(); !r.Ok()) {
         return FileFailure(r);
@@ -1138,7 +1296,7 @@ int Cli::Wifi() {
                                [&](int s) { return slots[s].pending.load() == 0; });
         });
         if (!o.Ok()) {
-            return Fail(o);
+            return Fail(o.code == kExitNoDevice ? WhoIsSilent(o) : o);
         }
         auto text_of = [&](int slot) -> std::string {
             if (!slots[slot].answered.load())
@@ -1218,7 +1376,7 @@ int Cli::Wifi() {
     };
     const Outcome o = session_->WaitWhileAnswering([&] { return confirmed() || given_up(); });
     if (!o.Ok()) {
-        return Fail(o);
+        return Fail(o.code == kExitNoDevice ? WhoIsSilent(o) : o);
     }
     if (!confirmed()) {
         // The slot was dropped after its retries; a late confirmation may still come with the pair.
@@ -1229,23 +1387,57 @@ int Cli::Wifi() {
     return kExitOk;
 }
 
+// The processor passes the module's commands on and waits for the module: silence then is the
+// module's, unless the processor itself no longer answers a read.
+Outcome Cli::WhoIsSilent(const Outcome& silence) {
+    if (session_->Lost())
+        return silence;
+    Outcome read;
+    if (!session_->ReadValues({kProbeParameter}, read).empty() || !read.Ok())
+        return silence;
+    return {kExitNoDevice, "the Wi-Fi module did not answer (the processor does)"};
+}
+
 int Cli::Watch() {
+    std::vector<ParamArg> params;
+    if (!options_.args.empty()) {
+        if (const std::string error = ParseParamArgs(options_.args, params); !error.empty())
+            return Usage(error);
+    }
     if (const Outcome o = Open(Path::kFull); !o.Ok()) {
         return Fail(o);
     }
+    catalogue::Bank bank = catalogue::Bank::kSing;
+    if (const int status = ActiveBank(NeedsBank(params), bank); status != kExitOk)
+        return status;
+    // Which parameters are printed, and whether by name; all of them by index without arguments.
+    std::vector<int> shown(kParameterCount, params.empty() ? 1 : 0);  // 0 no, 1 by index, 2 by name
+    for (const auto& a : Resolve(params, bank))
+        shown[a.index] = a.by_name ? 2 : std::max(shown[a.index], 1);
     auto& t = session_->Link().Table();
     std::mutex out_mutex;
     std::vector<std::uint16_t> last(kParameterCount);
     for (std::size_t i = 0; i < kParameterCount; ++i)
         last[i] = t.Value(i);
     host_->SetParameterCallback([&](std::size_t i) {
-        if (i >= kParameterCount)
+        if (i >= kParameterCount || shown[i] == 0)
             return;
         const std::uint16_t v = t.Value(i);
         std::lock_guard lock(out_mutex);
-        if (v != last[i]) {
-            last[i] = v;
-            out_ << i << " " << v << std::endl;
+        if (v == last[i])
+            return;
+        last[i] = v;
+        const auto index = static_cast<std::uint16_t>(i);
+        const std::string when = WatchTime();
+        if (options_.json) {
+            out_ << "{\"time\": \"" << when << "\", \"index\": " << i << ", \"value\": " << v;
+            if (shown[i] == 2)
+                out_ << JsonNameMembers(index, v);
+            out_ << "}" << std::endl;
+        } else if (shown[i] == 2) {
+            out_ << when << " " << ShownName(index) << " " << ValueText(index, v, !options_.raw) << std::endl;
+        } else {
+            out_ << when << " " << i << " " << v << std::endl;
         }
     });
     const auto limit = options_.watch_for
@@ -1253,9 +1445,8 @@ int Cli::Watch() {
                            : std::chrono::hours(24 * 365);
     session_->WaitAtMost([] { return false; }, limit);
     host_->SetParameterCallback(nullptr);
-    // An interrupt is how a watch without --for is meant to end.
     if (InterruptRequested()) {
-        return options_.watch_for ? kExitInterrupted : kExitOk;
+        return kExitInterrupted;
     }
     if (const Outcome o = session_->Check(); !o.Ok()) {
         return Fail(o);
@@ -1322,8 +1513,11 @@ namespace {
 // One parsed batch line.
 struct BatchLine {
     int number = 0;
-    std::string command;  // get, set, scene or wait
-    std::vector<std::uint16_t> indexes;
+    std::string command;               // get, set, scene or wait
+    std::vector<ParamArg> params;      // get
+    std::vector<WriteArg> write_args;  // set
+    // Resolved once the bank is known.
+    std::vector<Asked> asked;
     std::map<std::uint16_t, std::uint16_t> writes;
     SceneCommand scene;
     long wait_ms = 0;
@@ -1332,13 +1526,13 @@ struct BatchLine {
 constexpr long kLongestBatchWaitMs = 24L * 3600 * 1000;
 
 // Empty on success, else why the line does not parse.
-std::string ParseBatchLine(const std::vector<std::string>& words, BatchLine& line) {
+std::string ParseBatchLine(const std::vector<std::string>& words, bool raw, BatchLine& line) {
     line.command = words[0];
     const std::vector<std::string> args(words.begin() + 1, words.end());
     if (line.command == "get")
-        return ParseIndexList(args, line.indexes);
+        return ParseParamArgs(args, line.params);
     if (line.command == "set")
-        return ParseWrites(args, line.writes);
+        return ParseWriteArgs(args, raw, line.write_args);
     if (line.command == "scene")
         return ParseScene(args, line.scene);
     if (line.command == "wait") {
@@ -1381,7 +1575,7 @@ int Cli::Batch() {
         BatchLine line;
         line.number = number;
         if (error.empty())
-            error = ParseBatchLine(words, line);
+            error = ParseBatchLine(words, options_.raw, line);
         if (!error.empty()) {
             bad = {number, error};
             break;
@@ -1403,12 +1597,39 @@ int Cli::Batch() {
             Fail(o);
             return lost(o.code, lines.front().number);
         }
+        // Names of output strips take the bank active when the batch starts (or --bank).
+        bool needs_bank = false;
+        for (const auto& line : lines) {
+            std::vector<ParamArg> targets = line.params;
+            for (const auto& w : line.write_args)
+                targets.push_back(w.target);
+            needs_bank = needs_bank || NeedsBank(targets);
+        }
+        catalogue::Bank bank = catalogue::Bank::kSing;
+        if (const int status = ActiveBank(needs_bank, bank); status != kExitOk)
+            return lost(status, lines.front().number);
+        for (std::size_t k = 0; k < lines.size(); ++k) {
+            lines[k].asked = Resolve(lines[k].params, bank);
+            std::vector<Asked> written;
+            if (std::string error = ResolveWrites(lines[k].write_args, bank, lines[k].writes, written);
+                !error.empty()) {
+                bad = {lines[k].number, error};
+                lines.resize(k);
+                break;
+            }
+        }
     }
     auto ok_line = [&](int number) {
         if (options_.json)
             out_ << "{\"line\": " << number << ", \"ok\": true}" << std::endl;
         else
             out_ << "line " << number << ": ok" << std::endl;
+    };
+    // With --json every line that ran has its object, a failed one too.
+    auto failed_line = [&](int number, int status) {
+        if (options_.json)
+            out_ << "{\"line\": " << number << ", \"ok\": false, \"exit\": " << status << "}" << std::endl;
+        err_ << "velactl: line " << number << " failed" << std::endl;
     };
     for (std::size_t k = 0; k < lines.size();) {
         const BatchLine& line = lines[k];
@@ -1438,7 +1659,7 @@ int Cli::Batch() {
                     ok_line(lines[j].number);
                     completed.push_back(lines[j].number);
                 } else {
-                    err_ << "velactl: line " << lines[j].number << " failed" << std::endl;
+                    failed_line(lines[j].number, line_status);
                     if (status == kExitOk)
                         status = line_status;
                     if (!r.outcome.Ok())
@@ -1451,7 +1672,7 @@ int Cli::Batch() {
             }
         } else {
             if (line.command == "get") {
-                status = PrintValues(line.indexes, line.number);
+                status = PrintValues(line.asked, line.number);
             } else if (line.command == "scene") {
                 status = RunScene(line.scene, line.number);
                 if (status == kExitOk && line.scene.what != "list")
@@ -1466,7 +1687,7 @@ int Cli::Batch() {
             if (status == kExitOk) {
                 completed.push_back(line.number);
             } else {
-                err_ << "velactl: line " << line.number << " failed" << std::endl;
+                failed_line(line.number, status);
                 if (status == kExitNoDevice || status == kExitInterrupted || !options_.keep_going)
                     return status == kExitNoDevice ? lost(status, line.number) : status;
             }
@@ -1486,7 +1707,27 @@ int Cli::Batch() {
 }
 
 int Cli::Diff() {
-    const auto& args = options_.args;
+    // Files first (one or two), then the parameters to compare, if any.
+    std::vector<std::string> args(options_.args.begin(), options_.args.begin() + 1);
+    std::size_t k0 = 1;
+    if (options_.args.size() > 1 && LooksLikeFile(options_.args[1])) {
+        args.push_back(options_.args[1]);
+        k0 = 2;
+    }
+    std::vector<ParamArg> params;
+    if (k0 < options_.args.size()) {
+        const std::vector<std::string> rest(options_.args.begin() + static_cast<long>(k0),
+                                            options_.args.end());
+        if (const std::string error = ParseParamArgs(rest, params); !error.empty())
+            return Usage(error);
+    }
+    // A file holds both banks: a name of an output strip means the bank --bank names, else Sing.
+    const auto asked =
+        Resolve(params, options_.bank == std::optional<std::string>("dance") ? catalogue::Bank::kDance
+                                                                             : catalogue::Bank::kSing);
+    std::vector<int> wanted(kParameterCount, params.empty() ? 1 : 0);
+    for (const auto& a : asked)
+        wanted[a.index] = a.by_name ? 2 : std::max(wanted[a.index], 1);
     CZB_FileData a;
     if (const FileResult r = a.LoadScene(std::filesystem::u8path(args[0])); !r.Ok())
         return FileFailure(r);
@@ -1516,11 +1757,16 @@ int Cli::Diff() {
     for (std::size_t i = 0; i < count; ++i) {
         const bool in_a = i < a_values.size();
         const bool in_b = i < b_values.size();
-        if (in_a != in_b || (in_a && a_values[i] != b_values[i]))
+        if ((i >= kParameterCount ? params.empty() : wanted[i] != 0) &&
+            (in_a != in_b || (in_a && a_values[i] != b_values[i])))
             differ.push_back(i);
     }
-    auto text = [](const std::vector<std::uint32_t>& v, std::size_t i) {
-        return i < v.size() ? std::to_string(v[i]) : std::string("-");
+    auto text = [&](const std::vector<std::uint32_t>& v, std::size_t i) {
+        if (i >= v.size())
+            return std::string("-");
+        if (i < kParameterCount && wanted[i] == 2)
+            return ValueText(static_cast<std::uint16_t>(i), static_cast<std::uint16_t>(v[i]), !options_.raw);
+        return std::to_string(v[i]);
     };
     auto json = [](const std::vector<std::uint32_t>& v, std::size_t i) {
         return i < v.size() ? std::to_string(v[i]) : std::string("null");
@@ -1538,11 +1784,16 @@ int Cli::Diff() {
                  << "\", \"a\": " << json(a_values, i) << ", \"b\": " << json(b_values, i) << "}";
         }
         out_ << (differ.empty() ? "" : "\n") << "]}\n";
-        return kExitOk;
+        return differ.empty() ? kExitOk : kExitDiffer;
     }
-    for (const std::size_t i : differ)
-        out_ << i << " " << name(i) << " " << text(a_values, i) << " " << text(b_values, i) << "\n";
-    return kExitOk;
+    for (const std::size_t i : differ) {
+        if (i < kParameterCount && wanted[i] == 2)
+            out_ << ShownName(static_cast<std::uint16_t>(i));
+        else
+            out_ << i << " " << name(i);
+        out_ << " " << text(a_values, i) << " " << text(b_values, i) << "\n";
+    }
+    return differ.empty() ? kExitOk : kExitDiffer;
 }
 
 }  // namespace

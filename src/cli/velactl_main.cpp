@@ -1,7 +1,9 @@
 #include <csignal>
+#include <filesystem>
 #include <iostream>
 
 #include "cli/console_host.h"
+#include "cli/device_config.h"
 #include "cli/velactl.h"
 
 #ifdef _WIN32
@@ -25,6 +27,10 @@ int main(int argc, char** argv) {
     // "save -" and "inspect -" move scene files, which are bytes: no line-end translation.
     _setmode(_fileno(stdin), _O_BINARY);
     _setmode(_fileno(stdout), _O_BINARY);
+    // The configuration may lie beside the program.
+    wchar_t program[32768];
+    if (const DWORD n = GetModuleFileNameW(nullptr, program, 32768); n > 0 && n < 32768)
+        vela::cli::SetProgramFolder(std::filesystem::path(program).parent_path());
     int wargc = 0;
     if (LPWSTR* wargv = CommandLineToArgvW(GetCommandLineW(), &wargc)) {
         args.clear();

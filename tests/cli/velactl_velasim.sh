@@ -67,16 +67,16 @@ ctl() { "$bin/velactl" --device "$dev" --timeout 5 "$@"; }
 start_sim
 
 check "status" 0 ctl status && expect_out status "device id: 0x6201"
-check "set" 0 ctl set 28=560 300=0x1234
-check "get" 0 ctl get 28 300 && expect_out get "^28 560$" && expect_out get "^300 4660$"
+check "set" 0 ctl set 28=560 800=0x1234
+check "get" 0 ctl get 28 800 && expect_out get "^28 560$" && expect_out get "^800 4660$"
 check "dump" 0 ctl dump --names && expect_out dump "^946 " && expect_out dump "^255 198 Music EQ band 1"
 [ "$(wc -l <"$work/out")" -eq 947 ] || { echo "FAIL dump: not 947 lines"; failures=$((failures + 1)); }
 check "dump json" 0 ctl dump --json && expect_out "dump json" '"index": 946'
 check "save" 0 ctl save "$work/room.lub"
-check "inspect" 0 "$bin/velactl" inspect "$work/room.lub" && expect_out inspect "^300 4660 " && expect_out inspect "values: 947"
-check "set again" 0 ctl set 300=7
+check "inspect" 0 "$bin/velactl" inspect "$work/room.lub" && expect_out inspect "^800 4660 " && expect_out inspect "values: 947"
+check "set again" 0 ctl set 800=7
 check "load" 0 ctl load "$work/room.lub"
-check "get after load" 0 ctl get 300 && expect_out "get after load" "^300 4660$"
+check "get after load" 0 ctl get 800 && expect_out "get after load" "^800 4660$"
 check "scene save" 0 ctl scene save 4 "Friday night"
 check "scene list" 0 ctl scene list && expect_out "scene list" "^[ *] 4 Friday night$"
 check "scene call" 0 ctl scene call 4 && check "current scene" 0 ctl scene list && expect_out "current scene" "^\* 4 "
@@ -114,7 +114,7 @@ check "occupied status" 4 ctl status && expect_err "occupied status" "held by an
 kill "$sim_pid"; wait "$sim_pid" 2>/dev/null
 start_sim --drop 0.1 --seed 3
 for k in 1 2 3 4 5 6; do
-    check "lossy set $k" 0 ctl set 26=$((100 + k)) 27=$((400 + k)) 300=$k 301=$k 302=$k 303=$k
+    check "lossy set $k" 0 ctl set 26=$((500 + k)) 27=$((510 + k)) 800=$k 801=$k 802=$k 803=$k
 done
 
 # The light path: ranges, JSON, quiet.
@@ -133,42 +133,70 @@ state="$work/room-b.state" start_sim
 room_b=$dev
 cat >"$work/levels.txt" <<'LINES'
 # levels before opening
-set 26=420 27=420
-set 300=17
-get 26-27 300
+set 26=520 27=520
+set 800=17
+get 26-27 800
 LINES
 for room in "$room_a" "$room_b"; do
     check "batch into $room" 0 "$bin/velactl" --device "$room" --timeout 5 batch "$work/levels.txt" \
-        && expect_out "batch into $room" "^line 2: ok$" && expect_out "batch into $room" "^300 17$"
+        && expect_out "batch into $room" "^line 2: ok$" && expect_out "batch into $room" "^800 17$"
 done
-check "room b holds it" 0 "$bin/velactl" --device "$room_b" --timeout 5 get 300 && expect_out "room b holds it" "^300 17$"
-check "batch from stdin" 2 sh -c "printf 'set 28=1\\nset 28=99999\\nset 28=2\\n' | '$bin/velactl' --device '$room_a' batch" \
+check "room b holds it" 0 "$bin/velactl" --device "$room_b" --timeout 5 get 800 && expect_out "room b holds it" "^800 17$"
+check "batch from stdin" 2 sh -c "printf 'set 28=501\\nset 28=99999\\nset 28=502\\n' | '$bin/velactl' --device '$room_a' batch" \
     && expect_out "batch from stdin" "^line 1: ok$" && expect_err "batch from stdin" "line 2: "
-check "nothing after the bad line" 0 "$bin/velactl" --device "$room_a" --timeout 5 get 28 && expect_out "nothing after the bad line" "^28 1$"
+check "nothing after the bad line" 0 "$bin/velactl" --device "$room_a" --timeout 5 get 28 && expect_out "nothing after the bad line" "^28 501$"
 
 # diff: a nightly backup against the room, and two backups against each other.
 check "backup" 0 "$bin/velactl" --device "$room_a" --timeout 5 save "$work/night1.lub"
-check "room changed" 0 "$bin/velactl" --device "$room_a" --timeout 5 set 28=333
-check "diff with room" 0 "$bin/velactl" --device "$room_a" --timeout 5 diff "$work/night1.lub" \
-    && expect_out "diff with room" "^28 Music master level 1 333$"
+check "room changed" 0 "$bin/velactl" --device "$room_a" --timeout 5 set 28=533
+check "diff with room" 1 "$bin/velactl" --device "$room_a" --timeout 5 diff "$work/night1.lub" \
+    && expect_out "diff with room" "^28 Music master level 501 533$"
 check "backup 2" 0 "$bin/velactl" --device "$room_a" --timeout 5 save "$work/night2.lub"
-check "diff files" 0 "$bin/velactl" diff "$work/night1.lub" "$work/night2.lub" --json \
-    && expect_out "diff files" '"index": 28, "name": "Music master level", "a": 1, "b": 333'
+check "diff files" 1 "$bin/velactl" diff "$work/night1.lub" "$work/night2.lub" --json \
+    && expect_out "diff files" '"index": 28, "name": "Music master level", "a": 501, "b": 533'
 kill "$pid_a"; wait "$pid_a" 2>/dev/null
 kill "$sim_pid"; wait "$sim_pid" 2>/dev/null
 unset state
 
 # A failing line stops the batch unless --keep-going; the exit status is the first failure's.
 start_sim --ignore-saves
-printf 'scene save 2 Late\nset 28=5\n' >"$work/saves.txt"
+printf 'scene save 2 Late\nset 28=505\n' >"$work/saves.txt"
 check "batch stops" 4 ctl batch "$work/saves.txt"
 grep -q "line 2: ok" "$work/out" && { echo "FAIL batch went on after a failure"; failures=$((failures + 1)); }
 check "batch keeps going" 4 ctl batch --keep-going "$work/saves.txt" && expect_out "batch keeps going" "^line 2: ok$"
+check "batch json keeps going" 4 ctl --json batch --keep-going "$work/saves.txt" \
+    && expect_out "batch json keeps going" '^\{"line": 1, "ok": false, "exit": 4\}$' \
+    && expect_out "batch json keeps going" '^\{"line": 2, "ok": true\}$'
+
+# A Wi-Fi module that answers nothing is named, not taken for a processor that stopped answering.
+kill "$sim_pid"; wait "$sim_pid" 2>/dev/null
+start_sim --mute-wifi
+check "wifi silent" 3 ctl wifi show && expect_err "wifi silent" "Wi-Fi module did not answer"
+grep -q "processor.*stopped answering" "$work/err" && { echo "FAIL wifi silent blamed the processor"; failures=$((failures + 1)); }
+
+# Late and damaged replies are no other controller; a processor held by one is still refused.
+for fault in "--delay 2000" "--corrupt 0.2"; do
+    kill "$sim_pid"; wait "$sim_pid" 2>/dev/null
+    # shellcheck disable=SC2086
+    start_sim $fault --seed 5
+    for k in 1 2 3; do
+        ctl --timeout 30 get 28 >"$work/out" 2>"$work/err"
+        status=$?
+        if [ "$status" -eq 4 ] || grep -qE "another controller|occupied" "$work/err"; then
+            echo "FAIL $fault run $k: taken for another controller (exit $status)"
+            sed 's/^/  | /' "$work/err" | head -5
+            failures=$((failures + 1))
+        else
+            echo "ok   $fault run $k (exit $status)"
+            [ "$status" -eq 0 ] || sed 's/^/  | /' "$work/err" | head -5
+        fi
+    done
+done
 
 # A processor that vanishes in the middle of a batch ends it with 3, naming the lines that completed.
 kill "$sim_pid"; wait "$sim_pid" 2>/dev/null
 start_sim
-printf 'set 28=1\nwait 8000\nset 28=2\n' >"$work/long.txt"
+printf 'set 28=501\nwait 8000\nset 28=502\n' >"$work/long.txt"
 ctl --timeout 2 batch "$work/long.txt" >"$work/batch.out" 2>"$work/batch.err" &
 batch_pid=$!
 for _ in $(seq 100); do
@@ -217,6 +245,25 @@ fi
 
 kill "$sim_pid"; wait "$sim_pid" 2>/dev/null
 sim_pid=""
+# --wait: a processor that appears a moment later is waited for (a nightly job survives an unplug).
+wait_port=$(shuf -i 20000-60000 -n 1)
+"$bin/velactl" --device "tcp:127.0.0.1:$wait_port" --timeout 5 --wait 30 status >"$work/wait.out" 2>"$work/wait.err" &
+wait_pid=$!
+sleep 1
+"$bin/velasim" --listen "127.0.0.1:$wait_port" --state "$work/wait.state" 2>"$work/wait-sim.log" &
+sim_pid=$!
+wait "$wait_pid"
+status=$?
+if [ "$status" -ne 0 ] || ! grep -q "device id: 0x6201" "$work/wait.out"; then
+    echo "FAIL wait: exit $status"
+    sed 's/^/  | /' "$work/wait.out" "$work/wait.err" | head -10
+    failures=$((failures + 1))
+else
+    echo "ok   wait"
+fi
+kill "$sim_pid"; wait "$sim_pid" 2>/dev/null
+sim_pid=""
+
 check "nobody listening" 3 "$bin/velactl" --device "$dev" --timeout 2 status && expect_err "nobody listening" "refused"
 
 check "velasim version" 0 "$bin/velasim" --version && expect_out "velasim version" "^velasim [0-9]"

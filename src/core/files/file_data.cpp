@@ -502,12 +502,24 @@ FileResult CZB_FileData::CheckSceneTarget(const fs::path& path) {
         if (!WritePermitted(status.permissions())) {
             return Failure(FileError::kReadOnly, path);
         }
-        return {FileError::kOk, *target, {}};
+    } else {
+        const fs::path folder = target->parent_path().empty() ? fs::path(".") : target->parent_path();
+        if (!fs::is_directory(folder, ec)) {
+            return Failure(FileError::kNotFound, folder);
+        }
     }
-    const fs::path folder = target->parent_path().empty() ? fs::path(".") : target->parent_path();
-    if (!fs::is_directory(folder, ec)) {
-        return Failure(FileError::kNotFound, folder);
+    // The save goes through a new file beside the target: a folder that takes none fails now, not after
+    // the device has been read.
+    const auto probe = TemporaryNameBeside(*target);
+    if (!probe) {
+        return Failure(FileError::kCannotWrite, path, "no free temporary name beside it");
     }
+    if (std::string reason = WriteNewFile(*probe, {}); !reason.empty()) {
+        std::error_code ignored;
+        fs::remove(*probe, ignored);
+        return Failure(FileError::kCannotWrite, path, std::move(reason));
+    }
+    fs::remove(*probe, ec);
     return {FileError::kOk, *target, {}};
 }
 

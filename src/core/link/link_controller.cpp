@@ -106,7 +106,8 @@ void LinkController::SetSceneNameBuffer(const std::string& ansi_name) {
 }
 
 void LinkController::Sleep(std::uint32_t ms) {
-    // Slices end at a deadline, so a late wake-up on a busy machine does not lengthen the pause slice by slice.
+    // Slices end at a deadline, so a late wake-up on a busy machine does not lengthen the pause slice by
+    // slice.
     auto& clock = link_.Clock();
     const std::uint32_t start = clock.TickMs();
     for (std::uint32_t elapsed = 0; elapsed < ms && !Stopping(); elapsed = clock.TickMs() - start) {
@@ -308,7 +309,7 @@ bool LinkController::Identification() {
     return true;
 }
 
-bool LinkController::LightOccupied() {
+LinkController::Occupancy LinkController::LightOccupancy() {
     auto& s = link_.State();
     auto& occupancy = link_.Table()[param::kOccupancy];
     int answered = 0;
@@ -321,22 +322,45 @@ bool LinkController::LightOccupied() {
             ++answered;
             // Never writing to a held processor matters more than riding out a glitch: one sighting refuses.
             if (occupancy.value.load() == kOccupied) {
-                return true;
+                return Occupancy::kHeld;
+            }
+        }
+    }
+    if (answered == 0) {
+        // A slow processor answers late: its reply still tells, and asking more meanwhile only queues up.
+        for (std::uint32_t waited = 0;
+             waited < kLongestQuietMs && !Stopping() && occupancy.received.load() == 0; waited += 10) {
+            Sleep(10);
+        }
+        if (occupancy.received.load() > 0) {
+            answered = 1;
+            if (occupancy.value.load() == kOccupied) {
+                occupancy.received = 0;
+                return Occupancy::kHeld;
             }
         }
     }
     occupancy.received = 0;
-    // A processor that leaves every read unanswered cannot be said to be free.
-    return answered == 0;
+    // Silence and damaged replies prove neither: the processor is asked again, and the owner decides how
+    // long a silent one is waited for.
+    return answered == 0 ? Occupancy::kUnanswered : Occupancy::kFree;
 }
 
 void LinkController::OccupancyCheck() {
     auto& s = link_.State();
     while (!Stopping()) {
         if (Light()) {
-            if (!LightOccupied()) {
+            const Occupancy seen = LightOccupancy();
+            if (seen == Occupancy::kFree) {
                 Log("occupancy", {{"state", "free"}});
                 return;
+            }
+            if (seen == Occupancy::kUnanswered) {
+                Log("occupancy", {{"state", "unanswered"}});
+                if (!s.link_up) {
+                    return;
+                }
+                continue;
             }
             Log("occupancy", {{"state", "held"}});
             Message(LinkText::kEquipmentOccupied);

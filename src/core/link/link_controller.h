@@ -115,8 +115,9 @@ class LinkController {
     bool ReadAllNow(int attempts);
     bool Identification();
     void OccupancyCheck();
-    // True when the processor is held by another controller (light mode's check).
-    bool LightOccupied();
+    // Light mode's check: free, held by another controller (a read said so), or no read answered.
+    enum class Occupancy { kFree, kHeld, kUnanswered };
+    Occupancy LightOccupancy();
     bool Light() const { return mode_ == LinkMode::kLight; }
     void PollCycle();
     void ServeRequests();

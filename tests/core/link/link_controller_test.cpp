@@ -489,6 +489,18 @@ TEST_F(LinkControllerTest, LightModeNeverWritesToAHeldProcessorAndCallsScenesWit
     EXPECT_EQ(DeviceHeard(cmd::kDump), 0u);
 }
 
+// Silence and damaged replies say nothing about another controller: only a read of 2 does.
+TEST_F(LinkControllerTest, LightModeTakesUnansweredOccupancyReadsForSilenceNotForAnotherController) {
+    sim::Faults late;
+    late.delay_share = 1.0;
+    late.delay_ms = 600;  // longer than a whole round of occupancy reads on this clock
+    device->SetFaults(late);
+    controller.SetMode(LinkMode::kLight);
+    ASSERT_TRUE(controller.StartLink());
+    ASSERT_TRUE(WaitUntil([&] { return controller.Ready() > 0; }, std::chrono::seconds(20)));
+    EXPECT_EQ(Shown(Text(str::kEquipmentOccupied)), 0);
+}
+
 TEST_F(LinkControllerTest, StopLinkEndsTheWorkerWhileSearching) {
     device->Unplug();
     ASSERT_TRUE(controller.StartLink());
