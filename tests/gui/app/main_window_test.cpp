@@ -423,6 +423,68 @@ TEST_F(MainWindowTest, ClosingAsksThenStopsTheLink) {
                 static_cast<long long>(std::chrono::duration_cast<std::chrono::milliseconds>(took).count()));
 }
 
+// The program's own way of running the window (modal), closed while a box nobody answers is open over it:
+// a second close asks nothing more, "Yes" ends the window's loop, and the window is never brought back.
+TEST_F(MainWindowTest, YesToExitEndsTheWindowThoughABoxIsLeftOpen) {
+    struct Seen {
+        CZR305M2Dlg* dlg = nullptr;
+        int exit_questions = 0;
+        bool box_opened = false;
+        bool answered_yes = false;
+        bool revived = false;
+        bool box_ended_by_test = false;
+        int ticks = 0;
+        int ticks_after_yes = 0;
+    };
+    static Seen seen;
+    VelaOptions options;
+    options.device.kind = DeviceSpec::Kind::kSim;
+    CZR305M2Dlg dlg(options);
+    seen = Seen{&dlg};
+    SetMessageBoxResponder([](const MessageBoxRequest& box) {
+        if (box.text != Text(str::kExitProgram))
+            return IDOK;
+        // The user closes again while the question is still open, then answers it.
+        if (++seen.exit_questions == 1)
+            SendMessageW(seen.dlg->Hwnd(), WM_CLOSE, 0, 0);
+        seen.answered_yes = true;
+        return IDYES;
+    });
+    const UINT_PTR timer = SetTimer(nullptr, 0, 100, [](HWND, UINT, UINT_PTR, DWORD) {
+        CZR305M2Dlg& d = *seen.dlg;
+        if (seen.answered_yes) {
+            // Between "Yes" and the end of the window's loop, a second start finds nothing to raise.
+            seen.revived = seen.revived || RaiseRunningInstance();
+            if (++seen.ticks_after_yes == 100) {
+                if (HWND left = FrontWindowOf(d.Hwnd()); left != d.Hwnd()) {
+                    seen.box_ended_by_test = true;
+                    EndDialog(left, IDOK);
+                }
+            }
+            return;
+        }
+        if (seen.box_opened || !d.Hwnd())
+            return;
+        const bool up = d.TitleButton(kLinkStateButton).GetCaption() == Text(str::kSuccessful);
+        if (!up && ++seen.ticks < 300)
+            return;
+        seen.box_opened = true;
+        // A real box, as one the link or a page shows, which the user leaves open.
+        PostMessageW(d.Hwnd(), WM_CLOSE, 0, 0);
+        MessageBoxW(d.Hwnd(), L"left open", L"vela test", MB_OK);
+    });
+    const INT_PTR result = dlg.DoModal(nullptr);
+    KillTimer(nullptr, timer);
+    SetMessageBoxResponder(nullptr);
+    EXPECT_EQ(result, 0);
+    EXPECT_TRUE(seen.box_opened);
+    EXPECT_EQ(seen.exit_questions, 1);
+    EXPECT_FALSE(seen.box_ended_by_test);
+    EXPECT_FALSE(seen.revived);
+    EXPECT_TRUE(dlg.Closed());
+    EXPECT_FALSE(dlg.Link().State().running.load());
+}
+
 // Screenshots of the main window in every language, for a person to look at.
 TEST_F(MainWindowTest, ScreenshotsInEveryLanguage) {
     MainWindow w;
