@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <memory>
@@ -336,6 +337,60 @@ TEST_F(MainWindowTest, SmallWindowIsNotLaidOutAndALargerOneScales) {
     // Tabs 8 and 9 are never on screen, yet the Rear page is laid out with the others.
     EXPECT_LT(w.ChildRect(w.dlg->Tab(kRearTab).Hwnd()).right, 0);
     EXPECT_EQ(w.ChildRect(w.dlg->PageForTab(kRearTab)->Hwnd()).bottom, 1056);
+}
+
+// What the screen shows of the window's client area.
+testing::Pixels ClientPixels(HWND window) {
+    RedrawWindow(window, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW | RDW_ALLCHILDREN);
+    testing::Pump();
+    RECT client{};
+    GetClientRect(window, &client);
+    POINT origin{0, 0};
+    ClientToScreen(window, &origin);
+    HDC screen = GetDC(nullptr);
+    testing::Pixels pixels = testing::ReadPixels(screen, origin.x, origin.y, client.right, client.bottom);
+    ReleaseDC(nullptr, screen);
+    return pixels;
+}
+
+// Maximised, every control of the page stays inside the client area; restored, the page looks as before.
+TEST_F(MainWindowTest, MaximiseFitsThePageAndRestoreGivesBackTheSameLook) {
+    MainWindow w;
+    ASSERT_TRUE(w.created);
+    ASSERT_TRUE(w.WaitLoaded());
+    CPageWindow* page = w.dlg->PageForTab(0);
+    ASSERT_NE(page, nullptr);
+    // The selected handle's animation is the only thing that may change between the two pictures.
+    const testing::Pixels before = ClientPixels(w.Hwnd());
+
+    w.Click(w.dlg->TitleButton(kMaximiseButton));
+    ASSERT_TRUE(IsZoomed(w.Hwnd()));
+    testing::Pump();
+    const RECT zoomed = w.dlg->ClientRect();
+    for (HWND child = GetWindow(page->Hwnd(), GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
+        const RECT r = w.ChildRect(child);
+        if (r.right <= 0 || !IsWindowVisible(child))
+            continue;  // parked out of sight
+        EXPECT_LE(r.bottom, zoomed.bottom) << GetDlgCtrlID(child);
+        EXPECT_LE(r.right, zoomed.right) << GetDlgCtrlID(child);
+    }
+
+    w.Click(w.dlg->TitleButton(kMaximiseButton));
+    ASSERT_FALSE(IsZoomed(w.Hwnd()));
+    testing::Pump();
+    const testing::Pixels after = ClientPixels(w.Hwnd());
+    ASSERT_EQ(after.width, before.width);
+    ASSERT_EQ(after.height, before.height);
+    std::size_t differing = 0;
+    for (std::size_t i = 0; i < before.data.size(); ++i) {
+        const auto channel = [](std::uint32_t p, int shift) { return static_cast<int>((p >> shift) & 0xFF); };
+        int most = 0;
+        for (const int shift : {0, 8, 16})
+            most = std::max(most, std::abs(channel(before.data[i], shift) - channel(after.data[i], shift)));
+        differing += most > 24 ? 1 : 0;
+    }
+    EXPECT_LT(differing, before.data.size() / 200) << differing << " of " << before.data.size();
+    EXPECT_TRUE(CaptureWindowPng(w.Hwnd(), testing::ArtifactsFolder() + L"\\main-window-restored.png"));
 }
 
 TEST_F(MainWindowTest, TabsShowOnePageAtATimeAndNeverTheRearPage) {
