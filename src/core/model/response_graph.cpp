@@ -312,7 +312,10 @@ void ResponseGraph::ComputeCurve(int h) {
 void ResponseGraph::RebuildSum(int h) {
     const std::size_t columns = points_.size();
     std::fill(sum_.begin(), sum_.end(), 0.0);
-    for (const GraphHandle& other : handles_) {
+    // With the EQ passed only the pass filters shape what the processor puts out.
+    const int last = eq_active_ == 0 ? std::min(LastHandle(), kFirstBandHandle - 1) : LastHandle();
+    for (int k = 0; k <= last; ++k) {
+        const GraphHandle& other = Handle(k);
         if (!other.enabled || other.curve.size() != columns)
             continue;
         for (std::size_t i = 0; i < columns; ++i)

@@ -95,7 +95,11 @@ class ResponseGraph {
     void SetPassFreq(int which, double hz);
     void SetPassType(int code);
     void SetPassQ(int kind, double x);
-    void SetEqActive(int flag) { eq_active_ = flag; }
+    // While the EQ is passed the processor bypasses the bands: the sum then holds the pass filters only.
+    void SetEqActive(int flag) {
+        dirty = dirty || flag != eq_active_;
+        eq_active_ = flag;
+    }
     int IsEqActive() const { return eq_active_; }
     void SetHandleEnabled(int h, bool enabled);
     void SetHandleHasQ(int h, bool has_q);

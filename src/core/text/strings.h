@@ -205,6 +205,8 @@ inline constexpr LocalizedString kUpdateNotSigned{{L"下载的更新没有与本
                                                    L"下載的更新沒有與本程式相同的有效簽名，已刪除。",
                                                    L"The downloaded update does not carry a valid signature "
                                                    L"from this program's publisher and was deleted."}};
+// The Wi-Fi dialog's check box that unmasks its passwords.
+inline constexpr LocalizedString kShowPasswords{{L"显示密码", L"顯示密碼", L"Show passwords"}};
 // Refusals of typed text that would otherwise be sent or stored as something else than typed.
 inline constexpr LocalizedString kWifiPlainTextOnly{
     {L"SSID和密码只能使用英文字母、数字和符号!", L"SSID和密碼只能使用英文字母、數字和符號!",

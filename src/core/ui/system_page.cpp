@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <array>
 #include <cstdio>
+#include <string>
 #include <system_error>
 
 #include "core/model/value_scales.h"
@@ -71,10 +72,9 @@ constexpr std::array<int, 3> kSystemPasswordEdits{ids::kOldPassword, ids::kNewPa
 constexpr std::array<int, 3> kSystemPasswordLabels{label::kOldPassword, label::kNewPassword,
                                                    label::kConfirmPassword};
 
-std::wstring SceneItemText(int item) {
-    wchar_t text[16];
-    std::swprintf(text, 16, L"%d-SYSTEM", item + 1);
-    return text;
+// The device's name for the scene; a scene it gave no name keeps the generic one.
+std::wstring SceneItemText(int item, std::wstring_view name) {
+    return std::to_wstring(item + 1) + L"-" + (name.empty() ? std::wstring(L"SYSTEM") : std::wstring(name));
 }
 
 // "Music" before "Noise Gate:": a space between two words of Latin letters, none between Chinese ones.
@@ -213,9 +213,11 @@ void SystemPage::SetCodeValue(int code, int raw) {
             controls_.SetChecked(ids::kKeyDisable, raw != 1);
             break;
         case kCurrentSceneCode:
-            if (raw >= 1 && raw <= sp::kSceneCount) {
+            // Reported again after every save: only a change of the current scene moves the user's choice.
+            if (raw >= 1 && raw <= sp::kSceneCount && raw != shown_current_scene_) {
                 controls_.Select(ids::kSceneList, raw - 1);
             }
+            shown_current_scene_ = raw;
             break;
         case kSceneRequestCode: {
             const int item = SceneItem();
@@ -295,7 +297,7 @@ void SystemPage::RewriteFixedTexts() {
 void SystemPage::FillSceneList() {
     std::vector<std::wstring> items;
     for (int i = 0; i < sp::kSceneCount; ++i) {
-        items.push_back(SceneItemText(i));
+        items.push_back(SceneItemText(i, link_.SceneNames().Name(i)));
     }
     controls_.FillList(ids::kSceneList, items);
 }

@@ -183,6 +183,7 @@ class SystemPage : public ICodePage {
     FileLocations files_;
     ISystemControls& controls_;
     system_page::VolumeLimits limits_;
+    int shown_current_scene_ = -1;  // the device's current scene as last reported
 };
 
 }  // namespace vela

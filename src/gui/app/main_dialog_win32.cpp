@@ -9,6 +9,7 @@
 #include <ctime>
 #include <cwchar>
 #include <filesystem>
+#include <vector>
 
 #include "core/link/device_spec.h"
 #include "core/text/strings.h"
@@ -60,6 +61,35 @@ constexpr UINT_PTR kScreenshotTimer = 1;
 constexpr UINT kScreenshotTickMs = 250;
 // How long the Wi-Fi dialog's picture waits for the module's replies, in ticks.
 constexpr int kWifiShotTicks = 12;
+
+// Boxes and dialogs still open over the window run message loops of their own, which would keep its own
+// loop from ending (and the process alive) until someone answered them.
+void EndOwnedDialogs(HWND owner, HWND keep) {
+    struct Search {
+        HWND owner;
+        HWND keep;
+        std::vector<HWND> found;
+    } search{owner, keep, {}};
+    EnumThreadWindows(
+        GetCurrentThreadId(),
+        [](HWND w, LPARAM p) {
+            auto& s = *reinterpret_cast<Search*>(p);
+            wchar_t name[16] = {};
+            GetClassNameW(w, name, 16);
+            if (w == s.keep || std::wcscmp(name, L"#32770") != 0)
+                return TRUE;
+            for (HWND o = GetWindow(w, GW_OWNER); o; o = GetWindow(o, GW_OWNER)) {
+                if (o == s.owner) {
+                    s.found.push_back(w);
+                    break;
+                }
+            }
+            return TRUE;
+        },
+        reinterpret_cast<LPARAM>(&search));
+    for (HWND w : search.found)
+        EndDialog(w, IDCANCEL);
+}
 
 }  // namespace
 
@@ -673,13 +703,25 @@ LRESULT CZR305M2Dlg::OnLinkNotify(WPARAM wparam, LPARAM lparam) {
 // ---------------------------------------------------------------- closing
 
 LRESULT CZR305M2Dlg::OnClose(WPARAM, LPARAM) {
-    if (message_adapter_.Show(Text(str::kExitProgram), Text(str::kTip), MessageButtons::kYesNo) !=
-        MessageAnswer::kYes) {
+    // One exit question at a time: closing again while it is open brings it forward.
+    if (asking_exit_) {
+        if (HWND front = FrontWindowOf(hwnd_); front != hwnd_)
+            SetForegroundWindow(front);
         return 0;
     }
+    asking_exit_ = true;
+    const MessageAnswer answer =
+        message_adapter_.Show(Text(str::kExitProgram), Text(str::kTip), MessageButtons::kYesNo);
+    asking_exit_ = false;
+    if (answer != MessageAnswer::kYes) {
+        return 0;
+    }
+    // A second start must not bring back a window that is on its way out.
+    RemovePropW(hwnd_, kMainWindowProperty);
     RemoveTrayIcon();
     ShowWindow(hwnd_, SW_HIDE);
     StopLinkNow();
+    EndOwnedDialogs(hwnd_, progress_.Hwnd());
     Sleep(kCloseSettleMs);
     closed_ = true;
     EndDialog(0);

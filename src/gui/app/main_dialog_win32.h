@@ -234,6 +234,7 @@ class CZR305M2Dlg final : public CDialogWindow {
     bool output_pages_enabled_ = true;
     bool tray_shown_ = false;
     bool closed_ = false;
+    bool asking_exit_ = false;
     int current_tab_ = -1;
 
     // Unattended screenshot run.

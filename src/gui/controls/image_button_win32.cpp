@@ -201,7 +201,8 @@ void CGDI_Button::DrawFace(HDC face, int w, int h) {
                 DrawSprite(g, skin_.get(), RectF(0, 0, w, h),
                            {n * frame_width, 0, frame_width, frame_height});
         };
-        frame(check_ == kLatchOn ? kFrameLatched : kFrameNormal);
+        // A button switched off shows no latch: Sing and Dance in Auto mode do nothing, whatever they hold.
+        frame(check_ == kLatchOn && enabled_ ? kFrameLatched : kFrameNormal);
         if (!enabled_) {
             frame(kFrameDisabled);
         } else if (hovering_) {
@@ -230,7 +231,10 @@ void CGDI_Button::DrawFace(HDC face, int w, int h) {
     // both sides keeps the centring and the whole caption.
     const float slack = font_size_ * 0.5f;
     box = ButtonTextBox(box, text_flags_, measured.Width + slack, measured.Height);
-    Gdiplus::SolidBrush brush(Argb(check_ == kLatchOn ? colour_on_ : colour_off_));
+    unsigned colour = check_ == kLatchOn && enabled_ ? colour_on_ : colour_off_;
+    if (!enabled_)
+        colour = (colour & 0x00FFFFFFu) | (((colour >> 24) / 2) << 24);  // a faded caption
+    Gdiplus::SolidBrush brush(Argb(colour));
     const Gdiplus::RectF rect(box.x, box.y, box.width, box.height);
     // Drawn twice: the second pass thickens the anti-aliased strokes.
     for (int pass = 0; pass < 2; ++pass) {

@@ -147,7 +147,10 @@ int GraphTop(int page_id) {
 }
 
 int ImageForButton(int button) {
-    return button == 1 ? IDP_BUTTON_ACCENT : button == 7 ? IDP_BUTTON_WIDE : IDP_BUTTON;
+    // A passed EQ must stand out as a mute does.
+    return button == 1 || button == kEqPassButton ? IDP_BUTTON_ACCENT
+           : button == 7                          ? IDP_BUTTON_WIDE
+                                                  : IDP_BUTTON;
 }
 
 }  // namespace

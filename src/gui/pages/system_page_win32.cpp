@@ -480,9 +480,17 @@ void CWinSystem::OpenWifiDialog() {
         wifi_opener_();
         return;
     }
+    // One dialog at a time: asking again brings the open one to the front.
+    if (wifi_dialog_) {
+        if (HWND open = wifi_dialog_->Hwnd())
+            SetForegroundWindow(open);
+        return;
+    }
     const CZB_FileData settings(files_);
     CWin_Wifi dialog(wifi_, settings);
+    wifi_dialog_ = &dialog;
     dialog.DoModal(GetAncestor(hwnd_, GA_ROOT));
+    wifi_dialog_ = nullptr;
 }
 
 void CWinSystem::SetScenePath(const std::filesystem::path& path) {

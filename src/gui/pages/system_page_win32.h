@@ -21,6 +21,8 @@
 
 namespace vela {
 
+class CWin_Wifi;
+
 class CWinSystem : public CPageWindow, private ISystemControls, private ISceneRequests {
   public:
     static constexpr int kValueId = 3024;
@@ -90,6 +92,7 @@ class CWinSystem : public CPageWindow, private ISystemControls, private ISceneRe
     SystemPage model_;
     std::function<std::optional<std::wstring>()> chooser_;
     std::function<void()> wifi_opener_;
+    CWin_Wifi* wifi_dialog_ = nullptr;  // the open one
 
     std::array<CEA_Lum2, system_value::kCount> values_;
     std::array<CGDI_Button, system_button::kCount> buttons_;

@@ -60,6 +60,10 @@ LRESULT CWin_Wifi::WindowProc(UINT message, WPARAM wparam, LPARAM lparam) {
 BOOL CWin_Wifi::OnInitDialog() {
     // The link always runs over USB HID; the stored choice is read by nothing.
     CheckRadio(kUseUsb, kUseWifi, kUseUsb);
+    SetDlgItemTextW(hwnd_, kShowPasswords, std::wstring(Text(extra::kShowPasswords)).c_str());
+    if (const auto mask =
+            static_cast<wchar_t>(SendDlgItemMessageW(hwnd_, kHotPassword, EM_GETPASSWORDCHAR, 0, 0)))
+        mask_ = mask;
     ReadAll();
     return TRUE;
 }
@@ -116,6 +120,9 @@ LRESULT CWin_Wifi::OnCommand(WPARAM wparam, LPARAM) {
             break;
         case kUseWifi:
             SetConnectionKind(2);
+            break;
+        case kShowPasswords:
+            ShowPasswords(IsDlgButtonChecked(hwnd_, kShowPasswords) == BST_CHECKED);
             break;
         default:
             break;
@@ -185,6 +192,13 @@ void CWin_Wifi::SetConnectionKind(int kind) {
         Tell(Text(str::kModifySuccess));
     else
         Tell(Text(str::kSaveFailed));
+}
+
+void CWin_Wifi::ShowPasswords(bool shown) {
+    for (const int id : {kHotPassword, kRoutePassword}) {
+        SendDlgItemMessageW(hwnd_, id, EM_SETPASSWORDCHAR, shown ? 0 : mask_, 0);
+        InvalidateRect(GetDlgItem(hwnd_, id), nullptr, TRUE);
+    }
 }
 
 void CWin_Wifi::CheckRadio(int first, int last, int checked) {

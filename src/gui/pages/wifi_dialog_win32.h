@@ -24,6 +24,7 @@ class CWin_Wifi : public CDialogWindow {
     static constexpr int kReadData = 1020;
     static constexpr int kSetHotspot = 1019;
     static constexpr int kSetRoute = 1006;
+    static constexpr int kShowPasswords = 1021;
     static constexpr UINT_PTR kReplyTimer = 1;
     static constexpr UINT kReplyTimerMs = 500;
 
@@ -50,9 +51,11 @@ class CWin_Wifi : public CDialogWindow {
     void CheckRadio(int first, int last, int checked);
     std::wstring ItemText(int id) const;
     int Tell(std::wstring_view text, UINT type = MB_OK);
+    void ShowPasswords(bool shown);
 
     WifiSlots& slots_;
     const CZB_FileData& settings_;
+    wchar_t mask_ = L'*';
 };
 
 }  // namespace vela

@@ -74,6 +74,13 @@ bool CMemDcClass::MakeBlank(int width, int height, HDC reference) {
     UniqueBitmap bitmap(CreateCompatibleBitmap(reference, width, height));
     if (!bitmap)
         return false;
+    // A store that grows keeps its DC: controls hold it as their parent's background, and a new one would
+    // leave them copying from a deleted DC (black faces) after a maximise.
+    if (loaded_ && dc_) {
+        SelectObject(dc_.Get(), bitmap.Get());
+        bitmap_ = std::move(bitmap);
+        return true;
+    }
     Release();
     previous_bitmap_ = SelectObject(dc.Get(), bitmap.Get());
     dc_ = std::move(dc);

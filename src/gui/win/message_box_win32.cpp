@@ -23,7 +23,16 @@ std::wstring WindowTitle(HWND hwnd) {
     return title;
 }
 
-int Show(const MessageBoxRequest& request) {
+bool OwnedBy(HWND window, HWND owner) {
+    for (HWND w = GetWindow(window, GW_OWNER); w; w = GetWindow(w, GW_OWNER)) {
+        if (w == owner)
+            return true;
+    }
+    return false;
+}
+
+int Show(MessageBoxRequest request) {
+    request.owner = FrontWindowOf(request.owner);
     MessageBoxResponder responder;
     {
         std::lock_guard lock(g_responder_mutex);
@@ -38,6 +47,28 @@ int Show(const MessageBoxRequest& request) {
 }
 
 }  // namespace
+
+HWND FrontWindowOf(HWND window) {
+    if (!window)
+        return nullptr;
+    HWND root = GetAncestor(window, GA_ROOT);
+    if (!root)
+        root = window;
+    const DWORD thread = GetWindowThreadProcessId(root, nullptr);
+    // Top-level windows in z-order: the first one of ours that the root owns and that takes input.
+    for (HWND w = GetWindow(root, GW_HWNDFIRST); w; w = GetWindow(w, GW_HWNDNEXT)) {
+        if (w == root)
+            break;
+        if (GetWindowThreadProcessId(w, nullptr) != thread || !IsWindowVisible(w) || !IsWindowEnabled(w))
+            continue;
+        // Tooltips and drop-down lists never hold the user's attention.
+        if ((GetWindowLongPtrW(w, GWL_EXSTYLE) & (WS_EX_TOOLWINDOW | WS_EX_NOACTIVATE)) != 0)
+            continue;
+        if (OwnedBy(w, root))
+            return w;
+    }
+    return root;
+}
 
 void SetMessageBoxResponder(MessageBoxResponder responder) {
     std::lock_guard lock(g_responder_mutex);

@@ -26,6 +26,11 @@ struct MessageBoxRequest {
     bool default_caption = false;  // the system's own caption (caption is then empty)
 };
 
+// The window a box for `window` belongs to: the frontmost visible, enabled window that `window`'s top-level
+// window owns (a dialog open over it), else that top-level window. A box owned by a window behind a modal
+// dialog would enable that window again when it closes and let it cover the dialog.
+HWND FrontWindowOf(HWND window);
+
 // Shows the box (owner, text, caption, MB_* buttons) and returns the IDOK / IDCANCEL / IDYES / IDNO pressed.
 int LocalizedMessageBox(HWND owner, std::wstring_view text, std::wstring_view caption, UINT type,
                         int language_index);
@@ -39,6 +44,7 @@ int LocalizedMessageBoxTitled(HWND owner, std::wstring_view text, std::wstring_v
 MessageAnswer ShowMessageFor(HWND owner, std::wstring_view text, std::wstring_view caption,
                              MessageButtons buttons, int language_index);
 
+// Every box is owned by FrontWindowOf(owner), the responder sees that owner too.
 // Test switch: while set, boxes are answered by the responder instead of being shown.
 using MessageBoxResponder = std::function<int(const MessageBoxRequest&)>;
 void SetMessageBoxResponder(MessageBoxResponder responder);

@@ -169,6 +169,19 @@ TEST_F(GraphModel, TheSumAddsTheEnabledHandlesCurves) {
     g.RecomputeAll();
     EXPECT_EQ(SumAt(100), 0);
     EXPECT_NEAR(SumAt(1000), -56, 1);
+
+    // EQ passed: the processor bypasses the bands and keeps the pass filters, and so does the curve.
+    g.SetPassFreq(0, 500);
+    g.SetEqActive(0);
+    g.RecomputeIfDirty();
+    EXPECT_EQ(
+        SumAt(100),
+        static_cast<int>(std::trunc(g.Handle(kHighPassHandle).curve[static_cast<std::size_t>(Column(100))] +
+                                    g.Handle(kLowPassHandle).curve[static_cast<std::size_t>(Column(100))])));
+    EXPECT_NEAR(SumAt(1000), 0, 3);
+    g.SetEqActive(1);
+    g.RecomputeIfDirty();
+    EXPECT_LT(SumAt(1000), -50);
 }
 
 TEST_F(GraphModel, CurvesFollowTheHandlesAndTheFilterRules) {

@@ -163,6 +163,28 @@ TEST_F(SystemPageTest, CodesPlaceTheControls) {
     EXPECT_EQ(controls.texts[ids::kSceneName], L"Party");
 }
 
+// The list names the scenes as the device does, and only a change of the device's current scene moves it:
+// the report that follows a save must not take the selection away from the scene just saved.
+TEST_F(SystemPageTest, SceneListShowsTheDevicesNamesAndKeepsTheUsersChoice) {
+    link.SceneNames().Store(2, L"Karaoke");
+    link.SceneNames().Store(4, L"Party");
+    page.SetCodeValue(23, 0x0501);
+    const std::vector<std::wstring> names = controls.lists[ids::kSceneList];
+    ASSERT_EQ(names.size(), 8u);
+    EXPECT_EQ(names[0], L"1-SYSTEM");
+    EXPECT_EQ(names[2], L"3-Karaoke");
+    EXPECT_EQ(names[4], L"5-Party");
+
+    page.SetCodeValue(22, 5);
+    EXPECT_EQ(controls.selections[ids::kSceneList], 4);
+    controls.selections[ids::kSceneList] = 2;
+    page.OnItem(ids::kSceneList);
+    page.SetCodeValue(22, 5);
+    EXPECT_EQ(controls.selections[ids::kSceneList], 2);
+    page.SetCodeValue(22, 7);
+    EXPECT_EQ(controls.selections[ids::kSceneList], 6);
+}
+
 TEST_F(SystemPageTest, LoweringAMaximumMovesThePowerOnVolumeAndTellsTheMainWindow) {
     controls.positions[1] = 20;
     page.OnValueControl(1);

@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <atomic>
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <memory>
@@ -340,6 +341,60 @@ TEST_F(MainWindowTest, SmallWindowIsNotLaidOutAndALargerOneScales) {
     EXPECT_EQ(w.ChildRect(w.dlg->PageForTab(kRearTab)->Hwnd()).bottom, 1056);
 }
 
+// What the screen shows of the window's client area.
+testing::Pixels ClientPixels(HWND window) {
+    RedrawWindow(window, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW | RDW_ALLCHILDREN);
+    testing::Pump();
+    RECT client{};
+    GetClientRect(window, &client);
+    POINT origin{0, 0};
+    ClientToScreen(window, &origin);
+    HDC screen = GetDC(nullptr);
+    testing::Pixels pixels = testing::ReadPixels(screen, origin.x, origin.y, client.right, client.bottom);
+    ReleaseDC(nullptr, screen);
+    return pixels;
+}
+
+// Maximised, every control of the page stays inside the client area; restored, the page looks as before.
+TEST_F(MainWindowTest, MaximiseFitsThePageAndRestoreGivesBackTheSameLook) {
+    MainWindow w;
+    ASSERT_TRUE(w.created);
+    ASSERT_TRUE(w.WaitLoaded());
+    CPageWindow* page = w.dlg->PageForTab(0);
+    ASSERT_NE(page, nullptr);
+    // The selected handle's animation is the only thing that may change between the two pictures.
+    const testing::Pixels before = ClientPixels(w.Hwnd());
+
+    w.Click(w.dlg->TitleButton(kMaximiseButton));
+    ASSERT_TRUE(IsZoomed(w.Hwnd()));
+    testing::Pump();
+    const RECT zoomed = w.dlg->ClientRect();
+    for (HWND child = GetWindow(page->Hwnd(), GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
+        const RECT r = w.ChildRect(child);
+        if (r.right <= 0 || !IsWindowVisible(child))
+            continue;  // parked out of sight
+        EXPECT_LE(r.bottom, zoomed.bottom) << GetDlgCtrlID(child);
+        EXPECT_LE(r.right, zoomed.right) << GetDlgCtrlID(child);
+    }
+
+    w.Click(w.dlg->TitleButton(kMaximiseButton));
+    ASSERT_FALSE(IsZoomed(w.Hwnd()));
+    testing::Pump();
+    const testing::Pixels after = ClientPixels(w.Hwnd());
+    ASSERT_EQ(after.width, before.width);
+    ASSERT_EQ(after.height, before.height);
+    std::size_t differing = 0;
+    for (std::size_t i = 0; i < before.data.size(); ++i) {
+        const auto channel = [](std::uint32_t p, int shift) { return static_cast<int>((p >> shift) & 0xFF); };
+        int most = 0;
+        for (const int shift : {0, 8, 16})
+            most = std::max(most, std::abs(channel(before.data[i], shift) - channel(after.data[i], shift)));
+        differing += most > 24 ? 1 : 0;
+    }
+    EXPECT_LT(differing, before.data.size() / 200) << differing << " of " << before.data.size();
+    EXPECT_TRUE(CaptureWindowPng(w.Hwnd(), testing::ArtifactsFolder() + L"\\main-window-restored.png"));
+}
+
 TEST_F(MainWindowTest, TabsShowOnePageAtATimeAndNeverTheRearPage) {
     MainWindow w;
     ASSERT_TRUE(w.created);
@@ -505,6 +560,67 @@ TEST_F(MainWindowTest, IdleHeartbeatsRepaintNothingWhileTheHandleAnimates) {
         }
     }
     w.Sim().SetLog(nullptr);
+
+// The program's own way of running the window (modal), closed while a box nobody answers is open over it:
+// a second close asks nothing more, "Yes" ends the window's loop, and the window is never brought back.
+TEST_F(MainWindowTest, YesToExitEndsTheWindowThoughABoxIsLeftOpen) {
+    struct Seen {
+        CZR305M2Dlg* dlg = nullptr;
+        int exit_questions = 0;
+        bool box_opened = false;
+        bool answered_yes = false;
+        bool revived = false;
+        bool box_ended_by_test = false;
+        int ticks = 0;
+        int ticks_after_yes = 0;
+    };
+    static Seen seen;
+    VelaOptions options;
+    options.device.kind = DeviceSpec::Kind::kSim;
+    CZR305M2Dlg dlg(options);
+    seen = Seen{&dlg};
+    SetMessageBoxResponder([](const MessageBoxRequest& box) {
+        if (box.text != Text(str::kExitProgram))
+            return IDOK;
+        // The user closes again while the question is still open, then answers it.
+        if (++seen.exit_questions == 1)
+            SendMessageW(seen.dlg->Hwnd(), WM_CLOSE, 0, 0);
+        seen.answered_yes = true;
+        return IDYES;
+    });
+    const UINT_PTR timer = SetTimer(nullptr, 0, 100, [](HWND, UINT, UINT_PTR, DWORD) {
+        CZR305M2Dlg& d = *seen.dlg;
+        if (seen.answered_yes) {
+            // Between "Yes" and the end of the window's loop, a second start finds nothing to raise.
+            seen.revived = seen.revived || RaiseRunningInstance();
+            if (++seen.ticks_after_yes == 100) {
+                if (HWND left = FrontWindowOf(d.Hwnd()); left != d.Hwnd()) {
+                    seen.box_ended_by_test = true;
+                    EndDialog(left, IDOK);
+                }
+            }
+            return;
+        }
+        if (seen.box_opened || !d.Hwnd())
+            return;
+        const bool up = d.TitleButton(kLinkStateButton).GetCaption() == Text(str::kSuccessful);
+        if (!up && ++seen.ticks < 300)
+            return;
+        seen.box_opened = true;
+        // A real box, as one the link or a page shows, which the user leaves open.
+        PostMessageW(d.Hwnd(), WM_CLOSE, 0, 0);
+        MessageBoxW(d.Hwnd(), L"left open", L"vela test", MB_OK);
+    });
+    const INT_PTR result = dlg.DoModal(nullptr);
+    KillTimer(nullptr, timer);
+    SetMessageBoxResponder(nullptr);
+    EXPECT_EQ(result, 0);
+    EXPECT_TRUE(seen.box_opened);
+    EXPECT_EQ(seen.exit_questions, 1);
+    EXPECT_FALSE(seen.box_ended_by_test);
+    EXPECT_FALSE(seen.revived);
+    EXPECT_TRUE(dlg.Closed());
+    EXPECT_FALSE(dlg.Link().State().running.load());
 }
 
 // Screenshots of the main window in every language, for a person to look at.

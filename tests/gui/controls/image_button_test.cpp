@@ -147,6 +147,31 @@ TEST_F(ButtonTest, DisabledShowsItsOverlayAndIgnoresTheMouseHiddenShowsOnlyBackg
     EXPECT_TRUE(host.Taken().empty());
 }
 
+// A latched button that is switched off (Sing or Dance in Auto mode) looks switched off, not latched.
+TEST_F(ButtonTest, ADisabledLatchedButtonLooksDisabledNotLatched) {
+    // How much bluer than red the face is: the latched face is blue, the others grey.
+    const auto blueness = [&] {
+        WindowDc screen(host.Hwnd());
+        UniqueDc dc(CreateCompatibleDC(screen.Get()));
+        UniqueBitmap target(CreateCompatibleBitmap(screen.Get(), 200, 100));
+        ScopedSelect select(dc.Get(), target.Get());
+        button.PaintTo(dc.Get(), 0);
+        const auto face = testing::ReadPixels(dc.Get(), 34, 34, 112, 26);
+        double sum = 0;
+        for (const std::uint32_t p : face.data)
+            sum += static_cast<double>(p & 0xFF) - static_cast<double>((p >> 16) & 0xFF);
+        return sum / static_cast<double>(face.data.size());
+    };
+    button.SetCheck(CGDI_Button::kLatchOn);
+    const double latched = blueness();
+    button.SetEnabled(false);
+    const double disabled_latched = blueness();
+    button.SetCheck(CGDI_Button::kLatchOff);
+    const double disabled = blueness();
+    EXPECT_GT(latched, disabled + 20);
+    EXPECT_NEAR(disabled_latched, disabled, 4);
+}
+
 TEST_F(ButtonTest, CaptionTextMessagesAndMissingSkin) {
     SetWindowTextW(button.Hwnd(), L"RESET");
     EXPECT_EQ(button.GetCaption(), L"RESET");

@@ -4,12 +4,14 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 #include <memory>
 #include <optional>
 #include <sstream>
 #include <string>
+#include <type_traits>
 #include <vector>
 
 #include "core/protocol/protocol.h"
@@ -393,6 +395,95 @@ TEST_F(SystemPageWindowTest, WifiSetOpensTheDialogThatReadsTheModule) {
     KillTimer(nullptr, timer);
     EXPECT_EQ(seen, L"Room-9");
     EXPECT_EQ(FindWindowW(nullptr, L"WifiSet"), nullptr);
+}
+
+// The Wi-Fi dialogs open over the main window, found by one of their buttons (their caption follows the
+// language).
+std::vector<HWND> WifiDialogs(HWND main) {
+    struct Found {
+        HWND main;
+        std::vector<HWND> dialogs;
+    } found{main, {}};
+    EnumThreadWindows(
+        GetCurrentThreadId(),
+        [](HWND w, LPARAM p) {
+            auto& f = *reinterpret_cast<Found*>(p);
+            if (GetWindow(w, GW_OWNER) == f.main && GetDlgItem(w, CWin_Wifi::kSetHotspot))
+                f.dialogs.push_back(w);
+            return TRUE;
+        },
+        reinterpret_cast<LPARAM>(&found));
+    return found.dialogs;
+}
+
+bool Masked(HWND dialog, int id) {
+    return SendDlgItemMessageW(dialog, id, EM_GETPASSWORDCHAR, 0, 0) != 0;
+}
+
+TEST_F(SystemPageWindowTest, WifiDialogOwnsItsBoxesKeepsTheMainWindowOutAndOpensOnce) {
+    // Looked at from a timer of this thread while the modal dialog runs.
+    using Self = std::remove_pointer_t<decltype(this)>;
+    struct Seen {
+        Self* test = nullptr;
+        HWND first = nullptr;
+        bool busy = false;
+        bool done = false;
+        std::size_t most_open = 0;
+        int ticks = 0;
+        BOOL main_enabled = TRUE;
+        HWND set_done_owner = nullptr;
+        bool masked = false;
+        bool shown = false;
+    };
+    static Seen seen;
+    seen = Seen{this};
+    const UINT_PTR timer = SetTimer(nullptr, 0, 100, [](HWND, UINT, UINT_PTR, DWORD) {
+        Self& t = *seen.test;
+        const std::vector<HWND> open = WifiDialogs(t.main_->Hwnd());
+        seen.most_open = std::max(seen.most_open, open.size());
+        for (HWND extra : open) {
+            if (extra != seen.first && seen.first)
+                PostMessageW(extra, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
+        }
+        if (open.empty() || seen.busy)
+            return;
+        if (seen.done || ++seen.ticks > 300) {
+            PostMessageW(open.front(), WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
+            return;
+        }
+        seen.busy = true;
+        const HWND d = seen.first = open.front();
+        seen.main_enabled = IsWindowEnabled(t.main_->Hwnd());
+        seen.masked = Masked(d, CWin_Wifi::kHotPassword) && Masked(d, CWin_Wifi::kRoutePassword);
+        CheckDlgButton(d, CWin_Wifi::kShowPasswords, BST_CHECKED);
+        SendMessageW(d, WM_COMMAND, MAKEWPARAM(CWin_Wifi::kShowPasswords, BN_CLICKED), 0);
+        seen.shown = !Masked(d, CWin_Wifi::kHotPassword) && !Masked(d, CWin_Wifi::kRoutePassword);
+
+        // The module's answer comes back through the link worker as a box.
+        SetDlgItemTextW(d, CWin_Wifi::kHotSsid, L"Hall 2");
+        SetDlgItemTextW(d, CWin_Wifi::kHotPassword, L"abcdefgh");
+        SendMessageW(d, WM_COMMAND, MAKEWPARAM(CWin_Wifi::kSetHotspot, BN_CLICKED), 0);
+        PumpUntil([&] { return t.boxes.Asked(L"Set Hot:OK"); }, 20s);
+        for (const auto& b : t.boxes.asked)
+            if (b.text == L"Set Hot:OK")
+                seen.set_done_owner = b.owner;
+        // Asking for the dialog again while it is open.
+        t.Click(button::kWifi);
+        PumpUntil([] { return false; }, 500ms);
+        seen.done = true;
+        seen.busy = false;
+    });
+    Click(button::kWifi);
+    KillTimer(nullptr, timer);
+    ASSERT_NE(seen.first, nullptr);
+    EXPECT_TRUE(seen.done);
+    EXPECT_FALSE(seen.main_enabled);
+    EXPECT_EQ(seen.set_done_owner, seen.first);
+    EXPECT_EQ(seen.most_open, 1u);
+    EXPECT_TRUE(seen.masked);
+    EXPECT_TRUE(seen.shown);
+    EXPECT_TRUE(WifiDialogs(main_->Hwnd()).empty());
+    EXPECT_TRUE(IsWindowEnabled(main_->Hwnd()));
 }
 
 }  // namespace
