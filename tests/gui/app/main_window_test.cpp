@@ -560,6 +560,7 @@ TEST_F(MainWindowTest, IdleHeartbeatsRepaintNothingWhileTheHandleAnimates) {
         }
     }
     w.Sim().SetLog(nullptr);
+}
 
 // The program's own way of running the window (modal), closed while a box nobody answers is open over it:
 // a second close asks nothing more, "Yes" ends the window's loop, and the window is never brought back.
