@@ -70,6 +70,9 @@ class CZB_FileData {
     int ReadInt(const std::string& file, const std::string& key) const;
     // The text stored under the key (current directory first, then the mirror); empty when there is none.
     std::string ReadString(const std::string& file, const std::string& key) const;
+    // The text stored in the current directory's file only: for settings that must not come from the
+    // shared mirror folder, which anyone on the computer can write.
+    std::string ReadStringHere(const std::string& file, const std::string& key) const;
     // Ok when the setting was stored where ReadInt finds it (the current directory or the mirror).
     FileResult WriteString(const std::string& file, const std::string& key, const std::string& text) const;
     FileResult WriteInt(const std::string& file, const std::string& key, int value) const;
