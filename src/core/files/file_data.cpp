@@ -80,8 +80,6 @@ std::optional<std::vector<std::string>> ReadLines(const fs::path& path) {
     return lines;
 }
 
-bool ReplaceFile(const fs::path& path, std::span<const std::uint8_t> bytes);
-
 // Profile-file semantics: sections and keys compare without case; the first match wins.
 std::optional<std::string> ReadProfileString(const fs::path& path, std::string_view section,
                                              std::string_view key) {
@@ -148,7 +146,7 @@ bool WriteProfileString(const fs::path& path, std::string_view section, std::str
     std::string text;
     for (const auto& l : lines)
         text.append(l).append("\r\n");
-    return ReplaceFile(path, std::span(reinterpret_cast<const std::uint8_t*>(text.data()), text.size()));
+    return ReplaceFileWhole(path, std::span(reinterpret_cast<const std::uint8_t*>(text.data()), text.size()));
 }
 
 void PutLe32(std::vector<std::uint8_t>& l, std::size_t at, std::uint32_t v) {
@@ -259,9 +257,20 @@ std::optional<fs::path> TemporaryNameBeside(const fs::path& target) {
     return std::nullopt;
 }
 
-// Replaces the file at `path` (or the one its links end at) whole, through a fresh name beside it and a
-// rename: a program killed mid-write leaves the old file, never half of the new one.
-bool ReplaceFile(const fs::path& path, std::span<const std::uint8_t> bytes) {
+// A whole decimal number within int, as the settings store writes them; nothing for anything else.
+std::optional<int> ParseSettingInt(std::string_view text) {
+    int value = 0;
+    const char* end = text.data() + text.size();
+    const auto [at, error] = std::from_chars(text.data(), end, value);
+    if (text.empty() || error != std::errc() || at != end) {
+        return std::nullopt;
+    }
+    return value;
+}
+
+}  // namespace
+
+bool ReplaceFileWhole(const fs::path& path, std::span<const std::uint8_t> bytes) {
     std::error_code ec;
     const auto target = FollowLinks(path, ec);
     if (!target) {
@@ -289,19 +298,6 @@ bool ReplaceFile(const fs::path& path, std::span<const std::uint8_t> bytes) {
     }
     return true;
 }
-
-// A whole decimal number within int, as the settings store writes them; nothing for anything else.
-std::optional<int> ParseSettingInt(std::string_view text) {
-    int value = 0;
-    const char* end = text.data() + text.size();
-    const auto [at, error] = std::from_chars(text.data(), end, value);
-    if (text.empty() || error != std::errc() || at != end) {
-        return std::nullopt;
-    }
-    return value;
-}
-
-}  // namespace
 
 std::string FileResult::Describe() const {
     std::string what;

@@ -55,6 +55,10 @@ inline constexpr char kLanguageKey[] = "Language";
 inline constexpr char kWifiModeFile[] = "WIFI_Mode";
 inline constexpr char kWifiModeKey[] = "m_COM_MdoeIO";
 
+// Replaces the file at `path` (or the one its links end at) whole: written under a fresh name beside it,
+// then renamed over it, so that an interrupted write leaves the old file. False when it could not.
+bool ReplaceFileWhole(const std::filesystem::path& path, std::span<const std::uint8_t> bytes);
+
 class CZB_FileData {
   public:
     static constexpr std::uint32_t kDataOffset = 512;
