@@ -366,7 +366,11 @@ TEST_F(ProcessorTest, StateFileSavesIgnoreAPlantedTemporaryName) {
     const auto path = dir / "state.txt";
     const auto victim = dir / "victim.txt";
     std::ofstream(victim) << "precious";
-    std::filesystem::create_symlink(victim, dir / "state.txt.new");
+    std::error_code ec;
+    std::filesystem::create_symlink(victim, dir / "state.txt.new", ec);
+    if (ec) {
+        GTEST_SKIP() << "no symbolic links here: " << ec.message();
+    }
     ASSERT_TRUE(processor.UseStateFile(path.string()));
     processor.SetValue(42, 4242);
     ASSERT_EQ(Ask(cmd::kSaveSettings, {1, 1}).size(), 1u);
