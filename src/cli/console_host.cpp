@@ -16,6 +16,10 @@ std::string ToUtf8(std::wstring_view text) {
                 ++i;
             }
         }
+        // A lone surrogate or a value past Unicode has no UTF-8 form.
+        if ((c >= 0xD800 && c <= 0xDFFF) || c > 0x10FFFF) {
+            c = 0xFFFD;
+        }
         if (c < 0x80) {
             out.push_back(static_cast<char>(c));
         } else if (c < 0x800) {
@@ -41,17 +45,23 @@ std::wstring FromUtf8(std::string_view text) {
         const auto b = static_cast<unsigned char>(text[i]);
         std::uint32_t c = 0xFFFD;
         std::size_t n = 1;
+        // The smallest code point each length may carry: a longer form than needed (C0 8A for a line
+        // break) would slip past checks made on the decoded text.
+        std::uint32_t least = 0;
         if (b < 0x80) {
             c = b;
         } else if ((b & 0xE0) == 0xC0) {
             n = 2;
             c = b & 0x1F;
+            least = 0x80;
         } else if ((b & 0xF0) == 0xE0) {
             n = 3;
             c = b & 0x0F;
+            least = 0x800;
         } else if ((b & 0xF8) == 0xF0) {
             n = 4;
             c = b & 0x07;
+            least = 0x10000;
         }
         if (i + n > text.size()) {
             n = 1;
@@ -65,6 +75,9 @@ std::wstring FromUtf8(std::string_view text) {
                     break;
                 }
                 c = (c << 6) | (cont & 0x3F);
+            }
+            if (n > 1 && (c < least || c > 0x10FFFF || (c >= 0xD800 && c <= 0xDFFF))) {
+                c = 0xFFFD;
             }
         }
         i += n;

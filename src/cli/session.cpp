@@ -167,7 +167,9 @@ Outcome Session::WaitLoaded() {
 std::vector<std::uint16_t> Session::ReadValues(const std::vector<std::uint16_t>& indexes, Outcome& outcome) {
     auto& t = Link().Table();
     std::mutex seen_mutex;
-    std::set<std::size_t> seen;
+    // The identity is never reported as arrived; the identification has just read it. Entered before the
+    // callback is installed: from then on the worker touches the set too.
+    std::set<std::size_t> seen{param::kIdentity};
     host_.SetParameterCallback([&](std::size_t i) {
         std::lock_guard lock(seen_mutex);
         seen.insert(i);
@@ -181,8 +183,6 @@ std::vector<std::uint16_t> Session::ReadValues(const std::vector<std::uint16_t>&
         return left;
     };
     outcome = {};
-    // The identity is never reported as arrived; the identification has just read it.
-    seen.insert(param::kIdentity);
     // A few rounds at least, and more while the timeout has not run out: damaged replies are no silence.
     const auto start = std::chrono::steady_clock::now();
     for (int round = 0; (round < kReadRounds || std::chrono::steady_clock::now() - start < timeout_) &&

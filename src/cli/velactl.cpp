@@ -17,9 +17,11 @@
 #include <sstream>
 #include <thread>
 
+#include "cli/bounded_input.h"
 #include "cli/console_host.h"
 #include "cli/curve_command.h"
 #include "cli/device_config.h"
+#include "cli/output_text.h"
 #include "cli/params_command.h"
 #include "cli/session.h"
 #include "core/diag/version.h"
@@ -245,35 +247,7 @@ std::optional<double> ParseSeconds(const std::string& s) {
 }
 
 std::string JsonEscape(std::string_view s) {
-    std::string out;
-    for (char c : s) {
-        switch (c) {
-            case '"':
-                out += "\\\"";
-                break;
-            case '\\':
-                out += "\\\\";
-                break;
-            case '\n':
-                out += "\\n";
-                break;
-            case '\r':
-                out += "\\r";
-                break;
-            case '\t':
-                out += "\\t";
-                break;
-            default:
-                if (static_cast<unsigned char>(c) < 0x20) {
-                    char buf[8];
-                    std::snprintf(buf, sizeof buf, "\\u%04x", c);
-                    out += buf;
-                } else {
-                    out.push_back(c);
-                }
-        }
-    }
-    return out;
+    return JsonString(s);
 }
 
 // Local time with milliseconds: 2026-12-09 19:12:00.123.
@@ -846,7 +820,8 @@ int Cli::List() {
     }
     for (const auto& d : devices) {
         out_ << std::hex << std::setfill('0') << std::setw(4) << d.vendor_id << ":" << std::setw(4)
-             << d.product_id << std::dec << std::setfill(' ') << "  " << DescribeUsbDevice(d) << "\n";
+             << d.product_id << std::dec << std::setfill(' ') << "  " << TerminalText(DescribeUsbDevice(d))
+             << "\n";
     }
     return kExitOk;
 }
@@ -1205,8 +1180,9 @@ int Cli::RunScene(const SceneCommand& command, int line) {
         }
         for (int n = 1; n <= limit; ++n) {
             out_ << (n == current ? "* " : "  ") << n << " "
-                 << (link.SceneNames().NameReceived(n - 1) ? ToUtf8(link.SceneNames().Name(n - 1))
-                                                           : std::string("(no answer)"))
+                 << (link.SceneNames().NameReceived(n - 1)
+                         ? TerminalText(ToUtf8(link.SceneNames().Name(n - 1)))
+                         : std::string("(no answer)"))
                  << "\n";
         }
         out_.flush();
@@ -1257,8 +1233,10 @@ int Cli::Wifi() {
     // keep and store something other than what was typed.
     std::string ssid, password;
     if (what == "hotspot" || what == "route") {
-        ssid = SystemCodePage().FromWide(FromUtf8(args[1]));
-        password = SystemCodePage().FromWide(FromUtf8(args[2]));
+        // Checked as typed: a code page conversion first would turn what it cannot carry into '?', which
+        // the module keeps. What passes is ASCII, the same bytes in every code page.
+        ssid = args[1];
+        password = args[2];
         if (ssid.empty())
             return Usage("the SSID is empty");
         if (!wifi::ModuleKeepsText(ssid) || !wifi::ModuleKeepsText(password))
@@ -1304,7 +1282,10 @@ int Cli::Wifi() {
             const std::string t = slots.Text(slot);
             const std::string_view keyword = wifi::kKeywords[static_cast<std::size_t>(slot)];
             const auto at = t.find(keyword);
-            return at != std::string::npos ? t.substr(at + keyword.size()) : t;
+            // The module's bytes are in the device's code page, not UTF-8.
+            const std::string value = at != std::string::npos ? t.substr(at + keyword.size()) : t;
+            return ToUtf8(SystemCodePage().ToWide(
+                std::span(reinterpret_cast<const std::uint8_t*>(value.data()), value.size())));
         };
         std::string address;
         if (slots[wifi::kIp].answered.load()) {
@@ -1344,10 +1325,10 @@ int Cli::Wifi() {
         }
         out_ << "address: " << (address.empty() ? "(no answer)" : address) << "\n";
         out_ << "mode: " << (mode.empty() ? "(no answer)" : mode) << "\n";
-        out_ << "hotspot ssid: " << text_of(wifi::kHotSsid) << "\n";
-        out_ << "hotspot password: " << text_of(wifi::kHotPassword) << "\n";
-        out_ << "route ssid: " << text_of(wifi::kRouteSsid) << "\n";
-        out_ << "route password: " << text_of(wifi::kRoutePassword) << "\n";
+        out_ << "hotspot ssid: " << TerminalText(text_of(wifi::kHotSsid)) << "\n";
+        out_ << "hotspot password: " << TerminalText(text_of(wifi::kHotPassword)) << "\n";
+        out_ << "route ssid: " << TerminalText(text_of(wifi::kRouteSsid)) << "\n";
+        out_ << "route password: " << TerminalText(text_of(wifi::kRoutePassword)) << "\n";
         return any ? kExitOk : Fail(kExitNoDevice, "the Wi-Fi module did not answer");
     }
 
@@ -1457,8 +1438,12 @@ int Cli::Watch() {
 int Cli::Inspect(const std::string& file) {
     CZB_FileData scene;
     if (file == "-") {
-        const std::vector<std::uint8_t> bytes((std::istreambuf_iterator<char>(in_)),
-                                              std::istreambuf_iterator<char>());
+        const auto text = ReadBounded(in_, static_cast<std::size_t>(CZB_FileData::kMaxSceneFileSize));
+        if (!text) {
+            return Fail(kExitFile, "standard input: larger than any scene file (" +
+                                       std::to_string(CZB_FileData::kMaxSceneFileSize) + " bytes)");
+        }
+        const std::vector<std::uint8_t> bytes(text->begin(), text->end());
         if (FileResult r = scene.DecodeScene(bytes); !r.Ok()) {
             r.path = "standard input";
             return FileFailure(r);
@@ -1564,10 +1549,16 @@ int Cli::Batch() {
     }
     // Every line is parsed before anything is sent, so a line that does not parse stops the batch right
     // before it; the lines above it still run.
+    const auto all = ReadBounded(*input, kMaxBatchBytes);
+    if (!all) {
+        return Fail(kExitFile, name + ": larger than a batch file may be (" + std::to_string(kMaxBatchBytes) +
+                                   " bytes)");
+    }
+    std::istringstream batch_text(*all);
     std::vector<BatchLine> lines;
     std::optional<std::pair<int, std::string>> bad;
     std::string text;
-    for (int number = 1; std::getline(*input, text); ++number) {
+    for (int number = 1; std::getline(batch_text, text); ++number) {
         std::vector<std::string> words;
         std::string error = SplitWords(text, words);
         if (error.empty() && (words.empty() || words[0].rfind('#', 0) == 0))

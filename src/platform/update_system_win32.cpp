@@ -3,15 +3,18 @@
 // windows.h before the headers that build on it.
 // clang-format off
 #include <windows.h>
-#include <softpub.h>
-#include <wincrypt.h>
-#include <wintrust.h>
+#include <bcrypt.h>
 // clang-format on
 #include <cpuid.h>
 
+#include <algorithm>
+#include <array>
+#include <cstring>
 #include <memory>
 #include <optional>
 #include <vector>
+
+#include "core/update/update_signature.h"
 
 namespace vela {
 
@@ -32,52 +35,140 @@ std::wstring ModulePath() {
     }
 }
 
-// Closes the state WinVerifyTrust keeps between its verify and close actions.
-class TrustState {
-  public:
-    explicit TrustState(const std::wstring& file) : path_(file) {
-        file_info_.cbStruct = sizeof file_info_;
-        file_info_.pcwszFilePath = path_.c_str();
-        data_.cbStruct = sizeof data_;
-        data_.dwUIChoice = WTD_UI_NONE;
-        data_.fdwRevocationChecks = WTD_REVOKE_NONE;
-        data_.dwUnionChoice = WTD_CHOICE_FILE;
-        data_.pFile = &file_info_;
-        data_.dwStateAction = WTD_STATEACTION_VERIFY;
-        data_.dwProvFlags = WTD_SAFER_FLAG;
-        result_ = WinVerifyTrust(static_cast<HWND>(INVALID_HANDLE_VALUE), &action_, &data_);
+struct HandleCloser {
+    void operator()(HANDLE h) const {
+        if (h != nullptr && h != INVALID_HANDLE_VALUE) {
+            CloseHandle(h);
+        }
     }
-    ~TrustState() {
-        data_.dwStateAction = WTD_STATEACTION_CLOSE;
-        WinVerifyTrust(static_cast<HWND>(INVALID_HANDLE_VALUE), &action_, &data_);
-    }
-    TrustState(const TrustState&) = delete;
-    TrustState& operator=(const TrustState&) = delete;
+};
+using FileHandle = std::unique_ptr<void, HandleCloser>;
 
-    LONG Result() const { return result_; }
-    // The signer's certificate, valid while this object lives.
-    PCCERT_CONTEXT Signer() const {
-        CRYPT_PROVIDER_DATA* provider = WTHelperProvDataFromStateData(data_.hWVTStateData);
-        CRYPT_PROVIDER_SGNR* signer =
-            provider ? WTHelperGetProvSignerFromChain(provider, 0, FALSE, 0) : nullptr;
-        CRYPT_PROVIDER_CERT* cert = signer ? WTHelperGetProvCertFromChain(signer, 0) : nullptr;
-        return cert ? cert->pCert : nullptr;
+struct AlgorithmCloser {
+    void operator()(BCRYPT_ALG_HANDLE h) const { BCryptCloseAlgorithmProvider(h, 0); }
+};
+using Algorithm = std::unique_ptr<void, AlgorithmCloser>;
+struct KeyCloser {
+    void operator()(BCRYPT_KEY_HANDLE h) const { BCryptDestroyKey(h); }
+};
+using Key = std::unique_ptr<void, KeyCloser>;
+struct HashCloser {
+    void operator()(BCRYPT_HASH_HANDLE h) const { BCryptDestroyHash(h); }
+};
+using Hash = std::unique_ptr<void, HashCloser>;
+
+Algorithm OpenAlgorithm(const wchar_t* name) {
+    BCRYPT_ALG_HANDLE h = nullptr;
+    return Algorithm(BCRYPT_SUCCESS(BCryptOpenAlgorithmProvider(&h, name, nullptr, 0)) ? h : nullptr);
+}
+
+// Held without write or delete sharing: nobody else writes, renames or deletes the file while it lives.
+class WinHeldFile final : public update::IHeldFile {
+  public:
+    WinHeldFile(std::filesystem::path path, FileHandle handle)
+        : path_(std::move(path)), handle_(std::move(handle)) {}
+
+    bool Write(std::span<const std::uint8_t> data) override {
+        if (sealed_) {
+            return false;
+        }
+        while (!data.empty()) {
+            const DWORD chunk = static_cast<DWORD>(std::min<std::size_t>(data.size(), 1u << 20));
+            DWORD written = 0;
+            if (!WriteFile(handle_.get(), data.data(), chunk, &written, nullptr) || written == 0) {
+                return false;
+            }
+            data = data.subspan(written);
+        }
+        return true;
+    }
+
+    bool ReadAt(std::uint64_t offset, std::span<std::uint8_t> out) override {
+        while (!out.empty()) {
+            OVERLAPPED at{};
+            at.Offset = static_cast<DWORD>(offset);
+            at.OffsetHigh = static_cast<DWORD>(offset >> 32);
+            const DWORD chunk = static_cast<DWORD>(std::min<std::size_t>(out.size(), 1u << 20));
+            DWORD read = 0;
+            if (!ReadFile(handle_.get(), out.data(), chunk, &read, &at) || read == 0) {
+                return false;
+            }
+            out = out.subspan(read);
+            offset += read;
+        }
+        return true;
+    }
+
+    bool Seal() override {
+        if (sealed_) {
+            return true;
+        }
+        BY_HANDLE_FILE_INFORMATION written{};
+        if (!FlushFileBuffers(handle_.get()) || !GetFileInformationByHandle(handle_.get(), &written)) {
+            return false;
+        }
+        // Reading only from here on, still without write or delete sharing, so that the command interpreter
+        // can open the file to read it and nobody can change it. A handle cannot drop its write access, and
+        // a second one that refuses writers cannot open beside it: the file is opened anew, and must be the
+        // same file (the caller checks its content through this handle afterwards).
+        handle_.reset();
+        FileHandle reading(CreateFileW(path_.wstring().c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
+                                       OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+        BY_HANDLE_FILE_INFORMATION opened{};
+        if (reading.get() == INVALID_HANDLE_VALUE || !GetFileInformationByHandle(reading.get(), &opened) ||
+            opened.dwVolumeSerialNumber != written.dwVolumeSerialNumber ||
+            opened.nFileIndexHigh != written.nFileIndexHigh ||
+            opened.nFileIndexLow != written.nFileIndexLow) {
+            return false;
+        }
+        handle_ = std::move(reading);
+        sealed_ = true;
+        return true;
+    }
+
+    void Discard() override {
+        handle_.reset();
+        DeleteFileW(path_.wstring().c_str());
     }
 
   private:
-    std::wstring path_;
-    GUID action_ = WINTRUST_ACTION_GENERIC_VERIFY_V2;
-    WINTRUST_FILE_INFO file_info_{};
-    WINTRUST_DATA data_{};
-    LONG result_ = TRUST_E_NOSIGNATURE;
+    std::filesystem::path path_;
+    FileHandle handle_;
+    bool sealed_ = false;
 };
 
-bool SameName(const CERT_NAME_BLOB& a, const CERT_NAME_BLOB& b) {
-    return CertCompareCertificateName(X509_ASN_ENCODING, const_cast<CERT_NAME_BLOB*>(&a),
-                                      const_cast<CERT_NAME_BLOB*>(&b)) != FALSE;
+}  // namespace
+
+std::optional<update::PublisherKey> BuiltInPublisherKey() {
+#ifdef VELA_UPDATE_KEY
+    return update::ParsePublisherKey(VELA_UPDATE_KEY);
+#else
+    return std::nullopt;
+#endif
 }
 
-}  // namespace
+bool VerifyPublisherSignature(const update::PublisherKey& key, std::span<const std::uint8_t, 32> digest,
+                              std::span<const std::uint8_t, update::kSignatureSize> signature) {
+    const Algorithm ecdsa = OpenAlgorithm(BCRYPT_ECDSA_P256_ALGORITHM);
+    if (!ecdsa) {
+        return false;
+    }
+    std::array<std::uint8_t, sizeof(BCRYPT_ECCKEY_BLOB) + 64> blob{};
+    BCRYPT_ECCKEY_BLOB header{BCRYPT_ECDSA_PUBLIC_P256_MAGIC, 32};
+    std::memcpy(blob.data(), &header, sizeof header);
+    std::memcpy(blob.data() + sizeof header, key.xy.data(), key.xy.size());
+    BCRYPT_KEY_HANDLE raw_key = nullptr;
+    if (!BCRYPT_SUCCESS(BCryptImportKeyPair(ecdsa.get(), nullptr, BCRYPT_ECCPUBLIC_BLOB, &raw_key,
+                                            blob.data(), static_cast<ULONG>(blob.size()), 0))) {
+        return false;
+    }
+    const Key public_key(raw_key);
+    return BCRYPT_SUCCESS(BCryptVerifySignature(
+        public_key.get(), nullptr, const_cast<PUCHAR>(digest.data()), static_cast<ULONG>(digest.size()),
+        const_cast<PUCHAR>(signature.data()), static_cast<ULONG>(signature.size()), 0));
+}
+
+namespace {}  // namespace
 
 update::QueryFields RunningQueryFields() {
     update::QueryFields fields;
@@ -116,21 +207,67 @@ std::uint16_t RunningMachine() {
     return nt->FileHeader.Machine;
 }
 
-update::SignatureCheck WinUpdateSystem::CheckSignature(const std::filesystem::path& file) {
-    TrustState own(ModulePath());
-    PCCERT_CONTEXT own_signer = own.Result() == ERROR_SUCCESS ? own.Signer() : nullptr;
-    if (own_signer == nullptr) {
-        // An unsigned program has no signer to hold an update to; the image checks still apply.
-        return update::SignatureCheck::kNotRequired;
+std::unique_ptr<update::IHeldFile> WinUpdateSystem::CreateHeld(const std::filesystem::path& file) {
+    FileHandle handle(CreateFileW(file.wstring().c_str(), GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ,
+                                  nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (handle.get() == INVALID_HANDLE_VALUE) {
+        return nullptr;
     }
-    TrustState download(file.wstring());
-    PCCERT_CONTEXT signer = download.Result() == ERROR_SUCCESS ? download.Signer() : nullptr;
-    if (signer == nullptr) {
-        return update::SignatureCheck::kRefused;
+    return std::make_unique<WinHeldFile>(file, std::move(handle));
+}
+
+bool WinUpdateSystem::VerifySignature(update::IHeldFile& file, std::uint64_t size,
+                                      std::span<const std::uint8_t, update::kSignatureSize> signature,
+                                      const update::PublisherKey& key) {
+    const Algorithm sha256 = OpenAlgorithm(BCRYPT_SHA256_ALGORITHM);
+    BCRYPT_HASH_HANDLE raw_hash = nullptr;
+    if (!sha256 || !BCRYPT_SUCCESS(BCryptCreateHash(sha256.get(), &raw_hash, nullptr, 0, nullptr, 0, 0))) {
+        return false;
     }
-    const bool same = SameName(own_signer->pCertInfo->Subject, signer->pCertInfo->Subject) &&
-                      SameName(own_signer->pCertInfo->Issuer, signer->pCertInfo->Issuer);
-    return same ? update::SignatureCheck::kSameSigner : update::SignatureCheck::kRefused;
+    const Hash hash(raw_hash);
+    std::vector<std::uint8_t> chunk(1 << 16);
+    for (std::uint64_t at = 0; at < size;) {
+        const auto n = static_cast<std::size_t>(std::min<std::uint64_t>(chunk.size(), size - at));
+        if (!file.ReadAt(at, std::span(chunk.data(), n)) ||
+            !BCRYPT_SUCCESS(BCryptHashData(hash.get(), chunk.data(), static_cast<ULONG>(n), 0))) {
+            return false;
+        }
+        at += n;
+    }
+    std::array<std::uint8_t, 32> digest{};
+    if (!BCRYPT_SUCCESS(BCryptFinishHash(hash.get(), digest.data(), static_cast<ULONG>(digest.size()), 0))) {
+        return false;
+    }
+    return VerifyPublisherSignature(key, digest, signature);
+}
+
+std::optional<std::string> WinUpdateSystem::BatchBytes(std::wstring_view text) {
+    // The command interpreter reads batch files in the OEM code page, not the ANSI one.
+    if (text.empty()) {
+        return std::string();
+    }
+    const int length = static_cast<int>(text.size());
+    BOOL lossy = FALSE;
+    const int n =
+        WideCharToMultiByte(CP_OEMCP, WC_NO_BEST_FIT_CHARS, text.data(), length, nullptr, 0, nullptr, &lossy);
+    if (n <= 0 || lossy) {
+        return std::nullopt;
+    }
+    std::string bytes(static_cast<std::size_t>(n), '\0');
+    WideCharToMultiByte(CP_OEMCP, WC_NO_BEST_FIT_CHARS, text.data(), length, bytes.data(), n, nullptr,
+                        &lossy);
+    // Whatever does not come back as it went in would make the batch file act on another name.
+    std::wstring back(text.size() * 2, L'\0');
+    const int m = MultiByteToWideChar(CP_OEMCP, MB_ERR_INVALID_CHARS, bytes.data(), n, back.data(),
+                                      static_cast<int>(back.size()));
+    if (lossy || m <= 0 || std::wstring_view(back.data(), static_cast<std::size_t>(m)) != text) {
+        return std::nullopt;
+    }
+    return bytes;
+}
+
+std::wstring BatchCommandLine(const std::wstring& interpreter, const std::wstring& batch) {
+    return L"\"" + interpreter + L"\" /D /V:OFF /c \"\"" + batch + L"\"\"";
 }
 
 bool WinUpdateSystem::StartBatch(const std::filesystem::path& batch, const std::filesystem::path& directory) {
@@ -141,7 +278,8 @@ bool WinUpdateSystem::StartBatch(const std::filesystem::path& batch, const std::
     }
     // The interpreter by its full path: a cmd.exe in the working directory is not the one meant.
     const std::wstring interpreter = std::wstring(system_dir) + L"\\cmd.exe";
-    std::wstring command = L"\"" + interpreter + L"\" /c \"\"" + batch.wstring() + L"\"\"";
+    // /D: no AutoRun command from the registry runs first; /V:OFF: a '!' in a folder name stays a '!'.
+    std::wstring command = BatchCommandLine(interpreter, batch.wstring());
     STARTUPINFOW startup{};
     startup.cb = sizeof startup;
     startup.dwFlags = STARTF_USESHOWWINDOW;

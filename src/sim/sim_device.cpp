@@ -123,6 +123,11 @@ void SimulatedDevice::SetFaults(const Faults& faults) {
     processor_.SetIgnoreSaves(faults.ignore_saves);
 }
 
+std::size_t SimulatedDevice::QueuedReports() const {
+    std::lock_guard lock(mutex_);
+    return outbox_.size();
+}
+
 Faults SimulatedDevice::GetFaults() const {
     std::lock_guard lock(mutex_);
     return faults_;
@@ -173,8 +178,13 @@ void SimulatedDevice::Emit(std::vector<std::uint8_t> frame) {
     if (!outbox_.empty() && outbox_.back().due > due) {
         due = outbox_.back().due;
     }
+    const auto reports = WrapInReports(frame);
+    if (outbox_.size() + reports.size() > kMaxQueuedReports) {
+        Log("full>", frame);
+        return;
+    }
     Log("dev> ", frame);
-    for (const Report& r : WrapInReports(frame)) {
+    for (const Report& r : reports) {
         outbox_.push_back({due, r});
     }
 }

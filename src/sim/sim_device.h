@@ -60,6 +60,12 @@ class SimulatedDevice {
     void Replug();
     bool Plugged() const;
 
+    // Reports waiting to go to the host.
+    std::size_t QueuedReports() const;
+    // Beyond this many waiting reports the device drops replies, as a real one does when the host stops
+    // reading: a host that floods requests without reading cannot make it grow without bound.
+    static constexpr std::size_t kMaxQueuedReports = 2048;
+
     void SetFaults(const Faults& faults);
     Faults GetFaults() const;
     void SetLog(LogLine log);

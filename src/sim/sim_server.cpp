@@ -65,12 +65,17 @@ void SimServer::ServeClient(net::Socket& client) {
     std::thread receiver([&] {
         std::vector<std::uint8_t> pending;
         std::uint8_t chunk[kReportSize * 4];
+        auto last_heard = std::chrono::steady_clock::now();
         while (!done.load() && !stop_.load()) {
             std::size_t got = 0;
             const auto r = client.Receive(chunk, sizeof chunk, got, kPollMs);
             if (r == net::IoResult::kTimeout) {
+                if (std::chrono::steady_clock::now() - last_heard >= idle_limit_) {
+                    break;
+                }
                 continue;
             }
+            last_heard = std::chrono::steady_clock::now();
             if (r != net::IoResult::kOk) {
                 break;
             }

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <atomic>
+#include <chrono>
 #include <cstdint>
 #include <string>
 #include <thread>
@@ -25,6 +26,11 @@ class SimServer {
     // Ends the current session and the serving thread.
     void Stop();
 
+    // A client that sends nothing for this long is dropped, so that a silent one cannot hold the device
+    // from everyone else. Set before Start.
+    static constexpr std::chrono::milliseconds kDefaultIdleLimit{std::chrono::minutes(5)};
+    void SetIdleLimit(std::chrono::milliseconds limit) { idle_limit_ = limit; }
+
     std::uint16_t Port() const { return port_.load(); }
     std::uint64_t Sessions() const { return sessions_.load(); }
     bool ClientConnected() const { return client_connected_.load(); }
@@ -41,6 +47,7 @@ class SimServer {
     std::atomic<bool> stop_{false};
     std::atomic<std::uint64_t> sessions_{0};
     std::atomic<bool> client_connected_{false};
+    std::chrono::milliseconds idle_limit_ = kDefaultIdleLimit;
 };
 
 }  // namespace vela::sim

@@ -2,9 +2,11 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <filesystem>
 #include <fstream>
 #include <sstream>
 
+#include "core/files/file_data.h"
 #include "core/protocol/factory_defaults.h"
 
 namespace vela::sim {
@@ -424,29 +426,24 @@ bool VirtualProcessor::SaveStateFile() const {
     if (state_path_.empty()) {
         return false;
     }
-    // Written beside the file and renamed over it: an interrupted save leaves the old file or the new one.
-    const std::string temp = state_path_ + ".new";
-    {
-        std::ofstream out(temp, std::ios::trunc);
-        out << kStateMagic << '\n' << "settings";
-        WriteTable(out, saved_);
+    // Written under a fresh name beside the file and renamed over it: an interrupted save leaves the old
+    // file or the new one, and no fixed temporary name can be planted to redirect the write.
+    std::ostringstream out;
+    out << kStateMagic << '\n' << "settings";
+    WriteTable(out, saved_);
+    out << '\n';
+    for (int s = 0; s < kSceneSlots; ++s) {
+        const auto& scene = scenes_[static_cast<std::size_t>(s)];
+        out << "scene " << (s + 1) << ' ' << EncodeText(scene.name);
+        WriteTable(out, scene.values);
         out << '\n';
-        for (int s = 0; s < kSceneSlots; ++s) {
-            const auto& scene = scenes_[static_cast<std::size_t>(s)];
-            out << "scene " << (s + 1) << ' ' << EncodeText(scene.name);
-            WriteTable(out, scene.values);
-            out << '\n';
-        }
-        out << "wifi " << Hex(wifi_.address, 8) << ' ' << Hex(wifi_.mode, 1) << ' ' << wifi_.tcp_port << ' '
-            << wifi_.udp_port << ' ' << EncodeText(wifi_.route_ssid) << ' '
-            << EncodeText(wifi_.route_password) << ' ' << EncodeText(wifi_.hot_ssid) << ' '
-            << EncodeText(wifi_.hot_password) << '\n';
-        if (!out.flush()) {
-            return false;
-        }
     }
-    std::remove(state_path_.c_str());  // rename does not replace an existing file on Windows
-    return std::rename(temp.c_str(), state_path_.c_str()) == 0;
+    out << "wifi " << Hex(wifi_.address, 8) << ' ' << Hex(wifi_.mode, 1) << ' ' << wifi_.tcp_port << ' '
+        << wifi_.udp_port << ' ' << EncodeText(wifi_.route_ssid) << ' ' << EncodeText(wifi_.route_password)
+        << ' ' << EncodeText(wifi_.hot_ssid) << ' ' << EncodeText(wifi_.hot_password) << '\n';
+    const std::string text = out.str();
+    return ReplaceFileWhole(std::filesystem::path(state_path_),
+                            std::span(reinterpret_cast<const std::uint8_t*>(text.data()), text.size()));
 }
 
 }  // namespace vela::sim

@@ -175,6 +175,9 @@ TEST(VelactlArguments, LinkWordsDuplicatesAndBadTextAreRefusedBeforeConnecting) 
         {"wifi", "hotspot", "Lobby", "short"},
         {"wifi", "hotspot", std::string(33, 's'), "long-enough"},
         {"wifi", "route", "Lobby", std::string(64, 'p')},
+        // A character the code page cannot carry must not become a '?' the module would keep.
+        {"wifi", "route", "Lobby\xF0\x9F\x98\x80", "long-enough"},
+        {"wifi", "hotspot", "Lobby", "pass\xE2\x82\xACword"},
         {"scene", "save", "6", "two\nlines"},
         {"scene", "save", "6", std::string(21, 'n')},
         {"set", "28=65536"},
@@ -505,6 +508,19 @@ TEST(VelactlLog, TheLogFileTellsTheLinksStepsAndNeverTheWifiPassword) {
     r = Velactl({"--device=sim", "--log", (dir / "no-such-folder" / "x.log").string(), "status"});
     EXPECT_EQ(r.status, 5);
     EXPECT_NE(r.err.find("cannot open the log file"), std::string::npos) << r.err;
+}
+
+TEST_F(VelactlFiles, InputsLargerThanAnyFileOfTheirKindAreRefusedUnread) {
+    const std::string huge((2u << 20), '#');
+    Outcome r = Velactl({"inspect", "-"}, huge);
+    EXPECT_EQ(r.status, 5);
+    EXPECT_NE(r.err.find("larger than any scene file"), std::string::npos) << r.err;
+    r = Velactl({kNobody, "batch", "-"}, huge + "\nget 26\n");
+    EXPECT_EQ(r.status, 5);
+    EXPECT_NE(r.err.find("larger than a batch file may be"), std::string::npos) << r.err;
+    std::ofstream(dir / "big.txt") << huge;
+    r = Velactl({kNobody, "batch", P("big.txt")});
+    EXPECT_EQ(r.status, 5) << r.err;
 }
 
 }  // namespace

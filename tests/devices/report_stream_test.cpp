@@ -275,5 +275,23 @@ TEST(ReportStream, AbortEndsAPendingRead) {
     EXPECT_EQ(reading.get(), HidResult::kAborted);
 }
 
+// A client that connects and then says nothing is dropped after the idle limit, so that the next one gets
+// the device.
+TEST(SimServerIdle, ASilentClientIsDroppedAndTheNextOneServed) {
+    sim::SimulatedDevice device;
+    sim::SimServer server{device};
+    server.SetIdleLimit(std::chrono::milliseconds(300));
+    std::string error;
+    ASSERT_TRUE(server.Start(kLoopback, 0, &error)) << error;
+    net::Socket silent = net::Socket::Connect(kLoopback, server.Port(), 2000);
+    ASSERT_TRUE(silent.Valid());
+    ASSERT_TRUE(WaitUntil([&] { return server.ClientConnected(); }));
+    EXPECT_TRUE(WaitUntil([&] { return !server.ClientConnected(); }));
+    net::Socket next = net::Socket::Connect(kLoopback, server.Port(), 2000);
+    ASSERT_TRUE(next.Valid());
+    EXPECT_TRUE(WaitUntil([&] { return server.Sessions() == 2; }));
+    server.Stop();
+}
+
 }  // namespace
 }  // namespace vela

@@ -13,6 +13,7 @@
 #include "core/protocol/factory_defaults.h"
 #include "sim/sim_device.h"
 #include "support/link_fakes.h"
+#include "support/temp_dir.h"
 
 namespace vela {
 namespace {
@@ -335,6 +336,49 @@ TEST(SimulatedDeviceFaults, SilenceDropCorruptionAndDelay) {
     device.Replug();
     EXPECT_NE(device.Attach(kVendorId, kProductId), 0u);
     EXPECT_EQ(device.PutReport(session, r), HidResult::kDisconnected);
+}
+
+// A host that floods dump requests and never reads: the device's queue of replies stays bounded, and the
+// device answers again once the host reads.
+TEST(SimulatedDeviceFaults, AFloodOfDumpRequestsNeverGrowsTheReplyQueuePastItsBound) {
+    sim::SimulatedDevice device;
+    const auto session = device.Attach(kVendorId, kProductId);
+    ASSERT_NE(session, 0u);
+    const auto dump = EncodeFrame(cmd::kDump, std::vector<std::uint8_t>{0});
+    for (int k = 0; k < 200; ++k) {
+        for (const auto& r : WrapInReports(dump))
+            ASSERT_EQ(device.PutReport(session, r), HidResult::kOk);
+    }
+    EXPECT_LE(device.QueuedReports(), sim::SimulatedDevice::kMaxQueuedReports);
+    EXPECT_GT(device.QueuedReports(), sim::SimulatedDevice::kMaxQueuedReports / 2);
+    Report r{};
+    while (device.TakeReport(session, r, 0, nullptr) == HidResult::kOk) {
+    }
+    for (const auto& report : WrapInReports(dump))
+        ASSERT_EQ(device.PutReport(session, report), HidResult::kOk);
+    EXPECT_GT(device.QueuedReports(), 0u);
+}
+
+// The state file is written through a fresh temporary name: a link planted at the old fixed name
+// (FILE.new) no longer redirects the write to another file.
+TEST_F(ProcessorTest, StateFileSavesIgnoreAPlantedTemporaryName) {
+    testing::TempDir dir;
+    const auto path = dir / "state.txt";
+    const auto victim = dir / "victim.txt";
+    std::ofstream(victim) << "precious";
+    std::error_code ec;
+    std::filesystem::create_symlink(victim, dir / "state.txt.new", ec);
+    if (ec) {
+        GTEST_SKIP() << "no symbolic links here: " << ec.message();
+    }
+    ASSERT_TRUE(processor.UseStateFile(path.string()));
+    processor.SetValue(42, 4242);
+    ASSERT_EQ(Ask(cmd::kSaveSettings, {1, 1}).size(), 1u);
+    std::ifstream in(victim);
+    EXPECT_EQ(std::string(std::istreambuf_iterator<char>(in), {}), "precious");
+    sim::VirtualProcessor restored{nullptr};
+    ASSERT_TRUE(restored.UseStateFile(path.string()));
+    EXPECT_EQ(restored.Value(42), 4242);
 }
 
 }  // namespace

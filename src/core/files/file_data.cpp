@@ -4,6 +4,7 @@
 #include <atomic>
 #include <cctype>
 #include <cerrno>
+#include <charconv>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
@@ -49,11 +50,29 @@ std::string_view Trim(std::string_view s) {
     return s;
 }
 
-std::vector<std::string> ReadLines(const fs::path& path) {
+// Far above any settings file this program writes: a larger one is not a settings file and is not read.
+constexpr std::uintmax_t kMaxSettingsFileSize = 64 * 1024;
+
+// Nothing when the file is too large to be a settings file (nor a regular file at all, when it exists).
+std::optional<std::vector<std::string>> ReadLines(const fs::path& path) {
     std::vector<std::string> lines;
+    std::error_code ec;
+    const fs::file_status status = fs::status(path, ec);
+    if (!fs::exists(status)) {
+        return lines;
+    }
+    if (!fs::is_regular_file(status) || fs::file_size(path, ec) > kMaxSettingsFileSize || ec) {
+        return std::nullopt;
+    }
     std::ifstream in(path, std::ios::binary);
     std::string line;
+    std::size_t total = 0;
     while (std::getline(in, line)) {
+        // The file may grow between the size check and the read.
+        total += line.size() + 1;
+        if (total > kMaxSettingsFileSize) {
+            return std::nullopt;
+        }
         if (!line.empty() && line.back() == '\r')
             line.pop_back();
         lines.push_back(line);
@@ -64,8 +83,12 @@ std::vector<std::string> ReadLines(const fs::path& path) {
 // Profile-file semantics: sections and keys compare without case; the first match wins.
 std::optional<std::string> ReadProfileString(const fs::path& path, std::string_view section,
                                              std::string_view key) {
+    const auto lines = ReadLines(path);
+    if (!lines) {
+        return std::nullopt;
+    }
     bool in_section = false;
-    for (const auto& raw : ReadLines(path)) {
+    for (const auto& raw : *lines) {
         const std::string_view line = Trim(raw);
         if (line.size() >= 2 && line.front() == '[' && line.back() == ']') {
             in_section = EqualsNoCase(Trim(line.substr(1, line.size() - 2)), section);
@@ -81,7 +104,11 @@ std::optional<std::string> ReadProfileString(const fs::path& path, std::string_v
 
 bool WriteProfileString(const fs::path& path, std::string_view section, std::string_view key,
                         std::string_view value) {
-    std::vector<std::string> lines = ReadLines(path);
+    auto read = ReadLines(path);
+    if (!read) {
+        return false;
+    }
+    std::vector<std::string>& lines = *read;
     std::string entry;
     entry.reserve(key.size() + 1 + value.size());
     entry.append(key).append(1, '=').append(value);
@@ -116,14 +143,10 @@ bool WriteProfileString(const fs::path& path, std::string_view section, std::str
             lines.push_back(entry);
         }
     }
-    std::ofstream out(path, std::ios::binary | std::ios::trunc);
-    if (!out) {
-        return false;
-    }
+    std::string text;
     for (const auto& l : lines)
-        out << l << "\r\n";
-    out.flush();
-    return static_cast<bool>(out);
+        text.append(l).append("\r\n");
+    return ReplaceFileWhole(path, std::span(reinterpret_cast<const std::uint8_t*>(text.data()), text.size()));
 }
 
 void PutLe32(std::vector<std::uint8_t>& l, std::size_t at, std::uint32_t v) {
@@ -234,7 +257,47 @@ std::optional<fs::path> TemporaryNameBeside(const fs::path& target) {
     return std::nullopt;
 }
 
+// A whole decimal number within int, as the settings store writes them; nothing for anything else.
+std::optional<int> ParseSettingInt(std::string_view text) {
+    int value = 0;
+    const char* end = text.data() + text.size();
+    const auto [at, error] = std::from_chars(text.data(), end, value);
+    if (text.empty() || error != std::errc() || at != end) {
+        return std::nullopt;
+    }
+    return value;
+}
+
 }  // namespace
+
+bool ReplaceFileWhole(const fs::path& path, std::span<const std::uint8_t> bytes) {
+    std::error_code ec;
+    const auto target = FollowLinks(path, ec);
+    if (!target) {
+        return false;
+    }
+    const fs::file_status status = fs::status(*target, ec);
+    if (fs::exists(status) && !fs::is_regular_file(status)) {
+        return false;
+    }
+    const auto temporary = TemporaryNameBeside(*target);
+    if (!temporary || !WriteNewFile(*temporary, bytes).empty()) {
+        if (temporary) {
+            fs::remove(*temporary, ec);
+        }
+        return false;
+    }
+    if (fs::exists(status)) {
+        fs::permissions(*temporary, status.permissions(), ec);
+    }
+    fs::rename(*temporary, *target, ec);
+    if (ec) {
+        std::error_code ignored;
+        fs::remove(*temporary, ignored);
+        return false;
+    }
+    return true;
+}
 
 std::string FileResult::Describe() const {
     std::string what;
@@ -305,10 +368,15 @@ fs::path CZB_FileData::SettingsPath(const fs::path& dir, const std::string& file
 int CZB_FileData::ReadInt(const std::string& file, const std::string& key) const {
     auto read = [&](const fs::path& dir) {
         const auto text = ReadProfileString(SettingsPath(dir, file), kSection, key);
-        return text ? std::atoi(text->c_str()) : -1;
+        const auto value = text ? ParseSettingInt(*text) : std::nullopt;
+        return value.value_or(-1);
     };
     const int value = read(locations_.current_dir);
     return value >= 0 ? value : read(locations_.MirrorDirectory());
+}
+
+std::string CZB_FileData::ReadStringHere(const std::string& file, const std::string& key) const {
+    return ReadProfileString(SettingsPath(locations_.current_dir, file), kSection, key).value_or("");
 }
 
 std::string CZB_FileData::ReadString(const std::string& file, const std::string& key) const {

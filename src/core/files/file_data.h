@@ -55,6 +55,10 @@ inline constexpr char kLanguageKey[] = "Language";
 inline constexpr char kWifiModeFile[] = "WIFI_Mode";
 inline constexpr char kWifiModeKey[] = "m_COM_MdoeIO";
 
+// Replaces the file at `path` (or the one its links end at) whole: written under a fresh name beside it,
+// then renamed over it, so that an interrupted write leaves the old file. False when it could not.
+bool ReplaceFileWhole(const std::filesystem::path& path, std::span<const std::uint8_t> bytes);
+
 class CZB_FileData {
   public:
     static constexpr std::uint32_t kDataOffset = 512;
@@ -70,6 +74,9 @@ class CZB_FileData {
     int ReadInt(const std::string& file, const std::string& key) const;
     // The text stored under the key (current directory first, then the mirror); empty when there is none.
     std::string ReadString(const std::string& file, const std::string& key) const;
+    // The text stored in the current directory's file only: for settings that must not come from the
+    // shared mirror folder, which anyone on the computer can write.
+    std::string ReadStringHere(const std::string& file, const std::string& key) const;
     // Ok when the setting was stored where ReadInt finds it (the current directory or the mirror).
     FileResult WriteString(const std::string& file, const std::string& key, const std::string& text) const;
     FileResult WriteInt(const std::string& file, const std::string& key, int value) const;

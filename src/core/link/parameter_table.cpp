@@ -86,8 +86,7 @@ WriteBatch ParameterTable::CollectWriteBatch(std::uint16_t start, int max_count)
             AppendWord(batch.payload, value);
             const std::uint8_t tries = e.retry.load();
             if (tries >= kRetryLimit) {
-                e.retry = 0;
-                e.dirty = 0;
+                DropUnacknowledged(static_cast<std::uint16_t>(i), value);
             } else {
                 e.retry = static_cast<std::uint8_t>(tries + 1);
             }
@@ -141,6 +140,20 @@ void ParameterTable::AcknowledgeWrite(std::uint16_t index, std::uint16_t echoed)
     if (e.value.load() == echoed) {
         e.dirty = 0;
         e.retry = 0;
+    }
+}
+
+void ParameterTable::DropUnacknowledged(std::uint16_t index, std::uint16_t sent) {
+    if (index >= kParameterCount) {
+        return;
+    }
+    // Under the edit lock: a user's edit stores its value and mark together, so it is either seen here as
+    // a newer value or made after the mark was cleared.
+    std::lock_guard lock(edit_mutex_);
+    auto& e = entries_[index];
+    e.retry = 0;
+    if (e.value.load() == sent) {
+        e.dirty = 0;
     }
 }
 

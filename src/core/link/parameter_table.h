@@ -61,6 +61,9 @@ class ParameterTable {
 
     // Receiver side: a write acknowledgement clears the mark only when the echoed value is still current.
     void AcknowledgeWrite(std::uint16_t index, std::uint16_t echoed);
+    // Worker side, at the retry limit: gives up the write of `sent`; an edit made since stays marked and
+    // starts its own retries.
+    void DropUnacknowledged(std::uint16_t index, std::uint16_t sent);
     // Receiver side: marks the entry received; the value is taken unless the user's edit is still on its
     // way to the device, since then the device's value is the older one.
     void StoreReceived(std::uint16_t index, std::uint16_t value);

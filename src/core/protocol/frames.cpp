@@ -55,6 +55,7 @@ void FrameReceiver::ReceiveBytes(const std::uint8_t* chunk, std::size_t length) 
     for (std::size_t k = 0; k < length; ++k) {
         if (fill_ >= kBufferSize) {
             fill_ = 0;
+            scan_from_ = 0;
             ++overflows_;
         }
         buffer_[fill_++] = chunk[k];
@@ -68,7 +69,7 @@ void FrameReceiver::ReceiveBytes(const std::uint8_t* chunk, std::size_t length) 
 
 void FrameReceiver::Scan() {
     std::size_t consumed = 0;  // end of the last valid frame
-    std::size_t i = 0;
+    std::size_t i = scan_from_;
     while (i + 3 < fill_) {
         if (!IsFrameStart(buffer_[i])) {
             ++i;
@@ -91,9 +92,11 @@ void FrameReceiver::Scan() {
         consumed = frame_end;
         i = frame_end;
     }
+    scan_from_ = i;
     if (consumed > 0) {
         std::memmove(buffer_.data(), buffer_.data() + consumed, fill_ - consumed);
         fill_ -= consumed;
+        scan_from_ -= consumed;
     }
 }
 

@@ -39,6 +39,9 @@ class FrameReceiver {
     FrameHandler on_frame_;
     std::array<std::uint8_t, kBufferSize> buffer_{};
     std::size_t fill_ = 0;
+    // Where the next scan resumes: every start candidate before it has been looked at and refused, and the
+    // bytes that refused it cannot change. A flood of garbage is then scanned once, not once per report.
+    std::size_t scan_from_ = 0;
     std::uint64_t overflows_ = 0;
 };
 

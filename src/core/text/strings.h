@@ -201,12 +201,22 @@ inline constexpr LocalizedString kParameterFileFilter{
 inline constexpr LocalizedString kUpdateNotProgram{
     {L"下载的更新不是本机可运行的程序，已删除。", L"下載的更新不是本機可運行的程式，已刪除。",
      L"The downloaded update is not a program for this computer and was deleted."}};
-inline constexpr LocalizedString kUpdateNotSigned{{L"下载的更新没有与本程序相同的有效签名，已删除。",
-                                                   L"下載的更新沒有與本程式相同的有效簽名，已刪除。",
+inline constexpr LocalizedString kUpdateNotSigned{{L"下载的更新没有本程序发行者的有效签名，已删除。",
+                                                   L"下載的更新沒有本程式發行者的有效簽名，已刪除。",
                                                    L"The downloaded update does not carry a valid signature "
                                                    L"from this program's publisher and was deleted."}};
 // The Wi-Fi dialog's check box that unmasks its passwords.
 inline constexpr LocalizedString kShowPasswords{{L"显示密码", L"顯示密碼", L"Show passwords"}};
+inline constexpr LocalizedString kUpdateNotInThisBuild{
+    {L"有新版本可用，但此版本的程序不能在线更新。", L"有新版本可用，但此版本的程式不能線上更新。",
+     L"A newer version exists, but updates are not available in this build."}};
+inline constexpr LocalizedString kUpdateFolderNotWritable{
+    {L"程序所在的文件夹不能写入，无法在线更新。", L"程式所在的資料夾不能寫入，無法線上更新。",
+     L"The program's folder cannot be written, so the update cannot be installed."}};
+inline constexpr LocalizedString kUpdateFolderName{
+    {L"程序所在文件夹的名称无法用于更新，请将程序移到名称简单的文件夹。",
+     L"程式所在資料夾的名稱無法用於更新，請將程式移到名稱簡單的資料夾。",
+     L"The update cannot run in a folder with this name; move the program to a folder with a plain name."}};
 // Refusals of typed text that would otherwise be sent or stored as something else than typed.
 inline constexpr LocalizedString kWifiPlainTextOnly{
     {L"SSID和密码只能使用英文字母、数字和符号!", L"SSID和密碼只能使用英文字母、數字和符號!",

@@ -2,7 +2,7 @@
 
 #include <algorithm>
 #include <array>
-#include <fstream>
+#include <vector>
 
 #include "core/text/strings.h"
 
@@ -34,10 +34,8 @@ std::optional<std::uint16_t> ParsePort(std::string_view text) {
     return static_cast<std::uint16_t>(port);
 }
 
-void RemoveQuietly(const fs::path& p) {
-    std::error_code ec;
-    fs::remove(p, ec);
-}
+// Where the update learns whether the program's folder takes new files, before asking the user.
+constexpr char kProbeName[] = "UpDown.probe";
 
 }  // namespace
 
@@ -218,6 +216,9 @@ std::optional<UpdateEnd> OnlineUpdate::HandleReply(std::span<const std::uint8_t>
         if (++offers > kMaxOffersPerDatagram) {
             break;
         }
+        if (const auto cannot = CannotUpdate()) {
+            return *cannot;
+        }
         // One question per datagram: the offers after the first are the same update.
         if (!agreed) {
             if (host_.ShowMessage(Text(str::kSoftwareUpdateAvailable), Text(str::kTip),
@@ -264,6 +265,21 @@ void OnlineUpdate::HideProgress() {
     progress_shown_ = false;
 }
 
+std::optional<UpdateEnd> OnlineUpdate::CannotUpdate() {
+    // Telling the user that a newer version exists is all a build without the publisher's key may do.
+    if (!settings_.publisher_key) {
+        host_.ShowMessage(Text(extra::kUpdateNotInThisBuild), Text(str::kTip), MessageButtons::kOk);
+        return UpdateEnd::kNoPublisherKey;
+    }
+    // Every accepted update would fail at once, and the question would come back every pass.
+    if (auto probe = system_.CreateHeld(settings_.work_dir / kProbeName)) {
+        probe->Discard();
+        return std::nullopt;
+    }
+    host_.ShowMessage(Text(extra::kUpdateFolderNotWritable), Text(str::kTip), MessageButtons::kOk);
+    return UpdateEnd::kFolderNotWritable;
+}
+
 OnlineUpdate::Offer OnlineUpdate::Download(const UpdateReply& reply, const std::string& address) {
     const auto request = BuildDownloadRequest(reply.ticket);
     if (!request) {
@@ -286,14 +302,17 @@ OnlineUpdate::Offer OnlineUpdate::Download(const UpdateReply& reply, const std::
     if (!DownloadCounter::Acceptable(header->size)) {
         return Offer::kNext;
     }
+    auto file = system_.CreateHeld(settings_.work_dir / kDownloadName);
+    if (!file) {
+        return Offer::kNext;
+    }
     downloads_.fetch_add(1);
-    const fs::path partial = settings_.work_dir / kPartialName;
     ShowProgress(header->size);
     const bool complete = ReceiveFile(*stream, header->size,
-                                      std::span(chunk.data() + header->end, received - header->end), partial);
+                                      std::span(chunk.data() + header->end, received - header->end), *file);
     HideProgress();
     if (!complete) {
-        RemoveQuietly(partial);
+        file->Discard();
         return Stopping() ? End(UpdateEnd::kStopped) : Offer::kRestart;
     }
     const std::string name = code_page_.FromWide(settings_.exe_name);
@@ -301,20 +320,15 @@ OnlineUpdate::Offer OnlineUpdate::Download(const UpdateReply& reply, const std::
         // The server learns the outcome; whether it takes the report changes nothing here.
         (void)stream->Send(*report, kSendTimeoutMs);
     }
-    return CheckAndHandOver(partial);
+    return CheckAndHandOver(std::move(file), header->size);
 }
 
 bool OnlineUpdate::ReceiveFile(IStream& stream, std::uint64_t size, std::span<const std::uint8_t> early,
-                               const fs::path& partial) {
-    std::ofstream file(partial, std::ios::binary | std::ios::trunc);
-    if (!file) {
-        return false;
-    }
+                               IHeldFile& file) {
     DownloadCounter counter(size);
     // The stream does not keep the header's send apart from the file's: bytes that came with the header
     // are the file's first bytes, not something to drop.
-    if (!counter.Add(early.size()) || !file.write(reinterpret_cast<const char*>(early.data()),
-                                                  static_cast<std::streamsize>(early.size()))) {
+    if (!counter.Add(early.size()) || !file.Write(early)) {
         return false;
     }
     std::array<std::uint8_t, kReceiveChunk> chunk{};
@@ -324,67 +338,62 @@ bool OnlineUpdate::ReceiveFile(IStream& stream, std::uint64_t size, std::span<co
             return false;
         }
         // More than announced: the server and this program disagree on what the file is.
-        if (!counter.Add(received)) {
-            return false;
-        }
-        if (!file.write(reinterpret_cast<const char*>(chunk.data()),
-                        static_cast<std::streamsize>(received))) {
+        if (!counter.Add(received) || !file.Write(std::span(chunk.data(), received))) {
             return false;
         }
         SetProgress(counter.Received());
     }
     SetProgress(size);
-    file.close();
-    return static_cast<bool>(file);
+    return file.Seal();
 }
 
-OnlineUpdate::Offer OnlineUpdate::CheckAndHandOver(const fs::path& partial) {
-    const ImageCheck image = CheckExecutableImage(partial, settings_.machine);
-    const SignatureCheck signature =
-        image == ImageCheck::kOk ? system_.CheckSignature(partial) : SignatureCheck::kRefused;
-    if (image != ImageCheck::kOk || signature == SignatureCheck::kRefused) {
-        RemoveQuietly(partial);
-        const LocalizedString& why =
-            image != ImageCheck::kOk ? extra::kUpdateNotProgram : extra::kUpdateNotSigned;
-        host_.ShowMessage(Text(why), Text(str::kTip), MessageButtons::kOk);
+OnlineUpdate::Offer OnlineUpdate::Refuse(IHeldFile& file, const LocalizedString& why, UpdateEnd end) {
+    file.Discard();
+    host_.ShowMessage(Text(why), Text(str::kTip), MessageButtons::kOk);
+    return End(end);
+}
+
+OnlineUpdate::Offer OnlineUpdate::CheckAndHandOver(std::unique_ptr<IHeldFile> file, std::uint64_t size) {
+    // The signature first: nothing else of a file from an unknown sender is looked at.
+    std::array<std::uint8_t, kTrailerSize> tail{};
+    const auto signed_download = size > kTrailerSize && file->ReadAt(size - kTrailerSize, tail)
+                                     ? ParseTrailer(tail, size)
+                                     : std::nullopt;
+    if (!signed_download || !system_.VerifySignature(*file, signed_download->program_size,
+                                                     signed_download->signature, *settings_.publisher_key)) {
         // Asking again would fetch the same refused file every pass.
-        return End(UpdateEnd::kRefusedDownload);
+        return Refuse(*file, extra::kUpdateNotSigned, UpdateEnd::kRefusedDownload);
     }
+    const auto read = [&](std::uint64_t offset, std::span<std::uint8_t> out) {
+        return offset + out.size() <= signed_download->program_size && file->ReadAt(offset, out);
+    };
+    if (CheckExecutableImage(read, settings_.machine) != ImageCheck::kOk) {
+        return Refuse(*file, extra::kUpdateNotProgram, UpdateEnd::kRefusedDownload);
+    }
+    // A name the interpreter's code page cannot carry would make the batch file act on another file.
     const auto batch = BuildBatchText(settings_.exe_name, settings_.work_dir.wstring());
-    const std::string ansi = batch ? code_page_.FromWide(*batch) : std::string();
-    // A name the code page cannot carry would make the batch file act on another file.
-    if (!batch || code_page_.ToWide(
-                      std::span(reinterpret_cast<const std::uint8_t*>(ansi.data()), ansi.size())) != *batch) {
-        RemoveQuietly(partial);
-        return End(UpdateEnd::kCannotWriteBatch);
-    }
-    std::error_code ec;
-    const fs::path download = settings_.work_dir / kDownloadName;
-    fs::rename(partial, download, ec);
-    if (ec) {
-        RemoveQuietly(partial);
-        return Offer::kRestart;
+    const auto bytes = batch ? system_.BatchBytes(*batch) : std::nullopt;
+    if (!bytes) {
+        return Refuse(*file, extra::kUpdateFolderName, UpdateEnd::kCannotWriteBatch);
     }
     const fs::path batch_path = settings_.work_dir / kBatchName;
-    const fs::path batch_partial = settings_.work_dir / (std::string(kBatchName) + ".part");
-    {
-        std::ofstream out(batch_partial, std::ios::binary | std::ios::trunc);
-        out.write(ansi.data(), static_cast<std::streamsize>(ansi.size()));
-        out.close();
-        if (!out) {
-            RemoveQuietly(batch_partial);
-            return Offer::kNext;
-        }
+    auto batch_file = system_.CreateHeld(batch_path);
+    if (!batch_file) {
+        return Offer::kNext;
     }
-    fs::rename(batch_partial, batch_path, ec);
-    if (ec) {
-        RemoveQuietly(batch_partial);
+    const auto batch_bytes = std::span(reinterpret_cast<const std::uint8_t*>(bytes->data()), bytes->size());
+    std::vector<std::uint8_t> written(batch_bytes.size());
+    if (!batch_file->Write(batch_bytes) || !batch_file->Seal() || !batch_file->ReadAt(0, written) ||
+        !std::equal(written.begin(), written.end(), batch_bytes.begin())) {
+        batch_file->Discard();
         return Offer::kNext;
     }
     if (!system_.StartBatch(batch_path, settings_.work_dir)) {
         // As designed: the download stays and the thread goes on.
         return Offer::kNext;
     }
+    handed_download_ = std::move(file);
+    handed_batch_ = std::move(batch_file);
     system_.ExitProgram();
     return End(UpdateEnd::kHandedOver);
 }

@@ -18,8 +18,10 @@
 
 #include "core/link/seams.h"
 #include "core/link/tcp_socket.h"
+#include "core/text/strings.h"
 #include "core/update/update_files.h"
 #include "core/update/update_packets.h"
+#include "core/update/update_signature.h"
 
 namespace vela::update {
 
@@ -64,15 +66,36 @@ class IUpdateNetwork {
                                              std::uint32_t timeout_ms) = 0;
 };
 
-enum class SignatureCheck { kNotRequired, kSameSigner, kRefused };
+// A file the update writes and checks through one handle. While it is held, others may read it but neither
+// write, rename nor delete it: what was checked is what the batch file starts.
+class IHeldFile {
+  public:
+    virtual ~IHeldFile() = default;
+    [[nodiscard]] virtual bool Write(std::span<const std::uint8_t> data) = 0;
+    // Reads exactly out.size() bytes at `offset` through the same handle.
+    [[nodiscard]] virtual bool ReadAt(std::uint64_t offset, std::span<std::uint8_t> out) = 0;
+    // Ends writing with everything on disk; others (the command interpreter) may then open it to read.
+    // What is read through the handle afterwards is what counts: the platform may have to reopen the file.
+    [[nodiscard]] virtual bool Seal() = 0;
+    // Deletes the file and lets go of it.
+    virtual void Discard() = 0;
+};
 
-// What only the OS can do: check a signature, start the batch file, end the program.
+// What only the OS can do: hold files, check the publisher's signature, start the batch file, end the
+// program.
 class IUpdateSystem {
   public:
     virtual ~IUpdateSystem() = default;
-    // kNotRequired when the running program is not signed; else whether `file` is validly signed by the same
-    // signer.
-    virtual SignatureCheck CheckSignature(const std::filesystem::path& file) = 0;
+    // Creates (or truncates) and holds `file`; nothing when it cannot be created.
+    virtual std::unique_ptr<IHeldFile> CreateHeld(const std::filesystem::path& file) = 0;
+    // Whether the first `size` bytes of `file`, read through its handle, carry `signature` made with the
+    // private half of `key`.
+    virtual bool VerifySignature(IHeldFile& file, std::uint64_t size,
+                                 std::span<const std::uint8_t, kSignatureSize> signature,
+                                 const PublisherKey& key) = 0;
+    // The batch file's bytes as the command interpreter reads them; nothing when the text holds a
+    // character its code page cannot carry.
+    virtual std::optional<std::string> BatchBytes(std::wstring_view text) = 0;
     // Runs the batch file with the command interpreter in a normal window, in `directory`. True when started.
     virtual bool StartBatch(const std::filesystem::path& batch, const std::filesystem::path& directory) = 0;
     // Ends the program (exit code 0) once the batch file runs; called on the update thread.
@@ -85,6 +108,8 @@ struct UpdateSettings {
     std::wstring exe_name;             // the program's file name with ".exe"
     QueryFields query;
     std::uint16_t machine = kMachineAmd64;  // the running program's: the download must match it
+    // The key every download must be signed with; nothing: this build never downloads.
+    std::optional<PublisherKey> publisher_key;
 };
 
 // Why the thread ended.
@@ -95,6 +120,8 @@ enum class UpdateEnd {
     kSocketWrongVersion,
     kIdentified,
     kDeclined,
+    kNoPublisherKey,
+    kFolderNotWritable,
     kRefusedDownload,
     kCannotWriteBatch,
     kHandedOver,
@@ -143,10 +170,13 @@ class OnlineUpdate {
     std::optional<UpdateEnd> HandleReply(std::span<const std::uint8_t> datagram, const std::string& address,
                                          const Identification& identification);
     Offer Download(const UpdateReply& reply, const std::string& address);
-    // Receives the file into the partial name; true when exactly `size` bytes came.
+    // Receives the file; true when exactly `size` bytes came.
     bool ReceiveFile(IStream& stream, std::uint64_t size, std::span<const std::uint8_t> early,
-                     const std::filesystem::path& partial);
-    Offer CheckAndHandOver(const std::filesystem::path& partial);
+                     IHeldFile& file);
+    Offer CheckAndHandOver(std::unique_ptr<IHeldFile> file, std::uint64_t size);
+    // Whether an offer can be taken up at all; when not, says why once and names the end.
+    std::optional<UpdateEnd> CannotUpdate();
+    Offer Refuse(IHeldFile& file, const LocalizedString& why, UpdateEnd end);
     Offer End(UpdateEnd why) {
         ending_ = why;
         return Offer::kEnd;
@@ -179,6 +209,9 @@ class OnlineUpdate {
     std::atomic<std::uint32_t> queries_{0};
     std::atomic<std::uint32_t> downloads_{0};
     bool progress_shown_ = false;
+    // Held from the hand-over until the program ends, so that nobody swaps them before the batch runs.
+    std::unique_ptr<IHeldFile> handed_download_;
+    std::unique_ptr<IHeldFile> handed_batch_;
     UpdateEnd ending_ = UpdateEnd::kRunning;  // why, when an offer ends the thread
 };
 

@@ -38,10 +38,9 @@ bool DownloadCounter::Add(std::size_t bytes) {
     return true;
 }
 
-ImageCheck CheckExecutableImage(const std::filesystem::path& file, std::uint16_t machine) {
-    std::ifstream in(file, std::ios::binary);
+ImageCheck CheckExecutableImage(const ImageReader& read, std::uint16_t machine) {
     std::array<std::uint8_t, 64> dos{};
-    if (!in.read(reinterpret_cast<char*>(dos.data()), dos.size()) || dos[0] != 'M' || dos[1] != 'Z') {
+    if (!read(0, dos) || dos[0] != 'M' || dos[1] != 'Z') {
         return ImageCheck::kNotExecutable;
     }
     const std::uint32_t pe_at = Le(&dos[0x3C], 4);
@@ -51,8 +50,7 @@ ImageCheck CheckExecutableImage(const std::filesystem::path& file, std::uint16_t
     // Signature, then the file header: machine (2), sections (2), time (4), symbols (8), optional size (2),
     // characteristics (2).
     std::array<std::uint8_t, 24> pe{};
-    if (!in.seekg(pe_at) || !in.read(reinterpret_cast<char*>(pe.data()), pe.size()) || pe[0] != 'P' ||
-        pe[1] != 'E' || pe[2] != 0 || pe[3] != 0) {
+    if (!read(pe_at, pe) || pe[0] != 'P' || pe[1] != 'E' || pe[2] != 0 || pe[3] != 0) {
         return ImageCheck::kNotExecutable;
     }
     const auto characteristics = static_cast<std::uint16_t>(Le(&pe[22], 2));
@@ -60,6 +58,17 @@ ImageCheck CheckExecutableImage(const std::filesystem::path& file, std::uint16_t
         return ImageCheck::kNotExecutable;
     }
     return Le(&pe[4], 2) == machine ? ImageCheck::kOk : ImageCheck::kOtherMachine;
+}
+
+ImageCheck CheckExecutableImage(const std::filesystem::path& file, std::uint16_t machine) {
+    std::ifstream in(file, std::ios::binary);
+    return CheckExecutableImage(
+        [&](std::uint64_t offset, std::span<std::uint8_t> out) {
+            return static_cast<bool>(
+                in.seekg(static_cast<std::streamoff>(offset)) &&
+                in.read(reinterpret_cast<char*>(out.data()), static_cast<std::streamsize>(out.size())));
+        },
+        machine);
 }
 
 bool SafeForBatch(std::wstring_view text) {

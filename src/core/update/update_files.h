@@ -4,15 +4,15 @@
 
 #include <cstdint>
 #include <filesystem>
+#include <functional>
 #include <optional>
+#include <span>
 #include <string>
 #include <string_view>
 
 namespace vela::update {
 
 inline constexpr char kDownloadName[] = "ServerUpDataxsxsxs.exe";
-// The download is written here and renamed to kDownloadName only once complete.
-inline constexpr char kPartialName[] = "ServerUpDataxsxsxs.exe.part";
 inline constexpr char kBatchName[] = "UpDown.bat";
 
 // Far above any build of the program: a server cannot make the update fill the disk.
@@ -43,7 +43,10 @@ inline constexpr std::uint16_t kMachineAmd64 = 0x8664;
 inline constexpr std::uint16_t kMachineArm64 = 0xAA64;
 
 enum class ImageCheck { kOk, kNotExecutable, kOtherMachine };
+// Reads exactly out.size() bytes at an offset of the file; false when they are not there.
+using ImageReader = std::function<bool(std::uint64_t offset, std::span<std::uint8_t> out)>;
 // Whether the file is a Windows executable image (not a DLL) for the given machine type.
+ImageCheck CheckExecutableImage(const ImageReader& read, std::uint16_t machine);
 ImageCheck CheckExecutableImage(const std::filesystem::path& file, std::uint16_t machine);
 
 // A name the batch file can carry inside double quotes: no quote, %, ^, &, |, <, >, nor any control

@@ -750,6 +750,7 @@ void CZR305M2Dlg::StartOnlineUpdate() {
     settings.exe_name = RunningExeName();
     settings.query = RunningQueryFields();
     settings.machine = RunningMachine();
+    settings.publisher_key = BuiltInPublisherKey();
     const HWND window = hwnd_;
     update_system_ =
         std::make_unique<WinUpdateSystem>([window] { PostMessageW(window, UM_UPDATE_EXIT, 0, 0); });

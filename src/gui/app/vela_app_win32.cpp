@@ -90,9 +90,10 @@ int CZR305M2App::Run(const std::wstring& command_line) {
         return kExitBadArguments;
     }
     VelaOptions options = *parsed.options;
-    // The update host: the command line's for this run, else the settings store's (none: no update check).
+    // The update host: the command line's for this run, else the current folder's settings (none: no update
+    // check). Never the shared mirror folder: a file dropped there would point updates anywhere.
     if (options.update_host.empty()) {
-        options.update_host = settings.ReadString(update::kUpdateFile, update::kUpdateHostKey);
+        options.update_host = settings.ReadStringHere(update::kUpdateFile, update::kUpdateHostKey);
     }
 
     // One instance: a second start hands over to the first and ends. If the mutex cannot be created at

@@ -261,5 +261,45 @@ TEST_F(SettingsTest, TextSettingReadsFromTheCurrentDirectoryThenTheMirror) {
     EXPECT_EQ(f.ReadString("Update", "Host"), "127.0.0.1");
 }
 
+TEST_F(SettingsTest, HostileSettingsFilesAreNotTakenForSettings) {
+    fs::create_directories(dir / "cwd");
+    fs::create_directories(dir / "CP950");
+    CZB_FileData f(Locations(dir / "cwd"));
+    // Numbers beyond int, signs and trailing text read as missing, not as whatever atoi makes of them.
+    for (const char* text : {"99999999999", "-99999999999", "2x", "", "0x2"}) {
+        std::ofstream(dir / "cwd" / "Language.ini", std::ios::trunc) << "[CP950]\nLanguage=" << text << "\n";
+        EXPECT_EQ(f.ReadInt(kLanguageFile, kLanguageKey), -1) << text;
+    }
+    // A file far larger than any settings file is neither read nor rewritten.
+    {
+        std::ofstream big(dir / "cwd" / "Language.ini", std::ios::trunc);
+        big << std::string(2 << 20, '#') << "\n[CP950]\nLanguage=2\n";
+    }
+    EXPECT_EQ(f.ReadInt(kLanguageFile, kLanguageKey), -1);
+    EXPECT_TRUE(f.WriteInt(kLanguageFile, kLanguageKey, 1).Ok());  // lands in the mirror
+    EXPECT_GT(fs::file_size(dir / "cwd" / "Language.ini"), std::uintmax_t{2 << 20});
+    // The update host never comes from the mirror, which anyone on the computer can write.
+    std::ofstream(dir / "CP950" / "Update.ini") << "[CP950]\nHost=attacker.example\n";
+    EXPECT_EQ(f.ReadStringHere("Update", "Host"), "");
+    std::ofstream(dir / "cwd" / "Update.ini") << "[CP950]\nHost=127.0.0.1\n";
+    EXPECT_EQ(f.ReadStringHere("Update", "Host"), "127.0.0.1");
+}
+
+TEST_F(SettingsTest, ASettingsWriteReplacesTheFileInsteadOfRewritingItInPlace) {
+    fs::create_directories(dir / "cwd");
+    CZB_FileData f(Locations(dir / "cwd"));
+    ASSERT_TRUE(f.WriteInt(kLanguageFile, kLanguageKey, 2).Ok());
+    // A second name for the same bytes sees an in-place rewrite; a replaced file leaves it alone.
+    fs::create_hard_link(dir / "cwd" / "Language.ini", dir / "other-name.ini");
+    ASSERT_TRUE(f.WriteInt(kLanguageFile, kLanguageKey, 1).Ok());
+    EXPECT_EQ(f.ReadInt(kLanguageFile, kLanguageKey), 1);
+    std::ifstream in(dir / "other-name.ini", std::ios::binary);
+    EXPECT_EQ(std::string(std::istreambuf_iterator<char>(in), {}), "[CP950]\r\nLanguage=2\r\n");
+    std::vector<std::string> names;
+    for (const auto& e : fs::directory_iterator(dir / "cwd"))
+        names.push_back(e.path().filename().string());
+    EXPECT_EQ(names, std::vector<std::string>{"Language.ini"});
+}
+
 }  // namespace
 }  // namespace vela

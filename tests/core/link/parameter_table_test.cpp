@@ -187,5 +187,23 @@ TEST(FactoryDefaults, EqBandsOfMusicAndOutputsArePeakingAtZeroGain) {
     EXPECT_EQ(d[800], 0);
 }
 
+// The worker gives up an unacknowledged write at its retry limit while the user keeps editing: an edit
+// made between the batch taking the value and the give-up must still go out.
+TEST_F(TableTest, AnEditMadeAsItsPredecessorIsDroppedStillGoesOut) {
+    table.WriteParameter(500, 42);
+    for (int round = 0; round < ParameterTable::kRetryLimit; ++round)
+        table.CollectWriteBatch(0, 24);
+    // The batch that reaches the limit carries 42; the user's 43 lands before the give-up.
+    table.WriteParameter(500, 43);
+    table.DropUnacknowledged(500, 42);
+    ASSERT_TRUE(table.IsDirty(500));
+    const auto payload = table.CollectWriteBatch(0, 24).payload;
+    ASSERT_EQ(payload.size(), 4u);
+    EXPECT_EQ(Word(payload[2], payload[3]), 43);
+    // Without an edit in between, the give-up clears the mark.
+    table.DropUnacknowledged(500, 43);
+    EXPECT_FALSE(table.IsDirty(500));
+}
+
 }  // namespace
 }  // namespace vela

@@ -163,5 +163,33 @@ TEST_F(ReceiverTest, InterleavedReceiversKeepTheirOwnBuffers) {
     EXPECT_EQ(other_got[0].command, 0x03);
 }
 
+// The scan resumes where the previous report left it; what it delivers must not depend on how the bytes
+// were cut into reports. A flood of refused candidates, candidates still waiting for their bytes, and
+// frames among them, fed whole and in every report size up to 70 bytes.
+TEST_F(ReceiverTest, ResumedScanDeliversWhatAScanOfTheWholeStreamDelivers) {
+    std::vector<std::uint8_t> stream;
+    for (int k = 0; k < 60; ++k) {
+        const std::vector<std::uint8_t> stray = {0x80, static_cast<std::uint8_t>(5 + k % 40), 0x11, 0x22};
+        stream.insert(stream.end(), stray.begin(), stray.end());
+        if (k % 7 == 0) {
+            const auto f = Frame(static_cast<std::uint8_t>(k), {static_cast<std::uint8_t>(k), 0x80, 0x30});
+            stream.insert(stream.end(), f.begin(), f.end());
+        }
+    }
+    Feed(stream);
+    const auto whole = got;
+    ASSERT_FALSE(whole.empty());
+    for (std::size_t report = 1; report <= 70; ++report) {
+        FrameReceiver cut([&](std::uint8_t c, std::span<const std::uint8_t> p) {
+            got.push_back({c, {p.begin(), p.end()}});
+        });
+        got.clear();
+        for (std::size_t at = 0; at < stream.size(); at += report)
+            cut.ReceiveBytes(stream.data() + at, std::min(report, stream.size() - at));
+        EXPECT_EQ(got, whole) << "reports of " << report;
+        EXPECT_EQ(cut.BufferedBytes().size(), receiver.BufferedBytes().size()) << report;
+    }
+}
+
 }  // namespace
 }  // namespace vela

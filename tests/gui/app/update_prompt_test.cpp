@@ -47,7 +47,9 @@ class UpdatePromptTest : public ::testing::Test {
     int saved_language_ = kLanguageEnglish;
 };
 
-TEST_F(UpdatePromptTest, DecliningTheOfferEndsTheCheckWithoutADownload) {
+// The tests are built without a publisher key, as every build here is: the offer is told once, in the
+// interface's language, and nothing is downloaded.
+TEST_F(UpdatePromptTest, ABuildWithoutAPublisherKeyTellsOfTheOfferOnceAndDownloadsNothing) {
     sim::UpdateServerOptions options;
     options.mode = sim::UpdateServerMode::kOffer;
     options.file = {'M', 'Z'};
@@ -56,9 +58,9 @@ TEST_F(UpdatePromptTest, DecliningTheOfferEndsTheCheckWithoutADownload) {
     Open("127.0.0.1:" + std::to_string(server.Port()));
     ASSERT_NE(window_->Update(), nullptr);
     ASSERT_TRUE(PumpUntil([&] { return window_->Update()->Finished(); }, 40s));
-    EXPECT_EQ(window_->Update()->End(), update::UpdateEnd::kDeclined);
+    EXPECT_EQ(window_->Update()->End(), update::UpdateEnd::kNoPublisherKey);
     ASSERT_EQ(boxes_.size(), 1u);
-    EXPECT_EQ(boxes_[0].text, TextIn(str::kSoftwareUpdateAvailable, kLanguageTraditional));
+    EXPECT_EQ(boxes_[0].text, extra::kUpdateNotInThisBuild.members[kLanguageTraditional]);
     EXPECT_EQ(boxes_[0].caption, TextIn(str::kTip, kLanguageTraditional));
     EXPECT_EQ(server.DownloadRequests(), 0u);
     // Version 3.1 from the version resource this test program carries, as vela.exe does.
