@@ -35,7 +35,12 @@ class LinesSink final : public diag::IEventSink {
 
 class NoSystem final : public IUpdateSystem {
   public:
-    SignatureCheck CheckSignature(const std::filesystem::path&) override { return SignatureCheck::kRefused; }
+    std::unique_ptr<IHeldFile> CreateHeld(const std::filesystem::path&) override { return nullptr; }
+    bool VerifySignature(IHeldFile&, std::uint64_t, std::span<const std::uint8_t, kSignatureSize>,
+                         const PublisherKey&) override {
+        return false;
+    }
+    std::optional<std::string> BatchBytes(std::wstring_view) override { return std::nullopt; }
     bool StartBatch(const std::filesystem::path&, const std::filesystem::path&) override { return false; }
     void ExitProgram() override {}
 };
