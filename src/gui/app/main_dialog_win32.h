@@ -105,6 +105,8 @@ class CZR305M2Dlg final : public CDialogWindow {
     LRESULT OnEraseBackground(WPARAM, LPARAM);
     LRESULT OnQueryDragIcon(WPARAM, LPARAM);
     LRESULT OnSize(WPARAM, LPARAM);
+    LRESULT OnGetMinMaxInfo(WPARAM, LPARAM);
+    LRESULT OnWindowPosChanging(WPARAM, LPARAM);
     LRESULT OnDpiChanged(WPARAM, LPARAM);
     LRESULT OnLButtonDown(WPARAM, LPARAM);
     LRESULT OnLButtonDblClk(WPARAM, LPARAM);
