@@ -45,6 +45,8 @@ class CStripPageWindow : public CPageWindow, private IStripControls {
 
   private:
     void CreateControls();
+    // After the first layout: the graph's bands and every control's first value.
+    void StartControls();
     void Layout(int width, int height);
 
     double BandField(int band, int field) override;

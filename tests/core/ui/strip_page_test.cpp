@@ -258,6 +258,36 @@ TEST(StripPage, ResetSendsFrequencyThenGainPerBandWithThePagesDefaults) {
     EXPECT_EQ(echo.bands[4].freq, 8000);
 }
 
+// Before any value arrived the graph shows what the editors show, so a handle pressed where it stands sends
+// nothing; a handle moved sends only what it changed.
+TEST(StripPage, BandsStartAsTheEditorsShowThemAndAHandleSendsOnlyWhatItChanged) {
+    for (int page_id : {layout::kMusicPage, layout::kMainPage, layout::kEchoPage}) {
+        SCOPED_TRACE(page_id);
+        FakeStripControls c;
+        c.graph.fill({0.0, 19.0, 1.5, 7.0});  // where a graph's handles stand before they are placed
+        StripPage page(page_id, c);
+        page.Initialise();
+        const int bands = page.Descriptor().band_count;
+        for (int b = 0; b < bands; ++b) {
+            const auto i = static_cast<std::size_t>(b);
+            EXPECT_EQ(c.bands[i].freq, page.DefaultFrequencies()[i]) << "band " << b;
+            EXPECT_EQ(c.graph[i].freq, c.bands[i].freq) << "band " << b;
+            EXPECT_EQ(c.graph[i].q, c.bands[i].q) << "band " << b;
+            EXPECT_EQ(c.graph[i].gain, c.bands[i].gain) << "band " << b;
+            EXPECT_EQ(c.graph[i].type, c.bands[i].type) << "band " << b;
+        }
+        c.sent.clear();
+        for (int b = 0; b < bands; ++b)
+            page.OnGraph(kGraphBand, b);
+        EXPECT_TRUE(c.sent.empty());
+
+        c.graph[1].gain = -4.0;  // dragged straight down
+        page.OnGraph(kGraphBand, 1);
+        EXPECT_EQ(c.sent,
+                  std::vector<int>{layout::EqCode(page.Descriptor().band_codes, 1, layout::EqField::kGain)});
+    }
+}
+
 TEST(StripPage, NotificationsMoveTheGraphAndSendTheirCodes) {
     FakeStripControls c;
     StripPage out(layout::kCenterPage, c);
@@ -267,9 +297,9 @@ TEST(StripPage, NotificationsMoveTheGraphAndSendTheirCodes) {
     c.bands[2].gain = -3.5;
     out.OnBandEditor(2, 0);
     EXPECT_EQ(c.graph[2].gain, -3.5);
-    c.graph[4] = {2.0, 2520.0, 3.0, 7.0};
+    c.graph[4] = {2.0, 2000.0, 3.0, 7.0};
     out.OnGraph(kGraphBand, 4);
-    EXPECT_EQ(c.bands[4].freq, 2520.0);
+    EXPECT_EQ(c.bands[4].freq, 2000.0);
     EXPECT_EQ(c.bands[4].type, 7.0);
     out.OnGraph(kGraphBand, 7);  // no band 7
     c.value[14] = 0;
