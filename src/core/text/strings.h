@@ -214,6 +214,12 @@ inline constexpr LocalizedString kWifiTextTooLong{
 inline constexpr LocalizedString kNotAFileName{{L"文件名不能包含路径或 \\ / : * ? \" < > |",
                                                 L"文件名不能包含路徑或 \\ / : * ? \" < > |",
                                                 L"A file name cannot hold a folder or \\ / : * ? \" < > |"}};
+// A control's note when the processor holds a value (the %d) the control cannot show: it shows the nearest.
+inline constexpr LocalizedString kDeviceValueOutOfRange{
+    {L"设备中的值为 %d，超出此控件的范围：显示的是最接近的值，不会写回设备。",
+     L"設備中的值為 %d，超出此控件的範圍：顯示的是最接近的值，不會寫回設備。",
+     L"The processor holds %d here, which this control cannot show: the nearest value is shown and nothing "
+     L"is written back."}};
 // The Wi-Fi dialog's captions: its title, field names, modes and buttons.
 inline constexpr LocalizedString kWifiTitle{{L"WiFi设置", L"WiFi設置", L"Wi-Fi Settings"}};
 inline constexpr LocalizedString kWifiCurrentIp{{L"当前IP:", L"當前IP:", L"Current IP:"}};

@@ -552,6 +552,8 @@ void StripPage::SetCodeValue(int code, int raw) {
     if (const ValueSlot* s = SlotFor(code)) {
         Place(*s, raw);
         Relabel(*s);
+        // The raw value stays in the table; the control says it shows something else.
+        controls_.SetValueNote(s->slot, RawOf(*s) == raw ? std::wstring() : DeviceValueNote(raw));
     }
 }
 
@@ -626,6 +628,7 @@ void StripPage::OnValueControl(int slot) {
         controls_.SetGraphPassFreq(kLowPassHandle, LpfFreqAt(p));
     controls_.SendCode(s->code);
     Relabel(*s);
+    controls_.SetValueNote(s->slot, std::wstring());
 }
 
 void StripPage::OnGraph(int kind, int band) {
@@ -640,6 +643,7 @@ void StripPage::OnGraph(int kind, int band) {
             SetPosition(s, s.kind == SlotKind::kLowPassShort ? LpfIndexFor(hz) : FreqIndexFor(hz));
             controls_.SendCode(s.code);
             Relabel(s);
+            controls_.SetValueNote(s.slot, std::wstring());
             return;
         }
         return;

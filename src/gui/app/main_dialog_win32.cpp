@@ -859,6 +859,14 @@ void CZR305M2Dlg::Faders::SetCaption(int fader, std::wstring_view caption) {
     w_.MasterFader(fader).SetCaption(std::wstring(caption));
 }
 
+double CZR305M2Dlg::Faders::UpperLimit(int fader) {
+    return w_.MasterFader(fader).UpperLimit();
+}
+
+void CZR305M2Dlg::Faders::SetNote(int fader, std::wstring_view note) {
+    w_.MasterFader(fader).SetNote(std::wstring(note));
+}
+
 double CZR305M2Dlg::Faders::MaxLevel(int fader) {
     // The System page's sliders show these parameters; until a device's table has been read there is no
     // maximum.

@@ -135,6 +135,8 @@ class CZR305M2Dlg final : public CDialogWindow {
         void SetValue(int fader, double value) override;
         void SetCaption(int fader, std::wstring_view caption) override;
         double MaxLevel(int fader) override;
+        double UpperLimit(int fader) override;
+        void SetNote(int fader, std::wstring_view note) override;
 
       private:
         CZR305M2Dlg& w_;

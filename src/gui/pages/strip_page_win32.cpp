@@ -459,6 +459,11 @@ void CStripPageWindow::SetValueCaption(int slot, const std::wstring& caption) {
         values_[static_cast<std::size_t>(slot)]->SetCaption(caption);
 }
 
+void CStripPageWindow::SetValueNote(int slot, const std::wstring& note) {
+    if (slot >= 0 && slot < static_cast<int>(values_.size()))
+        values_[static_cast<std::size_t>(slot)]->SetNote(note);
+}
+
 int CStripPageWindow::ComboItem(int combo) {
     if (combo < 0 || combo >= static_cast<int>(combos_.size()))
         return 0;

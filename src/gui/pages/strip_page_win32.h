@@ -67,6 +67,7 @@ class CStripPageWindow : public CPageWindow, private IStripControls {
     double Value(int slot) override;
     void SetValue(int slot, double v) override;
     void SetValueCaption(int slot, const std::wstring& caption) override;
+    void SetValueNote(int slot, const std::wstring& note) override;
     int ComboItem(int combo) override;
     void SetComboItem(int combo, int item) override;
     void SetLabelCaption(int label, const std::wstring& caption) override;

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <memory>
+#include <random>
 #include <utility>
 #include <vector>
 
@@ -285,6 +286,47 @@ TEST(StripPage, BandsStartAsTheEditorsShowThemAndAHandleSendsOnlyWhatItChanged) 
         page.OnGraph(kGraphBand, 1);
         EXPECT_EQ(c.sent,
                   std::vector<int>{layout::EqCode(page.Descriptor().band_codes, 1, layout::EqField::kGain)});
+    }
+}
+
+// Whatever 16-bit values the processor holds, every control stays inside its scale, its caption is the one
+// its position gives, and a control that cannot show the device's value says so.
+TEST(StripPage, RandomDeviceValuesKeepEveryControlAndCaptionInsideItsScale) {
+    LanguageScope english(kLanguageEnglish);
+    std::mt19937 random(22);
+    std::uniform_int_distribution<int> word(0, 65535);
+    for (int page_id : {layout::kMainPage, layout::kSubPage, layout::kMusicPage, layout::kMicPage,
+                        layout::kEchoPage, layout::kReverbPage}) {
+        SCOPED_TRACE(page_id);
+        FakeStripControls c;
+        StripPage page(page_id, c);
+        page.Initialise();
+        FakeStripControls fresh;  // the same page, moved by the user to each position
+        StripPage reference(page_id, fresh);
+        reference.Initialise();
+        for (int round = 0; round < 20; ++round) {
+            for (int code = 0; code < 100; ++code) {
+                const int raw = word(random);
+                page.SetCodeValue(code, raw);
+                const ValueSlot* slot = nullptr;
+                for (const ValueSlot& s : page.Slots()) {
+                    if (s.code == code && page.SlotShown(s.slot))
+                        slot = &s;
+                }
+                if (slot == nullptr)
+                    continue;
+                SCOPED_TRACE(::testing::Message() << "code " << code << " raw " << raw);
+                double v = c.value[slot->slot];
+                if (slot->kind == SlotKind::kLevel)
+                    v = LevelFromCode(static_cast<int>(v)).level;
+                EXPECT_GE(v, slot->lower);
+                EXPECT_LE(v, slot->upper);
+                fresh.value[slot->slot] = c.value[slot->slot];
+                reference.OnValueControl(slot->slot);
+                EXPECT_EQ(c.value_caption[slot->slot], fresh.value_caption[slot->slot]);
+                EXPECT_EQ(c.value_note[slot->slot].empty(), page.GetCodeValue(code) == raw);
+            }
+        }
     }
 }
 

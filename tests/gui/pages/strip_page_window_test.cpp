@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <iterator>
 #include <memory>
+#include <random>
 #include <span>
 #include <utility>
 #include <vector>
@@ -17,6 +18,7 @@
 #include "gui/app/main_dialog_win32.h"
 #include "gui/app/vela_app_win32.h"
 #include "gui/pages/strip_page_win32.h"
+#include "gui/pages/system_page_win32.h"
 #include "gui/support/win_test_support.h"
 #include "gui/win/message_box_win32.h"
 #include "gui/win/screenshot_win32.h"
@@ -296,6 +298,68 @@ TEST_F(StripPageWindowTest, AHandlePressedInPlaceKeepsEveryQAndAVerticalDragChan
     }
 }
 
+// A processor holding random 16-bit values: every fader, slider and band field is shown inside its scale,
+// and a value control whose caption cannot be the device's value says so in its tooltip.
+TEST_F(StripPageWindowTest, RandomDeviceValuesAreShownInsideEveryScale) {
+    std::mt19937 random(22);
+    std::uniform_int_distribution<int> word(0, 65535);
+    Sim().WithProcessor([&](auto& p) {
+        // The identity, and the link's own entries from the music source on, stay as they are.
+        for (std::size_t i = 1; i < param::kMusicSource; ++i)
+            p.SetValue(i, static_cast<std::uint16_t>(word(random)));
+    });
+    dlg_->Link().State().RaiseRequest(request::kRefresh);
+    ASSERT_TRUE(PumpUntil([&] { return Settled(); }, 30s));
+    // The table holds the device's values now; one more refresh puts all of them on the pages.
+    const auto notes_follow_the_table = [&] {
+        for (const auto& [f, index] :
+             {std::pair{kMusicFader, 28}, std::pair{kMicFader, 25}, std::pair{kEffectFader, 29}}) {
+            CEA_Lum2& fader = dlg_->MasterFader(f);
+            const int raw = dlg_->Link().Table().Value(static_cast<std::size_t>(index));
+            if (fader.Note().empty() != (raw % 500 <= fader.UpperLimit()))
+                return false;
+        }
+        return true;
+    };
+    dlg_->Link().State().RaiseRequest(request::kRefresh);
+    EXPECT_TRUE(PumpUntil(notes_follow_the_table, 20s))
+        << "a fader beyond its end says so, one within it not";
+    const auto inside = [](CEA_Lum2& v, const char* what, int i) {
+        EXPECT_GE(v.ShownValue(), v.LowerLimit()) << what << " " << i << ": " << v.Caption();
+        EXPECT_LE(v.ShownValue(), v.UpperLimit()) << what << " " << i << ": " << v.Caption();
+    };
+    int noted = 0;
+    for (int tab = 0; tab < 7; ++tab) {
+        SCOPED_TRACE(::testing::Message() << "tab " << tab);
+        CStripPageWindow& page = *dynamic_cast<CStripPageWindow*>(dlg_->PageForTab(tab));
+        for (int i = 0; i < page.Model().Descriptor().value_slots; ++i) {
+            if (!page.Model().SlotShown(i))
+                continue;
+            inside(page.ValueControl(i), "slot", i);
+            noted += page.ValueControl(i).Note().empty() ? 0 : 1;
+        }
+        for (int b = 0; b < page.Model().Descriptor().band_count; ++b) {
+            CEQ_Lum0& e = page.Editor(b);
+            EXPECT_TRUE(e.Gain() >= e.Limits().lower && e.Gain() <= e.Limits().upper)
+                << e.FieldText(kFieldGain);
+            const double hz = e.GetField(kFieldFreq);
+            EXPECT_TRUE(hz >= kEditorFreqFirst && hz <= kFreqTop) << e.FieldText(kFieldFreq);
+            const double q = e.GetField(kFieldQ);
+            EXPECT_TRUE(q >= kQLowest && q <= kQHighest) << e.FieldText(kFieldQ);
+        }
+        if (tab == 0) {
+            Click(dlg_->Tab(tab));
+            CaptureWindowPng(dlg_->Hwnd(), testing::ArtifactsFolder() + L"\\random-values-main.png");
+        }
+    }
+    EXPECT_GT(noted, 0) << "random values out of some control's range, and none said so";
+    for (int f : {kMusicFader, kMicFader, kEffectFader})
+        inside(dlg_->MasterFader(f), "fader", f);
+    CWinSystem& system = *dynamic_cast<CWinSystem*>(dlg_->PageForTab(7));
+    for (int i = 0; i < 4; ++i)
+        inside(system.ValueControl(i), "system slider", i);
+}
+
 // Every control a page shows in its upper area lies inside the page, above the graph, and clear of every
 // other one, at the design size and at half of it, in the language whose captions are widest.
 TEST_F(StripPageWindowTest, UpperAreaControlsNeitherOverlapNorLeaveThePage) {
@@ -332,8 +396,9 @@ TEST_F(StripPageWindowTest, UpperAreaControlsNeitherOverlapNorLeaveThePage) {
                 shown.emplace_back(r, name);
             };
             for (int i = 0; i < d.value_slots; ++i) {
-                if (model.SlotShown(i))
+                if (model.SlotShown(i)) {
                     EXPECT_GE(page.ValueControl(i).Geometry().caption_font_height, kSmallestCaptionPx) << i;
+                }
             }
             for (int i = 0; i < d.value_slots; ++i)
                 add(page.ValueControl(i), model.SlotShown(i), 100 + i);
