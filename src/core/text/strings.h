@@ -221,7 +221,8 @@ inline constexpr LocalizedString kDeviceValueOutOfRange{
      L"The processor holds %d here, which this control cannot show: the nearest value is shown and nothing "
      L"is written back."}};
 // The Wi-Fi dialog's captions: its title, field names, modes and buttons.
-inline constexpr LocalizedString kWifiTitle{{L"WiFi设置", L"WiFi設置", L"Wi-Fi Settings"}};
+// The template's title stays in both Chinese languages.
+inline constexpr LocalizedString kWifiTitle{{L"WifiSet", L"WifiSet", L"Wi-Fi Settings"}};
 inline constexpr LocalizedString kWifiCurrentIp{{L"当前IP:", L"當前IP:", L"Current IP:"}};
 inline constexpr LocalizedString kWifiHotspotName{{L"热点名称:", L"熱點名稱:", L"Hotspot name:"}};
 inline constexpr LocalizedString kWifiHotspotPassword{{L"热点密码:", L"熱點密碼:", L"Hotspot password:"}};

@@ -317,8 +317,11 @@ void CStripPageWindow::Layout(int width, int height) {
         const PixelRect& box = named[r];
         const int centre = band_top + (box.top + box.bottom) / 2;
         auto& caption = rows_[static_cast<std::size_t>(r)];
-        const double row_font = std::max(kRowFontSize * scale, static_cast<double>(kSmallestCaptionPx));
-        caption.SetTextStyle(static_cast<float>(row_font), kFace, kCaptionGrey, kCentred);
+        // Never below the legible size; where that is wider than the column, the start of the caption shows.
+        const double scaled = kRowFontSize * scale;
+        const double row_font = std::max(scaled, static_cast<double>(kSmallestCaptionPx));
+        caption.SetTextStyle(static_cast<float>(row_font), kFace, kCaptionGrey,
+                             row_font > scaled ? kCaptionText : kCentred);
         move(caption.Hwnd(), 0, centre - row_height / 2, px(kBandLeft), row_height);
     }
 
