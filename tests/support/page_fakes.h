@@ -55,10 +55,15 @@ class FakeFaders final : public IMasterFaders {
         caption_of[static_cast<std::size_t>(fader)] = std::wstring(caption);
     }
     double MaxLevel(int fader) override { return max[static_cast<std::size_t>(fader)]; }
+    double UpperLimit(int) override { return 100; }
+    void SetNote(int fader, std::wstring_view text) override {
+        note[static_cast<std::size_t>(fader)] = std::wstring(text);
+    }
 
     std::array<double, kFaderCount> value{30, 30, 30, 30};
     std::array<double, kFaderCount> max{84, 84, 84, 84};
     std::array<std::wstring, kFaderCount> caption_of;
+    std::array<std::wstring, kFaderCount> note;
     int set_calls = 0;
 };
 
@@ -138,6 +143,7 @@ class FakeStripControls final : public IStripControls {
     double Value(int slot) override { return value[slot]; }
     void SetValue(int slot, double v) override { value[slot] = v; }
     void SetValueCaption(int slot, const std::wstring& text) override { value_caption[slot] = text; }
+    void SetValueNote(int slot, const std::wstring& text) override { value_note[slot] = text; }
     int ComboItem(int combo) override { return combo_item[combo]; }
     void SetComboItem(int combo, int item) override { combo_item[combo] = item; }
     void SetLabelCaption(int label, const std::wstring& text) override { label_caption[label] = text; }
@@ -163,6 +169,7 @@ class FakeStripControls final : public IStripControls {
     int eq_active = 1;
     std::map<int, double> value;
     std::map<int, std::wstring> value_caption;
+    std::map<int, std::wstring> value_note;
     std::map<int, int> combo_item;
     std::map<int, std::wstring> label_caption;
     std::map<int, std::wstring> row_caption;

@@ -210,6 +210,7 @@ void ParameterMap::OnMasterFader(int fader) {
     }
     ClampMasterLevels();
     RelabelFader(fader);
+    controls_.faders->SetNote(fader, {});
     if (const auto* row = RowWrittenBy(layout::kMasterFaders, fader)) {
         const double value = controls_.faders->Value(fader);
         const auto level = static_cast<std::uint32_t>(std::clamp(value, 0.0, 65535.0 - kMasterLevelOffset));
@@ -362,10 +363,14 @@ void ParameterMap::RefreshTarget(const CodeRef& target, std::uint16_t value) {
             if (controls_.faders == nullptr || !ValidFader(target.code)) {
                 return;
             }
+            // A level beyond the fader's end is shown at the end and said so; the table keeps it.
             const double level = value % kMasterLevelOffset;
-            if (controls_.faders->Value(target.code) != level) {
-                controls_.faders->SetValue(target.code, level);
+            const double shown =
+                std::clamp(level, 0.0, std::max(controls_.faders->UpperLimit(target.code), 0.0));
+            if (controls_.faders->Value(target.code) != shown) {
+                controls_.faders->SetValue(target.code, shown);
             }
+            controls_.faders->SetNote(target.code, shown == level ? std::wstring() : DeviceValueNote(value));
             RelabelFader(target.code);
             return;
         }

@@ -39,6 +39,10 @@ class IMasterFaders {
     virtual double Value(int fader) = 0;
     virtual void SetValue(int fader, double value) = 0;
     virtual void SetCaption(int fader, std::wstring_view caption) = 0;
+    // The highest level the fader shows.
+    virtual double UpperLimit(int fader) = 0;
+    // A note on the fader (its tooltip); empty removes it.
+    virtual void SetNote(int fader, std::wstring_view note) = 0;
     // The System page's maximum for the fader's channel ("Music Max", "Mic Max", "MicB Max", "Effect Max").
     virtual double MaxLevel(int fader) = 0;
 };

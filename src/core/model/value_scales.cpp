@@ -457,6 +457,10 @@ std::wstring GateThresholdText(str::Id channel, int position) {
     return Join(Text(channel), FormatText(Text(str::kGateThreshold), static_cast<double>(position)));
 }
 
+std::wstring DeviceValueNote(int raw) {
+    return FormatText(Text(extra::kDeviceValueOutOfRange), raw);
+}
+
 std::wstring FaderText(str::Id caption, double value) {
     return FormatText(Text(caption), value);
 }

@@ -218,6 +218,9 @@ std::wstring ReverbTimeText(int ms);
 std::wstring SystemLevelText(str::Id caption, int position);
 std::wstring GateThresholdText(str::Id channel, int position);
 
+// What a control says when the processor holds a raw value it cannot show.
+std::wstring DeviceValueNote(int raw);
+
 // Master fader captions: str::kMusicFader, kMicFader, kMicVolB or kEffectFader.
 std::wstring FaderText(str::Id caption, double value);
 

@@ -226,6 +226,26 @@ inline constexpr LocalizedString kWifiTextTooLong{
 inline constexpr LocalizedString kNotAFileName{{L"文件名不能包含路径或 \\ / : * ? \" < > |",
                                                 L"文件名不能包含路徑或 \\ / : * ? \" < > |",
                                                 L"A file name cannot hold a folder or \\ / : * ? \" < > |"}};
+// A control's note when the processor holds a value (the %d) the control cannot show: it shows the nearest.
+inline constexpr LocalizedString kDeviceValueOutOfRange{
+    {L"设备中的值为 %d，超出此控件的范围：显示的是最接近的值，不会写回设备。",
+     L"設備中的值為 %d，超出此控件的範圍：顯示的是最接近的值，不會寫回設備。",
+     L"The processor holds %d here, which this control cannot show: the nearest value is shown and nothing "
+     L"is written back."}};
+// The Wi-Fi dialog's captions: its title, field names, modes and buttons.
+// The template's title stays in both Chinese languages.
+inline constexpr LocalizedString kWifiTitle{{L"WifiSet", L"WifiSet", L"Wi-Fi Settings"}};
+inline constexpr LocalizedString kWifiCurrentIp{{L"当前IP:", L"當前IP:", L"Current IP:"}};
+inline constexpr LocalizedString kWifiHotspotName{{L"热点名称:", L"熱點名稱:", L"Hotspot name:"}};
+inline constexpr LocalizedString kWifiHotspotPassword{{L"热点密码:", L"熱點密碼:", L"Hotspot password:"}};
+inline constexpr LocalizedString kWifiRouterName{{L"路由名称:", L"路由名稱:", L"Router name:"}};
+inline constexpr LocalizedString kWifiRouterPassword{{L"路由密码:", L"路由密碼:", L"Router password:"}};
+inline constexpr LocalizedString kWifiHotspotMode{{L"热点", L"熱點", L"Hotspot"}};
+inline constexpr LocalizedString kWifiRouterMode{{L"路由", L"路由", L"Router"}};
+inline constexpr LocalizedString kWifiReadData{{L"读取\n数据", L"讀取\n數據", L"Read\nData"}};
+inline constexpr LocalizedString kWifiSetHotspot{{L"热点\n设置", L"熱點\n設置", L"Set\nHotspot"}};
+inline constexpr LocalizedString kWifiSetRouter{{L"路由\n设置", L"路由\n設置", L"Set\nRouter"}};
+inline constexpr LocalizedString kWifiOk{{L"确定", L"確定", L"OK"}};
 }  // namespace extra
 
 // Messages that exist in Chinese only and are shown as they are in every language.

@@ -28,6 +28,11 @@ double ParseFieldText(std::wstring_view text);
 // The field's value from its text, moved `step` steps (-1, 0, +1): the gain by the gain step within the
 // limits, the frequency and Q by one table position within their tables.
 double ReadField(int field, std::wstring_view text, int step, const GainLimits& limits);
+// A field whose box still shows `shown_text` is read from `shown`, the value the editor put there (by its
+// table position for frequency and Q), never from the text, so that reading a field back cannot move it;
+// a box the user has typed into is read as ReadField reads it.
+double ReadShownField(int field, double shown, std::wstring_view shown_text, std::wstring_view box_text,
+                      int step, const GainLimits& limits);
 // The text a field shows for a value: the gain with one decimal; frequency and Q cut to 5 and 4
 // characters (a trailing point and every other point dropped: 128, not "128.").
 std::wstring ShowFieldText(int field, double value);

@@ -15,6 +15,14 @@ int ScaleForDpi(int design_pixels, int dpi) {
     return design_pixels > 0 ? static_cast<int>(std::max(1LL, scaled)) : static_cast<int>(scaled);
 }
 
+LayoutRect MinimumClientRect() {
+    // Rounded up: one pixel less on either side would bring the scale, and the captions, below the limit.
+    const auto side = [](int design) {
+        return (design * kSmallestCaptionPx + kSmallestCaptionDesignPx - 1) / kSmallestCaptionDesignPx;
+    };
+    return {0, 0, side(kDesignWidth), side(kDesignHeight)};
+}
+
 LayoutRect InitialWindowRect(int dpi, const LayoutRect& work_area) {
     int width = ScaleForDpi(kDesignWidth, dpi);
     int height = ScaleForDpi(kDesignHeight, dpi);

@@ -58,6 +58,12 @@ struct LayoutVisibility {
     std::array<bool, kMasterFaderCount> faders{true, true, false, true};  // MIC VOL B hidden
 };
 
+// The smallest client the main window may be given: there the smallest caption (the pages' and the value
+// controls' captions, 12 pixels at the design size) is still kSmallestCaptionPx high.
+inline constexpr int kSmallestCaptionPx = 9;
+inline constexpr int kSmallestCaptionDesignPx = 12;
+LayoutRect MinimumClientRect();
+
 // Nothing when the client is smaller than half the design size in either direction.
 std::optional<MainLayout> ComputeMainLayout(int client_width, int client_height,
                                             const LayoutVisibility& visibility = {});

@@ -282,6 +282,17 @@ void StripPage::Initialise() {
         controls_.SetButtonCheck(kMicAButton, kCheckPressed);
         controls_.SetButtonCheck(kMicBButton, kCheckReleased);
     }
+    // Until the device's values arrive each band stands at its RESET frequency, and the graph shows what
+    // the editors show: a handle pressed before then must find nothing to change.
+    const std::span<const double> defaults = DefaultFrequencies();
+    for (int b = 0; b < descriptor_->band_count; ++b) {
+        if (b < static_cast<int>(defaults.size()))
+            controls_.SetBandField(b, kFreqField, defaults[static_cast<std::size_t>(b)]);
+        controls_.SetGraphBandType(b, static_cast<int>(controls_.BandField(b, kTypeField)));
+        controls_.SetGraphBandFreq(b, controls_.BandField(b, kFreqField));
+        controls_.SetGraphBandQ(b, controls_.BandField(b, kQField));
+        controls_.SetGraphBandGain(b, controls_.BandField(b, kGainField));
+    }
     RewriteFixedTexts();
 }
 
@@ -541,6 +552,8 @@ void StripPage::SetCodeValue(int code, int raw) {
     if (const ValueSlot* s = SlotFor(code)) {
         Place(*s, raw);
         Relabel(*s);
+        // The raw value stays in the table; the control says it shows something else.
+        controls_.SetValueNote(s->slot, RawOf(*s) == raw ? std::wstring() : DeviceValueNote(raw));
     }
 }
 
@@ -615,6 +628,7 @@ void StripPage::OnValueControl(int slot) {
         controls_.SetGraphPassFreq(kLowPassHandle, LpfFreqAt(p));
     controls_.SendCode(s->code);
     Relabel(*s);
+    controls_.SetValueNote(s->slot, std::wstring());
 }
 
 void StripPage::OnGraph(int kind, int band) {
@@ -629,6 +643,7 @@ void StripPage::OnGraph(int kind, int band) {
             SetPosition(s, s.kind == SlotKind::kLowPassShort ? LpfIndexFor(hz) : FreqIndexFor(hz));
             controls_.SendCode(s.code);
             Relabel(s);
+            controls_.SetValueNote(s.slot, std::wstring());
             return;
         }
         return;
@@ -640,14 +655,21 @@ void StripPage::OnGraph(int kind, int band) {
     }
     if (band < 0 || band >= descriptor_->band_count)
         return;
+    // Only what the graph changed is sent: a handle pressed and let go where it stood writes nothing.
+    constexpr std::array<EqField, 4> kSendOrder{EqField::kType, EqField::kGain, EqField::kFrequency,
+                                                EqField::kQ};
+    std::array<int, kSendOrder.size()> before{};
+    for (std::size_t i = 0; i < kSendOrder.size(); ++i)
+        before[i] = GetCodeValue(BandCode(band, kSendOrder[i]));
     controls_.SetBandField(band, kFreqField, controls_.GraphBandFreq(band));
     controls_.SetBandField(band, kQField, controls_.GraphBandQ(band));
     controls_.SetBandField(band, kGainField, controls_.GraphBandGain(band));
     controls_.SetBandField(band, kTypeField, controls_.GraphBandType(band));
-    controls_.SendCode(BandCode(band, EqField::kType));
-    controls_.SendCode(BandCode(band, EqField::kGain));
-    controls_.SendCode(BandCode(band, EqField::kFrequency));
-    controls_.SendCode(BandCode(band, EqField::kQ));
+    for (std::size_t i = 0; i < kSendOrder.size(); ++i) {
+        const int code = BandCode(band, kSendOrder[i]);
+        if (GetCodeValue(code) != before[i])
+            controls_.SendCode(code);
+    }
 }
 
 void StripPage::OnCombo(int combo) {

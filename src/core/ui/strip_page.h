@@ -133,6 +133,8 @@ class IStripControls {
     virtual double Value(int slot) = 0;
     virtual void SetValue(int slot, double v) = 0;
     virtual void SetValueCaption(int slot, const std::wstring& caption) = 0;
+    // A note on the control (its tooltip); empty removes it.
+    virtual void SetValueNote(int slot, const std::wstring& note) = 0;
     virtual int ComboItem(int combo) = 0;
     virtual void SetComboItem(int combo, int item) = 0;
     virtual void SetLabelCaption(int label, const std::wstring& caption) = 0;

@@ -98,6 +98,8 @@ const MessageRow<CZR305M2Dlg> CZR305M2Dlg::kMessageMap[] = {
     {WM_ERASEBKGND, 0, &CZR305M2Dlg::OnEraseBackground},
     {WM_QUERYDRAGICON, 0, &CZR305M2Dlg::OnQueryDragIcon},
     {WM_SIZE, 0, &CZR305M2Dlg::OnSize},
+    {WM_GETMINMAXINFO, 0, &CZR305M2Dlg::OnGetMinMaxInfo},
+    {WM_WINDOWPOSCHANGING, 0, &CZR305M2Dlg::OnWindowPosChanging},
     {WM_DPICHANGED, 0, &CZR305M2Dlg::OnDpiChanged},
     {WM_LBUTTONDOWN, 0, &CZR305M2Dlg::OnLButtonDown},
     {WM_LBUTTONDBLCLK, 0, &CZR305M2Dlg::OnLButtonDblClk},
@@ -399,6 +401,31 @@ LRESULT CZR305M2Dlg::OnSize(WPARAM wparam, LPARAM lparam) {
         ApplyLayout(LOWORD(lparam), HIWORD(lparam));
     }
     return 0;
+}
+
+// Below the minimum client the captions would be too small to read.
+LRESULT CZR305M2Dlg::OnGetMinMaxInfo(WPARAM, LPARAM lparam) {
+    auto* info = reinterpret_cast<MINMAXINFO*>(lparam);
+    const LayoutRect least = MinimumClientRect();
+    RECT frame{0, 0, least.Width(), least.Height()};
+    AdjustWindowRectEx(&frame, static_cast<DWORD>(GetWindowLongPtrW(hwnd_, GWL_STYLE)), FALSE,
+                       static_cast<DWORD>(GetWindowLongPtrW(hwnd_, GWL_EXSTYLE)));
+    info->ptMinTrackSize.x = frame.right - frame.left;
+    info->ptMinTrackSize.y = frame.bottom - frame.top;
+    return 0;
+}
+
+// The system holds only windows with a sizing border to their minimum tracking size; this one has none,
+// so every resize (a program's, a scaling change, the first placement) is held here.
+LRESULT CZR305M2Dlg::OnWindowPosChanging(WPARAM wparam, LPARAM lparam) {
+    auto* pos = reinterpret_cast<WINDOWPOS*>(lparam);
+    if (pos != nullptr && !(pos->flags & SWP_NOSIZE) && !IsIconic(hwnd_)) {
+        MINMAXINFO info{};
+        OnGetMinMaxInfo(0, reinterpret_cast<LPARAM>(&info));
+        pos->cx = std::max(pos->cx, static_cast<int>(info.ptMinTrackSize.x));
+        pos->cy = std::max(pos->cy, static_cast<int>(info.ptMinTrackSize.y));
+    }
+    return DefaultProc(WM_WINDOWPOSCHANGING, wparam, lparam);
 }
 
 // ---------------------------------------------------------------- painting
@@ -880,6 +907,14 @@ void CZR305M2Dlg::Faders::SetValue(int fader, double value) {
 
 void CZR305M2Dlg::Faders::SetCaption(int fader, std::wstring_view caption) {
     w_.MasterFader(fader).SetCaption(std::wstring(caption));
+}
+
+double CZR305M2Dlg::Faders::UpperLimit(int fader) {
+    return w_.MasterFader(fader).UpperLimit();
+}
+
+void CZR305M2Dlg::Faders::SetNote(int fader, std::wstring_view note) {
+    w_.MasterFader(fader).SetNote(std::wstring(note));
 }
 
 double CZR305M2Dlg::Faders::MaxLevel(int fader) {

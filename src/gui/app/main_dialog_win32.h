@@ -106,6 +106,8 @@ class CZR305M2Dlg final : public CDialogWindow {
     LRESULT OnEraseBackground(WPARAM, LPARAM);
     LRESULT OnQueryDragIcon(WPARAM, LPARAM);
     LRESULT OnSize(WPARAM, LPARAM);
+    LRESULT OnGetMinMaxInfo(WPARAM, LPARAM);
+    LRESULT OnWindowPosChanging(WPARAM, LPARAM);
     LRESULT OnDpiChanged(WPARAM, LPARAM);
     LRESULT OnLButtonDown(WPARAM, LPARAM);
     LRESULT OnLButtonDblClk(WPARAM, LPARAM);
@@ -134,6 +136,8 @@ class CZR305M2Dlg final : public CDialogWindow {
         void SetValue(int fader, double value) override;
         void SetCaption(int fader, std::wstring_view caption) override;
         double MaxLevel(int fader) override;
+        double UpperLimit(int fader) override;
+        void SetNote(int fader, std::wstring_view note) override;
 
       private:
         CZR305M2Dlg& w_;

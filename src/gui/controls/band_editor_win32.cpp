@@ -79,9 +79,11 @@ void CEQ_Lum0::PreSubclassWindow() {
     const LONG_PTR style = GetWindowLongPtrW(hwnd_, GWL_STYLE);
     SetWindowLongPtrW(hwnd_, GWL_STYLE, style | SS_NOTIFY);
     caption_.clear();
-    texts_[kFieldGain] = ShowFieldText(kFieldGain, 0.0);
-    texts_[kFieldFreq] = ShowFieldText(kFieldFreq, 1000.0);
-    texts_[kFieldQ] = ShowFieldText(kFieldQ, 0.4);
+    constexpr double kInitial[kTextFields] = {0.0, 1000.0, 0.4};
+    for (int i = 0; i < kTextFields; ++i) {
+        held_[i] = kInitial[i];
+        texts_[i] = ShowFieldText(i, kInitial[i]);
+    }
 }
 
 LRESULT CEQ_Lum0::WindowProc(UINT message, WPARAM wparam, LPARAM lparam) {
@@ -180,6 +182,7 @@ void CEQ_Lum0::ShowField(int field, double x) {
         return;
     if (field == kFieldGain)
         gain_ = x;
+    held_[field] = x;
     texts_[field] = ShowFieldText(field, x);
     if (HWND box = Box(field))
         SetWindowTextW(box, texts_[field].c_str());
@@ -215,11 +218,11 @@ double CEQ_Lum0::GetField(int field) const {
         return type_;
     if (field < 0 || field >= kTextFields)
         return 0.0;
-    return ReadField(field, BoxText(field), 0, limits_);
+    return ReadShownField(field, held_[field], texts_[field], BoxText(field), 0, limits_);
 }
 
 void CEQ_Lum0::StepField(int field, int step) {
-    ShowField(field, ReadField(field, BoxText(field), step, limits_));
+    ShowField(field, ReadShownField(field, held_[field], texts_[field], BoxText(field), step, limits_));
     Notify(field);
 }
 

@@ -98,6 +98,7 @@ class CEQ_Lum0 : public CSkinnedControl {
     UniqueFont box_font_;
     UniqueBrush box_brush_;
     std::wstring texts_[kTextFields];
+    double held_[kTextFields] = {};  // the value behind each box's text
     BandEditorGeometry geometry_{};
     GainLimits limits_{};
     double gain_ = 0.0;

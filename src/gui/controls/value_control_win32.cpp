@@ -1,6 +1,8 @@
 #include "gui/controls/value_control_win32.h"
 
 #include <windowsx.h>
+// Tooltips; needs <windows.h> first.
+#include <commctrl.h>
 
 #include <algorithm>
 #include <cmath>
@@ -72,6 +74,37 @@ void CEA_Lum2::SetSkin(HDC parent_background, int image_id, int style) {
         const RECT r = ClientRect();
         PostMessageW(hwnd_, WM_SIZE, SIZE_RESTORED, MAKELPARAM(r.right, r.bottom));
     }
+}
+
+CEA_Lum2::~CEA_Lum2() {
+    if (tooltip_ && ::IsWindow(tooltip_))
+        DestroyWindow(tooltip_);
+    Destroy();
+}
+
+void CEA_Lum2::SetNote(const std::wstring& note) {
+    note_ = note;
+    if (!hwnd_ || (!tooltip_ && note_.empty()))
+        return;
+    TTTOOLINFOW tool{};
+    tool.cbSize = TTTOOLINFOW_V1_SIZE;
+    tool.uFlags = TTF_IDISHWND | TTF_SUBCLASS;
+    tool.hwnd = hwnd_;
+    tool.uId = reinterpret_cast<UINT_PTR>(hwnd_);
+    tool.lpszText = note_.data();
+    if (!tooltip_) {
+        tooltip_ = CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr,
+                                   WS_POPUP | TTS_ALWAYSTIP | TTS_NOPREFIX, CW_USEDEFAULT, CW_USEDEFAULT,
+                                   CW_USEDEFAULT, CW_USEDEFAULT, hwnd_, nullptr, nullptr, nullptr);
+        if (!tooltip_)
+            return;
+        constexpr int kNoteWidth = 320;
+        SendMessageW(tooltip_, TTM_SETMAXTIPWIDTH, 0, kNoteWidth);
+        SendMessageW(tooltip_, TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&tool));
+    } else {
+        SendMessageW(tooltip_, TTM_UPDATETIPTEXTW, 0, reinterpret_cast<LPARAM>(&tool));
+    }
+    SendMessageW(tooltip_, TTM_ACTIVATE, note_.empty() ? FALSE : TRUE, 0);
 }
 
 void CEA_Lum2::SetValue(double v) {

@@ -13,7 +13,7 @@ namespace vela {
 class CEA_Lum2 : public CSkinnedControl {
   public:
     CEA_Lum2() = default;
-    ~CEA_Lum2() override { Destroy(); }
+    ~CEA_Lum2() override;
 
     // A child STATIC with a blank caption, subclassed.
     bool Create(HWND parent, int id, const RECT& rect, DWORD style = WS_CHILD | WS_VISIBLE);
@@ -35,6 +35,9 @@ class CEA_Lum2 : public CSkinnedControl {
     void SetMeterMode(bool meter_mode);
     void SetValueFormat(const std::wstring& format);
     void SetTextColour(unsigned argb);
+    // A tooltip on the control (why it shows what it shows); empty removes it.
+    void SetNote(const std::wstring& note);
+    const std::wstring& Note() const { return note_; }
 
     static constexpr int kDefaultToggleAmount = 500;
 
@@ -94,6 +97,8 @@ class CEA_Lum2 : public CSkinnedControl {
     bool toggle_mode_ = false;
     int toggle_amount_ = kDefaultToggleAmount;
     bool meter_mode_ = false;
+    std::wstring note_;
+    HWND tooltip_ = nullptr;  // destroyed with the control
 };
 
 }  // namespace vela

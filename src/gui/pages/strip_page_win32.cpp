@@ -164,9 +164,12 @@ LRESULT CStripPageWindow::WindowProc(UINT message, WPARAM wparam, LPARAM lparam)
     switch (message) {
         case WM_SIZE:
             if (Background() != nullptr && Background()->Dc() != nullptr) {
-                if (!created_)
+                const bool first = !created_;
+                if (first)
                     CreateControls();
                 Layout(LOWORD(lparam), HIWORD(lparam));
+                if (first)
+                    StartControls();
             }
             break;
         case WM_SHOWWINDOW:
@@ -216,7 +219,6 @@ void CStripPageWindow::CreateControls() {
     graph_.SetRanges({d.high_pass_low, d.high_pass_high}, {d.low_pass_low, d.low_pass_high},
                      {kFreqLowestReal, kFreqTop});
     graph_.SetMenuEnabled(d.copy_paste);
-    graph_.InitBands(d.band_count);
 
     for (int b = 0; b < d.band_count; ++b) {
         auto& e = *editors_.emplace_back(std::make_unique<CEQ_Lum0>());
@@ -277,6 +279,12 @@ void CStripPageWindow::CreateControls() {
         const bool latching = (d.kind == StripKind::kOutput && i < 3) || i == kMicAButton || i == kMicBButton;
         b.SetCheck(latching ? CGDI_Button::kLatchOff : CGDI_Button::kPush);
     }
+}
+
+void CStripPageWindow::StartControls() {
+    // The graph places its handles on its axis, which needs the graph's size; at 1 x 1 every handle
+    // would stand at the axis's first frequency.
+    graph_.InitBands(model_.Descriptor().band_count);
     model_.Initialise();
     if (IsWindowVisible(hwnd_))
         graph_.SetAnimation(1);
@@ -312,7 +320,11 @@ void CStripPageWindow::Layout(int width, int height) {
         const PixelRect& box = named[r];
         const int centre = band_top + (box.top + box.bottom) / 2;
         auto& caption = rows_[static_cast<std::size_t>(r)];
-        caption.SetTextStyle(static_cast<float>(kRowFontSize * scale), kFace, kCaptionGrey, kCentred);
+        // Never below the legible size; where that is wider than the column, the start of the caption shows.
+        const double scaled = kRowFontSize * scale;
+        const double row_font = std::max(scaled, static_cast<double>(kSmallestCaptionPx));
+        caption.SetTextStyle(static_cast<float>(row_font), kFace, kCaptionGrey,
+                             row_font > scaled ? kCaptionText : kCentred);
         move(caption.Hwnd(), 0, centre - row_height / 2, px(kBandLeft), row_height);
     }
 
@@ -451,6 +463,11 @@ void CStripPageWindow::SetValue(int slot, double v) {
 void CStripPageWindow::SetValueCaption(int slot, const std::wstring& caption) {
     if (slot >= 0 && slot < static_cast<int>(values_.size()))
         values_[static_cast<std::size_t>(slot)]->SetCaption(caption);
+}
+
+void CStripPageWindow::SetValueNote(int slot, const std::wstring& note) {
+    if (slot >= 0 && slot < static_cast<int>(values_.size()))
+        values_[static_cast<std::size_t>(slot)]->SetNote(note);
 }
 
 int CStripPageWindow::ComboItem(int combo) {

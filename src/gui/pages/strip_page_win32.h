@@ -45,6 +45,8 @@ class CStripPageWindow : public CPageWindow, private IStripControls {
 
   private:
     void CreateControls();
+    // After the first layout: the graph's bands and every control's first value.
+    void StartControls();
     void Layout(int width, int height);
 
     double BandField(int band, int field) override;
@@ -65,6 +67,7 @@ class CStripPageWindow : public CPageWindow, private IStripControls {
     double Value(int slot) override;
     void SetValue(int slot, double v) override;
     void SetValueCaption(int slot, const std::wstring& caption) override;
+    void SetValueNote(int slot, const std::wstring& note) override;
     int ComboItem(int combo) override;
     void SetComboItem(int combo, int item) override;
     void SetLabelCaption(int label, const std::wstring& caption) override;

@@ -2,6 +2,7 @@
 
 #include <commctrl.h>
 
+#include <algorithm>
 #include <string>
 
 #include "core/text/strings.h"
@@ -40,6 +41,24 @@ int EditForSlot(int slot) {
     }
 }
 
+struct Caption {
+    int id;
+    const LocalizedString& text;
+};
+const Caption kCaptions[] = {
+    {CWin_Wifi::kIpLabel, extra::kWifiCurrentIp},
+    {CWin_Wifi::kHotSsidLabel, extra::kWifiHotspotName},
+    {CWin_Wifi::kHotPasswordLabel, extra::kWifiHotspotPassword},
+    {CWin_Wifi::kRouteSsidLabel, extra::kWifiRouterName},
+    {CWin_Wifi::kRoutePasswordLabel, extra::kWifiRouterPassword},
+    {CWin_Wifi::kHotspotMode, extra::kWifiHotspotMode},
+    {CWin_Wifi::kRouteMode, extra::kWifiRouterMode},
+    {CWin_Wifi::kReadData, extra::kWifiReadData},
+    {CWin_Wifi::kSetHotspot, extra::kWifiSetHotspot},
+    {CWin_Wifi::kSetRoute, extra::kWifiSetRouter},
+    {IDOK, extra::kWifiOk},
+};
+
 }  // namespace
 
 const MessageRow<CWin_Wifi> CWin_Wifi::kMessageMap[] = {
@@ -58,6 +77,7 @@ LRESULT CWin_Wifi::WindowProc(UINT message, WPARAM wparam, LPARAM lparam) {
 }
 
 BOOL CWin_Wifi::OnInitDialog() {
+    ApplyLanguage();
     // The link always runs over USB HID; the stored choice is read by nothing.
     CheckRadio(kUseUsb, kUseWifi, kUseUsb);
     SetDlgItemTextW(hwnd_, kShowPasswords, std::wstring(Text(extra::kShowPasswords)).c_str());
@@ -128,6 +148,12 @@ LRESULT CWin_Wifi::OnCommand(WPARAM wparam, LPARAM) {
             break;
     }
     return 0;
+}
+
+void CWin_Wifi::ApplyLanguage() {
+    SetWindowTextW(hwnd_, std::wstring(Text(extra::kWifiTitle)).c_str());
+    for (const Caption& c : kCaptions)
+        SetDlgItemTextW(hwnd_, c.id, std::wstring(Text(c.text)).c_str());
 }
 
 void CWin_Wifi::ReadAll() {
@@ -216,7 +242,14 @@ std::wstring CWin_Wifi::ItemText(int id) const {
 }
 
 int CWin_Wifi::Tell(std::wstring_view text, UINT type) {
-    return LocalizedMessageBoxTitled(hwnd_, text, {}, type, LanguageIndex());
+    // Titled with the program's caption, the main window's title, like the program's other boxes.
+    std::wstring caption;
+    if (HWND main = GetWindow(hwnd_, GW_OWNER)) {
+        caption.resize(static_cast<std::size_t>(GetWindowTextLengthW(main)) + 1);
+        caption.resize(static_cast<std::size_t>(
+            std::max(GetWindowTextW(main, caption.data(), static_cast<int>(caption.size())), 0)));
+    }
+    return LocalizedMessageBoxTitled(hwnd_, text, caption, type, LanguageIndex());
 }
 
 }  // namespace vela

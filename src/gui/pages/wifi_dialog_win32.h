@@ -25,6 +25,12 @@ class CWin_Wifi : public CDialogWindow {
     static constexpr int kSetHotspot = 1019;
     static constexpr int kSetRoute = 1006;
     static constexpr int kShowPasswords = 1021;
+    // The field names beside the address and the four boxes.
+    static constexpr int kIpLabel = 1030;
+    static constexpr int kHotSsidLabel = 1031;
+    static constexpr int kHotPasswordLabel = 1032;
+    static constexpr int kRouteSsidLabel = 1033;
+    static constexpr int kRoutePasswordLabel = 1034;
     static constexpr UINT_PTR kReplyTimer = 1;
     static constexpr UINT kReplyTimerMs = 500;
 
@@ -44,6 +50,8 @@ class CWin_Wifi : public CDialogWindow {
     LRESULT OnShowWindow(WPARAM, LPARAM);
     static const MessageRow<CWin_Wifi> kMessageMap[];
 
+    // Every caption in the current language.
+    void ApplyLanguage();
     void ReadAll();
     void SetMode(bool route);
     void SetPair(bool hotspot);

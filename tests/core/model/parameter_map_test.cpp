@@ -4,6 +4,7 @@
 
 #include <set>
 
+#include "core/model/value_scales.h"
 #include "core/text/strings.h"
 #include "support/link_fakes.h"
 #include "support/page_fakes.h"
@@ -333,6 +334,24 @@ TEST_F(ParameterMapTest, ReceivedMasterLevelsMoveTheFaders) {
     EXPECT_EQ(faders.value[kMicFader], 12);
     EXPECT_EQ(faders.value[kEffectFader], 84);
     EXPECT_EQ(faders.caption_of[kEffectFader], L"Effect: 84%");
+}
+
+// A level beyond the fader's end (777 is 277 %) is shown at the end, with a caption to match and a note;
+// nothing is written back, and moving the fader clears the note.
+TEST_F(ParameterMapTest, ALevelBeyondTheFadersEndIsShownAtTheEndWithANote) {
+    map.RefreshFromParameter(28, 777);
+    EXPECT_EQ(faders.value[kMusicFader], 100);
+    EXPECT_EQ(faders.caption_of[kMusicFader], FaderText(str::kMusicFader, 100));
+    EXPECT_NE(faders.note[kMusicFader].find(L"777"), std::wstring::npos) << faders.note[kMusicFader];
+    EXPECT_TRUE(Dirty().empty());
+    map.RefreshFromParameter(28, 540);
+    EXPECT_EQ(faders.value[kMusicFader], 40);
+    EXPECT_TRUE(faders.note[kMusicFader].empty());
+    map.RefreshFromParameter(28, 999);
+    EXPECT_FALSE(faders.note[kMusicFader].empty());
+    faders.max[kMusicFader] = 100;
+    map.OnMasterFader(kMusicFader);
+    EXPECT_TRUE(faders.note[kMusicFader].empty());
 }
 
 TEST_F(ParameterMapTest, MusicSourceSelectorInBothDirections) {

@@ -234,7 +234,8 @@ TEST(GraphModelSizes, ZeroAndTinyClientsNeverDivideByZero) {
         g.SetBandFreq(1, 1000);
         g.SetPassFreq(0, 100);
         EXPECT_EQ(g.SumPixels().size(), static_cast<std::size_t>(g.Columns()));
-        EXPECT_EQ(g.GainFromY(50) == g.GainFromY(50), true);
+        EXPECT_EQ(g.GainFromY(0), 0);
+        EXPECT_LE(g.GainFromY(50), 0) << "below the 0 dB line is a cut";
         g.Resize(w / 2, h / 2);
         g.RecomputeIfDirty();
         g.Resize(800, 300);
@@ -257,6 +258,10 @@ TEST(GraphModelSizes, ZeroAndTinyClientsNeverDivideByZero) {
     odd_gains.InitBands(2, 500, 200);
     odd_gains.SetBandGain(0, 1);
     odd_gains.RecomputeAll();
+    // The gain range is empty: a band is held at 0 dB and draws flat.
+    EXPECT_EQ(odd_gains.GetBandGain(0), 0.0);
+    EXPECT_EQ(odd_gains.Handle(kFirstBandHandle).y, 0);
+    EXPECT_EQ(odd_gains.SumPixels(), std::vector<int>(static_cast<std::size_t>(odd_gains.Columns()), 0));
 }
 
 }  // namespace

@@ -5,6 +5,8 @@
 #include <cmath>
 #include <cstdlib>
 
+#include "core/model/value_scales.h"
+
 namespace vela {
 namespace {
 
@@ -37,6 +39,68 @@ TEST(BandEditorFields, TypedTextIsNormalisedAndSnapped) {
     // Digits without end are read, never overflowed.
     EXPECT_EQ(Typed(kFieldFreq, std::wstring(400, L'9')), L"20600");
     EXPECT_EQ(Typed(kFieldQ, L"." + std::wstring(400, L'0') + L"5"), L"0.40");
+}
+
+// What the page sends for a field (its raw device value) after the box shows `value` and is read back.
+int SentAfterRoundTrip(int field, double value, int step = 0) {
+    const double read = ReadField(field, ShowFieldText(field, value), step, kLimits);
+    switch (field) {
+        case kFieldFreq:
+            return FreqToCode(read);
+        case kFieldQ:
+            return QCodeFor(read);
+        default:
+            return GainCodeFor(read);
+    }
+}
+
+TEST(BandEditorFields, AValueShownReadsBackAsTheSameRawValue) {
+    for (std::size_t i = 0; i < kQTable.size(); ++i) {
+        const double q = kQTable[i];
+        EXPECT_EQ(SentAfterRoundTrip(kFieldQ, q), QCodeFor(q)) << "Q " << q;
+        const double above = kQTable[std::min(i + 1, kQTable.size() - 1)];
+        const double below = kQTable[i == 0 ? 0 : i - 1];
+        EXPECT_EQ(SentAfterRoundTrip(kFieldQ, q, +1), QCodeFor(above)) << "wheel up from Q " << q;
+        EXPECT_EQ(SentAfterRoundTrip(kFieldQ, q, -1), QCodeFor(below)) << "wheel down from Q " << q;
+    }
+    for (int i = 0; i < kFreqScaleSize; ++i) {
+        const double hz = EqFreqEntry(i, kEditorFreqFirst);
+        EXPECT_EQ(SentAfterRoundTrip(kFieldFreq, hz), FreqToCode(hz)) << "entry " << i << ", " << hz << " Hz";
+        EXPECT_EQ(SentAfterRoundTrip(kFieldFreq, hz, +1), FreqToCode(EqFreqEntry(i + 1, kEditorFreqFirst)))
+            << "step up from " << hz << " Hz";
+    }
+    for (int raw = GainCodeFor(kLimits.lower); raw <= GainCodeFor(kLimits.upper); ++raw)
+        EXPECT_EQ(SentAfterRoundTrip(kFieldGain, GainFromCode(raw)), raw) << "gain code " << raw;
+}
+
+TEST(BandEditorFields, AnUntouchedBoxIsReadFromTheValueBehindItsText) {
+    // 1.125 shows as "1.12" like its neighbour 1.12 (printing rounds half to even): a snapped value
+    // still reads back as itself, and a text the user typed over is read as typed.
+    struct Case {
+        int field;
+        double shown;
+        const wchar_t* box;
+        int step;
+        double read;
+    };
+    const Case cases[] = {
+        {kFieldQ, 0.71, L"0.71", 0, 0.71},
+        {kFieldQ, 0.71, L"0.71", +1, 0.75},
+        {kFieldQ, 0.71, L"0.71", -1, 0.67},
+        {kFieldQ, 0.71, L"2", 0, 2.0},
+        {kFieldQ, 128, L"128", +1, 128},
+        {kFieldFreq, 19.7, L"19.7", -1, 10.5},
+        {kFieldFreq, 20600, L"20600", +1, 20600},
+        {kFieldFreq, 1000, L"1010", 0, 1020},
+        {kFieldGain, -3.3, L"-3.3", +1, -3.2},
+        {kFieldGain, 12, L"12.0", +1, 12},
+        {kFieldGain, 0, L"-5", 0, -5},
+    };
+    for (const Case& c : cases) {
+        const std::wstring shown_text = ShowFieldText(c.field, c.shown);
+        EXPECT_NEAR(ReadShownField(c.field, c.shown, shown_text, c.box, c.step, kLimits), c.read, 1e-12)
+            << c.field << " " << c.shown << " " << c.step;
+    }
 }
 
 TEST(BandEditorFields, StepsStopAtTheEndsOfTheTablesAndLimits) {

@@ -2,7 +2,10 @@
 
 #include <gtest/gtest.h>
 
+#include <utility>
+
 #include "core/text/strings.h"
+#include "core/ui/value_control_math.h"
 
 namespace vela {
 namespace {
@@ -24,6 +27,29 @@ TEST(MainLayoutTest, BelowHalfTheDesignSizeNothingIsLaidOut) {
     EXPECT_FALSE(ComputeMainLayout(0, 0));
     EXPECT_FALSE(ComputeMainLayout(-5, 900));
     EXPECT_TRUE(ComputeMainLayout(533, 352));  // exactly half
+}
+
+// At the smallest client the window allows, the captions are still legible; a pixel less and they would
+// not be.
+TEST(MainLayoutTest, TheSmallestClientKeepsEveryCaptionLegible) {
+    const LayoutRect least = MinimumClientRect();
+    const auto l = ComputeMainLayout(least.Width(), least.Height());
+    ASSERT_TRUE(l);
+    for (int font : {l->title_font, l->tab_font, l->model_font, l->caption_font})
+        EXPECT_GE(font, kSmallestCaptionPx);
+    EXPECT_GE(kSmallestCaptionDesignPx * l->s, kSmallestCaptionPx) << "the pages' captions";
+    const LayoutRect fader = l->faders[0];
+    EXPECT_GE(ComputeValueGeometry(fader.Width(), fader.Height(), true, false).caption_font_height,
+              kSmallestCaptionPx);
+    // A page's value control is 33 design pixels high.
+    const int page_control = static_cast<int>(33 * l->s);
+    EXPECT_GE(ComputeValueGeometry(100, page_control, true, true).caption_font_height, kSmallestCaptionPx);
+    for (const auto& [w, h] :
+         {std::pair{least.Width() - 1, least.Height()}, std::pair{least.Width(), least.Height() - 1}}) {
+        const auto smaller = ComputeMainLayout(w, h);
+        ASSERT_TRUE(smaller);
+        EXPECT_LT(kSmallestCaptionDesignPx * smaller->s, kSmallestCaptionPx) << w << " x " << h;
+    }
 }
 
 TEST(MainLayoutTest, ScalesPositionsBySxAndSyAndHeightsOfTitleButtonsAndFadersByS) {

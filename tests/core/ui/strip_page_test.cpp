@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <memory>
+#include <random>
 #include <utility>
 #include <vector>
 
@@ -258,6 +259,77 @@ TEST(StripPage, ResetSendsFrequencyThenGainPerBandWithThePagesDefaults) {
     EXPECT_EQ(echo.bands[4].freq, 8000);
 }
 
+// Before any value arrived the graph shows what the editors show, so a handle pressed where it stands sends
+// nothing; a handle moved sends only what it changed.
+TEST(StripPage, BandsStartAsTheEditorsShowThemAndAHandleSendsOnlyWhatItChanged) {
+    for (int page_id : {layout::kMusicPage, layout::kMainPage, layout::kEchoPage}) {
+        SCOPED_TRACE(page_id);
+        FakeStripControls c;
+        c.graph.fill({0.0, 19.0, 1.5, 7.0});  // where a graph's handles stand before they are placed
+        StripPage page(page_id, c);
+        page.Initialise();
+        const int bands = page.Descriptor().band_count;
+        for (int b = 0; b < bands; ++b) {
+            const auto i = static_cast<std::size_t>(b);
+            EXPECT_EQ(c.bands[i].freq, page.DefaultFrequencies()[i]) << "band " << b;
+            EXPECT_EQ(c.graph[i].freq, c.bands[i].freq) << "band " << b;
+            EXPECT_EQ(c.graph[i].q, c.bands[i].q) << "band " << b;
+            EXPECT_EQ(c.graph[i].gain, c.bands[i].gain) << "band " << b;
+            EXPECT_EQ(c.graph[i].type, c.bands[i].type) << "band " << b;
+        }
+        c.sent.clear();
+        for (int b = 0; b < bands; ++b)
+            page.OnGraph(kGraphBand, b);
+        EXPECT_TRUE(c.sent.empty());
+
+        c.graph[1].gain = -4.0;  // dragged straight down
+        page.OnGraph(kGraphBand, 1);
+        EXPECT_EQ(c.sent,
+                  std::vector<int>{layout::EqCode(page.Descriptor().band_codes, 1, layout::EqField::kGain)});
+    }
+}
+
+// Whatever 16-bit values the processor holds, every control stays inside its scale, its caption is the one
+// its position gives, and a control that cannot show the device's value says so.
+TEST(StripPage, RandomDeviceValuesKeepEveryControlAndCaptionInsideItsScale) {
+    LanguageScope english(kLanguageEnglish);
+    std::mt19937 random(22);
+    std::uniform_int_distribution<int> word(0, 65535);
+    for (int page_id : {layout::kMainPage, layout::kSubPage, layout::kMusicPage, layout::kMicPage,
+                        layout::kEchoPage, layout::kReverbPage}) {
+        SCOPED_TRACE(page_id);
+        FakeStripControls c;
+        StripPage page(page_id, c);
+        page.Initialise();
+        FakeStripControls fresh;  // the same page, moved by the user to each position
+        StripPage reference(page_id, fresh);
+        reference.Initialise();
+        for (int round = 0; round < 20; ++round) {
+            for (int code = 0; code < 100; ++code) {
+                const int raw = word(random);
+                page.SetCodeValue(code, raw);
+                const ValueSlot* slot = nullptr;
+                for (const ValueSlot& s : page.Slots()) {
+                    if (s.code == code && page.SlotShown(s.slot))
+                        slot = &s;
+                }
+                if (slot == nullptr)
+                    continue;
+                SCOPED_TRACE(::testing::Message() << "code " << code << " raw " << raw);
+                double v = c.value[slot->slot];
+                if (slot->kind == SlotKind::kLevel)
+                    v = LevelFromCode(static_cast<int>(v)).level;
+                EXPECT_GE(v, slot->lower);
+                EXPECT_LE(v, slot->upper);
+                fresh.value[slot->slot] = c.value[slot->slot];
+                reference.OnValueControl(slot->slot);
+                EXPECT_EQ(c.value_caption[slot->slot], fresh.value_caption[slot->slot]);
+                EXPECT_EQ(c.value_note[slot->slot].empty(), page.GetCodeValue(code) == raw);
+            }
+        }
+    }
+}
+
 TEST(StripPage, NotificationsMoveTheGraphAndSendTheirCodes) {
     FakeStripControls c;
     StripPage out(layout::kCenterPage, c);
@@ -267,9 +339,9 @@ TEST(StripPage, NotificationsMoveTheGraphAndSendTheirCodes) {
     c.bands[2].gain = -3.5;
     out.OnBandEditor(2, 0);
     EXPECT_EQ(c.graph[2].gain, -3.5);
-    c.graph[4] = {2.0, 2520.0, 3.0, 7.0};
+    c.graph[4] = {2.0, 2000.0, 3.0, 7.0};
     out.OnGraph(kGraphBand, 4);
-    EXPECT_EQ(c.bands[4].freq, 2520.0);
+    EXPECT_EQ(c.bands[4].freq, 2000.0);
     EXPECT_EQ(c.bands[4].type, 7.0);
     out.OnGraph(kGraphBand, 7);  // no band 7
     c.value[14] = 0;

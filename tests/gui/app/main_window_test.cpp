@@ -305,12 +305,16 @@ TEST_F(MainWindowTest, SmallWindowIsNotLaidOutAndALargerOneScales) {
     const RECT tab_before = w.ChildRect(w.dlg->Tab(1).Hwnd());
     EXPECT_EQ(tab_before.left, 110);
 
+    // Asked for less, the window stops at its smallest legible size and is laid out there.
     SetWindowPos(w.Hwnd(), nullptr, 0, 0, 600, 300, SWP_NOZORDER | SWP_NOMOVE);
     testing::Pump();
-    EXPECT_DOUBLE_EQ(w.dlg->Layout()->s, before.s);
-    const RECT tab_small = w.ChildRect(w.dlg->Tab(1).Hwnd());
-    EXPECT_EQ(tab_small.left, tab_before.left);
-    EXPECT_EQ(tab_small.right, tab_before.right);
+    const RECT held = w.dlg->ClientRect();
+    EXPECT_EQ(held.right, MinimumClientRect().Width());
+    EXPECT_EQ(held.bottom, MinimumClientRect().Height());
+    ASSERT_TRUE(w.dlg->Layout());
+    EXPECT_LT(w.dlg->Layout()->s, before.s);
+    EXPECT_GE(w.dlg->Layout()->title_font, kSmallestCaptionPx);
+    EXPECT_GE(w.dlg->MasterFader(kMusicFader).Geometry().caption_font_height, kSmallestCaptionPx);
 
     SetWindowPos(w.Hwnd(), nullptr, 0, 0, 1599, 1056, SWP_NOZORDER | SWP_NOMOVE);
     testing::Pump();

@@ -1,7 +1,9 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
 
+#include "core/model/value_scales.h"
 #include "gui/controls/band_editor_win32.h"
 #include "gui/support/win_test_support.h"
 #include "res/resource.h"
@@ -24,7 +26,18 @@ class BandEditorTest : public ::testing::Test {
         editor.SetIndex(3);
         editor.SetSkin(host.Background(), IDP_BAND_EDITOR, 2);
         Pump();  // the posted size message lays the boxes out
-        ASSERT_NE(editor.Box(kFieldQ), nullptr);
+        // Each box stands where the skin puts it, with its font.
+        const BandEditorGeometry g = ComputeBandEditorGeometry(94, 388);
+        for (int field = 0; field < kTextFields; ++field) {
+            RECT r{};
+            GetWindowRect(editor.Box(field), &r);
+            MapWindowPoints(nullptr, editor.Hwnd(), reinterpret_cast<POINT*>(&r), 2);
+            ASSERT_EQ(r.left, g.boxes[field].left) << field;
+            ASSERT_EQ(r.top, g.boxes[field].top) << field;
+            ASSERT_EQ(r.right, g.boxes[field].right) << field;
+            ASSERT_EQ(r.bottom, g.boxes[field].bottom) << field;
+            ASSERT_NE(SendMessageW(editor.Box(field), WM_GETFONT, 0, 0), 0) << field;
+        }
         host.Taken();
     }
     LRESULT Send(UINT message, WPARAM wparam = 0, LPARAM lparam = 0) {
@@ -76,6 +89,26 @@ TEST_F(BandEditorTest, TypedTextIsSnappedWhenTheBoxIsLeft) {
     Wheel(1);
     EXPECT_DOUBLE_EQ(editor.GetField(kFieldGain), 0.1);
     EXPECT_EQ(Fields(), std::vector<int>{kFieldGain});
+}
+
+// A Q shown is the Q read back and notified, whether the box is clicked into and left or the wheel turns.
+TEST_F(BandEditorTest, EveryQReadsBackAsItselfAndTheWheelMovesOneEntry) {
+    for (std::size_t i = 0; i < kQTable.size(); ++i) {
+        SCOPED_TRACE(::testing::Message() << "Q " << kQTable[i]);
+        editor.SetField(kFieldQ, kQTable[i]);
+        const std::wstring shown = BoxText(kFieldQ);
+        SetFocus(editor.Box(kFieldQ));
+        SetFocus(host.Hwnd());
+        EXPECT_EQ(BoxText(kFieldQ), shown);
+        EXPECT_EQ(QCodeFor(editor.GetField(kFieldQ)), QCodeFor(kQTable[i]));
+        SetFocus(editor.Box(kFieldQ));
+        Wheel(1);
+        EXPECT_EQ(QCodeFor(editor.GetField(kFieldQ)), QCodeFor(kQTable[std::min(i + 1, kQTable.size() - 1)]));
+        Wheel(-1);
+        if (i + 1 < kQTable.size()) {
+            EXPECT_EQ(QCodeFor(editor.GetField(kFieldQ)), QCodeFor(kQTable[i]));
+        }
+    }
 }
 
 TEST_F(BandEditorTest, EnterReadsTheFocusedBox) {

@@ -3,7 +3,10 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <iterator>
 #include <memory>
+#include <random>
+#include <span>
 #include <utility>
 #include <vector>
 
@@ -15,6 +18,7 @@
 #include "gui/app/main_dialog_win32.h"
 #include "gui/app/vela_app_win32.h"
 #include "gui/pages/strip_page_win32.h"
+#include "gui/pages/system_page_win32.h"
 #include "gui/support/win_test_support.h"
 #include "gui/win/message_box_win32.h"
 #include "gui/win/screenshot_win32.h"
@@ -236,6 +240,126 @@ TEST_F(StripPageWindowTest, MusicAndReverbPagesGraphSlopeResetAndEqPassReachTheD
     }
 }
 
+// For every Q the processor can hold: a band handle pressed and let go where it stands leaves the band as
+// the device holds it, and a handle dragged straight up changes its gain only.
+TEST_F(StripPageWindowTest, AHandlePressedInPlaceKeepsEveryQAndAVerticalDragChangesOnlyTheGain) {
+    CStripPageWindow& music = *dynamic_cast<CStripPageWindow*>(dlg_->PageForTab(3));
+    Click(dlg_->Tab(3));
+    const layout::EqBlock& eq = layout::kMusicEq;
+    const std::span<const double> defaults = music.Model().DefaultFrequencies();
+    using layout::EqField;
+    constexpr EqField kFields[] = {EqField::kType, EqField::kFrequency, EqField::kQ, EqField::kGain};
+    const auto index = [&](int band, EqField f) { return layout::EqBlockIndex(eq, band, f); };
+    const auto q_code = [&](int entry) {
+        return static_cast<std::uint16_t>(
+            QCodeFor(kQTable[static_cast<std::size_t>(std::min(entry, kQTableLast))]));
+    };
+    for (int first = 0; first < kQTableSize; first += eq.bands) {
+        Sim().WithProcessor([&](auto& p) {
+            for (int b = 0; b < eq.bands; ++b) {
+                p.SetValue(index(b, EqField::kType), 7);
+                p.SetValue(index(b, EqField::kFrequency),
+                           static_cast<std::uint16_t>(FreqCodeFor(defaults[b])));
+                p.SetValue(index(b, EqField::kQ), q_code(first + b));
+                p.SetValue(index(b, EqField::kGain), 500);
+            }
+        });
+        dlg_->Link().State().RaiseRequest(request::kRefresh);
+        ASSERT_TRUE(PumpUntil(
+            [&] {
+                for (int b = 0; b < eq.bands; ++b) {
+                    if (music.Model().GetCodeValue(layout::EqCode(eq.codes, b, EqField::kQ)) !=
+                        q_code(first + b))
+                        return false;
+                }
+                return Settled();
+            },
+            20s));
+        for (int b = 0; b < eq.bands; ++b) {
+            SCOPED_TRACE(::testing::Message() << "band " << b << ", Q " << q_code(first + b));
+            const ParameterTable& table = dlg_->Link().Table();
+            std::vector<std::uint16_t> held;
+            for (EqField f : kFields)
+                held.push_back(table.Value(index(b, f)));
+            const GraphPoint c = HandleCentre(music.Graph().Model(), kFirstBandHandle + b);
+            SendMessageW(music.Graph().Hwnd(), WM_LBUTTONDOWN, MK_LBUTTON, Point(c.x, c.y));
+            SendMessageW(music.Graph().Hwnd(), WM_LBUTTONUP, 0, Point(c.x, c.y));
+            for (std::size_t f = 0; f < std::size(kFields); ++f)
+                EXPECT_EQ(table.Value(index(b, kFields[f])), held[f]) << "field " << f << " after a press";
+
+            SendMessageW(music.Graph().Hwnd(), WM_LBUTTONDOWN, MK_LBUTTON, Point(c.x, c.y));
+            SendMessageW(music.Graph().Hwnd(), WM_MOUSEMOVE, MK_LBUTTON, Point(c.x, c.y - 30));
+            SendMessageW(music.Graph().Hwnd(), WM_LBUTTONUP, 0, Point(c.x, c.y - 30));
+            for (std::size_t f = 0; f + 1 < std::size(kFields); ++f)
+                EXPECT_EQ(table.Value(index(b, kFields[f])), held[f]) << "field " << f << " after a drag";
+            EXPECT_GT(table.Value(index(b, EqField::kGain)), 500) << "the gain follows the drag up";
+        }
+        EXPECT_TRUE(PumpUntil([&] { return Settled(); }, 5s));
+    }
+}
+
+// A processor holding random 16-bit values: every fader, slider and band field is shown inside its scale,
+// and a value control whose caption cannot be the device's value says so in its tooltip.
+TEST_F(StripPageWindowTest, RandomDeviceValuesAreShownInsideEveryScale) {
+    std::mt19937 random(22);
+    std::uniform_int_distribution<int> word(0, 65535);
+    Sim().WithProcessor([&](auto& p) {
+        // The identity, and the link's own entries from the music source on, stay as they are.
+        for (std::size_t i = 1; i < param::kMusicSource; ++i)
+            p.SetValue(i, static_cast<std::uint16_t>(word(random)));
+    });
+    dlg_->Link().State().RaiseRequest(request::kRefresh);
+    ASSERT_TRUE(PumpUntil([&] { return Settled(); }, 30s));
+    // The table holds the device's values now; one more refresh puts all of them on the pages.
+    const auto notes_follow_the_table = [&] {
+        for (const auto& [f, index] :
+             {std::pair{kMusicFader, 28}, std::pair{kMicFader, 25}, std::pair{kEffectFader, 29}}) {
+            CEA_Lum2& fader = dlg_->MasterFader(f);
+            const int raw = dlg_->Link().Table().Value(static_cast<std::size_t>(index));
+            if (fader.Note().empty() != (raw % 500 <= fader.UpperLimit()))
+                return false;
+        }
+        return true;
+    };
+    dlg_->Link().State().RaiseRequest(request::kRefresh);
+    EXPECT_TRUE(PumpUntil(notes_follow_the_table, 20s))
+        << "a fader beyond its end says so, one within it not";
+    const auto inside = [](CEA_Lum2& v, const char* what, int i) {
+        EXPECT_GE(v.ShownValue(), v.LowerLimit()) << what << " " << i << ": " << v.Caption();
+        EXPECT_LE(v.ShownValue(), v.UpperLimit()) << what << " " << i << ": " << v.Caption();
+    };
+    int noted = 0;
+    for (int tab = 0; tab < 7; ++tab) {
+        SCOPED_TRACE(::testing::Message() << "tab " << tab);
+        CStripPageWindow& page = *dynamic_cast<CStripPageWindow*>(dlg_->PageForTab(tab));
+        for (int i = 0; i < page.Model().Descriptor().value_slots; ++i) {
+            if (!page.Model().SlotShown(i))
+                continue;
+            inside(page.ValueControl(i), "slot", i);
+            noted += page.ValueControl(i).Note().empty() ? 0 : 1;
+        }
+        for (int b = 0; b < page.Model().Descriptor().band_count; ++b) {
+            CEQ_Lum0& e = page.Editor(b);
+            EXPECT_TRUE(e.Gain() >= e.Limits().lower && e.Gain() <= e.Limits().upper)
+                << e.FieldText(kFieldGain);
+            const double hz = e.GetField(kFieldFreq);
+            EXPECT_TRUE(hz >= kEditorFreqFirst && hz <= kFreqTop) << e.FieldText(kFieldFreq);
+            const double q = e.GetField(kFieldQ);
+            EXPECT_TRUE(q >= kQLowest && q <= kQHighest) << e.FieldText(kFieldQ);
+        }
+        if (tab == 0) {
+            Click(dlg_->Tab(tab));
+            CaptureWindowPng(dlg_->Hwnd(), testing::ArtifactsFolder() + L"\\random-values-main.png");
+        }
+    }
+    EXPECT_GT(noted, 0) << "random values out of some control's range, and none said so";
+    for (int f : {kMusicFader, kMicFader, kEffectFader})
+        inside(dlg_->MasterFader(f), "fader", f);
+    CWinSystem& system = *dynamic_cast<CWinSystem*>(dlg_->PageForTab(7));
+    for (int i = 0; i < 4; ++i)
+        inside(system.ValueControl(i), "system slider", i);
+}
+
 // Every control a page shows in its upper area lies inside the page, above the graph, and clear of every
 // other one, at the design size and at half of it, in the language whose captions are widest.
 TEST_F(StripPageWindowTest, UpperAreaControlsNeitherOverlapNorLeaveThePage) {
@@ -249,7 +373,8 @@ TEST_F(StripPageWindowTest, UpperAreaControlsNeitherOverlapNorLeaveThePage) {
                      height + (window.bottom - window.top) - client.bottom, SWP_NOZORDER | SWP_NOMOVE);
         testing::Pump();
     };
-    for (const auto& [width, height] : {std::pair{1066, 704}, std::pair{533, 352}}) {
+    const LayoutRect least = MinimumClientRect();
+    for (const auto& [width, height] : {std::pair{1066, 704}, std::pair{least.Width(), least.Height()}}) {
         resize_client(width, height);
         for (int tab = 0; tab < 7; ++tab) {
             SCOPED_TRACE(::testing::Message() << "tab " << tab << " at " << width << " x " << height);
@@ -257,14 +382,24 @@ TEST_F(StripPageWindowTest, UpperAreaControlsNeitherOverlapNorLeaveThePage) {
             const StripPage& model = page.Model();
             const StripDescriptor& d = model.Descriptor();
             std::vector<std::pair<RECT, int>> shown;  // in page coordinates, with a name for messages
-            const auto add = [&](CWindow& control, bool visible, int name) {
-                if (!visible)
-                    return;
+            const auto add = [&](CSkinnedControl& control, bool visible, int name) {
                 RECT r{};
                 GetWindowRect(control.Hwnd(), &r);
                 MapWindowPoints(nullptr, page.Hwnd(), reinterpret_cast<POINT*>(&r), 2);
+                if (!visible) {
+                    // A slot the page does not have is out of sight and takes no input.
+                    EXPECT_TRUE(r.right <= 0 || r.bottom <= 0)
+                        << "hidden control " << name << " at " << r.left << "," << r.top;
+                    EXPECT_FALSE(control.Enabled()) << "hidden control " << name;
+                    return;
+                }
                 shown.emplace_back(r, name);
             };
+            for (int i = 0; i < d.value_slots; ++i) {
+                if (model.SlotShown(i)) {
+                    EXPECT_GE(page.ValueControl(i).Geometry().caption_font_height, kSmallestCaptionPx) << i;
+                }
+            }
             for (int i = 0; i < d.value_slots; ++i)
                 add(page.ValueControl(i), model.SlotShown(i), 100 + i);
             for (int i = 0; i < d.label_slots; ++i)
@@ -298,6 +433,51 @@ TEST_F(StripPageWindowTest, UpperAreaControlsNeitherOverlapNorLeaveThePage) {
         }
     }
     resize_client(1066, 704);
+}
+
+}  // namespace
+}  // namespace vela
+
+namespace vela {
+namespace {
+
+// Without a processor: every page shows its band handles where its editors say the bands are, and pressing
+// them changes nothing that would later be sent.
+TEST(StripPageWithoutDevice, HandlesStandAtTheEditorsFrequenciesAndAPressWritesNothing) {
+    SetCursorPos(1200, 780);
+    SetMessageBoxResponder([](const MessageBoxRequest&) { return IDOK; });
+    VelaOptions options;
+    options.device.kind = DeviceSpec::Kind::kTcp;
+    options.device.host = "127.0.0.1";
+    options.device.port = 9;  // nothing listens there
+    auto dlg = std::make_unique<CZR305M2Dlg>(options);
+    ASSERT_TRUE(dlg->CreateModeless(nullptr));
+    ShowWindow(dlg->Hwnd(), SW_SHOW);
+    testing::Pump();
+    for (int tab = 0; tab < 7; ++tab) {
+        SCOPED_TRACE(::testing::Message() << "tab " << tab);
+        CStripPageWindow& page = *dynamic_cast<CStripPageWindow*>(dlg->PageForTab(tab));
+        ASSERT_TRUE(page.ControlsCreated());
+        const ResponseGraph& graph = page.Graph().Model();
+        for (int b = 0; b < page.Model().Descriptor().band_count; ++b) {
+            const double hz = page.Editor(b).GetField(kFieldFreq);
+            EXPECT_DOUBLE_EQ(page.Graph().GetBandFreq(b), hz) << "band " << b;
+            EXPECT_EQ(graph.Handle(kFirstBandHandle + b).x, graph.ColumnOf(page.Graph().GetBandFreq(b)));
+            EXPECT_DOUBLE_EQ(page.Graph().GetBandQ(b), page.Editor(b).GetField(kFieldQ)) << "band " << b;
+        }
+        SendMessageW(dlg->Tab(tab).Hwnd(), WM_LBUTTONDOWN, MK_LBUTTON, Point(5, 5));
+        SendMessageW(dlg->Tab(tab).Hwnd(), WM_LBUTTONUP, 0, Point(5, 5));
+        testing::Pump();
+        for (int b = 0; b < page.Model().Descriptor().band_count; ++b) {
+            const GraphPoint c = HandleCentre(graph, kFirstBandHandle + b);
+            SendMessageW(page.Graph().Hwnd(), WM_LBUTTONDOWN, MK_LBUTTON, Point(c.x, c.y));
+            SendMessageW(page.Graph().Hwnd(), WM_LBUTTONUP, 0, Point(c.x, c.y));
+        }
+    }
+    for (std::size_t i = 0; i < kParameterCount; ++i)
+        EXPECT_FALSE(dlg->Link().Table().IsDirty(i)) << "parameter " << i;
+    dlg.reset();
+    SetMessageBoxResponder(nullptr);
 }
 
 }  // namespace

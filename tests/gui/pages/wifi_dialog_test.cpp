@@ -153,5 +153,58 @@ TEST(WifiDialog, RefusesWhatTheModuleWouldReceiveChangedAndSendsNothing) {
     wifi.Destroy();
 }
 
+// Every caption of the dialog speaks the language chosen when it opens, and its message boxes carry the
+// program's caption, not the dialog's title.
+TEST(WifiDialog, CaptionsFollowTheLanguageAndBoxesCarryTheProgramsCaption) {
+    const int saved = LanguageIndex();
+    const struct {
+        int id;
+        const LocalizedString& text;
+    } captions[] = {
+        {CWin_Wifi::kIpLabel, extra::kWifiCurrentIp},
+        {CWin_Wifi::kHotSsidLabel, extra::kWifiHotspotName},
+        {CWin_Wifi::kHotPasswordLabel, extra::kWifiHotspotPassword},
+        {CWin_Wifi::kRouteSsidLabel, extra::kWifiRouterName},
+        {CWin_Wifi::kRoutePasswordLabel, extra::kWifiRouterPassword},
+        {CWin_Wifi::kHotspotMode, extra::kWifiHotspotMode},
+        {CWin_Wifi::kRouteMode, extra::kWifiRouterMode},
+        {CWin_Wifi::kReadData, extra::kWifiReadData},
+        {CWin_Wifi::kSetHotspot, extra::kWifiSetHotspot},
+        {CWin_Wifi::kSetRoute, extra::kWifiSetRouter},
+        {IDOK, extra::kWifiOk},
+    };
+    for (int language : {kLanguageSimplified, kLanguageTraditional, kLanguageEnglish}) {
+        SCOPED_TRACE(language);
+        SetLanguageIndex(language);
+        Boxes boxes;
+        testing::HostWindow host;
+        SetWindowTextW(host.Hwnd(), L"VELA3.1");
+        WifiSlots slots;
+        testing::TempDir folder;
+        const CZB_FileData settings(FileLocations{folder.Path(), (folder.Path() / "Temp").string()});
+        CWin_Wifi wifi(slots, settings);
+        ASSERT_TRUE(wifi.CreateModeless(host.Hwnd()));
+        const HWND d = wifi.Hwnd();
+        wchar_t title[64]{};
+        GetWindowTextW(d, title, 64);
+        EXPECT_EQ(std::wstring(title), extra::kWifiTitle.members[static_cast<std::size_t>(language)]);
+        std::wstring all = title;
+        for (const auto& c : captions) {
+            EXPECT_EQ(ItemText(d, c.id), c.text.members[static_cast<std::size_t>(language)]) << c.id;
+            all += ItemText(d, c.id);
+        }
+        if (language == kLanguageEnglish) {
+            for (wchar_t ch : all)
+                EXPECT_LT(ch, 0x2E80) << "a CJK character in the English dialog: " << static_cast<int>(ch);
+        }
+        SetDlgItemTextW(d, CWin_Wifi::kRouteSsid, L"");
+        Click(d, CWin_Wifi::kSetRoute);
+        ASSERT_FALSE(boxes.asked.empty());
+        EXPECT_EQ(boxes.asked.back().caption, L"VELA3.1");
+        wifi.Destroy();
+    }
+    SetLanguageIndex(saved);
+}
+
 }  // namespace
 }  // namespace vela
