@@ -37,7 +37,7 @@ class Stream final : public update::IStream {
 }  // namespace
 
 update::NetworkStart SocketUpdateNetwork::Start() {
-    library_ = std::make_unique<net::SocketLibrary>();
+    library_ = std::make_shared<net::SocketLibrary>();
     switch (library_->Result()) {
         case net::LibraryStart::kStarted:
             return update::NetworkStart::kStarted;
@@ -49,8 +49,11 @@ update::NetworkStart SocketUpdateNetwork::Start() {
     return update::NetworkStart::kFailed;
 }
 
-std::optional<std::string> SocketUpdateNetwork::Resolve(const std::string& host) {
-    return net::ResolveFirstAddress(host);
+std::function<std::optional<std::string>()> SocketUpdateNetwork::Resolver(const std::string& host) {
+    return [host, library = library_] {
+        (void)library;
+        return net::ResolveFirstAddress(host);
+    };
 }
 
 std::unique_ptr<update::IDatagram> SocketUpdateNetwork::OpenDatagram(const std::string& address,

@@ -11,13 +11,14 @@ namespace vela {
 class SocketUpdateNetwork final : public update::IUpdateNetwork {
   public:
     update::NetworkStart Start() override;
-    std::optional<std::string> Resolve(const std::string& host) override;
+    std::function<std::optional<std::string>()> Resolver(const std::string& host) override;
     std::unique_ptr<update::IDatagram> OpenDatagram(const std::string& address, std::uint16_t port) override;
     std::unique_ptr<update::IStream> Connect(const std::string& address, std::uint16_t port,
                                              std::uint32_t timeout_ms) override;
 
   private:
-    std::unique_ptr<net::SocketLibrary> library_;
+    // Shared with lookups still running, so that the library outlives them.
+    std::shared_ptr<net::SocketLibrary> library_;
 };
 
 }  // namespace vela

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <array>
+#include <system_error>
 #include <vector>
 
 #include "core/text/strings.h"
@@ -140,6 +141,37 @@ net::IoResult OnlineUpdate::ReceiveSliced(Source& source, std::uint8_t* data, st
     }
 }
 
+std::optional<std::string> OnlineUpdate::ResolveHost(bool& stopped) {
+    // A name lookup cannot be cancelled and a slow name server holds it for many seconds, so it runs on a
+    // thread of its own that a stop leaves behind to end by itself.
+    struct Shared {
+        std::mutex mutex;
+        std::condition_variable done_signal;
+        bool done = false;
+        std::optional<std::string> address;
+    };
+    auto shared = std::make_shared<Shared>();
+    try {
+        std::thread([shared, lookup = network_.Resolver(settings_.server->host)] {
+            auto address = lookup();
+            std::lock_guard lock(shared->mutex);
+            shared->address = std::move(address);
+            shared->done = true;
+            shared->done_signal.notify_all();
+        }).detach();
+    } catch (const std::system_error&) {
+        return std::nullopt;
+    }
+    std::unique_lock lock(shared->mutex);
+    while (!shared->done_signal.wait_for(lock, kStopSlice, [&] { return shared->done; })) {
+        if (Stopping()) {
+            stopped = true;
+            return std::nullopt;
+        }
+    }
+    return shared->address;
+}
+
 UpdateEnd OnlineUpdate::Run() {
     // Without a configured server nothing goes out, not even a name lookup.
     if (!settings_.server) {
@@ -165,7 +197,11 @@ UpdateEnd OnlineUpdate::Run() {
         if (!Pause(kPassPauseMs)) {
             return UpdateEnd::kStopped;
         }
-        const auto address = network_.Resolve(settings_.server->host);
+        bool stopped = false;
+        const auto address = ResolveHost(stopped);
+        if (stopped) {
+            return UpdateEnd::kStopped;
+        }
         if (!address) {
             if (!Pause(kResolveRetryMs)) {
                 return UpdateEnd::kStopped;

@@ -8,6 +8,7 @@
 #include <condition_variable>
 #include <cstdint>
 #include <filesystem>
+#include <functional>
 #include <memory>
 #include <mutex>
 #include <optional>
@@ -59,8 +60,9 @@ class IUpdateNetwork {
     virtual ~IUpdateNetwork() = default;
     // Starts the socket library for the life of the thread.
     virtual NetworkStart Start() = 0;
-    // The first address of the host as numeric text.
-    virtual std::optional<std::string> Resolve(const std::string& host) = 0;
+    // The lookup of the host's first address as numeric text. It holds all it needs, so that it may outlive
+    // the network and the thread: closing abandons a slow lookup instead of waiting for it.
+    virtual std::function<std::optional<std::string>()> Resolver(const std::string& host) = 0;
     virtual std::unique_ptr<IDatagram> OpenDatagram(const std::string& address, std::uint16_t port) = 0;
     virtual std::unique_ptr<IStream> Connect(const std::string& address, std::uint16_t port,
                                              std::uint32_t timeout_ms) = 0;
@@ -189,6 +191,8 @@ class OnlineUpdate {
     net::IoResult ReceiveSliced(Source& source, std::uint8_t* data, std::size_t capacity,
                                 std::size_t& received, std::uint32_t timeout_ms);
     bool Stopping() const { return stop_.load(); }
+    // The host's address, or nothing when the lookup failed; a stop returns at once with stopped set.
+    std::optional<std::string> ResolveHost(bool& stopped);
     void ShowProgress(std::uint64_t size);
     void SetProgress(std::uint64_t value);
     void HideProgress();

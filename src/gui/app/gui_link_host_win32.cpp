@@ -14,6 +14,7 @@ constexpr UINT kRelayShowBox = WM_APP + 1;
 constexpr UINT kRelayProgress = WM_APP + 2;
 constexpr UINT kRelayProgressShow = WM_APP + 3;
 constexpr UINT kRelayTitle = WM_APP + 4;
+constexpr UINT kRelayParameters = WM_APP + 5;
 // The worker checks for cancellation this often while a box is open.
 constexpr auto kBoxPollInterval = std::chrono::milliseconds(100);
 // A synchronous notification that the UI cannot take in this time is given up.
@@ -102,6 +103,9 @@ class CGuiLinkHost::Relay : public CWindow {
             case kRelayProgress:
                 host_.ApplyProgress();
                 return 0;
+            case kRelayParameters:
+                host_.DeliverParameters();
+                return 0;
             case kRelayProgressShow:
                 if (!host_.progress_.IsWindow())
                     host_.progress_.Create(host_.owner_);
@@ -156,8 +160,30 @@ void CGuiLinkHost::CancelWaits() {
 }
 
 void CGuiLinkHost::PostNotify(LinkNotify code, std::intptr_t value) {
-    if (owner_)
-        PostMessageW(owner_, UM_LINK_NOTIFY, static_cast<WPARAM>(code), static_cast<LPARAM>(value));
+    if (!owner_)
+        return;
+    // A device that changes every value would otherwise queue one message per value and poll cycle. The
+    // relay message is queued ahead of any later notice, so the window still sees values before the notice
+    // that follows them.
+    if (code == LinkNotify::kParameter && value >= 0 && static_cast<std::size_t>(value) < kParameterCount &&
+        relay_->Hwnd()) {
+        parameter_pending_[static_cast<std::size_t>(value)].store(true);
+        if (!parameters_posted_.exchange(true) && !PostMessageW(relay_->Hwnd(), kRelayParameters, 0, 0)) {
+            parameters_posted_.store(false);
+        }
+        return;
+    }
+    PostMessageW(owner_, UM_LINK_NOTIFY, static_cast<WPARAM>(code), static_cast<LPARAM>(value));
+}
+
+void CGuiLinkHost::DeliverParameters() {
+    // Cleared first: a value that arrives while this runs either is delivered now or queues a new message.
+    parameters_posted_.store(false);
+    for (std::size_t i = 0; i < kParameterCount; ++i) {
+        if (parameter_pending_[i].exchange(false))
+            SendMessageW(owner_, UM_LINK_NOTIFY, static_cast<WPARAM>(LinkNotify::kParameter),
+                         static_cast<LPARAM>(i));
+    }
 }
 
 void CGuiLinkHost::SendNotify(LinkNotify code, std::intptr_t value) {

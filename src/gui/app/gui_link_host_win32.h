@@ -6,12 +6,14 @@
 
 #include <windows.h>
 
+#include <array>
 #include <atomic>
 #include <memory>
 #include <mutex>
 #include <string>
 
 #include "core/link/seams.h"
+#include "core/protocol/protocol.h"
 #include "gui/win/window_win32.h"
 
 namespace vela {
@@ -49,6 +51,7 @@ class CGuiLinkHost final : public ILinkHost {
     MessageAnswer ShowOnUiThread(std::wstring_view text, std::wstring_view caption, MessageButtons buttons);
     void RequestProgressUpdate();
     void ApplyProgress();
+    void DeliverParameters();
 
     HWND owner_;
     CJinDuTiao& progress_;
@@ -56,6 +59,9 @@ class CGuiLinkHost final : public ILinkHost {
     std::atomic<int> language_index_;
     std::atomic<bool> cancelled_{false};
     std::atomic<bool> progress_pending_{false};
+    // Values that arrived and wait for one relay message to reach the window, however many there are.
+    std::array<std::atomic<bool>, kParameterCount> parameter_pending_{};
+    std::atomic<bool> parameters_posted_{false};
     std::unique_ptr<Relay> relay_;
 
     // Progress state handed from the worker, applied on the UI thread.

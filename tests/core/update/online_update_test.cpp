@@ -5,8 +5,11 @@
 
 #include <algorithm>
 #include <array>
+#include <condition_variable>
 #include <fstream>
+#include <functional>
 #include <iterator>
+#include <memory>
 #include <mutex>
 
 #include "core/text/strings.h"
@@ -210,6 +213,21 @@ class RecordingSystem final : public IUpdateSystem {
     int starts = 0;
 };
 
+// A name server that answers only when released (or after 20 s, so that no thread waits forever).
+struct StalledLookup {
+    std::mutex mutex;
+    std::condition_variable signal;
+    bool entered = false;
+    bool released = false;
+    bool answered = false;
+
+    void Release() {
+        std::lock_guard lock(mutex);
+        released = true;
+        signal.notify_all();
+    }
+};
+
 // The real network that also counts what the thread asked of it.
 class CountingNetwork final : public IUpdateNetwork {
   public:
@@ -217,9 +235,19 @@ class CountingNetwork final : public IUpdateNetwork {
         ++calls;
         return start_result == NetworkStart::kStarted ? real.Start() : start_result;
     }
-    std::optional<std::string> Resolve(const std::string& host) override {
+    std::function<std::optional<std::string>()> Resolver(const std::string& host) override {
         ++calls;
-        return real.Resolve(host);
+        if (!stalled) {
+            return real.Resolver(host);
+        }
+        return [stall = stalled]() -> std::optional<std::string> {
+            std::unique_lock lock(stall->mutex);
+            stall->entered = true;
+            stall->signal.notify_all();
+            stall->signal.wait_for(lock, std::chrono::seconds(20), [&] { return stall->released; });
+            stall->answered = true;
+            return "127.0.0.1";
+        };
     }
     std::unique_ptr<IDatagram> OpenDatagram(const std::string& address, std::uint16_t port) override {
         ++calls;
@@ -233,6 +261,7 @@ class CountingNetwork final : public IUpdateNetwork {
     SocketUpdateNetwork real;
     std::atomic<int> calls{0};
     NetworkStart start_result = NetworkStart::kStarted;
+    std::shared_ptr<StalledLookup> stalled;
 };
 
 class OnlineUpdateTest : public ::testing::Test {
@@ -322,6 +351,24 @@ TEST_F(OnlineUpdateTest, NoUpdateAsksAgainWithoutAMessageUntilStopped) {
     EXPECT_EQ(update_->End(), UpdateEnd::kStopped);
     EXPECT_TRUE(host_->Texts().empty());
     EXPECT_EQ(server_->DownloadRequests(), 0u);
+}
+
+TEST_F(OnlineUpdateTest, ClosingLeavesAStalledNameLookupBehind) {
+    auto stall = std::make_shared<StalledLookup>();
+    network_.stalled = stall;
+    Run(MessageAnswer::kOk);
+    {
+        std::unique_lock lock(stall->mutex);
+        ASSERT_TRUE(stall->signal.wait_for(lock, std::chrono::seconds(30), [&] { return stall->entered; }));
+    }
+    update_->Stop();
+    EXPECT_EQ(update_->End(), UpdateEnd::kStopped);
+    {
+        std::lock_guard lock(stall->mutex);
+        EXPECT_FALSE(stall->answered);
+    }
+    stall->Release();
+    EXPECT_EQ(update_->QueriesSent(), 0u);
 }
 
 TEST_F(OnlineUpdateTest, BrokenRepliesAreIgnoredAndAskedAgain) {

@@ -225,6 +225,34 @@ TEST_F(LinkHostTest, ProgressTitleAndNotificationsFromTheWorker) {
     EXPECT_EQ(progress.idle, 1);
 }
 
+TEST_F(LinkHostTest, APollCycleOfChangedValuesQueuesOneMessageAndDeliversEveryIndexOnce) {
+    CGuiLinkHost link_host(host.Hwnd(), progress, 2);
+    constexpr int kChanged = 946;
+    std::thread worker([&] {
+        for (int round = 0; round < 2; ++round)  // a value that changes twice is refreshed once
+            for (int i = 1; i <= kChanged; ++i)
+                link_host.PostNotify(LinkNotify::kParameter, i);
+        link_host.PostNotify(LinkNotify::kTableChanged, 0);
+    });
+    worker.join();
+    int queued = 0;
+    MSG msg;
+    while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+        if (msg.message == UM_LINK_NOTIFY || (msg.message >= WM_APP && msg.message <= 0xBFFF))
+            ++queued;
+        DispatchMessageW(&msg);
+    }
+    EXPECT_LE(queued, 2);
+    const auto notes = host.TakenFor(UM_LINK_NOTIFY);
+    ASSERT_EQ(notes.size(), static_cast<std::size_t>(kChanged + 1));
+    for (int i = 1; i <= kChanged; ++i) {
+        EXPECT_EQ(notes[i - 1].wparam, static_cast<WPARAM>(LinkNotify::kParameter));
+        EXPECT_EQ(notes[i - 1].lparam, i);
+    }
+    // The table-changed notice still comes after the values it follows.
+    EXPECT_EQ(notes.back().wparam, static_cast<WPARAM>(LinkNotify::kTableChanged));
+}
+
 TEST_F(LinkHostTest, ManyProgressReportsCoalesceIntoTheLatest) {
     CGuiLinkHost link_host(host.Hwnd(), progress, 2);
     std::thread worker([&] {
