@@ -16,21 +16,8 @@ namespace {
 using catalogue::Bank;
 using catalogue::Parameter;
 
-std::optional<long> Number(std::string_view s) {
-    long v = 0;
-    int base = 10;
-    if (s.size() > 2 && s[0] == '0' && (s[1] == 'x' || s[1] == 'X')) {
-        s.remove_prefix(2);
-        base = 16;
-    }
-    const auto r = std::from_chars(s.data(), s.data() + s.size(), v, base);
-    if (s.empty() || r.ec != std::errc() || r.ptr != s.data() + s.size())
-        return std::nullopt;
-    return v;
-}
-
 std::optional<std::uint16_t> Index(std::string_view s) {
-    const auto v = Number(s);
+    const auto v = ParseNumber(s);
     if (!v || *v < 0 || *v >= static_cast<long>(kParameterCount))
         return std::nullopt;
     return static_cast<std::uint16_t>(*v);
@@ -175,7 +162,7 @@ std::string ParseWriteArgs(const std::vector<std::string>& args, bool raw, std::
         }
         if (const std::string why = WhyNotWritable(p->index); !why.empty())
             return a + ": " + why;
-        const auto number = Number(w.text);
+        const auto number = ParseNumber(w.text);
         if (raw) {
             if (!number || *number < 0 || *number > 0xFFFF)
                 return a + ": with --raw a value is a raw word, 0..65535";
@@ -344,6 +331,19 @@ std::string BashCompletion(const std::vector<std::string>& commands,
            "    esac\n"
            "}\n"
            "complete -F _velactl velactl\n";
+}
+
+std::optional<long> ParseNumber(std::string_view s) {
+    long v = 0;
+    int base = 10;
+    if (s.size() > 2 && s[0] == '0' && (s[1] == 'x' || s[1] == 'X')) {
+        s.remove_prefix(2);
+        base = 16;
+    }
+    const auto r = std::from_chars(s.data(), s.data() + s.size(), v, base);
+    if (s.empty() || r.ec != std::errc() || r.ptr != s.data() + s.size())
+        return std::nullopt;
+    return v;
 }
 
 }  // namespace vela::cli

@@ -4,13 +4,18 @@
 
 #include <cstdint>
 #include <map>
+#include <optional>
 #include <ostream>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "core/model/parameter_catalogue.h"
 
 namespace vela::cli {
+
+// A whole decimal or 0x-prefixed hexadecimal number; nothing for anything else.
+std::optional<long> ParseNumber(std::string_view s);
 
 // One parameter argument: indexes (INDEX or FIRST-LAST) or a name, whose output strips' entries wait for
 // the bank.

@@ -223,20 +223,6 @@ struct Options {
     std::vector<std::string> args;
 };
 
-std::optional<long> ParseNumber(std::string_view s) {
-    long v = 0;
-    int base = 10;
-    if (s.size() > 2 && s[0] == '0' && (s[1] == 'x' || s[1] == 'X')) {
-        s.remove_prefix(2);
-        base = 16;
-    }
-    const auto r = std::from_chars(s.data(), s.data() + s.size(), v, base);
-    if (s.empty() || r.ec != std::errc() || r.ptr != s.data() + s.size()) {
-        return std::nullopt;
-    }
-    return v;
-}
-
 std::optional<double> ParseSeconds(const std::string& s) {
     char* end = nullptr;
     const double v = std::strtod(s.c_str(), &end);
