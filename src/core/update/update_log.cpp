@@ -44,12 +44,9 @@ NetworkStart LoggedUpdateNetwork::Start() {
     return started;
 }
 
-std::optional<std::string> LoggedUpdateNetwork::Resolve(const std::string& host) {
-    auto address = network_.Resolve(host);
-    events_.Event("update_check", {{"host", host},
-                                   {"address", address.value_or("")},
-                                   {"result", address ? "asking" : "host not found"}});
-    return address;
+std::function<std::optional<std::string>()> LoggedUpdateNetwork::Resolver(const std::string& host) {
+    events_.Event("update_check", {{"host", host}, {"result", "looking up"}});
+    return network_.Resolver(host);
 }
 
 std::unique_ptr<IDatagram> LoggedUpdateNetwork::OpenDatagram(const std::string& address, std::uint16_t port) {
@@ -59,6 +56,8 @@ std::unique_ptr<IDatagram> LoggedUpdateNetwork::OpenDatagram(const std::string& 
                       {{"address", address}, {"port", std::to_string(port)}, {"result", "no socket"}});
         return datagram;
     }
+    events_.Event("update_check",
+                  {{"address", address}, {"port", std::to_string(port)}, {"result", "asking"}});
     return std::make_unique<LoggedDatagram>(std::move(datagram), events_);
 }
 

@@ -2,6 +2,8 @@
 // passes it on unchanged.
 #pragma once
 
+#include <functional>
+
 #include "core/diag/event_log.h"
 #include "core/update/online_update.h"
 
@@ -14,7 +16,9 @@ class LoggedUpdateNetwork final : public IUpdateNetwork {
         : network_(network), events_(events) {}
 
     NetworkStart Start() override;
-    std::optional<std::string> Resolve(const std::string& host) override;
+    // The lookup itself may outlive this object (a close leaves a slow one behind), so it is logged when
+    // asked for, and its answer when a socket is opened for it.
+    std::function<std::optional<std::string>()> Resolver(const std::string& host) override;
     std::unique_ptr<IDatagram> OpenDatagram(const std::string& address, std::uint16_t port) override;
     std::unique_ptr<IStream> Connect(const std::string& address, std::uint16_t port,
                                      std::uint32_t timeout_ms) override;
