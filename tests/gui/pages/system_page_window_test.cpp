@@ -373,6 +373,21 @@ TEST_F(SystemPageWindowTest, GroupsAreFramedEtchedAndEnterLeavesThePageAsItIs) {
     EXPECT_TRUE(boxes.asked.empty());
 }
 
+// The open Wi-Fi dialog of this thread, found by one of its buttons: its title follows the language.
+HWND OpenWifiDialog() {
+    HWND found = nullptr;
+    EnumThreadWindows(
+        GetCurrentThreadId(),
+        [](HWND w, LPARAM p) {
+            if (!GetDlgItem(w, CWin_Wifi::kSetHotspot))
+                return TRUE;
+            *reinterpret_cast<HWND*>(p) = w;
+            return FALSE;
+        },
+        reinterpret_cast<LPARAM>(&found));
+    return found;
+}
+
 TEST_F(SystemPageWindowTest, WifiSetOpensTheDialogThatReadsTheModule) {
     Sim().WithProcessor([](sim::VirtualProcessor& p) { p.Wifi().hot_ssid = "Room-9"; });
     // The dialog is modal: a timer of this thread looks at it and closes it.
@@ -381,7 +396,7 @@ TEST_F(SystemPageWindowTest, WifiSetOpensTheDialogThatReadsTheModule) {
     seen.clear();
     ticks = 0;
     const UINT_PTR timer = SetTimer(nullptr, 0, 100, [](HWND, UINT, UINT_PTR, DWORD) {
-        HWND dialog = FindWindowW(nullptr, L"WifiSet");
+        HWND dialog = OpenWifiDialog();
         if (!dialog)
             return;
         wchar_t text[64] = {};
@@ -394,7 +409,7 @@ TEST_F(SystemPageWindowTest, WifiSetOpensTheDialogThatReadsTheModule) {
     Click(button::kWifi);
     KillTimer(nullptr, timer);
     EXPECT_EQ(seen, L"Room-9");
-    EXPECT_EQ(FindWindowW(nullptr, L"WifiSet"), nullptr);
+    EXPECT_EQ(OpenWifiDialog(), nullptr);
 }
 
 // The Wi-Fi dialogs open over the main window, found by one of their buttons (their caption follows the
