@@ -232,6 +232,13 @@ inline constexpr LocalizedString kDeviceValueOutOfRange{
      L"設備中的值為 %d，超出此控件的範圍：顯示的是最接近的值，不會寫回設備。",
      L"The processor holds %d here, which this control cannot show: the nearest value is shown and nothing "
      L"is written back."}};
+// A value box's answer to typed text: refused (the previous value stays) or clamped to the control's range.
+inline constexpr LocalizedString kTypedNotANumber{{L"“%ls” 不是数值：保留 %ls。",
+                                                   L"「%ls」不是數值：保留 %ls。",
+                                                   L"\"%ls\" is not a number: %ls is kept."}};
+inline constexpr LocalizedString kTypedClamped{{L"%ls 超出范围 %ls 至 %ls：已设为 %ls。",
+                                                L"%ls 超出範圍 %ls 至 %ls：已設為 %ls。",
+                                                L"%ls is outside %ls to %ls: set to %ls."}};
 // The Wi-Fi dialog's captions: its title, field names, modes and buttons.
 // The template's title stays in both Chinese languages.
 inline constexpr LocalizedString kWifiTitle{{L"WifiSet", L"WifiSet", L"Wi-Fi Settings"}};
