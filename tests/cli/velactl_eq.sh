@@ -90,6 +90,8 @@ check "gain out of range refused" 2 ctl eq import "$work/loud.txt" --channel rea
 expect "range named" err "line 1: Gain \+15.0 dB is outside the strip's -24.0 .. \+12.0 dB"
 check "too many filters refused" 2 ctl eq import "$work/seven.txt" --channel echo
 expect "counts named" err "the list has 7 filters; the echo strip has 5 bands"
+check "another kind of file refused" 2 ctl eq import "$work/before" --channel main
+expect "not a list" err "not a filter list"
 check "dry run" 0 ctl eq import "$work/seven.txt" --channel music --dry-run
 expect "dry run said" out "nothing written"
 check "missing file" 5 ctl eq import "$work/none.txt" --channel main

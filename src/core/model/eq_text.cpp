@@ -244,6 +244,7 @@ ParseResult Parse(std::string_view text) {
     if (text.substr(0, kByteOrderMark.size()) == kByteOrderMark)
         text.remove_prefix(kByteOrderMark.size());
     int line_number = 0;
+    bool any_filter_line = false;
     while (!text.empty()) {
         ++line_number;
         const std::size_t end = text.find('\n');
@@ -251,6 +252,7 @@ ParseResult Parse(std::string_view text) {
         text.remove_prefix(end == std::string_view::npos ? text.size() : end + 1);
         const std::vector<std::string_view> words = Words(line);
         if (const std::size_t at = FilterPrefix(words)) {
+            any_filter_line = true;
             LineReading r = ReadFilter(words, at);
             if (!r.refusal.empty()) {
                 result.error_line = line_number;
@@ -273,6 +275,9 @@ ParseResult Parse(std::string_view text) {
             result.preamp_db = *db;
         }
     }
+    // Another kind of file picked by mistake must not flatten a strip; a list of OFF filters may.
+    if (!any_filter_line)
+        result.error = "no \"Filter N: ON ...\" line: not a filter list";
     return result;
 }
 

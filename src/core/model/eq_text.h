@@ -39,7 +39,8 @@ struct ParseResult {
 };
 
 // Lines other than "Filter N:" and "Preamp:" are skipped, and so are filters that are OFF or of type None.
-// A byte-order mark, CRLF, runs of blanks, kHz and decimal commas are accepted.
+// A byte-order mark, CRLF, runs of blanks, kHz and decimal commas are accepted. A text without a single
+// "Filter N:" line is refused.
 ParseResult Parse(std::string_view text);
 
 // "PK", "LSC" or "HSC".

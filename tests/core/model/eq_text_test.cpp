@@ -112,15 +112,24 @@ TEST(EqText, RefusesWhatAStripCannotDoWithItsLine) {
 }
 
 TEST(EqText, SkipsLinesThatAreNotFiltersAndRefusesHugeTexts) {
-    const ParseResult notes = Parse("Filter Settings file\nFilter: none\nFilters 1: ON LP\nFilter1: ON LP\n");
+    const ParseResult notes =
+        Parse("Filter Settings file\nFilter: none\nFilters 1: ON LP\nFilter1: ON LP\nFilter 1: OFF LP\n");
     EXPECT_TRUE(notes.Ok()) << notes.error;
     EXPECT_TRUE(notes.filters.empty());
+    // Without a filter line it is some other file, which must not flatten a strip.
+    for (const char* other : {"", "Preamp: -3 dB\n", "Filter Settings file\n", "\x89PNG\r\n\x1a\n"}) {
+        const ParseResult r = Parse(other);
+        EXPECT_FALSE(r.Ok()) << other;
+        EXPECT_NE(r.error.find("not a filter list"), std::string::npos) << r.error;
+    }
 
     const std::string huge(kMaxTextBytes + 1, '\n');
     const ParseResult r = Parse(huge);
     EXPECT_FALSE(r.Ok());
     EXPECT_EQ(r.error_line, 0);
-    EXPECT_TRUE(Parse(std::string(kMaxTextBytes, '\n')).Ok());
+    std::string at_limit = "Filter 1: ON None\n";
+    at_limit.resize(kMaxTextBytes, '\n');
+    EXPECT_TRUE(Parse(at_limit).Ok());
 }
 
 TEST(EqText, WrittenListReadsBackToTheSameValues) {

@@ -149,7 +149,7 @@ TEST(EqFit, RefusesMoreFiltersThanBandsAndCarriesParseErrorsAndPreamp) {
     EXPECT_EQ(bad.error_line, 3);
     EXPECT_EQ(bad.error.rfind("line 3: filter type LP", 0), 0u) << bad.error;
 
-    const EqFit pre = FitEq(eqtext::Parse("Preamp: -6.4 dB\n"), Channel::kSub, false);
+    const EqFit pre = FitEq(eqtext::Parse("Preamp: -6.4 dB\nFilter 1: ON None\n"), Channel::kSub, false);
     ASSERT_TRUE(pre.Ok());
     const auto lines = EqReportLines(pre);
     EXPECT_NE(std::find(lines.begin(), lines.end(), "preamp -6.4 dB not applied: set the strip level"),
