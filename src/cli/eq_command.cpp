@@ -81,7 +81,7 @@ std::optional<int> Parse(const std::vector<std::string>& args, EqOptions& o, std
     if (o.import && o.file.empty())
         return Usage(err, "eq import needs a FILE (- for standard input)");
     if (o.file.empty())
-        o.file = "-";
+        o.file.push_back('-');
     return std::nullopt;
 }
 

@@ -131,7 +131,8 @@ std::string ReadSettings(const std::vector<std::string_view>& words, std::size_t
             return type_word + " " + std::string(key) + ": a shelf of fixed slope is not supported (use " +
                    std::string(TypeCode(f.type)) + " with a Q)";
         } else {
-            return "'" + std::string(key) + "' not understood";
+            std::string why(1, '\'');
+            return why.append(key).append("' not understood");
         }
         const std::string name(Same(key, "BW") ? "BW Oct" : key);
         if (target->has_value())
