@@ -21,6 +21,7 @@
 #include "cli/console_host.h"
 #include "cli/curve_command.h"
 #include "cli/device_config.h"
+#include "cli/eq_command.h"
 #include "cli/output_text.h"
 #include "cli/params_command.h"
 #include "cli/session.h"
@@ -98,6 +99,9 @@ Commands:
   inspect FILE              read a scene file offline (- for standard input); print its header and values
   curve [FILE] --channel NAME
                             a channel's frequency response as CSV (hz,db): from FILE, else the device
+  eq import FILE|- --channel NAME [--clamp] [--dry-run]
+  eq export --channel NAME [FILE|-]
+                            a strip's EQ bands from or to a parametric-EQ filter list
   completion bash           a bash completion script (source it, or put it in bash-completion's folder)
 
 get, set, status, scene, settings and wifi read or write only what they need; dump, save, load, import,
@@ -178,6 +182,7 @@ const std::map<std::string, std::string> kCommandHelp = {
      "every parameter that changes on the device (only those asked, by\nINDEX, FIRST-LAST or NAME; names "
      "with their units), until interrupted (exit 130) or SEC seconds.\n"},
     {"curve", kCurveHelp},
+    {"eq", kEqHelp},
     {"inspect",
      "usage: velactl inspect FILE\nReads a scene file without a device and prints its header and values "
      "(INDEX VALUE NAME).\n- reads the file from standard input.\n"},
@@ -192,6 +197,7 @@ const std::set<std::string> kFlagOptions = {"--yes",     "--help",       "--name
 // curve parses these itself: with a value, and without.
 const std::set<std::string> kCurveValueOptions = {"--channel", "--bank", "--points"};
 const std::set<std::string> kCurveFlagOptions = {"--json", "--live"};
+const std::set<std::string> kEqFlagOptions = {"--json", "--clamp", "--dry-run"};
 const std::map<std::string, std::set<std::string>> kCommandOptions = {
     {"--names", {"dump"}},
     {"--json",
@@ -497,8 +503,10 @@ std::optional<int> Cli::ParseOptions(const std::vector<std::string>& args) {
             value = name.substr(eq + 1);
             name = name.substr(0, eq);
         }
-        if (!positional.empty() && positional.front() == "curve" &&
-            (kCurveValueOptions.count(name) || kCurveFlagOptions.count(name))) {
+        const bool eq = !positional.empty() && positional.front() == "eq";
+        if (!positional.empty() && (positional.front() == "curve" || eq) &&
+            (kCurveValueOptions.count(name) || kCurveFlagOptions.count(name) ||
+             (eq && kEqFlagOptions.count(name)))) {
             positional.push_back(a);
             if (kCurveValueOptions.count(name) && !value && i + 1 < args.size()) {
                 positional.push_back(args[++i]);
@@ -736,6 +744,28 @@ int Cli::Dispatch() {
         return rest.size() <= 1 ? Batch() : Usage("batch takes at most one FILE");
     if (command == "diff")
         return !rest.empty() ? Diff() : Usage("diff needs A.lub [B.lub] [PARAM...]");
+    if (command == "eq") {
+        // The light path: only the strip's bands (and the mode word) are read; one import is written
+        // together.
+        auto open = [this] { return session_ ? Outcome{} : Open(Path::kLight); };
+        const EqDevice device{
+            [this, open](const std::vector<std::uint16_t>& indexes, std::vector<std::uint32_t>& table) {
+                Outcome o = open();
+                const auto missing = o.Ok() ? session_->ReadValues(indexes, o) : std::vector<std::uint16_t>{};
+                if (!o.Ok() || !missing.empty())
+                    return Fail(o.Ok() ? Outcome{kExitNoDevice, "the device did not answer for its EQ bands"}
+                                       : o);
+                table.assign(kParameterCount, 0);
+                for (std::size_t i = 0; i < kParameterCount; ++i)
+                    table[i] = session_->Link().Table().Value(i);
+                return static_cast<int>(kExitOk);
+            },
+            [this, open](const std::map<std::uint16_t, std::uint16_t>& writes) {
+                const Outcome o = open();
+                return o.Ok() ? ReportWrites(writes, WriteAndConfirm(writes)) : Fail(o);
+            }};
+        return RunEq(rest, device, in_, out_, err_);
+    }
     if (command == "curve")
         return RunCurve(
             rest, [this](std::vector<std::uint32_t>& table) { return ReadDeviceTable(table); }, out_, err_);

@@ -1,0 +1,304 @@
+#include "core/ui/eq_import.h"
+
+#include <algorithm>
+#include <array>
+#include <cmath>
+#include <cstdio>
+
+#include "core/model/filter_response.h"
+#include "core/model/parameter_layout.h"
+#include "core/model/value_scales.h"
+#include "core/ui/band_editor_math.h"
+
+namespace vela {
+namespace {
+
+using eqtext::Filter;
+using eqtext::FilterType;
+
+constexpr double kFlatQ = 1.0;
+constexpr int kFirstRealEntry = 1;  // FreqScale()[0] stands for an off filter
+constexpr double kLowestHz = 20.0;
+constexpr double kHighestHz = 20000.0;
+// Half a step of the frequency table (1/36 octave): a value that rounds onto the table is in range.
+const double kHalfFreqStep = std::pow(2.0, 1.0 / 72.0);
+
+// The pages' RESET frequencies.
+constexpr std::array<double, 15> kInputReset{40,   63,   100,  160,  250,   400,   630,  1000,
+                                             1600, 2500, 4000, 6300, 10000, 14000, 16000};
+constexpr std::array<double, 7> kOutputReset{101, 250, 400, 1000, 2520, 4000, 10100};
+constexpr std::array<double, 7> kSubReset{25, 50, 100, 200, 400, 600, 1000};
+constexpr std::array<double, 5> kEffectReset{125, 250, 1000, 2500, 8000};
+
+// Index into a sorted table of the entry nearest to x on a log scale; x halfway goes up.
+template <typename Table>
+int NearestOnLog(const Table& table, std::size_t first, double x) {
+    if (!(x > table[first]))
+        return static_cast<int>(first);
+    const auto it = std::lower_bound(table.begin() + static_cast<std::ptrdiff_t>(first), table.end(), x);
+    if (it == table.end())
+        return static_cast<int>(table.size() - 1);
+    const double above = *it, below = *(it - 1);
+    const int i = static_cast<int>(it - table.begin());
+    return x * x >= above * below ? i : i - 1;
+}
+
+int TypeCodeOf(FilterType t) {
+    switch (t) {
+        case FilterType::kLowShelf:
+            return filter::kLowShelf;
+        case FilterType::kHighShelf:
+            return filter::kHighShelf;
+        case FilterType::kPeaking:
+            break;
+    }
+    return filter::kPeaking;
+}
+
+FilterType TypeOfCode(int type) {
+    if (type == filter::kLowShelf)
+        return FilterType::kLowShelf;
+    if (type == filter::kHighShelf)
+        return FilterType::kHighShelf;
+    return FilterType::kPeaking;
+}
+
+filter::Biquad BiquadOf(const Filter& f) {
+    const double a = std::pow(10.0, f.gain_db / 40.0);
+    switch (f.type) {
+        case FilterType::kLowShelf:
+            return filter::LowShelf(f.hz, f.q, a);
+        case FilterType::kHighShelf:
+            return filter::HighShelf(f.hz, f.q, a);
+        case FilterType::kPeaking:
+            break;
+    }
+    return filter::Peaking(f.hz, f.q, a);
+}
+
+std::string Print(const char* format, double v) {
+    if (v == 0.0)
+        v = 0.0;
+    char buffer[64];
+    const int n = std::snprintf(buffer, sizeof buffer, format, v);
+    return n > 0 ? std::string(buffer, static_cast<std::size_t>(n)) : std::string("0");
+}
+
+std::string Hz(double hz) {
+    return Print(hz < 100.0 ? "%.1f" : "%.0f", hz);
+}
+
+std::string Db(double db) {
+    return Print(db > 0.0 ? "+%.1f" : "%.1f", db);
+}
+
+// Quantises one filter onto a band; a refusal when a value lies outside the range and clamp is off.
+std::string FitBand(const Filter& f, bool clamp, EqBandFit& band) {
+    const EqRange range = EqRangeOfStrips();
+    const std::string where = "line " + std::to_string(f.line) + ": ";
+    const bool low = f.hz < range.lowest_hz / kHalfFreqStep;
+    const bool high = f.hz > range.highest_hz * kHalfFreqStep;
+    if ((low || high) && !clamp)
+        return where + "Fc " + Hz(f.hz) + " Hz is outside the strip's " + Hz(range.lowest_hz) + " .. " +
+               Hz(range.highest_hz) + " Hz (--clamp holds it there)";
+    const double tenths = std::round(f.gain_db * 10.0);
+    const int lowest = static_cast<int>(std::lround(range.lowest_db * 10.0));
+    const int highest = static_cast<int>(std::lround(range.highest_db * 10.0));
+    const bool out_of_gain = !(tenths >= lowest && tenths <= highest);
+    if (out_of_gain && !clamp)
+        return where + "Gain " + Db(f.gain_db) + " dB is outside the strip's " + Db(range.lowest_db) +
+               " .. " + Db(range.highest_db) + " dB (--clamp holds it there)";
+    band.asked = f;
+    band.type = TypeCodeOf(f.type);
+    band.freq_code = FreqCodeFor(FreqScale()[static_cast<std::size_t>(NearestEqFreqIndex(f.hz))]);
+    band.gain_code = std::clamp(static_cast<int>(std::clamp(tenths, -1e6, 1e6)), lowest, highest) + kGainZero;
+    band.q_code = QCodeFor(kQTable[static_cast<std::size_t>(NearestQIndex(f.q))]);
+    band.freq_clamped = low || high;
+    band.gain_clamped = out_of_gain;
+    return {};
+}
+
+std::size_t BandsOf(Channel channel) {
+    return static_cast<std::size_t>(IndexesOf(channel, false).bands);
+}
+
+}  // namespace
+
+EqRange EqRangeOfStrips() {
+    const GainLimits gain;
+    return {kFreqLowestReal, kFreqTop, gain.lower, gain.upper};
+}
+
+std::span<const double> EqResetFrequencies(Channel channel) {
+    switch (channel) {
+        case Channel::kMusic:
+        case Channel::kMicA:
+        case Channel::kMicB:
+            return kInputReset;
+        case Channel::kEcho:
+        case Channel::kReverb:
+            return kEffectReset;
+        case Channel::kSub:
+            return kSubReset;
+        case Channel::kMain:
+        case Channel::kCenter:
+        case Channel::kRear:
+            break;
+    }
+    return kOutputReset;
+}
+
+int NearestEqFreqIndex(double hz) {
+    return NearestOnLog(FreqScale(), kFirstRealEntry, std::isnan(hz) ? 0.0 : hz);
+}
+
+int NearestQIndex(double q) {
+    return NearestOnLog(kQTable, 0, std::isnan(q) ? 0.0 : q);
+}
+
+Filter EqBandFit::Set() const {
+    Filter f;
+    f.type = TypeOfCode(type);
+    f.hz = CodeToFreq(freq_code);
+    f.gain_db = GainFromCode(gain_code);
+    f.q = QFromCode(q_code);
+    return f;
+}
+
+EqFit FitEq(const eqtext::ParseResult& parsed, Channel channel, bool clamp, int points) {
+    EqFit fit;
+    if (!parsed.Ok()) {
+        fit.error_line = parsed.error_line;
+        fit.error = parsed.error_line > 0 ? "line " + std::to_string(parsed.error_line) + ": " + parsed.error
+                                          : parsed.error;
+        return fit;
+    }
+    const std::size_t bands = BandsOf(channel);
+    if (parsed.filters.size() > bands) {
+        fit.error = "the list has " + std::to_string(parsed.filters.size()) + " filters; the " +
+                    std::string(ChannelName(channel)) + " strip has " + std::to_string(bands) + " bands";
+        return fit;
+    }
+    std::vector<Filter> sorted = parsed.filters;
+    std::stable_sort(sorted.begin(), sorted.end(),
+                     [](const Filter& a, const Filter& b) { return a.hz < b.hz; });
+    const std::span<const double> reset = EqResetFrequencies(channel);
+    fit.bands.resize(bands);
+    for (std::size_t b = 0; b < bands; ++b) {
+        EqBandFit& band = fit.bands[b];
+        if (b < sorted.size()) {
+            if (std::string why = FitBand(sorted[b], clamp, band); !why.empty()) {
+                fit.error_line = sorted[b].line;
+                fit.error = std::move(why);
+                fit.bands.clear();
+                return fit;
+            }
+            continue;
+        }
+        band.type = filter::kPeaking;
+        band.freq_code = FreqCodeFor(reset[b]);
+        band.gain_code = kGainZero;
+        band.q_code = QCodeFor(kFlatQ);
+    }
+    fit.preamp_db = parsed.preamp_db;
+    std::vector<Filter> set;
+    for (const EqBandFit& band : fit.bands)
+        set.push_back(band.Set());
+    fit.largest_difference_db = LargestDifferenceDb(parsed.filters, set, points);
+    return fit;
+}
+
+std::vector<std::uint16_t> EqBandIndexes(Channel channel, bool dance_bank) {
+    const ChannelIndexes ix = IndexesOf(channel, dance_bank);
+    std::vector<std::uint16_t> indexes;
+    for (int i = 0; i < layout::kEqFields * ix.bands; ++i)
+        indexes.push_back(static_cast<std::uint16_t>(ix.eq_first + i));
+    return indexes;
+}
+
+std::map<std::uint16_t, std::uint16_t> EqWrites(const EqFit& fit, Channel channel, bool dance_bank) {
+    std::map<std::uint16_t, std::uint16_t> writes;
+    if (!fit.Ok())
+        return writes;
+    const std::vector<std::uint16_t> indexes = EqBandIndexes(channel, dance_bank);
+    for (std::size_t b = 0; b < fit.bands.size() && 4 * b + 3 < indexes.size(); ++b) {
+        const EqBandFit& band = fit.bands[b];
+        const std::array<int, layout::kEqFields> fields{band.type, band.freq_code, band.gain_code,
+                                                        band.q_code};
+        for (std::size_t f = 0; f < fields.size(); ++f)
+            writes[indexes[4 * b + f]] = static_cast<std::uint16_t>(fields[f]);
+    }
+    return writes;
+}
+
+std::vector<Filter> EqFiltersInTable(std::span<const std::uint32_t> table, Channel channel, bool dance_bank) {
+    const std::vector<std::uint16_t> indexes = EqBandIndexes(channel, dance_bank);
+    std::vector<Filter> filters;
+    const EqRange range = EqRangeOfStrips();
+    for (std::size_t b = 0; 4 * b + 3 < indexes.size(); ++b) {
+        auto value = [&](std::size_t f) {
+            const std::size_t i = indexes[4 * b + f];
+            return i < table.size() ? static_cast<int>(table[i] & 0xFFFFu) : 0;
+        };
+        Filter f;
+        f.type = TypeOfCode(value(0));
+        f.hz = std::clamp(CodeToFreq(value(1)), range.lowest_hz, range.highest_hz);
+        f.gain_db = value(0) == filter::kBandOff
+                        ? 0.0
+                        : std::clamp(GainFromCode(value(2)), range.lowest_db, range.highest_db);
+        f.q = std::clamp(QFromCode(value(3)), kQLowest, kQHighest);
+        filters.push_back(f);
+    }
+    return filters;
+}
+
+double LargestDifferenceDb(std::span<const Filter> a, std::span<const Filter> b, int points) {
+    std::vector<filter::Biquad> qa, qb;
+    for (const Filter& f : a)
+        qa.push_back(BiquadOf(f));
+    for (const Filter& f : b)
+        qb.push_back(BiquadOf(f));
+    double largest = 0.0;
+    const double span = std::log10(kHighestHz / kLowestHz);
+    for (int i = 0; i < points; ++i) {
+        const double hz = kLowestHz * std::pow(10.0, points > 1 ? span * i / (points - 1) : 0.0);
+        const filter::Point p = filter::PointAt(hz);
+        double db = 0.0;
+        for (const auto& s : qa)
+            db += filter::SectionDb(s, p);
+        for (const auto& s : qb)
+            db -= filter::SectionDb(s, p);
+        largest = std::max(largest, std::abs(db));
+    }
+    return largest;
+}
+
+std::string EqFilterText(const Filter& f) {
+    return std::string(eqtext::TypeCode(f.type)) + " " + Hz(f.hz) + " Hz " + Db(f.gain_db) + " dB Q " +
+           Print("%.2f", f.q);
+}
+
+std::vector<std::string> EqReportLines(const EqFit& fit) {
+    std::vector<std::string> lines;
+    for (std::size_t b = 0; b < fit.bands.size(); ++b) {
+        const EqBandFit& band = fit.bands[b];
+        std::string line = "band " + std::to_string(b + 1) + ": ";
+        line += band.asked ? EqFilterText(*band.asked) + " (line " + std::to_string(band.asked->line) + ")"
+                           : std::string("not in the list");
+        line += " -> " + EqFilterText(band.Set());
+        if (!band.asked)
+            line += " (flat)";
+        if (band.freq_clamped)
+            line += " (Fc clamped)";
+        if (band.gain_clamped)
+            line += " (gain clamped)";
+        lines.push_back(line);
+    }
+    if (fit.preamp_db)
+        lines.push_back("preamp " + Db(*fit.preamp_db) + " dB not applied: set the strip level");
+    lines.push_back("largest difference " + Print("%.2f", fit.largest_difference_db) +
+                    " dB (20 Hz - 20 kHz)");
+    return lines;
+}
+
+}  // namespace vela
