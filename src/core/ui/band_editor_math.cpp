@@ -154,6 +154,19 @@ double EditorQFor(double q) {
     return kQTable[static_cast<std::size_t>(QPosition(q))];
 }
 
+double EditorShownValue(int field, double x, const GainLimits& limits) {
+    switch (field) {
+        case kFieldGain:
+            return ClampGain(limits, x);
+        case kFieldFreq:
+            return EditorFreqFor(x);
+        case kFieldQ:
+            return EditorQFor(x);
+        default:
+            return std::isfinite(x) ? std::trunc(std::clamp(x, -1e9, 1e9)) : 0.0;
+    }
+}
+
 BandEditorGeometry ComputeBandEditorGeometry(int width, int height) {
     const int w = std::max(width, 0);
     const int h = std::max(height, 0);

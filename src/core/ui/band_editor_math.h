@@ -22,6 +22,10 @@ struct GainLimits {
     double step = 0.1;
 };
 
+// What a new editor shows: gain, frequency and Q, and the type (7 peaking).
+inline constexpr double kEditorInitial[kTextFields] = {0.0, 1000.0, 0.4};
+inline constexpr int kEditorInitialType = 7;
+
 // The number a person typed: an optional sign, digits and one decimal point, read as far as they go;
 // anything else (or nothing) is 0.
 double ParseFieldText(std::wstring_view text);
@@ -40,6 +44,9 @@ std::wstring ShowFieldText(int field, double value);
 double EditorFreqFor(double hz);
 double EditorQFor(double q);
 double ClampGain(const GainLimits& limits, double gain);
+// What an editor shows once it is given x for a field: the gain held to its limits, frequency and Q on
+// the editor's tables, the type cut to a whole number (0 for no number).
+double EditorShownValue(int field, double x, const GainLimits& limits);
 
 // Control-pixel layout of an editor of client size width x height (the skin is 47 x 194).
 struct BandEditorGeometry {

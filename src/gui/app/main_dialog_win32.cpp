@@ -116,7 +116,6 @@ const MessageRow<CZR305M2Dlg> CZR305M2Dlg::kMessageMap[] = {
     {kFirstMasterFaderId + 2, 0, &CZR305M2Dlg::OnMasterFader},
     {kFirstMasterFaderId + 3, 0, &CZR305M2Dlg::OnMasterFader},
     {kMusicSourceId, 0, &CZR305M2Dlg::OnMusicSource},
-    {UM_PAGE_CONTROL, 0, &CZR305M2Dlg::OnPageControl},
     {UM_APPLY_LANGUAGE, 0, &CZR305M2Dlg::OnApplyLanguage},
     {UM_CLAMP_MASTER_LEVELS, 0, &CZR305M2Dlg::OnClampMasterLevels},
     {UM_UPDATE_EXIT, 0, &CZR305M2Dlg::OnUpdateExit},
@@ -129,7 +128,13 @@ CZR305M2Dlg::CZR305M2Dlg(const VelaOptions& options)
       stack_(options.device, clock_),
       link_(stack_.Link()),
       map_(link_, Mapped()) {
-    inputs_[1]->SetParameterReader([this](std::size_t index) { return link_.Table().Value(index); });
+    // The strip pages write their edits through the map.
+    for (auto& page : outputs_)
+        page->Model().SendEditsTo(map_);
+    for (auto& page : inputs_)
+        page->Model().SendEditsTo(map_);
+    for (auto& page : effects_)
+        page->Model().SendEditsTo(map_);
     icon_ = LoadIconW(ResourceModule(), MAKEINTRESOURCEW(IDI_VELA));
 }
 
@@ -651,10 +656,6 @@ LRESULT CZR305M2Dlg::OnMasterFader(WPARAM wparam, LPARAM) {
 LRESULT CZR305M2Dlg::OnMusicSource(WPARAM, LPARAM) {
     map_.OnMusicSource();
     return 0;
-}
-
-LRESULT CZR305M2Dlg::OnPageControl(WPARAM wparam, LPARAM lparam) {
-    return map_.OnPageControl(static_cast<int>(wparam), static_cast<int>(lparam));
 }
 
 LRESULT CZR305M2Dlg::OnClampMasterLevels(WPARAM, LPARAM) {

@@ -79,10 +79,9 @@ void CEQ_Lum0::PreSubclassWindow() {
     const LONG_PTR style = GetWindowLongPtrW(hwnd_, GWL_STYLE);
     SetWindowLongPtrW(hwnd_, GWL_STYLE, style | SS_NOTIFY);
     caption_.clear();
-    constexpr double kInitial[kTextFields] = {0.0, 1000.0, 0.4};
     for (int i = 0; i < kTextFields; ++i) {
-        held_[i] = kInitial[i];
-        texts_[i] = ShowFieldText(i, kInitial[i]);
+        held_[i] = kEditorInitial[i];
+        texts_[i] = ShowFieldText(i, kEditorInitial[i]);
     }
 }
 
@@ -155,7 +154,7 @@ void CEQ_Lum0::OnResized(int width, int height) {
     if (!laid_out_) {
         // The type is reset on the first layout only: a later resize must not show a shelf as a peak.
         CreateBoxes();
-        type_ = 7;
+        type_ = kEditorInitialType;
         laid_out_ = true;
     }
     LayoutBoxes();
@@ -190,22 +189,13 @@ void CEQ_Lum0::ShowField(int field, double x) {
 }
 
 void CEQ_Lum0::SetField(int field, double x) {
-    switch (field) {
-        case kFieldGain:
-            ShowField(kFieldGain, ClampGain(limits_, x));
-            break;
-        case kFieldFreq:
-            ShowField(kFieldFreq, EditorFreqFor(x));
-            break;
-        case kFieldQ:
-            ShowField(kFieldQ, EditorQFor(x));
-            break;
-        case kFieldType:
-            type_ = std::isfinite(x) ? static_cast<int>(std::trunc(std::clamp(x, -1e9, 1e9))) : 0;
-            break;
-        default:
-            return;
-    }
+    if (field < 0 || field > kFieldType)
+        return;
+    const double shown = EditorShownValue(field, x, limits_);
+    if (field == kFieldType)
+        type_ = static_cast<int>(shown);
+    else
+        ShowField(field, shown);
     Redraw();
     if (hwnd_ && IsWindowVisible(hwnd_)) {
         focused_ = true;

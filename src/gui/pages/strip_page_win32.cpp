@@ -159,7 +159,6 @@ CStripPageWindow::CStripPageWindow(int template_id, int page_id)
     : CPageWindow(template_id, page_id), model_(page_id, *this) {}
 
 LRESULT CStripPageWindow::WindowProc(UINT message, WPARAM wparam, LPARAM lparam) {
-    const int index = static_cast<int>(wparam);
     const StripDescriptor& d = model_.Descriptor();
     switch (message) {
         case WM_SIZE:
@@ -185,27 +184,44 @@ LRESULT CStripPageWindow::WindowProc(UINT message, WPARAM wparam, LPARAM lparam)
         default:
             break;
     }
-    if (message >= kEditorId && message < static_cast<UINT>(kEditorId + d.band_count)) {
-        model_.OnBandEditor(index, static_cast<int>(lparam));
-        return 0;
-    }
-    if (message == kValueId) {
-        model_.OnValueControl(index);
-        return 0;
-    }
-    if (message == kGraphId) {
-        model_.OnGraph(index, static_cast<int>(lparam));
-        return 0;
-    }
-    if (message >= kComboId && message < static_cast<UINT>(kComboId + d.combo_slots)) {
-        model_.OnCombo(static_cast<int>(message) - kComboId);
-        return 0;
-    }
-    if (message >= kButtonId && message < static_cast<UINT>(kButtonId + d.button_slots)) {
-        model_.OnButton(static_cast<int>(message) - kButtonId);
+    const bool notice = (message >= kEditorId && message < static_cast<UINT>(kEditorId + d.band_count)) ||
+                        message == kValueId || message == kGraphId ||
+                        (message >= kComboId && message < static_cast<UINT>(kComboId + d.combo_slots)) ||
+                        (message >= kButtonId && message < static_cast<UINT>(kButtonId + d.button_slots));
+    if (notice) {
+        Notified(message, static_cast<int>(wparam), lparam);
         return 0;
     }
     return CPageWindow::WindowProc(message, wparam, lparam);
+}
+
+void CStripPageWindow::Notified(UINT message, int index, LPARAM lparam) {
+    // Each control is read once here, while its notification is handled.
+    const int detail = static_cast<int>(lparam);
+    if (message == kValueId) {
+        if (index >= 0 && index < static_cast<int>(values_.size()))
+            model_.OnValueControl(index, values_[static_cast<std::size_t>(index)]->GetValue());
+    } else if (message == kGraphId) {
+        if (index == kGraphBand) {
+            model_.OnGraphBand(detail, {graph_.GetBandGain(detail), graph_.GetBandFreq(detail),
+                                        graph_.GetBandQ(detail), graph_.GetBandType(detail)});
+        } else if (index == kGraphHighPass || index == kGraphLowPass) {
+            const int which = index == kGraphHighPass ? 0 : 1;
+            model_.OnGraphPass(which, graph_.GetPassFreq(which));
+        } else {
+            model_.OnGraphMenu(index);
+        }
+    } else if (message >= kComboId && message < static_cast<UINT>(kButtonId)) {
+        const int combo = static_cast<int>(message) - kComboId;
+        if (combo < static_cast<int>(combos_.size()))
+            model_.OnCombo(combo, combos_[static_cast<std::size_t>(combo)]->GetItem());
+    } else if (message >= kButtonId) {
+        const int button = static_cast<int>(message) - kButtonId;
+        if (button < static_cast<int>(buttons_.size()))
+            model_.OnButton(button, buttons_[static_cast<std::size_t>(button)]->GetCheck());
+    } else if (index >= 0 && index < static_cast<int>(editors_.size())) {
+        model_.OnBandEditor(index, detail, editors_[static_cast<std::size_t>(index)]->GetField(detail));
+    }
 }
 
 void CStripPageWindow::CreateControls() {
@@ -438,21 +454,26 @@ void CStripPageWindow::PaintControls(HDC picture) {
         paint(*c);
 }
 
-double CStripPageWindow::BandField(int band, int field) {
-    if (band < 0 || band >= static_cast<int>(editors_.size()))
-        return 0.0;
-    return editors_[static_cast<std::size_t>(band)]->GetField(field);
-}
-
 void CStripPageWindow::SetBandField(int band, int field, double x) {
     if (band >= 0 && band < static_cast<int>(editors_.size()))
         editors_[static_cast<std::size_t>(band)]->SetField(field, x);
 }
 
-double CStripPageWindow::Value(int slot) {
-    if (slot < 0 || slot >= static_cast<int>(values_.size()))
-        return 0.0;
-    return values_[static_cast<std::size_t>(slot)]->GetValue();
+void CStripPageWindow::SetGraphBand(int band, int field, double x) {
+    switch (field) {
+        case kFieldGain:
+            graph_.SetBandGain(band, x);
+            return;
+        case kFieldFreq:
+            graph_.SetBandFreq(band, x);
+            return;
+        case kFieldQ:
+            graph_.SetBandQ(band, x);
+            return;
+        default:
+            graph_.SetBandType(band, static_cast<int>(x));
+            return;
+    }
 }
 
 void CStripPageWindow::SetValue(int slot, double v) {
@@ -468,12 +489,6 @@ void CStripPageWindow::SetValueCaption(int slot, const std::wstring& caption) {
 void CStripPageWindow::SetValueNote(int slot, const std::wstring& note) {
     if (slot >= 0 && slot < static_cast<int>(values_.size()))
         values_[static_cast<std::size_t>(slot)]->SetNote(note);
-}
-
-int CStripPageWindow::ComboItem(int combo) {
-    if (combo < 0 || combo >= static_cast<int>(combos_.size()))
-        return 0;
-    return combos_[static_cast<std::size_t>(combo)]->GetItem();
 }
 
 void CStripPageWindow::SetComboItem(int combo, int item) {
@@ -495,12 +510,6 @@ void CStripPageWindow::SetRowCaption(int row, const std::wstring& caption) {
     }
 }
 
-int CStripPageWindow::ButtonCheck(int button) {
-    if (button < 0 || button >= static_cast<int>(buttons_.size()))
-        return 0;
-    return buttons_[static_cast<std::size_t>(button)]->GetCheck();
-}
-
 void CStripPageWindow::SetButtonCheck(int button, int state) {
     if (button >= 0 && button < static_cast<int>(buttons_.size()))
         buttons_[static_cast<std::size_t>(button)]->SetCheck(state);
@@ -509,15 +518,6 @@ void CStripPageWindow::SetButtonCheck(int button, int state) {
 void CStripPageWindow::SetButtonCaption(int button, const std::wstring& caption) {
     if (button >= 0 && button < static_cast<int>(buttons_.size()))
         buttons_[static_cast<std::size_t>(button)]->SetCaption(caption);
-}
-
-void CStripPageWindow::SendCode(int code) {
-    if (HWND parent = GetParent(hwnd_))
-        SendMessageW(parent, UM_PAGE_CONTROL, static_cast<WPARAM>(PageId()), code);
-}
-
-std::uint16_t CStripPageWindow::ReadParameter(std::size_t index) {
-    return reader_ ? reader_(index) : 0;
 }
 
 void CStripPageWindow::PostMicSelected(int which) {

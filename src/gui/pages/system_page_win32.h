@@ -12,7 +12,7 @@
 
 #include "core/link/link_controller.h"
 #include "core/link/wifi_slots.h"
-#include "core/ui/system_page.h"
+#include "core/pages/system_page.h"
 #include "gui/controls/combo_label_win32.h"
 #include "gui/controls/image_button_win32.h"
 #include "gui/controls/value_control_win32.h"

@@ -14,7 +14,7 @@
 #include "core/link/device_link.h"
 #include "core/link/seams.h"
 #include "core/model/parameter_map.h"
-#include "core/ui/system_page_rules.h"
+#include "core/pages/system_page_rules.h"
 
 namespace vela {
 

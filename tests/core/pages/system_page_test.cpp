@@ -1,6 +1,6 @@
 // The System page's rules against a fake window: what each code shows, what each control writes into the
 // table, which request it raises and which message it shows, and that refusals change nothing.
-#include "core/ui/system_page.h"
+#include "core/pages/system_page.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "core/ui/system_page.h"
+#include "core/pages/system_page.h"
 
 #include <algorithm>
 #include <array>
