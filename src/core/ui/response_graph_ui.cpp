@@ -399,6 +399,25 @@ GraphEffects GraphMove(ResponseGraph& g, int x, int y) {
     return e;
 }
 
+namespace {
+
+// A dragged handle goes back onto the column of the frequency it was given (snapped and held to its
+// range); false when nothing was dragged.
+bool EndDrag(ResponseGraph& g) {
+    if (!g.Dragging())
+        return false;
+    const int h = g.drag - 1;
+    g.drag = 0;
+    if (g.IsHandle(h)) {
+        const GraphHandle& handle = g.Handle(h);
+        g.MoveHandle(h, g.ColumnOf(handle.freq), handle.y, handle.freq, handle.gain);
+        g.RecomputeHandle(h);
+    }
+    return true;
+}
+
+}  // namespace
+
 GraphEffects GraphRelease(ResponseGraph& g, int x, int) {
     if (!g.active)
         return Nothing();
@@ -407,17 +426,15 @@ GraphEffects GraphRelease(ResponseGraph& g, int x, int) {
         DragQ(g, x, e);
     g.left_q_pressed = g.right_q_pressed = false;
     e.release_capture = true;
-    if (g.Dragging()) {
-        const int h = g.drag - 1;
-        g.drag = 0;
-        if (g.IsHandle(h)) {
-            // Back onto the column of the frequency it was given (snapped and held to its range).
-            const GraphHandle& handle = g.Handle(h);
-            g.MoveHandle(h, g.ColumnOf(handle.freq), handle.y, handle.freq, handle.gain);
-            g.RecomputeHandle(h);
-        }
-    }
+    EndDrag(g);
     e.redraw = true;
+    return e;
+}
+
+GraphEffects GraphCaptureLost(ResponseGraph& g) {
+    GraphEffects e;
+    e.redraw = EndDrag(g);
+    g.left_q_pressed = g.right_q_pressed = false;
     return e;
 }
 

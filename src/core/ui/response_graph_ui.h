@@ -108,6 +108,8 @@ struct GraphEffects {
 GraphEffects GraphPress(ResponseGraph& g, int x, int y);
 GraphEffects GraphMove(ResponseGraph& g, int x, int y);
 GraphEffects GraphRelease(ResponseGraph& g, int x, int y);
+// Another window took the mouse: a drag ends where it stands, without a word to the page.
+GraphEffects GraphCaptureLost(ResponseGraph& g);
 // A positive delta raises a band's gain by 0.1 dB or moves a pass filter one table entry down.
 GraphEffects GraphWheel(ResponseGraph& g, int delta);
 enum class GraphKey { kUp, kDown };

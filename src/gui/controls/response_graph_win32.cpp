@@ -579,21 +579,9 @@ LRESULT CLum_NewScope::OnGetDlgCode(WPARAM wparam, LPARAM lparam) {
     return DefaultProc(WM_GETDLGCODE, wparam, lparam) | DLGC_WANTARROWS;
 }
 
-// Another window took the mouse: the drag ends where it stands, without a word to the page.
 LRESULT CLum_NewScope::OnCaptureChanged(WPARAM, LPARAM lparam) {
-    if (reinterpret_cast<HWND>(lparam) == hwnd_)
-        return 0;
-    if (model_.Dragging()) {
-        const int h = model_.drag - 1;
-        model_.drag = 0;
-        if (model_.IsHandle(h)) {
-            const GraphHandle& handle = model_.Handle(h);
-            model_.MoveHandle(h, model_.ColumnOf(handle.freq), handle.y, handle.freq, handle.gain);
-            model_.RecomputeHandle(h);
-        }
-        Redraw();
-    }
-    model_.left_q_pressed = model_.right_q_pressed = false;
+    if (reinterpret_cast<HWND>(lparam) != hwnd_)
+        Apply(GraphCaptureLost(model_));
     return 0;
 }
 

@@ -5,8 +5,8 @@
 #include <set>
 
 #include "core/model/parameter_layout.h"
-#include "core/protocol/protocol.h"
 #include "core/pages/strip_page.h"
+#include "core/protocol/protocol.h"
 #include "support/page_fakes.h"
 
 namespace vela::catalogue {

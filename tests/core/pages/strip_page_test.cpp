@@ -247,7 +247,7 @@ TEST(StripPage, ResetSendsFrequencyThenGainPerBandWithThePagesDefaults) {
     EXPECT_EQ(music.bands[14].freq, 16000);
     EXPECT_EQ(music.bands[0].gain, 0.0);
     EXPECT_EQ(music.bands[0].q, QFromCode(200));  // Q untouched
-    EXPECT_EQ(music.bands[0].type, 5.0);  // type untouched
+    EXPECT_EQ(music.bands[0].type, 5.0);          // type untouched
     EXPECT_EQ(music.graph[7].freq, 1000);
 
     FakeStripControls sub;
@@ -407,10 +407,11 @@ TEST(StripPage, MicButtonsLoadTheChosenMicrophoneWithoutSending) {
     EXPECT_TRUE(mic.MicAPressed());
     EXPECT_FALSE(mic.MicBPressed());
     for (int b = 0; b < 15; ++b) {
-        edits.table[static_cast<std::size_t>(113 + 4 * b)] = 5;                                    // type
-        edits.table[static_cast<std::size_t>(114 + 4 * b)] = static_cast<std::uint16_t>(200 + b);  // frequency
-        edits.table[static_cast<std::size_t>(115 + 4 * b)] = 560;                                  // gain
-        edits.table[static_cast<std::size_t>(116 + 4 * b)] = 250;                                  // Q
+        edits.table[static_cast<std::size_t>(113 + 4 * b)] = 5;  // type
+        edits.table[static_cast<std::size_t>(114 + 4 * b)] =
+            static_cast<std::uint16_t>(200 + b);                   // frequency
+        edits.table[static_cast<std::size_t>(115 + 4 * b)] = 560;  // gain
+        edits.table[static_cast<std::size_t>(116 + 4 * b)] = 250;  // Q
     }
     edits.table[36] = 0;
     edits.table[46] = 152;
@@ -461,7 +462,8 @@ TEST(StripPage, ABandEditorDragReachesTheWriteWithItsValue) {
         edits.edits.clear();
         music.OnBandEditor(2, kFieldGain, gain);
         ASSERT_EQ(edits.edits.size(), 1u);
-        EXPECT_EQ(edits.edits[0], (testing::RecordingEdits::Edit{layout::kMusicPage, code, GainCodeFor(gain)}));
+        EXPECT_EQ(edits.edits[0],
+                  (testing::RecordingEdits::Edit{layout::kMusicPage, code, GainCodeFor(gain)}));
         EXPECT_EQ(held, GainCodeFor(gain));  // the page answers from what it was told, during the write too
         EXPECT_EQ(c.graph[2].gain, gain);
     }
