@@ -111,13 +111,13 @@ void SystemPage::Initialise() {
     FillLocalFiles({});
 
     for (int c = 0; c < sp::kVolumeControls; ++c) {
-        controls_.SetPosition(c, limits_.Position(c));
+        Place(c, limits_.Position(c));
     }
-    controls_.SetPosition(value::kMusicThreshold, 1);
-    controls_.SetPosition(value::kMicThreshold, 1);
-    controls_.SetPosition(value::kKeyShift, 0);
-    controls_.SetPosition(value::kMicVolA, sp::kVolumeTop);
-    controls_.SetPosition(value::kMicVolB, sp::kVolumeTop);
+    Place(value::kMusicThreshold, 1);
+    Place(value::kMicThreshold, 1);
+    Place(value::kKeyShift, 0);
+    Place(value::kMicVolA, sp::kVolumeTop);
+    Place(value::kMicVolB, sp::kVolumeTop);
 
     // The new keypad password and the system password change wait until the old one has been checked.
     controls_.EnableLabel(label::kNewKeyPassword, false);
@@ -143,6 +143,22 @@ void SystemPage::Write(std::uint16_t index, int value, bool mark) {
     link_.Table().WriteParameter(index, static_cast<std::uint32_t>(value) & 0xFFFF, mark);
 }
 
+int SystemPage::At(int control) const {
+    return control >= 0 && control < value::kCount ? positions_[static_cast<std::size_t>(control)] : 0;
+}
+
+void SystemPage::Place(int control, int position) {
+    if (control >= 0 && control < value::kCount)
+        positions_[static_cast<std::size_t>(control)] = position;
+    controls_.SetPosition(control, position);
+}
+
+void SystemPage::ShowKeySwitch(bool enabled) {
+    key_enabled_ = enabled;
+    controls_.SetChecked(ids::kKeyEnable, enabled);
+    controls_.SetChecked(ids::kKeyDisable, !enabled);
+}
+
 void SystemPage::Tell(std::wstring_view text, std::wstring_view caption, MessageButtons buttons) {
     controls_.Show(text, caption, buttons);
 }
@@ -151,25 +167,25 @@ void SystemPage::Tell(std::wstring_view text, std::wstring_view caption, Message
 
 int SystemPage::GetCodeValue(int code) {
     if (code >= 0 && code < sp::kVolumeControls) {
-        return controls_.Position(code);
+        return At(code);
     }
     switch (code) {
         case kMicThresholdCode:
-            return sp::GateValue(controls_.Position(value::kMicThreshold));
+            return sp::GateValue(At(value::kMicThreshold));
         case kMusicThresholdCode:
-            return sp::GateValue(controls_.Position(value::kMusicThreshold));
+            return sp::GateValue(At(value::kMusicThreshold));
         case kKeyShiftCode:
-            return controls_.Position(value::kKeyShift);
+            return At(value::kKeyShift);
         case kMicVolACode:
-            return controls_.Position(value::kMicVolA) + sp::kMicVolOffset;
+            return At(value::kMicVolA) + sp::kMicVolOffset;
         case kMicVolBCode:
-            return controls_.Position(value::kMicVolB) + sp::kMicVolOffset;
+            return At(value::kMicVolB) + sp::kMicVolOffset;
         case kMicGateCode:
-            return controls_.Checked(ids::kMicGate) ? 1 : 0;
+            return mic_gate_ ? 1 : 0;
         case kMusicGateCode:
-            return controls_.Checked(ids::kMusicGate) ? 1 : 0;
+            return music_gate_ ? 1 : 0;
         case kKeyPasswordSwitchCode:
-            return controls_.Checked(ids::kKeyEnable) ? 1 : 0;
+            return key_enabled_ ? 1 : 0;
         default:
             return 0;
     }
@@ -178,15 +194,14 @@ int SystemPage::GetCodeValue(int code) {
 void SystemPage::SetCodeValue(int code, int raw) {
     if (code >= 0 && code < sp::kVolumeControls) {
         limits_.SetFromDevice(code, raw);
-        controls_.SetPosition(code, limits_.Position(code));
+        Place(code, limits_.Position(code));
     }
     switch (code) {
         case kMicThresholdCode:
         case kMusicThresholdCode:
             // A value above the last used entry leaves the control where it is.
             if (const auto p = sp::GatePosition(raw)) {
-                controls_.SetPosition(
-                    code == kMicThresholdCode ? value::kMicThreshold : value::kMusicThreshold, *p);
+                Place(code == kMicThresholdCode ? value::kMicThreshold : value::kMusicThreshold, *p);
             }
             break;
         case kPowerOnCode:
@@ -195,22 +210,23 @@ void SystemPage::SetCodeValue(int code, int raw) {
             }
             break;
         case kKeyShiftCode:
-            controls_.SetPosition(value::kKeyShift, std::clamp(raw, 0, kKeyShiftMax));
+            Place(value::kKeyShift, std::clamp(raw, 0, kKeyShiftMax));
             break;
         case kMicVolACode:
         case kMicVolBCode:
-            controls_.SetPosition(code == kMicVolACode ? value::kMicVolA : value::kMicVolB,
-                                  std::min(raw % sp::kMicVolOffset, sp::kVolumeTop));
+            Place(code == kMicVolACode ? value::kMicVolA : value::kMicVolB,
+                  std::min(raw % sp::kMicVolOffset, sp::kVolumeTop));
             break;
         case kMicGateCode:
-            controls_.SetChecked(ids::kMicGate, raw != 0);
+            mic_gate_ = raw != 0;
+            controls_.SetChecked(ids::kMicGate, mic_gate_);
             break;
         case kMusicGateCode:
-            controls_.SetChecked(ids::kMusicGate, raw != 0);
+            music_gate_ = raw != 0;
+            controls_.SetChecked(ids::kMusicGate, music_gate_);
             break;
         case kKeyPasswordSwitchCode:
-            controls_.SetChecked(ids::kKeyEnable, raw == 1);
-            controls_.SetChecked(ids::kKeyDisable, raw != 1);
+            ShowKeySwitch(raw == 1);
             break;
         case kCurrentSceneCode:
             // Reported again after every save: only a change of the current scene moves the user's choice.
@@ -234,33 +250,28 @@ void SystemPage::SetCodeValue(int code, int raw) {
 
 void SystemPage::UpdateCodeText(int code) {
     if (code >= 0 && code < sp::kVolumeControls) {
-        controls_.SetValueCaption(code,
-                                  FormatWithValue(Text(str::kMusicStart + code), controls_.Position(code)));
+        controls_.SetValueCaption(code, FormatWithValue(Text(str::kMusicStart + code), At(code)));
         return;
     }
     switch (code) {
         case kMicThresholdCode:
-            controls_.SetValueCaption(
-                value::kMicThreshold,
-                Joined(Text(str::kMic),
-                       FormatWithValue(Text(str::kGateThreshold), controls_.Position(value::kMicThreshold))));
+            controls_.SetValueCaption(value::kMicThreshold,
+                                      Joined(Text(str::kMic), FormatWithValue(Text(str::kGateThreshold),
+                                                                              At(value::kMicThreshold))));
             break;
         case kMusicThresholdCode:
-            controls_.SetValueCaption(
-                value::kMusicThreshold,
-                Joined(Text(str::kMusic), FormatWithValue(Text(str::kGateThreshold),
-                                                          controls_.Position(value::kMusicThreshold))));
+            controls_.SetValueCaption(value::kMusicThreshold,
+                                      Joined(Text(str::kMusic), FormatWithValue(Text(str::kGateThreshold),
+                                                                                At(value::kMusicThreshold))));
             break;
         case kKeyShiftCode:
-            controls_.SetValueCaption(value::kKeyShift, KeyShiftText(controls_.Position(value::kKeyShift)));
+            controls_.SetValueCaption(value::kKeyShift, KeyShiftText(At(value::kKeyShift)));
             break;
         case kMicVolACode:
-            controls_.SetValueCaption(value::kMicVolA,
-                                      MicVolumeText(str::kMicVolA, controls_.Position(value::kMicVolA)));
+            controls_.SetValueCaption(value::kMicVolA, MicVolumeText(str::kMicVolA, At(value::kMicVolA)));
             break;
         case kMicVolBCode:
-            controls_.SetValueCaption(value::kMicVolB,
-                                      MicVolumeText(str::kMicVolB, controls_.Position(value::kMicVolB)));
+            controls_.SetValueCaption(value::kMicVolB, MicVolumeText(str::kMicVolB, At(value::kMicVolB)));
             break;
         case kSystemFixedTextCode:
             RewriteFixedTexts();
@@ -327,22 +338,22 @@ void SystemPage::FillLocalFiles(const std::wstring& select) {
 
 // ---------------------------------------------------------------- controls
 
-void SystemPage::OnValueControl(int control) {
+void SystemPage::OnValueControl(int control, int position) {
     if (control < 0 || control >= value::kCount) {
         return;
     }
-    const int position = controls_.Position(control);
+    positions_[static_cast<std::size_t>(control)] = position;
     if (control < sp::kVolumeControls) {
         const sp::VolumeChange change = limits_.Change(control, position);
         if (change.maximum_changed) {
             controls_.MaximumChanged();
         }
         if (change.moved_start) {
-            controls_.SetPosition(*change.moved_start, change.moved_start_position);
+            Place(*change.moved_start, change.moved_start_position);
             UpdateCodeText(*change.moved_start);
         }
         // A power-on volume dragged above its maximum comes back to it.
-        controls_.SetPosition(control, limits_.Position(control));
+        Place(control, limits_.Position(control));
         for (const sp::ParameterWrite& w : change.writes) {
             Write(w.index, w.value);
         }
@@ -379,15 +390,16 @@ void SystemPage::OnItem(int id) {
     switch (id) {
         case ids::kKeyEnable:
         case ids::kKeyDisable:
-            controls_.SetChecked(ids::kKeyEnable, id == ids::kKeyEnable);
-            controls_.SetChecked(ids::kKeyDisable, id == ids::kKeyDisable);
+            ShowKeySwitch(id == ids::kKeyEnable);
             Write(sp::kKeypadPasswordEnabled, id == ids::kKeyEnable ? 1 : 0);
             break;
         case ids::kMusicGate:
-            Write(sp::kMusicGateOn, controls_.Checked(ids::kMusicGate) ? 1 : 0);
+            music_gate_ = controls_.Checked(ids::kMusicGate);
+            Write(sp::kMusicGateOn, music_gate_ ? 1 : 0);
             break;
         case ids::kMicGate:
-            Write(sp::kMicGateOn, controls_.Checked(ids::kMicGate) ? 1 : 0);
+            mic_gate_ = controls_.Checked(ids::kMicGate);
+            Write(sp::kMicGateOn, mic_gate_ ? 1 : 0);
             break;
         case ids::kPowerOnList: {
             const int item = controls_.Selection(ids::kPowerOnList);

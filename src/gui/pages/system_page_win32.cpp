@@ -211,7 +211,8 @@ LRESULT CWinSystem::WindowProc(UINT message, WPARAM wparam, LPARAM lparam) {
             break;
     }
     if (message >= kValueId && message < static_cast<UINT>(kValueId + value::kCount)) {
-        model_.OnValueControl(static_cast<int>(message) - kValueId);
+        model_.OnValueControl(static_cast<int>(message) - kValueId,
+                              Position(static_cast<int>(message) - kValueId));
         return 0;
     }
     if (message >= kButtonId && message < static_cast<UINT>(kButtonId + button::kCount)) {

@@ -60,7 +60,8 @@ class CWinSystem : public CPageWindow, private ISystemControls, private ISceneRe
     void Layout(int width, int height);
     LRESULT OnCtlColor(WPARAM wparam);
 
-    int Position(int control) override;
+    // Where a value control stands, read once on its notification.
+    int Position(int control);
     void SetPosition(int control, int position) override;
     void SetValueCaption(int control, const std::wstring& caption) override;
     void SetLabelCaption(int label, const std::wstring& caption) override;
