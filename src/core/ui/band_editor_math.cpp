@@ -16,10 +16,10 @@ namespace {
 // Skin coordinates (the editor's face is 47 x 194).
 constexpr int kSkinWidth = 47;
 constexpr int kSkinHeight = 194;
-constexpr PixelRect kNumberBox{6, 0, 40, 16};
-constexpr PixelRect kBoxes[kTextFields] = {{4, 18, 42, 31}, {4, 39, 42, 52}, {4, 60, 42, 73}};
-constexpr PixelRect kTypeButtons[3] = {{0, 114, 11, 128}, {0, 133, 11, 147}, {0, 152, 11, 166}};
-constexpr PixelRect kTypeImage{0, 114, 11, 166};
+constexpr Rect kNumberBox{6, 0, 40, 16};
+constexpr Rect kBoxes[kTextFields] = {{4, 18, 42, 31}, {4, 39, 42, 52}, {4, 60, 42, 73}};
+constexpr Rect kTypeButtons[3] = {{0, 114, 11, 128}, {0, 133, 11, 147}, {0, 152, 11, 166}};
+constexpr Rect kTypeImage{0, 114, 11, 166};
 constexpr int kTrackX = 22;
 constexpr int kTrackTop = 90;
 constexpr int kTrackBottom = 187;
@@ -28,7 +28,7 @@ constexpr int kNumberFont = 12;
 constexpr int kFreqChars = 5;
 constexpr int kQChars = 4;
 
-PixelRect Scale(const PixelRect& r, int w, int h) {
+Rect Scale(const Rect& r, int w, int h) {
     return {r.left * w / kSkinWidth, r.top * h / kSkinHeight, r.right * w / kSkinWidth,
             r.bottom * h / kSkinHeight};
 }
@@ -207,7 +207,7 @@ double FaderGainAt(const BandEditorGeometry& g, const GainLimits& limits, int y)
     return ClampGain(limits, tenths / 10.0);
 }
 
-PixelRect FaderThumbRect(const BandEditorGeometry& g, const GainLimits& limits, double gain) {
+Rect FaderThumbRect(const BandEditorGeometry& g, const GainLimits& limits, double gain) {
     const int y = FaderThumbY(g, limits, gain);
     const int left = g.track_x - g.thumb_width / 2;
     const int top = y - g.thumb_height / 2;

@@ -15,7 +15,7 @@ int ScaleForDpi(int design_pixels, int dpi) {
     return design_pixels > 0 ? static_cast<int>(std::max(1LL, scaled)) : static_cast<int>(scaled);
 }
 
-LayoutRect MinimumClientRect() {
+Rect MinimumClientRect() {
     // Rounded up: one pixel less on either side would bring the scale, and the captions, below the limit.
     const auto side = [](int design) {
         return (design * kSmallestCaptionPx + kSmallestCaptionDesignPx - 1) / kSmallestCaptionDesignPx;
@@ -23,7 +23,7 @@ LayoutRect MinimumClientRect() {
     return {0, 0, side(kDesignWidth), side(kDesignHeight)};
 }
 
-LayoutRect InitialWindowRect(int dpi, const LayoutRect& work_area) {
+Rect InitialWindowRect(int dpi, const Rect& work_area) {
     int width = ScaleForDpi(kDesignWidth, dpi);
     int height = ScaleForDpi(kDesignHeight, dpi);
     const int room_w = work_area.Width();
@@ -38,12 +38,8 @@ LayoutRect InitialWindowRect(int dpi, const LayoutRect& work_area) {
 }
 namespace {
 
-struct DesignRect {
-    int left, top, right, bottom;
-};
-
 // Hide to tray, maximise / restore, close, link state, Auto / Hand, Sing, Dance.
-constexpr std::array<DesignRect, kTitleButtonCount> kTitleButtons{{
+constexpr std::array<Rect, kTitleButtonCount> kTitleButtons{{
     {955, 12, 975, 32},
     {988, 12, 1008, 32},
     {1021, 12, 1041, 32},
@@ -66,10 +62,10 @@ constexpr int kFaderWidth = 170;
 constexpr int kFaderHeight = 33;
 
 // Below the mode buttons, in the right-hand panel of the fader row.
-constexpr DesignRect kMusicInputCaption{850, 106, 935, 125};
-constexpr DesignRect kMusicSource{937, 106, 1040, 125};
+constexpr Rect kMusicInputCaption{850, 106, 935, 125};
+constexpr Rect kMusicSource{937, 106, 1040, 125};
 // Right of the mark at the title's left edge.
-constexpr DesignRect kModelLabel{44, 6, 420, 30};
+constexpr Rect kModelLabel{44, 6, 420, 30};
 
 int Truncate(double v) {
     return static_cast<int>(v);
@@ -89,10 +85,9 @@ std::optional<MainLayout> ComputeMainLayout(int client_width, int client_height,
     const double sx = l.sx, sy = l.sy, s = l.s;
 
     for (std::size_t i = 0; i < kTitleButtons.size(); ++i) {
-        const DesignRect& d = kTitleButtons[i];
-        LayoutRect r{Truncate(d.left * sx), Truncate(d.top * sy),
-                     Truncate(d.left * sx + (d.right - d.left) * sx),
-                     Truncate(d.top * sy + (d.bottom - d.top) * s + 0.5)};
+        const Rect& d = kTitleButtons[i];
+        Rect r{Truncate(d.left * sx), Truncate(d.top * sy), Truncate(d.left * sx + (d.right - d.left) * sx),
+               Truncate(d.top * sy + (d.bottom - d.top) * s + 0.5)};
         if (!visibility.title_buttons[i]) {
             r.right = kOffScreen + r.Width();
             r.left = kOffScreen;
@@ -102,8 +97,8 @@ std::optional<MainLayout> ComputeMainLayout(int client_width, int client_height,
 
     for (int i = 0; i < kTabCount; ++i) {
         const int left = kTabLeft + kTabPitch * i;
-        LayoutRect r{Truncate(left * sx), Truncate(kTabTop * sy), Truncate(left * sx + kTabPitch * sx),
-                     Truncate(kTabTop * sy + (kTabBottom - kTabTop) * sy)};
+        Rect r{Truncate(left * sx), Truncate(kTabTop * sy), Truncate(left * sx + kTabPitch * sx),
+               Truncate(kTabTop * sy + (kTabBottom - kTabTop) * sy)};
         if (i >= kFirstHiddenTab) {
             r.right = kOffScreen + r.Width();
             r.left = kOffScreen;
@@ -122,9 +117,9 @@ std::optional<MainLayout> ComputeMainLayout(int client_width, int client_height,
         l.faders[static_cast<std::size_t>(i)] = {left, top, left + fader_w, top + fader_h};
     }
 
-    const auto scaled = [&](const DesignRect& d) {
-        return LayoutRect{Truncate(d.left * sx), Truncate(d.top * sy), Truncate(d.right * sx),
-                          Truncate(d.bottom * sy)};
+    const auto scaled = [&](const Rect& d) {
+        return Rect{Truncate(d.left * sx), Truncate(d.top * sy), Truncate(d.right * sx),
+                    Truncate(d.bottom * sy)};
     };
     l.music_input_caption = scaled(kMusicInputCaption);
     l.music_source = scaled(kMusicSource);

@@ -508,7 +508,7 @@ void CLum_NewScope::DrawLabel(Gdiplus::Graphics& g) {
 void CLum_NewScope::DrawMenu(Gdiplus::Graphics& g) {
     if (model_.menu == GraphMenu::kClosed)
         return;
-    const GraphRect items[] = {MenuCopyRect(model_), MenuPasteRect(model_)};
+    const Rect items[] = {MenuCopyRect(model_), MenuPasteRect(model_)};
     const wchar_t* texts[] = {L"Copy", L"Paste"};
     for (int i = 0; i < 2; ++i) {
         const bool lit =

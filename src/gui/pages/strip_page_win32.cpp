@@ -329,11 +329,11 @@ void CStripPageWindow::Layout(int width, int height) {
     // Each row caption stands level with what it names in the band editors: gain, type buttons, frequency, Q.
     const int band_top = py(kBandRowTop);
     const BandEditorGeometry g = ComputeBandEditorGeometry(px(kBandWidth), height - band_top);
-    const PixelRect named[kRowCaptions] = {g.boxes[kFieldGain], g.type_image, g.boxes[kFieldFreq],
+    const Rect named[kRowCaptions] = {g.boxes[kFieldGain], g.type_image, g.boxes[kFieldFreq],
                                            g.boxes[kFieldQ]};
     const int row_height = std::max(g.boxes[kFieldFreq].top - g.boxes[kFieldGain].top, 1);
     for (int r = 0; r < kRowCaptions; ++r) {
-        const PixelRect& box = named[r];
+        const Rect& box = named[r];
         const int centre = band_top + (box.top + box.bottom) / 2;
         auto& caption = rows_[static_cast<std::size_t>(r)];
         // Never below the legible size; where that is wider than the column, the start of the caption shows.
