@@ -176,65 +176,71 @@ std::vector<std::wstring> SplitCommandLine(std::wstring_view line) {
     return out;
 }
 
+namespace {
+
+std::string Narrow(const std::wstring& w) {
+    std::string s;
+    for (wchar_t c : w) {
+        s.push_back(c < 0x80 ? static_cast<char>(c) : '?');
+    }
+    return s;
+}
+
+// Takes the value of one option; the reason it is refused, or nothing.
+std::wstring ApplyOption(VelaOptions& options, const std::wstring& a, const std::wstring& value) {
+    if (a == L"--device") {
+        const DeviceSpecParse spec = ParseDeviceSpec(Narrow(value));
+        if (!spec.spec) {
+            const std::string help(kDeviceSpecHelp);
+            return L"Bad device \"" + value + L"\": " + std::wstring(spec.error.begin(), spec.error.end()) +
+                   L" (expected " + std::wstring(help.begin(), help.end()) + L")";
+        }
+        options.device = *spec.spec;
+    } else if (a == L"--update-host") {
+        const std::string host = Narrow(value);
+        if (!update::ParseUpdateHost(host)) {
+            return L"Bad update host \"" + value + L"\" (expected HOST[:PORT])";
+        }
+        options.update_host = host;
+    } else if (a == L"--screenshots") {
+        if (value.empty()) {
+            return L"--screenshots needs a folder";
+        }
+        options.screenshots = value;
+    } else {
+        int seconds = 0;
+        bool digits = !value.empty() && value.size() <= 5;
+        for (wchar_t c : value) {
+            digits = digits && c >= L'0' && c <= L'9';
+            seconds = seconds * 10 + (c - L'0');
+        }
+        if (!digits || seconds <= 0) {
+            return L"--screenshot-timeout needs a number of seconds";
+        }
+        options.screenshot_timeout_s = seconds;
+    }
+    return {};
+}
+
+}  // namespace
+
 VelaOptionsParse ParseVelaOptions(const std::wstring& command_line) {
     VelaOptionsParse result;
     VelaOptions options;
     const std::vector<std::wstring> args = SplitCommandLine(command_line);
-    const auto narrow = [](const std::wstring& w) {
-        std::string s;
-        for (wchar_t c : w) {
-            s.push_back(c < 0x80 ? static_cast<char>(c) : '?');
-        }
-        return s;
-    };
     for (std::size_t i = 0; i < args.size(); ++i) {
         const std::wstring& a = args[i];
-        const bool has_value = i + 1 < args.size();
-        if (a == L"--device" || a == L"--screenshots" || a == L"--screenshot-timeout" ||
-            a == L"--update-host") {
-            if (!has_value) {
-                result.error = a + L" needs a value";
-                return result;
-            }
-            const std::wstring& value = args[++i];
-            if (a == L"--device") {
-                const DeviceSpecParse spec = ParseDeviceSpec(narrow(value));
-                if (!spec.spec) {
-                    const std::string help(kDeviceSpecHelp);
-                    result.error = L"Bad device \"" + value + L"\": " +
-                                   std::wstring(spec.error.begin(), spec.error.end()) + L" (expected " +
-                                   std::wstring(help.begin(), help.end()) + L")";
-                    return result;
-                }
-                options.device = *spec.spec;
-            } else if (a == L"--update-host") {
-                const std::string host = narrow(value);
-                if (!update::ParseUpdateHost(host)) {
-                    result.error = L"Bad update host \"" + value + L"\" (expected HOST[:PORT])";
-                    return result;
-                }
-                options.update_host = host;
-            } else if (a == L"--screenshots") {
-                if (value.empty()) {
-                    result.error = L"--screenshots needs a folder";
-                    return result;
-                }
-                options.screenshots = value;
-            } else {
-                int seconds = 0;
-                bool digits = !value.empty() && value.size() <= 5;
-                for (wchar_t c : value) {
-                    digits = digits && c >= L'0' && c <= L'9';
-                    seconds = seconds * 10 + (c - L'0');
-                }
-                if (!digits || seconds <= 0) {
-                    result.error = L"--screenshot-timeout needs a number of seconds";
-                    return result;
-                }
-                options.screenshot_timeout_s = seconds;
-            }
-        } else {
+        if (a != L"--device" && a != L"--screenshots" && a != L"--screenshot-timeout" &&
+            a != L"--update-host") {
             result.error = L"Unknown argument \"" + a + L"\"";
+            return result;
+        }
+        if (i + 1 >= args.size()) {
+            result.error = a + L" needs a value";
+            return result;
+        }
+        result.error = ApplyOption(options, a, args[++i]);
+        if (!result.error.empty()) {
             return result;
         }
     }

@@ -168,15 +168,6 @@ void CLum_NewScope::SetFreeFrequencies(bool on) {
     model_.free_frequencies = on;
     Changed();
 }
-void CLum_NewScope::SetShelvesMayBoost(bool on) {
-    model_.shelves_may_boost = on;
-}
-void CLum_NewScope::SetLockBandFrequency(bool on) {
-    model_.lock_band_frequency = on;
-}
-void CLum_NewScope::SetHighPassBelowLowPass(bool on) {
-    model_.high_pass_below_low_pass = on;
-}
 void CLum_NewScope::SetMenuEnabled(bool on) {
     model_.menu_enabled = on;
     if (!on)
@@ -190,9 +181,6 @@ void CLum_NewScope::SetShowQHandles(bool on) {
 void CLum_NewScope::SetShowSelectedCurve(bool on) {
     model_.show_selected_curve = on;
     Changed();
-}
-void CLum_NewScope::SetActive(bool on) {
-    model_.active = on;
 }
 void CLum_NewScope::SetLabelScale(double scale) {
     model_.label_scale = scale;

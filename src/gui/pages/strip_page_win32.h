@@ -42,9 +42,16 @@ class CStripPageWindow : public CPageWindow, private IStripControls {
 
   private:
     void CreateControls();
+    void CreateValueControls(HDC bg);
+    void CreateCombos(HDC bg);
     // After the first layout: the graph's bands and every control's first value.
     void StartControls();
     void Layout(int width, int height);
+    void LayoutBands(int width, int height, const PageScale& page);
+    void HideUnshown();
+    void LayoutCells(const PageScale& page);
+    // A combo box in its cell; where it cannot be that low it rises and its caption gives way.
+    void PlaceCombo(int index, int row, int column_tenths, const Rect& cell, const PageScale& page);
 
     // Tells the rules what a control shows after its notification.
     void Notified(UINT message, int index, LPARAM lparam);

@@ -58,6 +58,8 @@ class CWinSystem : public CPageWindow, private ISystemControls, private ISceneRe
   private:
     void CreateControls();
     void Layout(int width, int height);
+    // The etched frames around each group of controls.
+    void LayoutFrames(const PageScale& scale);
     LRESULT OnCtlColor(WPARAM wparam);
 
     // Where a value control stands, read once on its notification.
