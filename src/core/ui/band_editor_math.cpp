@@ -93,8 +93,11 @@ double ClampGain(const GainLimits& limits, double gain) {
     return std::max(limits.lower, std::min(gain, limits.upper));
 }
 
-double ReadField(int field, std::wstring_view text, int step, const GainLimits& limits) {
-    const double x = ParseFieldText(text);
+namespace {
+
+// A field's value x moved `step` steps: the gain by the gain step within the limits, frequency and Q by
+// one table position within their tables.
+double Stepped(int field, double x, int step, const GainLimits& limits) {
     switch (field) {
         case kFieldGain:
             return ClampGain(limits, x + step * limits.step);
@@ -111,24 +114,17 @@ double ReadField(int field, std::wstring_view text, int step, const GainLimits& 
     }
 }
 
+}  // namespace
+
+double ReadField(int field, std::wstring_view text, int step, const GainLimits& limits) {
+    return Stepped(field, ParseFieldText(text), step, limits);
+}
+
 double ReadShownField(int field, double shown, std::wstring_view shown_text, std::wstring_view box_text,
                       int step, const GainLimits& limits) {
     if (box_text != shown_text)
         return ReadField(field, box_text, step, limits);
-    switch (field) {
-        case kFieldGain:
-            return ClampGain(limits, shown + step * limits.step);
-        case kFieldFreq: {
-            const int i = std::clamp(EqFreqPosition(shown, kEditorFreqFirst) + step, 0, kFreqScaleLast);
-            return EqFreqEntry(i, kEditorFreqFirst);
-        }
-        case kFieldQ: {
-            const int i = std::clamp(QPosition(shown) + step, 0, kQTableLast);
-            return kQTable[static_cast<std::size_t>(i)];
-        }
-        default:
-            return shown;
-    }
+    return Stepped(field, shown, step, limits);
 }
 
 std::wstring ShowFieldText(int field, double value) {
