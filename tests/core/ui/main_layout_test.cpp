@@ -182,12 +182,11 @@ TEST(InitialWindowRectTest, DesignSizeAtTheMonitorsScalingHeldInsideItsWorkArea)
     EXPECT_EQ(InitialWindowRect(144, big), (Rect{0, 0, 1599, 1056}));
     EXPECT_EQ(InitialWindowRect(192, big), (Rect{0, 0, 2132, 1408}));
     // A taskbar on the left or at the top moves the work area's corner.
-    EXPECT_EQ(InitialWindowRect(120, Rect{48, 30, 1920, 1080}),
-              (Rect{48, 30, 48 + 1333, 30 + 880}));
+    EXPECT_EQ(InitialWindowRect(120, Rect{48, 30, 1920, 1080}), (Rect{48, 30, 48 + 1333, 30 + 880}));
 
     // Too large for the screen: smaller, same aspect, never past the work area.
-    for (const Rect work : {Rect{0, 0, 1280, 770}, Rect{0, 0, 1366, 728},
-                                  Rect{0, 0, 800, 570}, Rect{100, 0, 1380, 1024}}) {
+    for (const Rect work :
+         {Rect{0, 0, 1280, 770}, Rect{0, 0, 1366, 728}, Rect{0, 0, 800, 570}, Rect{100, 0, 1380, 1024}}) {
         for (const int dpi : {96, 144, 192}) {
             const Rect r = InitialWindowRect(dpi, work);
             EXPECT_LE(r.right, work.right) << dpi;
