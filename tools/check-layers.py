@@ -3,7 +3,7 @@
 
 Each folder has a rank; a file may include its own folder or a folder of lower rank only. Within a
 top-level folder the sub-folders are layers too (core: protocol < text < diag < files < link < update < model
-< ui; gui: win < controls < pages < app). res/ is the resource ids, open to the GUI.
+< ui < pages; gui: win < controls < pages < app). res/ is the resource ids, open to the GUI.
 The core may include no OS or C header. Exit status 0 when every include points downward, 1 otherwise (one line per offending include).
 """
 import pathlib
@@ -13,6 +13,7 @@ import sys
 # Order of the layers, lowest first; a name may include anything before it in this list.
 ORDER = [
     "core/protocol", "core/text", "core/diag", "core/files", "core/link", "core/update", "core/model", "core/ui",
+    "core/pages",
     "platform", "sim", "devices",
     "gui/win", "gui/controls", "gui/pages", "gui/app",
     "cli",

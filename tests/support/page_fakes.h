@@ -10,7 +10,7 @@
 #include <vector>
 
 #include "core/model/parameter_map.h"
-#include "core/ui/strip_page.h"
+#include "core/pages/strip_page.h"
 
 namespace vela::testing {
 
@@ -108,7 +108,8 @@ class RecordingMessages final : public IUserMessages {
     std::vector<Shown> shown;
 };
 
-// The controls of a strip page as plain values; graph and band editors are separate, as on screen.
+// The controls of a strip page as plain values; graph and band editors are separate, as on screen. The
+// rules only tell them: a test reads what they were told.
 class FakeStripControls final : public IStripControls {
   public:
     struct Band {
@@ -117,49 +118,26 @@ class FakeStripControls final : public IStripControls {
         double q = 1.5;
         double type = 0.0;
     };
-    double BandField(int band, int field) override {
-        const Band& b = bands[static_cast<std::size_t>(band)];
+    static double& FieldOf(Band& b, int field) {
         return field == 0 ? b.gain : field == 1 ? b.freq : field == 2 ? b.q : b.type;
     }
     void SetBandField(int band, int field, double x) override {
-        Band& b = bands[static_cast<std::size_t>(band)];
-        (field == 0 ? b.gain : field == 1 ? b.freq : field == 2 ? b.q : b.type) = x;
+        FieldOf(bands[static_cast<std::size_t>(band)], field) = x;
     }
-    int GraphBandType(int band) override {
-        return static_cast<int>(graph[static_cast<std::size_t>(band)].type);
+    void SetGraphBand(int band, int field, double x) override {
+        FieldOf(graph[static_cast<std::size_t>(band)], field) = field == 3 ? static_cast<int>(x) : x;
     }
-    double GraphBandFreq(int band) override { return graph[static_cast<std::size_t>(band)].freq; }
-    double GraphBandQ(int band) override { return graph[static_cast<std::size_t>(band)].q; }
-    double GraphBandGain(int band) override { return graph[static_cast<std::size_t>(band)].gain; }
-    void SetGraphBandType(int band, int type) override { graph[static_cast<std::size_t>(band)].type = type; }
-    void SetGraphBandFreq(int band, double hz) override { graph[static_cast<std::size_t>(band)].freq = hz; }
-    void SetGraphBandQ(int band, double q) override { graph[static_cast<std::size_t>(band)].q = q; }
-    void SetGraphBandGain(int band, double db) override { graph[static_cast<std::size_t>(band)].gain = db; }
-    double GraphPassFreq(int which) override { return pass_freq[static_cast<std::size_t>(which)]; }
     void SetGraphPassFreq(int which, double hz) override { pass_freq[static_cast<std::size_t>(which)] = hz; }
     void SetGraphPassType(int code) override { pass_type[static_cast<std::size_t>(code & 1)] = code; }
-    int GraphEqActive() override { return eq_active; }
     void SetGraphEqActive(int flag) override { eq_active = flag; }
-    double Value(int slot) override { return value[slot]; }
     void SetValue(int slot, double v) override { value[slot] = v; }
     void SetValueCaption(int slot, const std::wstring& text) override { value_caption[slot] = text; }
     void SetValueNote(int slot, const std::wstring& text) override { value_note[slot] = text; }
-    int ComboItem(int combo) override { return combo_item[combo]; }
     void SetComboItem(int combo, int item) override { combo_item[combo] = item; }
     void SetLabelCaption(int label, const std::wstring& text) override { label_caption[label] = text; }
     void SetRowCaption(int row, const std::wstring& text) override { row_caption[row] = text; }
-    int ButtonCheck(int button) override { return check[button]; }
     void SetButtonCheck(int button, int state) override { check[button] = state; }
     void SetButtonCaption(int button, const std::wstring& text) override { button_caption[button] = text; }
-    void SendCode(int code) override {
-        sent.push_back(code);
-        if (on_send)
-            on_send(code);
-    }
-    std::uint16_t ReadParameter(std::size_t index) override {
-        const auto it = table.find(index);
-        return it == table.end() ? 0 : it->second;
-    }
     void PostMicSelected(int which) override { posted.push_back(which); }
 
     std::array<Band, 15> bands{};
@@ -175,10 +153,38 @@ class FakeStripControls final : public IStripControls {
     std::map<int, std::wstring> row_caption;
     std::map<int, int> check;
     std::map<int, std::wstring> button_caption;
-    std::vector<int> sent;
-    std::function<void(int)> on_send;
-    std::map<std::size_t, std::uint16_t> table;
     std::vector<int> posted;
+};
+
+// Where a page's edits go, recorded; the table entries the Mic page reads come from `table`.
+class RecordingEdits final : public IPageEdits {
+  public:
+    struct Edit {
+        int page_id;
+        int code;
+        int raw;
+        bool operator==(const Edit&) const = default;
+    };
+    void Edited(int page_id, int code, int raw) override {
+        edits.push_back({page_id, code, raw});
+        if (then)
+            then(page_id, code, raw);
+    }
+    std::uint16_t Stored(std::size_t index) const override {
+        const auto it = table.find(index);
+        return it == table.end() ? 0 : it->second;
+    }
+    // The codes edited, in order.
+    std::vector<int> Codes() const {
+        std::vector<int> codes;
+        for (const Edit& e : edits)
+            codes.push_back(e.code);
+        return codes;
+    }
+
+    std::vector<Edit> edits;
+    std::map<std::size_t, std::uint16_t> table;
+    std::function<void(int, int, int)> then;
 };
 
 }  // namespace vela::testing

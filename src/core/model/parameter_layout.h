@@ -12,7 +12,7 @@
 
 namespace vela::layout {
 
-// Page ids: wParam of UM_PAGE_CONTROL.
+// Page ids: the page of an edit.
 inline constexpr int kMainPage = 0;
 inline constexpr int kCenterPage = 1;
 inline constexpr int kSubPage = 2;

@@ -74,46 +74,46 @@ ICodePage* ParameterMap::PageFor(int page_id) const {
     }
 }
 
-void ParameterMap::WriteFromPage(ICodePage& page, int code, std::uint16_t index) {
-    WriteParameter(index, static_cast<std::uint32_t>(page.GetCodeValue(code)));
+void ParameterMap::WriteRaw(std::uint16_t index, int raw) {
+    WriteParameter(index, static_cast<std::uint32_t>(raw));
 }
 
-int ParameterMap::OnPageControl(int page_id, int code) {
+std::uint16_t ParameterMap::Stored(std::size_t index) const {
+    return index < kParameterCount ? link_.Table().Value(index) : 0;
+}
+
+void ParameterMap::Edited(int page_id, int code, int raw) {
     if (const auto strip = layout::StripForPage(page_id)) {
         if (auto* page = controls_.outputs[static_cast<std::size_t>(*strip)]) {
-            OnOutputPage(*strip, *page, code);
+            OnOutputPage(*strip, *page, code, raw);
         }
-        return 1;
+        return;
     }
-    ICodePage* page = PageFor(page_id);
-    if (page == nullptr) {
-        return 1;
+    // The System page writes its parameters itself.
+    if (PageFor(page_id) == nullptr || page_id == layout::kSystemPage) {
+        return;
     }
     if (page_id == layout::kMicPage) {
-        OnMicPage(*controls_.mic, code);
-        return 1;
-    }
-    if (page_id == layout::kSystemPage) {
-        return 1;  // the System page writes its parameters itself
+        OnMicPage(*controls_.mic, code, raw);
+        return;
     }
     const layout::EqBlock& eq = page_id == layout::kMusicPage  ? layout::kMusicEq
                                 : page_id == layout::kEchoPage ? layout::kEchoEq
                                                                : layout::kReverbEq;
     if (const auto band = layout::EqFieldForCode(eq.codes, eq.bands, code)) {
-        WriteFromPage(*page, code, layout::EqBlockIndex(eq, band->band, band->field));
-        return 1;
+        WriteRaw(layout::EqBlockIndex(eq, band->band, band->field), raw);
+        return;
     }
     if (const auto* row = RowWrittenBy(page_id, code)) {
-        WriteFromPage(*page, code, row->index);
+        WriteRaw(row->index, raw);
         if (page_id == layout::kEchoPage && code == layout::kEchoLeftPreDelayCode) {
             // The R pre-delay follows the L one; it takes the value just stored, not a second reading.
             WriteParameter(layout::kEchoRightPreDelay, link_.Table().Value(layout::kEchoLeftPreDelay));
         }
     }
-    return 1;
 }
 
-void ParameterMap::OnOutputPage(Strip strip, ICodePage& page, int code) {
+void ParameterMap::OnOutputPage(Strip strip, ICodePage& page, int code, int raw) {
     const bool dance = DanceBankActive();
     if (code == kCopyEqCode) {
         CopyEq(page);
@@ -124,17 +124,17 @@ void ParameterMap::OnOutputPage(Strip strip, ICodePage& page, int code) {
         return;
     }
     if (const auto band = layout::EqFieldForCode(EqCodes::kOutput, layout::kOutputBands, code)) {
-        WriteFromPage(page, code, layout::StripEqIndex(strip, dance, band->band, band->field));
+        WriteRaw(layout::StripEqIndex(strip, dance, band->band, band->field), raw);
         return;
     }
     if (const auto index = layout::StripIndexForCode(strip, dance, code)) {
-        WriteFromPage(page, code, *index);
+        WriteRaw(*index, raw);
     }
 }
 
-void ParameterMap::OnMicPage(IMicPage& page, int code) {
+void ParameterMap::OnMicPage(IMicPage& page, int code, int raw) {
     if (const auto* row = RowWrittenBy(layout::kMicPage, code)) {
-        WriteFromPage(page, code, row->index);
+        WriteRaw(row->index, raw);
         return;
     }
     std::uint16_t index_a = 0;
@@ -153,10 +153,10 @@ void ParameterMap::OnMicPage(IMicPage& page, int code) {
         index_b = it->mic_b;
     }
     if (page.MicBPressed()) {
-        WriteFromPage(page, code, index_b);
+        WriteRaw(index_b, raw);
     }
     if (page.MicAPressed()) {
-        WriteFromPage(page, code, index_a);
+        WriteRaw(index_a, raw);
     }
 }
 
@@ -179,7 +179,7 @@ void ParameterMap::PasteEq(Strip strip, ICodePage& page) {
         const int code = ClipboardCode(slot);
         page.SetCodeValue(code, clipboard_[static_cast<std::size_t>(slot)]);
         const auto band = layout::EqFieldForCode(EqCodes::kOutput, layout::kOutputBands, code);
-        WriteFromPage(page, code, layout::StripEqIndex(strip, dance, band->band, band->field));
+        WriteRaw(layout::StripEqIndex(strip, dance, band->band, band->field), page.GetCodeValue(code));
     }
 }
 

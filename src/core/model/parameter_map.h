@@ -1,5 +1,5 @@
 // Between page controls and the parameter table: a page's change is written to its parameter
-// (OnPageControl), a received parameter is pushed into the controls that show it
+// (Edited), a received parameter is pushed into the controls that show it
 // (RefreshFromParameter). Runs on the user-interface thread.
 #pragma once
 
@@ -23,6 +23,17 @@ class ICodePage {
     // Moves the control(s) of a code to the position that represents raw and relabels them.
     virtual void SetCodeValue(int code, int raw) = 0;
     virtual void UpdateCodeText(int code) = 0;
+};
+
+// Where a page's edits go: the parameter map, wired by the main window when it builds the pages.
+class IPageEdits {
+  public:
+    virtual ~IPageEdits() = default;
+    // A control of the page now stands for raw at code; copy and paste (kCopyEqCode, kPasteEqCode) carry
+    // no value.
+    virtual void Edited(int page_id, int code, int raw) = 0;
+    // The table's entry, for the Mic page that shows the other microphone's values.
+    virtual std::uint16_t Stored(std::size_t index) const = 0;
 };
 
 // The Mic page also tells which microphones its EQ, EQ PASS and filter controls edit.
@@ -88,8 +99,6 @@ struct MappedControls {
     IUserMessages* messages = nullptr;
 };
 
-inline constexpr unsigned UM_PAGE_CONTROL = 22524;
-
 inline constexpr int kAutoHandButton = 4;
 inline constexpr int kSingButton = 5;
 inline constexpr int kDanceButton = 6;
@@ -106,12 +115,12 @@ inline constexpr int kMicVolBFader = 2;
 inline constexpr int kEffectFader = 3;
 inline constexpr int kFaderCount = 4;
 
-class ParameterMap {
+class ParameterMap : public IPageEdits {
   public:
     ParameterMap(DeviceLink& link, const MappedControls& controls);
 
-    // UM_PAGE_CONTROL handler; always 1.
-    int OnPageControl(int page_id, int code);
+    void Edited(int page_id, int code, int raw) override;
+    std::uint16_t Stored(std::size_t index) const override;
     // UM_LINK_NOTIFY (0, index): value is the table entry's current value.
     void RefreshFromParameter(std::size_t index, std::uint16_t value);
     // Stores the low 16 bits and marks the entry for sending while the link's send switch is on.
@@ -137,9 +146,9 @@ class ParameterMap {
 
   private:
     ICodePage* PageFor(int page_id) const;
-    void OnOutputPage(layout::Strip strip, ICodePage& page, int code);
-    void OnMicPage(IMicPage& page, int code);
-    void WriteFromPage(ICodePage& page, int code, std::uint16_t index);
+    void OnOutputPage(layout::Strip strip, ICodePage& page, int code, int raw);
+    void OnMicPage(IMicPage& page, int code, int raw);
+    void WriteRaw(std::uint16_t index, int raw);
     void CopyEq(ICodePage& page);
     void PasteEq(layout::Strip strip, ICodePage& page);
     void RefreshTarget(const layout::CodeRef& target, std::uint16_t value);

@@ -16,10 +16,10 @@ namespace {
 // Skin coordinates (the editor's face is 47 x 194).
 constexpr int kSkinWidth = 47;
 constexpr int kSkinHeight = 194;
-constexpr PixelRect kNumberBox{6, 0, 40, 16};
-constexpr PixelRect kBoxes[kTextFields] = {{4, 18, 42, 31}, {4, 39, 42, 52}, {4, 60, 42, 73}};
-constexpr PixelRect kTypeButtons[3] = {{0, 114, 11, 128}, {0, 133, 11, 147}, {0, 152, 11, 166}};
-constexpr PixelRect kTypeImage{0, 114, 11, 166};
+constexpr Rect kNumberBox{6, 0, 40, 16};
+constexpr Rect kBoxes[kTextFields] = {{4, 18, 42, 31}, {4, 39, 42, 52}, {4, 60, 42, 73}};
+constexpr Rect kTypeButtons[3] = {{0, 114, 11, 128}, {0, 133, 11, 147}, {0, 152, 11, 166}};
+constexpr Rect kTypeImage{0, 114, 11, 166};
 constexpr int kTrackX = 22;
 constexpr int kTrackTop = 90;
 constexpr int kTrackBottom = 187;
@@ -28,7 +28,7 @@ constexpr int kNumberFont = 12;
 constexpr int kFreqChars = 5;
 constexpr int kQChars = 4;
 
-PixelRect Scale(const PixelRect& r, int w, int h) {
+Rect Scale(const Rect& r, int w, int h) {
     return {r.left * w / kSkinWidth, r.top * h / kSkinHeight, r.right * w / kSkinWidth,
             r.bottom * h / kSkinHeight};
 }
@@ -93,8 +93,11 @@ double ClampGain(const GainLimits& limits, double gain) {
     return std::max(limits.lower, std::min(gain, limits.upper));
 }
 
-double ReadField(int field, std::wstring_view text, int step, const GainLimits& limits) {
-    const double x = ParseFieldText(text);
+namespace {
+
+// A field's value x moved `step` steps: the gain by the gain step within the limits, frequency and Q by
+// one table position within their tables.
+double Stepped(int field, double x, int step, const GainLimits& limits) {
     switch (field) {
         case kFieldGain:
             return ClampGain(limits, x + step * limits.step);
@@ -111,24 +114,17 @@ double ReadField(int field, std::wstring_view text, int step, const GainLimits& 
     }
 }
 
+}  // namespace
+
+double ReadField(int field, std::wstring_view text, int step, const GainLimits& limits) {
+    return Stepped(field, ParseFieldText(text), step, limits);
+}
+
 double ReadShownField(int field, double shown, std::wstring_view shown_text, std::wstring_view box_text,
                       int step, const GainLimits& limits) {
     if (box_text != shown_text)
         return ReadField(field, box_text, step, limits);
-    switch (field) {
-        case kFieldGain:
-            return ClampGain(limits, shown + step * limits.step);
-        case kFieldFreq: {
-            const int i = std::clamp(EqFreqPosition(shown, kEditorFreqFirst) + step, 0, kFreqScaleLast);
-            return EqFreqEntry(i, kEditorFreqFirst);
-        }
-        case kFieldQ: {
-            const int i = std::clamp(QPosition(shown) + step, 0, kQTableLast);
-            return kQTable[static_cast<std::size_t>(i)];
-        }
-        default:
-            return shown;
-    }
+    return Stepped(field, shown, step, limits);
 }
 
 std::wstring ShowFieldText(int field, double value) {
@@ -152,6 +148,19 @@ double EditorFreqFor(double hz) {
 
 double EditorQFor(double q) {
     return kQTable[static_cast<std::size_t>(QPosition(q))];
+}
+
+double EditorShownValue(int field, double x, const GainLimits& limits) {
+    switch (field) {
+        case kFieldGain:
+            return ClampGain(limits, x);
+        case kFieldFreq:
+            return EditorFreqFor(x);
+        case kFieldQ:
+            return EditorQFor(x);
+        default:
+            return std::isfinite(x) ? std::trunc(std::clamp(x, -1e9, 1e9)) : 0.0;
+    }
 }
 
 BandEditorGeometry ComputeBandEditorGeometry(int width, int height) {
@@ -194,7 +203,7 @@ double FaderGainAt(const BandEditorGeometry& g, const GainLimits& limits, int y)
     return ClampGain(limits, tenths / 10.0);
 }
 
-PixelRect FaderThumbRect(const BandEditorGeometry& g, const GainLimits& limits, double gain) {
+Rect FaderThumbRect(const BandEditorGeometry& g, const GainLimits& limits, double gain) {
     const int y = FaderThumbY(g, limits, gain);
     const int left = g.track_x - g.thumb_width / 2;
     const int top = y - g.thumb_height / 2;

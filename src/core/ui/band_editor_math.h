@@ -22,6 +22,10 @@ struct GainLimits {
     double step = 0.1;
 };
 
+// What a new editor shows: gain, frequency and Q, and the type (7 peaking).
+inline constexpr double kEditorInitial[kTextFields] = {0.0, 1000.0, 0.4};
+inline constexpr int kEditorInitialType = 7;
+
 // The number a person typed: an optional sign, digits and one decimal point, read as far as they go;
 // anything else (or nothing) is 0.
 double ParseFieldText(std::wstring_view text);
@@ -40,13 +44,16 @@ std::wstring ShowFieldText(int field, double value);
 double EditorFreqFor(double hz);
 double EditorQFor(double q);
 double ClampGain(const GainLimits& limits, double gain);
+// What an editor shows once it is given x for a field: the gain held to its limits, frequency and Q on
+// the editor's tables, the type cut to a whole number (0 for no number).
+double EditorShownValue(int field, double x, const GainLimits& limits);
 
 // Control-pixel layout of an editor of client size width x height (the skin is 47 x 194).
 struct BandEditorGeometry {
-    PixelRect number_box;
-    PixelRect boxes[kTextFields];  // gain, frequency, Q
-    PixelRect type_buttons[3];     // peaking, high shelf, low shelf
-    PixelRect type_image;          // where the type-button picture is drawn
+    Rect number_box;
+    Rect boxes[kTextFields];  // gain, frequency, Q
+    Rect type_buttons[3];     // peaking, high shelf, low shelf
+    Rect type_image;          // where the type-button picture is drawn
     int track_x = 0;
     int track_top = 0;     // the upper limit
     int track_bottom = 0;  // the lower limit
@@ -63,7 +70,7 @@ inline constexpr int kTypeButtonTypes[3] = {7, 5, 6};
 int FaderThumbY(const BandEditorGeometry& g, const GainLimits& limits, double gain);
 // The gain under a pointer during a drag: truncated to whole tenths toward zero, within the limits.
 double FaderGainAt(const BandEditorGeometry& g, const GainLimits& limits, int y);
-PixelRect FaderThumbRect(const BandEditorGeometry& g, const GainLimits& limits, double gain);
+Rect FaderThumbRect(const BandEditorGeometry& g, const GainLimits& limits, double gain);
 
 // What a press at (x, y) does: grab the thumb, or else any of: pick a type, step the gain, choose the
 // field the wheel acts on.

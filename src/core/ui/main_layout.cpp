@@ -15,7 +15,7 @@ int ScaleForDpi(int design_pixels, int dpi) {
     return design_pixels > 0 ? static_cast<int>(std::max(1LL, scaled)) : static_cast<int>(scaled);
 }
 
-LayoutRect MinimumClientRect() {
+Rect MinimumClientRect() {
     // Rounded up: one pixel less on either side would bring the scale, and the captions, below the limit.
     const auto side = [](int design) {
         return (design * kSmallestCaptionPx + kSmallestCaptionDesignPx - 1) / kSmallestCaptionDesignPx;
@@ -23,7 +23,7 @@ LayoutRect MinimumClientRect() {
     return {0, 0, side(kDesignWidth), side(kDesignHeight)};
 }
 
-LayoutRect InitialWindowRect(int dpi, const LayoutRect& work_area) {
+Rect InitialWindowRect(int dpi, const Rect& work_area) {
     int width = ScaleForDpi(kDesignWidth, dpi);
     int height = ScaleForDpi(kDesignHeight, dpi);
     const int room_w = work_area.Width();
@@ -38,12 +38,8 @@ LayoutRect InitialWindowRect(int dpi, const LayoutRect& work_area) {
 }
 namespace {
 
-struct DesignRect {
-    int left, top, right, bottom;
-};
-
 // Hide to tray, maximise / restore, close, link state, Auto / Hand, Sing, Dance.
-constexpr std::array<DesignRect, kTitleButtonCount> kTitleButtons{{
+constexpr std::array<Rect, kTitleButtonCount> kTitleButtons{{
     {955, 12, 975, 32},
     {988, 12, 1008, 32},
     {1021, 12, 1041, 32},
@@ -66,10 +62,10 @@ constexpr int kFaderWidth = 170;
 constexpr int kFaderHeight = 33;
 
 // Below the mode buttons, in the right-hand panel of the fader row.
-constexpr DesignRect kMusicInputCaption{850, 106, 935, 125};
-constexpr DesignRect kMusicSource{937, 106, 1040, 125};
+constexpr Rect kMusicInputCaption{850, 106, 935, 125};
+constexpr Rect kMusicSource{937, 106, 1040, 125};
 // Right of the mark at the title's left edge.
-constexpr DesignRect kModelLabel{44, 6, 420, 30};
+constexpr Rect kModelLabel{44, 6, 420, 30};
 
 int Truncate(double v) {
     return static_cast<int>(v);
@@ -89,10 +85,9 @@ std::optional<MainLayout> ComputeMainLayout(int client_width, int client_height,
     const double sx = l.sx, sy = l.sy, s = l.s;
 
     for (std::size_t i = 0; i < kTitleButtons.size(); ++i) {
-        const DesignRect& d = kTitleButtons[i];
-        LayoutRect r{Truncate(d.left * sx), Truncate(d.top * sy),
-                     Truncate(d.left * sx + (d.right - d.left) * sx),
-                     Truncate(d.top * sy + (d.bottom - d.top) * s + 0.5)};
+        const Rect& d = kTitleButtons[i];
+        Rect r{Truncate(d.left * sx), Truncate(d.top * sy), Truncate(d.left * sx + (d.right - d.left) * sx),
+               Truncate(d.top * sy + (d.bottom - d.top) * s + 0.5)};
         if (!visibility.title_buttons[i]) {
             r.right = kOffScreen + r.Width();
             r.left = kOffScreen;
@@ -102,8 +97,8 @@ std::optional<MainLayout> ComputeMainLayout(int client_width, int client_height,
 
     for (int i = 0; i < kTabCount; ++i) {
         const int left = kTabLeft + kTabPitch * i;
-        LayoutRect r{Truncate(left * sx), Truncate(kTabTop * sy), Truncate(left * sx + kTabPitch * sx),
-                     Truncate(kTabTop * sy + (kTabBottom - kTabTop) * sy)};
+        Rect r{Truncate(left * sx), Truncate(kTabTop * sy), Truncate(left * sx + kTabPitch * sx),
+               Truncate(kTabTop * sy + (kTabBottom - kTabTop) * sy)};
         if (i >= kFirstHiddenTab) {
             r.right = kOffScreen + r.Width();
             r.left = kOffScreen;
@@ -122,9 +117,9 @@ std::optional<MainLayout> ComputeMainLayout(int client_width, int client_height,
         l.faders[static_cast<std::size_t>(i)] = {left, top, left + fader_w, top + fader_h};
     }
 
-    const auto scaled = [&](const DesignRect& d) {
-        return LayoutRect{Truncate(d.left * sx), Truncate(d.top * sy), Truncate(d.right * sx),
-                          Truncate(d.bottom * sy)};
+    const auto scaled = [&](const Rect& d) {
+        return Rect{Truncate(d.left * sx), Truncate(d.top * sy), Truncate(d.right * sx),
+                    Truncate(d.bottom * sy)};
     };
     l.music_input_caption = scaled(kMusicInputCaption);
     l.music_source = scaled(kMusicSource);
@@ -181,65 +176,71 @@ std::vector<std::wstring> SplitCommandLine(std::wstring_view line) {
     return out;
 }
 
+namespace {
+
+std::string Narrow(const std::wstring& w) {
+    std::string s;
+    for (wchar_t c : w) {
+        s.push_back(c < 0x80 ? static_cast<char>(c) : '?');
+    }
+    return s;
+}
+
+// Takes the value of one option; the reason it is refused, or nothing.
+std::wstring ApplyOption(VelaOptions& options, const std::wstring& a, const std::wstring& value) {
+    if (a == L"--device") {
+        const DeviceSpecParse spec = ParseDeviceSpec(Narrow(value));
+        if (!spec.spec) {
+            const std::string help(kDeviceSpecHelp);
+            return L"Bad device \"" + value + L"\": " + std::wstring(spec.error.begin(), spec.error.end()) +
+                   L" (expected " + std::wstring(help.begin(), help.end()) + L")";
+        }
+        options.device = *spec.spec;
+    } else if (a == L"--update-host") {
+        const std::string host = Narrow(value);
+        if (!update::ParseUpdateHost(host)) {
+            return L"Bad update host \"" + value + L"\" (expected HOST[:PORT])";
+        }
+        options.update_host = host;
+    } else if (a == L"--screenshots") {
+        if (value.empty()) {
+            return L"--screenshots needs a folder";
+        }
+        options.screenshots = value;
+    } else {
+        int seconds = 0;
+        bool digits = !value.empty() && value.size() <= 5;
+        for (wchar_t c : value) {
+            digits = digits && c >= L'0' && c <= L'9';
+            seconds = seconds * 10 + (c - L'0');
+        }
+        if (!digits || seconds <= 0) {
+            return L"--screenshot-timeout needs a number of seconds";
+        }
+        options.screenshot_timeout_s = seconds;
+    }
+    return {};
+}
+
+}  // namespace
+
 VelaOptionsParse ParseVelaOptions(const std::wstring& command_line) {
     VelaOptionsParse result;
     VelaOptions options;
     const std::vector<std::wstring> args = SplitCommandLine(command_line);
-    const auto narrow = [](const std::wstring& w) {
-        std::string s;
-        for (wchar_t c : w) {
-            s.push_back(c < 0x80 ? static_cast<char>(c) : '?');
-        }
-        return s;
-    };
     for (std::size_t i = 0; i < args.size(); ++i) {
         const std::wstring& a = args[i];
-        const bool has_value = i + 1 < args.size();
-        if (a == L"--device" || a == L"--screenshots" || a == L"--screenshot-timeout" ||
-            a == L"--update-host") {
-            if (!has_value) {
-                result.error = a + L" needs a value";
-                return result;
-            }
-            const std::wstring& value = args[++i];
-            if (a == L"--device") {
-                const DeviceSpecParse spec = ParseDeviceSpec(narrow(value));
-                if (!spec.spec) {
-                    const std::string help(kDeviceSpecHelp);
-                    result.error = L"Bad device \"" + value + L"\": " +
-                                   std::wstring(spec.error.begin(), spec.error.end()) + L" (expected " +
-                                   std::wstring(help.begin(), help.end()) + L")";
-                    return result;
-                }
-                options.device = *spec.spec;
-            } else if (a == L"--update-host") {
-                const std::string host = narrow(value);
-                if (!update::ParseUpdateHost(host)) {
-                    result.error = L"Bad update host \"" + value + L"\" (expected HOST[:PORT])";
-                    return result;
-                }
-                options.update_host = host;
-            } else if (a == L"--screenshots") {
-                if (value.empty()) {
-                    result.error = L"--screenshots needs a folder";
-                    return result;
-                }
-                options.screenshots = value;
-            } else {
-                int seconds = 0;
-                bool digits = !value.empty() && value.size() <= 5;
-                for (wchar_t c : value) {
-                    digits = digits && c >= L'0' && c <= L'9';
-                    seconds = seconds * 10 + (c - L'0');
-                }
-                if (!digits || seconds <= 0) {
-                    result.error = L"--screenshot-timeout needs a number of seconds";
-                    return result;
-                }
-                options.screenshot_timeout_s = seconds;
-            }
-        } else {
+        if (a != L"--device" && a != L"--screenshots" && a != L"--screenshot-timeout" &&
+            a != L"--update-host") {
             result.error = L"Unknown argument \"" + a + L"\"";
+            return result;
+        }
+        if (i + 1 >= args.size()) {
+            result.error = a + L" needs a value";
+            return result;
+        }
+        result.error = ApplyOption(options, a, args[++i]);
+        if (!result.error.empty()) {
             return result;
         }
     }

@@ -9,18 +9,9 @@
 #include <vector>
 
 #include "core/link/device_spec.h"
+#include "core/ui/rect.h"
 
 namespace vela {
-
-struct LayoutRect {
-    int left = 0;
-    int top = 0;
-    int right = 0;
-    int bottom = 0;
-    int Width() const { return right - left; }
-    int Height() const { return bottom - top; }
-    bool operator==(const LayoutRect&) const = default;
-};
 
 inline constexpr int kDesignWidth = 1066;
 inline constexpr int kDesignHeight = 704;
@@ -38,13 +29,13 @@ struct MainLayout {
     double sx = 1.0;
     double sy = 1.0;
     double s = 1.0;
-    std::array<LayoutRect, kTitleButtonCount> title_buttons{};
-    std::array<LayoutRect, kTabCount> tabs{};
-    std::array<LayoutRect, kMasterFaderCount> faders{};
-    LayoutRect music_input_caption;
-    LayoutRect music_source;  // the face; the drop-down list hangs below it
-    LayoutRect model_label;
-    LayoutRect page;
+    std::array<Rect, kTitleButtonCount> title_buttons{};
+    std::array<Rect, kTabCount> tabs{};
+    std::array<Rect, kMasterFaderCount> faders{};
+    Rect music_input_caption;
+    Rect music_source;  // the face; the drop-down list hangs below it
+    Rect model_label;
+    Rect page;
     // Font heights in pixels.
     int title_font = 12;
     int tab_font = 15;
@@ -62,7 +53,7 @@ struct LayoutVisibility {
 // controls' captions, 12 pixels at the design size) is still kSmallestCaptionPx high.
 inline constexpr int kSmallestCaptionPx = 9;
 inline constexpr int kSmallestCaptionDesignPx = 12;
-LayoutRect MinimumClientRect();
+Rect MinimumClientRect();
 
 // Nothing when the client is smaller than half the design size in either direction.
 std::optional<MainLayout> ComputeMainLayout(int client_width, int client_height,
@@ -74,7 +65,7 @@ inline constexpr int kDesignDpi = 96;
 // The main window's rectangle when it opens on a monitor with this DPI and work area: the design size scaled
 // by dpi / 96 (nothing changes at 100 %), made smaller with the same aspect where it would not fit, at the
 // work area's top-left corner. A DPI of 0 or less counts as 96.
-LayoutRect InitialWindowRect(int dpi, const LayoutRect& work_area);
+Rect InitialWindowRect(int dpi, const Rect& work_area);
 
 // A pixel size given at the design's 96 DPI, at another DPI (rounded; at least 1 for a positive size).
 int ScaleForDpi(int design_pixels, int dpi);

@@ -117,10 +117,10 @@ void DragQ(ResponseGraph& g, int px, GraphEffects& e) {
 void FollowMenu(ResponseGraph& g, int x, int y, GraphEffects& e) {
     if (g.menu == GraphMenu::kClosed)
         return;
-    const GraphRect copy = MenuCopyRect(g);
-    const GraphRect paste = MenuPasteRect(g);
-    const GraphRect around{copy.left - kMenuGrow, copy.top - kMenuGrow, paste.right + kMenuGrow,
-                           paste.bottom + kMenuGrow};
+    const Rect copy = MenuCopyRect(g);
+    const Rect paste = MenuPasteRect(g);
+    const Rect around{copy.left - kMenuGrow, copy.top - kMenuGrow, paste.right + kMenuGrow,
+                      paste.bottom + kMenuGrow};
     GraphMenu next = g.menu;
     if (copy.Contains(x, y))
         next = GraphMenu::kCopy;
@@ -146,8 +146,7 @@ int HandleAt(const ResponseGraph& g, int x, int y) {
         if (!g.Handle(h).enabled)
             continue;
         const GraphPoint c = HandleCentre(g, h);
-        if (GraphRect{c.x - kHalfHandle, c.y - kHalfHandle, c.x + kHalfHandle, c.y + kHalfHandle}.Contains(x,
-                                                                                                           y))
+        if (Rect{c.x - kHalfHandle, c.y - kHalfHandle, c.x + kHalfHandle, c.y + kHalfHandle}.Contains(x, y))
             return h;
     }
     return -1;
@@ -306,11 +305,11 @@ GraphPoint EqPassOrigin(const ResponseGraph& g) {
     return {plot.Width() / 2 - kEqPassHalfWidth, plot.bottom - kEqPassRise};
 }
 
-GraphRect MenuCopyRect(const ResponseGraph& g) {
+Rect MenuCopyRect(const ResponseGraph& g) {
     return {g.menu_x, g.menu_y, g.menu_x + kGraphMenuItemWidth, g.menu_y + kGraphMenuItemHeight};
 }
 
-GraphRect MenuPasteRect(const ResponseGraph& g) {
+Rect MenuPasteRect(const ResponseGraph& g) {
     return {g.menu_x, g.menu_y + kGraphMenuItemHeight, g.menu_x + kGraphMenuItemWidth,
             g.menu_y + 2 * kGraphMenuItemHeight};
 }
@@ -332,7 +331,7 @@ GraphEffects GraphPress(ResponseGraph& g, int x, int y) {
         const GraphPoint left = LeftQCentre(g);
         const GraphPoint right = RightQCentre(g);
         auto box = [](GraphPoint c) {
-            return GraphRect{c.x - kHalfHandle, c.y - kHalfHandle, c.x + kHalfHandle, c.y + kHalfHandle};
+            return Rect{c.x - kHalfHandle, c.y - kHalfHandle, c.x + kHalfHandle, c.y + kHalfHandle};
         };
         if (box(left).Contains(x, y))
             g.left_q_pressed = true;
@@ -399,6 +398,25 @@ GraphEffects GraphMove(ResponseGraph& g, int x, int y) {
     return e;
 }
 
+namespace {
+
+// A dragged handle goes back onto the column of the frequency it was given (snapped and held to its
+// range); false when nothing was dragged.
+bool EndDrag(ResponseGraph& g) {
+    if (!g.Dragging())
+        return false;
+    const int h = g.drag - 1;
+    g.drag = 0;
+    if (g.IsHandle(h)) {
+        const GraphHandle& handle = g.Handle(h);
+        g.MoveHandle(h, g.ColumnOf(handle.freq), handle.y, handle.freq, handle.gain);
+        g.RecomputeHandle(h);
+    }
+    return true;
+}
+
+}  // namespace
+
 GraphEffects GraphRelease(ResponseGraph& g, int x, int) {
     if (!g.active)
         return Nothing();
@@ -407,17 +425,15 @@ GraphEffects GraphRelease(ResponseGraph& g, int x, int) {
         DragQ(g, x, e);
     g.left_q_pressed = g.right_q_pressed = false;
     e.release_capture = true;
-    if (g.Dragging()) {
-        const int h = g.drag - 1;
-        g.drag = 0;
-        if (g.IsHandle(h)) {
-            // Back onto the column of the frequency it was given (snapped and held to its range).
-            const GraphHandle& handle = g.Handle(h);
-            g.MoveHandle(h, g.ColumnOf(handle.freq), handle.y, handle.freq, handle.gain);
-            g.RecomputeHandle(h);
-        }
-    }
+    EndDrag(g);
     e.redraw = true;
+    return e;
+}
+
+GraphEffects GraphCaptureLost(ResponseGraph& g) {
+    GraphEffects e;
+    e.redraw = EndDrag(g);
+    g.left_q_pressed = g.right_q_pressed = false;
     return e;
 }
 

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "core/model/response_graph.h"
+#include "core/ui/rect.h"
 
 namespace vela {
 
@@ -18,14 +19,6 @@ struct GraphPoint {
     int x = 0;
     int y = 0;
     bool operator==(const GraphPoint&) const = default;
-};
-
-struct GraphRect {
-    int left = 0;
-    int top = 0;
-    int right = 0;
-    int bottom = 0;
-    bool Contains(int x, int y) const { return x >= left && x < right && y >= top && y < bottom; }
 };
 
 // ---- Handles ----
@@ -77,8 +70,8 @@ GraphPoint EqPassOrigin(const ResponseGraph& g);
 
 // ---- Menu ----
 
-GraphRect MenuCopyRect(const ResponseGraph& g);
-GraphRect MenuPasteRect(const ResponseGraph& g);
+Rect MenuCopyRect(const ResponseGraph& g);
+Rect MenuPasteRect(const ResponseGraph& g);
 
 // ---- Interaction ----
 
@@ -108,6 +101,8 @@ struct GraphEffects {
 GraphEffects GraphPress(ResponseGraph& g, int x, int y);
 GraphEffects GraphMove(ResponseGraph& g, int x, int y);
 GraphEffects GraphRelease(ResponseGraph& g, int x, int y);
+// Another window took the mouse: a drag ends where it stands, without a word to the page.
+GraphEffects GraphCaptureLost(ResponseGraph& g);
 // A positive delta raises a band's gain by 0.1 dB or moves a pass filter one table entry down.
 GraphEffects GraphWheel(ResponseGraph& g, int delta);
 enum class GraphKey { kUp, kDown };

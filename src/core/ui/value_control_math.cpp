@@ -97,7 +97,7 @@ double ValueAtX(const ValueGeometry& g, const ValueRange& range, int x) {
     return QuantiseValue(range, v);
 }
 
-PixelRect ThumbRect(const ValueGeometry& g, const ValueRange& range, double value) {
+Rect ThumbRect(const ValueGeometry& g, const ValueRange& range, double value) {
     const int cx = ThumbCentreX(g, range, value);
     const int left = cx - g.thumb_width / 2;
     const int top = g.thumb_centre_y - g.thumb_height / 2;
@@ -120,7 +120,7 @@ int MeterAlpha(const ValueRange& range, double value) {
 
 PressAction ClassifyPress(const ValueGeometry& g, const ValueRange& range, double value, bool toggle_mode,
                           int x, int y) {
-    const PixelRect thumb = ThumbRect(g, range, value);
+    const Rect thumb = ThumbRect(g, range, value);
     if (thumb.Contains(x, y))
         return PressAction::kGrabThumb;
     if (toggle_mode && g.toggle_box.Contains(x, y))

@@ -1,6 +1,8 @@
 // The value control's pixel and value arithmetic, apart from any window so that it can be tested anywhere.
 #pragma once
 
+#include "core/ui/rect.h"
+
 namespace vela {
 
 // The value range and quantising rule of one value control.
@@ -18,16 +20,6 @@ double ClampValue(const ValueRange& range, double v);
 double StepUp(const ValueRange& range, double v);
 double StepDown(const ValueRange& range, double v);
 
-struct PixelRect {
-    int left = 0;
-    int top = 0;
-    int right = 0;
-    int bottom = 0;
-    int Width() const { return right - left; }
-    int Height() const { return bottom - top; }
-    bool Contains(int x, int y) const { return x >= left && x < right && y >= top && y < bottom; }
-};
-
 // Control-pixel layout of a value control of client size width x height.
 struct ValueGeometry {
     int track_start = 0;
@@ -36,8 +28,8 @@ struct ValueGeometry {
     int thumb_width = 0;
     int thumb_height = 0;
     int meter_height = 0;
-    PixelRect toggle_box;
-    PixelRect caption_box;  // empty in the plain layout
+    Rect toggle_box;
+    Rect caption_box;  // empty in the plain layout
     int caption_font_height = 0;
 };
 
@@ -47,7 +39,7 @@ ValueGeometry ComputeValueGeometry(int width, int height, bool captioned, bool t
 int ThumbCentreX(const ValueGeometry& g, const ValueRange& range, double value);
 // The value under pointer x during a drag, quantised and clamped.
 double ValueAtX(const ValueGeometry& g, const ValueRange& range, int x);
-PixelRect ThumbRect(const ValueGeometry& g, const ValueRange& range, double value);
+Rect ThumbRect(const ValueGeometry& g, const ValueRange& range, double value);
 
 // A toggle control carries its switch inside the value: v at or above the amount means "on".
 struct ToggleSplit {

@@ -116,7 +116,6 @@ const MessageRow<CZR305M2Dlg> CZR305M2Dlg::kMessageMap[] = {
     {kFirstMasterFaderId + 2, 0, &CZR305M2Dlg::OnMasterFader},
     {kFirstMasterFaderId + 3, 0, &CZR305M2Dlg::OnMasterFader},
     {kMusicSourceId, 0, &CZR305M2Dlg::OnMusicSource},
-    {UM_PAGE_CONTROL, 0, &CZR305M2Dlg::OnPageControl},
     {UM_APPLY_LANGUAGE, 0, &CZR305M2Dlg::OnApplyLanguage},
     {UM_CLAMP_MASTER_LEVELS, 0, &CZR305M2Dlg::OnClampMasterLevels},
     {UM_UPDATE_EXIT, 0, &CZR305M2Dlg::OnUpdateExit},
@@ -129,7 +128,13 @@ CZR305M2Dlg::CZR305M2Dlg(const VelaOptions& options)
       stack_(options.device, clock_),
       link_(stack_.Link()),
       map_(link_, Mapped()) {
-    inputs_[1]->SetParameterReader([this](std::size_t index) { return link_.Table().Value(index); });
+    // The strip pages write their edits through the map.
+    for (auto& page : outputs_)
+        page->Model().SendEditsTo(map_);
+    for (auto& page : inputs_)
+        page->Model().SendEditsTo(map_);
+    for (auto& page : effects_)
+        page->Model().SendEditsTo(map_);
     icon_ = LoadIconW(ResourceModule(), MAKEINTRESOURCEW(IDI_VELA));
 }
 
@@ -215,8 +220,8 @@ BOOL CZR305M2Dlg::OnInitDialog() {
     CreatePages();
     // The design size at this monitor's scaling: the layout scales everything from the client size.
     const RECT work = MonitorWorkArea(hwnd_);
-    const LayoutRect start =
-        InitialWindowRect(WindowDpi(hwnd_), LayoutRect{work.left, work.top, work.right, work.bottom});
+    const Rect start =
+        InitialWindowRect(WindowDpi(hwnd_), Rect{work.left, work.top, work.right, work.bottom});
     MoveWindow(hwnd_, start.left, start.top, start.Width(), start.Height(), TRUE);
     // Dialog units may have given another size, or the size may not have changed: lay out once either way.
     const RECT client = ClientRect();
@@ -352,7 +357,7 @@ void CZR305M2Dlg::ApplyLayout(int width, int height) {
     } else if (store_moved) {
         Reskin();
     }
-    const auto place = [](HWND w, const LayoutRect& r) {
+    const auto place = [](HWND w, const Rect& r) {
         if (w)
             MoveWindow(w, r.left, r.top, r.Width(), r.Height(), TRUE);
     };
@@ -372,7 +377,7 @@ void CZR305M2Dlg::ApplyLayout(int width, int height) {
     place(music_input_caption_.Hwnd(), l.music_input_caption);
     music_input_caption_.SetTextStyle(static_cast<float>(l.caption_font), kCaptionFace, kCaptionText,
                                       kRightMiddle);
-    LayoutRect combo = l.music_source;
+    Rect combo = l.music_source;
     combo.bottom = combo.top + static_cast<int>(kComboListHeight * l.s);
     place(music_source_.Hwnd(), combo);
     place(model_label_.Hwnd(), l.model_label);
@@ -406,7 +411,7 @@ LRESULT CZR305M2Dlg::OnSize(WPARAM wparam, LPARAM lparam) {
 // Below the minimum client the captions would be too small to read.
 LRESULT CZR305M2Dlg::OnGetMinMaxInfo(WPARAM, LPARAM lparam) {
     auto* info = reinterpret_cast<MINMAXINFO*>(lparam);
-    const LayoutRect least = MinimumClientRect();
+    const Rect least = MinimumClientRect();
     RECT frame{0, 0, least.Width(), least.Height()};
     AdjustWindowRectEx(&frame, static_cast<DWORD>(GetWindowLongPtrW(hwnd_, GWL_STYLE)), FALSE,
                        static_cast<DWORD>(GetWindowLongPtrW(hwnd_, GWL_EXSTYLE)));
@@ -651,10 +656,6 @@ LRESULT CZR305M2Dlg::OnMasterFader(WPARAM wparam, LPARAM) {
 LRESULT CZR305M2Dlg::OnMusicSource(WPARAM, LPARAM) {
     map_.OnMusicSource();
     return 0;
-}
-
-LRESULT CZR305M2Dlg::OnPageControl(WPARAM wparam, LPARAM lparam) {
-    return map_.OnPageControl(static_cast<int>(wparam), static_cast<int>(lparam));
 }
 
 LRESULT CZR305M2Dlg::OnClampMasterLevels(WPARAM, LPARAM) {

@@ -119,7 +119,6 @@ class CZR305M2Dlg final : public CDialogWindow {
     LRESULT OnTab(WPARAM, LPARAM);
     LRESULT OnMasterFader(WPARAM, LPARAM);
     LRESULT OnMusicSource(WPARAM, LPARAM);
-    LRESULT OnPageControl(WPARAM, LPARAM);
     LRESULT OnApplyLanguage(WPARAM, LPARAM);
     LRESULT OnClampMasterLevels(WPARAM, LPARAM);
     LRESULT OnUpdateExit(WPARAM, LPARAM);

@@ -11,10 +11,11 @@ namespace vela {
 namespace {
 
 // Skin image coordinates (the editor's skin geometry).
-constexpr SpriteRect kFace{0, 0, 47, 194};
-constexpr SpriteRect kTypeImages[3] = {{48, 0, 11, 52}, {68, 0, 11, 52}, {88, 0, 11, 52}};  // 7, 5, 6
-constexpr SpriteRect kThumbNormal{16, 240, 14, 14};
-constexpr SpriteRect kThumbFocused{16, 210, 14, 14};
+constexpr Rect kFace = Rect::Sized(0, 0, 47, 194);
+constexpr Rect kTypeImages[3] = {Rect::Sized(48, 0, 11, 52), Rect::Sized(68, 0, 11, 52),
+                                 Rect::Sized(88, 0, 11, 52)};  // 7, 5, 6
+constexpr Rect kThumbNormal = Rect::Sized(16, 240, 14, 14);
+constexpr Rect kThumbFocused = Rect::Sized(16, 210, 14, 14);
 constexpr wchar_t kNumberFace[] = L"Arial";
 constexpr unsigned kNumberColour = 0xFFFFFFFF;
 constexpr unsigned kNumberFocusedColour = 0xFFFF0000;
@@ -25,7 +26,7 @@ constexpr int kBoxSkinHeight = 13;
 constexpr int kSkinHeight = 194;
 constexpr DWORD kBoxStyle = WS_CHILD | WS_VISIBLE | ES_CENTER | ES_UPPERCASE | ES_AUTOHSCROLL | ES_NOHIDESEL;
 
-const SpriteRect& TypeImageFor(int type) {
+const Rect& TypeImageFor(int type) {
     if (type == 5)
         return kTypeImages[1];
     if (type == 6)
@@ -79,10 +80,9 @@ void CEQ_Lum0::PreSubclassWindow() {
     const LONG_PTR style = GetWindowLongPtrW(hwnd_, GWL_STYLE);
     SetWindowLongPtrW(hwnd_, GWL_STYLE, style | SS_NOTIFY);
     caption_.clear();
-    constexpr double kInitial[kTextFields] = {0.0, 1000.0, 0.4};
     for (int i = 0; i < kTextFields; ++i) {
-        held_[i] = kInitial[i];
-        texts_[i] = ShowFieldText(i, kInitial[i]);
+        held_[i] = kEditorInitial[i];
+        texts_[i] = ShowFieldText(i, kEditorInitial[i]);
     }
 }
 
@@ -125,7 +125,7 @@ HWND CEQ_Lum0::Box(int field) const {
 void CEQ_Lum0::CreateBoxes() {
     for (int i = 0; i < kTextFields; ++i) {
         boxes_[i] = std::make_unique<BandFieldBox>(*this, i);
-        const PixelRect& r = geometry_.boxes[i];
+        const Rect& r = geometry_.boxes[i];
         boxes_[i]->CreateControl(L"EDIT", texts_[i].c_str(), kBoxStyle,
                                  RECT{r.left, r.top, r.right, r.bottom}, hwnd_, kBoxIds[i]);
     }
@@ -142,7 +142,7 @@ void CEQ_Lum0::LayoutBoxes() {
         HWND box = Box(i);
         if (!box)
             continue;
-        const PixelRect& r = geometry_.boxes[i];
+        const Rect& r = geometry_.boxes[i];
         MoveWindow(box, r.left, r.top, r.Width(), r.Height(), TRUE);
         SendMessageW(box, WM_SETFONT, reinterpret_cast<WPARAM>(box_font_.Get()), TRUE);
     }
@@ -155,7 +155,7 @@ void CEQ_Lum0::OnResized(int width, int height) {
     if (!laid_out_) {
         // The type is reset on the first layout only: a later resize must not show a shelf as a peak.
         CreateBoxes();
-        type_ = 7;
+        type_ = kEditorInitialType;
         laid_out_ = true;
     }
     LayoutBoxes();
@@ -190,22 +190,13 @@ void CEQ_Lum0::ShowField(int field, double x) {
 }
 
 void CEQ_Lum0::SetField(int field, double x) {
-    switch (field) {
-        case kFieldGain:
-            ShowField(kFieldGain, ClampGain(limits_, x));
-            break;
-        case kFieldFreq:
-            ShowField(kFieldFreq, EditorFreqFor(x));
-            break;
-        case kFieldQ:
-            ShowField(kFieldQ, EditorQFor(x));
-            break;
-        case kFieldType:
-            type_ = std::isfinite(x) ? static_cast<int>(std::trunc(std::clamp(x, -1e9, 1e9))) : 0;
-            break;
-        default:
-            return;
-    }
+    if (field < 0 || field > kFieldType)
+        return;
+    const double shown = EditorShownValue(field, x, limits_);
+    if (field == kFieldType)
+        type_ = static_cast<int>(shown);
+    else
+        ShowField(field, shown);
     Redraw();
     if (hwnd_ && IsWindowVisible(hwnd_)) {
         focused_ = true;
@@ -245,7 +236,7 @@ void CEQ_Lum0::DrawFace(HDC face, int width, int height) {
                 MakeGdiplusFont(kNumberFace, static_cast<float>(number_font_height_), Gdiplus::FontStyleBold);
         }
         if (number_font_) {
-            const PixelRect& box = geometry_.number_box;
+            const Rect& box = geometry_.number_box;
             const std::wstring number = std::to_wstring(index_ + 1);
             Gdiplus::StringFormat format;
             format.SetAlignment(Gdiplus::StringAlignmentCenter);
@@ -257,10 +248,10 @@ void CEQ_Lum0::DrawFace(HDC face, int width, int height) {
                          RectF(box.left, box.top, box.Width(), box.Height()), &format, &brush);
         }
         if (type_buttons_shown_) {
-            const PixelRect& r = geometry_.type_image;
+            const Rect& r = geometry_.type_image;
             DrawSprite(g, image, RectF(r.left, r.top, r.Width(), r.Height()), TypeImageFor(type_));
         }
-        const PixelRect thumb = FaderThumbRect(geometry_, limits_, gain_);
+        const Rect thumb = FaderThumbRect(geometry_, limits_, gain_);
         DrawSprite(g, image, RectF(thumb.left, thumb.top, thumb.Width(), thumb.Height()),
                    focused_ ? kThumbFocused : kThumbNormal);
     }

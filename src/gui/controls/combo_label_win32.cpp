@@ -171,7 +171,7 @@ void CLum_ComboBox::DrawFace(HDC face, int width, int) {
         Gdiplus::Graphics g(face);
         g.SetInterpolationMode(Gdiplus::InterpolationModeHighQualityBicubic);
         g.SetPixelOffsetMode(Gdiplus::PixelOffsetModeHalf);
-        const SpriteRect frame{focused_ ? row.width : 0, 0, row.width, row.height};
+        const Rect frame = Rect::Sized(focused_ ? row.width : 0, 0, row.width, row.height);
         DrawSprite(g, skin_.get(), Gdiplus::RectF(0, 0, row.width * face_scale_, row.height * face_scale_),
                    frame);
     }

@@ -168,15 +168,6 @@ void CLum_NewScope::SetFreeFrequencies(bool on) {
     model_.free_frequencies = on;
     Changed();
 }
-void CLum_NewScope::SetShelvesMayBoost(bool on) {
-    model_.shelves_may_boost = on;
-}
-void CLum_NewScope::SetLockBandFrequency(bool on) {
-    model_.lock_band_frequency = on;
-}
-void CLum_NewScope::SetHighPassBelowLowPass(bool on) {
-    model_.high_pass_below_low_pass = on;
-}
 void CLum_NewScope::SetMenuEnabled(bool on) {
     model_.menu_enabled = on;
     if (!on)
@@ -190,9 +181,6 @@ void CLum_NewScope::SetShowQHandles(bool on) {
 void CLum_NewScope::SetShowSelectedCurve(bool on) {
     model_.show_selected_curve = on;
     Changed();
-}
-void CLum_NewScope::SetActive(bool on) {
-    model_.active = on;
 }
 void CLum_NewScope::SetLabelScale(double scale) {
     model_.label_scale = scale;
@@ -508,7 +496,7 @@ void CLum_NewScope::DrawLabel(Gdiplus::Graphics& g) {
 void CLum_NewScope::DrawMenu(Gdiplus::Graphics& g) {
     if (model_.menu == GraphMenu::kClosed)
         return;
-    const GraphRect items[] = {MenuCopyRect(model_), MenuPasteRect(model_)};
+    const Rect items[] = {MenuCopyRect(model_), MenuPasteRect(model_)};
     const wchar_t* texts[] = {L"Copy", L"Paste"};
     for (int i = 0; i < 2; ++i) {
         const bool lit =
@@ -579,21 +567,9 @@ LRESULT CLum_NewScope::OnGetDlgCode(WPARAM wparam, LPARAM lparam) {
     return DefaultProc(WM_GETDLGCODE, wparam, lparam) | DLGC_WANTARROWS;
 }
 
-// Another window took the mouse: the drag ends where it stands, without a word to the page.
 LRESULT CLum_NewScope::OnCaptureChanged(WPARAM, LPARAM lparam) {
-    if (reinterpret_cast<HWND>(lparam) == hwnd_)
-        return 0;
-    if (model_.Dragging()) {
-        const int h = model_.drag - 1;
-        model_.drag = 0;
-        if (model_.IsHandle(h)) {
-            const GraphHandle& handle = model_.Handle(h);
-            model_.MoveHandle(h, model_.ColumnOf(handle.freq), handle.y, handle.freq, handle.gain);
-            model_.RecomputeHandle(h);
-        }
-        Redraw();
-    }
-    model_.left_q_pressed = model_.right_q_pressed = false;
+    if (reinterpret_cast<HWND>(lparam) != hwnd_)
+        Apply(GraphCaptureLost(model_));
     return 0;
 }
 

@@ -55,13 +55,13 @@ class CLum_NewScope : public CSkinnedControl {
     // Ranges and flags first, then InitBands.
     void SetRanges(FreqRange high_pass, FreqRange low_pass, FreqRange bands);
     void SetFreeFrequencies(bool on);
-    void SetShelvesMayBoost(bool on);
-    void SetLockBandFrequency(bool on);
-    void SetHighPassBelowLowPass(bool on);
+    void SetShelvesMayBoost(bool on) { model_.shelves_may_boost = on; }
+    void SetLockBandFrequency(bool on) { model_.lock_band_frequency = on; }
+    void SetHighPassBelowLowPass(bool on) { model_.high_pass_below_low_pass = on; }
     void SetMenuEnabled(bool on);
     void SetShowQHandles(bool on);
     void SetShowSelectedCurve(bool on);
-    void SetActive(bool on);
+    void SetActive(bool on) { model_.active = on; }
     void SetLabelScale(double scale);
     void SetHandleEnabled(int handle, bool enabled);
     void SetHandleHasQ(int handle, bool has_q);

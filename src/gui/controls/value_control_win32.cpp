@@ -21,10 +21,10 @@ constexpr int kLeftPartWidth = 112;
 constexpr int kRightEndWidth = 58;
 constexpr int kRightEndPlain = 112;
 constexpr int kRightEndToggle = 172;
-constexpr SpriteRect kThumbNormal{260, 16, 18, 16};
-constexpr SpriteRect kThumbFocused{235, 16, 18, 16};
-constexpr SpriteRect kToggleOn{286, 15, 16, 17};
-constexpr SpriteRect kToggleOff{306, 15, 16, 17};
+constexpr Rect kThumbNormal = Rect::Sized(260, 16, 18, 16);
+constexpr Rect kThumbFocused = Rect::Sized(235, 16, 18, 16);
+constexpr Rect kToggleOn = Rect::Sized(286, 15, 16, 17);
+constexpr Rect kToggleOff = Rect::Sized(306, 15, 16, 17);
 constexpr wchar_t kCaptionFace[] = L"微软雅黑";
 constexpr COLORREF kMeterGreen = 0x00FF00;
 constexpr COLORREF kMeterYellow = 0xFFFF00;
@@ -235,12 +235,12 @@ void CEA_Lum2::DrawSkin(Gdiplus::Graphics& g, int w, int h) {
     if (!image)
         return;
     if (toggle_mode_) {
-        const PixelRect& box = geometry_.toggle_box;
+        const Rect& box = geometry_.toggle_box;
         DrawSprite(g, image, RectF(box.left, box.top, box.Width(), box.Height()),
                    toggle_offset_ ? kToggleOn : kToggleOff);
     }
     if (enabled_) {
-        const PixelRect thumb = ThumbRect(geometry_, range, value_);
+        const Rect thumb = ThumbRect(geometry_, range, value_);
         DrawSprite(g, image, RectF(thumb.left, thumb.top, thumb.Width(), thumb.Height()),
                    focused_ ? kThumbFocused : kThumbNormal);
     }
@@ -251,7 +251,7 @@ void CEA_Lum2::DrawCaption(Gdiplus::Graphics& g) {
         caption_ = FormatWithValue(value_format_, value_);
     if (caption_.empty())
         return;
-    const PixelRect& box = geometry_.caption_box;
+    const Rect& box = geometry_.caption_box;
     if (box.Width() <= 0 || box.Height() <= 0)
         return;
     // Looking the face up is the slowest part of a paint; the font is kept until the height changes.
@@ -313,7 +313,7 @@ LRESULT CEA_Lum2::OnButtonDown(WPARAM, LPARAM lparam) {
             break;
         case PressAction::kNone: {
             // Within the thumb's band but beside both: the page still hears of the click.
-            const PixelRect thumb = ThumbRect(geometry_, range, value_);
+            const Rect thumb = ThumbRect(geometry_, range, value_);
             if (y >= thumb.top && y < thumb.bottom)
                 Notify();
             break;

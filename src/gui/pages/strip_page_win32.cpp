@@ -153,13 +153,43 @@ int ImageForButton(int button) {
                                                   : IDP_BUTTON;
 }
 
+void MoveControl(HWND w, int x, int y, int cx, int cy) {
+    if (w)
+        MoveWindow(w, x, y, std::max(cx, 1), std::max(cy, 1), TRUE);
+}
+
+// The pixels of an upper-area cell, or of its part that its fill names.
+Rect CellRect(const Place& p, const PageScale& page) {
+    const int x = page.X(kGridLeft + kColumnPitch * p.column_tenths / 10.0);
+    const int w = page.X(kGridLeft + kColumnPitch * (p.column_tenths + p.span_tenths) / 10.0 - kCellGap) - x;
+    int top = kRowTops[p.row];
+    int bottom = top + kCellHeight;
+    switch (p.fill) {
+        case Fill::kWhole:
+            break;
+        case Fill::kCaption:
+            bottom = top + kCaptionBand;
+            break;
+        case Fill::kUnderCaption:
+            top += kCaptionBand;
+            break;
+        case Fill::kUpper:
+            bottom = top + kHalfCell;
+            break;
+        case Fill::kLower:
+            top = bottom - kHalfCell;
+            break;
+    }
+    const int y = page.Y(top);
+    return Rect::Sized(x, y, w, page.Y(bottom) - y);
+}
+
 }  // namespace
 
 CStripPageWindow::CStripPageWindow(int template_id, int page_id)
     : CPageWindow(template_id, page_id), model_(page_id, *this) {}
 
 LRESULT CStripPageWindow::WindowProc(UINT message, WPARAM wparam, LPARAM lparam) {
-    const int index = static_cast<int>(wparam);
     const StripDescriptor& d = model_.Descriptor();
     switch (message) {
         case WM_SIZE:
@@ -185,27 +215,44 @@ LRESULT CStripPageWindow::WindowProc(UINT message, WPARAM wparam, LPARAM lparam)
         default:
             break;
     }
-    if (message >= kEditorId && message < static_cast<UINT>(kEditorId + d.band_count)) {
-        model_.OnBandEditor(index, static_cast<int>(lparam));
-        return 0;
-    }
-    if (message == kValueId) {
-        model_.OnValueControl(index);
-        return 0;
-    }
-    if (message == kGraphId) {
-        model_.OnGraph(index, static_cast<int>(lparam));
-        return 0;
-    }
-    if (message >= kComboId && message < static_cast<UINT>(kComboId + d.combo_slots)) {
-        model_.OnCombo(static_cast<int>(message) - kComboId);
-        return 0;
-    }
-    if (message >= kButtonId && message < static_cast<UINT>(kButtonId + d.button_slots)) {
-        model_.OnButton(static_cast<int>(message) - kButtonId);
+    const bool notice = (message >= kEditorId && message < static_cast<UINT>(kEditorId + d.band_count)) ||
+                        message == kValueId || message == kGraphId ||
+                        (message >= kComboId && message < static_cast<UINT>(kComboId + d.combo_slots)) ||
+                        (message >= kButtonId && message < static_cast<UINT>(kButtonId + d.button_slots));
+    if (notice) {
+        Notified(message, static_cast<int>(wparam), lparam);
         return 0;
     }
     return CPageWindow::WindowProc(message, wparam, lparam);
+}
+
+void CStripPageWindow::Notified(UINT message, int index, LPARAM lparam) {
+    // Each control is read once here, while its notification is handled.
+    const int detail = static_cast<int>(lparam);
+    if (message == kValueId) {
+        if (index >= 0 && index < static_cast<int>(values_.size()))
+            model_.OnValueControl(index, values_[static_cast<std::size_t>(index)]->GetValue());
+    } else if (message == kGraphId) {
+        if (index == kGraphBand) {
+            model_.OnGraphBand(detail, {graph_.GetBandGain(detail), graph_.GetBandFreq(detail),
+                                        graph_.GetBandQ(detail), graph_.GetBandType(detail)});
+        } else if (index == kGraphHighPass || index == kGraphLowPass) {
+            const int which = index == kGraphHighPass ? 0 : 1;
+            model_.OnGraphPass(which, graph_.GetPassFreq(which));
+        } else {
+            model_.OnGraphMenu(index);
+        }
+    } else if (message >= kComboId && message < static_cast<UINT>(kButtonId)) {
+        const int combo = static_cast<int>(message) - kComboId;
+        if (combo < static_cast<int>(combos_.size()))
+            model_.OnCombo(combo, combos_[static_cast<std::size_t>(combo)]->GetItem());
+    } else if (message >= kButtonId) {
+        const int button = static_cast<int>(message) - kButtonId;
+        if (button < static_cast<int>(buttons_.size()))
+            model_.OnButton(button, buttons_[static_cast<std::size_t>(button)]->GetCheck());
+    } else if (index >= 0 && index < static_cast<int>(editors_.size())) {
+        model_.OnBandEditor(index, detail, editors_[static_cast<std::size_t>(index)]->GetField(detail));
+    }
 }
 
 void CStripPageWindow::CreateControls() {
@@ -232,6 +279,28 @@ void CStripPageWindow::CreateControls() {
         // Narrower than the Chinese captions at the page font: a smaller one keeps them whole.
         rows_[static_cast<std::size_t>(r)].SetTextStyle(kRowFontSize, kFace, kCaptionGrey, kTextMiddle);
     }
+    CreateValueControls(bg);
+    for (int i = 0; i < d.label_slots; ++i) {
+        auto& l = *labels_.emplace_back(std::make_unique<Clum_CStatic>());
+        l.Create(hwnd_, kLabelId + i, none, L" ");
+        l.SetSkin(bg, 0, 0);
+        l.SetTextStyle(kFontSize, kFace, kCaptionGrey, kCentred);
+    }
+    CreateCombos(bg);
+    for (int i = 0; i < d.button_slots; ++i) {
+        auto& b = *buttons_.emplace_back(std::make_unique<CGDI_Button>());
+        b.Create(hwnd_, kButtonId + i, none, L" ");
+        b.SetIndex(i);
+        b.SetSkin(bg, ImageForButton(i));
+        b.SetTextStyle(kFontSize, kFace, 0xFFD8DDE2, kCentred, kWhite);
+        const bool latching = (d.kind == StripKind::kOutput && i < 3) || i == kMicAButton || i == kMicBButton;
+        b.SetCheck(latching ? CGDI_Button::kLatchOff : CGDI_Button::kPush);
+    }
+}
+
+void CStripPageWindow::CreateValueControls(HDC bg) {
+    const RECT none{0, 0, 1, 1};
+    const StripDescriptor& d = model_.Descriptor();
     for (int i = 0; i < d.value_slots; ++i) {
         auto& v = *values_.emplace_back(std::make_unique<CEA_Lum2>());
         v.Create(hwnd_, kValueId, none);
@@ -248,12 +317,11 @@ void CStripPageWindow::CreateControls() {
         }
         v.SetSkin(bg, IDP_VALUE_CONTROL, 0);
     }
-    for (int i = 0; i < d.label_slots; ++i) {
-        auto& l = *labels_.emplace_back(std::make_unique<Clum_CStatic>());
-        l.Create(hwnd_, kLabelId + i, none, L" ");
-        l.SetSkin(bg, 0, 0);
-        l.SetTextStyle(kFontSize, kFace, kCaptionGrey, kCentred);
-    }
+}
+
+void CStripPageWindow::CreateCombos(HDC bg) {
+    const RECT none{0, 0, 1, 1};
+    const StripDescriptor& d = model_.Descriptor();
     for (int i = 0; i < d.combo_slots; ++i) {
         auto& c = *combos_.emplace_back(std::make_unique<CLum_ComboBox>());
         c.Create(hwnd_, kComboId + i, none);
@@ -270,15 +338,6 @@ void CStripPageWindow::CreateControls() {
         c.SetTextColour(kComboText, kComboText);
         c.SetSkin(bg, IDP_COMBO, kComboStyle);
     }
-    for (int i = 0; i < d.button_slots; ++i) {
-        auto& b = *buttons_.emplace_back(std::make_unique<CGDI_Button>());
-        b.Create(hwnd_, kButtonId + i, none, L" ");
-        b.SetIndex(i);
-        b.SetSkin(bg, ImageForButton(i));
-        b.SetTextStyle(kFontSize, kFace, 0xFFD8DDE2, kCentred, kWhite);
-        const bool latching = (d.kind == StripKind::kOutput && i < 3) || i == kMicAButton || i == kMicBButton;
-        b.SetCheck(latching ? CGDI_Button::kLatchOff : CGDI_Button::kPush);
-    }
 }
 
 void CStripPageWindow::StartControls() {
@@ -294,30 +353,30 @@ void CStripPageWindow::Layout(int width, int height) {
     if (width <= 0 || height <= 0)
         return;
     const PageScale page = ScaleFor(width, height);
+    LayoutBands(width, height, page);
+    HideUnshown();
+    LayoutCells(page);
+    InvalidateRect(hwnd_, nullptr, FALSE);
+}
+
+void CStripPageWindow::LayoutBands(int width, int height, const PageScale& page) {
     const auto px = [&](double design_x) { return page.X(design_x); };
     const auto py = [&](double design_y) { return page.Y(design_y); };
     const double scale = std::min(page.sx, page.sy);
-    const auto font = static_cast<float>(kFontSize * scale);
-    const auto move = [](HWND w, int x, int y, int cx, int cy) {
-        if (w)
-            MoveWindow(w, x, y, std::max(cx, 1), std::max(cy, 1), TRUE);
-    };
-    const StripDescriptor& d = model_.Descriptor();
-
-    move(graph_.Hwnd(), 0, py(GraphTop(PageId())), width, py(kGraphBottom) - py(GraphTop(PageId())));
+    MoveControl(graph_.Hwnd(), 0, py(GraphTop(PageId())), width, py(kGraphBottom) - py(GraphTop(PageId())));
     for (int b = 0; b < static_cast<int>(editors_.size()); ++b) {
         const int x = px(kBandLeft + kBandPitch * b);
-        move(editors_[static_cast<std::size_t>(b)]->Hwnd(), x, py(kBandRowTop), px(kBandWidth),
-             height - py(kBandRowTop));
+        MoveControl(editors_[static_cast<std::size_t>(b)]->Hwnd(), x, py(kBandRowTop), px(kBandWidth),
+                    height - py(kBandRowTop));
     }
     // Each row caption stands level with what it names in the band editors: gain, type buttons, frequency, Q.
     const int band_top = py(kBandRowTop);
     const BandEditorGeometry g = ComputeBandEditorGeometry(px(kBandWidth), height - band_top);
-    const PixelRect named[kRowCaptions] = {g.boxes[kFieldGain], g.type_image, g.boxes[kFieldFreq],
-                                           g.boxes[kFieldQ]};
+    const Rect named[kRowCaptions] = {g.boxes[kFieldGain], g.type_image, g.boxes[kFieldFreq],
+                                      g.boxes[kFieldQ]};
     const int row_height = std::max(g.boxes[kFieldFreq].top - g.boxes[kFieldGain].top, 1);
     for (int r = 0; r < kRowCaptions; ++r) {
-        const PixelRect& box = named[r];
+        const Rect& box = named[r];
         const int centre = band_top + (box.top + box.bottom) / 2;
         auto& caption = rows_[static_cast<std::size_t>(r)];
         // Never below the legible size; where that is wider than the column, the start of the caption shows.
@@ -325,13 +384,16 @@ void CStripPageWindow::Layout(int width, int height) {
         const double row_font = std::max(scaled, static_cast<double>(kSmallestCaptionPx));
         caption.SetTextStyle(static_cast<float>(row_font), kFace, kCaptionGrey,
                              row_font > scaled ? kCaptionText : kCentred);
-        move(caption.Hwnd(), 0, centre - row_height / 2, px(kBandLeft), row_height);
+        MoveControl(caption.Hwnd(), 0, centre - row_height / 2, px(kBandLeft), row_height);
     }
+}
 
+void CStripPageWindow::HideUnshown() {
     const auto hide = [](CSkinnedControl& c) {
         MoveWindow(c.Hwnd(), -1000, -1000, 1, 1, FALSE);
         c.SetEnabled(false);
     };
+    const StripDescriptor& d = model_.Descriptor();
     for (int i = 0; i < d.value_slots; ++i) {
         if (!model_.SlotShown(i))
             hide(*values_[static_cast<std::size_t>(i)]);
@@ -348,72 +410,64 @@ void CStripPageWindow::Layout(int width, int height) {
         if (!model_.ButtonShown(i))
             hide(*buttons_[static_cast<std::size_t>(i)]);
     }
+}
+
+void CStripPageWindow::LayoutCells(const PageScale& page) {
+    const auto font = static_cast<float>(kFontSize * std::min(page.sx, page.sy));
     for (const Place& p : CellsFor(PageId())) {
-        const int x = px(kGridLeft + kColumnPitch * p.column_tenths / 10.0);
-        const int w = px(kGridLeft + kColumnPitch * (p.column_tenths + p.span_tenths) / 10.0 - kCellGap) - x;
-        int top = kRowTops[p.row];
-        int bottom = top + kCellHeight;
-        switch (p.fill) {
-            case Fill::kWhole:
-                break;
-            case Fill::kCaption:
-                bottom = top + kCaptionBand;
-                break;
-            case Fill::kUnderCaption:
-                top += kCaptionBand;
-                break;
-            case Fill::kUpper:
-                bottom = top + kHalfCell;
-                break;
-            case Fill::kLower:
-                top = bottom - kHalfCell;
-                break;
-        }
-        const int y = py(top);
-        const int h = py(bottom) - y;
+        const Rect cell = CellRect(p, page);
         const auto i = static_cast<std::size_t>(p.index);
         switch (p.cell) {
             case Cell::kValue:
                 if (model_.SlotShown(p.index))
-                    move(values_[i]->Hwnd(), x, y, w, h);
+                    MoveControl(values_[i]->Hwnd(), cell.left, cell.top, cell.Width(), cell.Height());
                 break;
             case Cell::kLabel:
                 if (model_.LabelShown(p.index)) {
                     labels_[i]->SetTextStyle(font, kFace, kCaptionGrey,
                                              p.fill == Fill::kCaption ? kCaptionText : kWrapped);
-                    move(labels_[i]->Hwnd(), x, y, w, h);
+                    MoveControl(labels_[i]->Hwnd(), cell.left, cell.top, cell.Width(), cell.Height());
                 }
                 break;
             case Cell::kCombo:
-                // A combo box's height includes its drop-down list.
-                if (model_.ComboShown(p.index)) {
-                    move(combos_[i]->Hwnd(), x, y, w, h * 8);
-                    // At small sizes the closed box cannot be as low as its band: it rises into its caption's
-                    // band rather than over the graph, and the caption gives way.
-                    RECT closed{};
-                    GetWindowRect(combos_[i]->Hwnd(), &closed);
-                    const int rise = std::max(0, y + static_cast<int>(closed.bottom - closed.top) - (y + h));
-                    if (rise > 0) {
-                        move(combos_[i]->Hwnd(), x, y - rise, w, h * 8);
-                        for (const Place& q : CellsFor(PageId())) {
-                            if (q.cell == Cell::kLabel && q.fill == Fill::kCaption && q.row == p.row &&
-                                q.column_tenths == p.column_tenths && model_.LabelShown(q.index)) {
-                                HWND label = labels_[static_cast<std::size_t>(q.index)]->Hwnd();
-                                move(label, x, py(kRowTops[p.row]), w, y - rise - py(kRowTops[p.row]));
-                            }
-                        }
-                    }
-                }
+                if (model_.ComboShown(p.index))
+                    PlaceCombo(p.index, p.row, p.column_tenths, cell, page);
                 break;
             case Cell::kButton:
                 if (model_.ButtonShown(p.index)) {
                     buttons_[i]->SetTextStyle(font, kFace, kButtonText, kCentred, kWhite);
-                    move(buttons_[i]->Hwnd(), x, y, w, h);
+                    MoveControl(buttons_[i]->Hwnd(), cell.left, cell.top, cell.Width(), cell.Height());
                 }
                 break;
         }
     }
-    InvalidateRect(hwnd_, nullptr, FALSE);
+}
+
+void CStripPageWindow::PlaceCombo(int index, int row, int column_tenths, const Rect& cell,
+                                  const PageScale& page) {
+    const int x = cell.left;
+    const int y = cell.top;
+    const int w = cell.Width();
+    const int h = cell.Height();
+    HWND combo = combos_[static_cast<std::size_t>(index)]->Hwnd();
+    // A combo box's height includes its drop-down list.
+    MoveControl(combo, x, y, w, h * 8);
+    // At small sizes the closed box cannot be as low as its band: it rises into its caption's band rather
+    // than over the graph, and the caption gives way.
+    RECT closed{};
+    GetWindowRect(combo, &closed);
+    const int rise = std::max(0, y + static_cast<int>(closed.bottom - closed.top) - (y + h));
+    if (rise <= 0)
+        return;
+    MoveControl(combo, x, y - rise, w, h * 8);
+    const int row_top = page.Y(kRowTops[row]);
+    for (const Place& q : CellsFor(PageId())) {
+        if (q.cell == Cell::kLabel && q.fill == Fill::kCaption && q.row == row &&
+            q.column_tenths == column_tenths && model_.LabelShown(q.index)) {
+            MoveControl(labels_[static_cast<std::size_t>(q.index)]->Hwnd(), x, row_top, w,
+                        y - rise - row_top);
+        }
+    }
 }
 
 void CStripPageWindow::PaintControls(HDC picture) {
@@ -438,21 +492,26 @@ void CStripPageWindow::PaintControls(HDC picture) {
         paint(*c);
 }
 
-double CStripPageWindow::BandField(int band, int field) {
-    if (band < 0 || band >= static_cast<int>(editors_.size()))
-        return 0.0;
-    return editors_[static_cast<std::size_t>(band)]->GetField(field);
-}
-
 void CStripPageWindow::SetBandField(int band, int field, double x) {
     if (band >= 0 && band < static_cast<int>(editors_.size()))
         editors_[static_cast<std::size_t>(band)]->SetField(field, x);
 }
 
-double CStripPageWindow::Value(int slot) {
-    if (slot < 0 || slot >= static_cast<int>(values_.size()))
-        return 0.0;
-    return values_[static_cast<std::size_t>(slot)]->GetValue();
+void CStripPageWindow::SetGraphBand(int band, int field, double x) {
+    switch (field) {
+        case kFieldGain:
+            graph_.SetBandGain(band, x);
+            return;
+        case kFieldFreq:
+            graph_.SetBandFreq(band, x);
+            return;
+        case kFieldQ:
+            graph_.SetBandQ(band, x);
+            return;
+        default:
+            graph_.SetBandType(band, static_cast<int>(x));
+            return;
+    }
 }
 
 void CStripPageWindow::SetValue(int slot, double v) {
@@ -468,12 +527,6 @@ void CStripPageWindow::SetValueCaption(int slot, const std::wstring& caption) {
 void CStripPageWindow::SetValueNote(int slot, const std::wstring& note) {
     if (slot >= 0 && slot < static_cast<int>(values_.size()))
         values_[static_cast<std::size_t>(slot)]->SetNote(note);
-}
-
-int CStripPageWindow::ComboItem(int combo) {
-    if (combo < 0 || combo >= static_cast<int>(combos_.size()))
-        return 0;
-    return combos_[static_cast<std::size_t>(combo)]->GetItem();
 }
 
 void CStripPageWindow::SetComboItem(int combo, int item) {
@@ -495,12 +548,6 @@ void CStripPageWindow::SetRowCaption(int row, const std::wstring& caption) {
     }
 }
 
-int CStripPageWindow::ButtonCheck(int button) {
-    if (button < 0 || button >= static_cast<int>(buttons_.size()))
-        return 0;
-    return buttons_[static_cast<std::size_t>(button)]->GetCheck();
-}
-
 void CStripPageWindow::SetButtonCheck(int button, int state) {
     if (button >= 0 && button < static_cast<int>(buttons_.size()))
         buttons_[static_cast<std::size_t>(button)]->SetCheck(state);
@@ -509,15 +556,6 @@ void CStripPageWindow::SetButtonCheck(int button, int state) {
 void CStripPageWindow::SetButtonCaption(int button, const std::wstring& caption) {
     if (button >= 0 && button < static_cast<int>(buttons_.size()))
         buttons_[static_cast<std::size_t>(button)]->SetCaption(caption);
-}
-
-void CStripPageWindow::SendCode(int code) {
-    if (HWND parent = GetParent(hwnd_))
-        SendMessageW(parent, UM_PAGE_CONTROL, static_cast<WPARAM>(PageId()), code);
-}
-
-std::uint16_t CStripPageWindow::ReadParameter(std::size_t index) {
-    return reader_ ? reader_(index) : 0;
 }
 
 void CStripPageWindow::PostMicSelected(int which) {

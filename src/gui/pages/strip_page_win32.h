@@ -6,11 +6,10 @@
 
 #include <array>
 #include <cstdint>
-#include <functional>
 #include <memory>
 #include <vector>
 
-#include "core/ui/strip_page.h"
+#include "core/pages/strip_page.h"
 #include "gui/controls/band_editor_win32.h"
 #include "gui/controls/combo_label_win32.h"
 #include "gui/controls/image_button_win32.h"
@@ -26,8 +25,6 @@ class CStripPageWindow : public CPageWindow, private IStripControls {
     ~CStripPageWindow() override { Destroy(); }
 
     StripPage& Model() { return model_; }
-    // The parameter table, for the Mic page's MIC A / MIC B.
-    void SetParameterReader(std::function<std::uint16_t(std::size_t)> reader) { reader_ = std::move(reader); }
 
     // The page's controls, for the main window's tests; valid once the page has been sized.
     CEQ_Lum0& Editor(int band) { return *editors_.at(static_cast<std::size_t>(band)); }
@@ -45,42 +42,36 @@ class CStripPageWindow : public CPageWindow, private IStripControls {
 
   private:
     void CreateControls();
+    void CreateValueControls(HDC bg);
+    void CreateCombos(HDC bg);
     // After the first layout: the graph's bands and every control's first value.
     void StartControls();
     void Layout(int width, int height);
+    void LayoutBands(int width, int height, const PageScale& page);
+    void HideUnshown();
+    void LayoutCells(const PageScale& page);
+    // A combo box in its cell; where it cannot be that low it rises and its caption gives way.
+    void PlaceCombo(int index, int row, int column_tenths, const Rect& cell, const PageScale& page);
 
-    double BandField(int band, int field) override;
+    // Tells the rules what a control shows after its notification.
+    void Notified(UINT message, int index, LPARAM lparam);
+
     void SetBandField(int band, int field, double x) override;
-    int GraphBandType(int band) override { return graph_.GetBandType(band); }
-    double GraphBandFreq(int band) override { return graph_.GetBandFreq(band); }
-    double GraphBandQ(int band) override { return graph_.GetBandQ(band); }
-    double GraphBandGain(int band) override { return graph_.GetBandGain(band); }
-    void SetGraphBandType(int band, int type) override { graph_.SetBandType(band, type); }
-    void SetGraphBandFreq(int band, double hz) override { graph_.SetBandFreq(band, hz); }
-    void SetGraphBandQ(int band, double q) override { graph_.SetBandQ(band, q); }
-    void SetGraphBandGain(int band, double db) override { graph_.SetBandGain(band, db); }
-    double GraphPassFreq(int which) override { return graph_.GetPassFreq(which); }
+    void SetGraphBand(int band, int field, double x) override;
     void SetGraphPassFreq(int which, double hz) override { graph_.SetPassFreq(which, hz); }
     void SetGraphPassType(int code) override { graph_.SetPassType(code); }
-    int GraphEqActive() override { return graph_.IsEqActive(); }
     void SetGraphEqActive(int flag) override { graph_.SetEqActive(flag); }
-    double Value(int slot) override;
     void SetValue(int slot, double v) override;
     void SetValueCaption(int slot, const std::wstring& caption) override;
     void SetValueNote(int slot, const std::wstring& note) override;
-    int ComboItem(int combo) override;
     void SetComboItem(int combo, int item) override;
     void SetLabelCaption(int label, const std::wstring& caption) override;
     void SetRowCaption(int row, const std::wstring& caption) override;
-    int ButtonCheck(int button) override;
     void SetButtonCheck(int button, int state) override;
     void SetButtonCaption(int button, const std::wstring& caption) override;
-    void SendCode(int code) override;
-    std::uint16_t ReadParameter(std::size_t index) override;
     void PostMicSelected(int which) override;
 
     StripPage model_;
-    std::function<std::uint16_t(std::size_t)> reader_;
     std::vector<std::unique_ptr<CEQ_Lum0>> editors_;
     std::vector<std::unique_ptr<CEA_Lum2>> values_;
     std::vector<std::unique_ptr<Clum_CStatic>> labels_;

@@ -211,7 +211,8 @@ LRESULT CWinSystem::WindowProc(UINT message, WPARAM wparam, LPARAM lparam) {
             break;
     }
     if (message >= kValueId && message < static_cast<UINT>(kValueId + value::kCount)) {
-        model_.OnValueControl(static_cast<int>(message) - kValueId);
+        model_.OnValueControl(static_cast<int>(message) - kValueId,
+                              Position(static_cast<int>(message) - kValueId));
         return 0;
     }
     if (message >= kButtonId && message < static_cast<UINT>(kButtonId + button::kCount)) {
@@ -318,6 +319,11 @@ void CWinSystem::Layout(int width, int height) {
             }
         }
     }
+    LayoutFrames(scale);
+    InvalidateRect(hwnd_, nullptr, FALSE);
+}
+
+void CWinSystem::LayoutFrames(const PageScale& scale) {
     frames_.clear();
     for (int c = 0; c < kColumns; ++c) {
         for (int g = 0; g < kGroupsPerColumn; ++g) {
@@ -326,11 +332,10 @@ void CWinSystem::Layout(int width, int height) {
                 continue;
             const int top = kGrid.RowTop(c, g, 0) - kFrameMargin;
             const int bottom = kGrid.RowTop(c, g, rows - 1) + kRowHeight + kFrameMargin;
-            frames_.push_back(RECT{px(kColumnLeft[c] - kFrameMargin), py(top),
-                                   px(kColumnLeft[c] + kColumnWidth + kFrameMargin), py(bottom)});
+            frames_.push_back(RECT{scale.X(kColumnLeft[c] - kFrameMargin), scale.Y(top),
+                                   scale.X(kColumnLeft[c] + kColumnWidth + kFrameMargin), scale.Y(bottom)});
         }
     }
-    InvalidateRect(hwnd_, nullptr, FALSE);
 }
 
 void CWinSystem::PaintControls(HDC dc) {

@@ -12,7 +12,7 @@
 
 #include "core/link/link_controller.h"
 #include "core/link/wifi_slots.h"
-#include "core/ui/system_page.h"
+#include "core/pages/system_page.h"
 #include "gui/controls/combo_label_win32.h"
 #include "gui/controls/image_button_win32.h"
 #include "gui/controls/value_control_win32.h"
@@ -58,9 +58,12 @@ class CWinSystem : public CPageWindow, private ISystemControls, private ISceneRe
   private:
     void CreateControls();
     void Layout(int width, int height);
+    // The etched frames around each group of controls.
+    void LayoutFrames(const PageScale& scale);
     LRESULT OnCtlColor(WPARAM wparam);
 
-    int Position(int control) override;
+    // Where a value control stands, read once on its notification.
+    int Position(int control);
     void SetPosition(int control, int position) override;
     void SetValueCaption(int control, const std::wstring& caption) override;
     void SetLabelCaption(int label, const std::wstring& caption) override;

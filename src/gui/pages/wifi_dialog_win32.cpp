@@ -5,8 +5,8 @@
 #include <algorithm>
 #include <string>
 
+#include "core/pages/wifi_dialog_rules.h"
 #include "core/text/strings.h"
-#include "core/ui/wifi_dialog_rules.h"
 #include "gui/win/message_box_win32.h"
 #include "res/resource.h"
 

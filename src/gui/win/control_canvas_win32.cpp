@@ -12,28 +12,27 @@ constexpr COLORREF kNoBackground = RGB(0xF0, 0xF0, 0xF0);
 
 }  // namespace
 
-void DrawSprite(Gdiplus::Graphics& g, Gdiplus::Image* image, const Gdiplus::RectF& dest,
-                const SpriteRect& src) {
-    if (!image || dest.Width <= 0 || dest.Height <= 0 || src.width <= 0 || src.height <= 0)
+void DrawSprite(Gdiplus::Graphics& g, Gdiplus::Image* image, const Gdiplus::RectF& dest, const Rect& src) {
+    if (!image || dest.Width <= 0 || dest.Height <= 0 || src.Width() <= 0 || src.Height() <= 0)
         return;
     // Skins hold several sprites side by side, and stretching samples beyond the source rectangle: the
     // neighbouring sprite would show as a coloured seam. The sprite is cloned out first, and its own edges
     // are mirrored.
     std::unique_ptr<Gdiplus::Bitmap> sprite;
     if (image->GetType() == Gdiplus::ImageTypeBitmap) {
-        sprite.reset(static_cast<Gdiplus::Bitmap*>(image)->Clone(src.x, src.y, src.width, src.height,
+        sprite.reset(static_cast<Gdiplus::Bitmap*>(image)->Clone(src.left, src.top, src.Width(), src.Height(),
                                                                  PixelFormat32bppARGB));
     }
     if (!sprite || sprite->GetLastStatus() != Gdiplus::Ok) {
-        g.DrawImage(image, dest, static_cast<Gdiplus::REAL>(src.x), static_cast<Gdiplus::REAL>(src.y),
-                    static_cast<Gdiplus::REAL>(src.width), static_cast<Gdiplus::REAL>(src.height),
+        g.DrawImage(image, dest, static_cast<Gdiplus::REAL>(src.left), static_cast<Gdiplus::REAL>(src.top),
+                    static_cast<Gdiplus::REAL>(src.Width()), static_cast<Gdiplus::REAL>(src.Height()),
                     Gdiplus::UnitPixel);
         return;
     }
     Gdiplus::ImageAttributes edges;
     edges.SetWrapMode(Gdiplus::WrapModeTileFlipXY);
-    g.DrawImage(sprite.get(), dest, 0, 0, static_cast<Gdiplus::REAL>(src.width),
-                static_cast<Gdiplus::REAL>(src.height), Gdiplus::UnitPixel, &edges);
+    g.DrawImage(sprite.get(), dest, 0, 0, static_cast<Gdiplus::REAL>(src.Width()),
+                static_cast<Gdiplus::REAL>(src.Height()), Gdiplus::UnitPixel, &edges);
 }
 
 void ApplyTextFlags(Gdiplus::StringFormat& format, int text_flags) {

@@ -5,6 +5,7 @@
 
 #include <string>
 
+#include "core/ui/rect.h"
 #include "gui/win/gdi_win32.h"
 
 namespace vela {
@@ -13,17 +14,8 @@ namespace vela {
 // (level <= 0).
 POINT ControlOrigin(HWND control, int level = 1);
 
-// A rectangle of a skin image: x, y, width, height in image pixels.
-struct SpriteRect {
-    int x;
-    int y;
-    int width;
-    int height;
-};
-
-// Draws a part of a skin image into a destination rectangle (nothing without an image).
-void DrawSprite(Gdiplus::Graphics& g, Gdiplus::Image* image, const Gdiplus::RectF& dest,
-                const SpriteRect& src);
+// Draws a part of a skin image (in image pixels) into a destination rectangle (nothing without an image).
+void DrawSprite(Gdiplus::Graphics& g, Gdiplus::Image* image, const Gdiplus::RectF& dest, const Rect& src);
 
 inline Gdiplus::RectF RectF(int x, int y, int width, int height) {
     return Gdiplus::RectF(static_cast<Gdiplus::REAL>(x), static_cast<Gdiplus::REAL>(y),

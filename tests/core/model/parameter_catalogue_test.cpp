@@ -5,8 +5,8 @@
 #include <set>
 
 #include "core/model/parameter_layout.h"
+#include "core/pages/strip_page.h"
 #include "core/protocol/protocol.h"
-#include "core/ui/strip_page.h"
 #include "support/page_fakes.h"
 
 namespace vela::catalogue {
@@ -173,8 +173,7 @@ TEST(ParameterCatalogue, RangesAgreeWithTheStripPagesControls) {
             const Parameter& p = At(*index);
             ++checked;
             for (const double position : {slot.lower, slot.upper}) {
-                controls.SetValue(slot.slot, position);
-                const int raw = strip.GetCodeValue(slot.code);
+                const int raw = SlotRaw(slot, position);
                 EXPECT_TRUE(RawAllowed(p, static_cast<std::uint16_t>(raw)))
                     << p.name << " page " << page << " position " << position << " raw " << raw;
             }

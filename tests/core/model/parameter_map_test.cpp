@@ -64,11 +64,11 @@ class ParameterMapTest : public ::testing::Test {
     void ClearMarks() { link.Table().ClearReceivedAndDirty(); }
     std::uint16_t Value(std::size_t i) const { return link.Table().Value(i); }
 
-    // Sends one code with a distinctive value and returns the indexes it marked.
+    // Sends one edit with a distinctive value and returns the indexes it marked.
     std::vector<std::size_t> Send(int page_id, FakeCodePage& page, int code, int value = 4321) {
         ClearMarks();
         page.values[code] = value;
-        EXPECT_EQ(map.OnPageControl(page_id, code), 1);
+        map.Edited(page_id, code, value);
         return Dirty();
     }
 
@@ -148,13 +148,13 @@ TEST_F(ParameterMapTest, InactiveBankValuesChangeNothingOnScreen) {
     EXPECT_TRUE(Output(layout::Strip::kCenter).sets.empty());
 }
 
-TEST_F(ParameterMapTest, MicPageWritesThePressedTargetsMicBFirst) {
-    mic.count_reads = true;
+TEST_F(ParameterMapTest, MicPageWritesTheEditToEveryPressedMicrophone) {
     mic.mic_a = true;
     mic.mic_b = true;
-    EXPECT_EQ(Send(layout::kMicPage, mic, 0), (Indexes{53, 113}));
-    EXPECT_EQ(Value(113), 1);  // read and written first
-    EXPECT_EQ(Value(53), 2);
+    EXPECT_EQ(Send(layout::kMicPage, mic, 0, 17), (Indexes{53, 113}));
+    EXPECT_EQ(Value(113), 17);  // the edit's one value, without asking the page again
+    EXPECT_EQ(Value(53), 17);
+    EXPECT_TRUE(mic.gets.empty());
 
     mic.mic_b = false;
     const std::pair<int, std::size_t> mic_a[] = {{60, 35}, {79, 37}, {78, 38}, {81, 41}, {80, 42}, {59, 111}};
@@ -481,8 +481,8 @@ TEST(ParameterMapWithoutControls, IgnoresEverything) {
     testing::Latin1CodePage code_page;
     DeviceLink link{clock, code_page};
     ParameterMap map{link, MappedControls{}};
-    EXPECT_EQ(map.OnPageControl(layout::kMainPage, 3), 1);
-    EXPECT_EQ(map.OnPageControl(layout::kMicPage, 0), 1);
+    map.Edited(layout::kMainPage, 3, 1);
+    map.Edited(layout::kMicPage, 0, 1);
     map.OnMasterFader(0);
     map.OnMusicSource();
     map.OnModeButton(kSingButton);

@@ -14,11 +14,11 @@ TEST(MainLayoutTest, DesignSizeKeepsTheDesignPositions) {
     const auto l = ComputeMainLayout(kDesignWidth, kDesignHeight);
     ASSERT_TRUE(l);
     EXPECT_DOUBLE_EQ(l->s, 1.0);
-    EXPECT_EQ(l->title_buttons[2], (LayoutRect{1021, 12, 1041, 32}));
-    EXPECT_EQ(l->title_buttons[3], (LayoutRect{954, 50, 1044, 76}));
-    EXPECT_EQ(l->tabs[0], (LayoutRect{20, 40, 110, 76}));
-    EXPECT_EQ(l->tabs[7], (LayoutRect{650, 40, 740, 76}));
-    EXPECT_EQ(l->page, (LayoutRect{0, 130, 1066, 704}));
+    EXPECT_EQ(l->title_buttons[2], (Rect{1021, 12, 1041, 32}));
+    EXPECT_EQ(l->title_buttons[3], (Rect{954, 50, 1044, 76}));
+    EXPECT_EQ(l->tabs[0], (Rect{20, 40, 110, 76}));
+    EXPECT_EQ(l->tabs[7], (Rect{650, 40, 740, 76}));
+    EXPECT_EQ(l->page, (Rect{0, 130, 1066, 704}));
 }
 
 TEST(MainLayoutTest, BelowHalfTheDesignSizeNothingIsLaidOut) {
@@ -32,13 +32,13 @@ TEST(MainLayoutTest, BelowHalfTheDesignSizeNothingIsLaidOut) {
 // At the smallest client the window allows, the captions are still legible; a pixel less and they would
 // not be.
 TEST(MainLayoutTest, TheSmallestClientKeepsEveryCaptionLegible) {
-    const LayoutRect least = MinimumClientRect();
+    const Rect least = MinimumClientRect();
     const auto l = ComputeMainLayout(least.Width(), least.Height());
     ASSERT_TRUE(l);
     for (int font : {l->title_font, l->tab_font, l->model_font, l->caption_font})
         EXPECT_GE(font, kSmallestCaptionPx);
     EXPECT_GE(kSmallestCaptionDesignPx * l->s, kSmallestCaptionPx) << "the pages' captions";
-    const LayoutRect fader = l->faders[0];
+    const Rect fader = l->faders[0];
     EXPECT_GE(ComputeValueGeometry(fader.Width(), fader.Height(), true, false).caption_font_height,
               kSmallestCaptionPx);
     // A page's value control is 33 design pixels high.
@@ -60,11 +60,11 @@ TEST(MainLayoutTest, ScalesPositionsBySxAndSyAndHeightsOfTitleButtonsAndFadersBy
     EXPECT_DOUBLE_EQ(l->sy, 1.25);
     EXPECT_DOUBLE_EQ(l->s, 1.25);
     // Close: left 1021 * 2, width 20 * 2, top 12 * 1.25 = 15, height 20 * 1.25 + 0.5 truncated.
-    EXPECT_EQ(l->title_buttons[2], (LayoutRect{2042, 15, 2082, 40}));
+    EXPECT_EQ(l->title_buttons[2], (Rect{2042, 15, 2082, 40}));
     // Tabs scale their height by sy.
-    EXPECT_EQ(l->tabs[1], (LayoutRect{220, 50, 400, 95}));
+    EXPECT_EQ(l->tabs[1], (Rect{220, 50, 400, 95}));
     // Faders: x by sx, y by sy, size by s.
-    EXPECT_EQ(l->faders[0], (LayoutRect{52, 112, 52 + 212, 112 + 41}));
+    EXPECT_EQ(l->faders[0], (Rect{52, 112, 52 + 212, 112 + 41}));
     EXPECT_EQ(l->page.top, 162);
     EXPECT_EQ(l->page.right, 2132);
     EXPECT_EQ(l->page.bottom, 880);
@@ -102,7 +102,7 @@ TEST(MainLayoutTest, OwnControlsStayInsideTheClientAtEveryScale) {
         for (int h : {352, 600, 704, 768, 1080, 1440}) {
             const auto l = ComputeMainLayout(w, h);
             ASSERT_TRUE(l) << w << "x" << h;
-            const auto inside = [&](const LayoutRect& r) {
+            const auto inside = [&](const Rect& r) {
                 return r.left >= 0 && r.top >= 0 && r.right <= w && r.bottom <= h && r.Width() > 0 &&
                        r.Height() > 0;
             };
@@ -176,20 +176,19 @@ TEST(VelaOptionsTest, SplitsLikeTheWindowsCommandLine) {
 }
 
 TEST(InitialWindowRectTest, DesignSizeAtTheMonitorsScalingHeldInsideItsWorkArea) {
-    const LayoutRect big{0, 0, 3840, 2120};
-    EXPECT_EQ(InitialWindowRect(96, big), (LayoutRect{0, 0, 1066, 704}));
-    EXPECT_EQ(InitialWindowRect(0, big), (LayoutRect{0, 0, 1066, 704}));
-    EXPECT_EQ(InitialWindowRect(144, big), (LayoutRect{0, 0, 1599, 1056}));
-    EXPECT_EQ(InitialWindowRect(192, big), (LayoutRect{0, 0, 2132, 1408}));
+    const Rect big{0, 0, 3840, 2120};
+    EXPECT_EQ(InitialWindowRect(96, big), (Rect{0, 0, 1066, 704}));
+    EXPECT_EQ(InitialWindowRect(0, big), (Rect{0, 0, 1066, 704}));
+    EXPECT_EQ(InitialWindowRect(144, big), (Rect{0, 0, 1599, 1056}));
+    EXPECT_EQ(InitialWindowRect(192, big), (Rect{0, 0, 2132, 1408}));
     // A taskbar on the left or at the top moves the work area's corner.
-    EXPECT_EQ(InitialWindowRect(120, LayoutRect{48, 30, 1920, 1080}),
-              (LayoutRect{48, 30, 48 + 1333, 30 + 880}));
+    EXPECT_EQ(InitialWindowRect(120, Rect{48, 30, 1920, 1080}), (Rect{48, 30, 48 + 1333, 30 + 880}));
 
     // Too large for the screen: smaller, same aspect, never past the work area.
-    for (const LayoutRect work : {LayoutRect{0, 0, 1280, 770}, LayoutRect{0, 0, 1366, 728},
-                                  LayoutRect{0, 0, 800, 570}, LayoutRect{100, 0, 1380, 1024}}) {
+    for (const Rect work :
+         {Rect{0, 0, 1280, 770}, Rect{0, 0, 1366, 728}, Rect{0, 0, 800, 570}, Rect{100, 0, 1380, 1024}}) {
         for (const int dpi : {96, 144, 192}) {
-            const LayoutRect r = InitialWindowRect(dpi, work);
+            const Rect r = InitialWindowRect(dpi, work);
             EXPECT_LE(r.right, work.right) << dpi;
             EXPECT_LE(r.bottom, work.bottom) << dpi;
             EXPECT_EQ(r.left, work.left);
@@ -202,7 +201,7 @@ TEST(InitialWindowRectTest, DesignSizeAtTheMonitorsScalingHeldInsideItsWorkArea)
         }
     }
     // A work area the system could not tell leaves the scaled size alone.
-    EXPECT_EQ(InitialWindowRect(144, LayoutRect{}), (LayoutRect{0, 0, 1599, 1056}));
+    EXPECT_EQ(InitialWindowRect(144, Rect{}), (Rect{0, 0, 1599, 1056}));
 }
 
 TEST(InitialWindowRectTest, DpiScalingRounds) {

@@ -49,6 +49,25 @@ TEST_F(GraphInteraction, HandlesAreHitInside24PixelBoxesFirstInOrder) {
     EXPECT_EQ(HandleAt(g, c.x, c.y), -1);
 }
 
+// A drag cut off by another window ends as a release would, without a notice and keeping its capture
+// untouched (it is gone already); with nothing dragged it has nothing to draw.
+TEST_F(GraphInteraction, ALostCaptureEndsADragWhereItStands) {
+    const int h = Band(5);
+    GraphPress(g, At(h).x, At(h).y);
+    const int x = At(h).x + 77;
+    GraphMove(g, x, g.ZeroY() - 40);
+    const double freq = g.GetBandFreq(5);
+    const GraphEffects lost = GraphCaptureLost(g);
+    EXPECT_TRUE(lost.notices.empty());
+    EXPECT_TRUE(lost.redraw);
+    EXPECT_FALSE(lost.release_capture);
+    EXPECT_FALSE(g.Dragging());
+    EXPECT_EQ(g.GetBandFreq(5), freq);
+    EXPECT_EQ(g.Handle(h).x, g.ColumnOf(freq));
+    EXPECT_FALSE(g.left_q_pressed || g.right_q_pressed);
+    EXPECT_FALSE(GraphCaptureLost(g).redraw);
+}
+
 TEST_F(GraphInteraction, DraggingABandMovesFrequencyAndGainAndReleaseIsSilent) {
     const int h = Band(5);
     const GraphPoint c = At(h);

@@ -126,7 +126,7 @@ TEST(ValueToggle, SplitAndPressClassification) {
 
     const ValueGeometry g = ComputeValueGeometry(170, 33, true, true);
     const ValueRange r = Range(0, 100, 0);
-    const PixelRect thumb = ThumbRect(g, r, 50);
+    const Rect thumb = ThumbRect(g, r, 50);
     EXPECT_EQ(ClassifyPress(g, r, 50, true, thumb.left + 2, 24), PressAction::kGrabThumb);
     EXPECT_EQ(ClassifyPress(g, r, 50, true, 160, 22), PressAction::kFlipToggle);
     EXPECT_EQ(ClassifyPress(g, r, 50, true, thumb.right + 3, 24), PressAction::kStepUp);

@@ -821,8 +821,8 @@ TEST(VelaProgramTest, OpensAtTheScreensScaling) {
     EXPECT_EQ(code, 0) << ReadText(folder / L"result.txt");
     RECT work{};
     SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0);
-    const LayoutRect expected =
-        InitialWindowRect(kDpi, LayoutRect{work.left, work.top, work.right, work.bottom});
+    const Rect expected =
+        InitialWindowRect(kDpi, Rect{work.left, work.top, work.right, work.bottom});
     const SIZE shot = PngSize(folder / L"vela-en-0-main.png");
     EXPECT_EQ(shot.cx, expected.Width());
     EXPECT_EQ(shot.cy, expected.Height());

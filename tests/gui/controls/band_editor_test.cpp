@@ -161,7 +161,7 @@ TEST_F(BandEditorTest, TypeButtonsAndTheFader) {
     const BandEditorGeometry& g = editor.Geometry();
     editor.SetField(kFieldGain, -6);
     host.Taken();
-    const PixelRect& high_shelf = g.type_buttons[1];
+    const Rect& high_shelf = g.type_buttons[1];
     Send(WM_LBUTTONDOWN, MK_LBUTTON, Point(high_shelf.left + 4, high_shelf.top + 4));
     Send(WM_LBUTTONUP, 0, Point(high_shelf.left + 4, high_shelf.top + 4));
     EXPECT_EQ(editor.Type(), 5);
@@ -169,7 +169,7 @@ TEST_F(BandEditorTest, TypeButtonsAndTheFader) {
     EXPECT_DOUBLE_EQ(editor.Gain(), -6.0) << "a type button leaves the gain alone";
     EXPECT_EQ(Fields(), std::vector<int>{kFieldType});
 
-    const PixelRect thumb = FaderThumbRect(g, editor.Limits(), editor.Gain());
+    const Rect thumb = FaderThumbRect(g, editor.Limits(), editor.Gain());
     const int x = (thumb.left + thumb.right) / 2;
     Send(WM_LBUTTONDOWN, MK_LBUTTON, Point(x, (thumb.top + thumb.bottom) / 2));
     EXPECT_TRUE(editor.Dragging());
@@ -209,7 +209,7 @@ TEST_F(BandEditorTest, TheFaceShowsTheValuesAndTheFocus) {
     editor.PaintTo(page.Dc(), 0);
     const auto focused = testing::ReadPixels(page.Dc(), 20, 20, r.right, r.bottom);
     // The band number is red while the editor has the focus.
-    const PixelRect& number = editor.Geometry().number_box;
+    const Rect& number = editor.Geometry().number_box;
     int red = 0;
     for (int y = number.top; y < number.bottom; ++y) {
         for (int x = number.left; x < number.right; ++x) {

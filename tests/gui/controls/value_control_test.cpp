@@ -35,7 +35,7 @@ class ValueControlTest : public ::testing::Test {
         Send(WM_MOUSEWHEEL, MAKEWPARAM(0, static_cast<WORD>(notches * WHEEL_DELTA)), 0);
     }
     POINT ThumbCentre() const {
-        const PixelRect r = ThumbRect(control.Geometry(), control.Range(), control.ShownValue());
+        const Rect r = ThumbRect(control.Geometry(), control.Range(), control.ShownValue());
         return {(r.left + r.right) / 2, (r.top + r.bottom) / 2};
     }
 
@@ -111,7 +111,7 @@ TEST_F(ValueControlTest, ToggleCarriesItsSwitchInsideTheValue) {
     const double level = control.ShownValue();
     EXPECT_DOUBLE_EQ(control.GetValue(), level + 500);
     // A click on the toggle box switches it off and tells the page.
-    const PixelRect box = control.Geometry().toggle_box;
+    const Rect box = control.Geometry().toggle_box;
     Send(WM_LBUTTONDOWN, MK_LBUTTON, Point((box.left + box.right) / 2, (box.top + box.bottom) / 2));
     Send(WM_LBUTTONUP, 0, Point((box.left + box.right) / 2, (box.top + box.bottom) / 2));
     EXPECT_FALSE(control.ToggleOn());

@@ -373,7 +373,7 @@ TEST_F(StripPageWindowTest, UpperAreaControlsNeitherOverlapNorLeaveThePage) {
                      height + (window.bottom - window.top) - client.bottom, SWP_NOZORDER | SWP_NOMOVE);
         testing::Pump();
     };
-    const LayoutRect least = MinimumClientRect();
+    const Rect least = MinimumClientRect();
     for (const auto& [width, height] : {std::pair{1066, 704}, std::pair{least.Width(), least.Height()}}) {
         resize_client(width, height);
         for (int tab = 0; tab < 7; ++tab) {

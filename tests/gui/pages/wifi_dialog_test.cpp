@@ -10,7 +10,7 @@
 #include <vector>
 
 #include "core/text/strings.h"
-#include "core/ui/wifi_dialog_rules.h"
+#include "core/pages/wifi_dialog_rules.h"
 #include "gui/app/main_dialog_win32.h"
 #include "gui/pages/wifi_dialog_win32.h"
 #include "gui/support/win_test_support.h"

@@ -1,10 +1,8 @@
-#include "core/ui/system_page.h"
+#include "core/pages/system_page.h"
 
 #include <algorithm>
 #include <array>
-#include <cstdio>
 #include <string>
-#include <system_error>
 
 #include "core/model/value_scales.h"
 #include "core/text/strings.h"
@@ -88,11 +86,6 @@ std::wstring Joined(std::wstring_view prefix, std::wstring_view text) {
     return joined;
 }
 
-// The file name shown beside a refused file, for the message box.
-std::wstring Shown(const fs::path& path) {
-    return path.wstring();
-}
-
 }  // namespace
 
 SystemPage::SystemPage(DeviceLink& link, ISceneRequests& requests, FileLocations files,
@@ -111,13 +104,13 @@ void SystemPage::Initialise() {
     FillLocalFiles({});
 
     for (int c = 0; c < sp::kVolumeControls; ++c) {
-        controls_.SetPosition(c, limits_.Position(c));
+        Place(c, limits_.Position(c));
     }
-    controls_.SetPosition(value::kMusicThreshold, 1);
-    controls_.SetPosition(value::kMicThreshold, 1);
-    controls_.SetPosition(value::kKeyShift, 0);
-    controls_.SetPosition(value::kMicVolA, sp::kVolumeTop);
-    controls_.SetPosition(value::kMicVolB, sp::kVolumeTop);
+    Place(value::kMusicThreshold, 1);
+    Place(value::kMicThreshold, 1);
+    Place(value::kKeyShift, 0);
+    Place(value::kMicVolA, sp::kVolumeTop);
+    Place(value::kMicVolB, sp::kVolumeTop);
 
     // The new keypad password and the system password change wait until the old one has been checked.
     controls_.EnableLabel(label::kNewKeyPassword, false);
@@ -143,6 +136,22 @@ void SystemPage::Write(std::uint16_t index, int value, bool mark) {
     link_.Table().WriteParameter(index, static_cast<std::uint32_t>(value) & 0xFFFF, mark);
 }
 
+int SystemPage::At(int control) const {
+    return control >= 0 && control < value::kCount ? positions_[static_cast<std::size_t>(control)] : 0;
+}
+
+void SystemPage::Place(int control, int position) {
+    if (control >= 0 && control < value::kCount)
+        positions_[static_cast<std::size_t>(control)] = position;
+    controls_.SetPosition(control, position);
+}
+
+void SystemPage::ShowKeySwitch(bool enabled) {
+    key_enabled_ = enabled;
+    controls_.SetChecked(ids::kKeyEnable, enabled);
+    controls_.SetChecked(ids::kKeyDisable, !enabled);
+}
+
 void SystemPage::Tell(std::wstring_view text, std::wstring_view caption, MessageButtons buttons) {
     controls_.Show(text, caption, buttons);
 }
@@ -151,25 +160,25 @@ void SystemPage::Tell(std::wstring_view text, std::wstring_view caption, Message
 
 int SystemPage::GetCodeValue(int code) {
     if (code >= 0 && code < sp::kVolumeControls) {
-        return controls_.Position(code);
+        return At(code);
     }
     switch (code) {
         case kMicThresholdCode:
-            return sp::GateValue(controls_.Position(value::kMicThreshold));
+            return sp::GateValue(At(value::kMicThreshold));
         case kMusicThresholdCode:
-            return sp::GateValue(controls_.Position(value::kMusicThreshold));
+            return sp::GateValue(At(value::kMusicThreshold));
         case kKeyShiftCode:
-            return controls_.Position(value::kKeyShift);
+            return At(value::kKeyShift);
         case kMicVolACode:
-            return controls_.Position(value::kMicVolA) + sp::kMicVolOffset;
+            return At(value::kMicVolA) + sp::kMicVolOffset;
         case kMicVolBCode:
-            return controls_.Position(value::kMicVolB) + sp::kMicVolOffset;
+            return At(value::kMicVolB) + sp::kMicVolOffset;
         case kMicGateCode:
-            return controls_.Checked(ids::kMicGate) ? 1 : 0;
+            return mic_gate_ ? 1 : 0;
         case kMusicGateCode:
-            return controls_.Checked(ids::kMusicGate) ? 1 : 0;
+            return music_gate_ ? 1 : 0;
         case kKeyPasswordSwitchCode:
-            return controls_.Checked(ids::kKeyEnable) ? 1 : 0;
+            return key_enabled_ ? 1 : 0;
         default:
             return 0;
     }
@@ -178,15 +187,14 @@ int SystemPage::GetCodeValue(int code) {
 void SystemPage::SetCodeValue(int code, int raw) {
     if (code >= 0 && code < sp::kVolumeControls) {
         limits_.SetFromDevice(code, raw);
-        controls_.SetPosition(code, limits_.Position(code));
+        Place(code, limits_.Position(code));
     }
     switch (code) {
         case kMicThresholdCode:
         case kMusicThresholdCode:
             // A value above the last used entry leaves the control where it is.
             if (const auto p = sp::GatePosition(raw)) {
-                controls_.SetPosition(
-                    code == kMicThresholdCode ? value::kMicThreshold : value::kMusicThreshold, *p);
+                Place(code == kMicThresholdCode ? value::kMicThreshold : value::kMusicThreshold, *p);
             }
             break;
         case kPowerOnCode:
@@ -195,22 +203,23 @@ void SystemPage::SetCodeValue(int code, int raw) {
             }
             break;
         case kKeyShiftCode:
-            controls_.SetPosition(value::kKeyShift, std::clamp(raw, 0, kKeyShiftMax));
+            Place(value::kKeyShift, std::clamp(raw, 0, kKeyShiftMax));
             break;
         case kMicVolACode:
         case kMicVolBCode:
-            controls_.SetPosition(code == kMicVolACode ? value::kMicVolA : value::kMicVolB,
-                                  std::min(raw % sp::kMicVolOffset, sp::kVolumeTop));
+            Place(code == kMicVolACode ? value::kMicVolA : value::kMicVolB,
+                  std::min(raw % sp::kMicVolOffset, sp::kVolumeTop));
             break;
         case kMicGateCode:
-            controls_.SetChecked(ids::kMicGate, raw != 0);
+            mic_gate_ = raw != 0;
+            controls_.SetChecked(ids::kMicGate, mic_gate_);
             break;
         case kMusicGateCode:
-            controls_.SetChecked(ids::kMusicGate, raw != 0);
+            music_gate_ = raw != 0;
+            controls_.SetChecked(ids::kMusicGate, music_gate_);
             break;
         case kKeyPasswordSwitchCode:
-            controls_.SetChecked(ids::kKeyEnable, raw == 1);
-            controls_.SetChecked(ids::kKeyDisable, raw != 1);
+            ShowKeySwitch(raw == 1);
             break;
         case kCurrentSceneCode:
             // Reported again after every save: only a change of the current scene moves the user's choice.
@@ -234,33 +243,28 @@ void SystemPage::SetCodeValue(int code, int raw) {
 
 void SystemPage::UpdateCodeText(int code) {
     if (code >= 0 && code < sp::kVolumeControls) {
-        controls_.SetValueCaption(code,
-                                  FormatWithValue(Text(str::kMusicStart + code), controls_.Position(code)));
+        controls_.SetValueCaption(code, FormatWithValue(Text(str::kMusicStart + code), At(code)));
         return;
     }
     switch (code) {
         case kMicThresholdCode:
-            controls_.SetValueCaption(
-                value::kMicThreshold,
-                Joined(Text(str::kMic),
-                       FormatWithValue(Text(str::kGateThreshold), controls_.Position(value::kMicThreshold))));
+            controls_.SetValueCaption(value::kMicThreshold,
+                                      Joined(Text(str::kMic), FormatWithValue(Text(str::kGateThreshold),
+                                                                              At(value::kMicThreshold))));
             break;
         case kMusicThresholdCode:
-            controls_.SetValueCaption(
-                value::kMusicThreshold,
-                Joined(Text(str::kMusic), FormatWithValue(Text(str::kGateThreshold),
-                                                          controls_.Position(value::kMusicThreshold))));
+            controls_.SetValueCaption(value::kMusicThreshold,
+                                      Joined(Text(str::kMusic), FormatWithValue(Text(str::kGateThreshold),
+                                                                                At(value::kMusicThreshold))));
             break;
         case kKeyShiftCode:
-            controls_.SetValueCaption(value::kKeyShift, KeyShiftText(controls_.Position(value::kKeyShift)));
+            controls_.SetValueCaption(value::kKeyShift, KeyShiftText(At(value::kKeyShift)));
             break;
         case kMicVolACode:
-            controls_.SetValueCaption(value::kMicVolA,
-                                      MicVolumeText(str::kMicVolA, controls_.Position(value::kMicVolA)));
+            controls_.SetValueCaption(value::kMicVolA, MicVolumeText(str::kMicVolA, At(value::kMicVolA)));
             break;
         case kMicVolBCode:
-            controls_.SetValueCaption(value::kMicVolB,
-                                      MicVolumeText(str::kMicVolB, controls_.Position(value::kMicVolB)));
+            controls_.SetValueCaption(value::kMicVolB, MicVolumeText(str::kMicVolB, At(value::kMicVolB)));
             break;
         case kSystemFixedTextCode:
             RewriteFixedTexts();
@@ -327,22 +331,22 @@ void SystemPage::FillLocalFiles(const std::wstring& select) {
 
 // ---------------------------------------------------------------- controls
 
-void SystemPage::OnValueControl(int control) {
+void SystemPage::OnValueControl(int control, int position) {
     if (control < 0 || control >= value::kCount) {
         return;
     }
-    const int position = controls_.Position(control);
+    positions_[static_cast<std::size_t>(control)] = position;
     if (control < sp::kVolumeControls) {
         const sp::VolumeChange change = limits_.Change(control, position);
         if (change.maximum_changed) {
             controls_.MaximumChanged();
         }
         if (change.moved_start) {
-            controls_.SetPosition(*change.moved_start, change.moved_start_position);
+            Place(*change.moved_start, change.moved_start_position);
             UpdateCodeText(*change.moved_start);
         }
         // A power-on volume dragged above its maximum comes back to it.
-        controls_.SetPosition(control, limits_.Position(control));
+        Place(control, limits_.Position(control));
         for (const sp::ParameterWrite& w : change.writes) {
             Write(w.index, w.value);
         }
@@ -379,15 +383,16 @@ void SystemPage::OnItem(int id) {
     switch (id) {
         case ids::kKeyEnable:
         case ids::kKeyDisable:
-            controls_.SetChecked(ids::kKeyEnable, id == ids::kKeyEnable);
-            controls_.SetChecked(ids::kKeyDisable, id == ids::kKeyDisable);
+            ShowKeySwitch(id == ids::kKeyEnable);
             Write(sp::kKeypadPasswordEnabled, id == ids::kKeyEnable ? 1 : 0);
             break;
         case ids::kMusicGate:
-            Write(sp::kMusicGateOn, controls_.Checked(ids::kMusicGate) ? 1 : 0);
+            music_gate_ = controls_.Checked(ids::kMusicGate);
+            Write(sp::kMusicGateOn, music_gate_ ? 1 : 0);
             break;
         case ids::kMicGate:
-            Write(sp::kMicGateOn, controls_.Checked(ids::kMicGate) ? 1 : 0);
+            mic_gate_ = controls_.Checked(ids::kMicGate);
+            Write(sp::kMicGateOn, mic_gate_ ? 1 : 0);
             break;
         case ids::kPowerOnList: {
             const int item = controls_.Selection(ids::kPowerOnList);
@@ -544,121 +549,6 @@ void SystemPage::ChangeSystemPassword() {
     Write(sp::kSystemPasswordHigh, fresh->high);
     Write(sp::kSystemPasswordLow, fresh->low);
     Tell(Text(str::kPasswordChanged));
-}
-
-// ---------------------------------------------------------------- scenes
-
-void SystemPage::SaveDeviceScene() {
-    Write(sp::kSceneCommand, sp::SceneCommand(sp::kStoreScene, SceneItem()), false);
-    // Encoded character by character, so that a cut name never ends inside a character.
-    const std::wstring typed = controls_.ItemText(ids::kSceneName);
-    std::vector<std::string> characters;
-    for (std::size_t i = 0; i < typed.size(); ++i) {
-        std::size_t length = 1;
-        if (sizeof(wchar_t) == 2 && typed[i] >= 0xD800 && typed[i] <= 0xDBFF && i + 1 < typed.size()) {
-            length = 2;
-        }
-        characters.push_back(link_.CodePage().FromWide(std::wstring_view(typed).substr(i, length)));
-        i += length - 1;
-    }
-    requests_.SetSceneNameBuffer(sp::FitSceneName(characters));
-    link_.State().RaiseRequest(request::kSaveScene);
-}
-
-std::optional<fs::path> SystemPage::LocalPath(std::wstring_view empty_text) {
-    const std::wstring name = controls_.ItemText(ids::kLocalFile);
-    switch (sp::CheckLocalName(name)) {
-        case sp::NameCheck::kEmpty:
-            Tell(empty_text);
-            return std::nullopt;
-        case sp::NameCheck::kNotAName:
-            Tell(Text(extra::kNotAFileName));
-            return std::nullopt;
-        case sp::NameCheck::kOk:
-            break;
-    }
-    const fs::path file = fs::path(sp::LocalScenePath(name));
-    const fs::path here = files_.current_dir / file;
-    const fs::path mirrored = files_.MirrorDirectory() / file;
-    if (!CZB_FileData::FileExists(here) && CZB_FileData::FileExists(mirrored)) {
-        return mirrored;
-    }
-    return here;
-}
-
-bool SystemPage::SceneFileReadable(const fs::path& path) {
-    CZB_FileData file(files_);
-    const FileResult read = file.LoadScene(path);
-    if (read.Ok()) {
-        return true;
-    }
-    const bool missing = read.error == FileError::kNotFound || read.error == FileError::kEmptyPath;
-    Tell(Shown(path) + L"\n" + std::wstring(Text(missing ? str::kNoFiles : str::kReadDataFailed)));
-    return false;
-}
-
-void SystemPage::SaveLocal() {
-    Write(sp::kSceneCommand, sp::SceneCommand(sp::kStoreScene, SceneItem()), false);
-    if (!link_.State().link_up.load()) {
-        Tell(Text(str::kNoDevice));
-        return;
-    }
-    const auto path = LocalPath(Text(str::kNoFiles));
-    if (!path) {
-        return;
-    }
-    FillLocalFiles(path->filename().wstring());
-    // A file that exists is replaced only when the user agrees; one in the local scene folder is the one the
-    // list shows, so that is the one asked about.
-    if (CZB_FileData::FileExists(*path) &&
-        controls_.Show(Shown(*path) + std::wstring(Text(str::kFileExists)), Text(str::kWarning),
-                       MessageButtons::kOkCancel) != MessageAnswer::kOk) {
-        return;
-    }
-    requests_.SetScenePath(*path);
-    link_.State().RaiseRequest(request::kSaveToFile);
-}
-
-void SystemPage::DeleteLocal() {
-    const auto path = LocalPath(Text(str::kDeleteFailed));
-    if (!path) {
-        return;
-    }
-    std::error_code ec;
-    if (!CZB_FileData::FileExists(*path) || !fs::remove(*path, ec) || ec) {
-        Tell(Text(str::kDeleteFailed));
-    }
-    FillLocalFiles({});
-}
-
-void SystemPage::UpdateToDevice() {
-    const auto path = LocalPath(Text(str::kNoFiles));
-    if (!path || !SceneFileReadable(*path)) {
-        return;
-    }
-    requests_.SetScenePath(*path);
-    link_.State().RaiseRequest(request::kLoadFile);
-}
-
-void SystemPage::Import() {
-    const auto chosen = controls_.ChooseParameterFile();
-    if (!chosen) {
-        return;
-    }
-    if (chosen->empty()) {
-        Tell(Text(str::kNoFiles));
-        return;
-    }
-    const fs::path path(sp::ParameterFilePath(*chosen));
-    if (!SceneFileReadable(path)) {
-        return;
-    }
-    requests_.SetScenePath(path);
-    requests_.SetSelection(sp::ImportSelection());
-    // The worker serves request 11 before 15 in one pass and drops 15 when the load fails, so the
-    // window never waits between them.
-    link_.State().RaiseRequest(request::kLoadSelection);
-    link_.State().RaiseRequest(request::kSaveSettings);
 }
 
 }  // namespace vela

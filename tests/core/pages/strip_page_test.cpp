@@ -1,4 +1,4 @@
-#include "core/ui/strip_page.h"
+#include "core/pages/strip_page.h"
 
 #include <gtest/gtest.h>
 
@@ -45,7 +45,7 @@ void ExpectRoundTrips(int page_id, const std::vector<Landmark>& landmarks) {
 
 TEST(StripPage, EveryInputCodeRoundTripsAtItsLandmarks) {
     const std::vector<Landmark> landmarks{
-        {0, 5},    {14, 7},     {15, 33168}, {29, 16000}, {19, 33758}, {30, 40},    {44, 12800},
+        {0, 5},    {14, 7},     {15, 33169}, {29, 16000}, {19, 33758}, {30, 40},    {44, 12800},
         {45, 500}, {59, 620},   {50, 260},   {60, 0},     {60, 1},     {73, 80},    {73, 114},
         {74, 5},   {74, 900},   {75, 2},     {75, 32},    {76, 10},    {76, 1000},  {78, 32768},
         {78, 303}, {78, 32965}, {79, 8},     {79, 24},    {80, 5990},  {80, 20600}, {81, 13},
@@ -143,10 +143,13 @@ TEST(StripPage, UnknownCodesAndBandsBeyondTheCountChangeNothing) {
     EXPECT_EQ(echo.GetCodeValue(54), 0);
     echo.SetCodeValue(5, 7);  // band 5 does not exist on a 5-band page
     EXPECT_EQ(fx.bands[5].type, 0.0);
-    echo.OnGraph(kGraphBand, 5);
-    echo.OnGraph(kGraphBand, -1);
-    echo.OnBandEditor(5, 0);
-    EXPECT_TRUE(fx.sent.empty());
+    testing::RecordingEdits edits;
+    echo.SendEditsTo(edits);
+    echo.OnGraphBand(5, {});
+    echo.OnGraphBand(-1, {});
+    echo.OnBandEditor(5, 0, 1.0);
+    echo.OnBandEditor(0, 4, 1.0);  // no field 4
+    EXPECT_TRUE(edits.edits.empty());
 
     // Code 20 on an input page is band 5's frequency, not a band 20.
     FakeStripControls in;
@@ -220,12 +223,18 @@ TEST(StripPage, CaptionsFollowTheLanguageAtTheirLandmarks) {
 std::vector<int> ResetSends(int page_id, FakeStripControls& controls) {
     StripPage page(page_id, controls);
     page.Initialise();
+    testing::RecordingEdits edits;
+    page.SendEditsTo(edits);
     for (int b = 0; b < page.Descriptor().band_count; ++b) {
-        controls.bands[static_cast<std::size_t>(b)] = {6.0, 777.0, 2.0, 5.0};
+        page.SetCodeValue(layout::EqCode(page.Descriptor().band_codes, b, layout::EqField::kType), 5);
+        page.SetCodeValue(layout::EqCode(page.Descriptor().band_codes, b, layout::EqField::kQ), 200);
+        page.SetCodeValue(layout::EqCode(page.Descriptor().band_codes, b, layout::EqField::kGain), 600);
+        page.SetCodeValue(layout::EqCode(page.Descriptor().band_codes, b, layout::EqField::kFrequency), 777);
     }
-    controls.sent.clear();
-    page.OnButton(kResetButton);
-    return controls.sent;
+    page.OnButton(kResetButton, kCheckPush);
+    for (const testing::RecordingEdits::Edit& e : edits.edits)
+        EXPECT_EQ(e.raw, page.GetCodeValue(e.code)) << e.code;
+    return edits.Codes();
 }
 
 TEST(StripPage, ResetSendsFrequencyThenGainPerBandWithThePagesDefaults) {
@@ -237,8 +246,8 @@ TEST(StripPage, ResetSendsFrequencyThenGainPerBandWithThePagesDefaults) {
     EXPECT_EQ(music_sent[29], 59);
     EXPECT_EQ(music.bands[14].freq, 16000);
     EXPECT_EQ(music.bands[0].gain, 0.0);
-    EXPECT_EQ(music.bands[0].q, 2.0);     // Q untouched
-    EXPECT_EQ(music.bands[0].type, 5.0);  // type untouched
+    EXPECT_EQ(music.bands[0].q, QFromCode(200));  // Q untouched
+    EXPECT_EQ(music.bands[0].type, 5.0);          // type untouched
     EXPECT_EQ(music.graph[7].freq, 1000);
 
     FakeStripControls sub;
@@ -267,25 +276,32 @@ TEST(StripPage, BandsStartAsTheEditorsShowThemAndAHandleSendsOnlyWhatItChanged) 
         FakeStripControls c;
         c.graph.fill({0.0, 19.0, 1.5, 7.0});  // where a graph's handles stand before they are placed
         StripPage page(page_id, c);
+        testing::RecordingEdits edits;
+        page.SendEditsTo(edits);
         page.Initialise();
         const int bands = page.Descriptor().band_count;
         for (int b = 0; b < bands; ++b) {
             const auto i = static_cast<std::size_t>(b);
             EXPECT_EQ(c.bands[i].freq, page.DefaultFrequencies()[i]) << "band " << b;
-            EXPECT_EQ(c.graph[i].freq, c.bands[i].freq) << "band " << b;
-            EXPECT_EQ(c.graph[i].q, c.bands[i].q) << "band " << b;
-            EXPECT_EQ(c.graph[i].gain, c.bands[i].gain) << "band " << b;
-            EXPECT_EQ(c.graph[i].type, c.bands[i].type) << "band " << b;
+            // What a new editor shows once given the default.
+            EXPECT_EQ(c.graph[i].freq, EditorFreqFor(c.bands[i].freq)) << "band " << b;
+            EXPECT_EQ(c.graph[i].q, kEditorInitial[kFieldQ]) << "band " << b;
+            EXPECT_EQ(c.graph[i].gain, kEditorInitial[kFieldGain]) << "band " << b;
+            EXPECT_EQ(c.graph[i].type, kEditorInitialType) << "band " << b;
         }
-        c.sent.clear();
+        const auto graph_band = [&c](int b) {
+            const FakeStripControls::Band& g = c.graph[static_cast<std::size_t>(b)];
+            return BandValues{g.gain, g.freq, g.q, static_cast<int>(g.type)};
+        };
         for (int b = 0; b < bands; ++b)
-            page.OnGraph(kGraphBand, b);
-        EXPECT_TRUE(c.sent.empty());
+            page.OnGraphBand(b, graph_band(b));
+        EXPECT_TRUE(edits.edits.empty());
 
         c.graph[1].gain = -4.0;  // dragged straight down
-        page.OnGraph(kGraphBand, 1);
-        EXPECT_EQ(c.sent,
+        page.OnGraphBand(1, graph_band(1));
+        EXPECT_EQ(edits.Codes(),
                   std::vector<int>{layout::EqCode(page.Descriptor().band_codes, 1, layout::EqField::kGain)});
+        EXPECT_EQ(edits.edits[0].raw, GainCodeFor(-4.0));
     }
 }
 
@@ -321,8 +337,7 @@ TEST(StripPage, RandomDeviceValuesKeepEveryControlAndCaptionInsideItsScale) {
                     v = LevelFromCode(static_cast<int>(v)).level;
                 EXPECT_GE(v, slot->lower);
                 EXPECT_LE(v, slot->upper);
-                fresh.value[slot->slot] = c.value[slot->slot];
-                reference.OnValueControl(slot->slot);
+                reference.OnValueControl(slot->slot, c.value[slot->slot]);
                 EXPECT_EQ(c.value_caption[slot->slot], fresh.value_caption[slot->slot]);
                 EXPECT_EQ(c.value_note[slot->slot].empty(), page.GetCodeValue(code) == raw);
             }
@@ -334,71 +349,77 @@ TEST(StripPage, NotificationsMoveTheGraphAndSendTheirCodes) {
     FakeStripControls c;
     StripPage out(layout::kCenterPage, c);
     out.Initialise();
-    c.sent.clear();
+    testing::RecordingEdits edits;
+    out.SendEditsTo(edits);
 
-    c.bands[2].gain = -3.5;
-    out.OnBandEditor(2, 0);
+    out.OnBandEditor(2, kFieldGain, -3.5);
     EXPECT_EQ(c.graph[2].gain, -3.5);
-    c.graph[4] = {2.0, 2000.0, 3.0, 7.0};
-    out.OnGraph(kGraphBand, 4);
+    out.OnGraphBand(4, {2.0, 2000.0, 3.0, 5});
     EXPECT_EQ(c.bands[4].freq, 2000.0);
-    EXPECT_EQ(c.bands[4].type, 7.0);
-    out.OnGraph(kGraphBand, 7);  // no band 7
-    c.value[14] = 0;
-    out.OnValueControl(14);
+    EXPECT_EQ(c.bands[4].type, 5.0);
+    out.OnGraphBand(7, {});  // no band 7
+    out.OnValueControl(14, 0);
     EXPECT_LT(c.pass_freq[0], kFreqLowestReal);
     EXPECT_EQ(out.GetCodeValue(58), 32768);
-    c.pass_freq[1] = 20600;
-    out.OnGraph(kGraphLowPass, 0);
+    out.OnGraphPass(1, 20600);
     EXPECT_EQ(c.value[15], 362);
-    c.combo_item[kLowPassCombo] = 5;
-    out.OnCombo(kLowPassCombo);
+    out.OnCombo(kLowPassCombo, 5);
     EXPECT_EQ(c.pass_type[1], 25);
-    out.OnButton(1);  // Mute
-    out.OnButton(0);  // Left Mute is not on a mono page
-    out.OnButton(kEqPassButton);
+    out.OnButton(1, kCheckPressed);  // Mute
+    out.OnButton(0, kCheckPressed);  // Left Mute is not on a mono page
+    out.OnButton(kEqPassButton, kCheckPush);
     EXPECT_EQ(c.eq_active, 0);
-    out.OnGraph(kGraphCopy, 0);
-    out.OnGraph(kGraphPaste, 0);
-    EXPECT_EQ(c.sent, (std::vector<int>{32, 4, 34, 14, 24, 58, 60, 61, 42, 40, 62, 63}));
+    out.OnGraphMenu(kGraphCopy);
+    out.OnGraphMenu(kGraphPaste);
+    EXPECT_EQ(edits.Codes(), (std::vector<int>{32, 4, 34, 14, 24, 58, 60, 61, 42, 40, 62, 63}));
+    // Each edit carries what the page now holds for its code.
+    for (const testing::RecordingEdits::Edit& e : edits.edits) {
+        EXPECT_EQ(e.page_id, layout::kCenterPage);
+        if (e.code != kCopyEqCode && e.code != kPasteEqCode) {
+            EXPECT_EQ(e.raw, out.GetCodeValue(e.code)) << e.code;
+        }
+    }
+    EXPECT_EQ(edits.edits[0].raw, GainCodeFor(-3.5));
+    EXPECT_EQ(edits.edits[8].raw, 1);  // muted
 
     // The input page's high-pass handle stops at 303 Hz: fully right is position 143.
     FakeStripControls in;
     StripPage music(layout::kMusicPage, in);
     music.Initialise();
-    in.pass_freq[0] = 303;
-    music.OnGraph(kGraphHighPass, 0);
+    testing::RecordingEdits music_edits;
+    music.SendEditsTo(music_edits);
+    music.OnGraphPass(0, 303);
     EXPECT_EQ(in.value[14], 143);
     EXPECT_EQ(music.GetCodeValue(78), 303);
-    in.value[15] = 64;
-    music.OnValueControl(15);
+    music.OnValueControl(15, 64);
     EXPECT_EQ(in.pass_freq[1], 20600);
-    EXPECT_EQ(in.sent.back(), 80);
-    music.OnGraph(kGraphCopy, 0);  // no menu on the input pages
-    EXPECT_EQ(in.sent.back(), 80);
+    EXPECT_EQ(music_edits.Codes().back(), 80);
+    music.OnGraphMenu(kGraphCopy);  // no menu on the input pages
+    EXPECT_EQ(music_edits.Codes().back(), 80);
 }
 
 TEST(StripPage, MicButtonsLoadTheChosenMicrophoneWithoutSending) {
     FakeStripControls c;
     StripPage mic(layout::kMicPage, c);
     mic.Initialise();
+    testing::RecordingEdits edits;
+    mic.SendEditsTo(edits);
     EXPECT_TRUE(mic.MicAPressed());
     EXPECT_FALSE(mic.MicBPressed());
     for (int b = 0; b < 15; ++b) {
-        c.table[static_cast<std::size_t>(113 + 4 * b)] = 5;                                    // type
-        c.table[static_cast<std::size_t>(114 + 4 * b)] = static_cast<std::uint16_t>(200 + b);  // frequency
-        c.table[static_cast<std::size_t>(115 + 4 * b)] = 560;                                  // gain
-        c.table[static_cast<std::size_t>(116 + 4 * b)] = 250;                                  // Q
+        edits.table[static_cast<std::size_t>(113 + 4 * b)] = 5;  // type
+        edits.table[static_cast<std::size_t>(114 + 4 * b)] =
+            static_cast<std::uint16_t>(200 + b);                   // frequency
+        edits.table[static_cast<std::size_t>(115 + 4 * b)] = 560;  // gain
+        edits.table[static_cast<std::size_t>(116 + 4 * b)] = 250;  // Q
     }
-    c.table[36] = 0;
-    c.table[46] = 152;
-    c.table[45] = 24;
-    c.table[50] = 8000;
-    c.table[49] = 13;
-    c.sent.clear();
-    c.check[kMicBButton] = kCheckPressed;
-    mic.OnButton(kMicBButton);
-    EXPECT_TRUE(c.sent.empty());
+    edits.table[36] = 0;
+    edits.table[46] = 152;
+    edits.table[45] = 24;
+    edits.table[50] = 8000;
+    edits.table[49] = 13;
+    mic.OnButton(kMicBButton, kCheckPressed);
+    EXPECT_TRUE(edits.edits.empty());
     EXPECT_TRUE(mic.MicBPressed());
     EXPECT_FALSE(mic.MicAPressed());
     EXPECT_EQ(c.posted, std::vector<int>{kMicSelectedB});
@@ -411,8 +432,8 @@ TEST(StripPage, MicButtonsLoadTheChosenMicrophoneWithoutSending) {
     EXPECT_EQ(mic.GetCodeValue(80), 8000);
     EXPECT_EQ(mic.GetCodeValue(81), 13);
 
-    c.table[54 + 4 * 14] = 16000;
-    mic.OnButton(kMicAButton);
+    edits.table[54 + 4 * 14] = 16000;
+    mic.OnButton(kMicAButton, kCheckPressed);
     EXPECT_TRUE(mic.MicAPressed());
     EXPECT_EQ(mic.GetCodeValue(29), 16000);
     EXPECT_EQ(c.posted.back(), kMicSelectedA);
@@ -421,9 +442,31 @@ TEST(StripPage, MicButtonsLoadTheChosenMicrophoneWithoutSending) {
     FakeStripControls m;
     StripPage music(layout::kMusicPage, m);
     music.Initialise();
-    music.OnButton(kMicBButton);
+    music.OnButton(kMicBButton, kCheckPressed);
     EXPECT_TRUE(m.posted.empty());
     EXPECT_FALSE(music.MicAPressed());
+}
+
+// A drag in a band editor travels one way: the page takes the editor's value from its notification and
+// hands the device's value to the write; the controls are only ever told.
+TEST(StripPage, ABandEditorDragReachesTheWriteWithItsValue) {
+    FakeStripControls c;
+    StripPage music(layout::kMusicPage, c);
+    music.Initialise();
+    testing::RecordingEdits edits;
+    music.SendEditsTo(edits);
+    const int code = layout::EqCode(music.Descriptor().band_codes, 2, layout::EqField::kGain);
+    int held = -1;
+    edits.then = [&](int, int edited, int) { held = music.GetCodeValue(edited); };
+    for (double gain : {-6.3, 0.0, 11.9}) {
+        edits.edits.clear();
+        music.OnBandEditor(2, kFieldGain, gain);
+        ASSERT_EQ(edits.edits.size(), 1u);
+        EXPECT_EQ(edits.edits[0],
+                  (testing::RecordingEdits::Edit{layout::kMusicPage, code, GainCodeFor(gain)}));
+        EXPECT_EQ(held, GainCodeFor(gain));  // the page answers from what it was told, during the write too
+        EXPECT_EQ(c.graph[2].gain, gain);
+    }
 }
 
 // The pages and the parameter map together: edits reach the right parameter of the active bank.
@@ -436,11 +479,12 @@ class StripPagesWithMap : public ::testing::Test {
             outputs_[i] = std::make_unique<StripPage>(kOutputIds[i], out_controls_[i]);
             outputs_[i]->Initialise();
             mapped_.outputs[i] = outputs_[i].get();
-            out_controls_[i].on_send = [this, i](int code) { map_->OnPageControl(kOutputIds[i], code); };
         }
         mic_.Initialise();
-        mic_controls_.on_send = [this](int code) { map_->OnPageControl(layout::kMicPage, code); };
         map_ = std::make_unique<ParameterMap>(link_, mapped_);
+        for (auto& page : outputs_)
+            page->SendEditsTo(*map_);
+        mic_.SendEditsTo(*map_);
     }
     static MappedControls Mapped(std::array<std::unique_ptr<StripPage>, layout::kStripCount>&, StripPage& mic,
                                  testing::RecordingMessages& messages) {
@@ -471,8 +515,7 @@ TEST_F(StripPagesWithMap, CopyOnCenterPasteOnRearInTheDanceBank) {
     StripPage& rear = *outputs_[3];
     FakeStripControls& rear_controls = out_controls_[3];
 
-    rear_controls.sent.clear();
-    rear.OnGraph(kGraphPaste, 0);  // nothing copied yet
+    rear.OnGraphMenu(kGraphPaste);  // nothing copied yet
     ASSERT_EQ(messages_.shown.size(), 1u);
     EXPECT_EQ(messages_.shown[0].text, Text(str::kNoDuplicateContent));
     EXPECT_FALSE(Dirty(698));
@@ -483,17 +526,19 @@ TEST_F(StripPagesWithMap, CopyOnCenterPasteOnRearInTheDanceBank) {
         center.SetCodeValue(20 + b, 250);
         center.SetCodeValue(30 + b, 440 + b);
     }
-    center.OnGraph(kGraphCopy, 0);
-    rear.OnGraph(kGraphPaste, 0);
+    center.OnGraphMenu(kGraphCopy);
+    rear.OnGraphMenu(kGraphPaste);
     EXPECT_EQ(messages_.shown.size(), 1u);
     for (int b = 0; b < 7; ++b) {
         const std::size_t first = 698 + 4 * static_cast<std::size_t>(b);
         EXPECT_EQ(Entry(first), 5) << b;
-        EXPECT_EQ(Entry(first + 1), 300 + b) << b;
+        // Each frequency as the Center page's editor shows it.
+        const int shown = FreqToCode(EditorFreqFor(CodeToFreq(300 + b)));
+        EXPECT_EQ(Entry(first + 1), shown) << b;
         EXPECT_EQ(Entry(first + 2), 440 + b) << b;
         EXPECT_EQ(Entry(first + 3), 250) << b;
         EXPECT_TRUE(Dirty(first) && Dirty(first + 3)) << b;
-        EXPECT_EQ(rear_controls.graph[static_cast<std::size_t>(b)].freq, 300 + b);
+        EXPECT_EQ(rear_controls.graph[static_cast<std::size_t>(b)].freq, CodeToFreq(shown));
     }
     // The Sing bank's Rear EQ is untouched.
     EXPECT_FALSE(Dirty(490));
@@ -501,27 +546,23 @@ TEST_F(StripPagesWithMap, CopyOnCenterPasteOnRearInTheDanceBank) {
 
 TEST_F(StripPagesWithMap, EditsReachTheActiveBankAndTheChosenMicrophone) {
     SetBank(false);
-    out_controls_[0].bands[3].type = 6;
-    outputs_[0]->OnBandEditor(3, 3);
+    outputs_[0]->OnBandEditor(3, kFieldType, 6);
     EXPECT_EQ(Entry(347), 6);
     SetBank(true);
-    out_controls_[0].bands[3].type = 7;
-    outputs_[0]->OnBandEditor(3, 3);
+    outputs_[0]->OnBandEditor(3, kFieldType, 7);
     EXPECT_EQ(Entry(555), 7);
     EXPECT_EQ(Entry(347), 6);
 
     // MIC A by default: band 0's gain goes to 55, then after MIC B to 115.
-    mic_controls_.bands[0].gain = 3.0;
-    mic_.OnBandEditor(0, 0);
+    mic_.OnBandEditor(0, kFieldGain, 3.0);
     EXPECT_EQ(Entry(55), 530);
     EXPECT_FALSE(Dirty(115));
-    mic_controls_.check[kMicBButton] = kCheckPressed;
-    mic_.OnButton(kMicBButton);
-    mic_controls_.bands[0].gain = -2.0;
-    mic_.OnBandEditor(0, 0);
+    link_.Table().WriteParameter(36, 0, false);
+    mic_.OnButton(kMicBButton, kCheckPressed);
+    mic_.OnBandEditor(0, kFieldGain, -2.0);
     EXPECT_EQ(Entry(115), 480);
     EXPECT_EQ(Entry(55), 530);
-    mic_.OnButton(kEqPassButton);  // MIC B's EQ PASS entry was 0 (passed): now in effect
+    mic_.OnButton(kEqPassButton, kCheckPush);  // MIC B's EQ PASS entry was 0 (passed): now in effect
     EXPECT_EQ(Entry(36), 1);
     EXPECT_TRUE(Dirty(36));
     EXPECT_FALSE(Dirty(35));

@@ -3,6 +3,7 @@
 // lays out and paints the controls and forwards their notifications here.
 #pragma once
 
+#include <array>
 #include <cstdint>
 #include <filesystem>
 #include <optional>
@@ -14,7 +15,7 @@
 #include "core/link/device_link.h"
 #include "core/link/seams.h"
 #include "core/model/parameter_map.h"
-#include "core/ui/system_page_rules.h"
+#include "core/pages/system_page_rules.h"
 
 namespace vela {
 
@@ -95,7 +96,6 @@ inline constexpr int kSystemFixedTextCode = 25;
 class ISystemControls {
   public:
     virtual ~ISystemControls() = default;
-    virtual int Position(int control) = 0;
     virtual void SetPosition(int control, int position) = 0;
     virtual void SetValueCaption(int control, const std::wstring& caption) = 0;
     virtual void SetLabelCaption(int label, const std::wstring& caption) = 0;
@@ -144,8 +144,8 @@ class SystemPage : public ICodePage {
     void SetCodeValue(int code, int raw) override;
     void UpdateCodeText(int code) override;
 
-    // Notifications of the page's controls.
-    void OnValueControl(int control);
+    // Notifications of the page's controls; a value control's with where it stands now.
+    void OnValueControl(int control, int position);
     void OnButton(int button);
     // A template control was clicked or chose an item (dialog id).
     void OnItem(int id);
@@ -155,6 +155,10 @@ class SystemPage : public ICodePage {
 
   private:
     void Write(std::uint16_t index, int value, bool mark = true);
+    // Where a value control stands, as the page placed it or was told.
+    int At(int control) const;
+    void Place(int control, int position);
+    void ShowKeySwitch(bool enabled);
     std::uint16_t Parameter(std::uint16_t index) const;
     void Tell(std::wstring_view text, std::wstring_view caption = {},
               MessageButtons buttons = MessageButtons::kOk);
@@ -184,6 +188,11 @@ class SystemPage : public ICodePage {
     ISystemControls& controls_;
     system_page::VolumeLimits limits_;
     int shown_current_scene_ = -1;  // the device's current scene as last reported
+    // What the controls show.
+    std::array<int, system_value::kCount> positions_{};
+    bool music_gate_ = false;
+    bool mic_gate_ = false;
+    bool key_enabled_ = false;
 };
 
 }  // namespace vela

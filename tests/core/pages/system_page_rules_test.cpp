@@ -1,4 +1,4 @@
-#include "core/ui/system_page_rules.h"
+#include "core/pages/system_page_rules.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "core/ui/wifi_dialog_rules.h"
+#include "core/pages/wifi_dialog_rules.h"
 
 #include <gtest/gtest.h>
 

@@ -1,6 +1,6 @@
 // The System page's rules against a fake window: what each code shows, what each control writes into the
 // table, which request it raises and which message it shows, and that refusals change nothing.
-#include "core/ui/system_page.h"
+#include "core/pages/system_page.h"
 
 #include <gtest/gtest.h>
 
@@ -33,7 +33,6 @@ class FakeSystemControls final : public ISystemControls {
     std::optional<std::wstring> chosen_file;
     int wifi_opened = 0;
 
-    int Position(int c) override { return positions[c]; }
     void SetPosition(int c, int p) override { positions[c] = p; }
     void SetValueCaption(int c, const std::wstring& t) override { captions[c] = t; }
     void SetLabelCaption(int l, const std::wstring& t) override { label_captions[l] = t; }
@@ -186,8 +185,7 @@ TEST_F(SystemPageTest, SceneListShowsTheDevicesNamesAndKeepsTheUsersChoice) {
 }
 
 TEST_F(SystemPageTest, LoweringAMaximumMovesThePowerOnVolumeAndTellsTheMainWindow) {
-    controls.positions[1] = 20;
-    page.OnValueControl(1);
+    page.OnValueControl(1, 20);
     EXPECT_EQ(controls.positions[0], 20);
     EXPECT_EQ(Value(921), 20);
     EXPECT_EQ(Value(920), 20);
@@ -197,25 +195,20 @@ TEST_F(SystemPageTest, LoweringAMaximumMovesThePowerOnVolumeAndTellsTheMainWindo
     EXPECT_EQ(controls.captions[0], L"Music Start:                             20%");
 
     // A power-on volume dragged above its maximum stops there, and tells nobody.
-    controls.positions[0] = 50;
-    page.OnValueControl(0);
+    page.OnValueControl(0, 50);
     EXPECT_EQ(controls.positions[0], 20);
     EXPECT_EQ(Value(921), 20);
     EXPECT_EQ(controls.maximum_notices, 1);
 }
 
 TEST_F(SystemPageTest, GatesKeyShiftMicVolumesAndPowerOnInputWriteTheirParameters) {
-    controls.positions[value::kMusicThreshold] = 20;
-    page.OnValueControl(value::kMusicThreshold);
+    page.OnValueControl(value::kMusicThreshold, 20);
     EXPECT_EQ(Value(943), 103);
-    controls.positions[value::kMicThreshold] = 12;
-    page.OnValueControl(value::kMicThreshold);
+    page.OnValueControl(value::kMicThreshold, 12);
     EXPECT_EQ(Value(941), 13);
-    controls.positions[value::kKeyShift] = 13;
-    page.OnValueControl(value::kKeyShift);
+    page.OnValueControl(value::kKeyShift, 13);
     EXPECT_EQ(Value(244), 13);
-    controls.positions[value::kMicVolB] = 40;
-    page.OnValueControl(value::kMicVolB);
+    page.OnValueControl(value::kMicVolB, 40);
     EXPECT_EQ(Value(27), 540);
     controls.checked[ids::kMusicGate] = true;
     page.OnItem(ids::kMusicGate);
