@@ -38,6 +38,7 @@ class SimServer {
   private:
     void Serve();
     void ServeClient(net::Socket& client);
+    void ReceiveReports(net::Socket& client, SimulatedDevice::Session session, std::atomic<bool>& done);
 
     SimulatedDevice& device_;
     std::string host_;
