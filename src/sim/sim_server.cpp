@@ -17,21 +17,17 @@ bool SimServer::Start(const std::string& host, std::uint16_t port, std::string* 
     }
     host_ = host;
     port_.store(listener_.LocalPort());
-    stop_.store(false);
-    thread_ = std::thread([this] { Serve(); });
+    serving_.Start([this] { Serve(); });
     return true;
 }
 
 void SimServer::Stop() {
-    stop_.store(true);
-    if (thread_.joinable()) {
-        thread_.join();
-    }
+    serving_.Stop();
     listener_.Close();
 }
 
 void SimServer::Serve() {
-    while (!stop_.load()) {
+    while (!serving_.Stopping()) {
         if (!device_.Plugged()) {
             listener_.Close();  // an unplugged device: connections are refused
             std::this_thread::sleep_for(std::chrono::milliseconds(kPollMs));
@@ -58,7 +54,7 @@ void SimServer::ReceiveReports(net::Socket& client, SimulatedDevice::Session ses
     std::vector<std::uint8_t> pending;
     std::uint8_t chunk[kReportSize * 4];
     auto last_heard = std::chrono::steady_clock::now();
-    while (!done.load() && !stop_.load()) {
+    while (!done.load() && !serving_.Stopping()) {
         std::size_t got = 0;
         const auto r = client.Receive(chunk, sizeof chunk, got, kPollMs);
         if (r == net::IoResult::kTimeout) {
@@ -98,7 +94,7 @@ void SimServer::ServeClient(net::Socket& client) {
 
     // Device to host.
     Report report{};
-    while (!done.load() && !stop_.load()) {
+    while (!done.load() && !serving_.Stopping()) {
         const HidResult r = device_.TakeReport(session, report, kPollMs, &done);
         if (r == HidResult::kTimeout) {
             continue;
