@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstddef>
+#include <optional>
 #include <ostream>
 #include <string>
 #include <string_view>
@@ -41,7 +42,7 @@ class JsonWriter {
     JsonWriter& Literal(std::string_view text);
 
     // A string, or null when there is none.
-    JsonWriter& StringOrNull(const std::string* utf8) { return utf8 ? String(*utf8) : Null(); }
+    JsonWriter& StringOrNull(const std::optional<std::string>& utf8) { return utf8 ? String(*utf8) : Null(); }
 
   private:
     struct Level {

@@ -144,7 +144,7 @@ void OutputWriter::Print(const SceneListReport& r) {
         json.Key("current").Number(r.current).Key("scenes").OpenArray(JsonLayout::kOneLine);
         for (int n = 1; n <= count; ++n) {
             const auto& name = r.names[static_cast<std::size_t>(n - 1)];
-            json.Open().Key("number").Number(n).Key("name").StringOrNull(name ? &*name : nullptr).Close();
+            json.Open().Key("number").Number(n).Key("name").StringOrNull(name).Close();
         }
         json.CloseArray().Close();
         out_ << std::endl;
@@ -159,23 +159,16 @@ void OutputWriter::Print(const SceneListReport& r) {
 }
 
 void OutputWriter::Print(const WifiReport& r) {
-    const auto field = [](const std::optional<std::string>& v) { return v ? &*v : nullptr; };
     if (json_) {
-        JsonWriter(out_)
-            .Open()
-            .Key("address")
-            .StringOrNull(field(r.address))
-            .Key("mode")
-            .StringOrNull(field(r.mode))
-            .Key("hotspot_ssid")
-            .StringOrNull(field(r.hotspot_ssid))
-            .Key("hotspot_password")
-            .StringOrNull(field(r.hotspot_password))
-            .Key("route_ssid")
-            .StringOrNull(field(r.route_ssid))
-            .Key("route_password")
-            .StringOrNull(field(r.route_password))
-            .Close();
+        const std::pair<const char*, const std::optional<std::string>*> fields[] = {
+            {"address", &r.address},           {"mode", &r.mode},
+            {"hotspot_ssid", &r.hotspot_ssid}, {"hotspot_password", &r.hotspot_password},
+            {"route_ssid", &r.route_ssid},     {"route_password", &r.route_password}};
+        JsonWriter json(out_);
+        json.Open();
+        for (const auto& [name, value] : fields)
+            json.Key(name).StringOrNull(*value);
+        json.Close();
         out_ << "\n";
         return;
     }

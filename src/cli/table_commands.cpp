@@ -30,16 +30,26 @@ int Cli::ReadDeviceTable(std::vector<std::uint32_t>& table) {
 }
 
 int Cli::Get() {
+    std::vector<Asked> asked;
+    if (const int status = OpenForParameters(Path::kLight, false, asked); status != kExitOk)
+        return status;
+    return PrintValues(asked);
+}
+
+int Cli::OpenForParameters(Path path, bool none_is_all, std::vector<Asked>& asked) {
     std::vector<ParamArg> params;
-    if (const std::string error = ParseParamArgs(options_.args, params); !error.empty())
-        return Usage(error);
-    if (const Outcome o = Open(Path::kLight); !o.Ok()) {
+    if (!none_is_all || !options_.args.empty()) {
+        if (const std::string error = ParseParamArgs(options_.args, params); !error.empty())
+            return Usage(error);
+    }
+    if (const Outcome o = Open(path); !o.Ok()) {
         return Fail(o);
     }
     catalogue::Bank bank = catalogue::Bank::kSing;
     if (const int status = ActiveBank(NeedsBank(params), bank); status != kExitOk)
         return status;
-    return PrintValues(Resolve(params, bank));
+    asked = Resolve(params, bank);
+    return kExitOk;
 }
 
 // The bank that output strips' names refer to: --bank, else the one the device's mode word selects

@@ -119,6 +119,9 @@ class Cli {
     int PrintValues(const std::vector<Asked>& asked, int line = 0);
     void PrintWritten(const std::vector<Asked>& asked);
     int ActiveBank(bool needed, catalogue::Bank& bank);
+    // Parses the parameters among the arguments (`none_is_all`: there may be none), opens the session and
+    // resolves their names in the active bank.
+    int OpenForParameters(Path path, bool none_is_all, std::vector<Asked>& asked);
     int RunScene(const SceneCommand& command, int line = 0);
     int ListScenes(int line);
     int LoadReply(const Outcome& o, const std::string& file, bool import);

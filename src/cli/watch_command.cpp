@@ -34,20 +34,12 @@ std::string WatchTime() {
 }  // namespace
 
 int Cli::Watch() {
-    std::vector<ParamArg> params;
-    if (!options_.args.empty()) {
-        if (const std::string error = ParseParamArgs(options_.args, params); !error.empty())
-            return Usage(error);
-    }
-    if (const Outcome o = Open(Path::kFull); !o.Ok()) {
-        return Fail(o);
-    }
-    catalogue::Bank bank = catalogue::Bank::kSing;
-    if (const int status = ActiveBank(NeedsBank(params), bank); status != kExitOk)
+    std::vector<Asked> asked;
+    if (const int status = OpenForParameters(Path::kFull, true, asked); status != kExitOk)
         return status;
     // Which parameters are printed, and whether by name; all of them by index without arguments.
-    std::vector<int> shown(kParameterCount, params.empty() ? 1 : 0);  // 0 no, 1 by index, 2 by name
-    for (const auto& a : Resolve(params, bank))
+    std::vector<int> shown(kParameterCount, options_.args.empty() ? 1 : 0);  // 0 no, 1 by index, 2 by name
+    for (const auto& a : asked)
         shown[a.index] = a.by_name ? 2 : std::max(shown[a.index], 1);
     auto& t = session_->Link().Table();
     std::mutex out_mutex;
