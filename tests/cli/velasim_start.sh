@@ -5,6 +5,9 @@ launch_velasim() {
     local bin=$1 log=$2 state=$3 port
     shift 3
     for port in $(shuf -i 20000-60000 -n 20); do
+        # Emptied here, not by the child's redirection: a log left by an earlier velasim would otherwise
+        # say "listening" before this one does.
+        : >"$log"
         "$bin/velasim" --listen "127.0.0.1:$port" --state "$state" "$@" 2>"$log" &
         velasim_pid=$!
         for _ in $(seq 50); do
