@@ -5,6 +5,7 @@
 #include <filesystem>
 #include <optional>
 
+#include "cli/json_writer.h"
 #include "cli/session.h"
 #include "core/files/file_data.h"
 #include "core/model/channel_response.h"
@@ -124,17 +125,20 @@ int RunCurve(const std::vector<std::string>& args, const DeviceTableReader& read
     }
 
     if (o.json) {
-        out << "{\"channel\": \"" << o.channel << "\"";
+        JsonWriter json(out);
+        json.Open().Key("channel").String(o.channel);
         if (IsOutputStrip(channel))
-            out << ", \"bank\": \"" << (dance ? "dance" : "sing") << "\"";
-        out << ", \"eq_passed\": " << (response->eq_passed ? "true" : "false") << ", \"points\": [";
-        bool first = true;
-        for (const auto& p : response->points) {
-            out << (first ? "\n  " : ",\n  ") << "{\"hz\": " << Number("%.3f", p.hz)
-                << ", \"db\": " << Number("%.4f", p.db) << "}";
-            first = false;
-        }
-        out << "\n]}\n";
+            json.Key("bank").String(dance ? "dance" : "sing");
+        json.Key("eq_passed").Bool(response->eq_passed).Key("points").OpenArray(JsonLayout::kIndented);
+        for (const auto& p : response->points)
+            json.Open()
+                .Key("hz")
+                .Literal(Number("%.3f", p.hz))
+                .Key("db")
+                .Literal(Number("%.4f", p.db))
+                .Close();
+        json.CloseArray().Close();
+        out << "\n";
     } else {
         out << "hz,db\n";
         for (const auto& p : response->points)

@@ -6,6 +6,7 @@
 #include <optional>
 #include <set>
 
+#include "cli/json_writer.h"
 #include "core/model/parameter_layout.h"
 #include "core/protocol/factory_defaults.h"
 #include "core/protocol/protocol.h"
@@ -74,23 +75,6 @@ std::string Lower(std::string_view s) {
 }
 
 }  // namespace
-
-std::string JsonText(std::string_view s) {
-    std::string out = "\"";
-    for (char c : s) {
-        if (c == '"' || c == '\\') {
-            out += '\\';
-            out += c;
-        } else if (static_cast<unsigned char>(c) < 0x20) {
-            char buf[8];
-            std::snprintf(buf, sizeof buf, "\\u%04x", c);
-            out += buf;
-        } else {
-            out += c;
-        }
-    }
-    return out + "\"";
-}
 
 std::string ParseParamArgs(const std::vector<std::string>& args, std::vector<ParamArg>& out) {
     if (args.empty())
@@ -219,15 +203,6 @@ std::string ShownName(std::uint16_t index) {
     return p.name.empty() ? std::to_string(index) : p.name;
 }
 
-std::string JsonNameMembers(std::uint16_t index, std::uint16_t raw) {
-    const Parameter& p = catalogue::At(index);
-    std::string members = ", \"name\": " + JsonText(ShownName(index));
-    if (p.bank != Bank::kNone)
-        members += ", \"bank\": " + JsonText(catalogue::BankName(p.bank));
-    return members + ", \"text\": " + JsonText(catalogue::Format(p, raw)) +
-           ", \"unit\": " + JsonText(catalogue::UnitOf(p));
-}
-
 Bank BankOfMode(std::uint16_t mode_word) {
     return (mode_word & 2) != 0 ? Bank::kDance : Bank::kSing;
 }
@@ -253,19 +228,18 @@ int RunParams(const std::vector<std::string>& args, bool json, std::ostream& out
     }
     const auto& defaults = FactoryDefaults();
     if (json) {
-        out << "[";
-        for (std::size_t k = 0; k < rows.size(); ++k) {
-            const Parameter& p = *rows[k];
-            out << (k ? ",\n " : "") << "{\"index\": " << p.index << ", \"name\": " << JsonText(p.name)
-                << ", \"bank\": " << (p.bank == Bank::kNone ? "null" : JsonText(catalogue::BankName(p.bank)))
-                << ", \"unit\": " << JsonText(catalogue::UnitOf(p))
-                << ", \"range\": " << JsonText(catalogue::RangeText(p))
-                << ", \"default\": " << defaults[p.index]
-                << ", \"default_text\": " << JsonText(catalogue::Format(p, defaults[p.index]))
-                << ", \"window\": " << JsonText(layout::ParameterName(p.index))
-                << ", \"writable\": " << (p.writable ? "true" : "false") << "}";
+        JsonWriter w(out);
+        w.OpenArray(JsonLayout::kRows);
+        for (const Parameter* p : rows) {
+            w.Open().Key("index").Number(p->index).Key("name").String(p->name).Key("bank");
+            (p->bank == Bank::kNone ? w.Null() : w.String(catalogue::BankName(p->bank)));
+            w.Key("unit").String(catalogue::UnitOf(*p)).Key("range").String(catalogue::RangeText(*p));
+            w.Key("default").Number(defaults[p->index]);
+            w.Key("default_text").String(catalogue::Format(*p, defaults[p->index]));
+            w.Key("window").String(layout::ParameterName(p->index)).Key("writable").Bool(p->writable).Close();
         }
-        out << "]\n";
+        w.CloseArray();
+        out << "\n";
         return 0;
     }
     for (const Parameter* p : rows) {

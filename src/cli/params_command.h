@@ -53,14 +53,10 @@ std::string ResolveWrites(const std::vector<WriteArg>& args, catalogue::Bank ban
 std::string ValueText(std::uint16_t index, std::uint16_t raw, bool units);
 // The name to show: the catalogue's ("main.eq1.gain"), or the index.
 std::string ShownName(std::uint16_t index);
-// The JSON members beyond index and value for a parameter asked by name: name, text, unit.
-std::string JsonNameMembers(std::uint16_t index, std::uint16_t raw);
 
 // The bank word 942 selects.
 catalogue::Bank BankOfMode(std::uint16_t mode_word);
 inline constexpr std::uint16_t kModeWord = 942;
-
-std::string JsonText(std::string_view s);
 
 inline constexpr char kParamsHelp[] =
     "usage: velactl params [PATTERN] [--json]\n"

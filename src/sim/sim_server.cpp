@@ -17,21 +17,17 @@ bool SimServer::Start(const std::string& host, std::uint16_t port, std::string* 
     }
     host_ = host;
     port_.store(listener_.LocalPort());
-    stop_.store(false);
-    thread_ = std::thread([this] { Serve(); });
+    serving_.Start([this] { Serve(); });
     return true;
 }
 
 void SimServer::Stop() {
-    stop_.store(true);
-    if (thread_.joinable()) {
-        thread_.join();
-    }
+    serving_.Stop();
     listener_.Close();
 }
 
 void SimServer::Serve() {
-    while (!stop_.load()) {
+    while (!serving_.Stopping()) {
         if (!device_.Plugged()) {
             listener_.Close();  // an unplugged device: connections are refused
             std::this_thread::sleep_for(std::chrono::milliseconds(kPollMs));
@@ -51,6 +47,40 @@ void SimServer::Serve() {
     }
 }
 
+// Host to device: the stream is cut into reports by count alone, so short writes are joined and long
+// ones split; whatever the bytes are, the envelope and frame checks sort them out.
+void SimServer::ReceiveReports(net::Socket& client, SimulatedDevice::Session session,
+                               std::atomic<bool>& done) {
+    std::vector<std::uint8_t> pending;
+    std::uint8_t chunk[kReportSize * 4];
+    auto last_heard = std::chrono::steady_clock::now();
+    while (!done.load() && !serving_.Stopping()) {
+        std::size_t got = 0;
+        const auto r = client.Receive(chunk, sizeof chunk, got, kPollMs);
+        if (r == net::IoResult::kTimeout) {
+            if (std::chrono::steady_clock::now() - last_heard >= idle_limit_) {
+                break;
+            }
+            continue;
+        }
+        last_heard = std::chrono::steady_clock::now();
+        if (r != net::IoResult::kOk) {
+            break;
+        }
+        pending.insert(pending.end(), chunk, chunk + got);
+        std::size_t at = 0;
+        for (; pending.size() - at >= kReportSize; at += kReportSize) {
+            if (device_.PutReport(session, std::span(pending.data() + at, kReportSize)) != HidResult::kOk) {
+                done.store(true);
+                break;
+            }
+        }
+        pending.erase(pending.begin(), pending.begin() + static_cast<std::ptrdiff_t>(at));
+    }
+    done.store(true);
+    device_.WakeAll();
+}
+
 void SimServer::ServeClient(net::Socket& client) {
     const auto session = device_.Attach(device_.VendorId(), device_.ProductId());
     if (session == 0) {
@@ -60,43 +90,11 @@ void SimServer::ServeClient(net::Socket& client) {
     client_connected_.store(true);
     std::atomic<bool> done{false};
 
-    // Host to device: the stream is cut into reports by count alone, so short writes are joined and
-    // long ones split; whatever the bytes are, the envelope and frame checks sort them out.
-    std::thread receiver([&] {
-        std::vector<std::uint8_t> pending;
-        std::uint8_t chunk[kReportSize * 4];
-        auto last_heard = std::chrono::steady_clock::now();
-        while (!done.load() && !stop_.load()) {
-            std::size_t got = 0;
-            const auto r = client.Receive(chunk, sizeof chunk, got, kPollMs);
-            if (r == net::IoResult::kTimeout) {
-                if (std::chrono::steady_clock::now() - last_heard >= idle_limit_) {
-                    break;
-                }
-                continue;
-            }
-            last_heard = std::chrono::steady_clock::now();
-            if (r != net::IoResult::kOk) {
-                break;
-            }
-            pending.insert(pending.end(), chunk, chunk + got);
-            std::size_t at = 0;
-            for (; pending.size() - at >= kReportSize; at += kReportSize) {
-                if (device_.PutReport(session, std::span(pending.data() + at, kReportSize)) !=
-                    HidResult::kOk) {
-                    done.store(true);
-                    break;
-                }
-            }
-            pending.erase(pending.begin(), pending.begin() + static_cast<std::ptrdiff_t>(at));
-        }
-        done.store(true);
-        device_.WakeAll();
-    });
+    std::thread receiver([&] { ReceiveReports(client, session, done); });
 
     // Device to host.
     Report report{};
-    while (!done.load() && !stop_.load()) {
+    while (!done.load() && !serving_.Stopping()) {
         const HidResult r = device_.TakeReport(session, report, kPollMs, &done);
         if (r == HidResult::kTimeout) {
             continue;

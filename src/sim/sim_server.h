@@ -10,6 +10,7 @@
 #include <thread>
 
 #include "core/link/tcp_socket.h"
+#include "sim/serving_thread.h"
 #include "sim/sim_device.h"
 
 namespace vela::sim {
@@ -38,13 +39,13 @@ class SimServer {
   private:
     void Serve();
     void ServeClient(net::Socket& client);
+    void ReceiveReports(net::Socket& client, SimulatedDevice::Session session, std::atomic<bool>& done);
 
     SimulatedDevice& device_;
     std::string host_;
     std::atomic<std::uint16_t> port_{0};
     net::Socket listener_;  // serving thread only once started
-    std::thread thread_;
-    std::atomic<bool> stop_{false};
+    ServingThread serving_;
     std::atomic<std::uint64_t> sessions_{0};
     std::atomic<bool> client_connected_{false};
     std::chrono::milliseconds idle_limit_ = kDefaultIdleLimit;

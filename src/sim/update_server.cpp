@@ -120,15 +120,12 @@ bool UpdateServer::Start(std::string* error) {
         return false;
     }
     port_ = udp_.LocalPort();
-    thread_ = std::thread([this] { Serve(); });
+    serving_.Start([this] { Serve(); });
     return true;
 }
 
 void UpdateServer::Stop() {
-    stop_.store(true);
-    if (thread_.joinable()) {
-        thread_.join();
-    }
+    serving_.Stop();
     held_.Close();
     udp_.Close();
     tcp_.Close();
@@ -146,7 +143,7 @@ std::vector<std::vector<std::uint8_t>> UpdateServer::CompletionReports() {
 
 void UpdateServer::Serve() {
     std::array<std::uint8_t, 2048> datagram{};
-    while (!stop_.load()) {
+    while (!serving_.Stopping()) {
         std::size_t n = 0;
         net::Peer peer;
         if (udp_.Receive(datagram.data(), datagram.size(), n, kSliceMs, &peer) == net::IoResult::kOk) {
@@ -218,7 +215,7 @@ void UpdateServer::Answer(std::span<const std::uint8_t> bytes, const net::Peer& 
 }
 
 void UpdateServer::Download(net::Socket client) {
-    const auto request = ReadPacket(client, update::kTypeDownloadRequest, stop_);
+    const auto request = ReadPacket(client, update::kTypeDownloadRequest, serving_.StopFlag());
     if (!request) {
         return;
     }
@@ -257,7 +254,7 @@ void UpdateServer::Download(net::Socket client) {
         // Apart from the file's first bytes, as the client expects them.
         std::this_thread::sleep_for(std::chrono::milliseconds(kSliceMs));
     }
-    while (at < sent_size && !stop_.load()) {
+    while (at < sent_size && !serving_.Stopping()) {
         const std::size_t n = std::min<std::size_t>(sent_size - at, 1000);
         if (client.SendAll(file.data() + at, n, kPeerWaitMs) != net::IoResult::kOk) {
             return;
@@ -268,7 +265,7 @@ void UpdateServer::Download(net::Socket client) {
     if (mode != UpdateServerMode::kOffer) {
         return;  // closing the connection is the fault
     }
-    if (const auto report = ReadPacket(client, update::kTypeCompletion, stop_)) {
+    if (const auto report = ReadPacket(client, update::kTypeCompletion, serving_.StopFlag())) {
         std::lock_guard lock(mutex_);
         reports_.push_back(*report);
     }

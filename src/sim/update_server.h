@@ -14,6 +14,7 @@
 
 #include "core/link/tcp_socket.h"
 #include "core/link/udp_socket.h"
+#include "sim/serving_thread.h"
 
 namespace vela::sim {
 
@@ -77,8 +78,7 @@ class UpdateServer {
     net::Socket tcp_;
     net::Socket held_;  // a silent connection, kept open until the next one or the end
     std::uint16_t port_ = 0;
-    std::thread thread_;
-    std::atomic<bool> stop_{false};
+    ServingThread serving_;
 
     std::atomic<std::uint32_t> queries_{0};
     std::atomic<std::uint32_t> requests_{0};

@@ -33,6 +33,38 @@ int Usage(const char* why) {
     return why != nullptr ? 2 : 0;
 }
 
+// Reads the file and serves it until Ctrl-C.
+int Serve(vela::sim::UpdateServerOptions& options, const std::string& file) {
+    std::ifstream in(file, std::ios::binary);
+    options.file.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+    if (!in.good() && !in.eof()) {
+        std::fprintf(stderr, "velaupd: cannot read %s\n", file.c_str());
+        return 5;
+    }
+    vela::sim::UpdateServer server(options);
+    std::string error;
+    if (!server.Start(&error)) {
+        std::fprintf(stderr, "velaupd: %s\n", error.c_str());
+        return 3;
+    }
+    std::signal(SIGINT, OnSignal);
+    std::signal(SIGTERM, OnSignal);
+    std::fprintf(stderr, "velaupd: serving %s (%zu bytes) on 127.0.0.1:%u (Ctrl-C stops)\n", file.c_str(),
+                 options.file.size(), server.Port());
+    std::uint32_t queries = 0, served = 0;
+    while (!g_stop.load()) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(100));
+        if (server.Queries() != queries || server.DownloadsServed() != served) {
+            queries = server.Queries();
+            served = server.DownloadsServed();
+            std::fprintf(stderr, "velaupd: %u queries, %u downloads served, %zu completion reports\n",
+                         queries, served, server.CompletionReports().size());
+        }
+    }
+    server.Stop();
+    return 0;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -67,32 +99,5 @@ int main(int argc, char** argv) {
     if (file.empty()) {
         return Usage("--file is needed");
     }
-    std::ifstream in(file, std::ios::binary);
-    options.file.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-    if (!in.good() && !in.eof()) {
-        std::fprintf(stderr, "velaupd: cannot read %s\n", file.c_str());
-        return 5;
-    }
-    vela::sim::UpdateServer server(options);
-    std::string error;
-    if (!server.Start(&error)) {
-        std::fprintf(stderr, "velaupd: %s\n", error.c_str());
-        return 3;
-    }
-    std::signal(SIGINT, OnSignal);
-    std::signal(SIGTERM, OnSignal);
-    std::fprintf(stderr, "velaupd: serving %s (%zu bytes) on 127.0.0.1:%u (Ctrl-C stops)\n", file.c_str(),
-                 options.file.size(), server.Port());
-    std::uint32_t queries = 0, served = 0;
-    while (!g_stop.load()) {
-        std::this_thread::sleep_for(std::chrono::milliseconds(100));
-        if (server.Queries() != queries || server.DownloadsServed() != served) {
-            queries = server.Queries();
-            served = server.DownloadsServed();
-            std::fprintf(stderr, "velaupd: %u queries, %u downloads served, %zu completion reports\n",
-                         queries, served, server.CompletionReports().size());
-        }
-    }
-    server.Stop();
-    return 0;
+    return Serve(options, file);
 }

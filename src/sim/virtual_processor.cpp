@@ -198,40 +198,12 @@ void VirtualProcessor::OnFrame(std::uint8_t command, std::span<const std::uint8_
             Send(cmd::kSceneName, reply);
             break;
         }
-        case cmd::kCallScene: {
-            if (payload.empty() || payload[0] < 1 || payload[0] > kSceneSlots) {
-                break;  // no such scene: no acknowledgement
-            }
-            const auto& scene = scenes_[payload[0] - 1u];
-            for (std::size_t i = 0; i < kParameterCount; ++i) {
-                if (SceneCarries(i)) {
-                    working_[i] = scene.values[i];
-                }
-            }
-            working_[param::kCurrentScene] = payload[0];
-            Send(cmd::kCallScene, payload.first(1));
+        case cmd::kCallScene:
+            OnCallScene(payload);
             break;
-        }
-        case cmd::kSaveScene: {
-            if (ignore_saves_ || payload.empty() || payload[0] < 1 || payload[0] > kSceneSlots) {
-                break;
-            }
-            auto& scene = scenes_[payload[0] - 1u];
-            const auto name_bytes = payload.subspan(1, std::min(kSaveNameBytes, payload.size() - 1));
-            std::string name(name_bytes.begin(), name_bytes.end());
-            if (const auto nul = name.find('\0'); nul != std::string::npos) {
-                name.resize(nul);
-            }
-            while (!name.empty() && static_cast<unsigned char>(name.back()) <= ' ') {
-                name.pop_back();
-            }
-            scene.name = name;
-            scene.values = working_;
-            working_[param::kCurrentScene] = payload[0];
-            SaveStateFile();
-            Send(cmd::kSaveScene, payload.first(1));
+        case cmd::kSaveScene:
+            OnSaveScene(payload);
             break;
-        }
         case cmd::kSaveSettings: {
             if (ignore_saves_) {
                 break;
@@ -251,6 +223,62 @@ void VirtualProcessor::OnFrame(std::uint8_t command, std::span<const std::uint8_
         default:
             break;  // not a command of this device: no answer
     }
+}
+
+void VirtualProcessor::OnCallScene(std::span<const std::uint8_t> payload) {
+    if (payload.empty() || payload[0] < 1 || payload[0] > kSceneSlots) {
+        return;  // no such scene: no acknowledgement
+    }
+    const auto& scene = scenes_[payload[0] - 1u];
+    for (std::size_t i = 0; i < kParameterCount; ++i) {
+        if (SceneCarries(i)) {
+            working_[i] = scene.values[i];
+        }
+    }
+    working_[param::kCurrentScene] = payload[0];
+    Send(cmd::kCallScene, payload.first(1));
+}
+
+void VirtualProcessor::OnSaveScene(std::span<const std::uint8_t> payload) {
+    if (ignore_saves_ || payload.empty() || payload[0] < 1 || payload[0] > kSceneSlots) {
+        return;
+    }
+    auto& scene = scenes_[payload[0] - 1u];
+    const auto name_bytes = payload.subspan(1, std::min(kSaveNameBytes, payload.size() - 1));
+    std::string name(name_bytes.begin(), name_bytes.end());
+    if (const auto nul = name.find('\0'); nul != std::string::npos) {
+        name.resize(nul);
+    }
+    while (!name.empty() && static_cast<unsigned char>(name.back()) <= ' ') {
+        name.pop_back();
+    }
+    scene.name = name;
+    scene.values = working_;
+    working_[param::kCurrentScene] = payload[0];
+    SaveStateFile();
+    Send(cmd::kSaveScene, payload.first(1));
+}
+
+std::optional<std::string> VirtualProcessor::WifiQueryAnswer(const std::string& keyword) const {
+    if (keyword == "Get_IP:")
+        return Hex(wifi_.address, 8);
+    if (keyword == "Get_LinkIP:")
+        return Hex(wifi_.link_address, 8);
+    if (keyword == "Get_WiFiMode:")
+        return Hex(wifi_.mode, 1);
+    if (keyword == "Get_TCPPort:")
+        return std::to_string(wifi_.tcp_port);
+    if (keyword == "Get_UDPPort:")
+        return std::to_string(wifi_.udp_port);
+    if (keyword == "Get_RouteSSID:")
+        return wifi_.route_ssid;
+    if (keyword == "Get_RoutePW:")
+        return wifi_.route_password;
+    if (keyword == "Get_HotSSID:")
+        return wifi_.hot_ssid;
+    if (keyword == "Get_HotPW:")
+        return wifi_.hot_password;
+    return std::nullopt;
 }
 
 void VirtualProcessor::SendValues(const std::vector<std::uint16_t>& indexes) {
@@ -319,24 +347,8 @@ void VirtualProcessor::OnWifi(std::string_view text) {
         SendText(keyword + "OK");
     };
 
-    if (keyword == "Get_IP:") {
-        SendText(keyword + Hex(wifi_.address, 8));
-    } else if (keyword == "Get_LinkIP:") {
-        SendText(keyword + Hex(wifi_.link_address, 8));
-    } else if (keyword == "Get_WiFiMode:") {
-        SendText(keyword + Hex(wifi_.mode, 1));
-    } else if (keyword == "Get_TCPPort:") {
-        SendText(keyword + std::to_string(wifi_.tcp_port));
-    } else if (keyword == "Get_UDPPort:") {
-        SendText(keyword + std::to_string(wifi_.udp_port));
-    } else if (keyword == "Get_RouteSSID:") {
-        SendText(keyword + wifi_.route_ssid);
-    } else if (keyword == "Get_RoutePW:") {
-        SendText(keyword + wifi_.route_password);
-    } else if (keyword == "Get_HotSSID:") {
-        SendText(keyword + wifi_.hot_ssid);
-    } else if (keyword == "Get_HotPW:") {
-        SendText(keyword + wifi_.hot_password);
+    if (const auto answer = WifiQueryAnswer(keyword)) {
+        SendText(keyword + *answer);
     } else if (keyword == "Set_WiFiMode:") {
         if (argument == "1" || argument == "2") {
             wifi_.mode = static_cast<std::uint32_t>(argument[0] - '0');

@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <functional>
 #include <map>
+#include <optional>
 #include <span>
 #include <string>
 #include <string_view>
@@ -87,6 +88,10 @@ class VirtualProcessor {
     void OnWrite(std::span<const std::uint8_t> payload);
     void OnDump();
     void OnWifi(std::string_view text);
+    void OnCallScene(std::span<const std::uint8_t> payload);
+    void OnSaveScene(std::span<const std::uint8_t> payload);
+    // The answer to a Wi-Fi query (Get_...:), or nothing for any other keyword.
+    std::optional<std::string> WifiQueryAnswer(const std::string& keyword) const;
     void SendValues(const std::vector<std::uint16_t>& indexes);
 
     FrameOut out_;

@@ -15,25 +15,11 @@ cleanup() {
 trap cleanup EXIT
 
 sims=()
+source "$(dirname "$0")/velasim_start.sh"
 start_sim() {  # start_sim NAME: a velasim on a free loopback port; its device text goes to sims
-    local port
-    for port in $(shuf -i 20000-60000 -n 20); do
-        "$bin/velasim" --listen "127.0.0.1:$port" --state "$work/$1.state" 2>"$work/$1.log" &
-        local pid=$!
-        for _ in $(seq 50); do
-            if grep -q "listening" "$work/$1.log" 2>/dev/null; then
-                pids+=("$pid")
-                sims+=("tcp:127.0.0.1:$port")
-                return 0
-            fi
-            kill -0 "$pid" 2>/dev/null || break
-            sleep 0.1
-        done
-        kill "$pid" 2>/dev/null
-        wait "$pid" 2>/dev/null
-    done
-    echo "FAIL could not start velasim"
-    exit 1
+    launch_velasim "$bin" "$work/$1.log" "$work/$1.state" || exit 1
+    pids+=("$velasim_pid")
+    sims+=("tcp:127.0.0.1:$velasim_port")
 }
 for room in a b c; do start_sim "$room"; done
 

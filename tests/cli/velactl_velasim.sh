@@ -40,26 +40,12 @@ expect_err() {  # expect_err NAME PATTERN
     fi
 }
 
+source "$(dirname "$0")/velasim_start.sh"
 start_sim() {
-    local port
-    sim_port=""
-    for port in $(shuf -i 20000-60000 -n 20); do
-        "$bin/velasim" --listen "127.0.0.1:$port" --state "${state:-$work/device.state}" "$@" 2>"$work/sim.log" &
-        sim_pid=$!
-        for _ in $(seq 50); do
-            if grep -q "listening" "$work/sim.log" 2>/dev/null || (exec 3<>"/dev/tcp/127.0.0.1/$port") 2>/dev/null; then
-                dev="tcp:127.0.0.1:$port"
-                sim_port=$port
-                return 0
-            fi
-            kill -0 "$sim_pid" 2>/dev/null || break
-            sleep 0.1
-        done
-        kill "$sim_pid" 2>/dev/null
-        wait "$sim_pid" 2>/dev/null
-    done
-    echo "FAIL could not start velasim"
-    exit 1
+    launch_velasim "$bin" "$work/sim.log" "${state:-$work/device.state}" "$@" || exit 1
+    sim_pid=$velasim_pid
+    sim_port=$velasim_port
+    dev="tcp:127.0.0.1:$sim_port"
 }
 
 ctl() { "$bin/velactl" --device "$dev" --timeout 5 "$@"; }
