@@ -6,7 +6,7 @@
 #include <random>
 
 #include "core/link/hid_transport.h"
-#include "core/link/tcp_socket.h"
+#include "platform/tcp_socket.h"
 #include "devices/tcp_hid_device.h"
 #include "sim/sim_server.h"
 #include "support/link_fakes.h"
