@@ -67,7 +67,8 @@ Socket Socket::Listen(const std::string& host, std::uint16_t port, std::string* 
     const shim::AddressList list(Resolve(host, port, true, error));
     const shim::Native s = shim::FirstThatOpens(list.begin(), [&](shim::Native raw, const addrinfo& a) {
         shim::AllowAddressReuse(raw);
-        if (bind(raw, a.ai_addr, static_cast<shim::AddrLen>(a.ai_addrlen)) != 0 || listen(raw, kListenBacklog) != 0) {
+        if (bind(raw, a.ai_addr, static_cast<shim::AddrLen>(a.ai_addrlen)) != 0 ||
+            listen(raw, kListenBacklog) != 0) {
             SetError(error, shim::ErrorText(shim::LastError()));
             return false;
         }
