@@ -12,11 +12,9 @@
 #include <vector>
 
 #include "core/link/seams.h"
+#include "core/text/utf8.h"
 
 namespace vela::cli {
-
-std::string ToUtf8(std::wstring_view text);
-std::wstring FromUtf8(std::string_view text);
 
 struct ShownMessage {
     std::wstring text;

@@ -7,7 +7,7 @@
 #include <set>
 
 #include "core/link/link_texts.h"
-#include "core/link/tcp_socket.h"
+#include "platform/tcp_socket.h"
 #include "platform/usb_hid.h"
 
 namespace vela::cli {

@@ -35,7 +35,7 @@ int main(int argc, char** argv) {
     if (LPWSTR* wargv = CommandLineToArgvW(GetCommandLineW(), &wargc)) {
         args.clear();
         for (int i = 1; i < wargc; ++i)
-            args.push_back(vela::cli::ToUtf8(wargv[i]));
+            args.push_back(vela::ToUtf8(wargv[i]));
         LocalFree(wargv);
     }
 #endif

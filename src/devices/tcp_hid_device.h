@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "core/link/hid_device.h"
-#include "core/link/tcp_socket.h"
+#include "platform/tcp_socket.h"
 
 namespace vela {
 
@@ -20,10 +20,9 @@ class TcpHidDevice final : public IHidDevice {
     TcpHidDevice(std::string host, std::uint16_t port) : host_(std::move(host)), port_(port) {}
 
     [[nodiscard]] bool Open(std::uint16_t vendor_id, std::uint16_t product_id) override;
-    [[nodiscard]] HidResult ReadReport(std::span<std::uint8_t, kReportSize> report, std::size_t& received,
+    [[nodiscard]] HidResult ReadReport(ReportBuffer report, std::size_t& received,
                                        std::uint32_t timeout_ms) override;
-    [[nodiscard]] HidResult WriteReport(std::span<const std::uint8_t, kReportSize> report,
-                                        std::uint32_t timeout_ms) override;
+    [[nodiscard]] HidResult WriteReport(ReportBytes report, std::uint32_t timeout_ms) override;
     void Abort() override;
     void Close() override;
 

@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "core/text/utf8.h"
 #include "platform/usb_hid.h"
 
 extern "C" {
@@ -90,16 +91,6 @@ void VisitHidDevices(std::uint16_t vendor_id, std::uint16_t product_id, Visit vi
     }
 }
 
-std::string Utf8(const wchar_t* text) {
-    const int n = WideCharToMultiByte(CP_UTF8, 0, text, -1, nullptr, 0, nullptr, nullptr);
-    if (n <= 1) {
-        return {};
-    }
-    std::string out(static_cast<std::size_t>(n - 1), '\0');
-    WideCharToMultiByte(CP_UTF8, 0, text, -1, out.data(), n, nullptr, nullptr);
-    return out;
-}
-
 HidResult FromError(DWORD error) {
     switch (error) {
         case ERROR_DEVICE_NOT_CONNECTED:
@@ -133,7 +124,7 @@ bool CHidIO::OpenDevice(std::uint16_t vendor_id, std::uint16_t product_id, const
     bool opened = false;
     VisitHidDevices(vendor_id, product_id, [&](const wchar_t* path, WinHandle& probe) {
         if (!wanted.empty() &&
-            !UsbDeviceMatches(UsbDeviceInfo{vendor_id, product_id, Utf8(path), {}, {}}, wanted)) {
+            !UsbDeviceMatches(UsbDeviceInfo{vendor_id, product_id, ToUtf8(path), {}, {}}, wanted)) {
             return false;
         }
         probe.Reset();
@@ -155,10 +146,10 @@ bool CHidIO::OpenDevice(std::uint16_t vendor_id, std::uint16_t product_id, const
 std::vector<UsbDeviceInfo> EnumerateUsbDevices(std::uint16_t vendor_id, std::uint16_t product_id) {
     std::vector<UsbDeviceInfo> found;
     VisitHidDevices(vendor_id, product_id, [&](const wchar_t* path, WinHandle& probe) {
-        UsbDeviceInfo info{vendor_id, product_id, Utf8(path), {}, {}};
+        UsbDeviceInfo info{vendor_id, product_id, ToUtf8(path), {}, {}};
         wchar_t serial[128] = {};
         if (HidD_GetSerialNumberString(probe.Get(), serial, sizeof serial)) {
-            info.serial = Utf8(serial);
+            info.serial = ToUtf8(serial);
         }
         found.push_back(std::move(info));
         return false;

@@ -73,10 +73,9 @@ class CHidCmd final : public IHidDevice {
     ~CHidCmd() override;
 
     [[nodiscard]] bool Open(std::uint16_t vendor_id, std::uint16_t product_id) override;
-    [[nodiscard]] HidResult ReadReport(std::span<std::uint8_t, kReportSize> report, std::size_t& received,
+    [[nodiscard]] HidResult ReadReport(ReportBuffer report, std::size_t& received,
                                        std::uint32_t timeout_ms) override;
-    [[nodiscard]] HidResult WriteReport(std::span<const std::uint8_t, kReportSize> report,
-                                        std::uint32_t timeout_ms) override;
+    [[nodiscard]] HidResult WriteReport(ReportBytes report, std::uint32_t timeout_ms) override;
     void Abort() override { io_.Abort(); }
     void Close() override { io_.CloseDevice(); }
 

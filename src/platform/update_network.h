@@ -3,8 +3,9 @@
 
 #include <memory>
 
-#include "core/link/udp_socket.h"
 #include "core/update/online_update.h"
+#include "platform/tcp_socket.h"
+#include "platform/udp_socket.h"
 
 namespace vela {
 

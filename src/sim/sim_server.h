@@ -9,7 +9,7 @@
 #include <string>
 #include <thread>
 
-#include "core/link/tcp_socket.h"
+#include "platform/tcp_socket.h"
 #include "sim/serving_thread.h"
 #include "sim/sim_device.h"
 

@@ -12,8 +12,8 @@
 #include <thread>
 #include <vector>
 
-#include "core/link/tcp_socket.h"
-#include "core/link/udp_socket.h"
+#include "platform/tcp_socket.h"
+#include "platform/udp_socket.h"
 #include "sim/serving_thread.h"
 
 namespace vela::sim {

@@ -6,8 +6,8 @@
 #include <random>
 
 #include "core/link/hid_transport.h"
-#include "core/link/tcp_socket.h"
 #include "devices/tcp_hid_device.h"
+#include "platform/tcp_socket.h"
 #include "sim/sim_server.h"
 #include "support/link_fakes.h"
 #include "support/recording_host.h"

@@ -20,6 +20,10 @@ enum class HidResult {
     kAborted,       // Abort() ended the request
 };
 
+// One report's data bytes, to fill and to send.
+using ReportBuffer = std::span<std::uint8_t, kReportSize>;
+using ReportBytes = std::span<const std::uint8_t, kReportSize>;
+
 // Thread contract: one thread reads while another writes; Abort() may be called from any thread and
 // ends pending and later requests until the next Open(). Open() and Close() are never called while a
 // read is pending on another thread.
@@ -30,10 +34,9 @@ class IHidDevice {
     // Looks for a present device with these ids and opens it. False when none was found.
     [[nodiscard]] virtual bool Open(std::uint16_t vendor_id, std::uint16_t product_id) = 0;
     // Reads one report; on kOk `received` is the number of data bytes stored into `report`.
-    [[nodiscard]] virtual HidResult ReadReport(std::span<std::uint8_t, kReportSize> report,
-                                               std::size_t& received, std::uint32_t timeout_ms) = 0;
-    [[nodiscard]] virtual HidResult WriteReport(std::span<const std::uint8_t, kReportSize> report,
-                                                std::uint32_t timeout_ms) = 0;
+    [[nodiscard]] virtual HidResult ReadReport(ReportBuffer report, std::size_t& received,
+                                               std::uint32_t timeout_ms) = 0;
+    [[nodiscard]] virtual HidResult WriteReport(ReportBytes report, std::uint32_t timeout_ms) = 0;
     virtual void Abort() = 0;
     virtual void Close() = 0;
 };

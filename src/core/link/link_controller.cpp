@@ -1,37 +1,18 @@
 #include "core/link/link_controller.h"
 
 #include <algorithm>
-#include <chrono>
 #include <string>
+
+#include "core/link/link_schedule.h"
 
 namespace vela {
 
+using namespace schedule;
+
 namespace {
 
-constexpr std::uint32_t kIdentifyAttempts = 12;
-constexpr int kOccupancyReads = 10;
-constexpr int kOccupiedThreshold = 2;
-constexpr std::uint16_t kOccupied = 2;
-constexpr int kReadAllPasses = 5;
-constexpr int kDumpEnough = 937;
-constexpr int kProgressMaximum = static_cast<int>(kParameterCount);
-constexpr std::uint32_t kSceneAckWaitMs = 2000;
-constexpr int kSceneTries = 3;
-constexpr std::uint32_t kSleepSliceMs = 50;
-constexpr std::size_t kSceneNamePayload = 20;
 // Unanswered write batches in a row worth a line in the diagnostic log.
 constexpr int kLoggedUnansweredWrites = 3;
-
-// UTF-8 whatever the system's code page: a name it cannot hold must not throw on the link thread.
-std::string PathText(const std::filesystem::path& path) {
-    const std::u8string text = path.generic_u8string();
-    return std::string(text.begin(), text.end());
-}
-
-// Parameters a scene file never loads into the device: master levels and link-owned words.
-bool SkippedOnLoad(std::size_t i) {
-    return (i >= 26 && i <= 29) || (i >= 928 && i <= 935);
-}
 
 }  // namespace
 
@@ -203,7 +184,7 @@ void LinkController::Worker() {
         host_.SendNotify(LinkNotify::kLinkState, static_cast<int>(LinkStateCode::kStarting));
     }
     if (!Light()) {
-        Sleep(500);
+        Sleep(kStartPauseMs);
     }
     link_.Table().Reset();
     link_.SceneNames().Clear();
@@ -228,26 +209,7 @@ void LinkController::Worker() {
             continue;
         }
         Log("identify", {{"device_id", std::to_string(ConnectedDeviceId())}});
-        if (s.running) {
-            Sleep(10);
-            host_.SendNotify(LinkNotify::kLinkState, static_cast<int>(LinkStateCode::kConnected));
-        }
-        s.link_up = true;
-        TakeEditsForReload();
-
-        OccupancyCheck();
-        if (Light()) {
-            RestoreRemembered();
-        } else {
-            Sleep(100);
-            UpdateDisplay();
-            ReadSceneNames(link_.Table().Value(param::kCurrentScene) & 0xFF);
-            RestoreRemembered();
-            Sleep(1000);
-        }
-        if (s.link_up && !Stopping()) {
-            ready_.fetch_add(1);
-        }
+        LoadConnected();
 
         write_scan_ = 0;
         idle_count_ = 0;
@@ -256,18 +218,46 @@ void LinkController::Worker() {
         }
         s.link_up = false;
         if (s.running) {
-            // A long silence means the supervision dropped it; a short one, a send that failed or a
-            // reconnect asked for.
-            Log("reconnect",
-                {{"reason", !s.reader_running ? "device closed" : "link dropped"},
-                 {"silent_ms", std::to_string(link_.Clock().TickMs() - s.last_valid_frame_tick.load())},
-                 {"missed_replies", std::to_string(s.missed_replies.load())}});
+            LogDrop();
         }
         RememberDirty();
         if (s.running) {
             host_.SendNotify(LinkNotify::kLinkState, static_cast<int>(LinkStateCode::kNotConnected));
         }
     }
+}
+
+// From an identified processor to the poll cycle: occupancy, then what the mode loads.
+void LinkController::LoadConnected() {
+    auto& s = link_.State();
+    if (s.running) {
+        Sleep(kConnectedNoticeMs);
+        host_.SendNotify(LinkNotify::kLinkState, static_cast<int>(LinkStateCode::kConnected));
+    }
+    s.link_up = true;
+    TakeEditsForReload();
+
+    OccupancyCheck();
+    if (Light()) {
+        RestoreRemembered();
+    } else {
+        Sleep(kBeforeLoadMs);
+        UpdateDisplay();
+        ReadSceneNames(link_.Table().Value(param::kCurrentScene) & 0xFF);
+        RestoreRemembered();
+        Sleep(kAfterLoadMs);
+    }
+    if (s.link_up && !Stopping()) {
+        ready_.fetch_add(1);
+    }
+}
+
+// A long silence means the supervision dropped it; a short one, a send that failed or a reconnect asked for.
+void LinkController::LogDrop() {
+    auto& s = link_.State();
+    Log("reconnect", {{"reason", !s.reader_running ? "device closed" : "link dropped"},
+                      {"silent_ms", std::to_string(link_.Clock().TickMs() - s.last_valid_frame_tick.load())},
+                      {"missed_replies", std::to_string(s.missed_replies.load())}});
 }
 
 // False when the connection has to be rebuilt.
@@ -283,13 +273,13 @@ bool LinkController::Identification() {
         }
         link_.Identify();
         link_.ReadOne(param::kIdentity);
-        Sleep(40);
+        Sleep(kIdentifyPauseMs);
         if (attempt + 1 >= kIdentifyAttempts || s.missed_replies.load() >= give_up) {
             Log("identify_failed", {{"reason", "no identification"},
                                     {"attempts", std::to_string(attempt + 1)},
                                     {"device_id", std::to_string(s.device_id.load())},
                                     {"parameter0", std::to_string(t.Value(param::kIdentity))}});
-            Sleep(2000);
+            Sleep(kIdentifyBackOffMs);
             return false;
         }
         if (s.device_id.load() == kDeviceId) {
@@ -329,8 +319,9 @@ LinkController::Occupancy LinkController::LightOccupancy() {
     if (answered == 0) {
         // A slow processor answers late: its reply still tells, and asking more meanwhile only queues up.
         for (std::uint32_t waited = 0;
-             waited < kLongestQuietMs && !Stopping() && occupancy.received.load() == 0; waited += 10) {
-            Sleep(10);
+             waited < kLongestQuietMs && !Stopping() && occupancy.received.load() == 0;
+             waited += kLateAnswerSliceMs) {
+            Sleep(kLateAnswerSliceMs);
         }
         if (occupancy.received.load() > 0) {
             answered = 1;
@@ -344,6 +335,21 @@ LinkController::Occupancy LinkController::LightOccupancy() {
     // Silence and damaged replies prove neither: the processor is asked again, and the owner decides how
     // long a silent one is waited for.
     return answered == 0 ? Occupancy::kUnanswered : Occupancy::kFree;
+}
+
+// The full check: how many of its reads found parameter 935 held by another controller.
+int LinkController::HeldReads() {
+    auto& s = link_.State();
+    int occupied = 0;
+    for (int k = 0; k < kOccupancyReads && !Stopping(); ++k) {
+        s.waiting = true;
+        link_.ReadOne(param::kOccupancy);
+        link_.WaitReply(kOccupancyReplyWaitMs);
+        Sleep(kOccupancyReadPauseMs);
+        s.waiting = false;
+        occupied += link_.Table().Value(param::kOccupancy) == kOccupied ? 1 : 0;
+    }
+    return occupied;
 }
 
 void LinkController::OccupancyCheck() {
@@ -363,29 +369,16 @@ void LinkController::OccupancyCheck() {
                 continue;
             }
             Log("occupancy", {{"state", "held"}});
-            Message(LinkText::kEquipmentOccupied);
-            Sleep(2000);
-            if (!s.link_up) {
+        } else {
+            const int held = HeldReads();
+            if (held < kOccupiedThreshold) {
+                Log("occupancy", {{"state", "free"}, {"held_reads", std::to_string(held)}});
                 return;
             }
-            continue;
+            Log("occupancy", {{"state", "held"}, {"held_reads", std::to_string(held)}});
         }
-        int occupied = 0;
-        for (int k = 0; k < kOccupancyReads && !Stopping(); ++k) {
-            s.waiting = true;
-            link_.ReadOne(param::kOccupancy);
-            link_.WaitReply(200);
-            Sleep(100);
-            s.waiting = false;
-            occupied += link_.Table().Value(param::kOccupancy) == kOccupied ? 1 : 0;
-        }
-        if (occupied < kOccupiedThreshold) {
-            Log("occupancy", {{"state", "free"}, {"held_reads", std::to_string(occupied)}});
-            return;
-        }
-        Log("occupancy", {{"state", "held"}, {"held_reads", std::to_string(occupied)}});
         Message(LinkText::kEquipmentOccupied);
-        Sleep(2000);
+        Sleep(kOccupiedBackOffMs);
         if (!s.link_up) {
             return;
         }
@@ -395,9 +388,9 @@ void LinkController::OccupancyCheck() {
 void LinkController::PollCycle() {
     auto& s = link_.State();
     auto& t = link_.Table();
-    Sleep(10);
+    Sleep(kCycleStartMs);
     while (s.paused && !Stopping()) {
-        Sleep(10);
+        Sleep(kCycleStartMs);
     }
     if (!s.link_up || Stopping()) {
         return;
@@ -410,37 +403,7 @@ void LinkController::PollCycle() {
         wifi_->ShowCompletions(host_);
     }
 
-    // Writes: one batch from the first dirty entry on.
-    if (write_scan_ >= kParameterCount) {
-        write_scan_ = 0;
-    }
-    std::size_t g = write_scan_;
-    while (g < kParameterCount && !t.IsDirty(g))
-        ++g;
-    if (g < kParameterCount) {
-        write_scan_ = g;
-        if (t[g].retry.load() >= ParameterTable::kRetryLimit) {
-            Log("write_given_up",
-                {{"index", std::to_string(g)}, {"tries", std::to_string(t[g].retry.load())}});
-        }
-        s.waiting = true;
-        link_.BuildWriteBatch(static_cast<std::uint16_t>(g), kMaxWriteGroups);
-        const bool replied = link_.WaitReply(s.timings.poll_wait_ms.load());
-        s.waiting = false;
-        unanswered_writes_ = replied ? 0 : unanswered_writes_ + 1;
-        if (unanswered_writes_ == kLoggedUnansweredWrites) {
-            Log("retry", {{"what", "write"},
-                          {"index", std::to_string(g)},
-                          {"unanswered", std::to_string(unanswered_writes_)}});
-        }
-        if (!replied && !s.reader_running) {
-            HideProgress();
-            s.link_up = false;
-        }
-        idle_count_ = 0;
-    } else {
-        write_scan_ = kParameterCount;
-    }
+    WriteNextBatch();
 
     if (Light()) {
         ReadRequestedTogether();
@@ -449,7 +412,7 @@ void LinkController::PollCycle() {
             if (t[i].read_request.load() > 0) {
                 link_.ReadOne(static_cast<std::uint16_t>(i));
                 t[i].read_request = 0;
-                Sleep(10);
+                Sleep(kSingleReadPauseMs);
             }
         }
     }
@@ -463,13 +426,48 @@ void LinkController::PollCycle() {
 
     ServeRequests();
 
-    if (idle_count_ < 15) {
+    if (idle_count_ < kHeartbeatCycle) {
         ++idle_count_;
-        Sleep(idle_count_ < 10 ? (Light() ? 10 : 40) : 100);
+        Sleep(idle_count_ < kBusyCycles ? (Light() ? kBusyPauseLightMs : kBusyPauseMs) : kQuietPauseMs);
     } else {
-        idle_count_ = 10;
+        idle_count_ = kBusyCycles;
         Heartbeat();
     }
+}
+
+// One write batch from the first dirty entry on.
+void LinkController::WriteNextBatch() {
+    auto& s = link_.State();
+    auto& t = link_.Table();
+    if (write_scan_ >= kParameterCount) {
+        write_scan_ = 0;
+    }
+    std::size_t g = write_scan_;
+    while (g < kParameterCount && !t.IsDirty(g))
+        ++g;
+    if (g >= kParameterCount) {
+        write_scan_ = kParameterCount;
+        return;
+    }
+    write_scan_ = g;
+    if (t[g].retry.load() >= ParameterTable::kRetryLimit) {
+        Log("write_given_up", {{"index", std::to_string(g)}, {"tries", std::to_string(t[g].retry.load())}});
+    }
+    s.waiting = true;
+    link_.BuildWriteBatch(static_cast<std::uint16_t>(g), kMaxWriteGroups);
+    const bool replied = link_.WaitReply(s.timings.poll_wait_ms.load());
+    s.waiting = false;
+    unanswered_writes_ = replied ? 0 : unanswered_writes_ + 1;
+    if (unanswered_writes_ == kLoggedUnansweredWrites) {
+        Log("retry", {{"what", "write"},
+                      {"index", std::to_string(g)},
+                      {"unanswered", std::to_string(unanswered_writes_)}});
+    }
+    if (!replied && !s.reader_running) {
+        HideProgress();
+        s.link_up = false;
+    }
+    idle_count_ = 0;
 }
 
 // The owner of a light link asks for many values at once (a range, a read-back): up to a full read frame
@@ -480,7 +478,7 @@ void LinkController::ReadRequestedTogether() {
     auto send = [&] {
         link_.SendFrame(cmd::kReadParameters, payload);
         payload.clear();
-        Sleep(10);
+        Sleep(kSingleReadPauseMs);
         idle_count_ = 0;  // its owner waits for the answer: keep the quick pace
     };
     for (std::size_t i = 0; i < kParameterCount; ++i) {
@@ -501,7 +499,8 @@ void LinkController::ReadRequestedTogether() {
 void LinkController::Heartbeat() {
     auto& t = link_.Table();
     Exchange(cmd::kReadParameters,
-             std::array<std::uint8_t, 2>{HighByte(param::kMusicSource), LowByte(param::kMusicSource)}, 50);
+             std::array<std::uint8_t, 2>{HighByte(param::kMusicSource), LowByte(param::kMusicSource)},
+             kHeartbeatReplyWaitMs);
     auto& occupancy = t[param::kOccupancy];
     const std::uint8_t tries = occupancy.retry.load();
     if (tries >= ParameterTable::kRetryLimit) {
@@ -510,10 +509,10 @@ void LinkController::Heartbeat() {
     } else {
         occupancy.retry = static_cast<std::uint8_t>(tries + 1);
     }
-    const std::array<std::uint8_t, 4> claim{HighByte(param::kOccupancy), LowByte(param::kOccupancy), 0x00,
-                                            0x01};
+    const std::array<std::uint8_t, 4> claim{HighByte(param::kOccupancy), LowByte(param::kOccupancy),
+                                            HighByte(kClaimed), LowByte(kClaimed)};
     link_.SendFrame(cmd::kWriteParameters, claim);
-    Sleep(100);
+    Sleep(kHeartbeatPauseMs);
 }
 
 void LinkController::ServeRequests() {
@@ -522,38 +521,9 @@ void LinkController::ServeRequests() {
         if (!s.RequestRaised(number)) {
             continue;
         }
-        Sleep(100);
+        Sleep(kBeforeRequestMs);
         s.requests[static_cast<std::size_t>(number)] = 0;
-        switch (number) {
-            case request::kSaveToFile:
-                SaveToFile();
-                break;
-            case request::kLoadFile:
-                LoadFile(false);
-                host_.PostNotify(LinkNotify::kTableChanged, 0);
-                break;
-            case request::kCallScene:
-                CallScene();
-                break;
-            case request::kRefresh:
-                Refresh();
-                break;
-            case request::kLoadSelection:
-                LoadFile(true);
-                host_.PostNotify(LinkNotify::kTableChanged, 0);
-                break;
-            case request::kSceneName:
-                RequestSceneName();
-                break;
-            case request::kSaveScene:
-                SaveScene();
-                break;
-            case request::kSaveSettings:
-                SaveSettings();
-                break;
-            default:
-                break;
-        }
+        Serve(number);
         idle_count_ = 0;
         if (s.running) {
             HideProgress();
@@ -562,366 +532,37 @@ void LinkController::ServeRequests() {
     }
 }
 
-// ---------------------------------------------------------------------------------------------------------
-// Read-all, display update, scene names
-
-bool LinkController::ReadAll(int attempts) {
-    const auto started = std::chrono::steady_clock::now();
-    const auto elapsed_ms = [&] {
-        return std::to_string(
-            std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - started)
-                .count());
-    };
-    Log("read_all_start");
-    const bool done = ReadAllNow(attempts);
-    Log("read_all_end", {{"result", done ? "ok" : "failed"},
-                         {"ms", elapsed_ms()},
-                         {"received", std::to_string(CountReceived())}});
-    return done;
-}
-
-bool LinkController::ReadAllNow(int attempts) {
-    auto& s = link_.State();
-    auto& t = link_.Table();
-    for (std::size_t i = 0; i < kParameterCount; ++i) {
-        t[i].received = 0;
-        t[i].retry = 0;
-    }
-    link_.Identify();
-    if (s.running) {
-        ShowProgress(kProgressMaximum, LinkText::kReadDeviceData);
-    }
-
-    // The dump lets the device stream everything; the batch passes then only fill the gaps.
-    static constexpr std::array<std::uint8_t, 1> kDumpPayload{0x00};
-    for (int k = 0; k < attempts + 1 && !Stopping(); ++k) {
-        link_.SendFrame(cmd::kDump, kDumpPayload);
-        Sleep(500);
-        if (CountReceived() > 10) {
+void LinkController::Serve(int number) {
+    switch (number) {
+        case request::kSaveToFile:
+            SaveToFile();
             break;
-        }
-        if (!s.reader_running) {
-            HideProgress();
-            return false;
-        }
-    }
-    int shown = -1;
-    for (int k = 0; k < 20 && !Stopping(); ++k) {
-        const int count = CountReceived();
-        if (count > shown) {
-            SetProgress(count);
-            shown = count;
-        }
-        if (count >= kDumpEnough) {
+        case request::kLoadFile:
+            LoadFile(false);
+            host_.PostNotify(LinkNotify::kTableChanged, 0);
             break;
-        }
-        Sleep(150);
-    }
-
-    t.SetReadCursor(0);
-    for (int pass = 0; pass < kReadAllPasses; ++pass) {
-        int count = 0;
-        for (std::size_t i = 0; i < kParameterCount && s.link_up && !Stopping(); ++i) {
-            if (t.IsReceived(i)) {
-                ++count;
-                continue;
-            }
-            s.waiting = true;
-            link_.BuildReadBatch(ParameterTable::kContinue, 32);
-            if (count > shown) {
-                SetProgress(count);
-                shown = count;
-            }
-            link_.WaitReply(s.timings.read_all_wait_ms.load());
-            s.waiting = false;
-        }
-        if (count > shown) {
-            SetProgress(count);
-            shown = count;
-        }
-        if (!s.link_up || Stopping()) {
-            HideProgress();
-            if (!Stopping()) {
-                Message(LinkText::kReadDataFailed);
-            }
-            return false;
-        }
-        Sleep(30);
-    }
-    SetProgress(CountReceived());
-    Sleep(10);
-    HideProgress();
-    return true;
-}
-
-void LinkController::UpdateDisplay() {
-    auto& t = link_.Table();
-    if (!ReadAll(3)) {
-        return;
-    }
-    host_.PostNotify(LinkNotify::kAllRead, 0);
-    if (link_.State().running) {
-        HideProgress();
-        ShowProgress(kProgressMaximum, LinkText::kUpdateDisplayData);
-    }
-    Sleep(1);
-    for (std::size_t i = 0; i < kParameterCount; ++i) {
-        if (t.IsReceived(i)) {
-            host_.PostNotify(LinkNotify::kParameter, static_cast<std::intptr_t>(i));
-            t[i].received = 0;
-        }
-        if (i % 18 == 1) {
-            SetProgress(static_cast<int>(i));
-        }
-    }
-    host_.PostNotify(LinkNotify::kTableChanged, 0);
-    host_.PostNotify(LinkNotify::kDisplayUpdated, 0);
-    Sleep(100);
-    HideProgress();
-}
-
-void LinkController::ReadSceneNames(int scene) {
-    auto& names = link_.SceneNames();
-    auto ask = [&](int n) {
-        const std::array<std::uint8_t, 1> payload{static_cast<std::uint8_t>(n)};
-        link_.SendFrame(cmd::kSceneName, payload);
-        Sleep(20);
-    };
-    for (int n = 1; n <= kSceneSlots; ++n) {
-        names.ClearNameReceived(n - 1);
-        ask(n);
-    }
-    for (int round = 0; round < 2; ++round) {
-        for (int n = 1; n <= kSceneSlots; ++n) {
-            if (!names.NameReceived(n - 1)) {
-                ask(n);
-            }
-        }
-    }
-    if (scene != 0) {
-        ask(scene);
-    }
-    link_.ReadOne(param::kCurrentScene);
-}
-
-// ---------------------------------------------------------------------------------------------------------
-// Requests
-
-void LinkController::SaveToFile() {
-    auto& t = link_.Table();
-    Sleep(10);
-    const std::filesystem::path path = ScenePath();
-    if (path.empty()) {
-        Message(LinkText::kEnterFileName);
-        return;
-    }
-    if (!ReadAll(3)) {
-        Message(LinkText::kSaveFailed);
-        return;
-    }
-    std::vector<std::uint32_t> values(kParameterCount);
-    for (std::size_t i = 0; i < kParameterCount; ++i) {
-        values[i] = t.Value(i);
-        t[i].received = 0;
-    }
-    CZB_FileData file(files_);
-    file.device_id = ConnectedDeviceId();
-    // A file that could not be written is reported as such, never as saved.
-    const FileResult saved = file.SaveScene(path, values);
-    SetLastFileResult(saved);
-    if (!saved.Ok()) {
-        Log("file_not_saved", {{"path", PathText(path)}, {"reason", saved.Describe()}});
-        Message(LinkText::kSaveFailed);
-        return;
-    }
-    host_.ShowMessage(saved.path.wstring(), LinkTextFor(LinkText::kSaveSuccessfully), MessageButtons::kOk);
-    Sleep(5);
-}
-
-void LinkController::LoadFile(bool selection) {
-    auto& s = link_.State();
-    auto& t = link_.Table();
-    Sleep(10);
-    const std::filesystem::path path = ScenePath();
-    auto end = [&] {
-        Sleep(1);
-        if (s.running) {
-            HideProgress();
-        }
-        if (!s.link_up && s.running) {
-            Message(LinkText::kWriteDataFailed);
-        }
-    };
-    if (path.empty()) {
-        Message(LinkText::kEnterFileName);
-        end();
-        return;
-    }
-    CZB_FileData file(files_);
-    const FileResult loaded = file.LoadScene(path);
-    SetLastFileResult(loaded);
-    if (!loaded.Ok()) {
-        Log("file_refused", {{"path", PathText(path)}, {"reason", loaded.Describe()}});
-        HideProgress();
-        // Nothing was imported, so there is nothing for the save settings raised with it to store.
-        if (selection) {
-            s.requests[request::kSaveSettings] = 0;
-        }
-        Message(LinkText::kNoFiles);
-        end();
-        return;
-    }
-    if (file.device_id != ConnectedDeviceId()) {
-        Log("file_refused", {{"path", PathText(path)},
-                             {"reason", "made for another device"},
-                             {"file_device_id", std::to_string(file.device_id)},
-                             {"device_id", std::to_string(ConnectedDeviceId())}});
-        HideProgress();
-        if (selection) {
-            s.requests[request::kSaveSettings] = 0;
-        }
-        Message(LinkText::kWrongFileVersion);
-        end();
-        return;
-    }
-
-    const auto& values = file.Values();
-    if (selection) {
-        std::vector<std::uint16_t> indexes;
-        {
-            std::lock_guard lock(texts_mutex_);
-            indexes = selection_;
-        }
-        for (std::uint16_t i : indexes) {
-            if (i < kParameterCount && i < values.size()) {
-                t.WriteParameter(i, values[i], true);
-                t[i].received = 1;
-            }
-        }
-    } else {
-        // Every value but the last, and none of the link-owned words.
-        const std::size_t count = std::min<std::size_t>(values.size(), kParameterCount);
-        for (std::size_t i = 0; i + 1 < count; ++i) {
-            if (!SkippedOnLoad(i)) {
-                t.WriteParameter(i, values[i], true);
-            }
-        }
-    }
-
-    ShowProgress(kProgressMaximum, LinkText::kUpdateSceneData);
-    t.ClearRetryCounters();
-    if (!selection) {
-        t.SetWriteCursor(0);
-    }
-    const std::uint32_t wait =
-        selection ? s.timings.read_all_wait_ms.load() : s.timings.scene_load_wait_ms.load();
-    while (s.link_up && !Stopping()) {
-        for (std::size_t i = 0; i + 1 < kParameterCount && s.link_up && !Stopping(); ++i) {
-            if (t.IsReceived(i)) {
-                host_.PostNotify(LinkNotify::kParameter, static_cast<std::intptr_t>(i));
-                t[i].received = 0;
-            }
-            if (t.IsDirty(i)) {
-                s.waiting = true;
-                link_.BuildWriteBatch(ParameterTable::kContinue, kMaxWriteGroups);
-                link_.WaitReply(wait);
-                s.waiting = false;
-                SetProgress(CountClean());
-            }
-        }
-        const int clean = CountClean();
-        SetProgress(clean);
-        Sleep(1);
-        if (clean == static_cast<int>(kParameterCount) - 1) {
+        case request::kCallScene:
+            CallScene();
             break;
-        }
+        case request::kRefresh:
+            Refresh();
+            break;
+        case request::kLoadSelection:
+            LoadFile(true);
+            host_.PostNotify(LinkNotify::kTableChanged, 0);
+            break;
+        case request::kSceneName:
+            RequestSceneName();
+            break;
+        case request::kSaveScene:
+            SaveScene();
+            break;
+        case request::kSaveSettings:
+            SaveSettings();
+            break;
+        default:
+            break;
     }
-    // After a drop the reload belongs to the reconnect; reading now would only fail a second time.
-    if (s.link_up && !Stopping()) {
-        Sleep(100);
-        UpdateDisplay();
-    }
-    end();
-}
-
-void LinkController::CallScene() {
-    auto& s = link_.State();
-    auto& t = link_.Table();
-    const std::uint16_t selector = t.Value(param::kSceneSelector);
-    const std::uint8_t scene = LowByte(selector);
-    t.WriteParameter(param::kSceneSelector, Word(kSceneOpCall, scene), true);
-    s.call_scene_ack = false;
-    const std::array<std::uint8_t, 1> payload{scene};
-    for (int k = 0; k < kSceneTries && !s.call_scene_ack && !Stopping(); ++k) {
-        s.waiting = true;
-        link_.SendFrame(cmd::kCallScene, payload);
-        Sleep(100);
-        link_.WaitOptionalReply(kSceneAckWaitMs);
-        s.waiting = false;
-    }
-    if (!s.call_scene_ack) {
-        Message(LinkText::kInvocationFailed);
-        return;
-    }
-    t.WriteParameter(param::kSceneSelector, 0, false);
-    t[param::kSceneSelector].dirty = 0;
-    if (Light()) {
-        // Nothing is shown from the table; whoever needs a value reads it.
-        host_.PostNotify(LinkNotify::kTableChanged, 0);
-        return;
-    }
-    ShowProgress(100, LinkText::kCall);
-    Sleep(200);
-    UpdateDisplay();
-    host_.PostNotify(LinkNotify::kTableChanged, 0);
-}
-
-void LinkController::Refresh() {
-    ShowProgress(100, LinkText::kCall);
-    UpdateDisplay();
-    host_.PostNotify(LinkNotify::kTableChanged, 0);
-}
-
-void LinkController::RequestSceneName() {
-    auto& s = link_.State();
-    s.scene_name_ack = false;
-    Sleep(10);
-    const std::array<std::uint8_t, 1> payload{LowByte(link_.Table().Value(param::kSceneSelector))};
-    for (int k = 0; k < kSceneTries && !s.scene_name_ack && !Stopping(); ++k) {
-        Exchange(cmd::kSceneName, payload, kSceneAckWaitMs, true);
-    }
-}
-
-void LinkController::SaveScene() {
-    auto& s = link_.State();
-    auto& t = link_.Table();
-    std::array<std::uint8_t, 1 + kSceneNamePayload> payload{};
-    payload[0] = LowByte(t.Value(param::kSceneSelector));
-    {
-        std::lock_guard lock(texts_mutex_);
-        std::copy_n(name_buffer_.begin(), kSceneNamePayload, payload.begin() + 1);
-    }
-    s.save_scene_ack = false;
-    for (int k = 0; k < kSceneTries && !s.save_scene_ack && !Stopping(); ++k) {
-        Exchange(cmd::kSaveScene, payload, kSceneAckWaitMs, true);
-    }
-    if (s.save_scene_ack) {
-        ReadSceneNames(0);
-        Message(LinkText::kSaveSuccessfully);
-    } else {
-        Message(LinkText::kSaveFailed);
-    }
-    t[param::kSceneSelector].dirty = 0;
-}
-
-void LinkController::SaveSettings() {
-    auto& s = link_.State();
-    static constexpr std::array<std::uint8_t, 2> kPayload{0x01, 0x01};
-    s.save_settings_ack = false;
-    for (int k = 0; k < kSceneTries && !s.save_settings_ack && !Stopping(); ++k) {
-        Exchange(cmd::kSaveSettings, kPayload, kSceneAckWaitMs, true);
-    }
-    Message(s.save_settings_ack ? LinkText::kSaveSuccessfully : LinkText::kSaveFailed);
 }
 
 }  // namespace vela

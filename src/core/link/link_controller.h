@@ -11,6 +11,7 @@
 #include <functional>
 #include <map>
 #include <mutex>
+#include <optional>
 #include <thread>
 #include <vector>
 
@@ -112,15 +113,26 @@ class LinkController {
 
   private:
     void Worker();
+    void LoadConnected();
+    void LogDrop();
     bool ReadAllNow(int attempts);
+    bool DumpPhase(int attempts, int& shown);
+    bool BatchPasses(int& shown);
+    void ShowCountIfGrown(int count, int& shown);
     bool Identification();
     void OccupancyCheck();
+    int HeldReads();
     // Light mode's check: free, held by another controller (a read said so), or no read answered.
     enum class Occupancy { kFree, kHeld, kUnanswered };
     Occupancy LightOccupancy();
     bool Light() const { return mode_ == LinkMode::kLight; }
     void PollCycle();
+    void WriteNextBatch();
     void ServeRequests();
+    void Serve(int number);
+    std::optional<std::vector<std::uint32_t>> SceneFileFor(const std::filesystem::path& path, bool selection);
+    void MarkSceneValues(const std::vector<std::uint32_t>& values, bool selection);
+    void WriteMarkedScene(std::uint32_t wait);
     void Heartbeat();
     void ReadRequestedTogether();
 

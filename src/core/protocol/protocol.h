@@ -46,6 +46,9 @@ inline constexpr std::uint16_t kModeWord = 942;
 // 928..935 carry scene selection, occupancy and the link's own bookkeeping; a scene file never loads them.
 inline constexpr std::uint16_t kLinkWordsFirst = 928;
 inline constexpr std::uint16_t kLinkWordsLast = 935;
+// MIC VOL A and B and the music and effect master levels: a loaded scene leaves the room's levels alone.
+inline constexpr std::uint16_t kRoomLevelsFirst = 26;
+inline constexpr std::uint16_t kRoomLevelsLast = 29;
 }  // namespace param
 
 // Words the link drives itself: writing one from outside confuses the link or claims the device for

@@ -28,6 +28,31 @@ int ReadNumber(std::wstring_view s, std::size_t& pos, int limit) {
     return n;
 }
 
+// One numeric conversion, rebuilt from its parts so that only what was parsed reaches swprintf.
+std::wstring FormatOne(const std::wstring& flags, int width, int precision, wchar_t conv, double value) {
+    std::wstring conversion_text = L"%" + flags;
+    if (width > 0)
+        conversion_text += std::to_wstring(width);
+    if (precision >= 0)
+        conversion_text += L"." + std::to_wstring(precision);
+    wchar_t buffer[160];
+    int n;
+    if (conv != L'd' && conv != L'i' && conv != L'u') {
+        conversion_text.push_back(conv);
+        n = std::swprintf(buffer, std::size(buffer), conversion_text.c_str(), value);
+    } else {
+        // Integer conversions take the value truncated, kept within the range of a long long.
+        constexpr double kLimit = 9.0e18;
+        const double t = std::isfinite(value) ? std::clamp(std::trunc(value), -kLimit, kLimit) : 0.0;
+        conversion_text += conv == L'u' ? L"llu" : L"lld";
+        n = conv == L'u' ? std::swprintf(buffer, std::size(buffer), conversion_text.c_str(),
+                                         static_cast<unsigned long long>(std::max(t, 0.0)))
+                         : std::swprintf(buffer, std::size(buffer), conversion_text.c_str(),
+                                         static_cast<long long>(t));
+    }
+    return n > 0 ? std::wstring(buffer, static_cast<std::size_t>(n)) : std::wstring();
+}
+
 }  // namespace
 
 std::wstring FormatWithValue(std::wstring_view format, double value) {
@@ -68,28 +93,7 @@ std::wstring FormatWithValue(std::wstring_view format, double value) {
             continue;
         }
         used = true;
-        std::wstring conversion_text = L"%" + flags;
-        if (width > 0)
-            conversion_text += std::to_wstring(width);
-        if (precision >= 0)
-            conversion_text += L"." + std::to_wstring(precision);
-        wchar_t buffer[160];
-        int n;
-        if (is_float) {
-            conversion_text.push_back(conv);
-            n = std::swprintf(buffer, std::size(buffer), conversion_text.c_str(), value);
-        } else {
-            // Integer conversions take the value truncated, kept within the range of a long long.
-            constexpr double kLimit = 9.0e18;
-            const double t = std::isfinite(value) ? std::clamp(std::trunc(value), -kLimit, kLimit) : 0.0;
-            conversion_text += conv == L'u' ? L"llu" : L"lld";
-            n = conv == L'u' ? std::swprintf(buffer, std::size(buffer), conversion_text.c_str(),
-                                             static_cast<unsigned long long>(std::max(t, 0.0)))
-                             : std::swprintf(buffer, std::size(buffer), conversion_text.c_str(),
-                                             static_cast<long long>(t));
-        }
-        if (n > 0)
-            out.append(buffer, static_cast<std::size_t>(n));
+        out += FormatOne(flags, width, precision, conv, value);
         i = pos + 1;
     }
     return out;

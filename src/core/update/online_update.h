@@ -17,8 +17,8 @@
 #include <thread>
 #include <vector>
 
+#include "core/link/io_result.h"
 #include "core/link/seams.h"
-#include "core/link/tcp_socket.h"
 #include "core/text/strings.h"
 #include "core/update/update_files.h"
 #include "core/update/update_packets.h"

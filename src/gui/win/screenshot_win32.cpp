@@ -4,6 +4,7 @@
 #include <fstream>
 #include <vector>
 
+#include "core/text/utf8.h"
 #include "gui/win/gdi_win32.h"
 
 namespace vela {
@@ -27,24 +28,12 @@ bool PngEncoder(CLSID& clsid) {
     return false;
 }
 
-std::string Utf8(const std::wstring& text) {
-    if (text.empty())
-        return {};
-    const int n = WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), nullptr, 0,
-                                      nullptr, nullptr);
-    std::string out(static_cast<std::size_t>(n > 0 ? n : 0), '\0');
-    if (n > 0)
-        WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), out.data(), n, nullptr,
-                            nullptr);
-    return out;
-}
-
 void WriteLine(const std::wstring& folder, const wchar_t* name, const std::wstring& line, bool append) {
     std::error_code ignored;
     std::filesystem::create_directories(folder, ignored);
     std::ofstream out(std::filesystem::path(folder) / name,
                       append ? std::ios::binary | std::ios::app : std::ios::binary | std::ios::trunc);
-    out << Utf8(line) << "\n";
+    out << ToUtf8(line) << "\n";
 }
 
 }  // namespace

@@ -14,6 +14,7 @@
 
 #include "core/protocol/protocol.h"
 #include "core/text/strings.h"
+#include "core/text/utf8.h"
 #include "core/ui/main_layout.h"
 #include "gui/app/diag_log_win32.h"
 #include "gui/app/main_dialog_win32.h"
@@ -689,19 +690,10 @@ int RunVela(const std::wstring& arguments, DWORD timeout_ms, bool& finished) {
     return static_cast<int>(code);
 }
 
-std::string Utf8(std::wstring_view text) {
-    const int n = WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), nullptr, 0,
-                                      nullptr, nullptr);
-    std::string out(static_cast<std::size_t>(n), '\0');
-    WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), out.data(), n, nullptr,
-                        nullptr);
-    return out;
-}
-
 // The program's language follows the machine's settings: a text counts in any of the three.
 bool HasTextInAnyLanguage(const std::string& haystack, int entry) {
     for (int language = 0; language < kLanguageCount; ++language)
-        if (haystack.find(Utf8(TextIn(entry, language))) != std::string::npos)
+        if (haystack.find(ToUtf8(TextIn(entry, language))) != std::string::npos)
             return true;
     return false;
 }

@@ -7,9 +7,9 @@
 #include <cstdint>
 #include <string>
 
-namespace vela::net {
+#include "core/link/io_result.h"
 
-enum class IoResult { kOk, kTimeout, kClosed, kError };
+namespace vela::net {
 
 class Socket {
   public:

@@ -9,7 +9,7 @@
 #include <optional>
 #include <string>
 
-#include "core/link/tcp_socket.h"
+#include "core/link/io_result.h"
 
 namespace vela::net {
 
