@@ -88,8 +88,6 @@ struct MappedControls {
     IUserMessages* messages = nullptr;
 };
 
-inline constexpr unsigned UM_PAGE_CONTROL = 22524;
-
 inline constexpr int kAutoHandButton = 4;
 inline constexpr int kSingButton = 5;
 inline constexpr int kDanceButton = 6;

@@ -17,6 +17,7 @@
 #include "gui/app/diag_log_win32.h"
 #include "gui/win/message_box_win32.h"
 #include "gui/win/screenshot_win32.h"
+#include "gui/win/window_messages_win32.h"
 #include "res/resource.h"
 
 namespace vela {
@@ -37,7 +38,6 @@ constexpr int kLastSwitchableTab = 7;
 constexpr std::array<const wchar_t*, 6> kMusicSourceNames{L"VOD", L"DVD", L"OPT", L"MP3", L"BT", L"ARC"};
 
 static_assert(layout::kMasterMaxLevelParameters.size() == kMasterFaderCount);
-static_assert(UM_APPLY_LANGUAGE == 22624 && UM_CLAMP_MASTER_LEVELS == 22824, "the System page sends these");
 
 constexpr unsigned kWhite = 0xFFFFFFFF;
 constexpr unsigned kButtonText = 0xFFD8DDE2;

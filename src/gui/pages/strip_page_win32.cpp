@@ -9,6 +9,7 @@
 #include "core/ui/main_layout.h"
 #include "core/ui/text_layout.h"
 #include "gui/win/gdi_win32.h"
+#include "gui/win/window_messages_win32.h"
 #include "res/resource.h"
 
 namespace vela {
@@ -522,7 +523,7 @@ std::uint16_t CStripPageWindow::ReadParameter(std::size_t index) {
 
 void CStripPageWindow::PostMicSelected(int which) {
     if (HWND parent = GetParent(hwnd_))
-        PostMessageW(parent, kMicSelectedMessage, 0, which);
+        PostMessageW(parent, UM_LINK_NOTIFY, static_cast<WPARAM>(LinkNotify::kParameter), which);
 }
 
 CWinOut::CWinOut(int page_id) : CStripPageWindow(IDD_PAGE_OUT, page_id) {}
