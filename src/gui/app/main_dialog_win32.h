@@ -36,11 +36,6 @@
 
 namespace vela {
 
-inline constexpr UINT UM_TRAY_NOTIFY = 33768;
-inline constexpr UINT UM_APPLY_LANGUAGE = 22624;
-inline constexpr UINT UM_CLAMP_MASTER_LEVELS = 22824;
-// Posted by the update thread once the batch file that replaces the program runs.
-inline constexpr UINT UM_UPDATE_EXIT = 22825;
 inline constexpr UINT kTitleButtonId = 3024;
 inline constexpr UINT kTabButtonId = 5134;
 inline constexpr UINT kFirstMasterFaderId = 6034;
@@ -230,7 +225,7 @@ class CZR305M2Dlg final : public CDialogWindow {
     ParameterMap map_;
 
     HICON icon_ = nullptr;
-    UniqueGdi<HICON, FreeIcon> small_icon_;
+    UniqueIcon small_icon_;
     LayoutVisibility visibility_;
     std::optional<MainLayout> layout_;
     bool controls_created_ = false;
