@@ -31,4 +31,52 @@
 #define IDP_BUTTON_WIDE 156
 #define IDP_BAND_EDITOR 161
 
+/* Controls of the main window, created at run time; each id is also the message number by which the
+   control notifies the window. The four master faders take IDC_MASTER_FADER + 0..3. */
+#define IDC_TITLE_BUTTON 3024
+#define IDC_TAB 5134
+#define IDC_MASTER_FADER 6034
+#define IDC_MUSIC_SOURCE 13224
+#define IDC_MODEL_LABEL 13225
+#define IDC_MUSIC_INPUT_CAPTION 13226
+
+/* Controls of the System page template. */
+#define IDC_MUSIC_GATE 1114
+#define IDC_MIC_GATE 1115
+#define IDC_LANGUAGE_LIST 1123
+#define IDC_POWER_ON_LIST 1124
+#define IDC_KEY_PASSWORD 1135
+#define IDC_NEW_KEY_PASSWORD 1136
+#define IDC_KEY_ENABLE 1137
+#define IDC_KEY_DISABLE 1138
+#define IDC_SYSTEM_PASSWORD 1139
+#define IDC_OLD_PASSWORD 1142
+#define IDC_NEW_PASSWORD 1143
+#define IDC_CONFIRM_PASSWORD 1144
+#define IDC_SCENE_LIST 1145
+#define IDC_SCENE_NAME 1146
+#define IDC_LOCAL_FILE 1147
+/* The hidden default push button: Enter in an edit clicks it, and it does nothing. */
+#define IDC_ENTER_SINK 1065
+
+/* Controls of the Wi-Fi dialog template. */
+#define IDC_WIFI_HOT_SSID 1001
+#define IDC_WIFI_HOT_PASSWORD 1002
+#define IDC_WIFI_ROUTE_SSID 1003
+#define IDC_WIFI_ROUTE_PASSWORD 1004
+#define IDC_WIFI_SET_ROUTE 1006
+#define IDC_WIFI_HOTSPOT_MODE 1007
+#define IDC_WIFI_ROUTE_MODE 1008
+#define IDC_WIFI_IP 1009
+#define IDC_WIFI_USE_USB 1012
+#define IDC_WIFI_USE_WIFI 1013
+#define IDC_WIFI_SET_HOTSPOT 1019
+#define IDC_WIFI_READ_DATA 1020
+#define IDC_WIFI_SHOW_PASSWORDS 1021
+#define IDC_WIFI_IP_LABEL 1030
+#define IDC_WIFI_HOT_SSID_LABEL 1031
+#define IDC_WIFI_HOT_PASSWORD_LABEL 1032
+#define IDC_WIFI_ROUTE_SSID_LABEL 1033
+#define IDC_WIFI_ROUTE_PASSWORD_LABEL 1034
+
 #endif

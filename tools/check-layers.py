@@ -3,7 +3,7 @@
 
 Each folder has a rank; a file may include its own folder or a folder of lower rank only. Within a
 top-level folder the sub-folders are layers too (core: protocol < text < diag < files < link < update < model
-< ui < pages; gui: win < controls < pages < app). res/ is the resource ids, open to the GUI.
+< ui < pages; gui: win < controls < pages < app). res/ is the resource ids (plain defines), open to the GUI and the core.
 The core may include no OS or C header. Exit status 0 when every include points downward, 1 otherwise (one line per offending include).
 """
 import pathlib
@@ -20,7 +20,7 @@ ORDER = [
 ]
 # Folders that stand side by side: neither may include the other.
 SIDE_BY_SIDE = {("gui", "cli")}
-OPEN_TO = {"res": ("gui",)}
+OPEN_TO = {"res": ("gui", "core")}
 
 INCLUDE = re.compile(r'^\s*#\s*include\s+"([^"]+)"', re.M)
 # The core is the standard library only: no OS or C headers (the C++ library's own have no ".h").

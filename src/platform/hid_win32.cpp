@@ -16,13 +16,6 @@ extern "C" {
 
 namespace vela {
 
-void WinHandle::Reset(HANDLE h) {
-    if (Valid()) {
-        CloseHandle(h_);
-    }
-    h_ = h;
-}
-
 namespace {
 
 HANDLE NewEvent() {
@@ -74,8 +67,8 @@ void VisitHidDevices(std::uint16_t vendor_id, std::uint16_t product_id, Visit vi
                                               static_cast<DWORD>(detail_buffer.size()), &required, nullptr)) {
             continue;
         }
-        WinHandle probe(CreateFileW(detail->DevicePath, 0, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                                    OPEN_EXISTING, 0, nullptr));
+        KernelHandle probe(CreateFileW(detail->DevicePath, 0, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                                       OPEN_EXISTING, 0, nullptr));
         if (!probe.Valid()) {
             continue;
         }
@@ -122,7 +115,7 @@ bool CHidIO::OpenDevice(std::uint16_t vendor_id, std::uint16_t product_id, const
     ResetEvent(abort_event_.Get());
 
     bool opened = false;
-    VisitHidDevices(vendor_id, product_id, [&](const wchar_t* path, WinHandle& probe) {
+    VisitHidDevices(vendor_id, product_id, [&](const wchar_t* path, KernelHandle& probe) {
         if (!wanted.empty() &&
             !UsbDeviceMatches(UsbDeviceInfo{vendor_id, product_id, ToUtf8(path), {}, {}}, wanted)) {
             return false;
@@ -145,7 +138,7 @@ bool CHidIO::OpenDevice(std::uint16_t vendor_id, std::uint16_t product_id, const
 
 std::vector<UsbDeviceInfo> EnumerateUsbDevices(std::uint16_t vendor_id, std::uint16_t product_id) {
     std::vector<UsbDeviceInfo> found;
-    VisitHidDevices(vendor_id, product_id, [&](const wchar_t* path, WinHandle& probe) {
+    VisitHidDevices(vendor_id, product_id, [&](const wchar_t* path, KernelHandle& probe) {
         UsbDeviceInfo info{vendor_id, product_id, ToUtf8(path), {}, {}};
         wchar_t serial[128] = {};
         if (HidD_GetSerialNumberString(probe.Get(), serial, sizeof serial)) {

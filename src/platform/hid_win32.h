@@ -9,24 +9,9 @@
 #include <string>
 
 #include "core/link/hid_device.h"
+#include "platform/handle_win32.h"
 
 namespace vela {
-
-// A Win32 handle that closes itself.
-class WinHandle {
-  public:
-    WinHandle() = default;
-    explicit WinHandle(HANDLE h) : h_(h) {}
-    ~WinHandle() { Reset(); }
-    WinHandle(const WinHandle&) = delete;
-    WinHandle& operator=(const WinHandle&) = delete;
-    HANDLE Get() const { return h_; }
-    bool Valid() const { return h_ != nullptr && h_ != INVALID_HANDLE_VALUE; }
-    void Reset(HANDLE h = INVALID_HANDLE_VALUE);
-
-  private:
-    HANDLE h_ = INVALID_HANDLE_VALUE;
-};
 
 // The device handles and the read, write and abort events (manual reset, created not signalled).
 class CHidIO {
@@ -53,11 +38,11 @@ class CHidIO {
                      bool cancel_on_timeout, bool& still_pending);
     static void CancelAndWait(HANDLE handle, OVERLAPPED& overlapped);
 
-    WinHandle read_handle_;
-    WinHandle write_handle_;
-    WinHandle read_event_;
-    WinHandle write_event_;
-    WinHandle abort_event_;
+    KernelHandle read_handle_;
+    KernelHandle write_handle_;
+    KernelHandle read_event_;
+    KernelHandle write_event_;
+    KernelHandle abort_event_;
     OVERLAPPED read_overlapped_{};
     OVERLAPPED write_overlapped_{};
     bool read_pending_ = false;  // reader thread only

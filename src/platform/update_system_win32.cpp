@@ -15,6 +15,7 @@
 #include <vector>
 
 #include "core/update/update_signature.h"
+#include "platform/handle_win32.h"
 
 namespace vela {
 
@@ -35,27 +36,13 @@ std::wstring ModulePath() {
     }
 }
 
-struct HandleCloser {
-    void operator()(HANDLE h) const {
-        if (h != nullptr && h != INVALID_HANDLE_VALUE) {
-            CloseHandle(h);
-        }
-    }
-};
-using FileHandle = std::unique_ptr<void, HandleCloser>;
-
-struct AlgorithmCloser {
-    void operator()(BCRYPT_ALG_HANDLE h) const { BCryptCloseAlgorithmProvider(h, 0); }
-};
-using Algorithm = std::unique_ptr<void, AlgorithmCloser>;
-struct KeyCloser {
-    void operator()(BCRYPT_KEY_HANDLE h) const { BCryptDestroyKey(h); }
-};
-using Key = std::unique_ptr<void, KeyCloser>;
-struct HashCloser {
-    void operator()(BCRYPT_HASH_HANDLE h) const { BCryptDestroyHash(h); }
-};
-using Hash = std::unique_ptr<void, HashCloser>;
+NTSTATUS WINAPI CloseAlgorithm(BCRYPT_ALG_HANDLE h) {
+    return BCryptCloseAlgorithmProvider(h, 0);
+}
+using FileHandle = KernelHandle;
+using Algorithm = UniqueHandle<BCRYPT_ALG_HANDLE, CloseAlgorithm>;
+using Key = UniqueHandle<BCRYPT_KEY_HANDLE, BCryptDestroyKey>;
+using Hash = UniqueHandle<BCRYPT_HASH_HANDLE, BCryptDestroyHash>;
 
 Algorithm OpenAlgorithm(const wchar_t* name) {
     BCRYPT_ALG_HANDLE h = nullptr;
@@ -75,7 +62,7 @@ class WinHeldFile final : public update::IHeldFile {
         while (!data.empty()) {
             const DWORD chunk = static_cast<DWORD>(std::min<std::size_t>(data.size(), 1u << 20));
             DWORD written = 0;
-            if (!WriteFile(handle_.get(), data.data(), chunk, &written, nullptr) || written == 0) {
+            if (!WriteFile(handle_.Get(), data.data(), chunk, &written, nullptr) || written == 0) {
                 return false;
             }
             data = data.subspan(written);
@@ -90,7 +77,7 @@ class WinHeldFile final : public update::IHeldFile {
             at.OffsetHigh = static_cast<DWORD>(offset >> 32);
             const DWORD chunk = static_cast<DWORD>(std::min<std::size_t>(out.size(), 1u << 20));
             DWORD read = 0;
-            if (!ReadFile(handle_.get(), out.data(), chunk, &read, &at) || read == 0) {
+            if (!ReadFile(handle_.Get(), out.data(), chunk, &read, &at) || read == 0) {
                 return false;
             }
             out = out.subspan(read);
@@ -104,18 +91,18 @@ class WinHeldFile final : public update::IHeldFile {
             return true;
         }
         BY_HANDLE_FILE_INFORMATION written{};
-        if (!FlushFileBuffers(handle_.get()) || !GetFileInformationByHandle(handle_.get(), &written)) {
+        if (!FlushFileBuffers(handle_.Get()) || !GetFileInformationByHandle(handle_.Get(), &written)) {
             return false;
         }
         // Reading only from here on, still without write or delete sharing, so that the command interpreter
         // can open the file to read it and nobody can change it. A handle cannot drop its write access, and
         // a second one that refuses writers cannot open beside it: the file is opened anew, and must be the
         // same file (the caller checks its content through this handle afterwards).
-        handle_.reset();
+        handle_.Reset();
         FileHandle reading(CreateFileW(path_.wstring().c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
                                        OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
         BY_HANDLE_FILE_INFORMATION opened{};
-        if (reading.get() == INVALID_HANDLE_VALUE || !GetFileInformationByHandle(reading.get(), &opened) ||
+        if (reading.Get() == INVALID_HANDLE_VALUE || !GetFileInformationByHandle(reading.Get(), &opened) ||
             opened.dwVolumeSerialNumber != written.dwVolumeSerialNumber ||
             opened.nFileIndexHigh != written.nFileIndexHigh ||
             opened.nFileIndexLow != written.nFileIndexLow) {
@@ -127,7 +114,7 @@ class WinHeldFile final : public update::IHeldFile {
     }
 
     void Discard() override {
-        handle_.reset();
+        handle_.Reset();
         DeleteFileW(path_.wstring().c_str());
     }
 
@@ -158,13 +145,13 @@ bool VerifyPublisherSignature(const update::PublisherKey& key, std::span<const s
     std::memcpy(blob.data(), &header, sizeof header);
     std::memcpy(blob.data() + sizeof header, key.xy.data(), key.xy.size());
     BCRYPT_KEY_HANDLE raw_key = nullptr;
-    if (!BCRYPT_SUCCESS(BCryptImportKeyPair(ecdsa.get(), nullptr, BCRYPT_ECCPUBLIC_BLOB, &raw_key,
+    if (!BCRYPT_SUCCESS(BCryptImportKeyPair(ecdsa.Get(), nullptr, BCRYPT_ECCPUBLIC_BLOB, &raw_key,
                                             blob.data(), static_cast<ULONG>(blob.size()), 0))) {
         return false;
     }
     const Key public_key(raw_key);
     return BCRYPT_SUCCESS(BCryptVerifySignature(
-        public_key.get(), nullptr, const_cast<PUCHAR>(digest.data()), static_cast<ULONG>(digest.size()),
+        public_key.Get(), nullptr, const_cast<PUCHAR>(digest.data()), static_cast<ULONG>(digest.size()),
         const_cast<PUCHAR>(signature.data()), static_cast<ULONG>(signature.size()), 0));
 }
 
@@ -210,7 +197,7 @@ std::uint16_t RunningMachine() {
 std::unique_ptr<update::IHeldFile> WinUpdateSystem::CreateHeld(const std::filesystem::path& file) {
     FileHandle handle(CreateFileW(file.wstring().c_str(), GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ,
                                   nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
-    if (handle.get() == INVALID_HANDLE_VALUE) {
+    if (handle.Get() == INVALID_HANDLE_VALUE) {
         return nullptr;
     }
     return std::make_unique<WinHeldFile>(file, std::move(handle));
@@ -221,7 +208,7 @@ bool WinUpdateSystem::VerifySignature(update::IHeldFile& file, std::uint64_t siz
                                       const update::PublisherKey& key) {
     const Algorithm sha256 = OpenAlgorithm(BCRYPT_SHA256_ALGORITHM);
     BCRYPT_HASH_HANDLE raw_hash = nullptr;
-    if (!sha256 || !BCRYPT_SUCCESS(BCryptCreateHash(sha256.get(), &raw_hash, nullptr, 0, nullptr, 0, 0))) {
+    if (!sha256 || !BCRYPT_SUCCESS(BCryptCreateHash(sha256.Get(), &raw_hash, nullptr, 0, nullptr, 0, 0))) {
         return false;
     }
     const Hash hash(raw_hash);
@@ -229,13 +216,13 @@ bool WinUpdateSystem::VerifySignature(update::IHeldFile& file, std::uint64_t siz
     for (std::uint64_t at = 0; at < size;) {
         const auto n = static_cast<std::size_t>(std::min<std::uint64_t>(chunk.size(), size - at));
         if (!file.ReadAt(at, std::span(chunk.data(), n)) ||
-            !BCRYPT_SUCCESS(BCryptHashData(hash.get(), chunk.data(), static_cast<ULONG>(n), 0))) {
+            !BCRYPT_SUCCESS(BCryptHashData(hash.Get(), chunk.data(), static_cast<ULONG>(n), 0))) {
             return false;
         }
         at += n;
     }
     std::array<std::uint8_t, 32> digest{};
-    if (!BCRYPT_SUCCESS(BCryptFinishHash(hash.get(), digest.data(), static_cast<ULONG>(digest.size()), 0))) {
+    if (!BCRYPT_SUCCESS(BCryptFinishHash(hash.Get(), digest.data(), static_cast<ULONG>(digest.size()), 0))) {
         return false;
     }
     return VerifyPublisherSignature(key, digest, signature);

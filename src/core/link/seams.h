@@ -17,9 +17,7 @@ class IFrameSender {
     [[nodiscard]] virtual bool SendFrameBytes(std::span<const std::uint8_t> frame) = 0;
 };
 
-// UM_LINK_NOTIFY (WM_USER + 1) and its codes.
-inline constexpr unsigned UM_LINK_NOTIFY = 0x0400 + 1;
-
+// The codes of the link's notifications to its owner.
 enum class LinkNotify : int {
     kParameter = 0,       // lParam: index whose value arrived
     kTableChanged = 1,    // a bulk operation changed the table

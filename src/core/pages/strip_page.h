@@ -41,7 +41,6 @@ inline constexpr int kGraphLowPass = 2;
 inline constexpr int kGraphCopy = 3;
 inline constexpr int kGraphPaste = 4;
 // The Mic page tells its parent which microphone it shows.
-inline constexpr unsigned kMicSelectedMessage = 1025;
 inline constexpr int kMicSelectedA = 26;
 inline constexpr int kMicSelectedB = 27;
 

@@ -16,28 +16,29 @@
 #include "core/link/seams.h"
 #include "core/model/parameter_map.h"
 #include "core/pages/system_page_rules.h"
+#include "res/resource.h"
 
 namespace vela {
 
 // Template controls of the page (dialog ids).
 namespace system_ids {
-inline constexpr int kKeyPassword = 1135;
-inline constexpr int kNewKeyPassword = 1136;
-inline constexpr int kKeyEnable = 1137;
-inline constexpr int kKeyDisable = 1138;
-inline constexpr int kSystemPassword = 1139;
-inline constexpr int kOldPassword = 1142;
-inline constexpr int kNewPassword = 1143;
-inline constexpr int kConfirmPassword = 1144;
-inline constexpr int kSceneList = 1145;
-inline constexpr int kSceneName = 1146;
-inline constexpr int kLanguageList = 1123;
-inline constexpr int kPowerOnList = 1124;
-inline constexpr int kLocalFile = 1147;
-inline constexpr int kMusicGate = 1114;
-inline constexpr int kMicGate = 1115;
+inline constexpr int kKeyPassword = IDC_KEY_PASSWORD;
+inline constexpr int kNewKeyPassword = IDC_NEW_KEY_PASSWORD;
+inline constexpr int kKeyEnable = IDC_KEY_ENABLE;
+inline constexpr int kKeyDisable = IDC_KEY_DISABLE;
+inline constexpr int kSystemPassword = IDC_SYSTEM_PASSWORD;
+inline constexpr int kOldPassword = IDC_OLD_PASSWORD;
+inline constexpr int kNewPassword = IDC_NEW_PASSWORD;
+inline constexpr int kConfirmPassword = IDC_CONFIRM_PASSWORD;
+inline constexpr int kSceneList = IDC_SCENE_LIST;
+inline constexpr int kSceneName = IDC_SCENE_NAME;
+inline constexpr int kLanguageList = IDC_LANGUAGE_LIST;
+inline constexpr int kPowerOnList = IDC_POWER_ON_LIST;
+inline constexpr int kLocalFile = IDC_LOCAL_FILE;
+inline constexpr int kMusicGate = IDC_MUSIC_GATE;
+inline constexpr int kMicGate = IDC_MIC_GATE;
 // The hidden default push button: Enter in an edit clicks it, and it does nothing.
-inline constexpr int kEnterSink = 1065;
+inline constexpr int kEnterSink = IDC_ENTER_SINK;
 }  // namespace system_ids
 
 // Value controls by index.

@@ -5,61 +5,16 @@
 
 #include "gui/controls/progress_dialog_win32.h"
 #include "gui/win/message_box_win32.h"
+#include "gui/win/window_messages_win32.h"
 
 namespace vela {
 namespace {
 
-// Messages to the relay window, which lives on the UI thread.
-constexpr UINT kRelayShowBox = WM_APP + 1;
-constexpr UINT kRelayProgress = WM_APP + 2;
-constexpr UINT kRelayProgressShow = WM_APP + 3;
-constexpr UINT kRelayTitle = WM_APP + 4;
-constexpr UINT kRelayParameters = WM_APP + 5;
 // The worker checks for cancellation this often while a box is open.
 constexpr auto kBoxPollInterval = std::chrono::milliseconds(100);
 // A synchronous notification that the UI cannot take in this time is given up.
 constexpr UINT kSendNotifyTimeoutMs = 5000;
 constexpr UINT kSendNotifySliceMs = 100;
-
-UINT ButtonsStyle(MessageButtons buttons) {
-    switch (buttons) {
-        case MessageButtons::kOkCancel:
-            return MB_OKCANCEL;
-        case MessageButtons::kYesNo:
-            return MB_YESNO;
-        case MessageButtons::kOk:
-            break;
-    }
-    return MB_OK;
-}
-
-// What an unanswered box counts as: the choice that changes nothing.
-MessageAnswer SafeAnswer(MessageButtons buttons) {
-    switch (buttons) {
-        case MessageButtons::kOkCancel:
-            return MessageAnswer::kCancel;
-        case MessageButtons::kYesNo:
-            return MessageAnswer::kNo;
-        case MessageButtons::kOk:
-            break;
-    }
-    return MessageAnswer::kOk;
-}
-
-MessageAnswer ToAnswer(int id, MessageButtons buttons) {
-    switch (id) {
-        case IDOK:
-            return MessageAnswer::kOk;
-        case IDCANCEL:
-            return MessageAnswer::kCancel;
-        case IDYES:
-            return MessageAnswer::kYes;
-        case IDNO:
-            return MessageAnswer::kNo;
-        default:
-            return SafeAnswer(buttons);
-    }
-}
 
 }  // namespace
 
@@ -84,7 +39,7 @@ class CGuiLinkHost::Relay : public CWindow {
   protected:
     LRESULT WindowProc(UINT message, WPARAM wparam, LPARAM lparam) override {
         switch (message) {
-            case kRelayShowBox: {
+            case UM_RELAY_SHOW_BOX: {
                 std::unique_ptr<std::shared_ptr<BoxRequest>> held(
                     reinterpret_cast<std::shared_ptr<BoxRequest>*>(lparam));
                 const std::shared_ptr<BoxRequest>& request = *held;
@@ -100,20 +55,20 @@ class CGuiLinkHost::Relay : public CWindow {
                 request->done_signal.notify_all();
                 return 0;
             }
-            case kRelayProgress:
+            case UM_RELAY_PROGRESS:
                 host_.ApplyProgress();
                 return 0;
-            case kRelayParameters:
+            case UM_RELAY_PARAMETERS:
                 host_.DeliverParameters();
                 return 0;
-            case kRelayProgressShow:
+            case UM_RELAY_PROGRESS_SHOW:
                 if (!host_.progress_.IsWindow())
                     host_.progress_.Create(host_.owner_);
                 host_.progress_.idle = wparam ? 0 : 1;
                 if (host_.progress_.Hwnd())
                     ShowWindow(host_.progress_.Hwnd(), wparam ? SW_SHOWNORMAL : SW_HIDE);
                 return 0;
-            case kRelayTitle: {
+            case UM_RELAY_TITLE: {
                 std::wstring title;
                 {
                     std::lock_guard lock(host_.mutex_);
@@ -149,7 +104,7 @@ CGuiLinkHost::~CGuiLinkHost() {
     // only if handled, so handle what is pending first.
     if (relay_ && relay_->Hwnd()) {
         MSG msg;
-        while (PeekMessageW(&msg, relay_->Hwnd(), kRelayShowBox, kRelayShowBox, PM_REMOVE)) {
+        while (PeekMessageW(&msg, relay_->Hwnd(), UM_RELAY_SHOW_BOX, UM_RELAY_SHOW_BOX, PM_REMOVE)) {
             DispatchMessageW(&msg);
         }
     }
@@ -168,7 +123,7 @@ void CGuiLinkHost::PostNotify(LinkNotify code, std::intptr_t value) {
     if (code == LinkNotify::kParameter && value >= 0 && static_cast<std::size_t>(value) < kParameterCount &&
         relay_->Hwnd()) {
         parameter_pending_[static_cast<std::size_t>(value)].store(true);
-        if (!parameters_posted_.exchange(true) && !PostMessageW(relay_->Hwnd(), kRelayParameters, 0, 0)) {
+        if (!parameters_posted_.exchange(true) && !PostMessageW(relay_->Hwnd(), UM_RELAY_PARAMETERS, 0, 0)) {
             parameters_posted_.store(false);
         }
         return;
@@ -208,8 +163,8 @@ void CGuiLinkHost::SendNotify(LinkNotify code, std::intptr_t value) {
 MessageAnswer CGuiLinkHost::ShowOnUiThread(std::wstring_view text, std::wstring_view caption,
                                            MessageButtons buttons) {
     const int id =
-        LocalizedMessageBoxTitled(owner_, text, caption, ButtonsStyle(buttons), language_index_.load());
-    return ToAnswer(id, buttons);
+        LocalizedMessageBoxTitled(owner_, text, caption, MessageBoxButtons(buttons), language_index_.load());
+    return AnswerFrom(id, buttons);
 }
 
 MessageAnswer CGuiLinkHost::ShowMessage(std::wstring_view text, std::wstring_view caption,
@@ -223,7 +178,7 @@ MessageAnswer CGuiLinkHost::ShowMessage(std::wstring_view text, std::wstring_vie
     request->caption = std::wstring(caption);
     request->buttons = buttons;
     auto* carried = new std::shared_ptr<BoxRequest>(request);
-    if (!PostMessageW(relay_->Hwnd(), kRelayShowBox, 0, reinterpret_cast<LPARAM>(carried))) {
+    if (!PostMessageW(relay_->Hwnd(), UM_RELAY_SHOW_BOX, 0, reinterpret_cast<LPARAM>(carried))) {
         delete carried;
         return SafeAnswer(buttons);
     }
@@ -240,7 +195,7 @@ MessageAnswer CGuiLinkHost::ShowMessage(std::wstring_view text, std::wstring_vie
 void CGuiLinkHost::RequestProgressUpdate() {
     // One update in the queue at a time: a worker reporting every parameter must not flood the UI's queue.
     if (!progress_pending_.exchange(true) && relay_->Hwnd())
-        PostMessageW(relay_->Hwnd(), kRelayProgress, 0, 0);
+        PostMessageW(relay_->Hwnd(), UM_RELAY_PROGRESS, 0, 0);
 }
 
 void CGuiLinkHost::ApplyProgress() {
@@ -293,7 +248,7 @@ void CGuiLinkHost::ProgressSetPos(int position) {
 
 void CGuiLinkHost::ProgressShow(bool visible) {
     if (relay_->Hwnd())
-        PostMessageW(relay_->Hwnd(), kRelayProgressShow, visible ? 1 : 0, 0);
+        PostMessageW(relay_->Hwnd(), UM_RELAY_PROGRESS_SHOW, visible ? 1 : 0, 0);
 }
 
 void CGuiLinkHost::SetTitle(std::wstring_view title) {
@@ -302,7 +257,7 @@ void CGuiLinkHost::SetTitle(std::wstring_view title) {
         title_ = std::wstring(title);
     }
     if (relay_->Hwnd())
-        PostMessageW(relay_->Hwnd(), kRelayTitle, 0, 0);
+        PostMessageW(relay_->Hwnd(), UM_RELAY_TITLE, 0, 0);
 }
 
 }  // namespace vela

@@ -15,11 +15,15 @@
 #include "core/link/link_controller.h"
 #include "core/link/wifi_slots.h"
 #include "core/model/parameter_map.h"
+#include "core/model/value_scales.h"
+#include "core/text/strings.h"
 #include "core/ui/main_layout.h"
 #include "core/update/online_update.h"
 #include "core/update/update_log.h"
 #include "devices/link_stack.h"
 #include "gui/app/gui_link_host_win32.h"
+#include "gui/app/screenshot_run_win32.h"
+#include "gui/app/tray_icon_win32.h"
 #include "gui/controls/combo_label_win32.h"
 #include "gui/controls/image_button_win32.h"
 #include "gui/controls/progress_dialog_win32.h"
@@ -33,20 +37,9 @@
 #include "gui/win/window_win32.h"
 #include "platform/update_network.h"
 #include "platform/update_system_win32.h"
+#include "res/resource.h"
 
 namespace vela {
-
-inline constexpr UINT UM_TRAY_NOTIFY = 33768;
-inline constexpr UINT UM_APPLY_LANGUAGE = 22624;
-inline constexpr UINT UM_CLAMP_MASTER_LEVELS = 22824;
-// Posted by the update thread once the batch file that replaces the program runs.
-inline constexpr UINT UM_UPDATE_EXIT = 22825;
-inline constexpr UINT kTitleButtonId = 3024;
-inline constexpr UINT kTabButtonId = 5134;
-inline constexpr UINT kFirstMasterFaderId = 6034;
-inline constexpr UINT kMusicSourceId = 13224;
-inline constexpr UINT kModelLabelId = 13225;
-inline constexpr UINT kMusicInputCaptionId = 13226;
 
 // Title-area buttons by index.
 inline constexpr int kTrayButton = 0;
@@ -55,8 +48,21 @@ inline constexpr int kCloseButton = 2;
 inline constexpr int kLinkStateButton = 3;
 
 // Tabs by index; 8 has no page and 8 and 9 are never on screen.
-inline constexpr int kRearTab = 9;
+inline constexpr int kRearTab = layout::kRearPage;
 inline constexpr int kPageCount = 9;
+// Tabs 0..7 are switched by the user; the Rear page is shown with the Main page's tab.
+inline constexpr int kLastSwitchableTab = 7;
+
+// The background stores: Main (every page but two), Mic, System.
+inline constexpr std::array<int, 3> kBackgroundIds{IDB_BACKGROUND_MAIN, IDB_BACKGROUND_MIC,
+                                                   IDB_BACKGROUND_SYSTEM};
+inline constexpr std::size_t kMainBackground = 0;
+inline constexpr std::size_t kMicBackground = 1;
+inline constexpr std::size_t kSystemBackground = 2;
+// Tab captions; 8 has none and 9 is the Rear page.
+inline constexpr std::array<int, kTabCount> kTabTexts{str::kMain, str::kCenter, str::kSub,    str::kMusic,
+                                                      str::kMic,  str::kEcho,   str::kReverb, str::kSystem,
+                                                      -1,         str::kRear};
 
 // The title of the window and the name of the single-instance mutex.
 inline constexpr const wchar_t* kWindowTitle = kProductTitle;
@@ -87,7 +93,7 @@ class CZR305M2Dlg final : public CDialogWindow {
     const std::optional<MainLayout>& Layout() const { return layout_; }
     int CurrentTab() const { return current_tab_; }
     bool OutputPagesEnabled() const { return output_pages_enabled_; }
-    bool TrayIconShown() const { return tray_shown_; }
+    bool TrayIconShown() const { return tray_.Shown(); }
     // Set once the link has been stopped by the close path.
     bool Closed() const { return closed_; }
     // Set once the link's display update after connecting has pushed the table into the controls.
@@ -95,7 +101,9 @@ class CZR305M2Dlg final : public CDialogWindow {
     // The online update check; nothing when it was not started (an unattended run).
     update::OnlineUpdate* Update() { return update_.get(); }
     // The result of an unattended screenshot run: 0 done, 1 failed; nothing while it runs.
-    std::optional<int> ScreenshotResult() const { return screenshot_result_; }
+    std::optional<int> ScreenshotResult() const {
+        return screenshots_ ? screenshots_->Result() : std::nullopt;
+    }
 
   protected:
     BOOL OnInitDialog() override;
@@ -181,13 +189,8 @@ class CZR305M2Dlg final : public CDialogWindow {
     void Reskin();
     void SwitchToTab(int tab);
     void ShowLinkState(int text);
-    void ShowAbout();
-    void AddTrayIcon();
-    void RemoveTrayIcon();
     void StopLinkNow();
     void StartOnlineUpdate();
-    void ScreenshotStep();
-    void FinishScreenshots(int result, const std::wstring& message);
 
     VelaOptions options_;
 
@@ -229,28 +232,22 @@ class CZR305M2Dlg final : public CDialogWindow {
     ParameterMap map_;
 
     HICON icon_ = nullptr;
-    UniqueGdi<HICON, FreeIcon> small_icon_;
+    UniqueIcon small_icon_;
     LayoutVisibility visibility_;
     std::optional<MainLayout> layout_;
     bool controls_created_ = false;
     bool first_paint_done_ = false;
     bool output_pages_enabled_ = true;
-    bool tray_shown_ = false;
     bool closed_ = false;
     bool asking_exit_ = false;
     int current_tab_ = -1;
 
-    // Unattended screenshot run.
-    int screenshot_step_ = -1;
-    std::uint32_t screenshot_deadline_ = 0;
+    CTrayIcon tray_;
+    std::unique_ptr<CScreenshotRun> screenshots_;
     bool display_loaded_ = false;
     // The table has held a device's Max levels since its first complete read; while searching it keeps the
     // last device's, so a level dragged then is held to them too.
     bool max_levels_known_ = false;
-    std::optional<int> screenshot_result_;
-    std::unique_ptr<CZB_FileData> wifi_shot_settings_;
-    std::unique_ptr<CWin_Wifi> wifi_shot_;
-    int wifi_shot_ticks_ = 0;
 };
 
 }  // namespace vela

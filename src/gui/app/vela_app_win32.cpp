@@ -11,28 +11,13 @@
 #include "gui/app/main_dialog_win32.h"
 #include "gui/win/message_box_win32.h"
 #include "gui/win/screenshot_win32.h"
+#include "platform/handle_win32.h"
 
 namespace vela {
 namespace {
 
 constexpr int kExitBadArguments = 2;
 constexpr int kExitWindowFailed = 3;
-
-// Closes the mutex handle on every path out of Run.
-class UniqueHandle {
-  public:
-    explicit UniqueHandle(HANDLE h) : h_(h) {}
-    UniqueHandle(const UniqueHandle&) = delete;
-    UniqueHandle& operator=(const UniqueHandle&) = delete;
-    ~UniqueHandle() {
-        if (h_)
-            CloseHandle(h_);
-    }
-    explicit operator bool() const { return h_ != nullptr; }
-
-  private:
-    HANDLE h_;
-};
 
 BOOL CALLBACK RaiseIfMain(HWND window, LPARAM found) {
     if (GetPropW(window, kMainWindowProperty) != nullptr) {
@@ -98,7 +83,7 @@ int CZR305M2App::Run(const std::wstring& command_line) {
 
     // One instance: a second start hands over to the first and ends. If the mutex cannot be created at
     // all, this start carries on as the first.
-    UniqueHandle mutex(CreateMutexW(nullptr, TRUE, kInstanceMutexName));
+    const KernelHandle mutex(CreateMutexW(nullptr, TRUE, kInstanceMutexName));
     if (mutex && GetLastError() == ERROR_ALREADY_EXISTS) {
         RaiseRunningInstance();
         LocalizedMessageBox(nullptr, Text(str::kProgramRunning), L"", MB_OK, LanguageIndex());

@@ -9,6 +9,7 @@
 #include "core/ui/main_layout.h"
 #include "core/ui/text_layout.h"
 #include "gui/win/gdi_win32.h"
+#include "gui/win/window_messages_win32.h"
 #include "res/resource.h"
 
 namespace vela {
@@ -560,7 +561,7 @@ void CStripPageWindow::SetButtonCaption(int button, const std::wstring& caption)
 
 void CStripPageWindow::PostMicSelected(int which) {
     if (HWND parent = GetParent(hwnd_))
-        PostMessageW(parent, kMicSelectedMessage, 0, which);
+        PostMessageW(parent, UM_LINK_NOTIFY, static_cast<WPARAM>(LinkNotify::kParameter), which);
 }
 
 CWinOut::CWinOut(int page_id) : CStripPageWindow(IDD_PAGE_OUT, page_id) {}

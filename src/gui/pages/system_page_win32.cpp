@@ -12,6 +12,7 @@
 #include "core/ui/text_layout.h"
 #include "gui/pages/wifi_dialog_win32.h"
 #include "gui/win/message_box_win32.h"
+#include "gui/win/window_messages_win32.h"
 #include "res/resource.h"
 
 namespace vela {
@@ -22,10 +23,6 @@ namespace ids = system_ids;
 namespace button = system_button;
 namespace label = system_label;
 namespace value = system_value;
-
-// The main window's messages: the language changed (sent), a maximum volume changed (posted).
-constexpr UINT kLanguageChangedMessage = 22624;
-constexpr UINT kMaximumChangedMessage = 22824;
 
 constexpr COLORREF kDarkBackground = RGB(0x27, 0x28, 0x27);
 constexpr COLORREF kStaticText = RGB(0xC8, 0xC8, 0xC8);
@@ -147,10 +144,6 @@ struct Grid {
 constexpr Grid kGrid;
 static_assert(kGrid.RowTop(0, 2, 3) + kRowHeight + kFrameMargin < kDesignHeight - 8,
               "the left panel's groups fit above its bottom edge");
-
-BOOL WINAPI FreePen(HPEN pen) {
-    return DeleteObject(pen);
-}
 
 constexpr bool IsCheck(int id) {
     return id == ids::kKeyEnable || id == ids::kKeyDisable || id == ids::kMusicGate || id == ids::kMicGate;
@@ -340,8 +333,8 @@ void CWinSystem::LayoutFrames(const PageScale& scale) {
 
 void CWinSystem::PaintControls(HDC dc) {
     // Etched: a grey frame, and a white one a pixel down and right.
-    UniqueGdi<HPEN, FreePen> shadow(CreatePen(PS_SOLID, 1, kFrameShadow));
-    UniqueGdi<HPEN, FreePen> light(CreatePen(PS_SOLID, 1, kFrameLight));
+    UniquePen shadow(CreatePen(PS_SOLID, 1, kFrameShadow));
+    UniquePen light(CreatePen(PS_SOLID, 1, kFrameLight));
     const HGDIOBJ old_brush = SelectObject(dc, GetStockObject(NULL_BRUSH));
     const HGDIOBJ old_pen = SelectObject(dc, light.Get());
     for (const RECT& f : frames_)
@@ -451,12 +444,12 @@ MessageAnswer CWinSystem::Show(std::wstring_view text, std::wstring_view caption
 
 void CWinSystem::LanguageChanged(int language) {
     if (HWND parent = GetParent(hwnd_))
-        SendMessageW(parent, kLanguageChangedMessage, static_cast<WPARAM>(GetDlgCtrlID(hwnd_)), language);
+        SendMessageW(parent, UM_APPLY_LANGUAGE, static_cast<WPARAM>(GetDlgCtrlID(hwnd_)), language);
 }
 
 void CWinSystem::MaximumChanged() {
     if (HWND parent = GetParent(hwnd_))
-        PostMessageW(parent, kMaximumChangedMessage, static_cast<WPARAM>(GetDlgCtrlID(hwnd_)), 0);
+        PostMessageW(parent, UM_CLAMP_MASTER_LEVELS, static_cast<WPARAM>(GetDlgCtrlID(hwnd_)), 0);
 }
 
 std::optional<std::wstring> CWinSystem::ChooseParameterFile() {

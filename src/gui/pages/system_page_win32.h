@@ -101,7 +101,7 @@ class CWinSystem : public CPageWindow, private ISystemControls, private ISceneRe
     std::array<CGDI_Button, system_button::kCount> buttons_;
     std::array<Clum_CStatic, system_label::kCount> labels_;
     std::array<bool, system_label::kCount> label_enabled_{};
-    UniqueGdi<HBRUSH, FreeBrush> dark_brush_;
+    UniqueBrush dark_brush_;
     // The group frames, in client coordinates, computed on size.
     std::vector<RECT> frames_;
     bool created_ = false;

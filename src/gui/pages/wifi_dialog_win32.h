@@ -7,30 +7,31 @@
 #include "core/files/file_data.h"
 #include "core/link/wifi_slots.h"
 #include "gui/win/window_win32.h"
+#include "res/resource.h"
 
 namespace vela {
 
 class CWin_Wifi : public CDialogWindow {
   public:
-    static constexpr int kIpAddress = 1009;
-    static constexpr int kHotSsid = 1001;
-    static constexpr int kHotPassword = 1002;
-    static constexpr int kRouteSsid = 1003;
-    static constexpr int kRoutePassword = 1004;
-    static constexpr int kHotspotMode = 1007;
-    static constexpr int kRouteMode = 1008;
-    static constexpr int kUseUsb = 1012;
-    static constexpr int kUseWifi = 1013;
-    static constexpr int kReadData = 1020;
-    static constexpr int kSetHotspot = 1019;
-    static constexpr int kSetRoute = 1006;
-    static constexpr int kShowPasswords = 1021;
+    static constexpr int kIpAddress = IDC_WIFI_IP;
+    static constexpr int kHotSsid = IDC_WIFI_HOT_SSID;
+    static constexpr int kHotPassword = IDC_WIFI_HOT_PASSWORD;
+    static constexpr int kRouteSsid = IDC_WIFI_ROUTE_SSID;
+    static constexpr int kRoutePassword = IDC_WIFI_ROUTE_PASSWORD;
+    static constexpr int kHotspotMode = IDC_WIFI_HOTSPOT_MODE;
+    static constexpr int kRouteMode = IDC_WIFI_ROUTE_MODE;
+    static constexpr int kUseUsb = IDC_WIFI_USE_USB;
+    static constexpr int kUseWifi = IDC_WIFI_USE_WIFI;
+    static constexpr int kReadData = IDC_WIFI_READ_DATA;
+    static constexpr int kSetHotspot = IDC_WIFI_SET_HOTSPOT;
+    static constexpr int kSetRoute = IDC_WIFI_SET_ROUTE;
+    static constexpr int kShowPasswords = IDC_WIFI_SHOW_PASSWORDS;
     // The field names beside the address and the four boxes.
-    static constexpr int kIpLabel = 1030;
-    static constexpr int kHotSsidLabel = 1031;
-    static constexpr int kHotPasswordLabel = 1032;
-    static constexpr int kRouteSsidLabel = 1033;
-    static constexpr int kRoutePasswordLabel = 1034;
+    static constexpr int kIpLabel = IDC_WIFI_IP_LABEL;
+    static constexpr int kHotSsidLabel = IDC_WIFI_HOT_SSID_LABEL;
+    static constexpr int kHotPasswordLabel = IDC_WIFI_HOT_PASSWORD_LABEL;
+    static constexpr int kRouteSsidLabel = IDC_WIFI_ROUTE_SSID_LABEL;
+    static constexpr int kRoutePasswordLabel = IDC_WIFI_ROUTE_PASSWORD_LABEL;
     static constexpr UINT_PTR kReplyTimer = 1;
     static constexpr UINT kReplyTimerMs = 500;
 

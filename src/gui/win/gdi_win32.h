@@ -18,61 +18,23 @@ using std::min;
 #include <string_view>
 #include <utility>
 
+#include "platform/handle_win32.h"
+
 namespace vela {
 
-// A handle with one way of being freed; movable, not copyable.
-template <class H, BOOL(WINAPI* Free)(H)>
-class UniqueGdi {
-  public:
-    UniqueGdi() = default;
-    explicit UniqueGdi(H h) : h_(h) {}
-    UniqueGdi(const UniqueGdi&) = delete;
-    UniqueGdi& operator=(const UniqueGdi&) = delete;
-    UniqueGdi(UniqueGdi&& o) noexcept : h_(std::exchange(o.h_, nullptr)) {}
-    UniqueGdi& operator=(UniqueGdi&& o) noexcept {
-        if (this != &o)
-            Reset(std::exchange(o.h_, nullptr));
-        return *this;
-    }
-    ~UniqueGdi() { Reset(); }
-
-    void Reset(H h = nullptr) {
-        if (h_)
-            Free(h_);
-        h_ = h;
-    }
-    H Get() const { return h_; }
-    H Release() { return std::exchange(h_, nullptr); }
-    explicit operator bool() const { return h_ != nullptr; }
-
-  private:
-    H h_ = nullptr;
-};
-
-inline BOOL WINAPI FreeGdiObject(HGDIOBJ h) {
+// DeleteObject for one kind of GDI object.
+template <class H>
+BOOL WINAPI FreeGdi(H h) {
     return DeleteObject(h);
-}
-inline BOOL WINAPI FreeBitmap(HBITMAP h) {
-    return DeleteObject(h);
-}
-inline BOOL WINAPI FreeFont(HFONT h) {
-    return DeleteObject(h);
-}
-inline BOOL WINAPI FreeBrush(HBRUSH h) {
-    return DeleteObject(h);
-}
-inline BOOL WINAPI FreeRegion(HRGN h) {
-    return DeleteObject(h);
-}
-inline BOOL WINAPI FreeIcon(HICON h) {
-    return DestroyIcon(h);
 }
 
-using UniqueDc = UniqueGdi<HDC, DeleteDC>;
-using UniqueBitmap = UniqueGdi<HBITMAP, FreeBitmap>;
-using UniqueFont = UniqueGdi<HFONT, FreeFont>;
-using UniqueBrush = UniqueGdi<HBRUSH, FreeBrush>;
-using UniqueRegion = UniqueGdi<HRGN, FreeRegion>;
+using UniqueDc = UniqueHandle<HDC, DeleteDC>;
+using UniqueBitmap = UniqueHandle<HBITMAP, FreeGdi<HBITMAP>>;
+using UniqueFont = UniqueHandle<HFONT, FreeGdi<HFONT>>;
+using UniqueBrush = UniqueHandle<HBRUSH, FreeGdi<HBRUSH>>;
+using UniquePen = UniqueHandle<HPEN, FreeGdi<HPEN>>;
+using UniqueRegion = UniqueHandle<HRGN, FreeGdi<HRGN>>;
+using UniqueIcon = UniqueHandle<HICON, DestroyIcon>;
 
 // Selects an object into a DC for the scope and puts the previous one back.
 class ScopedSelect {

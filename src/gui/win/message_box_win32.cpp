@@ -84,23 +84,51 @@ int LocalizedMessageBoxDefaultCaption(HWND owner, std::wstring_view text, UINT t
     return Show({owner, std::wstring(text), {}, type, LanguageIdForIndex(language_index), true});
 }
 
-MessageAnswer ShowMessageFor(HWND owner, std::wstring_view text, std::wstring_view caption,
-                             MessageButtons buttons, int language_index) {
-    const UINT type = buttons == MessageButtons::kYesNo      ? MB_YESNO
-                      : buttons == MessageButtons::kOkCancel ? MB_OKCANCEL
-                                                             : MB_OK;
-    const int answer = caption.empty() ? LocalizedMessageBoxDefaultCaption(owner, text, type, language_index)
-                                       : LocalizedMessageBox(owner, text, caption, type, language_index);
-    switch (answer) {
+UINT MessageBoxButtons(MessageButtons buttons) {
+    switch (buttons) {
+        case MessageButtons::kOkCancel:
+            return MB_OKCANCEL;
+        case MessageButtons::kYesNo:
+            return MB_YESNO;
+        case MessageButtons::kOk:
+            break;
+    }
+    return MB_OK;
+}
+
+MessageAnswer SafeAnswer(MessageButtons buttons) {
+    switch (buttons) {
+        case MessageButtons::kOkCancel:
+            return MessageAnswer::kCancel;
+        case MessageButtons::kYesNo:
+            return MessageAnswer::kNo;
+        case MessageButtons::kOk:
+            break;
+    }
+    return MessageAnswer::kOk;
+}
+
+MessageAnswer AnswerFrom(int pressed, MessageButtons buttons) {
+    switch (pressed) {
+        case IDOK:
+            return MessageAnswer::kOk;
+        case IDCANCEL:
+            return MessageAnswer::kCancel;
         case IDYES:
             return MessageAnswer::kYes;
         case IDNO:
             return MessageAnswer::kNo;
-        case IDCANCEL:
-            return MessageAnswer::kCancel;
         default:
-            return MessageAnswer::kOk;
+            return SafeAnswer(buttons);
     }
+}
+
+MessageAnswer ShowMessageFor(HWND owner, std::wstring_view text, std::wstring_view caption,
+                             MessageButtons buttons, int language_index) {
+    const UINT type = MessageBoxButtons(buttons);
+    const int pressed = caption.empty() ? LocalizedMessageBoxDefaultCaption(owner, text, type, language_index)
+                                        : LocalizedMessageBox(owner, text, caption, type, language_index);
+    return AnswerFrom(pressed, buttons);
 }
 
 int LocalizedMessageBoxTitled(HWND owner, std::wstring_view text, std::wstring_view caption, UINT type,

@@ -40,6 +40,15 @@ int LocalizedMessageBoxDefaultCaption(HWND owner, std::wstring_view text, UINT t
 int LocalizedMessageBoxTitled(HWND owner, std::wstring_view text, std::wstring_view caption, UINT type,
                               int language_index);
 
+// The MB_* buttons of a box of the link or the pages.
+UINT MessageBoxButtons(MessageButtons buttons);
+// What a box that was not answered counts as: the choice that changes nothing (Cancel, No; OK when there is
+// nothing to choose).
+MessageAnswer SafeAnswer(MessageButtons buttons);
+// The button pressed (IDOK, IDCANCEL, IDYES, IDNO); anything else, a box that failed to show among them, is
+// the safe answer: a failure must not pass for consent.
+MessageAnswer AnswerFrom(int pressed, MessageButtons buttons);
+
 // The link's and the pages' message seam: an empty caption takes the system's default one.
 MessageAnswer ShowMessageFor(HWND owner, std::wstring_view text, std::wstring_view caption,
                              MessageButtons buttons, int language_index);

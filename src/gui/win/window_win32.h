@@ -8,13 +8,9 @@
 #include <cstddef>
 #include <optional>
 
-namespace vela {
+#include "gui/win/window_messages_win32.h"
 
-// Notifications a parent reflects to the child control that sent them (WM_COMMAND, WM_DRAWITEM,
-// WM_CTLCOLOR*): message = kReflectBase + the original message.
-inline constexpr UINT kReflectBase = WM_USER + 0x1C00;
-inline constexpr UINT kReflectedCommand = kReflectBase + WM_COMMAND;
-inline constexpr UINT kReflectedDrawItem = kReflectBase + WM_DRAWITEM;
+namespace vela {
 
 // One row of a message map. The id filters WM_COMMAND (LOWORD of wParam) and WM_NOTIFY (idFrom); 0 matches
 // every id and is what rows of other messages use.

@@ -156,7 +156,7 @@ TEST_F(MainWindowTest, MasterFaderIsWrittenAndDeviceChangesComeBack) {
     // The fader moves as a drag leaves it and tells its parent, as the control does.
     CEA_Lum2& music = w.dlg->MasterFader(kMusicFader);
     music.SetValue(42);
-    SendMessageW(w.Hwnd(), kFirstMasterFaderId + kMusicFader, kMusicFader, 42);
+    SendMessageW(w.Hwnd(), IDC_MASTER_FADER + kMusicFader, kMusicFader, 42);
     EXPECT_TRUE(PumpUntil([&] { return w.Sim().Value(kMusicLevel) == 542; }, 2s))
         << "device holds " << w.Sim().Value(kMusicLevel);
     EXPECT_NE(music.Caption().find(L"42"), std::wstring::npos);
@@ -185,7 +185,7 @@ TEST_F(MainWindowTest, MasterFaderIsWrittenAndDeviceChangesComeBack) {
 
     // The music source selector writes 927 and then 925.
     w.dlg->MusicSource().SetItem(3);
-    SendMessageW(w.Hwnd(), kMusicSourceId, 0, 3);
+    SendMessageW(w.Hwnd(), IDC_MUSIC_SOURCE, 0, 3);
     const std::uint16_t mp3 = w.dlg->Link().Table().Value(param::kMusicSource);
     EXPECT_TRUE(PumpUntil([&] { return w.Sim().Value(param::kMusicSource) == mp3; }, 2s));
 }
@@ -237,7 +237,7 @@ TEST_F(MainWindowTest, MasterFadersAreHeldToTheDevicesMaxFromTheLoadOnAndWhileSe
     w.Sim().Unplug();
     ASSERT_TRUE(PumpUntil([&] { return w.LinkCaption() == Text(str::kSearching); }, 20s));
     music.SetValue(50);
-    SendMessageW(w.Hwnd(), kFirstMasterFaderId + kMusicFader, kMusicFader, 50);
+    SendMessageW(w.Hwnd(), IDC_MASTER_FADER + kMusicFader, kMusicFader, 50);
     EXPECT_EQ(music.GetValue(), 30.0);
     w.Sim().Replug();
     ASSERT_TRUE(w.WaitLoaded());
@@ -283,14 +283,14 @@ TEST_F(MainWindowTest, LanguageChangeRecaptionsEverythingIncludingTheLinkState) 
     }
 
     // Paused, then the language changes: the pause caption follows.
-    SendMessageW(w.Hwnd(), kTitleButtonId, kLinkStateButton, kLinkStateButton);
+    SendMessageW(w.Hwnd(), IDC_TITLE_BUTTON, kLinkStateButton, kLinkStateButton);
     EXPECT_TRUE(w.dlg->Link().State().paused.load());
     EXPECT_EQ(w.LinkCaption(), TextIn(str::kSuspended, kLanguageEnglish));
     SetLanguageIndex(kLanguageTraditional);
     SendMessageW(w.Hwnd(), UM_APPLY_LANGUAGE, 0, 0);
     EXPECT_EQ(w.LinkCaption(), TextIn(str::kSuspended, kLanguageTraditional));
     // Resuming reconnects and the link reports its state again.
-    SendMessageW(w.Hwnd(), kTitleButtonId, kLinkStateButton, kLinkStateButton);
+    SendMessageW(w.Hwnd(), IDC_TITLE_BUTTON, kLinkStateButton, kLinkStateButton);
     EXPECT_FALSE(w.dlg->Link().State().paused.load());
     EXPECT_TRUE(
         PumpUntil([&] { return w.LinkCaption() == TextIn(str::kSuccessful, kLanguageTraditional); }, 20s))
@@ -639,7 +639,7 @@ TEST_F(MainWindowTest, ScreenshotsInEveryLanguage) {
     for (int language : {kLanguageSimplified, kLanguageTraditional, kLanguageEnglish}) {
         SetLanguageIndex(language);
         SendMessageW(w.Hwnd(), UM_APPLY_LANGUAGE, 0, 0);
-        SendMessageW(w.Hwnd(), kTabButtonId, 0, language == kLanguageEnglish ? 4 : 0);
+        SendMessageW(w.Hwnd(), IDC_TAB, 0, language == kLanguageEnglish ? 4 : 0);
         RedrawWindow(w.Hwnd(), nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW | RDW_ALLCHILDREN);
         testing::Pump();
         const std::wstring path = testing::ArtifactsFolder() + L"\\main-window-" + kNames[language] + L".png";

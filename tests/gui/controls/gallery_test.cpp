@@ -137,7 +137,8 @@ TEST(GalleryTest, EveryControlInItsStatesSavedAsPng) {
     g.Finish(toggle_off, L"Left-Delay:   3.0ms", 3);
     CEA_Lum2 plain;
     plain.Create(hwnd, 3102, RECT{c3, 216, c3 + 170, 235});
-    g.Finish(plain, L"", 64);
+    plain.SetSkin(g.Background(), IDP_VALUE_CONTROL, 0);  // no caption
+    plain.SetValue(64);
     g.Fader(c4, 206, L"混响音量:   70%", 70);
     g.Fader(c5, 206, L"Echo Vol:   100%", 100, 200, 39);
 

@@ -110,7 +110,7 @@ class SystemPageWindowTest : public ::testing::Test {
         ASSERT_TRUE(main_->CreateModeless(nullptr));
         ShowWindow(main_->Hwnd(), SW_SHOW);
         ASSERT_TRUE(PumpUntil([&] { return main_->DisplayLoaded(); }, 30s));
-        SendMessageW(main_->Hwnd(), kTabButtonId, 0, 7);
+        SendMessageW(main_->Hwnd(), IDC_TAB, 0, 7);
         testing::Pump();
         ASSERT_TRUE(Page().ControlsCreated());
     }
