@@ -78,8 +78,28 @@ inline bool DatagramCut(int code) {
     return code == WSAEMSGSIZE;
 }
 
+// The words POSIX gives for the errors a user meets, so that a message reads the same on both systems.
 inline std::string ErrorText(int code) {
-    return "socket error " + std::to_string(code);
+    switch (code) {
+        case WSAECONNREFUSED:
+            return "Connection refused";
+        case WSAETIMEDOUT:
+            return "Connection timed out";
+        case WSAECONNRESET:
+            return "Connection reset by peer";
+        case WSAEHOSTUNREACH:
+            return "No route to host";
+        case WSAENETUNREACH:
+            return "Network is unreachable";
+        case WSAEADDRINUSE:
+            return "Address already in use";
+        case WSAEADDRNOTAVAIL:
+            return "Cannot assign requested address";
+        case WSAEACCES:
+            return "Permission denied";
+        default:
+            return "socket error " + std::to_string(code);
+    }
 }
 
 inline std::string ResolveErrorText(int code) {

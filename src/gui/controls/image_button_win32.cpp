@@ -199,7 +199,7 @@ void CGDI_Button::DrawFace(HDC face, int w, int h) {
         auto frame = [&](int n) {
             if (n < frame_count_)
                 DrawSprite(g, skin_.get(), RectF(0, 0, w, h),
-                           {n * frame_width, 0, frame_width, frame_height});
+                           Rect::Sized(n * frame_width, 0, frame_width, frame_height));
         };
         // A button switched off shows no latch: Sing and Dance in Auto mode do nothing, whatever they hold.
         frame(check_ == kLatchOn && enabled_ ? kFrameLatched : kFrameNormal);

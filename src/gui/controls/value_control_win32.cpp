@@ -210,9 +210,10 @@ void CEA_Lum2::DrawSkin(Gdiplus::Graphics& g, int w, int h) {
         const int src_top = captioned_ ? 0 : kCaptionBandRows;
         const int src_height = kFaceHeight - src_top;
         const int split = w * kLeftPartWidth / kFaceWidth;
-        DrawSprite(g, image, RectF(0, 0, split, h), {0, src_top, kLeftPartWidth, src_height});
+        DrawSprite(g, image, RectF(0, 0, split, h), Rect::Sized(0, src_top, kLeftPartWidth, src_height));
         DrawSprite(g, image, RectF(split, 0, w - split, h),
-                   {toggle_mode_ ? kRightEndToggle : kRightEndPlain, src_top, kRightEndWidth, src_height});
+                   Rect::Sized(toggle_mode_ ? kRightEndToggle : kRightEndPlain, src_top, kRightEndWidth,
+                               src_height));
     }
     if (meter_mode_) {
         const int alpha = MeterAlpha(range, value_);
