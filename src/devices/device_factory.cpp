@@ -1,17 +1,40 @@
 #include "devices/device_factory.h"
 
+#include <cstdlib>
+
 #include "devices/tcp_hid_device.h"
 #include "platform/usb_hid.h"
 #include "sim/sim_device.h"
 
 namespace vela {
 
-std::unique_ptr<IHidDevice> MakeHidDevice(const DeviceSpec& spec) {
+namespace {
+std::string g_token_file;  // set once at start, before any thread reads it
+}  // namespace
+
+void SetTokenFile(std::string path) {
+    g_token_file = std::move(path);
+}
+
+std::string TokenFile() {
+    if (!g_token_file.empty()) {
+        return g_token_file;
+    }
+    const char* from_environment = std::getenv("VELA_TOKEN_FILE");
+    return from_environment != nullptr ? from_environment : "";
+}
+
+std::unique_ptr<IHidDevice> MakeHidDevice(const DeviceSpec& spec,
+                                          const std::optional<std::string>& token_file) {
     switch (spec.kind) {
         case DeviceSpec::Kind::kSim:
             return std::make_unique<sim::SimHidDevice>(std::make_shared<sim::SimulatedDevice>());
-        case DeviceSpec::Kind::kTcp:
-            return std::make_unique<TcpHidDevice>(spec.host, spec.port);
+        case DeviceSpec::Kind::kTcp: {
+            const std::string path = token_file.value_or(TokenFile());
+            std::string error;
+            auth::Token token = path.empty() ? auth::Token{} : auth::ReadTokenFile(path, error);
+            return std::make_unique<TcpHidDevice>(spec.host, spec.port, std::move(token), std::move(error));
+        }
         case DeviceSpec::Kind::kUsb:
             break;
     }

@@ -2,6 +2,8 @@
 
 #include <vector>
 
+#include "platform/stream_access.h"
+
 namespace vela::sim {
 
 namespace {
@@ -51,7 +53,22 @@ void SimServer::Serve() {
     }
 }
 
+bool SimServer::Admitted(net::Socket& client) {
+    if (token_.empty()) {
+        return true;  // nothing is said before the reports, as before tokens
+    }
+    auth::ServerHandshake handshake(auth::PlatformCrypto(), token_);
+    if (!auth::Admit(client, handshake, auth::kAnswerLimitMs, stop_).admitted) {
+        refusals_.fetch_add(1);
+        return false;
+    }
+    return true;
+}
+
 void SimServer::ServeClient(net::Socket& client) {
+    if (!Admitted(client)) {
+        return;
+    }
     const auto session = device_.Attach(device_.VendorId(), device_.ProductId());
     if (session == 0) {
         return;  // unplugged between accept and attach: the connection closes at once
