@@ -23,12 +23,14 @@
 #include "cli/device_config.h"
 #include "cli/output_text.h"
 #include "cli/params_command.h"
+#include "cli/serve_command.h"
 #include "cli/session.h"
 #include "core/diag/version.h"
 #include "core/files/file_data.h"
 #include "core/link/link_texts.h"
 #include "core/model/parameter_layout.h"
 #include "core/text/strings.h"
+#include "devices/device_factory.h"
 #include "platform/usb_hid.h"
 
 #ifdef _WIN32
@@ -58,6 +60,7 @@ Options:
                    or the NAME of a room in the rooms file. Without it: $VELA_DEVICE, else the
                    configuration file's device (see velactl completion --help for the files)
   --timeout SEC    how long to wait for the device to answer (default 10)
+  --token-file FILE  the token a served processor (tcp:) asks for; else the room's, else $VELA_TOKEN_FILE
   --wait SEC       wait up to SEC for the processor to appear (plugged in, served) before giving up
   --raw            values are raw 16-bit words: printed so, and written so even outside the range
   --bank BANK      sing or dance: the output strips' bank that names refer to (default: the active one)
@@ -98,6 +101,7 @@ Commands:
   inspect FILE              read a scene file offline (- for standard input); print its header and values
   curve [FILE] --channel NAME
                             a channel's frequency response as CSV (hz,db): from FILE, else the device
+  serve --listen HOST:PORT  share the processor over the network (velactl serve --help)
   completion bash           a bash completion script (source it, or put it in bash-completion's folder)
 
 get, set, status, scene, settings and wifi read or write only what they need; dump, save, load, import,
@@ -124,6 +128,7 @@ const std::map<std::string, std::string> kCommandHelp = {
      "A NAME (velactl params lists them) prints NAME VALUE in the window's units: music.eq1.gain -3.0 dB;\n"
      "with --raw the raw word. --json carries the raw value and, for names, the text and unit.\n"},
     {"params", kParamsHelp},
+    {"serve", kServeHelp},
     {"completion",
      "usage: velactl completion bash\nPrints a bash completion script for velactl's commands, options "
      "and parameter names:\n  source <(velactl completion bash)\n"
@@ -186,7 +191,7 @@ const std::map<std::string, std::string> kCommandHelp = {
 // Options that take a value, those that do not, and the commands each command-bound option serves.
 
 const std::set<std::string> kValueOptions = {"--device", "--timeout", "--lang", "--for",
-                                             "--bank",   "--wait",    "--log"};
+                                             "--bank",   "--wait",    "--log",  "--token-file"};
 const std::set<std::string> kFlagOptions = {"--yes",     "--help",       "--names", "--json",   "--quiet",
                                             "--version", "--keep-going", "--raw",   "--verbose"};
 // curve parses these itself: with a value, and without.
@@ -204,6 +209,7 @@ const std::map<std::string, std::set<std::string>> kCommandOptions = {
 
 struct Options {
     std::string device;  // empty: the environment's or the configuration's
+    std::string token_file;
     double timeout_s = 10;
     bool yes = false;
     bool help = false;
@@ -548,6 +554,8 @@ std::optional<int> Cli::ParseOptions(const std::vector<std::string>& args) {
             options_.lang = *value;
         } else if (name == "--log") {
             options_.log_file = *value;
+        } else if (name == "--token-file") {
+            options_.token_file = *value;
         } else if (name == "--timeout") {
             const auto seconds = ParseSeconds(*value);
             if (!seconds) {
@@ -635,6 +643,7 @@ int Cli::Run(const std::vector<std::string>& args) {
             return Usage(choice.room.empty() ? parsed.error : "room " + choice.room + ": " + parsed.error);
         }
         spec_ = *parsed.spec;
+        SetTokenFile(!options_.token_file.empty() ? options_.token_file : choice.token_file);
     }
     if (options_.quiet) {
         out_.rdbuf(&discard_);
@@ -1779,6 +1788,9 @@ int RunVelactl(const std::vector<std::string>& args, std::istream& in, std::ostr
     ClearInterrupt();
     // No exception leaves a command: each is one line and an exit status, never an abort.
     try {
+        // serve takes its own options, and runs until interrupted.
+        if (!args.empty() && args.front() == "serve")
+            return RunServe({args.begin() + 1, args.end()}, out, err);
         Cli cli(in, out, err);
         return cli.Run(args);
     } catch (const std::filesystem::filesystem_error& e) {

@@ -64,7 +64,7 @@ Admission Admit(net::Socket& client, ServerHandshake& handshake, std::uint32_t l
         if (r == net::IoResult::kTimeout) {
             (void)Send(client, refused);
         }
-        return {false, r == net::IoResult::kTimeout ? RefusalText(refused) : "left during the handshake"};
+        return {false, r == net::IoResult::kTimeout ? RefusalText(refused) : "left before answering"};
     }
     const Message verdict = handshake.Judge(answer);
     const bool sent = Send(client, verdict);

@@ -65,6 +65,40 @@ bool SimServer::Admitted(net::Socket& client) {
     return true;
 }
 
+// Host to device: the stream is cut into reports by count alone, so short writes are joined and long ones
+// split; whatever the bytes are, the envelope and frame checks sort them out.
+void SimServer::ReceiveFromClient(net::Socket& client, SimulatedDevice::Session session,
+                                  std::atomic<bool>& done) {
+    std::vector<std::uint8_t> pending;
+    std::uint8_t chunk[kReportSize * 4];
+    auto last_heard = std::chrono::steady_clock::now();
+    while (!done.load() && !stop_.load()) {
+        std::size_t got = 0;
+        const auto r = client.Receive(chunk, sizeof chunk, got, kPollMs);
+        if (r == net::IoResult::kTimeout) {
+            if (std::chrono::steady_clock::now() - last_heard >= idle_limit_) {
+                break;
+            }
+            continue;
+        }
+        last_heard = std::chrono::steady_clock::now();
+        if (r != net::IoResult::kOk) {
+            break;
+        }
+        pending.insert(pending.end(), chunk, chunk + got);
+        std::size_t at = 0;
+        for (; pending.size() - at >= kReportSize; at += kReportSize) {
+            if (device_.PutReport(session, std::span(pending.data() + at, kReportSize)) != HidResult::kOk) {
+                done.store(true);
+                break;
+            }
+        }
+        pending.erase(pending.begin(), pending.begin() + static_cast<std::ptrdiff_t>(at));
+    }
+    done.store(true);
+    device_.WakeAll();
+}
+
 void SimServer::ServeClient(net::Socket& client) {
     if (!Admitted(client)) {
         return;
@@ -77,39 +111,7 @@ void SimServer::ServeClient(net::Socket& client) {
     client_connected_.store(true);
     std::atomic<bool> done{false};
 
-    // Host to device: the stream is cut into reports by count alone, so short writes are joined and
-    // long ones split; whatever the bytes are, the envelope and frame checks sort them out.
-    std::thread receiver([&] {
-        std::vector<std::uint8_t> pending;
-        std::uint8_t chunk[kReportSize * 4];
-        auto last_heard = std::chrono::steady_clock::now();
-        while (!done.load() && !stop_.load()) {
-            std::size_t got = 0;
-            const auto r = client.Receive(chunk, sizeof chunk, got, kPollMs);
-            if (r == net::IoResult::kTimeout) {
-                if (std::chrono::steady_clock::now() - last_heard >= idle_limit_) {
-                    break;
-                }
-                continue;
-            }
-            last_heard = std::chrono::steady_clock::now();
-            if (r != net::IoResult::kOk) {
-                break;
-            }
-            pending.insert(pending.end(), chunk, chunk + got);
-            std::size_t at = 0;
-            for (; pending.size() - at >= kReportSize; at += kReportSize) {
-                if (device_.PutReport(session, std::span(pending.data() + at, kReportSize)) !=
-                    HidResult::kOk) {
-                    done.store(true);
-                    break;
-                }
-            }
-            pending.erase(pending.begin(), pending.begin() + static_cast<std::ptrdiff_t>(at));
-        }
-        done.store(true);
-        device_.WakeAll();
-    });
+    std::thread receiver([&] { ReceiveFromClient(client, session, done); });
 
     // Device to host.
     Report report{};

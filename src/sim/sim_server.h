@@ -44,6 +44,7 @@ class SimServer {
     void Serve();
     bool Admitted(net::Socket& client);
     void ServeClient(net::Socket& client);
+    void ReceiveFromClient(net::Socket& client, SimulatedDevice::Session session, std::atomic<bool>& done);
 
     SimulatedDevice& device_;
     std::string host_;

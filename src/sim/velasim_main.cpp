@@ -30,6 +30,7 @@ constexpr std::string_view kUsage =
     "  --listen HOST:PORT     address to listen on, e.g. 127.0.0.1:4357 ([::1]:4357 for IPv6)\n"
     "  --state FILE           load the device from FILE and save into it on save settings, save scene\n"
     "                         and Wi-Fi changes (a new one is written at the start)\n"
+    "  --token-file FILE      let in only clients that prove this token (velactl serve --new-token FILE)\n"
     "  --verbose, -v          log every frame in both directions on stderr\n"
     "  --seed N               seed of the fault dice (default 1)\n"
     "faults:\n"
@@ -62,6 +63,7 @@ extern "C" void OnSignal(int) {
 struct Options {
     vela::DeviceSpec listen;
     std::string state_file;
+    std::string token_file;
     bool verbose = false;
     std::uint32_t seed = 1;
     Faults faults;
@@ -94,8 +96,9 @@ bool ParseShare(std::string_view text, double& out) {
 // Returns an error text, or nothing when the options are usable.
 std::optional<std::string> Parse(int argc, char** argv, Options& o, bool& help, bool& version) {
     static constexpr std::string_view kValueOptions[] = {
-        "--listen",      "--state",   "--seed",         "--device-id",  "--drop",     "--delay",
-        "--delay-share", "--corrupt", "--unplug-every", "--unplug-for", "--occupied", "--wifi-notice"};
+        "--listen",   "--state",       "--seed",      "--device-id",    "--drop",
+        "--delay",    "--delay-share", "--corrupt",   "--unplug-every", "--unplug-for",
+        "--occupied", "--wifi-notice", "--token-file"};
     bool have_listen = false;
     for (int i = 1; i < argc; ++i) {
         const std::string_view arg = argv[i];
@@ -147,6 +150,8 @@ std::optional<std::string> Parse(int argc, char** argv, Options& o, bool& help, 
                 return "--listen wants HOST:PORT, not \"" + std::string(*v) + "\"";
             o.listen = *parsed.spec;
             have_listen = true;
+        } else if (arg == "--token-file") {
+            o.token_file = std::string(*v);
         } else if (arg == "--state") {
             o.state_file = std::string(*v);
         } else if (arg == "--seed" && ParseLong(*v, n) && n >= 0) {
@@ -243,6 +248,13 @@ int main(int argc, char** argv) {
 
     vela::sim::SimServer server(device);
     std::string error;
+    if (!options.token_file.empty()) {
+        server.SetToken(vela::auth::ReadTokenFile(options.token_file, error));
+        if (!error.empty()) {
+            std::fprintf(stderr, "velasim: %s\n", error.c_str());
+            return 2;
+        }
+    }
     if (!server.Start(options.listen.host, options.listen.port, &error)) {
         std::fprintf(stderr, "velasim: cannot listen on %s: %s\n", vela::ToString(options.listen).c_str(),
                      error.c_str());
