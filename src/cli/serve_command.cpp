@@ -73,6 +73,42 @@ std::string Stamp() {
 
 constexpr auto kStopPoll = std::chrono::milliseconds(50);
 
+// The device and the server's settings from the options; an exit status when they are not usable.
+std::optional<int> Configure(const ServeOptions& o, DeviceSpec& device, ProcessorServer::Config& config,
+                             std::ostream& err) {
+    const auto listen = ParseDeviceSpec("tcp:" + o.listen);
+    if (o.listen.empty() || !listen.spec) {
+        err << "velactl: serve needs --listen HOST:PORT, e.g. 127.0.0.1:4357 (see velactl serve --help)"
+            << std::endl;
+        return kExitUsage;
+    }
+    const auto parsed = ParseDeviceSpec(o.device);
+    if (!parsed.spec || parsed.spec->kind == DeviceSpec::Kind::kTcp) {
+        err << "velactl: serve shares a processor of this computer: --device usb, usb:PATH or sim, not "
+            << o.device << std::endl;
+        return kExitUsage;
+    }
+    config.host = listen.spec->host;
+    config.port = listen.spec->port;
+    if (!o.token_file.empty()) {
+        std::string error;
+        config.token = auth::ReadTokenFile(o.token_file, error);
+        if (!error.empty()) {
+            err << "velactl: " << error << std::endl;
+            return kExitFile;
+        }
+    } else if (!IsLoopback(config.host)) {
+        err << "velactl: refusing to listen on " << config.host
+            << " without a token: anyone on that network could take the processor over. Make one with\n"
+               "  velactl serve --new-token FILE\nand serve with --token-file FILE, or listen on 127.0.0.1."
+            << std::endl;
+        return kExitUsage;
+    }
+
+    device = *parsed.spec;
+    return std::nullopt;
+}
+
 }  // namespace
 
 bool IsLoopback(const std::string& host) {
@@ -97,38 +133,13 @@ int RunServe(const std::vector<std::string>& args, std::ostream& out, std::ostre
         out << "wrote a new token to " << o.new_token << "\n";
         return kExitOk;
     }
-    const auto listen = ParseDeviceSpec("tcp:" + o.listen);
-    if (o.listen.empty() || !listen.spec) {
-        err << "velactl: serve needs --listen HOST:PORT, e.g. 127.0.0.1:4357 (see velactl serve --help)"
-            << std::endl;
-        return kExitUsage;
-    }
-    const auto device = ParseDeviceSpec(o.device);
-    if (!device.spec || device.spec->kind == DeviceSpec::Kind::kTcp) {
-        err << "velactl: serve shares a processor of this computer: --device usb, usb:PATH or sim, not "
-            << o.device << std::endl;
-        return kExitUsage;
-    }
+    DeviceSpec device;
     ProcessorServer::Config config;
-    config.host = listen.spec->host;
-    config.port = listen.spec->port;
-    if (!o.token_file.empty()) {
-        std::string error;
-        config.token = auth::ReadTokenFile(o.token_file, error);
-        if (!error.empty()) {
-            err << "velactl: " << error << std::endl;
-            return kExitFile;
-        }
-    } else if (!IsLoopback(config.host)) {
-        err << "velactl: refusing to listen on " << config.host
-            << " without a token: anyone on that network could take the processor over. Make one with\n"
-               "  velactl serve --new-token FILE\nand serve with --token-file FILE, or listen on 127.0.0.1."
-            << std::endl;
-        return kExitUsage;
+    if (const auto failed = Configure(o, device, config, err)) {
+        return *failed;
     }
-
     std::mutex log_mutex;
-    ProcessorServer server(MakeHidDevice(*device.spec), [&](const std::string& line) {
+    ProcessorServer server(MakeHidDevice(device), [&](const std::string& line) {
         std::lock_guard lock(log_mutex);
         err << Stamp() << " velactl serve: " << line << std::endl;
     });
@@ -139,7 +150,7 @@ int RunServe(const std::vector<std::string>& args, std::ostream& out, std::ostre
     }
     {
         std::lock_guard lock(log_mutex);
-        err << Stamp() << " velactl serve: serving " << ToString(*device.spec) << " on " << config.host << ":"
+        err << Stamp() << " velactl serve: serving " << ToString(device) << " on " << config.host << ":"
             << server.Port() << (config.token.empty() ? " without a token" : " to holders of the token")
             << " (Ctrl-C stops)" << std::endl;
     }
