@@ -1,6 +1,9 @@
 // HMAC-SHA256 and random bytes from BCrypt; token files created new, never replacing one.
-#include <bcrypt.h>
+// windows.h before the headers that build on it.
+// clang-format off
 #include <windows.h>
+#include <bcrypt.h>
+// clang-format on
 
 #include <filesystem>
 #include <memory>
@@ -10,6 +13,8 @@
 namespace vela::auth {
 
 namespace {
+
+constexpr std::size_t kMaxBytes = 0xFFFFFFFFu;  // what a ULONG length can say
 
 struct AlgorithmCloser {
     void operator()(BCRYPT_ALG_HANDLE h) const { BCryptCloseAlgorithmProvider(h, 0); }
@@ -24,7 +29,7 @@ struct FileCloser {
 class BCryptCrypto final : public ICrypto {
   public:
     bool RandomBytes(std::span<std::uint8_t> out) override {
-        return out.size() <= MAXULONG &&
+        return out.size() <= kMaxBytes &&
                BCRYPT_SUCCESS(BCryptGenRandom(nullptr, out.data(), static_cast<ULONG>(out.size()),
                                               BCRYPT_USE_SYSTEM_PREFERRED_RNG));
     }
@@ -37,7 +42,7 @@ class BCryptCrypto final : public ICrypto {
         }
         std::unique_ptr<void, AlgorithmCloser> alg(raw_alg);
         BCRYPT_HASH_HANDLE raw_hash = nullptr;
-        if (key.size() > MAXULONG || message.size() > MAXULONG ||
+        if (key.size() > kMaxBytes || message.size() > kMaxBytes ||
             !BCRYPT_SUCCESS(BCryptCreateHash(raw_alg, &raw_hash, nullptr, 0, const_cast<PUCHAR>(key.data()),
                                              static_cast<ULONG>(key.size()), 0))) {
             return false;
