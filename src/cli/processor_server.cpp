@@ -137,10 +137,16 @@ void ProcessorServer::Pump(net::Socket& client, const std::string& peer) {
     Report pending{};
     std::size_t have = 0;
     auto last_heard = std::chrono::steady_clock::now();
+    const std::uint64_t losses = losses_.load();
     std::string why;
     while (why.empty()) {
         if (stop_.load()) {
             why = "dropped: the server stops";
+            break;
+        }
+        // Not every system wakes a receive when another thread shuts the socket down (Wine).
+        if (losses_.load() != losses) {
+            why = "dropped: the processor was unplugged";
             break;
         }
         std::size_t got = 0;
@@ -213,6 +219,7 @@ void ProcessorServer::DeviceLoop() {
             continue;
         }
         device_open_.store(false);
+        losses_.fetch_add(1);
         Say("processor lost (unplugged?); looking for it again");
         {
             std::lock_guard lock(session_mutex_);

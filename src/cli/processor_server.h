@@ -62,6 +62,7 @@ class ProcessorServer {
     std::atomic<std::uint16_t> port_{0};
     std::atomic<bool> stop_{false};
     std::atomic<bool> device_open_{false};
+    std::atomic<std::uint64_t> losses_{0};  // times the processor was lost
     std::atomic<std::uint64_t> sessions_{0};
     std::atomic<std::uint64_t> refusals_{0};
     std::thread accept_thread_;
