@@ -23,6 +23,7 @@
 #include "cli/device_config.h"
 #include "cli/output_text.h"
 #include "cli/params_command.h"
+#include "cli/rooms_command.h"
 #include "cli/serve_command.h"
 #include "cli/session.h"
 #include "core/diag/version.h"
@@ -30,7 +31,6 @@
 #include "core/link/link_texts.h"
 #include "core/model/parameter_layout.h"
 #include "core/text/strings.h"
-#include "devices/device_factory.h"
 #include "platform/usb_hid.h"
 
 #ifdef _WIN32
@@ -102,6 +102,7 @@ Commands:
   curve [FILE] --channel NAME
                             a channel's frequency response as CSV (hz,db): from FILE, else the device
   serve --listen HOST:PORT  share the processor over the network (velactl serve --help)
+  rooms FILE COMMAND...     get, set, status, scene call N or batch FILE on every room of FILE at once
   completion bash           a bash completion script (source it, or put it in bash-completion's folder)
 
 get, set, status, scene, settings and wifi read or write only what they need; dump, save, load, import,
@@ -129,6 +130,7 @@ const std::map<std::string, std::string> kCommandHelp = {
      "with --raw the raw word. --json carries the raw value and, for names, the text and unit.\n"},
     {"params", kParamsHelp},
     {"serve", kServeHelp},
+    {"rooms", kRoomsHelp},
     {"completion",
      "usage: velactl completion bash\nPrints a bash completion script for velactl's commands, options "
      "and parameter names:\n  source <(velactl completion bash)\n"
@@ -643,7 +645,7 @@ int Cli::Run(const std::vector<std::string>& args) {
             return Usage(choice.room.empty() ? parsed.error : "room " + choice.room + ": " + parsed.error);
         }
         spec_ = *parsed.spec;
-        SetTokenFile(!options_.token_file.empty() ? options_.token_file : choice.token_file);
+        spec_.token_file = !options_.token_file.empty() ? options_.token_file : choice.token_file;
     }
     if (options_.quiet) {
         out_.rdbuf(&discard_);
@@ -1786,11 +1788,18 @@ int Cli::Diff() {
 
 int RunVelactl(const std::vector<std::string>& args, std::istream& in, std::ostream& out, std::ostream& err) {
     ClearInterrupt();
+    return RunCommandLine(args, in, out, err);
+}
+
+int RunCommandLine(const std::vector<std::string>& args, std::istream& in, std::ostream& out,
+                   std::ostream& err) {
     // No exception leaves a command: each is one line and an exit status, never an abort.
     try {
         // serve takes its own options, and runs until interrupted.
         if (!args.empty() && args.front() == "serve")
             return RunServe({args.begin() + 1, args.end()}, out, err);
+        if (!args.empty() && args.front() == "rooms")
+            return RunRooms({args.begin() + 1, args.end()}, out, err);
         Cli cli(in, out, err);
         return cli.Run(args);
     } catch (const std::filesystem::filesystem_error& e) {

@@ -9,28 +9,23 @@
 namespace vela {
 
 namespace {
-std::string g_token_file;  // set once at start, before any thread reads it
-}  // namespace
 
-void SetTokenFile(std::string path) {
-    g_token_file = std::move(path);
-}
-
-std::string TokenFile() {
-    if (!g_token_file.empty()) {
-        return g_token_file;
+std::string TokenFileOf(const DeviceSpec& spec) {
+    if (!spec.token_file.empty()) {
+        return spec.token_file;
     }
     const char* from_environment = std::getenv("VELA_TOKEN_FILE");
     return from_environment != nullptr ? from_environment : "";
 }
 
-std::unique_ptr<IHidDevice> MakeHidDevice(const DeviceSpec& spec,
-                                          const std::optional<std::string>& token_file) {
+}  // namespace
+
+std::unique_ptr<IHidDevice> MakeHidDevice(const DeviceSpec& spec) {
     switch (spec.kind) {
         case DeviceSpec::Kind::kSim:
             return std::make_unique<sim::SimHidDevice>(std::make_shared<sim::SimulatedDevice>());
         case DeviceSpec::Kind::kTcp: {
-            const std::string path = token_file.value_or(TokenFile());
+            const std::string path = TokenFileOf(spec);
             std::string error;
             auth::Token token = path.empty() ? auth::Token{} : auth::ReadTokenFile(path, error);
             return std::make_unique<TcpHidDevice>(spec.host, spec.port, std::move(token), std::move(error));

@@ -6,8 +6,11 @@ set -u
 bin=$1
 work=$(mktemp -d)
 serve_pid=""
+room_pids=""
 cleanup() {
-    [ -n "$serve_pid" ] && kill "$serve_pid" 2>/dev/null && wait "$serve_pid" 2>/dev/null
+    for p in $serve_pid $room_pids; do
+        kill "$p" 2>/dev/null && wait "$p" 2>/dev/null
+    done
     rm -rf "$work"
 }
 trap cleanup EXIT
@@ -41,19 +44,24 @@ check "other token" 0 "$bin/velactl" serve --new-token "$work/other.token"
 check "no token beyond loopback" 2 "$bin/velactl" serve --listen 0.0.0.0:4357 --device sim
 expect "says why" "$work/err" "without a token"
 
-for port in $(shuf -i 20000-60000 -n 20); do
-    "$bin/velactl" serve --listen "127.0.0.1:$port" --device sim --token-file "$work/room.token" 2>"$work/serve.log" &
-    serve_pid=$!
-    for _ in $(seq 50); do
-        grep -q "serving" "$work/serve.log" 2>/dev/null && break 2
-        kill -0 "$serve_pid" 2>/dev/null || break
-        sleep 0.1
+start_serve() {  # start_serve LOG: serves a virtual processor with the room token; sets port and pid
+    for port in $(shuf -i 20000-60000 -n 20); do
+        "$bin/velactl" serve --listen "127.0.0.1:$port" --device sim --token-file "$work/room.token" 2>"$1" &
+        pid=$!
+        for _ in $(seq 50); do
+            grep -q "serving" "$1" 2>/dev/null && return 0
+            kill -0 "$pid" 2>/dev/null || break
+            sleep 0.1
+        done
+        kill "$pid" 2>/dev/null
+        wait "$pid" 2>/dev/null
     done
-    kill "$serve_pid" 2>/dev/null
-    wait "$serve_pid" 2>/dev/null
-    serve_pid=""
-done
-[ -n "$serve_pid" ] || { echo "FAIL serve did not start"; cat "$work/serve.log"; exit 1; }
+    echo "FAIL serve did not start"
+    cat "$1"
+    exit 1
+}
+start_serve "$work/serve.log"
+serve_pid=$pid
 dev="tcp:127.0.0.1:$port"
 
 check "set with the token" 0 "$bin/velactl" --device "$dev" --token-file "$work/room.token" --raw set 200=3
@@ -64,6 +72,22 @@ expect "told wrong token" "$work/err" "refused by 127.0.0.1:$port: wrong token"
 VELA_TOKEN_FILE="$work/room.token" check "token from the environment" 0 "$bin/velactl" --device "$dev" get 200
 expect "the edit landed, the refused ones did not" "$work/out" "^200 3$"
 
+# Every room before opening: three served rooms and one where nothing answers.
+rooms="$work/rooms"
+echo "# name device token" >"$rooms"
+echo "hall $dev $work/room.token" >>"$rooms"
+for name in bar lounge; do
+    start_serve "$work/$name.log"
+    room_pids="$room_pids $pid"
+    echo "$name tcp:127.0.0.1:$port $work/room.token" >>"$rooms"
+done
+echo "dead tcp:127.0.0.1:$(shuf -i 20000-60000 -n 1) $work/room.token" >>"$rooms"
+check "rooms set, one dead" 3 "$bin/velactl" rooms "$rooms" --raw set 201=2 --timeout 3
+expect "rooms in file order" <(tr '\n' ' ' <"$work/out") "^hall: ok bar: ok lounge: ok dead: .*$"
+check "rooms get" 3 "$bin/velactl" rooms "$rooms" get 201 --json --timeout 3
+expect "every served room took the edit" <(grep -c '"exit":0,"output":\[{[^]]*"value": *2' "$work/out") "^3$"
+expect "the dead room says why" "$work/out" '"room":"dead".*"exit":3.*"error"'
+
 kill -INT "$serve_pid"
 wait "$serve_pid"
 status=$?
@@ -71,7 +95,7 @@ serve_pid=""
 [ "$status" -eq 0 ] || { echo "FAIL serve ended with $status after Ctrl-C"; failures=$((failures + 1)); }
 expect "log: peer and time" "$work/serve.log" "^[0-9-]+ [0-9:]+Z velactl serve: 127\.0\.0\.1:[0-9]+ proved the token"
 expect "log: refusal" "$work/serve.log" "127\.0\.0\.1:[0-9]+ refused: wrong token"
-expect "log: stop" "$work/serve.log" "stopped after 2 session"
+expect "log: stop" "$work/serve.log" "stopped after 4 session"
 
 [ "$failures" -eq 0 ] && echo "all passed" || echo "$failures failed"
 [ "$failures" -eq 0 ]

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <filesystem>
 #include <fstream>
 #include <iterator>
 
@@ -170,7 +171,7 @@ std::optional<Message> AnswerChallenge(ICrypto& crypto, const Token& token, cons
 }
 
 Token ReadTokenFile(const std::string& path, std::string& error) {
-    std::ifstream in(path, std::ios::binary);
+    std::ifstream in(std::filesystem::u8path(path), std::ios::binary);
     if (!in) {
         error = "cannot read the token file " + path;
         return {};

@@ -1,6 +1,7 @@
 #include "core/ui/main_layout.h"
 
 #include <algorithm>
+#include <filesystem>
 #include <string>
 
 #include "core/text/strings.h"
@@ -184,6 +185,7 @@ std::vector<std::wstring> SplitCommandLine(std::wstring_view line) {
 VelaOptionsParse ParseVelaOptions(const std::wstring& command_line) {
     VelaOptionsParse result;
     VelaOptions options;
+    std::string token_file;  // whichever order --device and --token-file come in
     const std::vector<std::wstring> args = SplitCommandLine(command_line);
     const auto narrow = [](const std::wstring& w) {
         std::string s;
@@ -196,13 +198,16 @@ VelaOptionsParse ParseVelaOptions(const std::wstring& command_line) {
         const std::wstring& a = args[i];
         const bool has_value = i + 1 < args.size();
         if (a == L"--device" || a == L"--screenshots" || a == L"--screenshot-timeout" ||
-            a == L"--update-host") {
+            a == L"--update-host" || a == L"--token-file") {
             if (!has_value) {
                 result.error = a + L" needs a value";
                 return result;
             }
             const std::wstring& value = args[++i];
-            if (a == L"--device") {
+            if (a == L"--token-file") {
+                const auto utf8 = std::filesystem::path(value).u8string();
+                token_file.assign(utf8.begin(), utf8.end());
+            } else if (a == L"--device") {
                 const DeviceSpecParse spec = ParseDeviceSpec(narrow(value));
                 if (!spec.spec) {
                     const std::string help(kDeviceSpecHelp);
@@ -243,6 +248,7 @@ VelaOptionsParse ParseVelaOptions(const std::wstring& command_line) {
             return result;
         }
     }
+    options.device.token_file = token_file;
     result.options = options;
     return result;
 }

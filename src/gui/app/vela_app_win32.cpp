@@ -85,7 +85,7 @@ int CZR305M2App::Run(const std::wstring& command_line) {
     if (!parsed.options) {
         const std::wstring text =
             parsed.error +
-            L"\n\nvela.exe [--device usb|usb:PATH|sim|tcp:HOST:PORT] [--update-host HOST[:PORT]]";
+            L"\n\nvela.exe [--device usb|usb:PATH|sim|tcp:HOST:PORT] [--token-file FILE] [--update-host HOST[:PORT]]";
         LocalizedMessageBox(nullptr, text, kWindowTitle, MB_OK | MB_ICONERROR, LanguageIndex());
         return kExitBadArguments;
     }
