@@ -1,7 +1,6 @@
 #include "core/ui/main_layout.h"
 
 #include <algorithm>
-#include <filesystem>
 #include <string>
 
 #include "core/text/strings.h"
@@ -182,6 +181,40 @@ std::vector<std::wstring> SplitCommandLine(std::wstring_view line) {
     return out;
 }
 
+namespace {
+
+// UTF-16 (Windows) or UTF-32 to UTF-8; a lone surrogate becomes U+FFFD.
+std::string Utf8Of(const std::wstring& text) {
+    std::string out;
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        auto c = static_cast<std::uint32_t>(text[i]);
+        if (c >= 0xD800 && c <= 0xDBFF && i + 1 < text.size() && text[i + 1] >= 0xDC00 &&
+            text[i + 1] <= 0xDFFF) {
+            c = 0x10000 + ((c - 0xD800) << 10) + (static_cast<std::uint32_t>(text[++i]) - 0xDC00);
+        } else if ((c >= 0xD800 && c <= 0xDFFF) || c > 0x10FFFF) {
+            c = 0xFFFD;
+        }
+        if (c < 0x80) {
+            out.push_back(static_cast<char>(c));
+        } else if (c < 0x800) {
+            out.push_back(static_cast<char>(0xC0 | (c >> 6)));
+            out.push_back(static_cast<char>(0x80 | (c & 0x3F)));
+        } else if (c < 0x10000) {
+            out.push_back(static_cast<char>(0xE0 | (c >> 12)));
+            out.push_back(static_cast<char>(0x80 | ((c >> 6) & 0x3F)));
+            out.push_back(static_cast<char>(0x80 | (c & 0x3F)));
+        } else {
+            out.push_back(static_cast<char>(0xF0 | (c >> 18)));
+            out.push_back(static_cast<char>(0x80 | ((c >> 12) & 0x3F)));
+            out.push_back(static_cast<char>(0x80 | ((c >> 6) & 0x3F)));
+            out.push_back(static_cast<char>(0x80 | (c & 0x3F)));
+        }
+    }
+    return out;
+}
+
+}  // namespace
+
 VelaOptionsParse ParseVelaOptions(const std::wstring& command_line) {
     VelaOptionsParse result;
     VelaOptions options;
@@ -205,8 +238,7 @@ VelaOptionsParse ParseVelaOptions(const std::wstring& command_line) {
             }
             const std::wstring& value = args[++i];
             if (a == L"--token-file") {
-                const auto utf8 = std::filesystem::path(value).u8string();
-                token_file.assign(utf8.begin(), utf8.end());
+                token_file = Utf8Of(value);
             } else if (a == L"--device") {
                 const DeviceSpecParse spec = ParseDeviceSpec(narrow(value));
                 if (!spec.spec) {
