@@ -160,10 +160,11 @@ TEST(VelaOptionsTest, DeviceDefaultsToUsbAndTakesEveryForm) {
 }
 
 TEST(VelaOptionsTest, RefusesWhatItCannotUseWithAMessage) {
-    for (const wchar_t* bad : {L"--device", L"--device serial", L"--device tcp:host", L"--devic sim", L"sim",
-                               L"--screenshots", L"--screenshot-timeout 0", L"--screenshot-timeout x",
-                               L"--screenshot-timeout 9999999", L"--update-host", L"--update-host \"a b\"",
-                               L"--update-host host:0", L"--update-host 更新.example", L"--device sim --token-file"}) {
+    for (const wchar_t* bad :
+         {L"--device", L"--device serial", L"--device tcp:host", L"--devic sim", L"sim", L"--screenshots",
+          L"--screenshot-timeout 0", L"--screenshot-timeout x", L"--screenshot-timeout 9999999",
+          L"--update-host", L"--update-host \"a b\"", L"--update-host host:0", L"--update-host 更新.example",
+          L"--device sim --token-file"}) {
         const auto p = ParseVelaOptions(bad);
         EXPECT_FALSE(p.options) << std::wstring(bad).size();
         EXPECT_FALSE(p.error.empty());
