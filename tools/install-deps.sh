@@ -4,7 +4,7 @@
 set -euo pipefail
 packages=(
     cmake ninja-build g++ clang libclang-rt-14-dev libgtest-dev libgmock-dev googletest libbenchmark-dev
-    pkg-config python3 openssl
+    pkg-config python3 openssl libssl-dev
     g++-mingw-w64-x86-64-posix gcc-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64
     wine wine64 libgnutls30 xvfb xauth fontconfig imagemagick python3-pil
     fonts-wine fonts-wqy-microhei fonts-liberation fonts-liberation2

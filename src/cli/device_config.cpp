@@ -140,6 +140,7 @@ DeviceChoice ChooseDevice(const std::string& given) {
             if (r.name == wanted) {
                 choice.device = r.device;
                 choice.room = r.name;
+                choice.token_file = r.token_file;
                 return choice;
             }
         }

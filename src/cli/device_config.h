@@ -25,8 +25,9 @@ void SetProgramFolder(const std::filesystem::path& folder);
 std::string ReadRooms(const std::filesystem::path& file, std::vector<Room>& rooms);
 
 struct DeviceChoice {
-    std::string device;  // a device text for ParseDeviceSpec
-    std::string room;    // the room it came from, if any
+    std::string device;      // a device text for ParseDeviceSpec
+    std::string room;        // the room it came from, if any
+    std::string token_file;  // the room's, if any
     std::string error;
 };
 // `given`: --device's value, or empty. Reads the environment and the files as needed.

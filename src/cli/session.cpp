@@ -7,6 +7,7 @@
 #include <set>
 
 #include "core/link/link_texts.h"
+#include "devices/tcp_hid_device.h"
 #include "platform/tcp_socket.h"
 #include "platform/usb_hid.h"
 
@@ -96,6 +97,11 @@ Outcome Session::Connect() {
         return {kExitFailed, "the link could not be started"};
     }
     auto& state = Link().State();
+    // A served processor that refused us (token, busy) says why; waiting longer would not change it.
+    const auto refusal = [&] {
+        const auto* tcp = dynamic_cast<const TcpHidDevice*>(&stack_.Device());
+        return tcp != nullptr ? tcp->Refusal() : std::string();
+    };
     const auto wrong_id = [&] {
         const std::uint32_t id = state.device_id.load();
         return id != 0 && id != kDeviceId;
@@ -103,11 +109,15 @@ Outcome Session::Connect() {
     const bool identified = host_.WaitFor(
         [&] {
             return host_.LinkStateCode() == static_cast<int>(LinkStateCode::kConnected) || wrong_id() ||
-                   InterruptRequested();
+                   InterruptRequested() || !refusal().empty();
         },
         timeout_);
     if (InterruptRequested()) {
         return {kExitInterrupted, "interrupted"};
+    }
+    if (const std::string why = refusal();
+        !why.empty() && host_.LinkStateCode() != static_cast<int>(LinkStateCode::kConnected)) {
+        return {kExitFailed, why};
     }
     if (wrong_id()) {
         return {kExitNoDevice, Name() + " answered as device " + Hex4(state.device_id.load()) +

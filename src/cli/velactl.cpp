@@ -9,6 +9,8 @@
 #include "cli/curve_command.h"
 #include "cli/device_config.h"
 #include "cli/eq_command.h"
+#include "cli/rooms_command.h"
+#include "cli/serve_command.h"
 #include "cli/velactl_cli.h"
 #include "core/diag/version.h"
 #include "core/text/strings.h"
@@ -114,6 +116,7 @@ std::optional<int> Cli::ChooseTarget() {
         return Usage(choice.room.empty() ? parsed.error : "room " + choice.room + ": " + parsed.error);
     }
     spec_ = *parsed.spec;
+    spec_.token_file = !options_.token_file.empty() ? options_.token_file : choice.token_file;
     return std::nullopt;
 }
 
@@ -271,8 +274,18 @@ int Cli::Eq() {
 
 int RunVelactl(const std::vector<std::string>& args, std::istream& in, std::ostream& out, std::ostream& err) {
     ClearInterrupt();
+    return RunCommandLine(args, in, out, err);
+}
+
+int RunCommandLine(const std::vector<std::string>& args, std::istream& in, std::ostream& out,
+                   std::ostream& err) {
     // No exception leaves a command: each is one line and an exit status, never an abort.
     try {
+        // serve and rooms take their own options; serve runs until interrupted.
+        if (!args.empty() && args.front() == "serve")
+            return RunServe({args.begin() + 1, args.end()}, out, err);
+        if (!args.empty() && args.front() == "rooms")
+            return RunRooms({args.begin() + 1, args.end()}, out, err);
         Cli cli(in, out, err);
         return cli.Run(args);
     } catch (const std::filesystem::filesystem_error& e) {

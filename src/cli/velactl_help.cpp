@@ -2,6 +2,8 @@
 #include "cli/curve_command.h"
 #include "cli/eq_command.h"
 #include "cli/params_command.h"
+#include "cli/rooms_command.h"
+#include "cli/serve_command.h"
 #include "cli/velactl_options.h"
 
 namespace vela::cli {
@@ -16,6 +18,7 @@ Options:
                    or the NAME of a room in the rooms file. Without it: $VELA_DEVICE, else the
                    configuration file's device (see velactl completion --help for the files)
   --timeout SEC    how long to wait for the device to answer (default 10)
+  --token-file FILE  the token a served processor (tcp:) asks for; else the room's, else $VELA_TOKEN_FILE
   --wait SEC       wait up to SEC for the processor to appear (plugged in, served) before giving up
   --raw            values are raw 16-bit words: printed so, and written so even outside the range
   --bank BANK      sing or dance: the output strips' bank that names refer to (default: the active one)
@@ -59,6 +62,8 @@ Commands:
   eq import FILE|- --channel NAME [--clamp] [--dry-run]
   eq export --channel NAME [FILE|-]
                             a strip's EQ bands from or to a parametric-EQ filter list
+  serve --listen HOST:PORT  share the processor over the network (velactl serve --help)
+  rooms FILE COMMAND...     get, set, status, scene call N or batch FILE on every room of FILE at once
   completion bash           a bash completion script (source it, or put it in bash-completion's folder)
 
 get, set, status, scene, settings and wifi read or write only what they need; dump, save, load, import,
@@ -91,6 +96,8 @@ const std::map<std::string, std::string>& CommandHelp() {
          "dB;\n"
          "with --raw the raw word. --json carries the raw value and, for names, the text and unit.\n"},
         {"params", kParamsHelp},
+        {"serve", kServeHelp},
+        {"rooms", kRoomsHelp},
         {"completion",
          "usage: velactl completion bash\nPrints a bash completion script for velactl's commands, options "
          "and parameter names:\n  source <(velactl completion bash)\n"

@@ -13,7 +13,7 @@ namespace {
 
 // Options that take a value, those that do not, and the commands each command-bound option serves.
 const std::set<std::string> kValueOptions = {"--device", "--timeout", "--lang", "--for",
-                                             "--bank",   "--wait",    "--log"};
+                                             "--bank",   "--wait",    "--log",  "--token-file"};
 const std::set<std::string> kFlagOptions = {"--yes",     "--help",       "--names", "--json",   "--quiet",
                                             "--version", "--keep-going", "--raw",   "--verbose"};
 // curve parses these itself: with a value, and without.
@@ -51,6 +51,8 @@ std::string SetValue(const std::string& name, const std::string& value, Options&
         o.lang = value;
     } else if (name == "--log") {
         o.log_file = value;
+    } else if (name == "--token-file") {
+        o.token_file = value;
     } else if (name == "--timeout") {
         const auto seconds = ParseSeconds(value);
         if (!seconds)

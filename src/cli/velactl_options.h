@@ -13,6 +13,7 @@ namespace vela::cli {
 
 struct Options {
     std::string device;  // empty: the environment's or the configuration's
+    std::string token_file;
     double timeout_s = 10;
     bool yes = false;
     bool help = false;

@@ -34,6 +34,8 @@ class Socket {
 
     bool Valid() const { return handle_.load() != kInvalid; }
     std::uint16_t LocalPort() const;
+    // "ADDRESS:PORT" ("[ADDRESS]:PORT" for IPv6) of the far end; "unknown peer" when the system cannot say.
+    std::string PeerAddress() const;
 
     // A connected client, or an invalid socket when none came within the timeout.
     Socket Accept(std::uint32_t timeout_ms);

@@ -2,6 +2,8 @@
 
 #include <vector>
 
+#include "platform/stream_access.h"
+
 namespace vela::sim {
 
 namespace {
@@ -47,10 +49,22 @@ void SimServer::Serve() {
     }
 }
 
-// Host to device: the stream is cut into reports by count alone, so short writes are joined and long
-// ones split; whatever the bytes are, the envelope and frame checks sort them out.
+bool SimServer::Admitted(net::Socket& client) {
+    if (token_.empty()) {
+        return true;  // nothing is said before the reports, as before tokens
+    }
+    auth::ServerHandshake handshake(auth::PlatformCrypto(), token_);
+    if (!auth::Admit(client, handshake, auth::kAnswerLimitMs, serving_.StopFlag()).admitted) {
+        refusals_.fetch_add(1);
+        return false;
+    }
+    return true;
+}
+
+// Host to device: the stream is cut into reports by count alone, so short writes are joined and long ones
+// split; whatever the bytes are, the envelope and frame checks sort them out.
 void SimServer::ReceiveReports(net::Socket& client, SimulatedDevice::Session session,
-                               std::atomic<bool>& done) {
+                                  std::atomic<bool>& done) {
     std::vector<std::uint8_t> pending;
     std::uint8_t chunk[kReportSize * 4];
     auto last_heard = std::chrono::steady_clock::now();
@@ -82,6 +96,9 @@ void SimServer::ReceiveReports(net::Socket& client, SimulatedDevice::Session ses
 }
 
 void SimServer::ServeClient(net::Socket& client) {
+    if (!Admitted(client)) {
+        return;
+    }
     const auto session = device_.Attach(device_.VendorId(), device_.ProductId());
     if (session == 0) {
         return;  // unplugged between accept and attach: the connection closes at once

@@ -9,6 +9,7 @@
 #include <string>
 #include <thread>
 
+#include "core/link/stream_handshake.h"
 #include "platform/tcp_socket.h"
 #include "sim/serving_thread.h"
 #include "sim/sim_device.h"
@@ -32,12 +33,17 @@ class SimServer {
     static constexpr std::chrono::milliseconds kDefaultIdleLimit{std::chrono::minutes(5)};
     void SetIdleLimit(std::chrono::milliseconds limit) { idle_limit_ = limit; }
 
+    // Every client must prove this token before it reaches the device (empty: none asked). Set before Start.
+    void SetToken(auth::Token token) { token_ = std::move(token); }
+
     std::uint16_t Port() const { return port_.load(); }
     std::uint64_t Sessions() const { return sessions_.load(); }
     bool ClientConnected() const { return client_connected_.load(); }
+    std::uint64_t Refusals() const { return refusals_.load(); }
 
   private:
     void Serve();
+    bool Admitted(net::Socket& client);
     void ServeClient(net::Socket& client);
     void ReceiveReports(net::Socket& client, SimulatedDevice::Session session, std::atomic<bool>& done);
 
@@ -48,6 +54,8 @@ class SimServer {
     ServingThread serving_;
     std::atomic<std::uint64_t> sessions_{0};
     std::atomic<bool> client_connected_{false};
+    std::atomic<std::uint64_t> refusals_{0};
+    auth::Token token_;
     std::chrono::milliseconds idle_limit_ = kDefaultIdleLimit;
 };
 

@@ -113,6 +113,13 @@ int Serve(VelasimOptions& options) {
 
     vela::sim::SimServer server(device);
     std::string error;
+    if (!options.token_file.empty()) {
+        server.SetToken(vela::auth::ReadTokenFile(options.token_file, error));
+        if (!error.empty()) {
+            std::fprintf(stderr, "velasim: %s\n", error.c_str());
+            return 2;
+        }
+    }
     if (!server.Start(options.listen.host, options.listen.port, &error)) {
         std::fprintf(stderr, "velasim: cannot listen on %s: %s\n", vela::ToString(options.listen).c_str(),
                      error.c_str());

@@ -35,6 +35,7 @@ const std::string_view kVelasimUsage =
     "  --wifi-notice restore|restart:MS\n"
     "                         the Wi-Fi module reports a restore or restart on its own MS\n"
     "                         milliseconds after each client connects\n"
+    "  --token-file FILE      let in only clients that prove this token (velactl serve --new-token FILE)\n"
     "  --help                 this text\n"
     "  --version              the version of velasim\n"
     "Ctrl-C stops it.\n";
@@ -92,6 +93,8 @@ bool SetValue(std::string_view arg, std::string_view v, VelasimOptions& o, bool&
     double d = 0;
     if (arg == "--state") {
         o.state_file = std::string(v);
+    } else if (arg == "--token-file") {
+        o.token_file = std::string(v);
     } else if (arg == "--seed" && ParseLong(v, n) && n >= 0) {
         o.seed = static_cast<std::uint32_t>(n);
     } else if (arg == "--device-id" && ParseLong(v, n, 16) && n >= 0 && n <= 0xFFFF) {
@@ -122,7 +125,7 @@ bool SetValue(std::string_view arg, std::string_view v, VelasimOptions& o, bool&
 std::optional<std::string> ParseVelasimOptions(const std::vector<std::string>& args, VelasimOptions& o) {
     static constexpr std::string_view kValueOptions[] = {
         "--listen",      "--state",   "--seed",         "--device-id",  "--drop",     "--delay",
-        "--delay-share", "--corrupt", "--unplug-every", "--unplug-for", "--occupied", "--wifi-notice"};
+        "--delay-share", "--corrupt", "--unplug-every", "--unplug-for", "--occupied", "--wifi-notice", "--token-file"};
     bool have_listen = false;
     bool delay_share_given = false;
     for (std::size_t i = 0; i < args.size(); ++i) {

@@ -17,6 +17,7 @@ extern const std::string_view kVelasimUsage;
 struct VelasimOptions {
     DeviceSpec listen;
     std::string state_file;
+    std::string token_file;  // clients must prove this token; empty: none asked
     bool verbose = false;
     bool help = false;
     bool version = false;

@@ -16,6 +16,7 @@ struct DeviceSpec {
     std::string host;  // kTcp only; without the brackets of an IPv6 address
     std::string path;  // kUsb only; empty: whichever processor is there
     std::uint16_t port = 0;
+    std::string token_file;  // kTcp only; UTF-8; empty: --token-file's or VELA_TOKEN_FILE's, if any
 };
 
 struct DeviceSpecParse {

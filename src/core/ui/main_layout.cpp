@@ -4,6 +4,7 @@
 #include <string>
 
 #include "core/text/strings.h"
+#include "core/text/utf8.h"
 #include "core/update/online_update.h"
 
 namespace vela {
@@ -195,7 +196,10 @@ std::wstring ApplyOption(VelaOptions& options, const std::wstring& a, const std:
             return L"Bad device \"" + value + L"\": " + std::wstring(spec.error.begin(), spec.error.end()) +
                    L" (expected " + std::wstring(help.begin(), help.end()) + L")";
         }
+        // The token file may have come first: a later --device keeps it.
+        const std::string token_file = options.device.token_file;
         options.device = *spec.spec;
+        options.device.token_file = token_file;
     } else if (a == L"--update-host") {
         const std::string host = Narrow(value);
         if (!update::ParseUpdateHost(host)) {
@@ -207,6 +211,8 @@ std::wstring ApplyOption(VelaOptions& options, const std::wstring& a, const std:
             return L"--screenshots needs a folder";
         }
         options.screenshots = value;
+    } else if (a == L"--token-file") {
+        options.device.token_file = ToUtf8(value);
     } else {
         int seconds = 0;
         bool digits = !value.empty() && value.size() <= 5;
@@ -231,7 +237,7 @@ VelaOptionsParse ParseVelaOptions(const std::wstring& command_line) {
     for (std::size_t i = 0; i < args.size(); ++i) {
         const std::wstring& a = args[i];
         if (a != L"--device" && a != L"--screenshots" && a != L"--screenshot-timeout" &&
-            a != L"--update-host") {
+            a != L"--update-host" && a != L"--token-file") {
             result.error = L"Unknown argument \"" + a + L"\"";
             return result;
         }

@@ -68,9 +68,9 @@ int CZR305M2App::Run(const std::wstring& command_line) {
     }
     const VelaOptionsParse parsed = ParseVelaOptions(command_line);
     if (!parsed.options) {
-        const std::wstring text =
-            parsed.error +
-            L"\n\nvela.exe [--device usb|usb:PATH|sim|tcp:HOST:PORT] [--update-host HOST[:PORT]]";
+        const std::wstring text = parsed.error +
+                                  L"\n\nvela.exe [--device usb|usb:PATH|sim|tcp:HOST:PORT] [--token-file "
+                                  L"FILE] [--update-host HOST[:PORT]]";
         LocalizedMessageBox(nullptr, text, kWindowTitle, MB_OK | MB_ICONERROR, LanguageIndex());
         return kExitBadArguments;
     }

@@ -1,4 +1,4 @@
-// vela.exe [--device usb|usb:PATH|sim|tcp:HOST:PORT] [--update-host HOST[:PORT]]
+// vela.exe [--device usb|usb:PATH|sim|tcp:HOST:PORT] [--token-file FILE] [--update-host HOST[:PORT]]
 //          [--screenshots DIR [--screenshot-timeout SECONDS]]
 #include <windows.h>
 

@@ -151,13 +151,20 @@ TEST(VelaOptionsTest, DeviceDefaultsToUsbAndTakesEveryForm) {
     EXPECT_EQ(p.options->device.port, 4500);
     EXPECT_EQ(p.options->screenshots, L"C:\\a b\\shots");
     EXPECT_EQ(p.options->screenshot_timeout_s, 30);
+
+    // The token file, before or after the device, in UTF-8 whatever its letters.
+    p = ParseVelaOptions(L"--token-file \"D:\\房间\\a.token\" --device tcp:10.0.0.5:4357");
+    ASSERT_TRUE(p.options) << std::string(p.error.begin(), p.error.end());
+    EXPECT_EQ(p.options->device.host, "10.0.0.5");
+    EXPECT_EQ(p.options->device.token_file, "D:\\\xE6\x88\xBF\xE9\x97\xB4\\a.token");
 }
 
 TEST(VelaOptionsTest, RefusesWhatItCannotUseWithAMessage) {
-    for (const wchar_t* bad : {L"--device", L"--device serial", L"--device tcp:host", L"--devic sim", L"sim",
-                               L"--screenshots", L"--screenshot-timeout 0", L"--screenshot-timeout x",
-                               L"--screenshot-timeout 9999999", L"--update-host", L"--update-host \"a b\"",
-                               L"--update-host host:0", L"--update-host 更新.example"}) {
+    for (const wchar_t* bad :
+         {L"--device", L"--device serial", L"--device tcp:host", L"--devic sim", L"sim", L"--screenshots",
+          L"--screenshot-timeout 0", L"--screenshot-timeout x", L"--screenshot-timeout 9999999",
+          L"--update-host", L"--update-host \"a b\"", L"--update-host host:0", L"--update-host 更新.example",
+          L"--device sim --token-file"}) {
         const auto p = ParseVelaOptions(bad);
         EXPECT_FALSE(p.options) << std::wstring(bad).size();
         EXPECT_FALSE(p.error.empty());

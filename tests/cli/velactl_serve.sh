@@ -1,0 +1,101 @@
+#!/usr/bin/env bash
+# velactl serve end to end: a virtual processor served on loopback with a token; velactl with the token
+# edits it, without the token (or with another) it is refused and nothing is written.
+# Usage: velactl_serve.sh BINDIR
+set -u
+bin=$1
+work=$(mktemp -d)
+serve_pid=""
+room_pids=""
+cleanup() {
+    for p in $serve_pid $room_pids; do
+        kill "$p" 2>/dev/null && wait "$p" 2>/dev/null
+    done
+    rm -rf "$work"
+}
+trap cleanup EXIT
+
+failures=0
+check() {  # check NAME EXPECTED_STATUS COMMAND...
+    local name=$1 expected=$2
+    shift 2
+    "$@" >"$work/out" 2>"$work/err"
+    local status=$?
+    if [ "$status" -ne "$expected" ]; then
+        echo "FAIL $name: exit $status, expected $expected"
+        sed 's/^/  | /' "$work/out" "$work/err" | head -20
+        failures=$((failures + 1))
+        return 1
+    fi
+    echo "ok   $name"
+}
+expect() {  # expect NAME FILE PATTERN
+    if ! grep -qE "$3" "$2"; then
+        echo "FAIL $1: $2 lacks /$3/"
+        sed 's/^/  | /' "$2" | head -10
+        failures=$((failures + 1))
+    fi
+}
+
+check "new token" 0 "$bin/velactl" serve --new-token "$work/room.token"
+expect "token mode" <(stat -c %a "$work/room.token") '^600$'
+check "token kept" 5 "$bin/velactl" serve --new-token "$work/room.token"
+check "other token" 0 "$bin/velactl" serve --new-token "$work/other.token"
+check "no token beyond loopback" 2 "$bin/velactl" serve --listen 0.0.0.0:4357 --device sim
+expect "says why" "$work/err" "without a token"
+
+start_serve() {  # start_serve LOG: serves a virtual processor with the room token; sets port and pid
+    for port in $(shuf -i 20000-60000 -n 20); do
+        "$bin/velactl" serve --listen "127.0.0.1:$port" --device sim --token-file "$work/room.token" 2>"$1" &
+        pid=$!
+        for _ in $(seq 50); do
+            grep -q "serving" "$1" 2>/dev/null && return 0
+            kill -0 "$pid" 2>/dev/null || break
+            sleep 0.1
+        done
+        kill "$pid" 2>/dev/null
+        wait "$pid" 2>/dev/null
+    done
+    echo "FAIL serve did not start"
+    cat "$1"
+    exit 1
+}
+start_serve "$work/serve.log"
+serve_pid=$pid
+dev="tcp:127.0.0.1:$port"
+
+check "set with the token" 0 "$bin/velactl" --device "$dev" --token-file "$work/room.token" --raw set 200=3
+check "set without a token" 4 "$bin/velactl" --device "$dev" --raw set 200=5
+expect "told a token is asked" "$work/err" "refused by 127.0.0.1:$port: it asks for a token"
+check "set with another token" 4 "$bin/velactl" --device "$dev" --token-file "$work/other.token" --raw set 200=5
+expect "told wrong token" "$work/err" "refused by 127.0.0.1:$port: wrong token"
+VELA_TOKEN_FILE="$work/room.token" check "token from the environment" 0 "$bin/velactl" --device "$dev" get 200
+expect "the edit landed, the refused ones did not" "$work/out" "^200 3$"
+
+# Every room before opening: three served rooms and one where nothing answers.
+rooms="$work/rooms"
+echo "# name device token" >"$rooms"
+echo "hall $dev $work/room.token" >>"$rooms"
+for name in bar lounge; do
+    start_serve "$work/$name.log"
+    room_pids="$room_pids $pid"
+    echo "$name tcp:127.0.0.1:$port $work/room.token" >>"$rooms"
+done
+echo "dead tcp:127.0.0.1:$(shuf -i 20000-60000 -n 1) $work/room.token" >>"$rooms"
+check "rooms set, one dead" 3 "$bin/velactl" rooms "$rooms" --raw set 201=2 --timeout 3
+expect "rooms in file order" <(tr '\n' ' ' <"$work/out") "^hall: ok bar: ok lounge: ok dead: .*$"
+check "rooms get" 3 "$bin/velactl" rooms "$rooms" get 201 --json --timeout 3
+expect "every served room took the edit" <(grep -c '"exit":0,"output":\[{[^]]*"value": *2' "$work/out") "^3$"
+expect "the dead room says why" "$work/out" '"room":"dead".*"exit":3.*"error"'
+
+kill -INT "$serve_pid"
+wait "$serve_pid"
+status=$?
+serve_pid=""
+[ "$status" -eq 0 ] || { echo "FAIL serve ended with $status after Ctrl-C"; failures=$((failures + 1)); }
+expect "log: peer and time" "$work/serve.log" "^[0-9-]+ [0-9:]+Z velactl serve: 127\.0\.0\.1:[0-9]+ proved the token"
+expect "log: refusal" "$work/serve.log" "127\.0\.0\.1:[0-9]+ refused: wrong token"
+expect "log: stop" "$work/serve.log" "stopped after 4 session"
+
+[ "$failures" -eq 0 ] && echo "all passed" || echo "$failures failed"
+[ "$failures" -eq 0 ]
