@@ -29,6 +29,7 @@
 #include "core/link/link_texts.h"
 #include "core/model/parameter_layout.h"
 #include "core/text/strings.h"
+#include "devices/device_factory.h"
 #include "platform/usb_hid.h"
 
 #ifdef _WIN32
@@ -420,6 +421,19 @@ class Cli {
     }
     int Fail(const Outcome& outcome) { return Fail(outcome.code, outcome.message); }
     int FileFailure(const FileResult& r) { return Fail(kExitFile, r.Describe()); }
+    // A scene file opened as the processor gets its edits now: a command that changed it is not done
+    // until they are in the file.
+    int FinishFile(int status) {
+        if (!session_)
+            return status;
+        session_->Stack().Stop();
+        const auto file = session_->Stack().FlushFile();
+        if (!file || !file->pending)
+            return status;
+        return status == kExitOk
+                   ? Fail(kExitFile, file->problem.empty() ? file->name + ": not written" : file->problem)
+                   : status;
+    }
 
     std::optional<int> ParseOptions(const std::vector<std::string>& args);
     // --verbose and --log: the diagnostic log's lines to standard error and to a file.
@@ -635,6 +649,10 @@ int Cli::Run(const std::vector<std::string>& args) {
             return Usage(choice.room.empty() ? parsed.error : "room " + choice.room + ": " + parsed.error);
         }
         spec_ = *parsed.spec;
+        if (const auto problem = DeviceProblem(spec_)) {
+            err_ << "velactl: " << *problem << "\n";
+            return kExitFile;
+        }
     }
     if (options_.quiet) {
         out_.rdbuf(&discard_);
@@ -648,7 +666,8 @@ int Cli::Run(const std::vector<std::string>& args) {
     if (options_.quiet)
         host_->HoldMessages();
 
-    const int status = Dispatch();
+    int status = Dispatch();
+    status = FinishFile(status);
     session_.reset();
     if (log_) {
         log_->Event("end", {{"exit", std::to_string(status)}});

@@ -4,6 +4,7 @@
 #include <array>
 #include <cstdint>
 #include <filesystem>
+#include <optional>
 #include <span>
 #include <string>
 #include <vector>
@@ -117,6 +118,11 @@ class CZB_FileData {
     // Decodes and checks a scene file's bytes; on success fills the object as LoadScene does, otherwise
     // kDamaged.
     FileResult DecodeScene(std::span<const std::uint8_t> file);
+    // The scene file `file` with `values` in place of the ones it holds. Every other byte (header, filler,
+    // alphabet) stays as it was, so a file edited in place differs only where a value and the check value
+    // changed. Nothing when `file` does not decode or holds another number of values.
+    static std::optional<std::vector<std::uint8_t>> PatchSceneValues(std::span<const std::uint8_t> file,
+                                                                     std::span<const std::uint32_t> values);
 
   private:
     std::filesystem::path SettingsPath(const std::filesystem::path& dir, const std::string& file) const;

@@ -29,6 +29,15 @@ DeviceSpecParse ParseDeviceSpec(std::string_view text) {
         spec.path = std::string(text.substr(kUsbPath.size()));
         return {spec, {}};
     }
+    constexpr std::string_view kFile = "file:";
+    if (text.starts_with(kFile)) {
+        if (text.size() == kFile.size()) {
+            return Fail(text, "no path");
+        }
+        spec.kind = DeviceSpec::Kind::kFile;
+        spec.path = std::string(text.substr(kFile.size()));
+        return {spec, {}};
+    }
     if (text == "sim") {
         spec.kind = DeviceSpec::Kind::kSim;
         return {spec, {}};
@@ -80,6 +89,8 @@ std::string ToString(const DeviceSpec& spec) {
                 return "tcp:[" + spec.host + "]:" + std::to_string(spec.port);
             }
             return "tcp:" + spec.host + ":" + std::to_string(spec.port);
+        case DeviceSpec::Kind::kFile:
+            return "file:" + spec.path;
         case DeviceSpec::Kind::kUsb:
             break;
     }
