@@ -14,6 +14,7 @@
 #include "cli/velactl_cli.h"
 #include "core/diag/version.h"
 #include "core/text/strings.h"
+#include "devices/device_factory.h"
 #include "platform/usb_hid.h"
 
 #ifdef _WIN32
@@ -117,10 +118,20 @@ std::optional<int> Cli::ChooseTarget() {
     }
     spec_ = *parsed.spec;
     spec_.token_file = !options_.token_file.empty() ? options_.token_file : choice.token_file;
+    if (const auto problem = DeviceProblem(spec_))
+        return Fail(kExitFile, *problem);
     return std::nullopt;
 }
 
 int Cli::Finish(int status) {
+    // A scene file opened as the processor gets its edits now: a command that changed it is not done until
+    // they are in the file.
+    if (session_) {
+        session_->Stack().Stop();
+        const auto file = session_->Stack().FlushFile();
+        if (file && file->pending && status == kExitOk)
+            status = Fail(kExitFile, file->problem.empty() ? file->name + ": not written" : file->problem);
+    }
     session_.reset();
     if (log_) {
         log_->Event("end", {{"exit", std::to_string(status)}});

@@ -1,6 +1,7 @@
 #include "devices/link_stack.h"
 
 #include "devices/device_factory.h"
+#include "devices/scene_file_device.h"
 
 namespace vela {
 
@@ -22,6 +23,27 @@ bool LinkStack::Start(ILinkHost& host, FileLocations files, LinkMode mode) {
         controller_->SetEvents(events_, device_name_);
     }
     return controller_->StartLink();
+}
+
+namespace {
+
+LinkStack::FileState StateOf(const SceneFileDevice& file, const SceneFileDevice::Status& status) {
+    const std::u8string name = file.Path().filename().u8string();
+    return {std::string(name.begin(), name.end()), status.pending, status.read_only, status.problem};
+}
+
+}  // namespace
+
+std::optional<LinkStack::FileState> LinkStack::File() const {
+    if (const auto* file = dynamic_cast<const SceneFileDevice*>(device_.get()))
+        return StateOf(*file, file->CurrentStatus());
+    return std::nullopt;
+}
+
+std::optional<LinkStack::FileState> LinkStack::FlushFile() {
+    if (auto* file = dynamic_cast<SceneFileDevice*>(device_.get()))
+        return StateOf(*file, file->Flush());
+    return std::nullopt;
 }
 
 void LinkStack::Stop() {

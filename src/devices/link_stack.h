@@ -2,6 +2,7 @@
 #pragma once
 
 #include <memory>
+#include <optional>
 #include <string>
 
 #include "core/files/file_data.h"
@@ -29,6 +30,18 @@ class LinkStack {
     void SetEvents(diag::IEventSink* events) { events_ = events; }
     // Stops the worker (if any) and closes the device.
     void Stop();
+
+    // For a scene file opened as the processor: whether an edit waits to be written and whether the file
+    // can be written at all; nothing for any other device.
+    struct FileState {
+        std::string name;  // the file's name, for a title
+        bool pending = false;
+        bool read_only = false;
+        std::string problem;
+    };
+    std::optional<FileState> File() const;
+    // Writes a scene file's pending edit now (nothing for other devices); the state after it.
+    std::optional<FileState> FlushFile();
 
     DeviceLink& Link() { return link_; }
     IHidDevice& Device() { return *device_; }

@@ -31,7 +31,6 @@ using files::WriteNewFile;
 using files::WritePermitted;
 
 // Logical content offsets of a scene.
-constexpr std::size_t kAlphabetAt = 20;
 constexpr std::size_t kAlphabetPool = 20;  // 20 pairwise different bytes, the first 16 are the alphabet
 constexpr std::size_t kDataOffsetAt = 256;
 constexpr std::size_t kCountAt = 266;

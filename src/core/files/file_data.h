@@ -4,6 +4,7 @@
 #include <array>
 #include <cstdint>
 #include <filesystem>
+#include <optional>
 #include <span>
 #include <string>
 #include <vector>
@@ -62,7 +63,9 @@ bool ReplaceFileWhole(const std::filesystem::path& path, std::span<const std::ui
 class CZB_FileData {
   public:
     static constexpr std::uint32_t kDataOffset = 512;
-    static constexpr std::size_t kHeaderPlain = 256;  // bytes stored unencoded at the start of a file
+    static constexpr std::size_t kHeaderPlain = 256;
+    static constexpr std::size_t kAlphabetAt = 20;  // the 16 bytes that encode the rest of the file  // bytes
+                                                    // stored unencoded at the start of a file
     static constexpr char kExtension[] = ".lub";
     static constexpr char kSection[] = "CP950";
     // Far above any table (4564 bytes for 947 values): what is larger is not read into memory.
@@ -117,6 +120,11 @@ class CZB_FileData {
     // Decodes and checks a scene file's bytes; on success fills the object as LoadScene does, otherwise
     // kDamaged.
     FileResult DecodeScene(std::span<const std::uint8_t> file);
+    // The scene file `file` with `values` in place of the ones it holds. Every other byte (header, filler,
+    // alphabet) stays as it was, so a file edited in place differs only where a value and the check value
+    // changed. Nothing when `file` does not decode or holds another number of values.
+    static std::optional<std::vector<std::uint8_t>> PatchSceneValues(std::span<const std::uint8_t> file,
+                                                                     std::span<const std::uint32_t> values);
 
   private:
     std::filesystem::path SettingsPath(const std::filesystem::path& dir, const std::string& file) const;

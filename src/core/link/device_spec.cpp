@@ -14,25 +14,9 @@ DeviceSpecParse Fail(std::string_view text, std::string_view why) {
     return r;
 }
 
-}  // namespace
-
-DeviceSpecParse ParseDeviceSpec(std::string_view text) {
+// "tcp:HOST:PORT", with an IPv6 host in brackets.
+DeviceSpecParse ParseTcp(std::string_view text) {
     DeviceSpec spec;
-    if (text == "usb") {
-        return {spec, {}};
-    }
-    constexpr std::string_view kUsbPath = "usb:";
-    if (text.starts_with(kUsbPath)) {
-        if (text.size() == kUsbPath.size()) {
-            return Fail(text, "no path");
-        }
-        spec.path = std::string(text.substr(kUsbPath.size()));
-        return {spec, {}};
-    }
-    if (text == "sim") {
-        spec.kind = DeviceSpec::Kind::kSim;
-        return {spec, {}};
-    }
     constexpr std::string_view kTcp = "tcp:";
     if (!text.starts_with(kTcp)) {
         return Fail(text, "");
@@ -71,6 +55,37 @@ DeviceSpecParse ParseDeviceSpec(std::string_view text) {
     return {spec, {}};
 }
 
+}  // namespace
+
+DeviceSpecParse ParseDeviceSpec(std::string_view text) {
+    DeviceSpec spec;
+    if (text == "usb") {
+        return {spec, {}};
+    }
+    constexpr std::string_view kUsbPath = "usb:";
+    if (text.starts_with(kUsbPath)) {
+        if (text.size() == kUsbPath.size()) {
+            return Fail(text, "no path");
+        }
+        spec.path = std::string(text.substr(kUsbPath.size()));
+        return {spec, {}};
+    }
+    constexpr std::string_view kFile = "file:";
+    if (text.starts_with(kFile)) {
+        if (text.size() == kFile.size()) {
+            return Fail(text, "no path");
+        }
+        spec.kind = DeviceSpec::Kind::kFile;
+        spec.path = std::string(text.substr(kFile.size()));
+        return {spec, {}};
+    }
+    if (text == "sim") {
+        spec.kind = DeviceSpec::Kind::kSim;
+        return {spec, {}};
+    }
+    return ParseTcp(text);
+}
+
 std::string ToString(const DeviceSpec& spec) {
     switch (spec.kind) {
         case DeviceSpec::Kind::kSim:
@@ -80,6 +95,8 @@ std::string ToString(const DeviceSpec& spec) {
                 return "tcp:[" + spec.host + "]:" + std::to_string(spec.port);
             }
             return "tcp:" + spec.host + ":" + std::to_string(spec.port);
+        case DeviceSpec::Kind::kFile:
+            return "file:" + spec.path;
         case DeviceSpec::Kind::kUsb:
             break;
     }

@@ -110,6 +110,21 @@ bool EndsWithDb(std::string_view w) {
     return w.size() > 2 && Same(w.substr(w.size() - 2), "dB");
 }
 
+// The value with the unit that may follow it (words[i + 1]) taken: Hz or kHz for a frequency, else `unit`.
+double TakeUnit(const std::vector<std::string_view>& words, std::size_t& i, bool frequency,
+                std::string_view unit, double value) {
+    if (i + 1 >= words.size())
+        return value;
+    const std::string_view next = words[i + 1];
+    if (frequency && (Same(next, "kHz") || Same(next, "Hz"))) {
+        ++i;
+        return Same(next, "kHz") ? value * 1000.0 : value;
+    }
+    if (!unit.empty() && Same(next, unit))
+        ++i;
+    return value;
+}
+
 // Reads the `key value [unit]` pairs that follow the type word words[first - 1] into f; why not, if not.
 std::string ReadSettings(const std::vector<std::string_view>& words, std::size_t first, Filter& f) {
     std::optional<double> fc, gain, q;
@@ -142,15 +157,7 @@ std::string ReadSettings(const std::vector<std::string_view>& words, std::size_t
         const std::optional<double> v = Number(words[++i]);
         if (!v)
             return name + " '" + std::string(words[i]) + "' is not a number";
-        double value = *v;
-        if (target == &fc && i + 1 < words.size() && Same(words[i + 1], "kHz")) {
-            value *= 1000.0;
-            ++i;
-        } else if (target == &fc && i + 1 < words.size() && Same(words[i + 1], "Hz")) {
-            ++i;
-        } else if (!unit.empty() && i + 1 < words.size() && Same(words[i + 1], unit)) {
-            ++i;
-        }
+        double value = TakeUnit(words, i, target == &fc, unit, *v);
         if (name == "BW Oct") {
             if (!(value > 0.0))
                 return "BW Oct must be above 0";

@@ -35,15 +35,22 @@ TEST(DeviceSpec, KnownForms) {
     r = ParseDeviceSpec("tcp:dsp.local:1");
     ASSERT_TRUE(r.spec);
     EXPECT_EQ(ToString(*r.spec), "tcp:dsp.local:1");
+    // A scene file: everything after the prefix is the path, colons included (C:\rooms on Windows).
+    r = ParseDeviceSpec("file:C:\\rooms\\a:b.lub");
+    ASSERT_TRUE(r.spec);
+    EXPECT_EQ(r.spec->kind, DeviceSpec::Kind::kFile);
+    EXPECT_EQ(r.spec->path, "C:\\rooms\\a:b.lub");
+    EXPECT_EQ(ToString(*r.spec), "file:C:\\rooms\\a:b.lub");
 }
 
 TEST(DeviceSpec, AnythingElseIsRefusedWithTheFormsNamed) {
-    for (std::string_view bad :
-         {"", "USB", "hid", "tcp", "tcp:", "tcp:host", "tcp:host:", "tcp::80", "tcp:host:0", "tcp:host:65536",
-          "tcp:host:80x", "tcp:host:-1", "tcp:::1:80", "tcp:[]:80", "tcp:host:123456", "sim ", "usb:"}) {
+    for (std::string_view bad : {"", "USB", "hid", "tcp", "tcp:", "tcp:host", "tcp:host:", "tcp::80",
+                                 "tcp:host:0", "tcp:host:65536", "tcp:host:80x", "tcp:host:-1", "tcp:::1:80",
+                                 "tcp:[]:80", "tcp:host:123456", "sim ", "usb:", "file:", "file"}) {
         const auto r = ParseDeviceSpec(bad);
         EXPECT_FALSE(r.spec) << bad;
-        EXPECT_NE(r.error.find("usb, usb:PATH, sim or tcp:HOST:PORT"), std::string::npos) << r.error;
+        EXPECT_NE(r.error.find("usb, usb:PATH, sim, tcp:HOST:PORT or file:PATH"), std::string::npos)
+            << r.error;
     }
 }
 
