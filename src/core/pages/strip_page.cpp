@@ -104,6 +104,21 @@ double BandFieldFor(EqField field, int raw) {
     return GainFromCode(raw);
 }
 
+// The graph puts its handles on its tables: a value it gives back on the table entry of the value the
+// page holds is that value, pressed but not moved (a device's 400 Hz comes back as 405).
+bool OnSameEntry(int field, double moved, double held) {
+    switch (field) {
+        case kFieldFreq:
+            return EqFreqPosition(moved, kGraphFreqFirst) == EqFreqPosition(held, kGraphFreqFirst);
+        case kFieldQ:
+            return QPosition(moved) == QPosition(held);
+        case kFieldGain:
+            return GainCodeFor(moved) == GainCodeFor(held);
+        default:
+            return static_cast<int>(moved) == static_cast<int>(held);
+    }
+}
+
 }  // namespace
 
 StripPage::StripPage(int page_id, IStripControls& controls)
@@ -443,8 +458,10 @@ void StripPage::OnGraphBand(int band, const BandValues& moved) {
     constexpr std::array<EqField, 4> kSendOrder{EqField::kType, EqField::kGain, EqField::kFrequency,
                                                 EqField::kQ};
     const BandValues before = bands_[static_cast<std::size_t>(band)];
-    for (int field : {kFieldFreq, kFieldQ, kFieldGain, kFieldType})
-        ShowBandField(band, field, Field(moved, field));
+    for (int field : {kFieldFreq, kFieldQ, kFieldGain, kFieldType}) {
+        if (!OnSameEntry(field, Field(moved, field), Field(before, field)))
+            ShowBandField(band, field, Field(moved, field));
+    }
     const BandValues& after = bands_[static_cast<std::size_t>(band)];
     for (EqField field : kSendOrder) {
         if (BandRaw(after, field) != BandRaw(before, field))
