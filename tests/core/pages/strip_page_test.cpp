@@ -172,7 +172,9 @@ TEST(StripPage, CaptionsFollowTheLanguageAtTheirLandmarks) {
         out.SetCodeValue(58, 32768);
         EXPECT_EQ(controls.value_caption[14], L"HPF Freq:   OFF");
         out.SetCodeValue(60, 20600);
-        EXPECT_EQ(controls.value_caption[15], L"LPF Freq:   20600Hz");
+        EXPECT_EQ(controls.value_caption[15], L"LPF Freq:   OFF") << "as the graph says";
+        out.SetCodeValue(60, 20200);
+        EXPECT_EQ(controls.value_caption[15], L"LPF Freq:   20200Hz");
         out.SetCodeValue(44, 560);
         EXPECT_EQ(controls.value_caption[0], L"Music Vol:    60%");
         EXPECT_EQ(controls.button_caption[0], L"Left Mute");
