@@ -77,7 +77,7 @@ ICodePage* ParameterMap::PageFor(int page_id) const {
 void ParameterMap::WriteRaw(std::uint16_t index, int raw) {
     // A control pressed and let go, a box left as it was or a wheel notch at an end brings the value the
     // table already holds: the device has it (or it is on its way), so nothing is sent again.
-    if (static_cast<std::uint16_t>(raw) == link_.Table().Value(index)) {
+    if (!rewriting_ && static_cast<std::uint16_t>(raw) == link_.Table().Value(index)) {
         return;
     }
     WriteParameter(index, static_cast<std::uint32_t>(raw));
@@ -116,6 +116,12 @@ void ParameterMap::Edited(int page_id, int code, int raw) {
             WriteRaw(layout::kEchoRightPreDelay, link_.Table().Value(layout::kEchoLeftPreDelay));
         }
     }
+}
+
+void ParameterMap::Rewritten(int page_id, int code, int raw) {
+    rewriting_ = true;
+    Edited(page_id, code, raw);
+    rewriting_ = false;
 }
 
 void ParameterMap::OnOutputPage(Strip strip, ICodePage& page, int code, int raw) {

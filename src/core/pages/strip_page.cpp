@@ -255,7 +255,7 @@ void StripPage::Initialise() {
     const std::span<const double> defaults = DefaultFrequencies();
     for (int b = 0; b < descriptor_->band_count; ++b) {
         if (b < static_cast<int>(defaults.size()))
-            ShowBandField(b, kFieldFreq, defaults[static_cast<std::size_t>(b)]);
+            ShowBandField(b, kFieldFreq, EditorFreqFor(defaults[static_cast<std::size_t>(b)]));
         for (int field : {kFieldType, kFieldFreq, kFieldQ, kFieldGain})
             ShowGraphBand(b, field, Field(bands_[static_cast<std::size_t>(b)], field));
     }
@@ -309,6 +309,11 @@ void StripPage::ShowEqActive(int flag) {
 void StripPage::Send(int code) {
     if (edits_ != nullptr)
         edits_->Edited(page_id_, code, GetCodeValue(code));
+}
+
+void StripPage::SendAgain(int code) {
+    if (edits_ != nullptr)
+        edits_->Rewritten(page_id_, code, GetCodeValue(code));
 }
 
 void StripPage::Relabel(const ValueSlot& s) {
@@ -513,13 +518,13 @@ void StripPage::OnButton(int button, int check) {
 void StripPage::Reset() {
     const std::span<const double> defaults = DefaultFrequencies();
     for (int b = 0; b < descriptor_->band_count && b < static_cast<int>(defaults.size()); ++b) {
-        const double hz = defaults[static_cast<std::size_t>(b)];
+        const double hz = EditorFreqFor(defaults[static_cast<std::size_t>(b)]);
         ShowBandField(b, kFieldGain, 0.0);
         ShowGraphBand(b, kFieldGain, 0.0);
         ShowBandField(b, kFieldFreq, hz);
         ShowGraphBand(b, kFieldFreq, hz);
-        Send(BandCode(b, EqField::kFrequency));
-        Send(BandCode(b, EqField::kGain));
+        SendAgain(BandCode(b, EqField::kFrequency));
+        SendAgain(BandCode(b, EqField::kGain));
     }
 }
 

@@ -482,6 +482,12 @@ TEST_F(ParameterMapTest, AnEditThatChangesNothingWritesNothing) {
     EXPECT_EQ(Send(layout::kMainPage, Output(layout::Strip::kMain), 3, 700), Indexes{347});
     EXPECT_EQ(Send(layout::kMainPage, Output(layout::Strip::kMain), 3, 700), Indexes{});
     EXPECT_EQ(Send(layout::kMainPage, Output(layout::Strip::kMain), 3, 0x10000 + 700), Indexes{});
+    ClearMarks();
+    map.Rewritten(layout::kMainPage, 3, 700);
+    EXPECT_EQ(Dirty(), Indexes{347}) << "RESET writes again what the device may have lost";
+    ClearMarks();
+    map.Edited(layout::kMainPage, 3, 700);
+    EXPECT_EQ(Dirty(), Indexes{}) << "and only RESET";
     EXPECT_EQ(Send(layout::kMusicPage, music, 60, 2), Indexes{245});
     EXPECT_EQ(Send(layout::kMusicPage, music, 60, 2), Indexes{});
     EXPECT_EQ(Send(layout::kEchoPage, echo, 47, 120), (Indexes{177, 178}));

