@@ -75,6 +75,11 @@ ICodePage* ParameterMap::PageFor(int page_id) const {
 }
 
 void ParameterMap::WriteRaw(std::uint16_t index, int raw) {
+    // A control pressed and let go, a box left as it was or a wheel notch at an end brings the value the
+    // table already holds: the device has it (or it is on its way), so nothing is sent again.
+    if (!rewriting_ && static_cast<std::uint16_t>(raw) == link_.Table().Value(index)) {
+        return;
+    }
     WriteParameter(index, static_cast<std::uint32_t>(raw));
 }
 
@@ -108,9 +113,15 @@ void ParameterMap::Edited(int page_id, int code, int raw) {
         WriteRaw(row->index, raw);
         if (page_id == layout::kEchoPage && code == layout::kEchoLeftPreDelayCode) {
             // The R pre-delay follows the L one; it takes the value just stored, not a second reading.
-            WriteParameter(layout::kEchoRightPreDelay, link_.Table().Value(layout::kEchoLeftPreDelay));
+            WriteRaw(layout::kEchoRightPreDelay, link_.Table().Value(layout::kEchoLeftPreDelay));
         }
     }
+}
+
+void ParameterMap::Rewritten(int page_id, int code, int raw) {
+    rewriting_ = true;
+    Edited(page_id, code, raw);
+    rewriting_ = false;
 }
 
 void ParameterMap::OnOutputPage(Strip strip, ICodePage& page, int code, int raw) {
@@ -214,7 +225,7 @@ void ParameterMap::OnMasterFader(int fader) {
     if (const auto* row = RowWrittenBy(layout::kMasterFaders, fader)) {
         const double value = controls_.faders->Value(fader);
         const auto level = static_cast<std::uint32_t>(std::clamp(value, 0.0, 65535.0 - kMasterLevelOffset));
-        WriteParameter(row->index, level + kMasterLevelOffset);
+        WriteRaw(row->index, static_cast<int>(level + kMasterLevelOffset));
     }
 }
 

@@ -32,6 +32,9 @@ class IPageEdits {
     // A control of the page now stands for raw at code; copy and paste (kCopyEqCode, kPasteEqCode) carry
     // no value.
     virtual void Edited(int page_id, int code, int raw) = 0;
+    // As Edited, written even where the table holds the value already: RESET must also reach a device
+    // changed behind the table's back.
+    virtual void Rewritten(int page_id, int code, int raw) { Edited(page_id, code, raw); }
     // The table's entry, for the Mic page that shows the other microphone's values.
     virtual std::uint16_t Stored(std::size_t index) const = 0;
 };
@@ -120,6 +123,7 @@ class ParameterMap : public IPageEdits {
     ParameterMap(DeviceLink& link, const MappedControls& controls);
 
     void Edited(int page_id, int code, int raw) override;
+    void Rewritten(int page_id, int code, int raw) override;
     std::uint16_t Stored(std::size_t index) const override;
     // UM_LINK_NOTIFY (0, index): value is the table entry's current value.
     void RefreshFromParameter(std::size_t index, std::uint16_t value);
@@ -159,6 +163,7 @@ class ParameterMap : public IPageEdits {
     MappedControls controls_;
     std::array<int, kEqClipboardSize> clipboard_{};
     bool clipboard_filled_ = false;
+    bool rewriting_ = false;
 };
 
 }  // namespace vela

@@ -163,7 +163,8 @@ void ResponseGraph::SetBandFreq(int band, double hz) {
     if (band < 0 || !IsBand(h))
         return;
     GraphHandle& handle = handles_[static_cast<std::size_t>(h)];
-    handle.freq = SnapFreq(Clamp(hz, band_range));
+    // As the device holds it, between table entries too, like the band's editor; a drag snaps.
+    handle.freq = Clamp(hz, band_range);
     handle.x = ColumnOf(handle.freq);
     Changed(h);
 }
@@ -274,6 +275,8 @@ void ResponseGraph::SelectFirstBand() {
     if (Dragging() || !IsBand(kFirstBandHandle))
         return;
     selected = kFirstBandHandle;
+    // The label describes the band whose Q arrows are drawn, not the one the page set last.
+    label = kFirstBandHandle;
     RecomputeHandle(kFirstBandHandle);
 }
 

@@ -116,7 +116,7 @@ class ResponseGraph {
     void MoveHandle(int h, int x, int y, double hz, int gain_tenths);
     void SetHandleQ(int h, double q);
 
-    // Selects band 0 (handle 2) and recomputes it, unless a drag is in progress.
+    // Selects band 0 (handle 2) and labels it, and recomputes it, unless a drag is in progress.
     void SelectFirstBand();
 
     // ---- Axis and plot ----

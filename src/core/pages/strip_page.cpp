@@ -104,6 +104,21 @@ double BandFieldFor(EqField field, int raw) {
     return GainFromCode(raw);
 }
 
+// The graph puts its handles on its tables: a value it gives back on the table entry of the value the
+// page holds is that value, pressed but not moved (a device's 400 Hz comes back as 405).
+bool OnSameEntry(int field, double moved, double held) {
+    switch (field) {
+        case kFieldFreq:
+            return EqFreqPosition(moved, kGraphFreqFirst) == EqFreqPosition(held, kGraphFreqFirst);
+        case kFieldQ:
+            return QPosition(moved) == QPosition(held);
+        case kFieldGain:
+            return GainCodeFor(moved) == GainCodeFor(held);
+        default:
+            return static_cast<int>(moved) == static_cast<int>(held);
+    }
+}
+
 }  // namespace
 
 StripPage::StripPage(int page_id, IStripControls& controls)
@@ -240,7 +255,7 @@ void StripPage::Initialise() {
     const std::span<const double> defaults = DefaultFrequencies();
     for (int b = 0; b < descriptor_->band_count; ++b) {
         if (b < static_cast<int>(defaults.size()))
-            ShowBandField(b, kFieldFreq, defaults[static_cast<std::size_t>(b)]);
+            ShowBandField(b, kFieldFreq, EditorFreqFor(defaults[static_cast<std::size_t>(b)]));
         for (int field : {kFieldType, kFieldFreq, kFieldQ, kFieldGain})
             ShowGraphBand(b, field, Field(bands_[static_cast<std::size_t>(b)], field));
     }
@@ -294,6 +309,11 @@ void StripPage::ShowEqActive(int flag) {
 void StripPage::Send(int code) {
     if (edits_ != nullptr)
         edits_->Edited(page_id_, code, GetCodeValue(code));
+}
+
+void StripPage::SendAgain(int code) {
+    if (edits_ != nullptr)
+        edits_->Rewritten(page_id_, code, GetCodeValue(code));
 }
 
 void StripPage::Relabel(const ValueSlot& s) {
@@ -443,8 +463,10 @@ void StripPage::OnGraphBand(int band, const BandValues& moved) {
     constexpr std::array<EqField, 4> kSendOrder{EqField::kType, EqField::kGain, EqField::kFrequency,
                                                 EqField::kQ};
     const BandValues before = bands_[static_cast<std::size_t>(band)];
-    for (int field : {kFieldFreq, kFieldQ, kFieldGain, kFieldType})
-        ShowBandField(band, field, Field(moved, field));
+    for (int field : {kFieldFreq, kFieldQ, kFieldGain, kFieldType}) {
+        if (!OnSameEntry(field, Field(moved, field), Field(before, field)))
+            ShowBandField(band, field, Field(moved, field));
+    }
     const BandValues& after = bands_[static_cast<std::size_t>(band)];
     for (EqField field : kSendOrder) {
         if (BandRaw(after, field) != BandRaw(before, field))
@@ -496,13 +518,13 @@ void StripPage::OnButton(int button, int check) {
 void StripPage::Reset() {
     const std::span<const double> defaults = DefaultFrequencies();
     for (int b = 0; b < descriptor_->band_count && b < static_cast<int>(defaults.size()); ++b) {
-        const double hz = defaults[static_cast<std::size_t>(b)];
+        const double hz = EditorFreqFor(defaults[static_cast<std::size_t>(b)]);
         ShowBandField(b, kFieldGain, 0.0);
         ShowGraphBand(b, kFieldGain, 0.0);
         ShowBandField(b, kFieldFreq, hz);
         ShowGraphBand(b, kFieldFreq, hz);
-        Send(BandCode(b, EqField::kFrequency));
-        Send(BandCode(b, EqField::kGain));
+        SendAgain(BandCode(b, EqField::kFrequency));
+        SendAgain(BandCode(b, EqField::kGain));
     }
 }
 

@@ -128,6 +128,7 @@ class StripPage : public IMicPage {
     void ShowCheck(int button, int state);
     void ShowEqActive(int flag);
     void Send(int code);
+    void SendAgain(int code);
     void Reset();
     void SelectMic(bool mic_b);
     void RewriteFixedTexts();

@@ -255,7 +255,8 @@ std::wstring SlotCaption(const ValueSlot& s, double v) {
         case SlotKind::kHighPass:
             return HpfFreqText(FreqAt(p));
         case SlotKind::kLowPass:
-            return LpfFreqText(FreqAt(p), LpfOff::kNever);
+            // At the top of its scale the low-pass is no filter at all, as the graph says.
+            return LpfFreqText(FreqAt(p), LpfOff::kAtTop);
         case SlotKind::kLowPassShort:
             return LpfFreqText(LpfFreqAt(p), LpfOff::kAtTop);
         case SlotKind::kDelay: {

@@ -9,6 +9,7 @@
 #include <string>
 
 #include "core/model/value_scales.h"
+#include "core/ui/typed_value.h"
 
 namespace vela {
 namespace {
@@ -50,43 +51,6 @@ std::wstring Print(const wchar_t* format, double value) {
 
 }  // namespace
 
-double ParseFieldText(std::wstring_view text) {
-    std::size_t i = 0;
-    while (i < text.size() && (text[i] == L' ' || text[i] == L'\t'))
-        ++i;
-    bool negative = false;
-    if (i < text.size() && (text[i] == L'-' || text[i] == L'+')) {
-        negative = text[i] == L'-';
-        ++i;
-    }
-    // The number's own characters, narrowed for from_chars, which rounds correctly: a hand-made sum of
-    // digit times scale lands a hair above 0.71 and snaps to the next table entry.
-    std::string number;
-    bool point = false;
-    for (; i < text.size(); ++i) {
-        const wchar_t c = text[i];
-        if (c >= L'0' && c <= L'9')
-            number.push_back(static_cast<char>(c));
-        else if (c == L'.' && !point)
-            point = true, number.push_back('.');
-        else
-            break;
-    }
-    double value = 0.0;
-    const auto [end, error] =
-        std::from_chars(number.data(), number.data() + number.size(), value, std::chars_format::fixed);
-    if (error == std::errc::result_out_of_range) {
-        // Too large when a whole part has digits other than zeros; otherwise too small to matter.
-        const std::string whole = number.substr(0, number.find('.'));
-        if (whole.find_first_not_of('0') == std::string::npos)
-            return 0.0;
-        return negative ? -std::numeric_limits<double>::max() : std::numeric_limits<double>::max();
-    }
-    if (error != std::errc() || end == number.data())
-        return 0.0;
-    return negative ? -value : value;
-}
-
 double ClampGain(const GainLimits& limits, double gain) {
     if (!(gain == gain))
         return limits.lower;
@@ -96,35 +60,85 @@ double ClampGain(const GainLimits& limits, double gain) {
 namespace {
 
 // A field's value x moved `step` steps: the gain by the gain step within the limits, frequency and Q by
-// one table position within their tables.
+// one table position within their tables. A value between two entries is first put on the one above it,
+// which is already one step up.
 double Stepped(int field, double x, int step, const GainLimits& limits) {
     switch (field) {
         case kFieldGain:
             return ClampGain(limits, x + step * limits.step);
         case kFieldFreq: {
-            const int i = std::clamp(EqFreqPosition(x, kEditorFreqFirst) + step, 0, kFreqScaleLast);
-            return EqFreqEntry(i, kEditorFreqFirst);
+            const int at = EqFreqPosition(x, kEditorFreqFirst);
+            const int up = step > 0 && EqFreqEntry(at, kEditorFreqFirst) > x ? 1 : 0;
+            return EqFreqEntry(std::clamp(at + step - up, 0, kFreqScaleLast), kEditorFreqFirst);
         }
         case kFieldQ: {
-            const int i = std::clamp(QPosition(x) + step, 0, kQTableLast);
-            return kQTable[static_cast<std::size_t>(i)];
+            const int at = QPosition(x);
+            const int up = step > 0 && kQTable[static_cast<std::size_t>(at)] > x ? 1 : 0;
+            return kQTable[static_cast<std::size_t>(std::clamp(at + step - up, 0, kQTableLast))];
         }
         default:
             return x;
     }
 }
 
+struct FieldRange {
+    double lower;
+    double upper;
+};
+
+FieldRange RangeOf(int field, const GainLimits& limits) {
+    switch (field) {
+        case kFieldFreq:
+            return {EqFreqEntry(0, kEditorFreqFirst), EqFreqEntry(kFreqScaleLast, kEditorFreqFirst)};
+        case kFieldQ:
+            return {kQLowest, kQHighest};
+        default:
+            return {limits.lower, limits.upper};
+    }
+}
+
+TypedUnit UnitOf(int field) {
+    switch (field) {
+        case kFieldFreq:
+            return TypedUnit::kHertz;
+        case kFieldQ:
+            return TypedUnit::kPlain;
+        default:
+            return TypedUnit::kDecibel;
+    }
+}
+
+std::wstring ShownGain(double v) {
+    return ShowFieldText(kFieldGain, v);
+}
+std::wstring ShownFreq(double v) {
+    return ShowFieldText(kFieldFreq, v);
+}
+std::wstring ShownQ(double v) {
+    return ShowFieldText(kFieldQ, v);
+}
+
 }  // namespace
 
-double ReadField(int field, std::wstring_view text, int step, const GainLimits& limits) {
-    return Stepped(field, ParseFieldText(text), step, limits);
+FieldEntry ReadEnteredField(int field, double shown, std::wstring_view shown_text, std::wstring_view box_text,
+                            int step, const GainLimits& limits) {
+    FieldEntry entry;
+    if (box_text == shown_text) {
+        entry.value = step == 0 ? shown : Stepped(field, shown, step, limits);
+        return entry;
+    }
+    const FieldRange range = RangeOf(field, limits);
+    const TypedValue typed = ReadTypedValue(box_text, UnitOf(field), range.lower, range.upper, shown);
+    entry.refused = typed.verdict == TypedValue::Verdict::kRefused;
+    entry.value = entry.refused ? shown : Stepped(field, typed.value, step, limits);
+    auto* show = field == kFieldFreq ? &ShownFreq : field == kFieldQ ? &ShownQ : &ShownGain;
+    entry.note = TypedValueNote(typed, box_text, range.lower, range.upper, show);
+    return entry;
 }
 
 double ReadShownField(int field, double shown, std::wstring_view shown_text, std::wstring_view box_text,
                       int step, const GainLimits& limits) {
-    if (box_text != shown_text)
-        return ReadField(field, box_text, step, limits);
-    return Stepped(field, shown, step, limits);
+    return ReadEnteredField(field, shown, shown_text, box_text, step, limits).value;
 }
 
 std::wstring ShowFieldText(int field, double value) {
@@ -155,9 +169,10 @@ double EditorShownValue(int field, double x, const GainLimits& limits) {
         case kFieldGain:
             return ClampGain(limits, x);
         case kFieldFreq:
-            return EditorFreqFor(x);
-        case kFieldQ:
-            return EditorQFor(x);
+        case kFieldQ: {
+            const FieldRange range = RangeOf(field, limits);
+            return x == x ? std::clamp(x, range.lower, range.upper) : range.lower;
+        }
         default:
             return std::isfinite(x) ? std::trunc(std::clamp(x, -1e9, 1e9)) : 0.0;
     }

@@ -26,15 +26,20 @@ struct GainLimits {
 inline constexpr double kEditorInitial[kTextFields] = {0.0, 1000.0, 0.4};
 inline constexpr int kEditorInitialType = 7;
 
-// The number a person typed: an optional sign, digits and one decimal point, read as far as they go;
-// anything else (or nothing) is 0.
-double ParseFieldText(std::wstring_view text);
-// The field's value from its text, moved `step` steps (-1, 0, +1): the gain by the gain step within the
-// limits, the frequency and Q by one table position within their tables.
-double ReadField(int field, std::wstring_view text, int step, const GainLimits& limits);
-// A field whose box still shows `shown_text` is read from `shown`, the value the editor put there (by its
-// table position for frequency and Q), never from the text, so that reading a field back cannot move it;
-// a box the user has typed into is read as ReadField reads it.
+// What reading a box comes to: the value it stands for now, whether its text was refused (the value is
+// then the one shown before), and what to tell the person (empty when the text was taken as typed).
+struct FieldEntry {
+    double value = 0.0;
+    bool refused = false;
+    std::wstring note;
+};
+// A box that still shows `shown_text` stands for `shown`, the value the editor put there, moved `step`
+// steps (-1, 0, +1): the gain by the gain step within the limits, frequency and Q by one table position.
+// Text the user typed is read strictly (a number with an optional unit or multiplier), held to the
+// field's range and put on its table; anything else is refused and `shown` stays.
+FieldEntry ReadEnteredField(int field, double shown, std::wstring_view shown_text, std::wstring_view box_text,
+                            int step, const GainLimits& limits);
+// ReadEnteredField's value.
 double ReadShownField(int field, double shown, std::wstring_view shown_text, std::wstring_view box_text,
                       int step, const GainLimits& limits);
 // The text a field shows for a value: the gain with one decimal; frequency and Q cut to 5 and 4
@@ -44,8 +49,9 @@ std::wstring ShowFieldText(int field, double value);
 double EditorFreqFor(double hz);
 double EditorQFor(double q);
 double ClampGain(const GainLimits& limits, double gain);
-// What an editor shows once it is given x for a field: the gain held to its limits, frequency and Q on
-// the editor's tables, the type cut to a whole number (0 for no number).
+// What an editor shows once it is given x for a field: the gain, frequency and Q held to their ranges
+// (a device value between two table entries is shown as the device holds it), the type cut to a whole
+// number (0 for no number).
 double EditorShownValue(int field, double x, const GainLimits& limits);
 
 // Control-pixel layout of an editor of client size width x height (the skin is 47 x 194).

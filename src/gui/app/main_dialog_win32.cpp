@@ -202,6 +202,7 @@ BOOL CZR305M2Dlg::OnInitDialog() {
 
     link_.SetSendSwitch(true);
     output_pages_enabled_ = true;
+    VeilUntilLoaded(true);
 
     PostMessageW(hwnd_, UM_APPLY_LANGUAGE, 0, 0);
     PostMessageW(hwnd_, IDC_TAB, 0, 0);
@@ -425,11 +426,31 @@ LRESULT CZR305M2Dlg::OnLinkNotify(WPARAM wparam, LPARAM lparam) {
         }
         case LinkNotify::kDisplayUpdated:
             display_loaded_ = true;
+            VeilUntilLoaded(false);
             break;
         default:
             break;
     }
     return 0;
+}
+
+// Until the first table has loaded the pages and master faders show placeholders: greyed and closed to
+// input, so that nothing made of them reaches the device.
+void CZR305M2Dlg::VeilUntilLoaded(bool veiled) {
+    if (!veiled && !awaiting_table_)
+        return;
+    awaiting_table_ = veiled;
+    for (int tab = 0; tab <= kRearTab; ++tab) {
+        if (CPageWindow* page = PageForTab(tab); page && page->Hwnd()) {
+            EnableWindow(page->Hwnd(),
+                         !veiled && (tab > 2 && tab != kRearTab ? true : output_pages_enabled_));
+            SetVeiled(page->Hwnd(), veiled);
+        }
+    }
+    for (int fader = 0; fader < kMasterFaderCount; ++fader) {
+        MasterFader(fader).SetEnabled(!veiled);
+        SetVeiled(MasterFader(fader).Hwnd(), veiled);
+    }
 }
 
 // ---------------------------------------------------------------- closing

@@ -89,6 +89,7 @@ class CZR305M2Dlg final : public CDialogWindow {
     Clum_CStatic& MusicInputCaption() { return music_input_caption_; }
     // Pages by tab index (0..7 and 9); nullptr for tab 8.
     CPageWindow* PageForTab(int tab);
+    void VeilUntilLoaded(bool veiled);
     CWinSystem& SystemWindow() { return *system_; }
     const std::optional<MainLayout>& Layout() const { return layout_; }
     int CurrentTab() const { return current_tab_; }
@@ -245,6 +246,7 @@ class CZR305M2Dlg final : public CDialogWindow {
     CTrayIcon tray_;
     std::unique_ptr<CScreenshotRun> screenshots_;
     bool display_loaded_ = false;
+    bool awaiting_table_ = false;
     // The table has held a device's Max levels since its first complete read; while searching it keeps the
     // last device's, so a level dragged then is held to them too.
     bool max_levels_known_ = false;

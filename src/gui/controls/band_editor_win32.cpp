@@ -1,6 +1,8 @@
 #include "gui/controls/band_editor_win32.h"
 
 #include <windowsx.h>
+// Balloon notes; needs <windows.h> first.
+#include <commctrl.h>
 
 #include <algorithm>
 #include <cmath>
@@ -21,10 +23,14 @@ constexpr unsigned kNumberColour = 0xFFFFFFFF;
 constexpr unsigned kNumberFocusedColour = 0xFFFF0000;
 constexpr wchar_t kBoxFace[] = L"黑体";
 constexpr COLORREF kBoxText = 0xFAFAFA;
+constexpr COLORREF kBoxTextVeiled = 0x707070;
 constexpr COLORREF kBoxBack = 0x2C2D2D;
 constexpr int kBoxSkinHeight = 13;
 constexpr int kSkinHeight = 194;
 constexpr DWORD kBoxStyle = WS_CHILD | WS_VISIBLE | ES_CENTER | ES_UPPERCASE | ES_AUTOHSCROLL | ES_NOHIDESEL;
+constexpr UINT_PTR kNoteTimer = 1;
+constexpr UINT kNoteShownMs = 5000;
+constexpr int kNoteWidth = 260;
 
 const Rect& TypeImageFor(int type) {
     if (type == 5)
@@ -56,14 +62,22 @@ LRESULT BandFieldBox::WindowProc(UINT message, WPARAM wparam, LPARAM lparam) {
 }
 
 const MessageRow<CEQ_Lum0> CEQ_Lum0::kMessageMap[] = {
-    {WM_LBUTTONDOWN, 0, &CEQ_Lum0::OnButtonDown}, {WM_LBUTTONDBLCLK, 0, &CEQ_Lum0::OnButtonDown},
-    {WM_LBUTTONUP, 0, &CEQ_Lum0::OnButtonUp},     {WM_MOUSEMOVE, 0, &CEQ_Lum0::OnMouseMove},
-    {WM_MOUSEWHEEL, 0, &CEQ_Lum0::OnMouseWheel},  {WM_KEYDOWN, 0, &CEQ_Lum0::OnKeyDown},
-    {WM_GETDLGCODE, 0, &CEQ_Lum0::OnGetDlgCode},  {WM_CAPTURECHANGED, 0, &CEQ_Lum0::OnCaptureChanged},
-    {WM_COMMAND, 0, &CEQ_Lum0::OnCommand},        {WM_CTLCOLOREDIT, 0, &CEQ_Lum0::OnCtlColorEdit},
+    {WM_LBUTTONDOWN, 0, &CEQ_Lum0::OnButtonDown},
+    {WM_LBUTTONDBLCLK, 0, &CEQ_Lum0::OnButtonDown},
+    {WM_LBUTTONUP, 0, &CEQ_Lum0::OnButtonUp},
+    {WM_MOUSEMOVE, 0, &CEQ_Lum0::OnMouseMove},
+    {WM_MOUSEWHEEL, 0, &CEQ_Lum0::OnMouseWheel},
+    {WM_KEYDOWN, 0, &CEQ_Lum0::OnKeyDown},
+    {WM_GETDLGCODE, 0, &CEQ_Lum0::OnGetDlgCode},
+    {WM_CAPTURECHANGED, 0, &CEQ_Lum0::OnCaptureChanged},
+    {WM_COMMAND, 0, &CEQ_Lum0::OnCommand},
+    {WM_CTLCOLOREDIT, 0, &CEQ_Lum0::OnCtlColorEdit},
+    {WM_TIMER, 0, &CEQ_Lum0::OnTimer},
 };
 
 CEQ_Lum0::~CEQ_Lum0() {
+    if (balloon_ && ::IsWindow(balloon_))
+        DestroyWindow(balloon_);
     Destroy();
 }
 
@@ -213,8 +227,53 @@ double CEQ_Lum0::GetField(int field) const {
 }
 
 void CEQ_Lum0::StepField(int field, int step) {
-    ShowField(field, ReadShownField(field, held_[field], texts_[field], BoxText(field), step, limits_));
-    Notify(field);
+    const FieldEntry entry =
+        ReadEnteredField(field, held_[field], texts_[field], BoxText(field), step, limits_);
+    const bool changed = !entry.refused && entry.value != held_[field];
+    // A refusal puts the previous text back; nothing is told to the page, so nothing is written.
+    ShowField(field, entry.value);
+    ShowNote(field, entry.note);
+    if (changed)
+        Notify(field);
+}
+
+void CEQ_Lum0::ShowNote(int field, const std::wstring& note) {
+    note_ = note;
+    HWND box = Box(field);
+    if (!hwnd_ || !box || (!balloon_ && note_.empty()))
+        return;
+    TTTOOLINFOW tool{};
+    tool.cbSize = TTTOOLINFOW_V1_SIZE;
+    tool.uFlags = TTF_TRACK | TTF_ABSOLUTE;
+    tool.hwnd = hwnd_;
+    tool.uId = 1;
+    tool.lpszText = note_.data();
+    if (!balloon_) {
+        balloon_ = CreateWindowExW(
+            WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr, WS_POPUP | TTS_ALWAYSTIP | TTS_NOPREFIX | TTS_BALLOON,
+            CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, hwnd_, nullptr, nullptr, nullptr);
+        if (!balloon_)
+            return;
+        SendMessageW(balloon_, TTM_SETMAXTIPWIDTH, 0, kNoteWidth);
+        SendMessageW(balloon_, TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&tool));
+    }
+    SendMessageW(balloon_, TTM_TRACKACTIVATE, FALSE, reinterpret_cast<LPARAM>(&tool));
+    KillTimer(hwnd_, kNoteTimer);
+    if (note_.empty())
+        return;
+    SendMessageW(balloon_, TTM_UPDATETIPTEXTW, 0, reinterpret_cast<LPARAM>(&tool));
+    RECT r{};
+    GetWindowRect(box, &r);
+    SendMessageW(balloon_, TTM_TRACKPOSITION, 0, MAKELPARAM((r.left + r.right) / 2, r.bottom));
+    SendMessageW(balloon_, TTM_TRACKACTIVATE, TRUE, reinterpret_cast<LPARAM>(&tool));
+    SetTimer(hwnd_, kNoteTimer, kNoteShownMs, nullptr);
+}
+
+LRESULT CEQ_Lum0::OnTimer(WPARAM wparam, LPARAM lparam) {
+    if (wparam != kNoteTimer)
+        return DefaultProc(WM_TIMER, wparam, lparam);
+    ShowNote(kFieldGain, {});
+    return 0;
 }
 
 void CEQ_Lum0::Notify(int field) {
@@ -281,10 +340,9 @@ LRESULT CEQ_Lum0::OnButtonDown(WPARAM, LPARAM lparam) {
         dragging_ = true;
         ShowField(kFieldGain, gain_);
         UpdateWindow(hwnd_);
-        Notify(kFieldGain);
         SetCursor(LoadCursorW(nullptr, IDC_HAND));
     } else {
-        if (press.type != 0) {
+        if (press.type != 0 && press.type != type_) {
             type_ = press.type;
             Notify(kFieldType);
         }
@@ -301,7 +359,10 @@ LRESULT CEQ_Lum0::OnButtonDown(WPARAM, LPARAM lparam) {
 LRESULT CEQ_Lum0::OnMouseMove(WPARAM, LPARAM lparam) {
     if (!dragging_)
         return 0;
-    ShowField(kFieldGain, FaderGainAt(geometry_, limits_, GET_Y_LPARAM(lparam)));
+    const double gain = FaderGainAt(geometry_, limits_, GET_Y_LPARAM(lparam));
+    if (gain == gain_)
+        return 0;
+    ShowField(kFieldGain, gain);
     UpdateWindow(hwnd_);
     Notify(kFieldGain);
     return 0;
@@ -312,8 +373,8 @@ LRESULT CEQ_Lum0::OnButtonUp(WPARAM, LPARAM) {
         return 0;
     dragging_ = false;  // before ReleaseCapture, whose WM_CAPTURECHANGED would end the drag a second time
     ReleaseCapture();
+    // Every move was told as it happened: letting go tells nothing new.
     ShowField(kFieldGain, gain_);
-    Notify(kFieldGain);
     return 0;
 }
 
@@ -381,6 +442,8 @@ LRESULT CEQ_Lum0::OnCommand(WPARAM wparam, LPARAM lparam) {
             continue;
         if (code == EN_SETFOCUS) {
             current_field_ = i;
+            // Posted, so that it comes after the click that placed the caret: typing replaces the value.
+            PostMessageW(Box(i), EM_SETSEL, 0, -1);
         } else if (code == EN_KILLFOCUS) {
             // Leaving a box normalises what was typed and tells the page; the wheel goes back to the gain.
             current_field_ = kFieldGain;
@@ -393,7 +456,7 @@ LRESULT CEQ_Lum0::OnCommand(WPARAM wparam, LPARAM lparam) {
 
 LRESULT CEQ_Lum0::OnCtlColorEdit(WPARAM wparam, LPARAM) {
     HDC dc = reinterpret_cast<HDC>(wparam);
-    SetTextColor(dc, kBoxText);
+    SetTextColor(dc, IsVeiled(hwnd_) ? kBoxTextVeiled : kBoxText);
     SetBkMode(dc, TRANSPARENT);
     SetBkColor(dc, kBoxBack);
     return reinterpret_cast<LRESULT>(box_brush_.Get());

@@ -59,6 +59,9 @@ class CEQ_Lum0 : public CSkinnedControl {
     const GainLimits& Limits() const { return limits_; }
     HWND Box(int field) const;
     const std::wstring& FieldText(int field) const { return texts_[field]; }
+    // Why the last text typed was refused or clamped (shown in a balloon under its box); empty when it
+    // was taken as typed.
+    const std::wstring& Note() const { return note_; }
 
     // Keys of the editor and of its boxes, before the edit control sees them; true when consumed.
     bool OnEditorKey(WPARAM key);
@@ -80,6 +83,7 @@ class CEQ_Lum0 : public CSkinnedControl {
     LRESULT OnCaptureChanged(WPARAM, LPARAM);
     LRESULT OnCommand(WPARAM, LPARAM);
     LRESULT OnCtlColorEdit(WPARAM, LPARAM);
+    LRESULT OnTimer(WPARAM, LPARAM);
 
     static const MessageRow<CEQ_Lum0> kMessageMap[];
 
@@ -89,6 +93,7 @@ class CEQ_Lum0 : public CSkinnedControl {
     // Reads a field with a step, shows the result and tells the page.
     void StepField(int field, int step);
     void ShowField(int field, double x);
+    void ShowNote(int field, const std::wstring& note);
     void Notify(int field);
 
     std::unique_ptr<Gdiplus::Bitmap> skin_;
@@ -98,6 +103,8 @@ class CEQ_Lum0 : public CSkinnedControl {
     UniqueFont box_font_;
     UniqueBrush box_brush_;
     std::wstring texts_[kTextFields];
+    std::wstring note_;
+    HWND balloon_ = nullptr;         // destroyed with the editor
     double held_[kTextFields] = {};  // the value behind each box's text
     BandEditorGeometry geometry_{};
     GainLimits limits_{};

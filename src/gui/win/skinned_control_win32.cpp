@@ -1,6 +1,24 @@
 #include "gui/win/skinned_control_win32.h"
 
 namespace vela {
+namespace {
+constexpr wchar_t kVeilProperty[] = L"vela.veiled";
+constexpr BYTE kVeilAlpha = 160;  // dims the dark skin by about half
+}  // namespace
+
+void SetVeiled(HWND window, bool veiled) {
+    if (!window)
+        return;
+    if (veiled)
+        SetPropW(window, kVeilProperty, reinterpret_cast<HANDLE>(1));
+    else
+        RemovePropW(window, kVeilProperty);
+    RedrawWindow(window, nullptr, nullptr, RDW_INVALIDATE | RDW_ALLCHILDREN);
+}
+
+bool IsVeiled(HWND control) {
+    return control && (GetPropW(control, kVeilProperty) || GetPropW(GetParent(control), kVeilProperty));
+}
 
 const MessageRow<CSkinnedControl> CSkinnedControl::kMessageMap[] = {
     {WM_PAINT, 0, &CSkinnedControl::OnPaint},         {WM_ERASEBKGND, 0, &CSkinnedControl::OnEraseBackground},
@@ -71,21 +89,28 @@ void CSkinnedControl::RenderFace() {
         return;
     HDC face = canvas_.BeginFace();
     face_valid_ = true;
-    if (face && shown_)
+    face_veiled_ = IsVeiled(hwnd_);
+    if (face && shown_) {
         DrawFace(face, canvas_.Width(), canvas_.Height());
+        if (face_veiled_) {
+            Gdiplus::Graphics g(face);
+            Gdiplus::SolidBrush veil(Gdiplus::Color(kVeilAlpha, 16, 16, 16));
+            g.FillRectangle(&veil, 0, 0, canvas_.Width(), canvas_.Height());
+        }
+    }
 }
 
 void CSkinnedControl::PaintTo(HDC dc, int level) {
     if (!hwnd_ || !dc)
         return;
-    if (!face_valid_)
+    if (!face_valid_ || face_veiled_ != IsVeiled(hwnd_))
         RenderFace();
     const POINT origin = ControlOrigin(hwnd_, level);
     canvas_.CopyTo(dc, origin.x, origin.y);
 }
 
 void CSkinnedControl::PaintFace(HDC dc) {
-    if (!face_valid_)
+    if (!face_valid_ || face_veiled_ != IsVeiled(hwnd_))
         RenderFace();
     canvas_.CopyTo(dc, 0, 0);
 }
@@ -110,7 +135,7 @@ void CSkinnedControl::ShowPart(const RECT& part) {
 // drawing it.
 LRESULT CSkinnedControl::OnPaint(WPARAM, LPARAM) {
     PaintDc paint(hwnd_);
-    if (!face_valid_)
+    if (!face_valid_ || face_veiled_ != IsVeiled(hwnd_))
         RenderFace();
     canvas_.CopyPartTo(paint.Get(), paint.Area());
     return 0;

@@ -14,6 +14,12 @@
 
 namespace vela {
 
+// Greys a page (every skinned control on it) or one control and repaints it: values that are not yet the
+// device's must not look like its values.
+void SetVeiled(HWND window, bool veiled);
+// The control itself or its parent is greyed.
+bool IsVeiled(HWND control);
+
 class CSkinnedControl : public CWindow {
   public:
     // Renders the face if it is out of date and copies it into the DC at the control's position in its
@@ -89,6 +95,7 @@ class CSkinnedControl : public CWindow {
     HDC parent_background_ = nullptr;
     ControlCanvas canvas_;
     bool face_valid_ = false;
+    bool face_veiled_ = false;
 };
 
 }  // namespace vela

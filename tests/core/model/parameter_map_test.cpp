@@ -476,6 +476,38 @@ TEST_F(ParameterMapTest, WritesFollowTheSendSwitch) {
     EXPECT_EQ(Send(layout::kMusicPage, music, 60, 0), Indexes{245});
 }
 
+// A press without a move, a box left as it was, a wheel notch at a fader's end: the value the table holds
+// already is not written again, on any page or fader; a real change still is.
+TEST_F(ParameterMapTest, AnEditThatChangesNothingWritesNothing) {
+    EXPECT_EQ(Send(layout::kMainPage, Output(layout::Strip::kMain), 3, 700), Indexes{347});
+    EXPECT_EQ(Send(layout::kMainPage, Output(layout::Strip::kMain), 3, 700), Indexes{});
+    EXPECT_EQ(Send(layout::kMainPage, Output(layout::Strip::kMain), 3, 0x10000 + 700), Indexes{});
+    ClearMarks();
+    map.Rewritten(layout::kMainPage, 3, 700);
+    EXPECT_EQ(Dirty(), Indexes{347}) << "RESET writes again what the device may have lost";
+    ClearMarks();
+    map.Edited(layout::kMainPage, 3, 700);
+    EXPECT_EQ(Dirty(), Indexes{}) << "and only RESET";
+    EXPECT_EQ(Send(layout::kMusicPage, music, 60, 2), Indexes{245});
+    EXPECT_EQ(Send(layout::kMusicPage, music, 60, 2), Indexes{});
+    EXPECT_EQ(Send(layout::kEchoPage, echo, 47, 120), (Indexes{177, 178}));
+    EXPECT_EQ(Send(layout::kEchoPage, echo, 47, 120), Indexes{});
+    mic.mic_a = mic.mic_b = true;
+    EXPECT_EQ(Send(layout::kMicPage, mic, 0, 900).size(), 2u);
+    EXPECT_EQ(Send(layout::kMicPage, mic, 0, 900), Indexes{});
+    ClearMarks();
+    faders.value = {100, 40, 50, 70};
+    map.OnMasterFader(kMusicFader);
+    EXPECT_EQ(Dirty(), Indexes{28});
+    ClearMarks();
+    for (int notch = 0; notch < 3; ++notch)
+        map.OnMasterFader(kMusicFader);
+    EXPECT_EQ(Dirty(), Indexes{});
+    faders.value[kMusicFader] = 80;
+    map.OnMasterFader(kMusicFader);
+    EXPECT_EQ(Dirty(), Indexes{28});
+}
+
 TEST(ParameterMapWithoutControls, IgnoresEverything) {
     testing::ManualClock clock;
     testing::Latin1CodePage code_page;

@@ -172,7 +172,9 @@ TEST(StripPage, CaptionsFollowTheLanguageAtTheirLandmarks) {
         out.SetCodeValue(58, 32768);
         EXPECT_EQ(controls.value_caption[14], L"HPF Freq:   OFF");
         out.SetCodeValue(60, 20600);
-        EXPECT_EQ(controls.value_caption[15], L"LPF Freq:   20600Hz");
+        EXPECT_EQ(controls.value_caption[15], L"LPF Freq:   OFF") << "as the graph says";
+        out.SetCodeValue(60, 20200);
+        EXPECT_EQ(controls.value_caption[15], L"LPF Freq:   20200Hz");
         out.SetCodeValue(44, 560);
         EXPECT_EQ(controls.value_caption[0], L"Music Vol:    60%");
         EXPECT_EQ(controls.button_caption[0], L"Left Mute");
@@ -256,7 +258,8 @@ TEST(StripPage, ResetSendsFrequencyThenGainPerBandWithThePagesDefaults) {
     std::vector<double> sub_freqs;
     for (std::size_t b = 0; b < 7; ++b)
         sub_freqs.push_back(sub.bands[b].freq);
-    EXPECT_EQ(sub_freqs, (std::vector<double>{25, 50, 100, 200, 400, 600, 1000}));
+    // The defaults as the editor's table holds them.
+    EXPECT_EQ(sub_freqs, (std::vector<double>{25.3, 50.6, 101, 202, 405, 606, 1000}));
 
     FakeStripControls main;
     ResetSends(layout::kMainPage, main);
@@ -282,9 +285,9 @@ TEST(StripPage, BandsStartAsTheEditorsShowThemAndAHandleSendsOnlyWhatItChanged) 
         const int bands = page.Descriptor().band_count;
         for (int b = 0; b < bands; ++b) {
             const auto i = static_cast<std::size_t>(b);
-            EXPECT_EQ(c.bands[i].freq, page.DefaultFrequencies()[i]) << "band " << b;
-            // What a new editor shows once given the default.
-            EXPECT_EQ(c.graph[i].freq, EditorFreqFor(c.bands[i].freq)) << "band " << b;
+            // The default on the editor's table, in the editor and on the graph alike.
+            EXPECT_EQ(c.bands[i].freq, EditorFreqFor(page.DefaultFrequencies()[i])) << "band " << b;
+            EXPECT_EQ(c.graph[i].freq, c.bands[i].freq) << "band " << b;
             EXPECT_EQ(c.graph[i].q, kEditorInitial[kFieldQ]) << "band " << b;
             EXPECT_EQ(c.graph[i].gain, kEditorInitial[kFieldGain]) << "band " << b;
             EXPECT_EQ(c.graph[i].type, kEditorInitialType) << "band " << b;
@@ -302,6 +305,39 @@ TEST(StripPage, BandsStartAsTheEditorsShowThemAndAHandleSendsOnlyWhatItChanged) 
         EXPECT_EQ(edits.Codes(),
                   std::vector<int>{layout::EqCode(page.Descriptor().band_codes, 1, layout::EqField::kGain)});
         EXPECT_EQ(edits.edits[0].raw, GainCodeFor(-4.0));
+    }
+}
+
+// A band the processor holds between two table entries is shown and kept as held: the editor shows 400,
+// a press on the graph's handle (which stands at 405) changes nothing, and only a move writes.
+TEST(StripPage, ABandOffTheTableStaysAsTheDeviceHoldsItUntilMoved) {
+    FakeStripControls c;
+    StripPage music(layout::kMusicPage, c);
+    testing::RecordingEdits edits;
+    music.SendEditsTo(edits);
+    music.Initialise();
+    const int freq = layout::EqCode(music.Descriptor().band_codes, 0, layout::EqField::kFrequency);
+    const int q = layout::EqCode(music.Descriptor().band_codes, 0, layout::EqField::kQ);
+    for (const auto& [code, raw] : {std::pair{freq, 400}, std::pair{freq, 32768 + 630}, std::pair{q, 123}}) {
+        SCOPED_TRACE(raw);
+        edits.edits.clear();
+        music.SetCodeValue(code, raw);
+        const bool is_freq = code == freq;
+        const double held = is_freq ? CodeToFreq(raw) : QFromCode(raw);
+        EXPECT_EQ(is_freq ? c.bands[0].freq : c.bands[0].q, held);
+        EXPECT_EQ(music.GetCodeValue(code), raw);
+        BandValues pressed{c.graph[0].gain, EditorFreqFor(c.graph[0].freq), EditorQFor(c.graph[0].q),
+                           static_cast<int>(c.graph[0].type)};
+        music.OnGraphBand(0, pressed);
+        EXPECT_TRUE(edits.edits.empty());
+        EXPECT_EQ(music.GetCodeValue(code), raw);
+        music.OnBandEditor(0, is_freq ? kFieldFreq : kFieldQ, held);
+        EXPECT_EQ(music.GetCodeValue(code), raw);
+        (is_freq ? pressed.freq : pressed.q) = is_freq ? 2000.0 : 2.0;
+        (is_freq ? c.graph[0].freq : c.graph[0].q) = is_freq ? 2000.0 : 2.0;  // the handle was dragged
+        music.OnGraphBand(0, pressed);
+        ASSERT_FALSE(edits.edits.empty());
+        EXPECT_EQ(edits.edits.back().raw, is_freq ? FreqToCode(2000.0) : QCodeFor(2.0));
     }
 }
 
@@ -532,8 +568,8 @@ TEST_F(StripPagesWithMap, CopyOnCenterPasteOnRearInTheDanceBank) {
     for (int b = 0; b < 7; ++b) {
         const std::size_t first = 698 + 4 * static_cast<std::size_t>(b);
         EXPECT_EQ(Entry(first), 5) << b;
-        // Each frequency as the Center page's editor shows it.
-        const int shown = FreqToCode(EditorFreqFor(CodeToFreq(300 + b)));
+        // Each frequency as the Center page holds it, between table entries too.
+        const int shown = 300 + b;
         EXPECT_EQ(Entry(first + 1), shown) << b;
         EXPECT_EQ(Entry(first + 2), 440 + b) << b;
         EXPECT_EQ(Entry(first + 3), 250) << b;

@@ -12,38 +12,51 @@ namespace {
 
 const GainLimits kLimits{};
 
-// What a box shows after the user typed into it and left it.
-std::wstring Typed(int field, std::wstring_view text) {
-    return ShowFieldText(field, ReadField(field, text, 0, kLimits));
+// The values the boxes showed before the user typed over them.
+constexpr double kBefore[kTextFields] = {3.0, 1000.0, 0.71};
+
+FieldEntry Typed(int field, std::wstring_view text, int step = 0) {
+    const double before = kBefore[field];
+    return ReadEnteredField(field, before, ShowFieldText(field, before), text, step, kLimits);
 }
 
-TEST(BandEditorFields, TypedTextIsNormalisedAndSnapped) {
-    EXPECT_EQ(Typed(kFieldFreq, L"5"), L"10.5");
-    EXPECT_EQ(Typed(kFieldFreq, L"1010"), L"1020");
-    EXPECT_EQ(Typed(kFieldFreq, L"99.9"), L"101");
-    EXPECT_EQ(Typed(kFieldFreq, L"99"), L"99.0");
-    EXPECT_EQ(Typed(kFieldFreq, L"25000"), L"20600");
-    EXPECT_EQ(Typed(kFieldFreq, L"1000Hz"), L"1000");
-    EXPECT_EQ(Typed(kFieldGain, L"ABC"), L"0.0");
-    EXPECT_EQ(Typed(kFieldGain, L""), L"0.0");
-    EXPECT_EQ(Typed(kFieldGain, L"30"), L"12.0");
-    EXPECT_EQ(Typed(kFieldGain, L"-99"), L"-24.0");
-    EXPECT_EQ(Typed(kFieldGain, L" -3.25"), L"-3.2");
-    EXPECT_EQ(Typed(kFieldGain, L"-"), L"0.0");
-    EXPECT_EQ(Typed(kFieldGain, L"-0.0"), L"0.0");
-    EXPECT_EQ(Typed(kFieldQ, L"0.43"), L"0.45");
-    EXPECT_EQ(Typed(kFieldQ, L"0"), L"0.40");
-    EXPECT_EQ(Typed(kFieldQ, L"12"), L"12.0");
-    EXPECT_EQ(Typed(kFieldQ, L"500"), L"128");
-    EXPECT_EQ(Typed(kFieldQ, L"X"), L"0.40");
-    // Digits without end are read, never overflowed.
-    EXPECT_EQ(Typed(kFieldFreq, std::wstring(400, L'9')), L"20600");
-    EXPECT_EQ(Typed(kFieldQ, L"." + std::wstring(400, L'0') + L"5"), L"0.40");
+TEST(BandEditorFields, TypedTextIsReadStrictlyHeldToItsRangeAndSnapped) {
+    enum Verdict { kTaken, kClamped, kRefused };
+    struct Case {
+        int field;
+        const wchar_t* typed;
+        const wchar_t* shown;
+        Verdict verdict;
+    };
+    const Case cases[] = {
+        {kFieldFreq, L"1010", L"1020", kTaken},     {kFieldFreq, L"99.9", L"101", kTaken},
+        {kFieldFreq, L"99", L"99.0", kTaken},       {kFieldFreq, L"1000Hz", L"1000", kTaken},
+        {kFieldFreq, L"1k", L"1000", kTaken},       {kFieldFreq, L" 2kHz ", L"2000", kTaken},
+        {kFieldFreq, L"5", L"10.5", kClamped},      {kFieldFreq, L"25000", L"20600", kClamped},
+        {kFieldFreq, L"abc", L"1000", kRefused},    {kFieldFreq, L"1k5", L"1000", kRefused},
+        {kFieldFreq, L"03.5.0", L"1000", kRefused}, {kFieldFreq, L"", L"1000", kRefused},
+        {kFieldGain, L" -3.25", L"-3.2", kTaken},   {kFieldGain, L"-3dB", L"-3.0", kTaken},
+        {kFieldGain, L"-0.0", L"0.0", kTaken},      {kFieldGain, L"99", L"12.0", kClamped},
+        {kFieldGain, L"-99", L"-24.0", kClamped},   {kFieldGain, L"ABC", L"3.0", kRefused},
+        {kFieldGain, L"", L"3.0", kRefused},        {kFieldGain, L"-", L"3.0", kRefused},
+        {kFieldGain, L"03.5.0", L"3.0", kRefused},  {kFieldGain, L"1k", L"3.0", kRefused},
+        {kFieldQ, L"0.43", L"0.45", kTaken},        {kFieldQ, L"12", L"12.0", kTaken},
+        {kFieldQ, L"0", L"0.40", kClamped},         {kFieldQ, L"500", L"128", kClamped},
+        {kFieldQ, L"X", L"0.71", kRefused},         {kFieldQ, L"2dB", L"0.71", kRefused},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(::testing::Message() << "field " << c.field << " typed \"" << c.typed << "\"");
+        const FieldEntry e = Typed(c.field, c.typed);
+        EXPECT_EQ(ShowFieldText(c.field, e.value), c.shown);
+        EXPECT_EQ(e.refused, c.verdict == kRefused);
+        EXPECT_EQ(e.note.empty(), c.verdict == kTaken) << e.note;
+    }
 }
 
 // What the page sends for a field (its raw device value) after the box shows `value` and is read back.
 int SentAfterRoundTrip(int field, double value, int step = 0) {
-    const double read = ReadField(field, ShowFieldText(field, value), step, kLimits);
+    // An empty text before: the shown text is read as typed.
+    const double read = ReadShownField(field, 0.0, L"", ShowFieldText(field, value), step, kLimits);
     switch (field) {
         case kFieldFreq:
             return FreqToCode(read);
@@ -95,6 +108,13 @@ TEST(BandEditorFields, AnUntouchedBoxIsReadFromTheValueBehindItsText) {
         {kFieldGain, -3.3, L"-3.3", +1, -3.2},
         {kFieldGain, 12, L"12.0", +1, 12},
         {kFieldGain, 0, L"-5", 0, -5},
+        // Between table entries, as a device may hold it: kept until stepped, then the next entry.
+        {kFieldFreq, 400, L"400", 0, 400},
+        {kFieldFreq, 400, L"400", +1, 405},
+        {kFieldQ, 1.23, L"1.23", 0, 1.23},
+        {kFieldQ, 1.23, L"1.23", +1, 1.26},
+        {kFieldQ, 1.23, L"1.23", -1, 1.19},
+        {kFieldQ, 1.23, L"abc", 0, 1.23},
     };
     for (const Case& c : cases) {
         const std::wstring shown_text = ShowFieldText(c.field, c.shown);
@@ -103,18 +123,23 @@ TEST(BandEditorFields, AnUntouchedBoxIsReadFromTheValueBehindItsText) {
     }
 }
 
+double Stepped(int field, double shown, int step) {
+    const std::wstring text = ShowFieldText(field, shown);
+    return ReadShownField(field, shown, text, text, step, kLimits);
+}
+
 TEST(BandEditorFields, StepsStopAtTheEndsOfTheTablesAndLimits) {
-    EXPECT_DOUBLE_EQ(ReadField(kFieldFreq, L"20600", +1, kLimits), 20600);
-    EXPECT_DOUBLE_EQ(ReadField(kFieldFreq, L"1000", +1, kLimits), 1020);
-    EXPECT_DOUBLE_EQ(ReadField(kFieldFreq, L"1000", -1, kLimits), 981);
-    EXPECT_DOUBLE_EQ(ReadField(kFieldFreq, L"10.5", -1, kLimits), 10.5);
-    EXPECT_DOUBLE_EQ(ReadField(kFieldFreq, L"10.5", +1, kLimits), 19.7);
-    EXPECT_DOUBLE_EQ(ReadField(kFieldQ, L"128", +1, kLimits), 128);
-    EXPECT_DOUBLE_EQ(ReadField(kFieldQ, L"0.40", -1, kLimits), 0.4);
-    EXPECT_DOUBLE_EQ(ReadField(kFieldQ, L"1.50", +1, kLimits), 1.6);
-    EXPECT_DOUBLE_EQ(ReadField(kFieldGain, L"12.0", +1, kLimits), 12.0);
-    EXPECT_NEAR(ReadField(kFieldGain, L"-0.1", +1, kLimits), 0.0, 1e-12);
-    EXPECT_DOUBLE_EQ(ReadField(kFieldGain, L"-24.0", -1, kLimits), -24.0);
+    EXPECT_DOUBLE_EQ(Stepped(kFieldFreq, 20600, +1), 20600);
+    EXPECT_DOUBLE_EQ(Stepped(kFieldFreq, 1000, +1), 1020);
+    EXPECT_DOUBLE_EQ(Stepped(kFieldFreq, 1000, -1), 981);
+    EXPECT_DOUBLE_EQ(Stepped(kFieldFreq, 10.5, -1), 10.5);
+    EXPECT_DOUBLE_EQ(Stepped(kFieldFreq, 10.5, +1), 19.7);
+    EXPECT_DOUBLE_EQ(Stepped(kFieldQ, 128, +1), 128);
+    EXPECT_DOUBLE_EQ(Stepped(kFieldQ, 0.4, -1), 0.4);
+    EXPECT_DOUBLE_EQ(Stepped(kFieldQ, 1.5, +1), 1.6);
+    EXPECT_DOUBLE_EQ(Stepped(kFieldGain, 12.0, +1), 12.0);
+    EXPECT_NEAR(Stepped(kFieldGain, -0.1, +1), 0.0, 1e-12);
+    EXPECT_DOUBLE_EQ(Stepped(kFieldGain, -24.0, -1), -24.0);
 }
 
 TEST(BandEditorFields, ShownTextsKeepTheirWidths) {

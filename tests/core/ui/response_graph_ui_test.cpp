@@ -316,11 +316,11 @@ TEST_F(GraphInteraction, ValueLabelsReadTheHandleAndStayInsideThePlot) {
     g.SetBandGain(0, -3);
     EXPECT_EQ(ValueLabelText(g, Band(0)), L"F:1000 Q:1.50 G:-3.0");
     g.SetBandFreq(0, 50);
-    EXPECT_EQ(ValueLabelText(g, Band(0)), L"F:50.6 Q:1.50 G:-3.0");
+    EXPECT_EQ(ValueLabelText(g, Band(0)), L"F:50.0 Q:1.50 G:-3.0");
     g.SetHandleHasQ(Band(0), false);
-    EXPECT_EQ(ValueLabelText(g, Band(0)), L"F:50.6 G:-3.0");
+    EXPECT_EQ(ValueLabelText(g, Band(0)), L"F:50.0 G:-3.0");
     g.free_frequencies = true;
-    EXPECT_EQ(ValueLabelText(g, Band(0)), L"F:51 G:-3.0");
+    EXPECT_EQ(ValueLabelText(g, Band(0)), L"F:50 G:-3.0");
     g.free_frequencies = false;
     g.SetPassFreq(0, 50);
     EXPECT_EQ(ValueLabelText(g, kHighPassHandle), L"F:50.0");

@@ -137,6 +137,13 @@ TEST_F(MainWindowTest, StartsOnTheMainPageReachesSuccessfulAndHoldsTheDevicesTab
     ASSERT_TRUE(w.WaitLoaded()) << "link state: "
                                 << std::string(w.LinkCaption().begin(), w.LinkCaption().end());
     EXPECT_EQ(w.dlg->TitleButton(kLinkStateButton).GetCheck(), CGDI_Button::kLatchOn);
+    // The grey of the placeholders is lifted once the table has loaded.
+    for (int tab = 0; tab <= kRearTab; ++tab) {
+        if (CPageWindow* page = w.dlg->PageForTab(tab))
+            EXPECT_FALSE(IsVeiled(page->Hwnd())) << tab;
+    }
+    EXPECT_TRUE(w.dlg->MasterFader(0).Enabled());
+    EXPECT_FALSE(IsVeiled(w.dlg->MasterFader(0).Hwnd()));
     EXPECT_EQ(w.dlg->ModelLabel().Caption(), kWindowTitle);
     EXPECT_EQ(w.dlg->CurrentTab(), 0);
     EXPECT_TRUE(IsWindowVisible(w.dlg->PageForTab(0)->Hwnd()));
@@ -813,8 +820,7 @@ TEST(VelaProgramTest, OpensAtTheScreensScaling) {
     EXPECT_EQ(code, 0) << ReadText(folder / L"result.txt");
     RECT work{};
     SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0);
-    const Rect expected =
-        InitialWindowRect(kDpi, Rect{work.left, work.top, work.right, work.bottom});
+    const Rect expected = InitialWindowRect(kDpi, Rect{work.left, work.top, work.right, work.bottom});
     const SIZE shot = PngSize(folder / L"vela-en-0-main.png");
     EXPECT_EQ(shot.cx, expected.Width());
     EXPECT_EQ(shot.cy, expected.Height());

@@ -76,6 +76,7 @@ TEST_F(BandEditorTest, TypedTextIsSnappedWhenTheBoxIsLeft) {
     EXPECT_EQ(BoxText(kFieldQ), L"0.40");
     Type(kFieldFreq, L"5");
     EXPECT_EQ(BoxText(kFieldFreq), L"10.5");
+    EXPECT_NE(editor.Note().find(L"10.5"), std::wstring::npos) << "a clamp says so";
     EXPECT_EQ(Fields(), std::vector<int>{kFieldFreq});
     Type(kFieldFreq, L"1010");
     EXPECT_EQ(BoxText(kFieldFreq), L"1020");
@@ -113,14 +114,73 @@ TEST_F(BandEditorTest, EveryQReadsBackAsItselfAndTheWheelMovesOneEntry) {
 
 TEST_F(BandEditorTest, EnterReadsTheFocusedBox) {
     SetFocus(editor.Box(kFieldGain));
-    SetWindowTextW(editor.Box(kFieldGain), L"ABC");
+    SetWindowTextW(editor.Box(kFieldGain), L"-3dB");
     SendMessageW(editor.Box(kFieldGain), WM_KEYDOWN, VK_RETURN, 0);
-    EXPECT_EQ(BoxText(kFieldGain), L"0.0");
+    EXPECT_EQ(BoxText(kFieldGain), L"-3.0");
+    EXPECT_TRUE(editor.Note().empty());
     SetWindowTextW(editor.Box(kFieldGain), L"30");
     SendMessageW(editor.Box(kFieldGain), WM_KEYDOWN, VK_RETURN, 0);
     EXPECT_EQ(BoxText(kFieldGain), L"12.0");
     EXPECT_DOUBLE_EQ(editor.Gain(), 12.0);
+    EXPECT_NE(editor.Note().find(L"30"), std::wstring::npos);
     EXPECT_EQ(Fields(), (std::vector<int>{kFieldGain, kFieldGain}));
+}
+
+// Text that is no number of the box's unit puts the previous value back with a note and tells the page
+// nothing, so nothing reaches the processor.
+TEST_F(BandEditorTest, NonsenseIsRefusedWithANoteAndNothingIsTold) {
+    struct Case {
+        int field;
+        const wchar_t* typed;
+        const wchar_t* kept;
+    };
+    for (const Case& c :
+         {Case{kFieldFreq, L"abc", L"1000"}, Case{kFieldFreq, L"1k5", L"1000"}, Case{kFieldGain, L"", L"0.0"},
+          Case{kFieldGain, L"03.5.0", L"0.0"}, Case{kFieldQ, L"Q2", L"0.40"}}) {
+        SCOPED_TRACE(c.typed);
+        Type(c.field, c.typed);
+        EXPECT_EQ(BoxText(c.field), c.kept);
+        EXPECT_FALSE(editor.Note().empty());
+        EXPECT_TRUE(Fields().empty());
+    }
+    Type(kFieldFreq, L"1.2kHz");
+    EXPECT_TRUE(editor.Note().empty());
+    EXPECT_DOUBLE_EQ(editor.GetField(kFieldFreq), EditorFreqFor(1200));
+    EXPECT_EQ(Fields(), std::vector<int>{kFieldFreq});
+}
+
+// Only a change is told: a box left as it was, the thumb pressed and let go, the wheel at the gain's
+// top, the type button already chosen. A frequency between table entries stays until it is stepped.
+TEST_F(BandEditorTest, ACallThatChangesNothingTellsNothing) {
+    editor.SetField(kFieldFreq, 400);
+    EXPECT_EQ(BoxText(kFieldFreq), L"400");
+    editor.SetField(kFieldGain, 12);
+    host.Taken();
+    for (int field = 0; field < kTextFields; ++field) {
+        SetFocus(editor.Box(field));
+        Pump();
+        DWORD from = 1, to = 0;
+        SendMessageW(editor.Box(field), EM_GETSEL, reinterpret_cast<WPARAM>(&from),
+                     reinterpret_cast<LPARAM>(&to));
+        EXPECT_EQ(from, 0u) << "a box entered has its text selected";
+        EXPECT_EQ(to, BoxText(field).size());
+        SetFocus(host.Hwnd());
+    }
+    const Rect thumb = FaderThumbRect(editor.Geometry(), editor.Limits(), editor.Gain());
+    const LPARAM centre = Point((thumb.left + thumb.right) / 2, (thumb.top + thumb.bottom) / 2);
+    Send(WM_LBUTTONDOWN, MK_LBUTTON, centre);
+    Send(WM_MOUSEMOVE, MK_LBUTTON, centre);
+    Send(WM_LBUTTONUP, 0, centre);
+    Wheel(1);
+    const Rect& peaking = editor.Geometry().type_buttons[0];
+    Send(WM_LBUTTONDOWN, MK_LBUTTON, Point(peaking.left + 4, peaking.top + 4));
+    Send(WM_LBUTTONUP, 0, Point(peaking.left + 4, peaking.top + 4));
+    EXPECT_TRUE(Fields().empty());
+    EXPECT_DOUBLE_EQ(editor.GetField(kFieldFreq), 400);
+    SetFocus(editor.Box(kFieldFreq));
+    Wheel(1);
+    EXPECT_EQ(BoxText(kFieldFreq), L"405");
+    EXPECT_EQ(Fields(), std::vector<int>{kFieldFreq});
 }
 
 TEST_F(BandEditorTest, ArrowKeysStepFrequencyAndGainEvenFromABox) {
@@ -131,7 +191,7 @@ TEST_F(BandEditorTest, ArrowKeysStepFrequencyAndGainEvenFromABox) {
     EXPECT_EQ(BoxText(kFieldFreq), L"20200");
     Send(WM_KEYDOWN, VK_UP);
     EXPECT_EQ(BoxText(kFieldGain), L"0.1");
-    EXPECT_EQ(Fields(), (std::vector<int>{kFieldFreq, kFieldFreq, kFieldGain}));
+    EXPECT_EQ(Fields(), (std::vector<int>{kFieldFreq, kFieldGain})) << "the step at the top changed nothing";
     // In the Q box the arrows still step the frequency and the gain.
     SetFocus(editor.Box(kFieldQ));
     SendMessageW(editor.Box(kFieldQ), WM_KEYDOWN, VK_LEFT, 0);
@@ -150,7 +210,7 @@ TEST_F(BandEditorTest, TheWheelStepsTheFieldLastEnteredAndStopsAtTheTableEnds) {
     EXPECT_EQ(BoxText(kFieldQ), L"128");
     Wheel(-1);
     EXPECT_EQ(BoxText(kFieldQ), L"121");
-    EXPECT_EQ(Fields(), (std::vector<int>{kFieldQ, kFieldQ}));
+    EXPECT_EQ(Fields(), std::vector<int>{kFieldQ}) << "the notch at the top changed nothing";
     editor.SetField(kFieldQ, 0.4);
     SetFocus(editor.Box(kFieldQ));
     Wheel(-1);
@@ -181,7 +241,7 @@ TEST_F(BandEditorTest, TypeButtonsAndTheFader) {
     Send(WM_LBUTTONUP, 0, Point(x, 1000));
     EXPECT_FALSE(editor.Dragging());
     EXPECT_NE(GetCapture(), editor.Hwnd());
-    EXPECT_EQ(Fields(), (std::vector<int>{kFieldGain, kFieldGain, kFieldGain, kFieldGain}));
+    EXPECT_EQ(Fields(), (std::vector<int>{kFieldGain, kFieldGain})) << "each move, not the press or release";
     // A click above the thumb steps up by one tenth.
     Send(WM_LBUTTONDOWN, MK_LBUTTON, Point(x, g.track_top));
     EXPECT_EQ(BoxText(kFieldGain), L"-23.9");
@@ -193,13 +253,13 @@ TEST_F(BandEditorTest, SetFieldClampsAndAResizeKeepsTheType) {
     editor.SetField(kFieldType, 6.7);
     EXPECT_EQ(editor.Type(), 6);
     editor.SetField(kFieldFreq, 1010);
-    EXPECT_EQ(BoxText(kFieldFreq), L"1020");
+    EXPECT_EQ(BoxText(kFieldFreq), L"1010") << "as the device holds it";
     EXPECT_TRUE(host.TakenFor(kId).empty()) << "the page's own changes are not echoed";
     MoveWindow(editor.Hwnd(), 20, 20, 47, 194, TRUE);
     Pump();
     EXPECT_EQ(editor.Type(), 6);
     EXPECT_EQ(editor.Geometry().track_x, 22);
-    EXPECT_EQ(BoxText(kFieldFreq), L"1020");
+    EXPECT_EQ(BoxText(kFieldFreq), L"1010");
 }
 
 TEST_F(BandEditorTest, TheFaceShowsTheValuesAndTheFocus) {
@@ -226,6 +286,23 @@ TEST_F(BandEditorTest, TheFaceShowsTheValuesAndTheFocus) {
     const BandEditorGeometry& g = editor.Geometry();
     EXPECT_NE(focused.Brightness(g.track_x - 5, g.track_top - 5, g.track_x + 5, g.track_top + 5),
               low.Brightness(g.track_x - 5, g.track_top - 5, g.track_x + 5, g.track_top + 5));
+}
+
+// Before the device's table has loaded a page is veiled: its editors' faces are darker until it is lifted.
+TEST_F(BandEditorTest, AVeiledPageGreysTheEditorUntilLifted) {
+    const RECT r = editor.ClientRect();
+    CMemDcClass page(host.Hwnd(), RECT{0, 0, 200, 450});
+    const auto brightness = [&] {
+        editor.PaintTo(page.Dc(), 0);
+        return testing::ReadPixels(page.Dc(), 20, 20, r.right, r.bottom).Brightness(0, 0, r.right, r.bottom);
+    };
+    const auto clear = brightness();
+    SetVeiled(host.Hwnd(), true);
+    EXPECT_TRUE(IsVeiled(editor.Hwnd()));
+    EXPECT_LT(brightness(), clear * 0.8);
+    SetVeiled(host.Hwnd(), false);
+    EXPECT_FALSE(IsVeiled(editor.Hwnd()));
+    EXPECT_EQ(brightness(), clear);
 }
 
 }  // namespace
