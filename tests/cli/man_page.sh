@@ -7,8 +7,10 @@ page=$2
 [ -s "$page" ] || { echo "man page $page is missing or empty"; exit 1; }
 version=$("$velactl" --version)
 grep -q "^\.TH VELACTL \"1\" .*\"$version\"" "$page" || { echo "the page is not of $version"; exit 1; }
-commands=$("$velactl" --help | awk '/^Commands:/ { listing = 1; next } listing && /^$/ { exit }
-    listing && /^  [a-z]/ { print $1 }' | sort -u)
+# The help is read whole first: awk leaves early, which would cut velactl off with SIGPIPE under pipefail.
+help=$("$velactl" --help)
+commands=$(awk '/^Commands:/ { listing = 1; next } listing && /^$/ { exit }
+    listing && /^  [a-z]/ { print $1 }' <<<"$help" | sort -u)
 [ "$(wc -w <<<"$commands")" -ge 10 ] || { echo "velactl --help lists too few commands: $commands"; exit 1; }
 missing=0
 for command in $commands; do
