@@ -190,11 +190,11 @@ std::string Narrow(const std::wstring& w) {
 // Takes the value of one option; the reason it is refused, or nothing.
 std::wstring ApplyOption(VelaOptions& options, const std::wstring& a, const std::wstring& value) {
     if (a == L"--device") {
-        const DeviceSpecParse spec = ParseDeviceSpec(Narrow(value));
+        const DeviceSpecParse spec = ParseDeviceSpec(ToUtf8(value));
         if (!spec.spec) {
             const std::string help(kDeviceSpecHelp);
-            return L"Bad device \"" + value + L"\": " + std::wstring(spec.error.begin(), spec.error.end()) +
-                   L" (expected " + std::wstring(help.begin(), help.end()) + L")";
+            return L"Bad device \"" + value + L"\": " + FromUtf8(spec.error) + L" (expected " +
+                   std::wstring(help.begin(), help.end()) + L")";
         }
         // The token file may have come first: a later --device keeps it.
         const std::string token_file = options.device.token_file;

@@ -157,6 +157,10 @@ TEST(VelaOptionsTest, DeviceDefaultsToUsbAndTakesEveryForm) {
     ASSERT_TRUE(p.options) << std::string(p.error.begin(), p.error.end());
     EXPECT_EQ(p.options->device.host, "10.0.0.5");
     EXPECT_EQ(p.options->device.token_file, "D:\\\xE6\x88\xBF\xE9\x97\xB4\\a.token");
+    // A scene file as the processor, in a folder with Chinese letters.
+    p = ParseVelaOptions(L"--device \"file:D:\\房间\\a.lub\"");
+    ASSERT_TRUE(p.options) << std::string(p.error.begin(), p.error.end());
+    EXPECT_EQ(p.options->device.path, "D:\\\xE6\x88\xBF\xE9\x97\xB4\\a.lub");
 }
 
 TEST(VelaOptionsTest, RefusesWhatItCannotUseWithAMessage) {
