@@ -17,7 +17,6 @@ constexpr std::array<int, 3> kMuteCodes{41, 42, 43};
 constexpr std::array<unsigned, 3> kMuteShownOn{page_bits::kStereo, page_bits::kMono, page_bits::kStereo};
 constexpr int kFbxCode = 82;
 constexpr int kHighPassHandle = 0;
-constexpr int kLowPassHandle = 1;
 
 double Field(const BandValues& b, int field) {
     switch (field) {

@@ -139,8 +139,9 @@ TEST_F(MainWindowTest, StartsOnTheMainPageReachesSuccessfulAndHoldsTheDevicesTab
     EXPECT_EQ(w.dlg->TitleButton(kLinkStateButton).GetCheck(), CGDI_Button::kLatchOn);
     // The grey of the placeholders is lifted once the table has loaded.
     for (int tab = 0; tab <= kRearTab; ++tab) {
-        if (CPageWindow* page = w.dlg->PageForTab(tab))
+        if (CPageWindow* page = w.dlg->PageForTab(tab)) {
             EXPECT_FALSE(IsVeiled(page->Hwnd())) << tab;
+        }
     }
     EXPECT_TRUE(w.dlg->MasterFader(0).Enabled());
     EXPECT_FALSE(IsVeiled(w.dlg->MasterFader(0).Hwnd()));
