@@ -1,17 +1,15 @@
 // The far end of a connected socket, for logs and refusals.
-#include <winsock2.h>
-#include <ws2tcpip.h>
-
+#include "platform/socket_shim.h"
 #include "platform/tcp_socket.h"
 
 namespace vela::net {
 
 std::string Socket::PeerAddress() const {
     sockaddr_storage addr{};
-    int len = sizeof addr;
+    socklen_t len = sizeof addr;
     char host[NI_MAXHOST];
     char port[NI_MAXSERV];
-    if (getpeername(static_cast<SOCKET>(handle_.load()), reinterpret_cast<sockaddr*>(&addr), &len) != 0 ||
+    if (getpeername(static_cast<shim::Native>(handle_.load()), reinterpret_cast<sockaddr*>(&addr), &len) != 0 ||
         getnameinfo(reinterpret_cast<sockaddr*>(&addr), len, host, sizeof host, port, sizeof port,
                     NI_NUMERICHOST | NI_NUMERICSERV) != 0) {
         return "unknown peer";
