@@ -9,7 +9,8 @@ std::string Socket::PeerAddress() const {
     socklen_t len = sizeof addr;
     char host[NI_MAXHOST];
     char port[NI_MAXSERV];
-    if (getpeername(static_cast<shim::Native>(handle_.load()), reinterpret_cast<sockaddr*>(&addr), &len) != 0 ||
+    if (getpeername(static_cast<shim::Native>(handle_.load()), reinterpret_cast<sockaddr*>(&addr), &len) !=
+            0 ||
         getnameinfo(reinterpret_cast<sockaddr*>(&addr), len, host, sizeof host, port, sizeof port,
                     NI_NUMERICHOST | NI_NUMERICSERV) != 0) {
         return "unknown peer";
