@@ -32,19 +32,10 @@ expect() {  # expect NAME FILE PATTERN
     grep -qE "$3" "$work/$2" || fail "$1: $2 lacks /$3/"
 }
 
-for port in $(shuf -i 20000-60000 -n 20); do
-    "$bin/velasim" --listen "127.0.0.1:$port" --state "$work/device.state" 2>"$work/sim.log" &
-    sim_pid=$!
-    for _ in $(seq 50); do
-        grep -q "listening" "$work/sim.log" 2>/dev/null && break 2
-        kill -0 "$sim_pid" 2>/dev/null || break
-        sleep 0.1
-    done
-    kill "$sim_pid" 2>/dev/null
-    wait "$sim_pid" 2>/dev/null
-    sim_pid=""
-done
-[ -n "$sim_pid" ] || { echo "FAIL could not start velasim"; exit 1; }
+source "$(dirname "$0")/velasim_start.sh"
+launch_velasim "$bin" "$work/sim.log" "$work/device.state" || exit 1
+sim_pid=$velasim_pid
+port=$velasim_port
 ctl() { "$bin/velactl" --device "tcp:127.0.0.1:$port" --timeout 5 "$@"; }
 
 printf '%s\r\n' 'Filter Settings file' 'Preamp: -6.4 dB' \
