@@ -6,6 +6,7 @@
 
 #include <mutex>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "core/files/file_data.h"
@@ -176,11 +177,19 @@ TEST_F(LinkControllerTest, PausedLinkSendsNothing) {
     ASSERT_TRUE(controller.StartLink());
     ASSERT_TRUE(Loaded());
     link.State().paused = true;
-    std::this_thread::sleep_for(std::chrono::milliseconds(100));
-    const auto before = device->WithProcessor([](sim::VirtualProcessor& p) { return p.FramesReceived(); });
+    // A cycle already under way finishes first; on a loaded machine that takes a while.
+    const auto frames = [&] {
+        return device->WithProcessor([](sim::VirtualProcessor& p) { return p.FramesReceived(); });
+    };
+    auto before = frames();
+    ASSERT_TRUE(WaitUntil([&] {
+        std::this_thread::sleep_for(std::chrono::milliseconds(300));
+        const auto now = frames();
+        return std::exchange(before, now) == now;
+    }));
     link.WriteParameter(40, 1);
     std::this_thread::sleep_for(std::chrono::milliseconds(300));
-    EXPECT_EQ(device->WithProcessor([](sim::VirtualProcessor& p) { return p.FramesReceived(); }), before);
+    EXPECT_EQ(frames(), before);
     link.State().paused = false;
     ASSERT_TRUE(WaitUntil([&] { return device->Value(40) == 1; }));
 }
