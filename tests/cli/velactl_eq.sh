@@ -11,27 +11,7 @@ cleanup() {
 }
 trap cleanup EXIT
 
-failures=0
-fail() {
-    echo "FAIL $1"
-    sed 's/^/  | /' "$work/out" "$work/err" | head -20
-    failures=$((failures + 1))
-}
-check() {  # check NAME EXPECTED_STATUS COMMAND...
-    local name=$1 expected=$2
-    shift 2
-    "$@" >"$work/out" 2>"$work/err"
-    local status=$?
-    if [ "$status" -ne "$expected" ]; then
-        fail "$name: exit $status, expected $expected"
-        return 1
-    fi
-    echo "ok   $name"
-}
-expect() {  # expect NAME FILE PATTERN
-    grep -qE "$3" "$work/$2" || fail "$1: $2 lacks /$3/"
-}
-
+source "$(dirname "$0")/checks.sh"
 source "$(dirname "$0")/velasim_start.sh"
 launch_velasim "$bin" "$work/sim.log" "$work/device.state" || exit 1
 sim_pid=$velasim_pid
@@ -97,5 +77,4 @@ expect "clamp value" out "^rear.eq1.gain 620$"
 
 check "no device" 3 "$bin/velactl" --device tcp:127.0.0.1:1 --timeout 2 eq import "$work/room.txt" --channel main
 
-echo "velactl eq: $failures failed"
-[ "$failures" -eq 0 ]
+finish "velactl eq"
