@@ -1,6 +1,18 @@
-# Sourced by the velactl scripts once they have set work (their scratch folder). A checked command's output
-# lands in $work/out and $work/err for the expectations after it; every miss is counted in failures.
+# Sourced first by the velactl scripts. Makes their scratch folder work, removed at exit together with the
+# processes a script's stop_at_exit names. A checked command's output lands in $work/out and $work/err for
+# the expectations after it; every miss is counted in failures.
+work=$(mktemp -d)
 failures=0
+
+stop_at_exit() { :; }  # redefined by a script that starts servers: prints their process ids
+cleanup() {
+    local p
+    for p in $(stop_at_exit); do
+        kill "$p" 2>/dev/null && wait "$p" 2>/dev/null
+    done
+    rm -rf "$work"
+}
+trap cleanup EXIT
 
 fail() {  # fail MESSAGE: counts a failure and shows what the last checked command printed
     echo "FAIL $1"

@@ -3,15 +3,10 @@
 # and imported again; refused lists leave the device as it was. Usage: velactl_eq.sh BINDIR
 set -u
 bin=$1
-work=$(mktemp -d)
-sim_pid=""
-cleanup() {
-    [ -n "$sim_pid" ] && kill "$sim_pid" 2>/dev/null && wait "$sim_pid" 2>/dev/null
-    rm -rf "$work"
-}
-trap cleanup EXIT
-
 source "$(dirname "$0")/checks.sh"
+sim_pid=""
+stop_at_exit() { echo $sim_pid; }
+
 source "$(dirname "$0")/velasim_start.sh"
 launch_velasim "$bin" "$work/sim.log" "$work/device.state" || exit 1
 sim_pid=$velasim_pid

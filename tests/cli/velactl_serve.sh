@@ -4,18 +4,11 @@
 # Usage: velactl_serve.sh BINDIR
 set -u
 bin=$1
-work=$(mktemp -d)
+source "$(dirname "$0")/checks.sh"
 serve_pid=""
 room_pids=""
-cleanup() {
-    for p in $serve_pid $room_pids; do
-        kill "$p" 2>/dev/null && wait "$p" 2>/dev/null
-    done
-    rm -rf "$work"
-}
-trap cleanup EXIT
+stop_at_exit() { echo $serve_pid $room_pids; }
 
-source "$(dirname "$0")/checks.sh"
 source "$(dirname "$0")/velasim_start.sh"
 
 check "new token" 0 "$bin/velactl" serve --new-token "$work/room.token"

@@ -2,15 +2,10 @@
 # velactl against velasim over the report stream, as a user runs them. Usage: velactl_velasim.sh BINDIR
 set -u
 bin=$1
-work=$(mktemp -d)
-sim_pid=""
-cleanup() {
-    [ -n "$sim_pid" ] && kill "$sim_pid" 2>/dev/null && wait "$sim_pid" 2>/dev/null
-    rm -rf "$work"
-}
-trap cleanup EXIT
-
 source "$(dirname "$0")/checks.sh"
+sim_pid=""
+stop_at_exit() { echo $sim_pid; }
+
 source "$(dirname "$0")/velasim_start.sh"
 start_sim() {
     launch_velasim "$bin" "$work/sim.log" "${state:-$work/device.state}" "$@" || exit 1
