@@ -26,7 +26,7 @@ helper_dir=$root/build/idle-cpu
 mkdir -p "$helper_dir"
 helper=$helper_dir/show_tab.exe
 if [ ! -f "$helper" ] || [ "$root/bench/idle_cpu_show_tab.cpp" -nt "$helper" ]; then
-    x86_64-w64-mingw32-g++-posix -std=c++20 -O2 -municode -static -I"$root/src" \
+    x86_64-w64-mingw32-g++-posix -std=c++20 -O2 -municode -static -I"$root" -I"$root/src" -I"$(dirname "$exe")/../generated" \
         "$root/bench/idle_cpu_show_tab.cpp" -o "$helper"
 fi
 

@@ -28,7 +28,7 @@ int wmain(int argc, wchar_t** argv) {
         HWND main = nullptr;
         EnumWindows(FindMain, reinterpret_cast<LPARAM>(&main));
         if (main != nullptr)
-            return PostMessageW(main, vela::kTabButtonId, 0, static_cast<LPARAM>(tab)) ? 0 : 1;
+            return PostMessageW(main, IDC_TAB, 0, static_cast<LPARAM>(tab)) ? 0 : 1;
         Sleep(kPauseMs);
     }
     return 1;

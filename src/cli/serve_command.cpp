@@ -10,6 +10,7 @@
 #include "cli/processor_server.h"
 #include "cli/session.h"
 #include "core/link/device_spec.h"
+#include "core/text/calendar.h"
 #include "devices/device_factory.h"
 #include "platform/stream_access.h"
 
@@ -59,16 +60,7 @@ std::optional<std::string> Parse(const std::vector<std::string>& args, ServeOpti
 
 // 2026-12-09 21:03:12Z: the same clock the busy refusal shows.
 std::string Stamp() {
-    const std::time_t now = std::time(nullptr);
-    std::tm utc{};
-#ifdef _WIN32
-    gmtime_s(&utc, &now);
-#else
-    gmtime_r(&now, &utc);
-#endif
-    char text[32];
-    std::strftime(text, sizeof text, "%Y-%m-%d %H:%M:%SZ", &utc);
-    return text;
+    return CalendarText(UtcCalendar(std::time(nullptr)), "%Y-%m-%d %H:%M:%SZ");
 }
 
 constexpr auto kStopPoll = std::chrono::milliseconds(50);

@@ -7,6 +7,7 @@
 
 #include "cli/bounded_input.h"
 #include "cli/velactl_cli.h"
+#include "core/text/calendar.h"
 
 namespace vela::cli {
 
@@ -18,16 +19,9 @@ std::string WatchTime() {
     const std::time_t seconds = std::chrono::system_clock::to_time_t(now);
     const auto ms =
         std::chrono::duration_cast<std::chrono::milliseconds>(now.time_since_epoch()).count() % 1000;
-    std::tm local{};
-#ifdef _WIN32
-    localtime_s(&local, &seconds);
-#else
-    localtime_r(&seconds, &local);
-#endif
-    char text[40];
-    std::strftime(text, sizeof text, "%Y-%m-%d %H:%M:%S", &local);
     char full[48];
-    std::snprintf(full, sizeof full, "%s.%03d", text, static_cast<int>(ms));
+    std::snprintf(full, sizeof full, "%s.%03d",
+                  CalendarText(LocalCalendar(seconds), "%Y-%m-%d %H:%M:%S").c_str(), static_cast<int>(ms));
     return full;
 }
 

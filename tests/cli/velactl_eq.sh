@@ -3,34 +3,9 @@
 # and imported again; refused lists leave the device as it was. Usage: velactl_eq.sh BINDIR
 set -u
 bin=$1
-work=$(mktemp -d)
+source "$(dirname "$0")/checks.sh"
 sim_pid=""
-cleanup() {
-    [ -n "$sim_pid" ] && kill "$sim_pid" 2>/dev/null && wait "$sim_pid" 2>/dev/null
-    rm -rf "$work"
-}
-trap cleanup EXIT
-
-failures=0
-fail() {
-    echo "FAIL $1"
-    sed 's/^/  | /' "$work/out" "$work/err" | head -20
-    failures=$((failures + 1))
-}
-check() {  # check NAME EXPECTED_STATUS COMMAND...
-    local name=$1 expected=$2
-    shift 2
-    "$@" >"$work/out" 2>"$work/err"
-    local status=$?
-    if [ "$status" -ne "$expected" ]; then
-        fail "$name: exit $status, expected $expected"
-        return 1
-    fi
-    echo "ok   $name"
-}
-expect() {  # expect NAME FILE PATTERN
-    grep -qE "$3" "$work/$2" || fail "$1: $2 lacks /$3/"
-}
+stop_at_exit() { echo $sim_pid; }
 
 source "$(dirname "$0")/velasim_start.sh"
 launch_velasim "$bin" "$work/sim.log" "$work/device.state" || exit 1
@@ -97,5 +72,4 @@ expect "clamp value" out "^rear.eq1.gain 620$"
 
 check "no device" 3 "$bin/velactl" --device tcp:127.0.0.1:1 --timeout 2 eq import "$work/room.txt" --channel main
 
-echo "velactl eq: $failures failed"
-[ "$failures" -eq 0 ]
+finish "velactl eq"

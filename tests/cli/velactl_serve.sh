@@ -4,38 +4,12 @@
 # Usage: velactl_serve.sh BINDIR
 set -u
 bin=$1
-work=$(mktemp -d)
+source "$(dirname "$0")/checks.sh"
 serve_pid=""
 room_pids=""
-cleanup() {
-    for p in $serve_pid $room_pids; do
-        kill "$p" 2>/dev/null && wait "$p" 2>/dev/null
-    done
-    rm -rf "$work"
-}
-trap cleanup EXIT
+stop_at_exit() { echo $serve_pid $room_pids; }
 
-failures=0
-check() {  # check NAME EXPECTED_STATUS COMMAND...
-    local name=$1 expected=$2
-    shift 2
-    "$@" >"$work/out" 2>"$work/err"
-    local status=$?
-    if [ "$status" -ne "$expected" ]; then
-        echo "FAIL $name: exit $status, expected $expected"
-        sed 's/^/  | /' "$work/out" "$work/err" | head -20
-        failures=$((failures + 1))
-        return 1
-    fi
-    echo "ok   $name"
-}
-expect() {  # expect NAME FILE PATTERN
-    if ! grep -qE "$3" "$2"; then
-        echo "FAIL $1: $2 lacks /$3/"
-        sed 's/^/  | /' "$2" | head -10
-        failures=$((failures + 1))
-    fi
-}
+source "$(dirname "$0")/velasim_start.sh"
 
 check "new token" 0 "$bin/velactl" serve --new-token "$work/room.token"
 expect "token mode" <(stat -c %a "$work/room.token") '^600$'
@@ -45,20 +19,10 @@ check "no token beyond loopback" 2 "$bin/velactl" serve --listen 0.0.0.0:4357 --
 expect "says why" "$work/err" "without a token"
 
 start_serve() {  # start_serve LOG: serves a virtual processor with the room token; sets port and pid
-    for port in $(shuf -i 20000-60000 -n 20); do
-        "$bin/velactl" serve --listen "127.0.0.1:$port" --device sim --token-file "$work/room.token" 2>"$1" &
-        pid=$!
-        for _ in $(seq 50); do
-            grep -q "serving" "$1" 2>/dev/null && return 0
-            kill -0 "$pid" 2>/dev/null || break
-            sleep 0.1
-        done
-        kill "$pid" 2>/dev/null
-        wait "$pid" 2>/dev/null
-    done
-    echo "FAIL serve did not start"
-    cat "$1"
-    exit 1
+    start_listening "$1" "serving" "$bin/velactl" serve --listen "127.0.0.1:{port}" --device sim \
+        --token-file "$work/room.token" || exit 1
+    pid=$started_pid
+    port=$started_port
 }
 start_serve "$work/serve.log"
 serve_pid=$pid
@@ -92,10 +56,9 @@ kill -INT "$serve_pid"
 wait "$serve_pid"
 status=$?
 serve_pid=""
-[ "$status" -eq 0 ] || { echo "FAIL serve ended with $status after Ctrl-C"; failures=$((failures + 1)); }
+[ "$status" -eq 0 ] || fail "serve ended with $status after Ctrl-C"
 expect "log: peer and time" "$work/serve.log" "^[0-9-]+ [0-9:]+Z velactl serve: 127\.0\.0\.1:[0-9]+ proved the token"
 expect "log: refusal" "$work/serve.log" "127\.0\.0\.1:[0-9]+ refused: wrong token"
 expect "log: stop" "$work/serve.log" "stopped after 4 session"
 
-[ "$failures" -eq 0 ] && echo "all passed" || echo "$failures failed"
-[ "$failures" -eq 0 ]
+finish "velactl serve"

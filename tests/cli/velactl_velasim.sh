@@ -2,43 +2,9 @@
 # velactl against velasim over the report stream, as a user runs them. Usage: velactl_velasim.sh BINDIR
 set -u
 bin=$1
-work=$(mktemp -d)
+source "$(dirname "$0")/checks.sh"
 sim_pid=""
-cleanup() {
-    [ -n "$sim_pid" ] && kill "$sim_pid" 2>/dev/null && wait "$sim_pid" 2>/dev/null
-    rm -rf "$work"
-}
-trap cleanup EXIT
-
-failures=0
-check() {  # check NAME EXPECTED_STATUS COMMAND...
-    local name=$1 expected=$2
-    shift 2
-    "$@" >"$work/out" 2>"$work/err"
-    local status=$?
-    if [ "$status" -ne "$expected" ]; then
-        echo "FAIL $name: exit $status, expected $expected"
-        sed 's/^/  | /' "$work/out" "$work/err" | head -20
-        failures=$((failures + 1))
-        return 1
-    fi
-    echo "ok   $name"
-}
-expect_out() {  # expect_out NAME PATTERN
-    if ! grep -qE "$2" "$work/out"; then
-        echo "FAIL $1: output lacks /$2/"
-        sed 's/^/  | /' "$work/out" | head -10
-        failures=$((failures + 1))
-    fi
-}
-
-expect_err() {  # expect_err NAME PATTERN
-    if ! grep -qE "$2" "$work/err"; then
-        echo "FAIL $1: stderr lacks /$2/"
-        sed 's/^/  | /' "$work/err" | head -10
-        failures=$((failures + 1))
-    fi
-}
+stop_at_exit() { echo $sim_pid; }
 
 source "$(dirname "$0")/velasim_start.sh"
 start_sim() {
@@ -47,6 +13,7 @@ start_sim() {
     sim_port=$velasim_port
     dev="tcp:127.0.0.1:$sim_port"
 }
+stop_sim() { kill "$sim_pid"; wait "$sim_pid" 2>/dev/null; }
 
 ctl() { "$bin/velactl" --device "$dev" --timeout 5 "$@"; }
 
@@ -56,7 +23,7 @@ check "status" 0 ctl status && expect_out status "device id: 0x6201"
 check "set" 0 ctl set 28=560 800=0x1234
 check "get" 0 ctl get 28 800 && expect_out get "^28 560$" && expect_out get "^800 4660$"
 check "dump" 0 ctl dump --names && expect_out dump "^946 " && expect_out dump "^255 198 Music EQ band 1"
-[ "$(wc -l <"$work/out")" -eq 947 ] || { echo "FAIL dump: not 947 lines"; failures=$((failures + 1)); }
+[ "$(wc -l <"$work/out")" -eq 947 ] || fail "dump: not 947 lines"
 check "dump json" 0 ctl dump --json && expect_out "dump json" '"index": 946'
 check "save" 0 ctl save "$work/room.lub"
 check "inspect" 0 "$bin/velactl" inspect "$work/room.lub" && expect_out inspect "^800 4660 " && expect_out inspect "values: 947"
@@ -87,17 +54,17 @@ check "busy" 3 ctl --timeout 2 status && expect_err busy "another program"
 exec 4>&-
 
 # A device with another id is named as such.
-kill "$sim_pid"; wait "$sim_pid" 2>/dev/null
+stop_sim
 start_sim --device-id 1234
 check "wrong device" 3 ctl status && expect_err "wrong device" "0x1234"
 
-kill "$sim_pid"; wait "$sim_pid" 2>/dev/null
+stop_sim
 start_sim --occupied -1
 check "occupied" 4 ctl get 1
 check "occupied status" 4 ctl status && expect_err "occupied status" "held by another controller"
 
 # With one reply in ten lost, values still land and are reported as landed.
-kill "$sim_pid"; wait "$sim_pid" 2>/dev/null
+stop_sim
 start_sim --drop 0.1 --seed 3
 for k in 1 2 3 4 5 6; do
     check "lossy set $k" 0 ctl set 26=$((500 + k)) 27=$((510 + k)) 800=$k 801=$k 802=$k 803=$k
@@ -107,11 +74,11 @@ done
 check "get range" 0 ctl get 26-27 && expect_out "get range" "^26 " && expect_out "get range" "^27 "
 check "status json" 0 ctl status --json && expect_out "status json" '"device_id": 25089'
 check "quiet" 0 ctl -q get 28
-[ ! -s "$work/out" ] || { echo "FAIL quiet printed something"; failures=$((failures + 1)); }
+[ ! -s "$work/out" ] || fail "quiet printed something"
 check "version" 0 "$bin/velactl" --version && expect_out version "^velactl [0-9]"
 
 # Two rooms: two velasim instances stand in for two processors; one batch goes into both.
-kill "$sim_pid"; wait "$sim_pid" 2>/dev/null
+stop_sim
 start_sim
 room_a=$dev
 pid_a=$sim_pid
@@ -141,28 +108,28 @@ check "backup 2" 0 "$bin/velactl" --device "$room_a" --timeout 5 save "$work/nig
 check "diff files" 1 "$bin/velactl" diff "$work/night1.lub" "$work/night2.lub" --json \
     && expect_out "diff files" '"index": 28, "name": "Music master level", "a": 501, "b": 533'
 kill "$pid_a"; wait "$pid_a" 2>/dev/null
-kill "$sim_pid"; wait "$sim_pid" 2>/dev/null
+stop_sim
 unset state
 
 # A failing line stops the batch unless --keep-going; the exit status is the first failure's.
 start_sim --ignore-saves
 printf 'scene save 2 Late\nset 28=505\n' >"$work/saves.txt"
 check "batch stops" 4 ctl batch "$work/saves.txt"
-grep -q "line 2: ok" "$work/out" && { echo "FAIL batch went on after a failure"; failures=$((failures + 1)); }
+grep -q "line 2: ok" "$work/out" && fail "batch went on after a failure"
 check "batch keeps going" 4 ctl batch --keep-going "$work/saves.txt" && expect_out "batch keeps going" "^line 2: ok$"
 check "batch json keeps going" 4 ctl --json batch --keep-going "$work/saves.txt" \
     && expect_out "batch json keeps going" '^\{"line": 1, "ok": false, "exit": 4\}$' \
     && expect_out "batch json keeps going" '^\{"line": 2, "ok": true\}$'
 
 # A Wi-Fi module that answers nothing is named, not taken for a processor that stopped answering.
-kill "$sim_pid"; wait "$sim_pid" 2>/dev/null
+stop_sim
 start_sim --mute-wifi
 check "wifi silent" 3 ctl wifi show && expect_err "wifi silent" "Wi-Fi module did not answer"
-grep -q "processor.*stopped answering" "$work/err" && { echo "FAIL wifi silent blamed the processor"; failures=$((failures + 1)); }
+grep -q "processor.*stopped answering" "$work/err" && fail "wifi silent blamed the processor"
 
 # Late and damaged replies are no other controller; a processor held by one is still refused.
 for fault in "--delay 2000" "--corrupt 0.2"; do
-    kill "$sim_pid"; wait "$sim_pid" 2>/dev/null
+    stop_sim
     # shellcheck disable=SC2086
     start_sim $fault --seed 5
     for k in 1 2 3; do
@@ -180,7 +147,7 @@ for fault in "--delay 2000" "--corrupt 0.2"; do
 done
 
 # A processor that vanishes in the middle of a batch ends it with 3, naming the lines that completed.
-kill "$sim_pid"; wait "$sim_pid" 2>/dev/null
+stop_sim
 start_sim
 printf 'set 28=501\nwait 8000\nset 28=502\n' >"$work/long.txt"
 ctl --timeout 2 batch "$work/long.txt" >"$work/batch.out" 2>"$work/batch.err" &
@@ -189,7 +156,7 @@ for _ in $(seq 100); do
     grep -q "line 1: ok" "$work/batch.out" && break
     sleep 0.1
 done
-kill "$sim_pid"; wait "$sim_pid" 2>/dev/null
+stop_sim
 wait "$batch_pid"
 status=$?
 if [ "$status" -ne 3 ] || ! grep -q "lines completed: 1$" "$work/batch.err"; then
@@ -210,7 +177,7 @@ fi
 
 # A processor that vanishes mid-command is reported lost at once, not after the timeout and more. It
 # vanishes once the dump is under way (its frames in velasim's log), whatever the machine's load.
-kill "$sim_pid"; wait "$sim_pid" 2>/dev/null
+stop_sim
 start_sim --verbose
 "$bin/velactl" --device "$dev" --timeout 1 dump >"$work/out" 2>"$work/err" &
 dump_pid=$!
@@ -218,7 +185,7 @@ for _ in $(seq 200); do
     [ "$(wc -l <"$work/sim.log")" -gt 40 ] && break
     sleep 0.05
 done
-kill "$sim_pid"; wait "$sim_pid" 2>/dev/null
+stop_sim
 wait "$dump_pid"
 status=$?
 if [ "$status" -ne 3 ]; then
@@ -229,7 +196,7 @@ else
     expect_err lost "lost|stopped answering"
 fi
 
-kill "$sim_pid"; wait "$sim_pid" 2>/dev/null
+stop_sim
 sim_pid=""
 # --wait: a processor that appears a moment later is waited for (a nightly job survives an unplug).
 wait_port=$(shuf -i 20000-60000 -n 1)
@@ -247,14 +214,13 @@ if [ "$status" -ne 0 ] || ! grep -q "device id: 0x6201" "$work/wait.out"; then
 else
     echo "ok   wait"
 fi
-kill "$sim_pid"; wait "$sim_pid" 2>/dev/null
+stop_sim
 sim_pid=""
 
 check "nobody listening" 3 "$bin/velactl" --device "$dev" --timeout 2 status && expect_err "nobody listening" "refused"
 
 check "velasim version" 0 "$bin/velasim" --version && expect_out "velasim version" "^velasim [0-9]"
 check "velasim unwritable state" 1 timeout 10 "$bin/velasim" --listen 127.0.0.1:1 --state "$work/no-such-folder/s.txt"
-[ ! -e "$work/no-such-folder" ] || { echo "FAIL velasim made a folder"; failures=$((failures + 1)); }
+[ ! -e "$work/no-such-folder" ] || fail "velasim made a folder"
 
-echo "velactl against velasim: $failures failed"
-[ "$failures" -eq 0 ]
+finish "velactl against velasim"

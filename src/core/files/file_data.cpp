@@ -17,6 +17,7 @@
 
 #include "core/files/replace_file.h"
 #include "core/protocol/frames.h"
+#include "core/text/calendar.h"
 #include "core/text/utf8.h"
 
 namespace vela {
@@ -168,13 +169,7 @@ std::uint32_t GetLe32(std::span<const std::uint8_t> l, std::size_t at) {
 }
 
 FileTime LocalNow() {
-    const std::time_t now = std::time(nullptr);
-    std::tm tm{};
-#ifdef _WIN32
-    localtime_s(&tm, &now);
-#else
-    localtime_r(&now, &tm);
-#endif
+    const std::tm tm = LocalCalendar(std::time(nullptr));
     return {static_cast<std::uint16_t>(tm.tm_year + 1900), static_cast<std::uint16_t>(tm.tm_mon + 1),
             static_cast<std::uint16_t>(tm.tm_mday),        static_cast<std::uint16_t>(tm.tm_hour),
             static_cast<std::uint16_t>(tm.tm_min),         static_cast<std::uint16_t>(tm.tm_sec)};

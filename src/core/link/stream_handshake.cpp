@@ -6,6 +6,8 @@
 #include <fstream>
 #include <iterator>
 
+#include "core/text/hex.h"
+
 namespace vela::auth {
 
 namespace {
@@ -27,16 +29,6 @@ bool KnownKind(std::uint8_t kind) {
 bool KnownReason(std::uint8_t reason) {
     return reason >= static_cast<std::uint8_t>(Refusal::kWrongToken) &&
            reason <= static_cast<std::uint8_t>(Refusal::kServerFault);
-}
-
-int HexDigit(char c) {
-    if (c >= '0' && c <= '9')
-        return c - '0';
-    if (c >= 'a' && c <= 'f')
-        return c - 'a' + 10;
-    if (c >= 'A' && c <= 'F')
-        return c - 'A' + 10;
-    return -1;
 }
 
 Message Refused(Refusal reason) {
@@ -184,40 +176,21 @@ Token ReadTokenFile(const std::string& path, std::string& error) {
         error = path + " is too long for a token file";
         return {};
     }
-    Token token;
-    int high = -1;
-    for (const char c : text) {
-        if (c == ' ' || c == '\n' || c == '\r' || c == '\t') {
-            continue;
-        }
-        const int digit = HexDigit(c);
-        if (digit < 0) {
-            error = path + " is not a token file (hex digits expected)";
-            return {};
-        }
-        if (high < 0) {
-            high = digit;
-        } else {
-            token.push_back(static_cast<std::uint8_t>(high * 16 + digit));
-            high = -1;
-        }
+    HexBytes parsed = ParseHexBytes(text, " \n\r\t");
+    if (parsed.status == HexParse::kBadCharacter) {
+        error = path + " is not a token file (hex digits expected)";
+        return {};
     }
-    if (high >= 0 || token.size() < kMinTokenSize) {
+    if (parsed.status == HexParse::kOddDigits || parsed.bytes.size() < kMinTokenSize) {
         error = path + " holds no token of at least " + std::to_string(kMinTokenSize) +
                 " bytes (make one with velactl serve --new-token FILE)";
         return {};
     }
-    return token;
+    return std::move(parsed.bytes);
 }
 
 std::string TokenToText(std::span<const std::uint8_t> token) {
-    static constexpr char kDigits[] = "0123456789abcdef";
-    std::string text;
-    for (const auto b : token) {
-        text.push_back(kDigits[b >> 4]);
-        text.push_back(kDigits[b & 15]);
-    }
-    return text;
+    return ToHex(token);
 }
 
 }  // namespace vela::auth

@@ -3,19 +3,11 @@
 #include <algorithm>
 #include <optional>
 
+#include "core/text/hex.h"
+
 namespace vela {
 
 namespace {
-
-int HexDigit(char c) {
-    if (c >= '0' && c <= '9')
-        return c - '0';
-    if (c >= 'A' && c <= 'F')
-        return c - 'A' + 10;
-    if (c >= 'a' && c <= 'f')
-        return c - 'a' + 10;
-    return -1;
-}
 
 // Reads a number from the text after a keyword; other characters are skipped. Empty without a digit.
 std::optional<std::uint32_t> ReadNumber(std::string_view digits, bool hex) {
@@ -23,7 +15,7 @@ std::optional<std::uint32_t> ReadNumber(std::string_view digits, bool hex) {
     bool any = false;
     for (char c : digits) {
         if (hex) {
-            const int d = HexDigit(c);
+            const int d = HexDigitValue(c);
             if (d >= 0) {
                 value = (value << 4) | static_cast<std::uint32_t>(d);
                 any = true;

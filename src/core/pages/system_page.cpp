@@ -72,7 +72,7 @@ constexpr std::array<int, 3> kSystemPasswordLabels{label::kOldPassword, label::k
 
 // The device's name for the scene; a scene it gave no name keeps the generic one.
 std::wstring SceneItemText(int item, std::wstring_view name) {
-    return std::to_wstring(item + 1) + L"-" + (name.empty() ? std::wstring(L"SYSTEM") : std::wstring(name));
+    return std::to_wstring(item + 1) + L"-" + (name.empty() ? std::wstring(L"SYSTEM") : PrintableText(name));
 }
 
 // "Music" before "Noise Gate:": a space between two words of Latin letters, none between Chinese ones.
@@ -232,7 +232,7 @@ void SystemPage::SetCodeValue(int code, int raw) {
             const int item = SceneItem();
             FillSceneList();
             controls_.Select(ids::kSceneList, item);
-            controls_.SetItemText(ids::kSceneName, link_.SceneNames().Name(item));
+            controls_.SetItemText(ids::kSceneName, PrintableText(link_.SceneNames().Name(item)));
             break;
         }
         default:

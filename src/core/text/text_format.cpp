@@ -99,4 +99,14 @@ std::wstring FormatWithValue(std::wstring_view format, double value) {
     return out;
 }
 
+std::wstring PrintableText(std::wstring_view text) {
+    const auto hidden = [](wchar_t c) {
+        return c < 0x20 || (c >= 0x7F && c < 0xA0) || (c >= 0x202A && c <= 0x202E) ||
+               (c >= 0x2066 && c <= 0x2069);
+    };
+    std::wstring shown(text);
+    std::replace_if(shown.begin(), shown.end(), hidden, L'\uFFFD');
+    return shown;
+}
+
 }  // namespace vela

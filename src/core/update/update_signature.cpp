@@ -3,43 +3,21 @@
 #include <algorithm>
 #include <string>
 
+#include "core/text/hex.h"
+
 namespace vela::update {
 
-namespace {
-
-int HexDigit(char c) {
-    if (c >= '0' && c <= '9')
-        return c - '0';
-    if (c >= 'a' && c <= 'f')
-        return c - 'a' + 10;
-    if (c >= 'A' && c <= 'F')
-        return c - 'A' + 10;
-    return -1;
-}
-
-}  // namespace
-
 std::optional<PublisherKey> ParsePublisherKey(std::string_view text) {
-    std::string digits;
-    for (const char c : text) {
-        if (c == ' ' || c == ':' || c == '\t' || c == '\n' || c == '\r') {
-            continue;
-        }
-        if (HexDigit(c) < 0) {
-            return std::nullopt;
-        }
-        digits.push_back(c);
-    }
-    if (digits.size() == 130 && digits.compare(0, 2, "04") == 0) {
-        digits.erase(0, 2);
-    }
-    if (digits.size() != 128) {
-        return std::nullopt;
+    HexBytes parsed = ParseHexBytes(text, " :\t\n\r");
+    auto& bytes = parsed.bytes;
+    if (parsed.status == HexParse::kOk && bytes.size() == 65 && bytes.front() == 0x04) {
+        bytes.erase(bytes.begin());  // the uncompressed point's prefix
     }
     PublisherKey key;
-    for (std::size_t k = 0; k < key.xy.size(); ++k) {
-        key.xy[k] = static_cast<std::uint8_t>(HexDigit(digits[2 * k]) * 16 + HexDigit(digits[2 * k + 1]));
+    if (parsed.status != HexParse::kOk || bytes.size() != key.xy.size()) {
+        return std::nullopt;
     }
+    std::copy(bytes.begin(), bytes.end(), key.xy.begin());
     return key;
 }
 

@@ -5,6 +5,7 @@
 #include <ctime>
 #include <cwchar>
 
+#include "core/text/calendar.h"
 #include "core/text/strings.h"
 #include "gui/app/diag_log_win32.h"
 #include "gui/app/main_dialog_win32.h"
@@ -33,8 +34,7 @@ std::time_t BuildTime() {
 std::wstring AboutText() {
     const std::time_t built = BuildTime();
     wchar_t date[32] = {};
-    std::tm local{};
-    localtime_s(&local, &built);
+    const std::tm local = LocalCalendar(built);
     std::wcsftime(date, 32, L"%Y-%m-%d %H:%M", &local);
     wchar_t version[32] = {};
     std::swprintf(version, 32, L"-V7.%d", kAboutVersion);

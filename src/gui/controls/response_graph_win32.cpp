@@ -243,9 +243,11 @@ void CLum_NewScope::SetAnimation(int mode) {
     if (mode == 0) {
         KillTimer(hwnd_, kAnimationTimer);
         animating_ = false;
+        HoldScreenDc(false);
         return;
     }
     animating_ = SetTimer(hwnd_, kAnimationTimer, kAnimationMs, nullptr) != 0;
+    HoldScreenDc(animating_);
     if (mode == 1) {
         model_.SelectFirstBand();
         Changed();
@@ -452,19 +454,20 @@ bool CLum_NewScope::RedrawSelectedHandle() {
         covered = covered || (box.x < part.right && box.x + label_width_ > part.left && box.y < part.bottom &&
                               box.y + label_height_ > part.top);
     }
-    const int saved = SaveDC(face);
-    IntersectClipRect(face, part.left, part.top, part.right, part.bottom);
-    BitBlt(face, part.left, part.top, kSprite, kSprite, under_handles_.Dc(), part.left, part.top, SRCCOPY);
-    DrawHandles(face, &part);
-    if (covered) {
-        Gdiplus::Graphics g(face);
-        UseSmoothDrawing(g);
-        g.SetTextRenderingHint(Gdiplus::TextRenderingHintAntiAliasGridFit);
-        g.SetClip(Gdiplus::Rect(part.left, part.top, kSprite, kSprite));
-        DrawLabel(g);
-        DrawMenu(g);
+    {
+        ScopedClip clip(face, part);
+        BitBlt(face, part.left, part.top, kSprite, kSprite, under_handles_.Dc(), part.left, part.top,
+               SRCCOPY);
+        DrawHandles(face, &part);
+        if (covered) {
+            Gdiplus::Graphics g(face);
+            UseSmoothDrawing(g);
+            g.SetTextRenderingHint(Gdiplus::TextRenderingHintAntiAliasGridFit);
+            g.SetClip(Gdiplus::Rect(part.left, part.top, kSprite, kSprite));
+            DrawLabel(g);
+            DrawMenu(g);
+        }
     }
-    RestoreDC(face, saved);
     ShowPart(part);
     return true;
 }

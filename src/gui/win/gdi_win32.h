@@ -52,6 +52,24 @@ class ScopedSelect {
     HGDIOBJ old_;
 };
 
+// Narrows a DC's clipping to a rectangle for the scope and puts the previous clip region back. Not SaveDC
+// and RestoreDC: restoring selects the DC's font again, which under Wine asks the X server's defaults.
+class ScopedClip {
+  public:
+    ScopedClip(HDC dc, const RECT& r) : dc_(dc), saved_(CreateRectRgn(0, 0, 0, 0)) {
+        had_clip_ = saved_ && GetClipRgn(dc_, saved_.Get()) == 1;
+        IntersectClipRect(dc_, r.left, r.top, r.right, r.bottom);
+    }
+    ScopedClip(const ScopedClip&) = delete;
+    ScopedClip& operator=(const ScopedClip&) = delete;
+    ~ScopedClip() { SelectClipRgn(dc_, had_clip_ ? saved_.Get() : nullptr); }
+
+  private:
+    HDC dc_;
+    UniqueRegion saved_;
+    bool had_clip_ = false;
+};
+
 // GetDC / ReleaseDC.
 class WindowDc {
   public:

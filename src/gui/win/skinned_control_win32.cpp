@@ -124,11 +124,22 @@ void CSkinnedControl::ShowPart(const RECT& part) {
         return;
     // Straight to the screen: going through an invalidation and WM_PAINT costs Wine many times the copy, and
     // an animation does this ten times a second.
+    if (held_screen_ && held_screen_->Get()) {
+        canvas_.CopyPartTo(held_screen_->Get(), part);
+        return;
+    }
     WindowDc screen(hwnd_);
     if (screen.Get())
         canvas_.CopyPartTo(screen.Get(), part);
     else
         InvalidateRect(hwnd_, &part, FALSE);
+}
+
+void CSkinnedControl::HoldScreenDc(bool hold) {
+    if (!hold || !hwnd_)
+        held_screen_.reset();
+    else if (!held_screen_)
+        held_screen_ = std::make_unique<WindowDc>(hwnd_);
 }
 
 // Only what needs painting goes to the screen: copying the whole face for a small part costs Wine as much as

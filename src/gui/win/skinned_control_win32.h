@@ -6,6 +6,7 @@
 
 #include <windows.h>
 
+#include <memory>
 #include <string>
 
 #include "gui/win/control_canvas_win32.h"
@@ -64,11 +65,17 @@ class CSkinnedControl : public CWindow {
     HDC CurrentFace() const;
     // A part of the face redrawn in place goes to the screen at once, and nothing else.
     void ShowPart(const RECT& part);
+    // While held, ShowPart draws through one screen DC kept for it: under Wine every GetDC makes a DC and
+    // selects its font into the X11 driver, several times the cost of a small part's copy. For an
+    // animation; released when it stops and with the control.
+    void HoldScreenDc(bool hold);
     void SetFocused(bool focused) { focused_ = focused; }
     // Releases the mouse if this control holds it.
     void ReleaseOwnCapture();
 
     LRESULT WindowProc(UINT message, WPARAM wparam, LPARAM lparam) override;
+    // The held screen DC goes back while its window still exists.
+    void OnDetached() override { held_screen_.reset(); }
 
     GdiplusSession gdiplus_;  // first member: outlives every GDI+ object of the derived control
     std::wstring caption_;
@@ -94,6 +101,7 @@ class CSkinnedControl : public CWindow {
     TextMode text_mode_;
     HDC parent_background_ = nullptr;
     ControlCanvas canvas_;
+    std::unique_ptr<WindowDc> held_screen_;
     bool face_valid_ = false;
     bool face_veiled_ = false;
 };

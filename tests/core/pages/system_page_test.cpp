@@ -184,6 +184,26 @@ TEST_F(SystemPageTest, SceneListShowsTheDevicesNamesAndKeepsTheUsersChoice) {
     EXPECT_EQ(controls.selections[ids::kSceneList], 6);
 }
 
+// A device may report any bytes as a name: control characters and direction overrides never reach the list
+// or the name box as they are, printable text (Chinese too) does.
+TEST_F(SystemPageTest, SceneNamesFromTheDeviceReachTheControlsPrintable) {
+    const struct {
+        std::wstring stored;
+        std::wstring shown;
+    } cases[] = {
+        {L"Bar\x1b[2Jone", L"Bar\uFFFD[2Jone"},       {L"a\r\nb\tc", L"a\uFFFD\uFFFDb\uFFFDc"},
+        {L"x\x7F\x85y", L"x\uFFFD\uFFFDy"},           {L"\u202Eevil", L"\uFFFDevil"},
+        {L"\u5927\u5385 Hall", L"\u5927\u5385 Hall"},
+    };
+    page.SetCodeValue(22, 5);
+    for (const auto& c : cases) {
+        link.SceneNames().Store(4, c.stored);
+        page.SetCodeValue(23, 0x0505);
+        EXPECT_EQ(controls.lists[ids::kSceneList][4], L"5-" + c.shown);
+        EXPECT_EQ(controls.texts[ids::kSceneName], c.shown);
+    }
+}
+
 TEST_F(SystemPageTest, LoweringAMaximumMovesThePowerOnVolumeAndTellsTheMainWindow) {
     page.OnValueControl(1, 20);
     EXPECT_EQ(controls.positions[0], 20);
