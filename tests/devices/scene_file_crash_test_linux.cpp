@@ -18,6 +18,7 @@
 
 #include "core/files/file_data.h"
 #include "core/protocol/factory_defaults.h"
+#include "core/protocol/protocol.h"
 #include "devices/scene_file_device.h"
 #include "support/temp_dir.h"
 
@@ -70,7 +71,9 @@ TEST(SceneFileCrash, ADeathBeforeTheRenameLeavesTheOldFileWhole) {
         testing::TempDir dir;
         const fs::path file = dir / "room.lub";
         std::vector<std::uint32_t> values(FactoryDefaults().begin(), FactoryDefaults().end());
-        ASSERT_TRUE(CZB_FileData().SaveScene(file, values).Ok());
+        CZB_FileData scene;
+        scene.device_id = kDeviceId;
+        ASSERT_TRUE(scene.SaveScene(file, values).Ok());
         const auto original = ReadBytes(file);
         values[300] = 0x1234;
         const auto edited = CZB_FileData::PatchSceneValues(original, values);

@@ -15,6 +15,7 @@
 #include "core/files/file_data.h"
 #include "core/model/parameter_layout.h"
 #include "core/protocol/factory_defaults.h"
+#include "core/protocol/protocol.h"
 #include "core/text/strings.h"
 #include "core/text/utf8.h"
 #include "core/ui/response_graph_ui.h"
@@ -74,6 +75,7 @@ class Folder {
 
 void WriteScene(const fs::path& p) {
     CZB_FileData scene;
+    scene.device_id = kDeviceId;
     const std::vector<std::uint32_t> values(FactoryDefaults().begin(), FactoryDefaults().end());
     ASSERT_TRUE(scene.SaveScene(p, values).Ok());
 }
