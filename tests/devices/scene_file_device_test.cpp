@@ -173,6 +173,17 @@ TEST(SceneFileDevice, DeviceSceneCommandsAreRefusedAndTheFileIsLeftAlone) {
     EXPECT_EQ(ValuesIn(file)[300], 0x1234u);
 }
 
+// A room's file named in Chinese: saved from a processor, then opened as one (the program runs in the C
+// locale, as velactl does).
+TEST(SceneFileDevice, AFileNamedInChineseIsSavedAndOpened) {
+    TempDir dir;
+    const std::string file = (dir / "\xE5\xA4\xA7\xE5\x8E\x85.lub").string();
+    std::string err;
+    ASSERT_EQ(Velactl({"--device=sim", "--timeout=5", "save", file}, &err), 0) << err;
+    ASSERT_EQ(Velactl({"--device=file:" + file, "--timeout=5", "--raw", "set", "300=7"}, &err), 0) << err;
+    EXPECT_EQ(ValuesIn(fs::u8path(file))[300], 7u);
+}
+
 class SceneFileLinkTest : public ::testing::Test {
   protected:
     SystemClock clock{10.0};
