@@ -190,6 +190,11 @@ int Cli::Scene() {
 int Cli::RunScene(const SceneCommand& command, int line) {
     if (command.what == "list")
         return ListScenes(line);
+    // A scene file holds one table and none of a device's scenes: a call would copy the virtual processor's
+    // stock scene into the file, a save would keep the scene nowhere.
+    if (spec_.kind == DeviceSpec::Kind::kFile)
+        return Fail(kExitFile, spec_.path + " is a scene file, not a processor: it has no device scenes to " +
+                                   command.what + "; nothing was written");
     auto& t = session_->Link().Table();
     if (command.what == "call") {
         host_->SetActivity("calling scene " + std::to_string(command.number));

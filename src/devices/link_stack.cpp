@@ -2,6 +2,7 @@
 
 #include "devices/device_factory.h"
 #include "devices/scene_file_device.h"
+#include "devices/tcp_hid_device.h"
 
 namespace vela {
 
@@ -38,6 +39,12 @@ std::optional<LinkStack::FileState> LinkStack::File() const {
     if (const auto* file = dynamic_cast<const SceneFileDevice*>(device_.get()))
         return StateOf(*file, file->CurrentStatus());
     return std::nullopt;
+}
+
+std::string LinkStack::Refusal() const {
+    if (const auto* served = dynamic_cast<const TcpHidDevice*>(device_.get()))
+        return served->Refusal();
+    return {};
 }
 
 std::optional<LinkStack::FileState> LinkStack::FlushFile() {

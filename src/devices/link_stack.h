@@ -11,6 +11,7 @@
 #include "core/link/link_controller.h"
 #include "core/link/transport_link.h"
 #include "core/link/wifi_slots.h"
+#include "core/ui/device_notices.h"
 
 namespace vela {
 
@@ -33,13 +34,10 @@ class LinkStack {
 
     // For a scene file opened as the processor: whether an edit waits to be written and whether the file
     // can be written at all; nothing for any other device.
-    struct FileState {
-        std::string name;  // the file's name, for a title
-        bool pending = false;
-        bool read_only = false;
-        std::string problem;
-    };
+    using FileState = DeviceFileState;
     std::optional<FileState> File() const;
+    // Why a served processor refused the latest connection; empty when it let it in (or for other devices).
+    std::string Refusal() const;
     // Writes a scene file's pending edit now (nothing for other devices); the state after it.
     std::optional<FileState> FlushFile();
 

@@ -150,6 +150,40 @@ TEST(SceneFileDevice, AFileThatCannotBeUsedIsRefusedWithItsReasonAndLeftAlone) {
     }
 }
 
+// The device's eight scenes have no place in a file: calling one would copy the virtual processor's stock
+// scene into it. Refused before anything reaches the file, alone or in a batch.
+TEST(SceneFileDevice, DeviceSceneCommandsAreRefusedAndTheFileIsLeftAlone) {
+    TempDir dir;
+    const fs::path file = dir / "room.lub";
+    WriteScene(file);
+    const std::string device = "--device=file:" + file.string();
+    std::string err;
+    ASSERT_EQ(Velactl({device, "--raw", "set", "300=0x1234"}, &err), 0) << err;
+    const auto edited = ReadBytes(file);
+    const std::vector<std::vector<std::string>> commands{
+        {"scene", "call", "3"}, {"scene", "save", "2", "Hall"}, {"batch", (dir / "lines").string()}};
+    std::ofstream(dir / "lines") << "scene call 2\n";
+    for (const auto& command : commands) {
+        std::vector<std::string> args{device, "--timeout=5"};
+        args.insert(args.end(), command.begin(), command.end());
+        EXPECT_EQ(Velactl(args, &err), 5) << command[1];
+        EXPECT_NE(err.find("is a scene file, not a processor"), std::string::npos) << err;
+        EXPECT_EQ(ReadBytes(file), edited) << command[1];
+    }
+    EXPECT_EQ(ValuesIn(file)[300], 0x1234u);
+}
+
+// A room's file named in Chinese: saved from a processor, then opened as one (the program runs in the C
+// locale, as velactl does).
+TEST(SceneFileDevice, AFileNamedInChineseIsSavedAndOpened) {
+    TempDir dir;
+    const std::string file = (dir / "\xE5\xA4\xA7\xE5\x8E\x85.lub").string();
+    std::string err;
+    ASSERT_EQ(Velactl({"--device=sim", "--timeout=5", "save", file}, &err), 0) << err;
+    ASSERT_EQ(Velactl({"--device=file:" + file, "--timeout=5", "--raw", "set", "300=7"}, &err), 0) << err;
+    EXPECT_EQ(ValuesIn(fs::u8path(file))[300], 7u);
+}
+
 class SceneFileLinkTest : public ::testing::Test {
   protected:
     SystemClock clock{10.0};

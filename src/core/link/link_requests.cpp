@@ -54,7 +54,9 @@ void LinkController::SaveToFile() {
         Message(LinkText::kSaveFailed);
         return;
     }
-    host_.ShowMessage(saved.path.wstring(), LinkTextFor(LinkText::kSaveSuccessfully), MessageButtons::kOk);
+    // Through UTF-8: outside Windows, wstring() converts with the C locale and throws on a Chinese name.
+    host_.ShowMessage(FromUtf8(PathUtf8(saved.path)), LinkTextFor(LinkText::kSaveSuccessfully),
+                      MessageButtons::kOk);
     Sleep(kAfterSaveMs);
 }
 

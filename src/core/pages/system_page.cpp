@@ -126,6 +126,7 @@ void SystemPage::Initialise() {
     for (int code = 0; code <= kSystemFixedTextCode; ++code) {
         UpdateCodeText(code);
     }
+    ApplyFileDevice();
 }
 
 std::uint16_t SystemPage::Parameter(std::uint16_t index) const {
@@ -296,6 +297,7 @@ void SystemPage::RewriteFixedTexts() {
     }
     controls_.FillList(ids::kPowerOnList, inputs);
     controls_.Select(ids::kPowerOnList, selection);
+    ApplyFileDevice();
 }
 
 void SystemPage::FillSceneList() {
@@ -402,6 +404,8 @@ void SystemPage::OnItem(int id) {
             break;
         }
         case ids::kSceneList:
+            if (file_device_)
+                break;
             // The link asks the device for the scene's name; the selection itself is not sent.
             Write(sp::kSceneCommand, sp::SceneCommand(sp::kSelectScene, SceneItem()), false);
             link_.State().RaiseRequest(request::kSceneName);
@@ -422,6 +426,8 @@ void SystemPage::OnItem(int id) {
 }
 
 void SystemPage::OnButton(int b) {
+    if (RefusedForFile(b))
+        return;
     switch (b) {
         case button::kCheckSystemPassword:
             CheckSystemPassword();

@@ -123,6 +123,10 @@ class ISystemControls {
     // The file-open dialog for an external parameter file; nothing when cancelled.
     virtual std::optional<std::wstring> ChooseParameterFile() = 0;
     virtual void OpenWifiDialog() = 0;
+    // Why a control is off, shown over it; empty takes the note away. Buttons by index, template controls
+    // by dialog id.
+    virtual void SetButtonOffNote(int /*button*/, const std::wstring& /*note*/) {}
+    virtual void SetItemOffNote(int /*id*/, const std::wstring& /*note*/) {}
 };
 
 // What the link controller is given before a request is raised.
@@ -153,6 +157,11 @@ class SystemPage : public ICodePage {
 
     // The local scene files as listed now.
     std::vector<std::wstring> LocalFiles() const;
+
+    // A scene file opened as the processor has no scenes of a device and no Wi-Fi module: their controls are
+    // off and say why.
+    void SetFileDevice(bool file);
+    bool FileDevice() const { return file_device_; }
 
   private:
     void Write(std::uint16_t index, int value, bool mark = true);
@@ -194,6 +203,11 @@ class SystemPage : public ICodePage {
     bool music_gate_ = false;
     bool mic_gate_ = false;
     bool key_enabled_ = false;
+    bool file_device_ = false;
+    // The controls a file turns off, enabled or not with their notes in the current language.
+    void ApplyFileDevice();
+    // True (after saying why) when a file has no use for this button.
+    bool RefusedForFile(int button);
 };
 
 }  // namespace vela

@@ -253,6 +253,27 @@ inline constexpr LocalizedString kWifiReadData{{L"读取\n数据", L"讀取\n數
 inline constexpr LocalizedString kWifiSetHotspot{{L"热点\n设置", L"熱點\n設置", L"Set\nHotspot"}};
 inline constexpr LocalizedString kWifiSetRouter{{L"路由\n设置", L"路由\n設置", L"Set\nRouter"}};
 inline constexpr LocalizedString kWifiOk{{L"确定", L"確定", L"OK"}};
+// A scene file opened as the processor: the title's note, the message when it cannot be written, why a
+// file cannot be opened, and why the device's own scenes, Wi-Fi and the update are off for it.
+inline constexpr LocalizedString kTitleReadOnly{{L"只读", L"唯讀", L"read-only"}};
+inline constexpr LocalizedString kSceneFileNotWritten{
+    {L"无法写入场景文件 %ls，之后的修改只保留在窗口中。\n可以用“保存模式到本地”保存到别的文件。\n\n%ls",
+     L"無法寫入場景文件 %ls，之後的修改只保留在視窗中。\n可以用「保存模式到本地」保存到別的文件。\n\n%ls",
+     L"The scene file %ls cannot be written: your edits stay in this window only.\nSave them to another file "
+     L"with \"Save Mode Local\".\n\n%ls"}};
+inline constexpr LocalizedString kSceneFileUnusable{
+    {L"无法打开场景文件：\n%ls", L"無法打開場景文件：\n%ls", L"The scene file cannot be opened:\n%ls"}};
+inline constexpr LocalizedString kNotForSceneFile{
+    {L"打开的是场景文件而不是设备：设备上的模式只存在于设备中。",
+     L"打開的是場景文件而不是設備：設備上的模式只存在於設備中。",
+     L"A scene file is open, not a processor: the device's scenes exist only on a processor."}};
+inline constexpr LocalizedString kWifiNotForSceneFile{
+    {L"打开的是场景文件而不是设备：WiFi 只能在设备上设置。",
+     L"打開的是場景文件而不是設備：WiFi 只能在設備上設置。",
+     L"A scene file is open, not a processor: Wi-Fi is set on a processor."}};
+// A served processor refused this program's connection (the server's reason follows).
+inline constexpr LocalizedString kServerRefused{
+    {L"服务器拒绝连接：\n%ls", L"伺服器拒絕連接：\n%ls", L"The server refused the connection:\n%ls"}};
 }  // namespace extra
 
 // Messages that exist in Chinese only and are shown as they are in every language.

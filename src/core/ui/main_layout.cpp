@@ -187,6 +187,17 @@ std::string Narrow(const std::wstring& w) {
     return s;
 }
 
+// A scene file's path on its own, as the shell passes it for a double-click: anything ending in ".lub" in any
+// case (with a name before it), and never an option.
+bool IsScenePath(const std::wstring& a) {
+    constexpr std::wstring_view kExtension = L".lub";
+    if (a.size() <= kExtension.size() || a.starts_with(L"--"))
+        return false;
+    const std::wstring_view tail = std::wstring_view(a).substr(a.size() - kExtension.size());
+    return std::equal(tail.begin(), tail.end(), kExtension.begin(),
+                      [](wchar_t x, wchar_t y) { return (x >= L'A' && x <= L'Z' ? x + 32 : x) == y; });
+}
+
 // Takes the value of one option; the reason it is refused, or nothing.
 std::wstring ApplyOption(VelaOptions& options, const std::wstring& a, const std::wstring& value) {
     if (a == L"--device") {
@@ -234,8 +245,26 @@ VelaOptionsParse ParseVelaOptions(const std::wstring& command_line) {
     VelaOptionsParse result;
     VelaOptions options;
     const std::vector<std::wstring> args = SplitCommandLine(command_line);
+    bool device_given = false;
+    bool scene_given = false;
     for (std::size_t i = 0; i < args.size(); ++i) {
         const std::wstring& a = args[i];
+        const bool scene = IsScenePath(a);
+        if (scene || a == L"--device") {
+            // Which processor is one choice: a file and a device, or two files, would leave one unheeded.
+            if (device_given || scene_given) {
+                result.error = L"Give one scene file or one --device, not both (\"" + a + L"\")";
+                return result;
+            }
+            (scene ? scene_given : device_given) = true;
+        }
+        if (scene) {
+            result.error = ApplyOption(options, L"--device", L"file:" + a);
+            if (!result.error.empty()) {
+                return result;
+            }
+            continue;
+        }
         if (a != L"--device" && a != L"--screenshots" && a != L"--screenshot-timeout" &&
             a != L"--update-host" && a != L"--token-file") {
             result.error = L"Unknown argument \"" + a + L"\"";

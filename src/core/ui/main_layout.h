@@ -86,6 +86,7 @@ struct VelaOptionsParse {
     std::wstring error;  // English; set when options is empty
 };
 
+// A scene file's path alone (SCENE.lub) stands for --device file:SCENE.lub.
 VelaOptionsParse ParseVelaOptions(const std::wstring& command_line);
 
 // Splits a Windows command line (without the program name) into arguments: blanks separate, double quotes

@@ -199,6 +199,9 @@ BOOL CZR305M2Dlg::OnInitDialog() {
     log_ = StartProgramLog(ToString(options_.device));
     stack_.SetEvents(log_.get());
     stack_.Start(*host_);
+    system_->Model().SetFileDevice(stack_.File().has_value());
+    device_watch_.Start(hwnd_, options_.device.kind == DeviceSpec::Kind::kFile ||
+                                   options_.device.kind == DeviceSpec::Kind::kTcp);
 
     link_.SetSendSwitch(true);
     output_pages_enabled_ = true;
@@ -492,8 +495,8 @@ void CZR305M2Dlg::StopLinkNow() {
 }
 
 void CZR305M2Dlg::StartOnlineUpdate() {
-    // An unattended run answers every box with OK: it must not accept an update.
-    if (!options_.screenshots.empty()) {
+    // An unattended run answers every box with OK: it must not accept an update. A file has no firmware.
+    if (!options_.screenshots.empty() || system_->Model().FileDevice()) {
         return;
     }
     update::UpdateSettings settings;
@@ -528,6 +531,7 @@ LRESULT CZR305M2Dlg::OnDestroy(WPARAM wparam, LPARAM lparam) {
         screenshots_->Stop();
     }
     tray_.Remove();
+    device_watch_.Stop();
     // Nothing may reach a window that is going away.
     StopLinkNow();
     RemovePropW(hwnd_, kMainWindowProperty);
@@ -535,6 +539,10 @@ LRESULT CZR305M2Dlg::OnDestroy(WPARAM wparam, LPARAM lparam) {
 }
 
 LRESULT CZR305M2Dlg::OnTimer(WPARAM wparam, LPARAM lparam) {
+    if (wparam == CDeviceWatch::kTimer) {
+        device_watch_.Tick();
+        return 0;
+    }
     if (wparam != CScreenshotRun::kTimer || !screenshots_) {
         return DefaultProc(WM_TIMER, wparam, lparam);
     }

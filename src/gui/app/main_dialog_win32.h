@@ -21,6 +21,7 @@
 #include "core/update/online_update.h"
 #include "core/update/update_log.h"
 #include "devices/link_stack.h"
+#include "gui/app/device_watch_win32.h"
 #include "gui/app/gui_link_host_win32.h"
 #include "gui/app/screenshot_run_win32.h"
 #include "gui/app/tray_icon_win32.h"
@@ -92,6 +93,7 @@ class CZR305M2Dlg final : public CDialogWindow {
     void VeilUntilLoaded(bool veiled);
     CWinSystem& SystemWindow() { return *system_; }
     const std::optional<MainLayout>& Layout() const { return layout_; }
+    CDeviceWatch& DeviceWatch() { return device_watch_; }
     int CurrentTab() const { return current_tab_; }
     bool OutputPagesEnabled() const { return output_pages_enabled_; }
     bool TrayIconShown() const { return tray_.Shown(); }
@@ -245,6 +247,11 @@ class CZR305M2Dlg final : public CDialogWindow {
 
     CTrayIcon tray_;
     std::unique_ptr<CScreenshotRun> screenshots_;
+    // A scene file's name and state, a server's refusal: in the title and told once.
+    CDeviceWatch device_watch_{stack_, [this](const std::wstring& title) {
+                                   SetWindowTextW(hwnd_, title.c_str());
+                                   model_label_.SetCaption(title);
+                               }};
     bool display_loaded_ = false;
     bool awaiting_table_ = false;
     // The table has held a device's Max levels since its first complete read; while searching it keeps the

@@ -6,8 +6,11 @@
 
 #include "core/files/file_data.h"
 #include "core/text/strings.h"
+#include "core/text/utf8.h"
+#include "core/ui/device_notices.h"
 #include "core/ui/main_layout.h"
 #include "core/update/online_update.h"
+#include "devices/device_factory.h"
 #include "gui/app/main_dialog_win32.h"
 #include "gui/win/message_box_win32.h"
 #include "gui/win/screenshot_win32.h"
@@ -18,6 +21,7 @@ namespace {
 
 constexpr int kExitBadArguments = 2;
 constexpr int kExitWindowFailed = 3;
+constexpr int kExitDeviceUnusable = 5;
 
 BOOL CALLBACK RaiseIfMain(HWND window, LPARAM found) {
     if (GetPropW(window, kMainWindowProperty) != nullptr) {
@@ -41,6 +45,20 @@ void AnswerBoxesInto(const std::wstring& folder) {
         const UINT buttons = box.type & MB_TYPEMASK;
         return buttons == MB_YESNO || buttons == MB_YESNOCANCEL ? IDYES : IDOK;
     });
+}
+
+// A file that cannot be opened (damaged, missing, open in another vela) is said before any window.
+bool DeviceUsable(const VelaOptions& options) {
+    const auto problem = DeviceProblem(options.device);
+    if (!problem) {
+        return true;
+    }
+    const std::wstring text = FillIn(Text(extra::kSceneFileUnusable), FromUtf8(*problem));
+    LocalizedMessageBox(nullptr, text, kWindowTitle, MB_OK | MB_ICONERROR, LanguageIndex());
+    if (!options.screenshots.empty()) {
+        WriteRunReport(options.screenshots, text);
+    }
+    return false;
 }
 
 }  // namespace
@@ -69,8 +87,8 @@ int CZR305M2App::Run(const std::wstring& command_line) {
     const VelaOptionsParse parsed = ParseVelaOptions(command_line);
     if (!parsed.options) {
         const std::wstring text = parsed.error +
-                                  L"\n\nvela.exe [--device usb|usb:PATH|sim|tcp:HOST:PORT] [--token-file "
-                                  L"FILE] [--update-host HOST[:PORT]]";
+                                  L"\n\nvela.exe [--device usb|usb:PATH|sim|tcp:HOST:PORT|file:PATH | "
+                                  L"SCENE.lub] [--token-file FILE] [--update-host HOST[:PORT]]";
         LocalizedMessageBox(nullptr, text, kWindowTitle, MB_OK | MB_ICONERROR, LanguageIndex());
         return kExitBadArguments;
     }
@@ -91,6 +109,10 @@ int CZR305M2App::Run(const std::wstring& command_line) {
             WriteRunReport(options.screenshots, L"second instance: handed over to the running one");
         }
         return 0;
+    }
+
+    if (!DeviceUsable(options)) {
+        return kExitDeviceUnusable;
     }
 
     CZR305M2Dlg window(options);

@@ -1,5 +1,5 @@
-// vela.exe [--device usb|usb:PATH|sim|tcp:HOST:PORT] [--token-file FILE] [--update-host HOST[:PORT]]
-//          [--screenshots DIR [--screenshot-timeout SECONDS]]
+// vela.exe [--device usb|usb:PATH|sim|tcp:HOST:PORT|file:PATH | SCENE.lub] [--token-file FILE]
+//          [--update-host HOST[:PORT]] [--screenshots DIR [--screenshot-timeout SECONDS]]
 #include <windows.h>
 
 #include "gui/app/vela_app_win32.h"

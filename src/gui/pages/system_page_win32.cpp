@@ -181,6 +181,7 @@ LRESULT CWinSystem::WindowProc(UINT message, WPARAM wparam, LPARAM lparam) {
                 if (!created_)
                     CreateControls();
                 Layout(LOWORD(lparam), HIWORD(lparam));
+                off_notes_.Follow();
             }
             break;
         case WM_COMMAND: {
@@ -489,6 +490,15 @@ void CWinSystem::OpenWifiDialog() {
     wifi_dialog_ = &dialog;
     dialog.DoModal(GetAncestor(hwnd_, GA_ROOT));
     wifi_dialog_ = nullptr;
+}
+
+void CWinSystem::SetButtonOffNote(int b, const std::wstring& note) {
+    if (b >= 0 && b < button::kCount)
+        off_notes_.Set(hwnd_, buttons_[static_cast<std::size_t>(b)].Hwnd(), note);
+}
+
+void CWinSystem::SetItemOffNote(int id, const std::wstring& note) {
+    off_notes_.Set(hwnd_, GetDlgItem(hwnd_, id), note);
 }
 
 void CWinSystem::SetScenePath(const std::filesystem::path& path) {

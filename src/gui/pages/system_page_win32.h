@@ -16,6 +16,7 @@
 #include "gui/controls/combo_label_win32.h"
 #include "gui/controls/image_button_win32.h"
 #include "gui/controls/value_control_win32.h"
+#include "gui/pages/off_notes_win32.h"
 #include "gui/pages/page_window_win32.h"
 #include "gui/win/gdi_win32.h"
 
@@ -50,6 +51,8 @@ class CWinSystem : public CPageWindow, private ISystemControls, private ISceneRe
     void SetWifiOpener(std::function<void()> opener) { wifi_opener_ = std::move(opener); }
     WifiSlots& Wifi() { return wifi_; }
     const FileLocations& Files() const { return files_; }
+    // Why a control is off (a scene file has no device scenes), as its tooltip holds it.
+    std::wstring OffNote(HWND control) const { return off_notes_.Note(control); }
 
   protected:
     LRESULT WindowProc(UINT message, WPARAM wparam, LPARAM lparam) override;
@@ -83,6 +86,8 @@ class CWinSystem : public CPageWindow, private ISystemControls, private ISceneRe
     void MaximumChanged() override;
     std::optional<std::wstring> ChooseParameterFile() override;
     void OpenWifiDialog() override;
+    void SetButtonOffNote(int button, const std::wstring& note) override;
+    void SetItemOffNote(int id, const std::wstring& note) override;
 
     void SetScenePath(const std::filesystem::path& path) override;
     void SetSelection(std::vector<std::uint16_t> indexes) override;
@@ -105,6 +110,7 @@ class CWinSystem : public CPageWindow, private ISystemControls, private ISceneRe
     // The group frames, in client coordinates, computed on size.
     std::vector<RECT> frames_;
     bool created_ = false;
+    COffNotes off_notes_;
 };
 
 }  // namespace vela

@@ -68,6 +68,9 @@ class FakeSystemControls final : public ISystemControls {
     void MaximumChanged() override { ++maximum_notices; }
     std::optional<std::wstring> ChooseParameterFile() override { return chosen_file; }
     void OpenWifiDialog() override { ++wifi_opened; }
+    std::map<int, std::wstring> button_notes, item_notes;
+    void SetButtonOffNote(int b, const std::wstring& n) override { button_notes[b] = n; }
+    void SetItemOffNote(int id, const std::wstring& n) override { item_notes[id] = n; }
 
     bool Said(str::Id id) const { return std::find(shown.begin(), shown.end(), Text(id)) != shown.end(); }
 };
@@ -445,6 +448,48 @@ TEST_F(SystemPageTest, LanguageChoiceIsAppliedAnnouncedAndStored) {
 
     page.OnButton(button::kWifi);
     EXPECT_EQ(controls.wifi_opened, 1);
+}
+
+// A scene file opened as the processor has no scenes of a device and no Wi-Fi module: their controls are off,
+// say why in the current language, and a click that reaches them anyway asks nothing of the link.
+TEST_F(SystemPageTest, OnAFileTheDevicesScenesAndWifiAreOffAndSayWhy) {
+    EXPECT_TRUE(controls.button_notes.empty()) << "a processor's page has no such notes";
+    EXPECT_FALSE(controls.button_enabled.count(button::kUseScene));
+    page.SetFileDevice(true);
+    for (int language = 0; language < kLanguageCount; ++language) {
+        SetLanguageIndex(language);
+        page.UpdateCodeText(kSystemFixedTextCode);
+        for (const int b : {button::kUseScene, button::kSaveScene, button::kWifi}) {
+            EXPECT_FALSE(controls.button_enabled[b]) << b;
+            EXPECT_EQ(controls.button_notes[b],
+                      Text(b == button::kWifi ? extra::kWifiNotForSceneFile : extra::kNotForSceneFile))
+                << b << " in " << language;
+        }
+        for (const int id : {ids::kSceneList, ids::kSceneName}) {
+            EXPECT_FALSE(controls.item_enabled[id]) << id;
+            EXPECT_EQ(controls.item_notes[id], Text(extra::kNotForSceneFile)) << id;
+        }
+        EXPECT_FALSE(controls.label_enabled[label::kSceneNumber]);
+    }
+    SetLanguageIndex(kLanguageEnglish);
+    // The local file controls stay: "Save Mode Local" is how edits reach another file.
+    for (const int b : {button::kSaveLocal, button::kUpdateToDevice, button::kImport})
+        EXPECT_FALSE(controls.button_enabled.count(b) && !controls.button_enabled[b]) << b;
+
+    controls.selections[ids::kSceneList] = 2;
+    page.OnItem(ids::kSceneList);
+    page.OnButton(button::kUseScene);
+    Type(ids::kSceneName, L"Hall");
+    page.OnButton(button::kSaveScene);
+    page.OnButton(button::kWifi);
+    EXPECT_FALSE(Raised(request::kSceneName));
+    EXPECT_FALSE(Raised(request::kCallScene));
+    EXPECT_FALSE(Raised(request::kSaveScene));
+    EXPECT_FALSE(Dirty(934));
+    EXPECT_EQ(Value(934), 0);
+    EXPECT_EQ(controls.wifi_opened, 0);
+    EXPECT_EQ(controls.shown.size(), 3u);
+    EXPECT_EQ(controls.shown.back(), Text(extra::kWifiNotForSceneFile));
 }
 
 }  // namespace

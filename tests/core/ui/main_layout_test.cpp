@@ -5,6 +5,7 @@
 #include <utility>
 
 #include "core/text/strings.h"
+#include "core/text/utf8.h"
 #include "core/ui/value_control_math.h"
 
 namespace vela {
@@ -172,6 +173,36 @@ TEST(VelaOptionsTest, RefusesWhatItCannotUseWithAMessage) {
         const auto p = ParseVelaOptions(bad);
         EXPECT_FALSE(p.options) << std::wstring(bad).size();
         EXPECT_FALSE(p.error.empty());
+    }
+}
+
+// A double-click on a scene file starts the program with the file's path alone.
+TEST(VelaOptionsTest, AScenePathAloneOpensTheFileAsTheProcessor) {
+    struct Case {
+        const wchar_t* line;
+        const char* path;  // UTF-8; nullptr: refused
+    };
+    const Case cases[] = {
+        {L"\"D:\\房间 1\\大厅.lub\"", "D:\\\xE6\x88\xBF\xE9\x97\xB4 1\\\xE5\xA4\xA7\xE5\x8E\x85.lub"},
+        {L"C:\\rooms\\A.LUB --update-host 127.0.0.1", "C:\\rooms\\A.LUB"},
+        {L"--screenshots C:\\shots a.Lub", "a.Lub"},
+        {L"file.lub.txt", nullptr},
+        {L".lub", nullptr},
+        {L"a.lub b.lub", nullptr},
+        {L"a.lub --device sim", nullptr},
+        {L"--device sim a.lub", nullptr},
+        {L"--device usb \"file:x.lub\"", nullptr},
+    };
+    for (const Case& c : cases) {
+        const auto p = ParseVelaOptions(c.line);
+        if (c.path == nullptr) {
+            EXPECT_FALSE(p.options) << ToUtf8(c.line);
+            EXPECT_FALSE(p.error.empty()) << ToUtf8(c.line);
+            continue;
+        }
+        ASSERT_TRUE(p.options) << ToUtf8(c.line) << ": " << ToUtf8(p.error);
+        EXPECT_EQ(p.options->device.kind, DeviceSpec::Kind::kFile) << ToUtf8(c.line);
+        EXPECT_EQ(p.options->device.path, c.path);
     }
 }
 

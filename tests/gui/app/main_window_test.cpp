@@ -661,41 +661,11 @@ TEST_F(MainWindowTest, ScreenshotsInEveryLanguage) {
 
 // vela.exe next to this test executable's build: build/windows/src/vela.exe.
 std::wstring VelaExe() {
-    wchar_t exe[MAX_PATH]{};
-    GetModuleFileNameW(nullptr, exe, MAX_PATH);
-    return (std::filesystem::path(exe).parent_path().parent_path() / L"src" / L"vela.exe").wstring();
+    return testing::BuiltProgram(L"vela.exe");
 }
 
 int RunVela(const std::wstring& arguments, DWORD timeout_ms, bool& finished) {
-    std::wstring command = L"\"" + VelaExe() + L"\" " + arguments;
-    STARTUPINFOW si{};
-    si.cb = sizeof(si);
-    PROCESS_INFORMATION pi{};
-    finished = false;
-    if (!CreateProcessW(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi))
-        return -1;
-    DWORD code = 999;
-    // Pumping while waiting: the program may talk to this thread's windows.
-    const DWORD deadline = GetTickCount() + timeout_ms;
-    while (!finished) {
-        const DWORD now = GetTickCount();
-        if (static_cast<std::int32_t>(now - deadline) >= 0)
-            break;
-        const DWORD r = MsgWaitForMultipleObjects(1, &pi.hProcess, FALSE, deadline - now, QS_ALLINPUT);
-        if (r == WAIT_OBJECT_0) {
-            finished = true;
-            GetExitCodeProcess(pi.hProcess, &code);
-        } else {
-            testing::Pump();
-        }
-    }
-    if (!finished) {
-        TerminateProcess(pi.hProcess, 99);
-        WaitForSingleObject(pi.hProcess, 5000);
-    }
-    CloseHandle(pi.hThread);
-    CloseHandle(pi.hProcess);
-    return static_cast<int>(code);
+    return testing::RunProcess(VelaExe(), arguments, timeout_ms, finished);
 }
 
 // The program's language follows the machine's settings: a text counts in any of the three.

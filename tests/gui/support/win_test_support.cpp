@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <filesystem>
 
 #include "res/resource.h"
 
@@ -101,6 +102,59 @@ Pixels ReadPixels(HDC dc, int x, int y, int width, int height) {
         std::memcpy(out.data.data(), bits, out.data.size() * sizeof(std::uint32_t));
     }
     return out;
+}
+
+std::wstring BuiltProgram(const std::wstring& name) {
+    wchar_t exe[MAX_PATH]{};
+    GetModuleFileNameW(nullptr, exe, MAX_PATH);
+    return (std::filesystem::path(exe).parent_path().parent_path() / L"src" / name).wstring();
+}
+
+int RunProcess(const std::wstring& program, const std::wstring& arguments, DWORD timeout_ms, bool& finished,
+               const std::wstring& output) {
+    std::wstring command = L"\"" + program + L"\" " + arguments;
+    STARTUPINFOW si{};
+    si.cb = sizeof(si);
+    SECURITY_ATTRIBUTES inherit{sizeof(inherit), nullptr, TRUE};
+    HANDLE out = INVALID_HANDLE_VALUE;
+    if (!output.empty()) {
+        out = CreateFileW(output.c_str(), GENERIC_WRITE, FILE_SHARE_READ, &inherit, CREATE_ALWAYS,
+                          FILE_ATTRIBUTE_NORMAL, nullptr);
+        si.dwFlags = STARTF_USESTDHANDLES;
+        si.hStdOutput = out;
+        si.hStdError = out;
+        si.hStdInput = GetStdHandle(STD_INPUT_HANDLE);
+    }
+    PROCESS_INFORMATION pi{};
+    finished = false;
+    const BOOL started = CreateProcessW(nullptr, command.data(), nullptr, nullptr,
+                                        out != INVALID_HANDLE_VALUE, 0, nullptr, nullptr, &si, &pi);
+    if (out != INVALID_HANDLE_VALUE)
+        CloseHandle(out);
+    if (!started)
+        return -1;
+    DWORD code = 999;
+    // Pumping while waiting: the program may talk to this thread's windows.
+    const DWORD deadline = GetTickCount() + timeout_ms;
+    while (!finished) {
+        const DWORD now = GetTickCount();
+        if (static_cast<std::int32_t>(now - deadline) >= 0)
+            break;
+        const DWORD r = MsgWaitForMultipleObjects(1, &pi.hProcess, FALSE, deadline - now, QS_ALLINPUT);
+        if (r == WAIT_OBJECT_0) {
+            finished = true;
+            GetExitCodeProcess(pi.hProcess, &code);
+        } else {
+            Pump();
+        }
+    }
+    if (!finished) {
+        TerminateProcess(pi.hProcess, 99);
+        WaitForSingleObject(pi.hProcess, 5000);
+    }
+    CloseHandle(pi.hThread);
+    CloseHandle(pi.hProcess);
+    return static_cast<int>(code);
 }
 
 std::wstring ArtifactsFolder() {

@@ -65,6 +65,15 @@ struct Pixels {
 };
 Pixels ReadPixels(HDC dc, int x, int y, int width, int height);
 
+// Runs a program of this build (a path beside the test's own build folder: L"src/vela.exe") with the
+// arguments, pumping this thread's messages while it runs, and returns its exit code; a program still
+// running after `timeout_ms` is ended and `finished` stays false. Its standard output and error go to
+// `output` when one is named.
+int RunProcess(const std::wstring& program, const std::wstring& arguments, DWORD timeout_ms, bool& finished,
+               const std::wstring& output = {});
+// The path of a program of this build (e.g. L"velactl.exe" in src/).
+std::wstring BuiltProgram(const std::wstring& name);
+
 // The folder for screenshots: %VELA_ARTIFACTS%, else build/artifacts next to the test executable's build.
 std::wstring ArtifactsFolder();
 using vela::SavePng;
