@@ -16,8 +16,9 @@ using testing::FakeCodePage;
 constexpr int kMusicBand8Gain = 52;  // input pages: 45 + band
 constexpr std::uint16_t kMusicBand8GainIndex = 254 + 7 * 4 + 2;
 
+// Public: the table-driven cases act on the fixture from outside.
 class HistoryActionsTest : public ::testing::Test {
-  protected:
+  public:
     testing::ManualClock clock;
     testing::Latin1CodePage code_page;
     DeviceLink link{clock, code_page};
