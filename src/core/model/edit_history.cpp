@@ -79,6 +79,7 @@ void EditHistory::Record(StepKind kind, EditSource source, std::uint16_t index, 
         }
     }
     DropEmptyTop();
+    Changed();
 }
 
 void EditHistory::PressStarted() {
@@ -115,6 +116,7 @@ void EditHistory::Push(StepKind kind, std::vector<ParameterChange> changes) {
     }
     NewStep(kind, {}).changes = std::move(changes);
     Close();
+    Changed();
 }
 
 void EditHistory::BeginCapture(StepKind kind, std::span<const std::uint16_t> table) {
@@ -141,7 +143,9 @@ std::optional<EditStep> EditHistory::TakeUndo() {
     if (!CanUndo()) {
         return std::nullopt;
     }
-    return steps_[--cursor_];
+    --cursor_;
+    Changed();
+    return steps_[cursor_];
 }
 
 std::optional<EditStep> EditHistory::TakeRedo() {
@@ -149,7 +153,9 @@ std::optional<EditStep> EditHistory::TakeRedo() {
     if (!CanRedo()) {
         return std::nullopt;
     }
-    return steps_[cursor_++];
+    ++cursor_;
+    Changed();
+    return steps_[cursor_ - 1];
 }
 
 void EditHistory::Clear() {
@@ -157,6 +163,7 @@ void EditHistory::Clear() {
     cursor_ = 0;
     open_ = false;
     capture_.reset();
+    Changed();
 }
 
 bool EditHistory::ConnectedTo(std::string_view device) {

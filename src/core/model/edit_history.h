@@ -6,6 +6,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <deque>
+#include <functional>
 #include <optional>
 #include <span>
 #include <string>
@@ -93,6 +94,8 @@ class EditHistory {
     std::optional<EditStep> TakeRedo();
 
     std::size_t Size() const { return steps_.size(); }
+    // Called whenever what can be undone or redone may have changed (for the buttons that show it).
+    void SetOnChange(std::function<void()> told) { on_change_ = std::move(told); }
     void Clear();
 
     // The processor now connected, by device id and USB path: another one than before clears the history.
@@ -120,6 +123,12 @@ class EditHistory {
     };
     std::optional<Capture> capture_;
     std::string device_;
+    std::function<void()> on_change_;
+    void Changed() {
+        if (on_change_) {
+            on_change_();
+        }
+    }
 };
 
 // The changes that take the table from `from` to `to`, writable parameters only.

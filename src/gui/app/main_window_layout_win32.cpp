@@ -136,9 +136,8 @@ void CZR305M2Dlg::ApplyLayout(int width, int height) {
     place(music_input_caption_.Hwnd(), l.music_input_caption);
     music_input_caption_.SetTextStyle(static_cast<float>(l.caption_font), kCaptionFace, kCaptionText,
                                       kRightMiddle);
-    Rect combo = l.music_source;
-    combo.bottom = combo.top + static_cast<int>(kComboListHeight * l.s);
-    place(music_source_.Hwnd(), combo);
+    place(music_source_.Hwnd(), Rect{l.music_source.left, l.music_source.top, l.music_source.right,
+                                     l.music_source.top + static_cast<int>(kComboListHeight * l.s)});
     place(model_label_.Hwnd(), l.model_label);
     model_label_.SetTextStyle(static_cast<float>(l.model_font), kUiFace, kWhite, kLeftMiddle);
     for (int tab = 0; tab < kTabCount; ++tab) {

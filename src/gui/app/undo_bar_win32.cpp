@@ -27,6 +27,7 @@ CUndoBar::CUndoBar(DeviceLink& link, ParameterMap& map, IUserMessages& messages)
     : actions_(link, map), link_(link), messages_(messages) {}
 
 CUndoBar::~CUndoBar() {
+    actions_.History().SetOnChange(nullptr);
     if (hook_ != nullptr) {
         UnhookWindowsHookEx(hook_);
     }
@@ -61,6 +62,14 @@ void CUndoBar::Create(HWND main_window, HDC background) {
         tool.lpszText = const_cast<wchar_t*>(L"");
         SendMessageW(tooltip_, TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&tool));
     }
+    // Edits arrive from every control, some without a message through the queue: the buttons are brought up
+    // to date once the edit's message has been handled.
+    actions_.History().SetOnChange([this] {
+        if (!refresh_posted_) {
+            refresh_posted_ = true;
+            PostMessageW(main_, UM_UNDO_BAR, static_cast<WPARAM>(-1), 0);
+        }
+    });
     g_watching = this;
     hook_ = SetWindowsHookExW(WH_GETMESSAGE, &CUndoBar::WatchMessages, nullptr, GetCurrentThreadId());
     Refresh();
@@ -98,6 +107,7 @@ void CUndoBar::SetTip(int i, std::wstring text) {
 }
 
 void CUndoBar::Refresh() {
+    refresh_posted_ = false;
     const EditHistory& h = actions_.History();
     const EditStep* undo = h.NextUndo();
     const EditStep* redo = h.NextRedo();
@@ -167,12 +177,6 @@ bool CUndoBar::Watch(MSG& msg) {
             return false;
         case WM_LBUTTONUP:
             actions_.History().PressEnded();
-            // After the control has written its last value: then the buttons show the new step.
-            PostMessageW(main_, UM_UNDO_BAR, static_cast<WPARAM>(-1), 0);
-            return false;
-        case WM_KEYUP:
-        case WM_MOUSEWHEEL:
-            PostMessageW(main_, UM_UNDO_BAR, static_cast<WPARAM>(-1), 0);
             return false;
         case WM_KEYDOWN: {
             if (IsTextBox(msg.hwnd)) {

@@ -54,6 +54,7 @@ class CUndoBar {
     std::array<std::wstring, kUndoBarButtons> tips_;
     HWND tooltip_ = nullptr;  // owned by the main window, destroyed with it
     HHOOK hook_ = nullptr;
+    bool refresh_posted_ = false;
 };
 
 }  // namespace vela
