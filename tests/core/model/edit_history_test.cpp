@@ -139,6 +139,8 @@ TEST(EditHistory, KeepsTheLastStepsAndDropsTheRedoBranchOnANewEdit) {
 TEST(EditHistory, UndoAndRedoWalkTheSameSteps) {
     testing::ManualClock clock;
     EditHistory h(clock);
+    int told = 0;
+    h.SetOnChange([&told] { ++told; });
     h.Record(StepKind::kEdit, kBand8Gain, 310, 0, 1);
     h.Record(StepKind::kEdit, kBand8Freq, 309, 5, 6);
     ASSERT_EQ(h.NextUndo()->changes, (Changes{{309, 5, 6}}));
@@ -149,6 +151,8 @@ TEST(EditHistory, UndoAndRedoWalkTheSameSteps) {
     h.Record(StepKind::kEdit, kBand8Freq, 309, 6, 7);
     EXPECT_EQ(h.Size(), 3u);
     EXPECT_FALSE(h.TakeRedo());
+    // Every record, undo and redo told the buttons; a failed redo did not.
+    EXPECT_EQ(told, 5);
 }
 
 std::size_t FirstLinkOwned() {
