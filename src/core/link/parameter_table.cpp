@@ -46,6 +46,14 @@ void ParameterTable::WriteParameter(std::size_t index, std::uint32_t value, bool
     }
 }
 
+std::vector<std::uint16_t> ParameterTable::Values() const {
+    std::vector<std::uint16_t> out(kParameterCount);
+    for (std::size_t i = 0; i < kParameterCount; ++i) {
+        out[i] = Value(i);
+    }
+    return out;
+}
+
 bool ParameterTable::RestoreEdit(std::size_t index, std::uint16_t value) {
     if (index >= kParameterCount) {
         return false;

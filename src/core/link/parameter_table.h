@@ -45,6 +45,8 @@ class ParameterTable {
     std::uint16_t Value(std::size_t index) const {
         return entries_[index].value.load(std::memory_order_relaxed);
     }
+    // Every entry's value, in index order.
+    std::vector<std::uint16_t> Values() const;
     bool IsDirty(std::size_t index) const { return entries_[index].dirty.load() > 0; }
     bool IsReceived(std::size_t index) const { return entries_[index].received.load() > 0; }
 

@@ -37,6 +37,12 @@ const layout::IndexRow* RowWrittenBy(int page_id, int code) {
     return nullptr;
 }
 
+int PageOfStrip(Strip strip) {
+    constexpr std::array<int, layout::kStripCount> kPages{layout::kMainPage, layout::kCenterPage,
+                                                          layout::kSubPage, layout::kRearPage};
+    return kPages[static_cast<std::size_t>(strip)];
+}
+
 bool ValidFader(int fader) {
     return fader >= 0 && fader < kFaderCount;
 }
@@ -80,7 +86,44 @@ void ParameterMap::WriteRaw(std::uint16_t index, int raw) {
     if (!rewriting_ && static_cast<std::uint16_t>(raw) == link_.Table().Value(index)) {
         return;
     }
+    Record(index, raw);
     WriteParameter(index, static_cast<std::uint32_t>(raw));
+}
+
+void ParameterMap::Record(std::uint16_t index, int raw) {
+    if (history_ != nullptr && index < kParameterCount) {
+        history_->Record(edit_kind_, edit_source_, index, link_.Table().Value(index),
+                         static_cast<std::uint16_t>(raw));
+    }
+}
+
+void ParameterMap::ActionStarts(StepKind kind, int page_id) {
+    if (history_ != nullptr) {
+        history_->ActionStarts(kind, {page_id, -1});
+    }
+}
+
+void ParameterMap::ActionEnds() {
+    if (history_ != nullptr) {
+        history_->ActionEnds();
+    }
+}
+
+void ParameterMap::WriteBack(std::span<const ParameterChange> changes, bool after) {
+    const auto value = [after](const ParameterChange& c) { return after ? c.after : c.before; };
+    for (const auto& c : changes) {
+        if (c.index == param::kModeWord) {
+            WriteMode(value(c));
+            RefreshFromParameter(c.index, value(c));
+        }
+    }
+    for (const auto& c : changes) {
+        if (c.index != param::kModeWord && c.index < kParameterCount) {
+            WriteParameter(c.index, value(c));
+            RefreshFromParameter(c.index, value(c));
+        }
+    }
+    ClampMasterLevels();
 }
 
 std::uint16_t ParameterMap::Stored(std::size_t index) const {
@@ -88,6 +131,10 @@ std::uint16_t ParameterMap::Stored(std::size_t index) const {
 }
 
 void ParameterMap::Edited(int page_id, int code, int raw) {
+    if (!rewriting_) {
+        edit_kind_ = StepKind::kEdit;
+        edit_source_ = {page_id, code};
+    }
     if (const auto strip = layout::StripForPage(page_id)) {
         if (auto* page = controls_.outputs[static_cast<std::size_t>(*strip)]) {
             OnOutputPage(*strip, *page, code, raw);
@@ -120,6 +167,9 @@ void ParameterMap::Edited(int page_id, int code, int raw) {
 
 void ParameterMap::Rewritten(int page_id, int code, int raw) {
     rewriting_ = true;
+    // Only RESET writes again: its rewrites, one after the other, are one step.
+    edit_kind_ = StepKind::kReset;
+    edit_source_ = {page_id, -1};
     Edited(page_id, code, raw);
     rewriting_ = false;
 }
@@ -131,7 +181,9 @@ void ParameterMap::OnOutputPage(Strip strip, ICodePage& page, int code, int raw)
         return;
     }
     if (code == kPasteEqCode) {
+        ActionStarts(StepKind::kPasteEq, PageOfStrip(strip));
         PasteEq(strip, page);
+        ActionEnds();
         return;
     }
     if (const auto band = layout::EqFieldForCode(EqCodes::kOutput, layout::kOutputBands, code)) {
@@ -223,6 +275,8 @@ void ParameterMap::OnMasterFader(int fader) {
     RelabelFader(fader);
     controls_.faders->SetNote(fader, {});
     if (const auto* row = RowWrittenBy(layout::kMasterFaders, fader)) {
+        edit_kind_ = StepKind::kMasterFader;
+        edit_source_ = {layout::kMasterFaders, fader};
         const double value = controls_.faders->Value(fader);
         const auto level = static_cast<std::uint32_t>(std::clamp(value, 0.0, 65535.0 - kMasterLevelOffset));
         WriteRaw(row->index, static_cast<int>(level + kMasterLevelOffset));
@@ -237,9 +291,12 @@ void ParameterMap::OnMusicSource() {
     if (position < 0 || position >= static_cast<int>(kMusicSourceCodes.size())) {
         return;
     }
+    const auto source = static_cast<std::uint16_t>(kMusicSourceCodes[static_cast<std::size_t>(position)]);
+    edit_kind_ = StepKind::kEdit;
+    edit_source_ = {layout::kMusicSourceSelector, 0};
+    Record(param::kMusicSource, source);
     WriteParameter(kMusicSourceChange, 0);
-    WriteParameter(param::kMusicSource,
-                   static_cast<std::uint32_t>(kMusicSourceCodes[static_cast<std::size_t>(position)]));
+    WriteParameter(param::kMusicSource, source);
 }
 
 void ParameterMap::OnModeButton(int button) {
@@ -274,6 +331,10 @@ void ParameterMap::OnModeButton(int button) {
     }
     if (buttons->Check(kDanceButton) == kButtonPressed) {
         mode |= kModeDanceBit;
+    }
+    // The device changes the bank's values with the mode: the step is what the re-read brings.
+    if (history_ != nullptr) {
+        history_->BeginCapture(StepKind::kMode, link_.Table().Values());
     }
     WriteMode(static_cast<std::uint16_t>(mode));
 }

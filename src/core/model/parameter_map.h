@@ -6,10 +6,12 @@
 #include <array>
 #include <cstddef>
 #include <cstdint>
+#include <span>
 #include <string_view>
 
 #include "core/link/device_link.h"
 #include "core/link/seams.h"
+#include "core/model/edit_history.h"
 #include "core/model/parameter_layout.h"
 
 namespace vela {
@@ -37,6 +39,9 @@ class IPageEdits {
     virtual void Rewritten(int page_id, int code, int raw) { Edited(page_id, code, raw); }
     // The table's entry, for the Mic page that shows the other microphone's values.
     virtual std::uint16_t Stored(std::size_t index) const = 0;
+    // Around an action that edits many parameters at once (an EQ import): one step for undo.
+    virtual void ActionStarts(StepKind /*kind*/, int /*page_id*/) {}
+    virtual void ActionEnds() {}
 };
 
 // The Mic page also tells which microphones its EQ, EQ PASS and filter controls edit.
@@ -125,6 +130,13 @@ class ParameterMap : public IPageEdits {
     void Edited(int page_id, int code, int raw) override;
     void Rewritten(int page_id, int code, int raw) override;
     std::uint16_t Stored(std::size_t index) const override;
+    void ActionStarts(StepKind kind, int page_id) override;
+    void ActionEnds() override;
+    // Where the user's edits are recorded for undo; nothing records them without it.
+    void RecordInto(EditHistory* history) { history_ = history; }
+    // Writes the values of an undo or redo like an edit (marked for sending, acknowledged, read back) and
+    // moves the controls to them; the mode word goes first, so that the output pages show the right bank.
+    void WriteBack(std::span<const ParameterChange> changes, bool after);
     // UM_LINK_NOTIFY (0, index): value is the table entry's current value.
     void RefreshFromParameter(std::size_t index, std::uint16_t value);
     // Stores the low 16 bits and marks the entry for sending while the link's send switch is on.
@@ -158,12 +170,17 @@ class ParameterMap : public IPageEdits {
     void RefreshTarget(const layout::CodeRef& target, std::uint16_t value);
     void RefreshMode(std::uint16_t value);
     void WriteMode(std::uint16_t mode);
+    void Record(std::uint16_t index, int raw);
 
     DeviceLink& link_;
     MappedControls controls_;
     std::array<int, kEqClipboardSize> clipboard_{};
     bool clipboard_filled_ = false;
     bool rewriting_ = false;
+    EditHistory* history_ = nullptr;
+    // What the edit being written counts as, for the history.
+    StepKind edit_kind_ = StepKind::kEdit;
+    EditSource edit_source_;
 };
 
 }  // namespace vela

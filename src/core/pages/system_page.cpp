@@ -440,6 +440,7 @@ void SystemPage::OnButton(int b) {
             break;
         case button::kUseScene:
             Write(sp::kSceneCommand, sp::SceneCommand(sp::kCallScene, SceneItem()), true);
+            BeforeBulkChange(StepKind::kSceneRecall);
             link_.State().RaiseRequest(request::kCallScene);
             break;
         case button::kSaveScene:

@@ -6,6 +6,7 @@
 #include <array>
 #include <cstdint>
 #include <filesystem>
+#include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -162,6 +163,8 @@ class SystemPage : public ICodePage {
     // off and say why.
     void SetFileDevice(bool file);
     bool FileDevice() const { return file_device_; }
+    // Told just before a scene recall or a scene-file load is asked of the link, so it can be undone.
+    void SetBeforeBulkChange(std::function<void(StepKind)> told) { before_bulk_change_ = std::move(told); }
 
   private:
     void Write(std::uint16_t index, int value, bool mark = true);
@@ -191,11 +194,17 @@ class SystemPage : public ICodePage {
     std::optional<std::filesystem::path> LocalPath(std::wstring_view empty_text);
     // Reads the file before anything is raised: a file that is not a scene file is refused here.
     bool SceneFileReadable(const std::filesystem::path& path);
+    void BeforeBulkChange(StepKind kind) {
+        if (before_bulk_change_) {
+            before_bulk_change_(kind);
+        }
+    }
 
     DeviceLink& link_;
     ISceneRequests& requests_;
     FileLocations files_;
     ISystemControls& controls_;
+    std::function<void(StepKind)> before_bulk_change_;
     system_page::VolumeLimits limits_;
     int shown_current_scene_ = -1;  // the device's current scene as last reported
     // What the controls show.

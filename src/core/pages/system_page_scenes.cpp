@@ -110,6 +110,7 @@ void SystemPage::UpdateToDevice() {
         return;
     }
     requests_.SetScenePath(*path);
+    BeforeBulkChange(StepKind::kFileLoad);
     link_.State().RaiseRequest(request::kLoadFile);
 }
 
@@ -130,6 +131,7 @@ void SystemPage::Import() {
     requests_.SetSelection(sp::ImportSelection());
     // The worker serves request 11 before 15 in one pass and drops 15 when the load fails, so the
     // window never waits between them.
+    BeforeBulkChange(StepKind::kFileLoad);
     link_.State().RaiseRequest(request::kLoadSelection);
     link_.State().RaiseRequest(request::kSaveSettings);
 }

@@ -274,6 +274,50 @@ inline constexpr LocalizedString kWifiNotForSceneFile{
 // A served processor refused this program's connection (the server's reason follows).
 inline constexpr LocalizedString kServerRefused{
     {L"服务器拒绝连接：\n%ls", L"伺服器拒絕連接：\n%ls", L"The server refused the connection:\n%ls"}};
+// Undo, redo and A/B compare: the title area's buttons, their tooltips and the names of the steps.
+inline constexpr LocalizedString kUndoButton{{L"撤销", L"撤銷", L"Undo"}};
+inline constexpr LocalizedString kRedoButton{{L"重做", L"重做", L"Redo"}};
+inline constexpr LocalizedString kUndoTip{
+    {L"撤销: %ls (Ctrl+Z)", L"撤銷: %ls (Ctrl+Z)", L"Undo: %ls (Ctrl+Z)"}};
+inline constexpr LocalizedString kRedoTip{
+    {L"重做: %ls (Ctrl+Y)", L"重做: %ls (Ctrl+Y)", L"Redo: %ls (Ctrl+Y)"}};
+inline constexpr LocalizedString kNothingToUndo{
+    {L"没有可撤销的操作", L"沒有可撤銷的操作", L"Nothing to undo"}};
+inline constexpr LocalizedString kNothingToRedo{
+    {L"没有可重做的操作", L"沒有可重做的操作", L"Nothing to redo"}};
+inline constexpr LocalizedString kStepEqBand{{L"EQ 第%d段%ls", L"EQ 第%d段%ls", L"EQ band %d %ls"}};
+inline constexpr LocalizedString kFieldType{{L"类型", L"類型", L"type"}};
+inline constexpr LocalizedString kFieldFrequency{{L"频率", L"頻率", L"frequency"}};
+inline constexpr LocalizedString kFieldGain{{L"增益", L"增益", L"gain"}};
+inline constexpr LocalizedString kFieldQ{{L"Q值", L"Q值", L"Q"}};
+inline constexpr LocalizedString kStepMusicLevel{{L"音乐音量", L"音樂音量", L"Music level"}};
+inline constexpr LocalizedString kStepMicLevel{{L"话筒音量", L"話筒音量", L"Mic level"}};
+inline constexpr LocalizedString kStepMicBLevel{{L"话筒B音量", L"話筒B音量", L"Mic B level"}};
+inline constexpr LocalizedString kStepEffectLevel{{L"效果音量", L"效果音量", L"Effect level"}};
+inline constexpr LocalizedString kStepMusicSource{{L"音乐输入", L"音樂輸入", L"Music input"}};
+inline constexpr LocalizedString kStepReset{{L"%ls RESET", L"%ls RESET", L"RESET %ls"}};
+inline constexpr LocalizedString kStepPasteEq{{L"粘贴EQ %ls", L"粘貼EQ %ls", L"Paste EQ %ls"}};
+inline constexpr LocalizedString kStepEqImport{{L"导入EQ %ls", L"導入EQ %ls", L"EQ import %ls"}};
+inline constexpr LocalizedString kStepMode{{L"方式切换", L"方式切換", L"Mode change"}};
+inline constexpr LocalizedString kStepSceneRecall{{L"调用模式", L"調用模式", L"Scene recall"}};
+inline constexpr LocalizedString kStepFileLoad{{L"载入模式文件", L"載入模式文件", L"Scene file load"}};
+inline constexpr LocalizedString kStepCompare{{L"A/B 切换", L"A/B 切換", L"A/B switch"}};
+inline constexpr LocalizedString kCompareButton{{L"A/B", L"A/B", L"A/B"}};
+inline constexpr LocalizedString kCompareKeep{{L"保留", L"保留", L"Keep"}};
+inline constexpr LocalizedString kCompareTip{
+    {L"A/B 比较 (Ctrl+B)", L"A/B 比較 (Ctrl+B)", L"A/B compare (Ctrl+B)"}};
+inline constexpr LocalizedString kCompareLiveTip{{L"正在听 %ls，点击切换 (Ctrl+B)",
+                                                  L"正在聽 %ls，點擊切換 (Ctrl+B)",
+                                                  L"%ls is live: click to switch (Ctrl+B)"}};
+inline constexpr LocalizedString kCompareKeepTip{
+    {L"保留正在听的设置，结束比较 (Ctrl+Shift+B)", L"保留正在聽的設置，結束比較 (Ctrl+Shift+B)",
+     L"Keep the live settings and end the compare (Ctrl+Shift+B)"}};
+inline constexpr LocalizedString kCompareLinkDown{{L"设备未连接，不能切换 A/B。",
+                                                   L"設備未連接，不能切換 A/B。",
+                                                   L"The processor is not connected: A/B cannot switch."}};
+inline constexpr LocalizedString kHistoryCleared{
+    {L"已连接另一台设备：撤销记录已清除。", L"已連接另一台設備：撤銷記錄已清除。",
+     L"Another processor is connected: the undo history was cleared."}};
 }  // namespace extra
 
 // Messages that exist in Chinese only and are shown as they are in every language.

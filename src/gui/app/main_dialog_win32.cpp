@@ -87,6 +87,7 @@ const MessageRow<CZR305M2Dlg> CZR305M2Dlg::kMessageMap[] = {
     {UM_CLAMP_MASTER_LEVELS, 0, &CZR305M2Dlg::OnClampMasterLevels},
     {UM_UPDATE_EXIT, 0, &CZR305M2Dlg::OnUpdateExit},
     {UM_LINK_NOTIFY, 0, &CZR305M2Dlg::OnLinkNotify},
+    {UM_UNDO_BAR, 0, &CZR305M2Dlg::OnUndoBar},
 };
 
 CZR305M2Dlg::CZR305M2Dlg(const VelaOptions& options)
@@ -102,6 +103,8 @@ CZR305M2Dlg::CZR305M2Dlg(const VelaOptions& options)
         page->Model().SendEditsTo(map_);
     for (auto& page : effects_)
         page->Model().SendEditsTo(map_);
+    system_->Model().SetBeforeBulkChange(
+        [this](StepKind kind) { undo_bar_.Actions().BeforeBulkChange(kind); });
     icon_ = LoadIconW(ResourceModule(), MAKEINTRESOURCEW(IDI_VELA));
 }
 
@@ -396,7 +399,13 @@ LRESULT CZR305M2Dlg::OnApplyLanguage(WPARAM, LPARAM) {
         }
     }
     map_.ApplyLanguage();
+    undo_bar_.Refresh();
     Invalidate();
+    return 0;
+}
+
+LRESULT CZR305M2Dlg::OnUndoBar(WPARAM wparam, LPARAM) {
+    undo_bar_.Command(static_cast<int>(wparam));
     return 0;
 }
 
@@ -434,6 +443,7 @@ LRESULT CZR305M2Dlg::OnLinkNotify(WPARAM wparam, LPARAM lparam) {
         default:
             break;
     }
+    undo_bar_.OnLinkNotify(static_cast<LinkNotify>(wparam), lparam);
     return 0;
 }
 

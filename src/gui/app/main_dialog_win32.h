@@ -25,6 +25,7 @@
 #include "gui/app/gui_link_host_win32.h"
 #include "gui/app/screenshot_run_win32.h"
 #include "gui/app/tray_icon_win32.h"
+#include "gui/app/undo_bar_win32.h"
 #include "gui/controls/combo_label_win32.h"
 #include "gui/controls/image_button_win32.h"
 #include "gui/controls/progress_dialog_win32.h"
@@ -82,6 +83,7 @@ class CZR305M2Dlg final : public CDialogWindow {
     LinkController* Controller() { return stack_.Controller(); }
     WifiSlots& Wifi() { return stack_.Wifi(); }
     ParameterMap& Map() { return map_; }
+    CUndoBar& UndoBar() { return undo_bar_; }
     CGDI_Button& TitleButton(int i) { return title_buttons_[static_cast<std::size_t>(i)]; }
     CGDI_Button& Tab(int i) { return tabs_[static_cast<std::size_t>(i)]; }
     CEA_Lum2& MasterFader(int i) { return faders_[static_cast<std::size_t>(i)]; }
@@ -134,6 +136,7 @@ class CZR305M2Dlg final : public CDialogWindow {
     LRESULT OnClampMasterLevels(WPARAM, LPARAM);
     LRESULT OnUpdateExit(WPARAM, LPARAM);
     LRESULT OnLinkNotify(WPARAM, LPARAM);
+    LRESULT OnUndoBar(WPARAM, LPARAM);
     LRESULT OnTimer(WPARAM, LPARAM);
     LRESULT OnDestroy(WPARAM, LPARAM);
     static const MessageRow<CZR305M2Dlg> kMessageMap[];
@@ -233,6 +236,7 @@ class CZR305M2Dlg final : public CDialogWindow {
     Modes mode_adapter_{*this};
     Messages message_adapter_{*this};
     ParameterMap map_;
+    CUndoBar undo_bar_{link_, map_, message_adapter_};
 
     HICON icon_ = nullptr;
     UniqueIcon small_icon_;

@@ -69,6 +69,7 @@ void CZR305M2Dlg::CreateControls() {
     }
     music_source_.SetSkin(bg, IDP_COMBO_MAIN, kMusicSourceStyle);
     music_source_.SetItem(0);
+    undo_bar_.Create(hwnd_, bg);
     controls_created_ = true;
 }
 
@@ -83,6 +84,7 @@ void CZR305M2Dlg::Reskin() {
     music_input_caption_.SetSkin(bg, 0, 0);
     model_label_.SetSkin(bg, 0, 0);
     music_source_.SetSkin(bg, IDP_COMBO_MAIN, kMusicSourceStyle);
+    undo_bar_.Reskin(bg);
 }
 
 void CZR305M2Dlg::ApplyLayout(int width, int height) {
@@ -122,6 +124,7 @@ void CZR305M2Dlg::ApplyLayout(int width, int height) {
         place(b.Hwnd(), l.title_buttons[static_cast<std::size_t>(i)]);
         b.SetTextStyle(static_cast<float>(l.title_font), kUiFace, kButtonText, kCentred, kWhite);
     }
+    undo_bar_.Place(l, kUiFace, kButtonText, kCentred);
     for (int i = 0; i < kTabCount; ++i) {
         CGDI_Button& t = Tab(i);
         place(t.Hwnd(), l.tabs[static_cast<std::size_t>(i)]);
@@ -133,9 +136,8 @@ void CZR305M2Dlg::ApplyLayout(int width, int height) {
     place(music_input_caption_.Hwnd(), l.music_input_caption);
     music_input_caption_.SetTextStyle(static_cast<float>(l.caption_font), kCaptionFace, kCaptionText,
                                       kRightMiddle);
-    Rect combo = l.music_source;
-    combo.bottom = combo.top + static_cast<int>(kComboListHeight * l.s);
-    place(music_source_.Hwnd(), combo);
+    place(music_source_.Hwnd(), Rect{l.music_source.left, l.music_source.top, l.music_source.right,
+                                     l.music_source.top + static_cast<int>(kComboListHeight * l.s)});
     place(model_label_.Hwnd(), l.model_label);
     model_label_.SetTextStyle(static_cast<float>(l.model_font), kUiFace, kWhite, kLeftMiddle);
     for (int tab = 0; tab < kTabCount; ++tab) {
@@ -219,6 +221,9 @@ LRESULT CZR305M2Dlg::OnPaint(WPARAM, LPARAM) {
     if (controls_created_) {
         for (CGDI_Button& b : title_buttons_) {
             b.PaintTo(canvas_.Dc());
+        }
+        for (int i = 0; i < kUndoBarButtons; ++i) {
+            undo_bar_.Button(i).PaintTo(canvas_.Dc());
         }
     }
     if (first_paint_done_ && layout_) {

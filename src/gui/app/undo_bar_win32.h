@@ -1,0 +1,60 @@
+// The title area's Undo, Redo, A/B and Keep buttons with their tooltips, and the shortcuts that work from
+// any page of the main window (Ctrl+Z, Ctrl+Y, Ctrl+Shift+Z, Ctrl+B, Ctrl+Shift+B). Holds the history and
+// the compare; the main window gives it the link's notifications and its layout.
+#pragma once
+
+#include <windows.h>
+
+#include <array>
+#include <string>
+
+#include "core/model/history_actions.h"
+#include "core/ui/main_layout.h"
+#include "core/ui/undo_bar_layout.h"
+#include "gui/controls/image_button_win32.h"
+
+namespace vela {
+
+// Posted to the main window by the buttons and the shortcuts; wParam the button (kUndoBarUndo..).
+inline constexpr UINT UM_UNDO_BAR = WM_APP + 0x2517;
+
+class CUndoBar {
+  public:
+    CUndoBar(DeviceLink& link, ParameterMap& map, IUserMessages& messages);
+    ~CUndoBar();
+    CUndoBar(const CUndoBar&) = delete;
+    CUndoBar& operator=(const CUndoBar&) = delete;
+
+    HistoryActions& Actions() { return actions_; }
+    CGDI_Button& Button(int i) { return buttons_[static_cast<std::size_t>(i)]; }
+    // The tooltip a button shows now.
+    const std::wstring& Tip(int i) const { return tips_[static_cast<std::size_t>(i)]; }
+
+    // Creates the buttons and their tooltips on the main window and starts watching its keys and presses.
+    void Create(HWND main_window, HDC background);
+    void Reskin(HDC background);
+    void Place(const MainLayout& layout, const wchar_t* face, unsigned text_colour, int text_flags);
+    // UM_UNDO_BAR: a button was clicked or its shortcut pressed.
+    void Command(int button);
+    // A notification of the link, after the main window has handled it.
+    void OnLinkNotify(LinkNotify code, LPARAM value);
+    // Captions, tooltips and enabled states from the history and the compare (also after a language change).
+    void Refresh();
+
+  private:
+    static LRESULT CALLBACK WatchMessages(int code, WPARAM wparam, LPARAM lparam);
+    bool Watch(MSG& msg);
+    void SetTip(int i, std::wstring text);
+
+    HistoryActions actions_;
+    DeviceLink& link_;
+    IUserMessages& messages_;
+    HWND main_ = nullptr;
+    std::array<CGDI_Button, kUndoBarButtons> buttons_;
+    std::array<std::wstring, kUndoBarButtons> tips_;
+    HWND tooltip_ = nullptr;  // owned by the main window, destroyed with it
+    HHOOK hook_ = nullptr;
+    bool refresh_posted_ = false;
+};
+
+}  // namespace vela
