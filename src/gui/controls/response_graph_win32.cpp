@@ -174,6 +174,11 @@ void CLum_NewScope::SetMenuEnabled(bool on) {
         model_.menu = GraphMenu::kClosed;
     Changed();
 }
+void CLum_NewScope::SetMenuItems(std::vector<GraphMenu> items) {
+    model_.menu_items = std::move(items);
+    model_.menu = GraphMenu::kClosed;
+    SetMenuEnabled(!model_.menu_items.empty());
+}
 void CLum_NewScope::SetShowQHandles(bool on) {
     model_.show_q_handles = on;
     Changed();
@@ -496,16 +501,12 @@ void CLum_NewScope::DrawLabel(Gdiplus::Graphics& g) {
 void CLum_NewScope::DrawMenu(Gdiplus::Graphics& g) {
     if (model_.menu == GraphMenu::kClosed)
         return;
-    const Rect items[] = {MenuCopyRect(model_), MenuPasteRect(model_)};
-    const wchar_t* texts[] = {L"Copy", L"Paste"};
-    for (int i = 0; i < 2; ++i) {
-        const bool lit =
-            (i == 0 && model_.menu == GraphMenu::kCopy) || (i == 1 && model_.menu == GraphMenu::kPaste);
-        Gdiplus::SolidBrush fill(Argb(lit ? kMenuHighlight : kWhite));
-        const Gdiplus::RectF box = RectF(items[i].left, items[i].top, items[i].right - items[i].left,
-                                         items[i].bottom - items[i].top);
+    for (GraphMenu item : model_.menu_items) {
+        const Rect r = MenuItemRect(model_, item);
+        Gdiplus::SolidBrush fill(Argb(item == model_.menu ? kMenuHighlight : kWhite));
+        const Gdiplus::RectF box = RectF(r.left, r.top, r.right - r.left, r.bottom - r.top);
         g.FillRectangle(&fill, box);
-        CentredText(g, texts[i], label_font_.get(), box, kBlack);
+        CentredText(g, std::wstring(MenuItemText(item)), label_font_.get(), box, kBlack);
     }
 }
 
