@@ -40,6 +40,8 @@ constexpr float kLabelFont = 12.0f;
 constexpr unsigned kMenuHighlight = 0xFFFFFF32;
 constexpr wchar_t kHandleFace[] = L"Arial";
 constexpr wchar_t kAxisFace[] = L"Times New Roman";
+// The menu's items are in the user's language: a face with Chinese glyphs, as the pages use.
+constexpr wchar_t kMenuFace[] = L"微软雅黑";
 
 // The Q handles' arrows, in one 24-pixel cell each.
 struct ArrowPoint {
@@ -501,12 +503,14 @@ void CLum_NewScope::DrawLabel(Gdiplus::Graphics& g) {
 void CLum_NewScope::DrawMenu(Gdiplus::Graphics& g) {
     if (model_.menu == GraphMenu::kClosed)
         return;
+    if (!menu_font_)
+        menu_font_ = MakeGdiplusFont(kMenuFace, kLabelFont);
     for (GraphMenu item : model_.menu_items) {
         const Rect r = MenuItemRect(model_, item);
         Gdiplus::SolidBrush fill(Argb(item == model_.menu ? kMenuHighlight : kWhite));
         const Gdiplus::RectF box = RectF(r.left, r.top, r.right - r.left, r.bottom - r.top);
         g.FillRectangle(&fill, box);
-        CentredText(g, std::wstring(MenuItemText(item)), label_font_.get(), box, kBlack);
+        CentredText(g, std::wstring(MenuItemText(item)), menu_font_.get(), box, kBlack);
     }
 }
 

@@ -134,6 +134,7 @@ class CLum_NewScope : public CSkinnedControl {
     SpriteSheet eq_pass_image_;
     std::unique_ptr<Gdiplus::Font> label_font_;
     double label_font_scale_ = 0.0;
+    std::unique_ptr<Gdiplus::Font> menu_font_;
     std::wstring label_text_;
     int label_width_ = 0;
     int label_height_ = 0;

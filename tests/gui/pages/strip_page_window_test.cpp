@@ -662,6 +662,15 @@ TEST_F(StripPageWindowTest, TheEqReportDialogSpeaksEachLanguage) {
                          testing::ArtifactsFolder() + L"\\eq-report-" + names[language] + L".png");
         SendMessageW(dialog.Hwnd(), WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
         EXPECT_FALSE(dialog.IsWindow());
+        // The Main page's graph menu, all four items, in the same language.
+        CStripPageWindow& main = *dynamic_cast<CStripPageWindow*>(dlg_->PageForTab(layout::kMainPage));
+        Click(dlg_->Tab(layout::kMainPage));
+        SendMessageW(main.Graph().Hwnd(), WM_RBUTTONUP, 0, Point(900, 200));
+        EXPECT_EQ(main.Graph().Model().menu_items.size(), 4u);
+        testing::Pump();
+        CaptureWindowPng(main.Graph().Hwnd(),
+                         testing::ArtifactsFolder() + L"\\eq-menu-" + names[language] + L".png");
+        SendMessageW(main.Graph().Hwnd(), WM_MOUSEMOVE, 0, Point(10, 10));
     }
 }
 
