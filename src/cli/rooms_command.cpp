@@ -78,17 +78,45 @@ void Print(const Room& room, const RoomResult& r, bool json, std::ostream& out) 
     out << "}\n";
 }
 
+// eq import needs a FILE every room can read; eq export writes to standard output only, where each room's
+// bands get its name, since every room would write the same file.
+std::optional<std::string> CheckEq(std::vector<std::string>::const_iterator at,
+                                   std::vector<std::string>::const_iterator end) {
+    if (at == end || (*at != "import" && *at != "export"))
+        return "rooms runs eq import FILE or eq export";
+    const bool import = *at == "import";
+    std::optional<std::string> file;
+    for (auto i = at + 1; i != end; ++i) {
+        if (*i == "--channel" || *i == "--bank" || *i == "--timeout") {
+            if (i + 1 == end)
+                break;
+            ++i;
+        } else if (*i == "-" || (*i)[0] != '-') {
+            file = file.value_or(*i);
+        }
+    }
+    if (import && (!file || *file == "-"))
+        return "rooms eq import needs a FILE (standard input cannot go to every room)";
+    if (!import && file && *file != "-")
+        return "rooms eq export writes to standard output only (every room would write the same FILE)";
+    return std::nullopt;
+}
+
 // Returns an error text, or nothing when the command is one rooms runs.
 std::optional<std::string> CheckCommand(const std::vector<std::string>& command) {
-    static const std::set<std::string> kLight = {"get", "set", "status", "scene", "batch"};
+    static const std::set<std::string> kLight = {"get", "set", "status", "scene", "batch", "eq"};
     const auto first =
         std::find_if(command.begin(), command.end(), [](const auto& a) { return a[0] != '-'; });
     if (first == command.end() || !kLight.count(*first))
-        return "rooms runs get, set, status, scene call N or batch FILE";
+        return "rooms runs get, set, status, scene call N, batch FILE or eq import|export";
     if (*first == "scene" && (first + 1 == command.end() || first[1] != "call"))
         return "rooms runs scene call N only";
     if (*first == "batch" && (first + 1 == command.end() || first[1] == "-"))
         return "rooms batch needs a FILE (standard input cannot go to every room)";
+    if (*first == "eq") {
+        if (auto error = CheckEq(first + 1, command.end()))
+            return error;
+    }
     for (const auto& a : command) {
         if (a == "--device" || a.rfind("--device=", 0) == 0 || a == "--token-file" || a == "--wait")
             return a + " comes from the rooms file in rooms";

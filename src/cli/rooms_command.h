@@ -10,6 +10,7 @@ namespace vela::cli {
 
 inline constexpr char kRoomsHelp[] =
     "usage: velactl rooms FILE get PARAM... | set PARAM=VALUE... | status | scene call N | batch BATCHFILE\n"
+    "                          | eq import EQFILE --channel NAME | eq export --channel NAME\n"
     "                          [--json] [--timeout SEC] [--raw] [--bank sing|dance]\n"
     "Runs the command on every room of FILE (one room a line: NAME DEVICE [TOKEN-FILE], # comments), at\n"
     "most 8 at once. Prints one line per room in the file's order, NAME: and its values, ok or the reason\n"

@@ -51,6 +51,15 @@ expect "rooms in file order" <(tr '\n' ' ' <"$work/out") "^hall: ok bar: ok loun
 check "rooms get" 3 "$bin/velactl" rooms "$rooms" get 201 --json --timeout 3
 expect "every served room took the edit" <(grep -c '"exit":0,"output":\[{[^]]*"value": *2' "$work/out") "^3$"
 expect "the dead room says why" "$work/out" '"room":"dead".*"exit":3.*"error"'
+# One measured correction into every room's Music strip, then read back from each.
+printf 'Filter 1: ON PK Fc 1000 Hz Gain -3.5 dB Q 1.4\n' >"$work/room.eq"
+check "rooms eq import" 3 "$bin/velactl" rooms "$rooms" eq import "$work/room.eq" --channel music --timeout 3
+expect "each served room reports its bands" <(grep -c '^[a-z]*: band 1: PK 1000 Hz -3.5 dB' "$work/out") "^3$"
+check "rooms eq export" 3 "$bin/velactl" rooms "$rooms" eq export --channel music --timeout 3
+expect "every served room holds the import" <(grep -c '^[a-z]*: Filter 1: ON PK Fc 1000 Hz Gain -3.5 dB Q 1.40' "$work/out") "^3$"
+check "rooms eq import from standard input" 2 "$bin/velactl" rooms "$rooms" eq import - --channel music
+check "rooms eq export to one file" 2 "$bin/velactl" rooms "$rooms" eq export --channel music "$work/all.txt"
+[ ! -e "$work/all.txt" ] || { echo "FAIL rooms eq export wrote a file"; failures=$((failures + 1)); }
 
 kill -INT "$serve_pid"
 wait "$serve_pid"
@@ -59,6 +68,6 @@ serve_pid=""
 [ "$status" -eq 0 ] || fail "serve ended with $status after Ctrl-C"
 expect "log: peer and time" "$work/serve.log" "^[0-9-]+ [0-9:]+Z velactl serve: 127\.0\.0\.1:[0-9]+ proved the token"
 expect "log: refusal" "$work/serve.log" "127\.0\.0\.1:[0-9]+ refused: wrong token"
-expect "log: stop" "$work/serve.log" "stopped after 4 session"
+expect "log: stop" "$work/serve.log" "stopped after 6 session"
 
 finish "velactl serve"

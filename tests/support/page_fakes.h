@@ -74,7 +74,9 @@ class FakeSourceSelector final : public IMusicSourceSelector {
         selection = position;
         ++select_calls;
     }
+    void SetNote(std::wstring_view text) override { note = std::wstring(text); }
     int selection = -1;
+    std::wstring note;
     int select_calls = 0;
 };
 
@@ -134,6 +136,10 @@ class FakeStripControls final : public IStripControls {
     void SetValueCaption(int slot, const std::wstring& text) override { value_caption[slot] = text; }
     void SetValueNote(int slot, const std::wstring& text) override { value_note[slot] = text; }
     void SetComboItem(int combo, int item) override { combo_item[combo] = item; }
+    void SetComboNote(int combo, const std::wstring& text) override { combo_note[combo] = text; }
+    void SetBandNote(int band, int field, const std::wstring& text) override {
+        band_note[{band, field}] = text;
+    }
     void SetLabelCaption(int label, const std::wstring& text) override { label_caption[label] = text; }
     void SetRowCaption(int row, const std::wstring& text) override { row_caption[row] = text; }
     void SetButtonCheck(int button, int state) override { check[button] = state; }
@@ -149,6 +155,8 @@ class FakeStripControls final : public IStripControls {
     std::map<int, std::wstring> value_caption;
     std::map<int, std::wstring> value_note;
     std::map<int, int> combo_item;
+    std::map<int, std::wstring> combo_note;
+    std::map<std::pair<int, int>, std::wstring> band_note;  // (band, field)
     std::map<int, std::wstring> label_caption;
     std::map<int, std::wstring> row_caption;
     std::map<int, int> check;

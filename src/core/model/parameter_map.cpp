@@ -131,6 +131,12 @@ std::uint16_t ParameterMap::Stored(std::size_t index) const {
 }
 
 void ParameterMap::Edited(int page_id, int code, int raw) {
+    if (code == kImportEqCode) {
+        ActionStarts(StepKind::kEqImport, page_id);
+        ImportEq(page_id);
+        ActionEnds();
+        return;
+    }
     if (!rewriting_) {
         edit_kind_ = StepKind::kEdit;
         edit_source_ = {page_id, code};
@@ -246,6 +252,26 @@ void ParameterMap::PasteEq(Strip strip, ICodePage& page) {
     }
 }
 
+void ParameterMap::ImportEq(int page_id) {
+    ICodePage* page = PageFor(page_id);
+    if (page == nullptr || page_id == layout::kSystemPage) {
+        return;
+    }
+    // Each band field goes the way an edit of it goes (the Mic page's to the microphones it edits).
+    const bool input = page_id == layout::kMusicPage || page_id == layout::kMicPage;
+    const int bands = layout::StripForPage(page_id) ? layout::kOutputBands
+                      : input                       ? layout::kMusicEq.bands
+                                                    : layout::kEchoEq.bands;
+    const EqCodes codes = input ? EqCodes::kInput : EqCodes::kOutput;
+    for (int band = 0; band < bands; ++band) {
+        for (const auto field : {layout::EqField::kType, layout::EqField::kFrequency, layout::EqField::kGain,
+                                 layout::EqField::kQ}) {
+            const int code = layout::EqCode(codes, band, field);
+            Edited(page_id, code, page->GetCodeValue(code));
+        }
+    }
+}
+
 void ParameterMap::RelabelFader(int fader) {
     if (controls_.faders == nullptr || !ValidFader(fader)) {
         return;
@@ -291,6 +317,7 @@ void ParameterMap::OnMusicSource() {
     if (position < 0 || position >= static_cast<int>(kMusicSourceCodes.size())) {
         return;
     }
+    controls_.source->SetNote({});
     const auto source = static_cast<std::uint16_t>(kMusicSourceCodes[static_cast<std::size_t>(position)]);
     edit_kind_ = StepKind::kEdit;
     edit_source_ = {layout::kMusicSourceSelector, 0};
@@ -451,10 +478,12 @@ void ParameterMap::RefreshTarget(const CodeRef& target, std::uint16_t value) {
                 return;
             }
             // The idle heartbeat reads this word again and again: an unchanged one repaints nothing.
-            if (const auto position = MusicSourcePositionFor(value);
-                position && *position != controls_.source->Selection()) {
+            const auto position = MusicSourcePositionFor(value);
+            if (position && *position != controls_.source->Selection()) {
                 controls_.source->Select(*position);
             }
+            // A source the selector has no item for: it keeps what it showed, and says so.
+            controls_.source->SetNote(position ? std::wstring() : DeviceValueNote(value));
             return;
         }
         case layout::kModeButtons:

@@ -31,8 +31,8 @@ class ICodePage {
 class IPageEdits {
   public:
     virtual ~IPageEdits() = default;
-    // A control of the page now stands for raw at code; copy and paste (kCopyEqCode, kPasteEqCode) carry
-    // no value.
+    // A control of the page now stands for raw at code; copy, paste and import (kCopyEqCode, kPasteEqCode,
+    // kImportEqCode) carry no value.
     virtual void Edited(int page_id, int code, int raw) = 0;
     // As Edited, written even where the table holds the value already: RESET must also reach a device
     // changed behind the table's back.
@@ -72,6 +72,8 @@ class IMusicSourceSelector {
     virtual ~IMusicSourceSelector() = default;
     virtual int Selection() = 0;
     virtual void Select(int position) = 0;
+    // A note on the selector (its tooltip); empty removes it.
+    virtual void SetNote(std::wstring_view note) = 0;
 };
 
 // Title-area buttons 4 (Auto/Hand), 5 (Sing) and 6 (Dance); states 1 released, 2 pressed.
@@ -115,6 +117,8 @@ inline constexpr int kButtonPressed = 2;
 
 inline constexpr int kCopyEqCode = 62;
 inline constexpr int kPasteEqCode = 63;
+// A strip page's whole EQ changed at once (a file imported): every band field is written, as one edit.
+inline constexpr int kImportEqCode = 64;
 inline constexpr int kEqClipboardSize = 28;
 
 inline constexpr int kMusicFader = 0;
@@ -167,6 +171,7 @@ class ParameterMap : public IPageEdits {
     void WriteRaw(std::uint16_t index, int raw);
     void CopyEq(ICodePage& page);
     void PasteEq(layout::Strip strip, ICodePage& page);
+    void ImportEq(int page_id);
     void RefreshTarget(const layout::CodeRef& target, std::uint16_t value);
     void RefreshMode(std::uint16_t value);
     void WriteMode(std::uint16_t mode);

@@ -41,7 +41,7 @@ struct GraphHandle {
     std::vector<double> curve;  // this handle's response in pixels per column, boost negative
 };
 
-enum class GraphMenu { kClosed = 0, kCopy = 1, kPaste = 2 };
+enum class GraphMenu { kClosed = 0, kCopy = 1, kPaste = 2, kImport = 3, kExport = 4 };
 
 class ResponseGraph {
   public:
@@ -54,6 +54,8 @@ class ResponseGraph {
     bool lock_band_frequency = false;
     bool high_pass_below_low_pass = false;
     bool menu_enabled = false;
+    // The menu's items, top to bottom, while it is enabled.
+    std::vector<GraphMenu> menu_items{GraphMenu::kCopy, GraphMenu::kPaste};
     bool show_q_handles = true;
     bool show_selected_curve = true;
     bool active = true;  // every mouse, wheel and key handler does nothing while off
@@ -68,9 +70,9 @@ class ResponseGraph {
     int drag = 0;      // 0, or the dragged handle + 1
     bool left_q_pressed = false;
     bool right_q_pressed = false;
-    int frame = 1;  // animation frame of the selected handle, 1..5
-    GraphMenu menu = GraphMenu::kClosed;
-    int menu_x = 0;  // top-left of the open menu
+    int frame = 1;                        // animation frame of the selected handle, 1..5
+    GraphMenu menu = GraphMenu::kClosed;  // the lit item of the open menu
+    int menu_x = 0;                       // top-left of the open menu
     int menu_y = 0;
     bool dirty = true;  // every handle is recomputed before the next paint
 

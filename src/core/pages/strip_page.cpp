@@ -4,6 +4,7 @@
 #include <array>
 #include <cmath>
 
+#include "core/model/filter_response.h"
 #include "core/model/value_scales.h"
 
 namespace vela {
@@ -101,6 +102,12 @@ double BandFieldFor(EqField field, int raw) {
             break;
     }
     return GainFromCode(raw);
+}
+
+// The types a band editor shows as they are; the device treats any other as peaking, and so does the page.
+bool KnownBandType(int raw) {
+    return raw == filter::kPeaking || raw == filter::kLowShelf || raw == filter::kHighShelf ||
+           raw == filter::kBandOff;
 }
 
 // The graph puts its handles on its tables: a value it gives back on the table entry of the value the
@@ -350,6 +357,8 @@ void StripPage::SetCodeValue(int code, int raw) {
         const double x = BandFieldFor(bf->field, raw);
         ShowGraphBand(bf->band, field, x);
         ShowBandField(bf->band, field, x);
+        const bool as_held = bf->field == EqField::kType ? KnownBandType(raw) : GetCodeValue(code) == raw;
+        controls_.SetBandNote(bf->band, field, as_held ? std::wstring() : DeviceValueNote(raw));
         return;
     }
     if (code == descriptor_->eq_pass_code) {
@@ -358,12 +367,14 @@ void StripPage::SetCodeValue(int code, int raw) {
     }
     if (code == descriptor_->high_pass_slope_code || code == descriptor_->low_pass_slope_code) {
         controls_.SetGraphPassType(raw);
-        ShowCombo(code == descriptor_->high_pass_slope_code ? kHighPassCombo : kLowPassCombo,
-                  SlopeItemFor(raw));
+        const int combo = code == descriptor_->high_pass_slope_code ? kHighPassCombo : kLowPassCombo;
+        ShowCombo(combo, SlopeItemFor(raw));
+        controls_.SetComboNote(combo, GetCodeValue(code) == raw ? std::wstring() : DeviceValueNote(raw));
         return;
     }
     if (kind_ == StripKind::kInput && code == kFbxCode) {
         ShowCombo(kFbxCombo, std::clamp(raw, 0, kFbxItems - 1));
+        controls_.SetComboNote(kFbxCombo, GetCodeValue(code) == raw ? std::wstring() : DeviceValueNote(raw));
         return;
     }
     if (kind_ == StripKind::kOutput) {
@@ -423,6 +434,7 @@ void StripPage::OnBandEditor(int band, int field, double x) {
     // What the editor shows now; it is not asked again.
     SetField(bands_[static_cast<std::size_t>(band)], field, x);
     ShowGraphBand(band, field, x);
+    controls_.SetBandNote(band, field, std::wstring());
     Send(BandCode(band, EqFieldOf(field)));
 }
 
@@ -455,6 +467,24 @@ void StripPage::OnGraphMenu(int kind) {
         Send(kind == kGraphCopy ? kCopyEqCode : kPasteEqCode);
 }
 
+std::vector<StripPage::BandRaws> StripPage::BandRawValues() const {
+    std::vector<BandRaws> raws;
+    for (const BandValues& b : bands_)
+        raws.push_back({BandRaw(b, EqField::kType), BandRaw(b, EqField::kFrequency),
+                        BandRaw(b, EqField::kGain), BandRaw(b, EqField::kQ)});
+    return raws;
+}
+
+void StripPage::ImportBands(std::span<const BandRaws> bands) {
+    for (int b = 0; b < descriptor_->band_count && b < static_cast<int>(bands.size()); ++b) {
+        for (int f = 0; f < layout::kEqFields; ++f)
+            SetCodeValue(BandCode(b, static_cast<EqField>(f)),
+                         bands[static_cast<std::size_t>(b)][static_cast<std::size_t>(f)]);
+    }
+    if (edits_ != nullptr)
+        edits_->Edited(page_id_, kImportEqCode, 0);
+}
+
 void StripPage::OnGraphBand(int band, const BandValues& moved) {
     if (band < 0 || band >= descriptor_->band_count)
         return;
@@ -463,8 +493,10 @@ void StripPage::OnGraphBand(int band, const BandValues& moved) {
                                                 EqField::kQ};
     const BandValues before = bands_[static_cast<std::size_t>(band)];
     for (int field : {kFieldFreq, kFieldQ, kFieldGain, kFieldType}) {
-        if (!OnSameEntry(field, Field(moved, field), Field(before, field)))
+        if (!OnSameEntry(field, Field(moved, field), Field(before, field))) {
             ShowBandField(band, field, Field(moved, field));
+            controls_.SetBandNote(band, field, std::wstring());
+        }
     }
     const BandValues& after = bands_[static_cast<std::size_t>(band)];
     for (EqField field : kSendOrder) {
@@ -477,6 +509,7 @@ void StripPage::OnCombo(int combo, int item) {
     if (combo < 0 || combo >= static_cast<int>(combos_.size()))
         return;
     combos_[static_cast<std::size_t>(combo)] = item;
+    controls_.SetComboNote(combo, std::wstring());
     if (combo == kHighPassCombo || combo == kLowPassCombo) {
         const bool high = combo == kHighPassCombo;
         const int code = SlopeCodeFor(item, high ? FilterSide::kHighPass : FilterSide::kLowPass);
@@ -522,6 +555,8 @@ void StripPage::Reset() {
         ShowGraphBand(b, kFieldGain, 0.0);
         ShowBandField(b, kFieldFreq, hz);
         ShowGraphBand(b, kFieldFreq, hz);
+        controls_.SetBandNote(b, kFieldGain, std::wstring());
+        controls_.SetBandNote(b, kFieldFreq, std::wstring());
         SendAgain(BandCode(b, EqField::kFrequency));
         SendAgain(BandCode(b, EqField::kGain));
     }

@@ -5,6 +5,7 @@
 // parameter map through IPageEdits. The Win32 pages only create, lay out and paint the controls.
 #pragma once
 
+#include <array>
 #include <cstddef>
 #include <cstdint>
 #include <functional>
@@ -40,6 +41,8 @@ inline constexpr int kGraphHighPass = 1;
 inline constexpr int kGraphLowPass = 2;
 inline constexpr int kGraphCopy = 3;
 inline constexpr int kGraphPaste = 4;
+inline constexpr int kGraphImport = 5;
+inline constexpr int kGraphExport = 6;
 // The Mic page tells its parent which microphone it shows.
 inline constexpr int kMicSelectedA = 26;
 inline constexpr int kMicSelectedB = 27;
@@ -69,6 +72,9 @@ class IStripControls {
     // A note on the control (its tooltip); empty removes it.
     virtual void SetValueNote(int slot, const std::wstring& note) = 0;
     virtual void SetComboItem(int combo, int item) = 0;
+    // Notes on a combo box and on one field of a band editor, as SetValueNote.
+    virtual void SetComboNote(int combo, const std::wstring& note) = 0;
+    virtual void SetBandNote(int band, int field, const std::wstring& note) = 0;
     virtual void SetLabelCaption(int label, const std::wstring& caption) = 0;
     virtual void SetRowCaption(int row, const std::wstring& caption) = 0;
     virtual void SetButtonCheck(int button, int state) = 0;
@@ -113,6 +119,11 @@ class StripPage : public IMicPage {
     void OnGraphPass(int which, double hz);
     // Copy (kGraphCopy) or paste (kGraphPaste) from the graph's menu.
     void OnGraphMenu(int kind);
+    // The raw type, frequency, gain and Q (parameter order) of each band, as the page shows them.
+    using BandRaws = std::array<int, layout::kEqFields>;
+    std::vector<BandRaws> BandRawValues() const;
+    // Shows the bands (as BandRawValues gives them; missing ones stay) and sends them as one edit.
+    void ImportBands(std::span<const BandRaws> bands);
     void OnCombo(int combo, int item);
     void OnButton(int button, int check);
 

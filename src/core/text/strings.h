@@ -318,6 +318,44 @@ inline constexpr LocalizedString kCompareLinkDown{{L"设备未连接，不能切
 inline constexpr LocalizedString kHistoryCleared{
     {L"已连接另一台设备：撤销记录已清除。", L"已連接另一台設備：撤銷記錄已清除。",
      L"Another processor is connected: the undo history was cleared."}};
+// EQ files from and to room-measurement programs: the graph's menu, the file dialogs and the import report.
+inline constexpr LocalizedString kEqImportMenu{{L"导入 EQ...", L"匯入 EQ...", L"Import EQ..."}};
+inline constexpr LocalizedString kEqExportMenu{{L"导出 EQ...", L"匯出 EQ...", L"Export EQ..."}};
+inline constexpr LocalizedString kEqFileFilter{{L"EQ 文本(*.txt)|*.txt|所有文件(*.*)|*.*||",
+                                                L"EQ 文字(*.txt)|*.txt|所有檔案(*.*)|*.*||",
+                                                L"EQ text(*.txt)|*.txt|All files(*.*)|*.*||"}};
+inline constexpr LocalizedString kEqImportTitle{{L"导入 EQ", L"匯入 EQ", L"Import EQ"}};
+inline constexpr LocalizedString kEqImportQuestion{
+    {L"%ls\n按“确定”将以下频段写入处理器（一次编辑）；按“取消”不写入任何值。",
+     L"%ls\n按「確定」將以下頻段寫入處理器（一次編輯）；按「取消」不寫入任何值。",
+     L"%ls\nOK writes these bands to the processor as one edit; Cancel writes nothing."}};
+inline constexpr LocalizedString kEqCancel{{L"取消", L"取消", L"Cancel"}};
+// The import report, a line a band; its English is velactl's report word for word.
+inline constexpr LocalizedString kEqReportBand{{L"第 %d 段：%ls（第 %d 行）-> %ls",
+                                                L"第 %d 段：%ls（第 %d 行）-> %ls",
+                                                L"band %d: %ls (line %d) -> %ls"}};
+inline constexpr LocalizedString kEqReportFlat{{L"第 %d 段：文件中没有 -> %ls（平直）",
+                                                L"第 %d 段：檔案中沒有 -> %ls（平直）",
+                                                L"band %d: not in the list -> %ls (flat)"}};
+inline constexpr LocalizedString kEqReportFcClamped{
+    {L"（频率已限制在范围内）", L"（頻率已限制在範圍內）", L" (Fc clamped)"}};
+inline constexpr LocalizedString kEqReportGainClamped{
+    {L"（增益已限制在范围内）", L"（增益已限制在範圍內）", L" (gain clamped)"}};
+inline constexpr LocalizedString kEqReportPreamp{{L"前级增益 %ls dB 未应用：请调整本通道的电平",
+                                                  L"前級增益 %ls dB 未套用：請調整本通道的電平",
+                                                  L"preamp %ls dB not applied: set the strip level"}};
+inline constexpr LocalizedString kEqReportDifference{{L"最大偏差 %ls dB（20 Hz - 20 kHz）",
+                                                      L"最大偏差 %ls dB（20 Hz - 20 kHz）",
+                                                      L"largest difference %ls dB (20 Hz - 20 kHz)"}};
+// A refused file (its name, then the line and what was not understood) and an export that failed.
+inline constexpr LocalizedString kEqImportRefused{{L"%ls 未导入，未写入任何值：\n%ls",
+                                                   L"%ls 未匯入，未寫入任何值：\n%ls",
+                                                   L"%ls was not imported; nothing was written:\n%ls"}};
+inline constexpr LocalizedString kEqFileUnreadable{{L"%ls 无法读取，未写入任何值。",
+                                                    L"%ls 無法讀取，未寫入任何值。",
+                                                    L"%ls could not be read; nothing was written."}};
+inline constexpr LocalizedString kEqExportFailed{
+    {L"EQ 未能写入 %ls。", L"EQ 未能寫入 %ls。", L"The EQ could not be written to %ls."}};
 }  // namespace extra
 
 // Messages that exist in Chinese only and are shown as they are in every language.

@@ -8,6 +8,8 @@
 #include "core/model/filter_response.h"
 #include "core/model/parameter_layout.h"
 #include "core/model/value_scales.h"
+#include "core/text/strings.h"
+#include "core/text/utf8.h"
 #include "core/ui/band_editor_math.h"
 
 namespace vela {
@@ -234,22 +236,26 @@ std::map<std::uint16_t, std::uint16_t> EqWrites(const EqFit& fit, Channel channe
 std::vector<Filter> EqFiltersInTable(std::span<const std::uint32_t> table, Channel channel, bool dance_bank) {
     const std::vector<std::uint16_t> indexes = EqBandIndexes(channel, dance_bank);
     std::vector<Filter> filters;
-    const EqRange range = EqRangeOfStrips();
     for (std::size_t b = 0; 4 * b + 3 < indexes.size(); ++b) {
         auto value = [&](std::size_t f) {
             const std::size_t i = indexes[4 * b + f];
             return i < table.size() ? static_cast<int>(table[i] & 0xFFFFu) : 0;
         };
-        Filter f;
-        f.type = TypeOfCode(value(0));
-        f.hz = std::clamp(CodeToFreq(value(1)), range.lowest_hz, range.highest_hz);
-        f.gain_db = value(0) == filter::kBandOff
-                        ? 0.0
-                        : std::clamp(GainFromCode(value(2)), range.lowest_db, range.highest_db);
-        f.q = std::clamp(QFromCode(value(3)), kQLowest, kQHighest);
-        filters.push_back(f);
+        filters.push_back(EqFilterOfBand(value(0), value(1), value(2), value(3)));
     }
     return filters;
+}
+
+Filter EqFilterOfBand(int type, int freq_code, int gain_code, int q_code) {
+    const EqRange range = EqRangeOfStrips();
+    Filter f;
+    f.type = TypeOfCode(type);
+    f.hz = std::clamp(CodeToFreq(freq_code), range.lowest_hz, range.highest_hz);
+    f.gain_db = type == filter::kBandOff
+                    ? 0.0
+                    : std::clamp(GainFromCode(gain_code), range.lowest_db, range.highest_db);
+    f.q = std::clamp(QFromCode(q_code), kQLowest, kQHighest);
+    return f;
 }
 
 double LargestDifferenceDb(std::span<const Filter> a, std::span<const Filter> b, int points) {
@@ -278,26 +284,38 @@ std::string EqFilterText(const Filter& f) {
            Print("%.2f", f.q);
 }
 
-std::vector<std::string> EqReportLines(const EqFit& fit) {
-    std::vector<std::string> lines;
+std::vector<std::wstring> EqReportText(const EqFit& fit, int language_index) {
+    const auto in = [language_index](const LocalizedString& text) {
+        return std::wstring(text.members[static_cast<std::size_t>(
+            language_index >= 0 && language_index < kLanguageCount ? language_index : kLanguageEnglish)]);
+    };
+    const auto wide = [](const std::string& text) { return FromUtf8(text); };
+    std::vector<std::wstring> lines;
     for (std::size_t b = 0; b < fit.bands.size(); ++b) {
         const EqBandFit& band = fit.bands[b];
-        std::string line = "band " + std::to_string(b + 1) + ": ";
-        line += band.asked ? EqFilterText(*band.asked) + " (line " + std::to_string(band.asked->line) + ")"
-                           : std::string("not in the list");
-        line += " -> " + EqFilterText(band.Set());
-        if (!band.asked)
-            line += " (flat)";
+        const int number = static_cast<int>(b + 1);
+        const std::wstring set = wide(EqFilterText(band.Set()));
+        std::wstring line =
+            band.asked ? FormatText(in(extra::kEqReportBand), number, wide(EqFilterText(*band.asked)).c_str(),
+                                    band.asked->line, set.c_str())
+                       : FormatText(in(extra::kEqReportFlat), number, set.c_str());
         if (band.freq_clamped)
-            line += " (Fc clamped)";
+            line += in(extra::kEqReportFcClamped);
         if (band.gain_clamped)
-            line += " (gain clamped)";
-        lines.push_back(line);
+            line += in(extra::kEqReportGainClamped);
+        lines.push_back(std::move(line));
     }
     if (fit.preamp_db)
-        lines.push_back("preamp " + Db(*fit.preamp_db) + " dB not applied: set the strip level");
-    lines.push_back("largest difference " + Print("%.2f", fit.largest_difference_db) +
-                    " dB (20 Hz - 20 kHz)");
+        lines.push_back(FormatText(in(extra::kEqReportPreamp), wide(Db(*fit.preamp_db)).c_str()));
+    lines.push_back(
+        FormatText(in(extra::kEqReportDifference), wide(Print("%.2f", fit.largest_difference_db)).c_str()));
+    return lines;
+}
+
+std::vector<std::string> EqReportLines(const EqFit& fit) {
+    std::vector<std::string> lines;
+    for (const std::wstring& line : EqReportText(fit, kLanguageEnglish))
+        lines.push_back(ToUtf8(line));
     return lines;
 }
 

@@ -70,12 +70,16 @@ std::map<std::uint16_t, std::uint16_t> EqWrites(const EqFit& fit, Channel channe
 // that is off is written as a flat peaking filter. The table must hold EqBandIndexes.
 std::vector<eqtext::Filter> EqFiltersInTable(std::span<const std::uint32_t> table, Channel channel,
                                              bool dance_bank);
+// One band's raw fields (type, frequency, gain, Q) as a filter, held to the range the same way.
+eqtext::Filter EqFilterOfBand(int type, int freq_code, int gain_code, int q_code);
 
 // The largest |difference| in dB between the summed responses of two filter lists, at `points` frequencies
 // log-spaced over 20 Hz .. 20 kHz, with the response graph's arithmetic.
 double LargestDifferenceDb(std::span<const eqtext::Filter> a, std::span<const eqtext::Filter> b, int points);
 
-// The report in English, one line a band, then the preamp and the largest difference.
+// The report, one line a band, then the preamp and the largest difference, in a language of the string
+// table; EqReportLines is its English.
+std::vector<std::wstring> EqReportText(const EqFit& fit, int language_index);
 std::vector<std::string> EqReportLines(const EqFit& fit);
 // "PK 105 Hz -3.5 dB Q 0.71".
 std::string EqFilterText(const eqtext::Filter& f);

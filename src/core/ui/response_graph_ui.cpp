@@ -5,6 +5,7 @@
 #include <cwchar>
 
 #include "core/model/value_scales.h"
+#include "core/text/strings.h"
 
 namespace vela {
 namespace {
@@ -36,6 +37,21 @@ int Clamp(int v, int low, int high) {
 
 GraphEffects Nothing() {
     return {};
+}
+
+GraphNotice MenuNotice(GraphMenu item) {
+    switch (item) {
+        case GraphMenu::kPaste:
+            return kPasteNotice;
+        case GraphMenu::kImport:
+            return kImportNotice;
+        case GraphMenu::kExport:
+            return kExportNotice;
+        case GraphMenu::kCopy:
+        case GraphMenu::kClosed:
+            break;
+    }
+    return kCopyNotice;
 }
 
 // The handle's position in the graph's table: the first entry at or above its frequency, 363 above the
@@ -115,19 +131,15 @@ void DragQ(ResponseGraph& g, int px, GraphEffects& e) {
 }
 
 void FollowMenu(ResponseGraph& g, int x, int y, GraphEffects& e) {
-    if (g.menu == GraphMenu::kClosed)
+    if (g.menu == GraphMenu::kClosed || g.menu_items.empty())
         return;
-    const Rect copy = MenuCopyRect(g);
-    const Rect paste = MenuPasteRect(g);
-    const Rect around{copy.left - kMenuGrow, copy.top - kMenuGrow, paste.right + kMenuGrow,
-                      paste.bottom + kMenuGrow};
-    GraphMenu next = g.menu;
-    if (copy.Contains(x, y))
-        next = GraphMenu::kCopy;
-    else if (paste.Contains(x, y))
-        next = GraphMenu::kPaste;
-    else if (!around.Contains(x, y))
-        next = GraphMenu::kClosed;
+    const Rect first = MenuItemRect(g, g.menu_items.front());
+    const Rect last = MenuItemRect(g, g.menu_items.back());
+    const Rect around{first.left - kMenuGrow, first.top - kMenuGrow, last.right + kMenuGrow,
+                      last.bottom + kMenuGrow};
+    GraphMenu next = MenuItemAt(g, x, y);
+    if (next == GraphMenu::kClosed)
+        next = around.Contains(x, y) ? g.menu : GraphMenu::kClosed;
     if (next != g.menu) {
         g.menu = next;
         e.redraw = true;
@@ -305,13 +317,43 @@ GraphPoint EqPassOrigin(const ResponseGraph& g) {
     return {plot.Width() / 2 - kEqPassHalfWidth, plot.bottom - kEqPassRise};
 }
 
-Rect MenuCopyRect(const ResponseGraph& g) {
-    return {g.menu_x, g.menu_y, g.menu_x + kGraphMenuItemWidth, g.menu_y + kGraphMenuItemHeight};
+int MenuItemWidth(const ResponseGraph& g) {
+    const bool narrow = std::all_of(g.menu_items.begin(), g.menu_items.end(), [](GraphMenu item) {
+        return item == GraphMenu::kCopy || item == GraphMenu::kPaste;
+    });
+    return narrow ? kGraphMenuItemWidth : kGraphWideMenuItemWidth;
 }
 
-Rect MenuPasteRect(const ResponseGraph& g) {
-    return {g.menu_x, g.menu_y + kGraphMenuItemHeight, g.menu_x + kGraphMenuItemWidth,
-            g.menu_y + 2 * kGraphMenuItemHeight};
+Rect MenuItemRect(const ResponseGraph& g, GraphMenu item) {
+    const auto it = std::find(g.menu_items.begin(), g.menu_items.end(), item);
+    if (item == GraphMenu::kClosed || it == g.menu_items.end())
+        return {};
+    const int top = g.menu_y + kGraphMenuItemHeight * static_cast<int>(it - g.menu_items.begin());
+    return {g.menu_x, top, g.menu_x + MenuItemWidth(g), top + kGraphMenuItemHeight};
+}
+
+std::wstring_view MenuItemText(GraphMenu item) {
+    switch (item) {
+        case GraphMenu::kCopy:
+            return L"Copy";
+        case GraphMenu::kPaste:
+            return L"Paste";
+        case GraphMenu::kImport:
+            return Text(extra::kEqImportMenu);
+        case GraphMenu::kExport:
+            return Text(extra::kEqExportMenu);
+        case GraphMenu::kClosed:
+            break;
+    }
+    return {};
+}
+
+GraphMenu MenuItemAt(const ResponseGraph& g, int x, int y) {
+    for (GraphMenu item : g.menu_items) {
+        if (MenuItemRect(g, item).Contains(x, y))
+            return item;
+    }
+    return GraphMenu::kClosed;
 }
 
 GraphNotice NoticeFor(int h) {
@@ -326,6 +368,15 @@ GraphEffects GraphPress(ResponseGraph& g, int x, int y) {
     if (!g.active)
         return Nothing();
     GraphEffects e;
+    // The open menu lies over the handles: a press on an item is the item's alone.
+    if (const GraphMenu item =
+            g.menu_enabled && g.menu != GraphMenu::kClosed ? MenuItemAt(g, x, y) : GraphMenu::kClosed;
+        item != GraphMenu::kClosed) {
+        g.menu = GraphMenu::kClosed;
+        e.notices.push_back(MenuNotice(item));
+        e.redraw = true;
+        return e;
+    }
     e.take_focus = true;
     if (QHandlesShown(g)) {
         const GraphPoint left = LeftQCentre(g);
@@ -355,17 +406,6 @@ GraphEffects GraphPress(ResponseGraph& g, int x, int y) {
         g.RecomputeHandle(h);
         e.redraw = true;
         e.capture = true;
-    }
-    if (g.menu != GraphMenu::kClosed && g.menu_enabled) {
-        if (MenuCopyRect(g).Contains(x, y)) {
-            g.menu = GraphMenu::kClosed;
-            e.notices.push_back(kCopyNotice);
-            e.redraw = true;
-        } else if (MenuPasteRect(g).Contains(x, y)) {
-            g.menu = GraphMenu::kClosed;
-            e.notices.push_back(kPasteNotice);
-            e.redraw = true;
-        }
     }
     return e;
 }
@@ -467,11 +507,14 @@ GraphEffects GraphKeyDown(ResponseGraph& g, GraphKey key) {
 }
 
 GraphEffects GraphRightButtonUp(ResponseGraph& g, int x, int y) {
-    if (!g.active || !g.menu_enabled)
+    if (!g.active || !g.menu_enabled || g.menu_items.empty())
         return Nothing();
-    g.menu = GraphMenu::kCopy;
-    g.menu_x = x;
-    g.menu_y = y;
+    g.menu = g.menu_items.front();
+    // Opened near the right or bottom edge it turns back inside the plot, where it can be read whole.
+    const GraphPlot& plot = g.Plot();
+    const int height = kGraphMenuItemHeight * static_cast<int>(g.menu_items.size());
+    g.menu_x = std::max(0, std::min(x, plot.right - MenuItemWidth(g)));
+    g.menu_y = std::max(0, std::min(y, plot.bottom - height));
     GraphEffects e;
     e.redraw = true;
     return e;

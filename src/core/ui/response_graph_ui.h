@@ -4,6 +4,7 @@
 #pragma once
 
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "core/model/response_graph.h"
@@ -13,6 +14,8 @@ namespace vela {
 
 inline constexpr int kGraphHandleSize = 24;  // hit box and sprite of a handle or Q handle
 inline constexpr int kGraphMenuItemWidth = 50;
+// A menu with more than Copy and Paste: room for "Import EQ..." in every language.
+inline constexpr int kGraphWideMenuItemWidth = 100;
 inline constexpr int kGraphMenuItemHeight = 20;
 
 struct GraphPoint {
@@ -70,8 +73,13 @@ GraphPoint EqPassOrigin(const ResponseGraph& g);
 
 // ---- Menu ----
 
-Rect MenuCopyRect(const ResponseGraph& g);
-Rect MenuPasteRect(const ResponseGraph& g);
+int MenuItemWidth(const ResponseGraph& g);
+// Where an item of the open menu stands; an empty rectangle for an item the menu does not have.
+Rect MenuItemRect(const ResponseGraph& g, GraphMenu item);
+// The item under the point; kClosed for none.
+GraphMenu MenuItemAt(const ResponseGraph& g, int x, int y);
+// An item's caption in the current language ("Copy" and "Paste" are the same in every one).
+std::wstring_view MenuItemText(GraphMenu item);
 
 // ---- Interaction ----
 
@@ -84,6 +92,8 @@ struct GraphNotice {
 GraphNotice NoticeFor(int h);
 inline constexpr GraphNotice kCopyNotice{3, 0};
 inline constexpr GraphNotice kPasteNotice{4, 0};
+inline constexpr GraphNotice kImportNotice{5, 0};
+inline constexpr GraphNotice kExportNotice{6, 0};
 
 enum class GraphCursor { kKeep, kHand, kArrow };
 

@@ -40,6 +40,14 @@ void CZR305M2Dlg::Source::Select(int position) {
     w_.music_source_.SetItem(position);
 }
 
+void CZR305M2Dlg::Source::SetNote(std::wstring_view note) {
+    notes_.Set(w_.Hwnd(), w_.music_source_.Hwnd(), std::wstring(note));
+}
+
+const std::wstring& CZR305M2Dlg::Source::Note() const {
+    return notes_.Of(w_.music_source_.Hwnd());
+}
+
 int CZR305M2Dlg::Modes::Check(int button) {
     return w_.TitleButton(button).GetCheck();
 }

@@ -88,6 +88,7 @@ class CZR305M2Dlg final : public CDialogWindow {
     CGDI_Button& Tab(int i) { return tabs_[static_cast<std::size_t>(i)]; }
     CEA_Lum2& MasterFader(int i) { return faders_[static_cast<std::size_t>(i)]; }
     CLum_ComboBox& MusicSource() { return music_source_; }
+    const std::wstring& MusicSourceNote() const { return source_adapter_.Note(); }
     Clum_CStatic& ModelLabel() { return model_label_; }
     Clum_CStatic& MusicInputCaption() { return music_input_caption_; }
     // Pages by tab index (0..7 and 9); nullptr for tab 8.
@@ -160,9 +161,12 @@ class CZR305M2Dlg final : public CDialogWindow {
         explicit Source(CZR305M2Dlg& w) : w_(w) {}
         int Selection() override;
         void Select(int position) override;
+        void SetNote(std::wstring_view note) override;
+        const std::wstring& Note() const;
 
       private:
         CZR305M2Dlg& w_;
+        ControlNotes notes_;
     };
     class Modes final : public IModeButtons {
       public:

@@ -40,6 +40,8 @@ constexpr float kLabelFont = 12.0f;
 constexpr unsigned kMenuHighlight = 0xFFFFFF32;
 constexpr wchar_t kHandleFace[] = L"Arial";
 constexpr wchar_t kAxisFace[] = L"Times New Roman";
+// The menu's items are in the user's language: a face with Chinese glyphs, as the pages use.
+constexpr wchar_t kMenuFace[] = L"微软雅黑";
 
 // The Q handles' arrows, in one 24-pixel cell each.
 struct ArrowPoint {
@@ -173,6 +175,11 @@ void CLum_NewScope::SetMenuEnabled(bool on) {
     if (!on)
         model_.menu = GraphMenu::kClosed;
     Changed();
+}
+void CLum_NewScope::SetMenuItems(std::vector<GraphMenu> items) {
+    model_.menu_items = std::move(items);
+    model_.menu = GraphMenu::kClosed;
+    SetMenuEnabled(!model_.menu_items.empty());
 }
 void CLum_NewScope::SetShowQHandles(bool on) {
     model_.show_q_handles = on;
@@ -499,16 +506,14 @@ void CLum_NewScope::DrawLabel(Gdiplus::Graphics& g) {
 void CLum_NewScope::DrawMenu(Gdiplus::Graphics& g) {
     if (model_.menu == GraphMenu::kClosed)
         return;
-    const Rect items[] = {MenuCopyRect(model_), MenuPasteRect(model_)};
-    const wchar_t* texts[] = {L"Copy", L"Paste"};
-    for (int i = 0; i < 2; ++i) {
-        const bool lit =
-            (i == 0 && model_.menu == GraphMenu::kCopy) || (i == 1 && model_.menu == GraphMenu::kPaste);
-        Gdiplus::SolidBrush fill(Argb(lit ? kMenuHighlight : kWhite));
-        const Gdiplus::RectF box = RectF(items[i].left, items[i].top, items[i].right - items[i].left,
-                                         items[i].bottom - items[i].top);
+    if (!menu_font_)
+        menu_font_ = MakeGdiplusFont(kMenuFace, kLabelFont);
+    for (GraphMenu item : model_.menu_items) {
+        const Rect r = MenuItemRect(model_, item);
+        Gdiplus::SolidBrush fill(Argb(item == model_.menu ? kMenuHighlight : kWhite));
+        const Gdiplus::RectF box = RectF(r.left, r.top, r.right - r.left, r.bottom - r.top);
         g.FillRectangle(&fill, box);
-        CentredText(g, texts[i], label_font_.get(), box, kBlack);
+        CentredText(g, std::wstring(MenuItemText(item)), menu_font_.get(), box, kBlack);
     }
 }
 

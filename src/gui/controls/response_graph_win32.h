@@ -1,11 +1,12 @@
 // CLum_NewScope: the frequency-response graph of a strip page: the sum of a channel's filters on a log
 // axis, the selected filter's own curve, draggable handles with Q handles, a value label, a right-click
-// Copy / Paste menu and the "EQ PASS" overlay. The model and every rule live in the core; this class
-// paints them and turns window messages into the rules' calls.
+// menu (Copy, Paste, Import EQ..., Export EQ...) and the "EQ PASS" overlay. The model and every rule live in
+// the core; this class paints them and turns window messages into the rules' calls.
 #pragma once
 
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "core/model/response_graph.h"
 #include "core/ui/response_graph_ui.h"
@@ -59,6 +60,8 @@ class CLum_NewScope : public CSkinnedControl {
     void SetLockBandFrequency(bool on) { model_.lock_band_frequency = on; }
     void SetHighPassBelowLowPass(bool on) { model_.high_pass_below_low_pass = on; }
     void SetMenuEnabled(bool on);
+    // The right-click menu's items, top to bottom; none turns the menu off.
+    void SetMenuItems(std::vector<GraphMenu> items);
     void SetShowQHandles(bool on);
     void SetShowSelectedCurve(bool on);
     void SetActive(bool on) { model_.active = on; }
@@ -131,6 +134,7 @@ class CLum_NewScope : public CSkinnedControl {
     SpriteSheet eq_pass_image_;
     std::unique_ptr<Gdiplus::Font> label_font_;
     double label_font_scale_ = 0.0;
+    std::unique_ptr<Gdiplus::Font> menu_font_;
     std::wstring label_text_;
     int label_width_ = 0;
     int label_height_ = 0;

@@ -240,6 +240,10 @@ void CStripPageWindow::Notified(UINT message, int index, LPARAM lparam) {
         } else if (index == kGraphHighPass || index == kGraphLowPass) {
             const int which = index == kGraphHighPass ? 0 : 1;
             model_.OnGraphPass(which, graph_.GetPassFreq(which));
+        } else if (index == kGraphImport) {
+            ImportEqFile(GetAncestor(hwnd_, GA_ROOT), model_, *eq_dialogs_);
+        } else if (index == kGraphExport) {
+            ExportEqFile(GetAncestor(hwnd_, GA_ROOT), model_, *eq_dialogs_);
         } else {
             model_.OnGraphMenu(index);
         }
@@ -266,7 +270,10 @@ void CStripPageWindow::CreateControls() {
     graph_.SetBackground(bg);
     graph_.SetRanges({d.high_pass_low, d.high_pass_high}, {d.low_pass_low, d.low_pass_high},
                      {kFreqLowestReal, kFreqTop});
-    graph_.SetMenuEnabled(d.copy_paste);
+    if (d.copy_paste)
+        graph_.SetMenuItems({GraphMenu::kCopy, GraphMenu::kPaste, GraphMenu::kImport, GraphMenu::kExport});
+    else
+        graph_.SetMenuItems({GraphMenu::kImport, GraphMenu::kExport});
 
     for (int b = 0; b < d.band_count; ++b) {
         auto& e = *editors_.emplace_back(std::make_unique<CEQ_Lum0>());
@@ -533,6 +540,22 @@ void CStripPageWindow::SetValueNote(int slot, const std::wstring& note) {
 void CStripPageWindow::SetComboItem(int combo, int item) {
     if (combo >= 0 && combo < static_cast<int>(combos_.size()))
         combos_[static_cast<std::size_t>(combo)]->SetItem(item);
+}
+
+void CStripPageWindow::SetComboNote(int combo, const std::wstring& note) {
+    if (combo >= 0 && combo < static_cast<int>(combos_.size()))
+        notes_.Set(hwnd_, combos_[static_cast<std::size_t>(combo)]->Hwnd(), note);
+}
+
+HWND CStripPageWindow::BandNoteWindow(int band, int field) const {
+    if (band < 0 || band >= static_cast<int>(editors_.size()))
+        return nullptr;
+    const CEQ_Lum0& editor = *editors_[static_cast<std::size_t>(band)];
+    return field == kFieldType ? editor.Hwnd() : editor.Box(field);
+}
+
+void CStripPageWindow::SetBandNote(int band, int field, const std::wstring& note) {
+    notes_.Set(hwnd_, BandNoteWindow(band, field), note);
 }
 
 void CStripPageWindow::SetLabelCaption(int label, const std::wstring& caption) {

@@ -16,6 +16,8 @@
 #include "gui/controls/response_graph_win32.h"
 #include "gui/controls/value_control_win32.h"
 #include "gui/pages/page_window_win32.h"
+#include "gui/pages/strip_eq_files_win32.h"
+#include "gui/win/control_notes_win32.h"
 
 namespace vela {
 
@@ -34,7 +36,15 @@ class CStripPageWindow : public CPageWindow, private IStripControls {
     CGDI_Button& Button(int button) { return *buttons_.at(static_cast<std::size_t>(button)); }
     Clum_CStatic& RowCaption(int row) { return rows_.at(static_cast<std::size_t>(row)); }
     CLum_NewScope& Graph() { return graph_; }
+    // What a combo box or a band field says of the device's value; empty when it shows that value.
+    const std::wstring& ComboNote(int combo) const {
+        return notes_.Of(combos_.at(static_cast<std::size_t>(combo))->Hwnd());
+    }
+    const std::wstring& BandNote(int band, int field) const { return notes_.Of(BandNoteWindow(band, field)); }
     bool ControlsCreated() const { return created_; }
+    // What the graph's "Import EQ..." and "Export EQ..." ask the user through; the system's dialogs unless a
+    // test answers instead.
+    void SetEqFileDialogs(IEqFileDialogs& dialogs) { eq_dialogs_ = &dialogs; }
 
   protected:
     LRESULT WindowProc(UINT message, WPARAM wparam, LPARAM lparam) override;
@@ -65,6 +75,10 @@ class CStripPageWindow : public CPageWindow, private IStripControls {
     void SetValueCaption(int slot, const std::wstring& caption) override;
     void SetValueNote(int slot, const std::wstring& note) override;
     void SetComboItem(int combo, int item) override;
+    void SetComboNote(int combo, const std::wstring& note) override;
+    void SetBandNote(int band, int field, const std::wstring& note) override;
+    // The window a band field's note stands on: its box, or the editor for the type.
+    HWND BandNoteWindow(int band, int field) const;
     void SetLabelCaption(int label, const std::wstring& caption) override;
     void SetRowCaption(int row, const std::wstring& caption) override;
     void SetButtonCheck(int button, int state) override;
@@ -80,6 +94,8 @@ class CStripPageWindow : public CPageWindow, private IStripControls {
     std::array<Clum_CStatic, kRowCaptions> rows_;
     CLum_NewScope graph_;
     bool created_ = false;
+    IEqFileDialogs* eq_dialogs_ = &SystemEqFileDialogs();
+    ControlNotes notes_;
 };
 
 // Main (0), Center (1), Sub (2) and Rear (9).

@@ -262,6 +262,44 @@ TEST_F(ParameterMapTest, CopyOnCenterPasteOnRearInTheDanceBank) {
     EXPECT_TRUE(messages.shown.empty());
 }
 
+// An imported EQ is one edit: every band field of the page goes where an edit of it goes, in the active
+// bank for an output page and to the pressed microphone for the Mic page.
+TEST_F(ParameterMapTest, AnImportWritesEveryBandFieldOfThePage) {
+    struct Case {
+        int page_id;
+        FakeCodePage* page;
+        layout::EqCodes codes;
+        int bands;
+        std::size_t first;  // index of band 0's type
+    };
+    SetBank(true);
+    mic.mic_a = false;
+    mic.mic_b = true;
+    const Case cases[] = {
+        {layout::kRearPage, &Output(layout::Strip::kRear), layout::EqCodes::kOutput, 7, 698},
+        {layout::kMusicPage, &music, layout::EqCodes::kInput, 15, 254},
+        {layout::kMicPage, &mic, layout::EqCodes::kInput, 15, 113},
+        {layout::kReverbPage, &reverb, layout::EqCodes::kOutput, 5, 224},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.page_id);
+        for (int band = 0; band < c.bands; ++band) {
+            for (int field = 0; field < layout::kEqFields; ++field)
+                c.page->values[layout::EqCode(c.codes, band, static_cast<layout::EqField>(field))] =
+                    3000 + 10 * band + field;
+        }
+        const auto written = Send(c.page_id, *c.page, kImportEqCode, 0);
+        ASSERT_EQ(written.size(), static_cast<std::size_t>(layout::kEqFields * c.bands));
+        EXPECT_EQ(written.front(), c.first);
+        for (int band = 0; band < c.bands; ++band) {
+            for (int field = 0; field < layout::kEqFields; ++field)
+                EXPECT_EQ(Value(c.first + 4 * band + field), 3000 + 10 * band + field)
+                    << band << " " << field;
+        }
+    }
+    EXPECT_EQ(Send(layout::kSystemPage, system, kImportEqCode, 0), Indexes{});
+}
+
 TEST_F(ParameterMapTest, PasteStoresWhatThePageAcceptedAndNothingBeforeACopy) {
     auto& main = Output(layout::Strip::kMain);
     EXPECT_EQ(Send(layout::kMainPage, main, 63), Indexes{});
@@ -376,12 +414,23 @@ TEST_F(ParameterMapTest, MusicSourceSelectorInBothDirections) {
     }
     map.RefreshFromParameter(925, 10);
     EXPECT_EQ(source.selection, 5);
+    EXPECT_TRUE(source.note.empty());
+    // A source the selector has no item for keeps what it shows, says so, and writes nothing.
+    ClearMarks();
     map.RefreshFromParameter(925, 7);
     EXPECT_EQ(source.selection, 5);
+    EXPECT_NE(source.note.find(L"holds 7"), std::wstring::npos) << source.note;
+    EXPECT_EQ(Dirty(), Indexes{});
+    map.RefreshFromParameter(925, 10);
+    EXPECT_TRUE(source.note.empty());
     // The idle heartbeat reads the source again and again: an unchanged value leaves the selector alone.
     const int selects = source.select_calls;
     map.RefreshFromParameter(925, 10);
     EXPECT_EQ(source.select_calls, selects);
+    map.RefreshFromParameter(925, 7);
+    source.selection = 0;
+    map.OnMusicSource();
+    EXPECT_TRUE(source.note.empty()) << "the user's choice is what the selector stands for";
 }
 
 TEST_F(ParameterMapTest, ReceivedModeWordSetsTheButtonsAndOutputPages) {

@@ -341,6 +341,36 @@ TEST(StripPage, ABandOffTheTableStaysAsTheDeviceHoldsItUntilMoved) {
     }
 }
 
+// A combo box or band field showing something other than the device's raw value says so; one showing it
+// says nothing (the editors hold their fields inside their ranges themselves).
+void ExpectComboAndBandNotes(StripPage& page, const FakeStripControls& c, int code, int raw) {
+    SCOPED_TRACE(::testing::Message() << "code " << code << " raw " << raw);
+    const StripDescriptor& d = page.Descriptor();
+    const bool shown_as_held = page.GetCodeValue(code) == raw;
+    const auto note = [](const auto& notes, const auto& key) {
+        const auto it = notes.find(key);
+        return it == notes.end() ? std::wstring() : it->second;
+    };
+    if (code == d.high_pass_slope_code || code == d.low_pass_slope_code ||
+        (d.kind == StripKind::kInput && code == 82)) {
+        const int combo = code == d.high_pass_slope_code  ? kHighPassCombo
+                          : code == d.low_pass_slope_code ? kLowPassCombo
+                                                          : kFbxCombo;
+        EXPECT_EQ(note(c.combo_note, combo).empty(), shown_as_held);
+        EXPECT_EQ(note(c.combo_note, combo).find(std::to_wstring(raw)) != std::wstring::npos, !shown_as_held);
+    }
+    const auto bf = layout::EqFieldForCode(d.band_codes, d.band_count, code);
+    if (!bf)
+        return;
+    const int field = bf->field == layout::EqField::kType        ? kFieldType
+                      : bf->field == layout::EqField::kFrequency ? kFieldFreq
+                      : bf->field == layout::EqField::kQ         ? kFieldQ
+                                                                 : kFieldGain;
+    const bool known_type = raw == 5 || raw == 6 || raw == 7 || raw == 0x8000;
+    EXPECT_EQ(note(c.band_note, std::pair{bf->band, field}).empty(),
+              field == kFieldType ? known_type : shown_as_held);
+}
+
 // Whatever 16-bit values the processor holds, every control stays inside its scale, its caption is the one
 // its position gives, and a control that cannot show the device's value says so.
 TEST(StripPage, RandomDeviceValuesKeepEveryControlAndCaptionInsideItsScale) {
@@ -360,6 +390,7 @@ TEST(StripPage, RandomDeviceValuesKeepEveryControlAndCaptionInsideItsScale) {
             for (int code = 0; code < 100; ++code) {
                 const int raw = word(random);
                 page.SetCodeValue(code, raw);
+                ExpectComboAndBandNotes(page, c, code, raw);
                 const ValueSlot* slot = nullptr;
                 for (const ValueSlot& s : page.Slots()) {
                     if (s.code == code && page.SlotShown(s.slot))

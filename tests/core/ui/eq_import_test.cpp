@@ -10,6 +10,7 @@
 #include "core/model/parameter_layout.h"
 #include "core/model/value_scales.h"
 #include "core/protocol/factory_defaults.h"
+#include "core/text/strings.h"
 
 namespace vela {
 namespace {
@@ -137,6 +138,34 @@ TEST(EqFit, RefusesOrClampsWhatTheStripCannotHold) {
         FitEq(List({{FilterType::kPeaking, 19.6, -24.04, 1}, {FilterType::kPeaking, 20700, 12.04, 1}}),
               Channel::kMain, false)
             .Ok());
+}
+
+// The window shows the report in the user's language: a line for every band, the preamp and the largest
+// difference in each, none lost to a format that does not fit its arguments, and the English is velactl's.
+TEST(EqReport, EveryLanguageHasEveryLineAndTheEnglishIsTheCommandLines) {
+    const EqFit fit = FitEq(eqtext::Parse("Preamp: -6.4 dB\nFilter 1: ON PK Fc 105 Hz Gain -3.5 dB Q 0.70\n"
+                                          "Filter 2: ON HS Fc 30 kHz Gain 20 dB\n"),
+                            Channel::kEcho, true);
+    ASSERT_TRUE(fit.Ok()) << fit.error;
+    const std::vector<std::string> english = EqReportLines(fit);
+    ASSERT_EQ(english.size(), 5u + 2u);
+    EXPECT_EQ(english[0].rfind("band 1: PK 105 Hz -3.5 dB Q 0.70 (line 2) -> PK ", 0), 0u) << english[0];
+    EXPECT_EQ(english[1],
+              "band 2: HSC 30000 Hz +20.0 dB Q 0.71 (line 3) -> HSC 20600 Hz +12.0 dB Q 0.71 "
+              "(Fc clamped) (gain clamped)");
+    EXPECT_EQ(english[2], "band 3: not in the list -> PK 1000 Hz 0.0 dB Q 1.00 (flat)");
+    for (int language = 0; language < kLanguageCount; ++language) {
+        SCOPED_TRACE(language);
+        const std::vector<std::wstring> lines = EqReportText(fit, language);
+        ASSERT_EQ(lines.size(), english.size());
+        for (const std::wstring& line : lines)
+            EXPECT_FALSE(line.empty());
+        EXPECT_NE(lines[0].find(L"105 Hz -3.5 dB Q 0.70"), std::wstring::npos);
+        EXPECT_NE(lines[1].find(L"20600 Hz +12.0 dB"), std::wstring::npos);
+        EXPECT_NE(lines[5].find(L"-6.4"), std::wstring::npos);
+        EXPECT_EQ(lines == EqReportText(fit, kLanguageEnglish), language == kLanguageEnglish);
+    }
+    EXPECT_EQ(EqReportText(fit, 7), EqReportText(fit, kLanguageEnglish)) << "a missing language is English";
 }
 
 TEST(EqFit, RefusesMoreFiltersThanBandsAndCarriesParseErrorsAndPreamp) {

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
+#include <vector>
 
 #include "core/model/value_scales.h"
 
@@ -291,6 +292,58 @@ TEST_F(GraphInteraction, RightClickMenuOpensFollowsThePointerAndNotifies) {
     EXPECT_EQ(g.menu, GraphMenu::kClosed);
     GraphRightButtonUp(g, 300, 200);
     EXPECT_EQ(GraphPress(g, 320, 230).notices, (std::vector<GraphNotice>{kPasteNotice}));
+    EXPECT_EQ(g.menu, GraphMenu::kClosed);
+}
+
+// Every item of a strip page's menu, pressed where it is drawn, gives its own notice and nothing else, even
+// where the menu lies over a band handle; opened at the plot's edge the menu stays inside it.
+TEST_F(GraphInteraction, MenuItemsStackAndAPressOnOneIsThatItemsAlone) {
+    struct Menu {
+        std::vector<GraphMenu> items;
+        std::vector<GraphNotice> notices;
+        int width;
+    };
+    const Menu menus[] = {
+        {{GraphMenu::kImport, GraphMenu::kExport}, {kImportNotice, kExportNotice}, kGraphWideMenuItemWidth},
+        {{GraphMenu::kCopy, GraphMenu::kPaste, GraphMenu::kImport, GraphMenu::kExport},
+         {kCopyNotice, kPasteNotice, kImportNotice, kExportNotice},
+         kGraphWideMenuItemWidth},
+        {{GraphMenu::kCopy, GraphMenu::kPaste}, {kCopyNotice, kPasteNotice}, kGraphMenuItemWidth},
+    };
+    const GraphPoint handle = At(Band(7));
+    for (const Menu& m : menus) {
+        SCOPED_TRACE(m.items.size());
+        g.menu_enabled = true;
+        g.menu_items = m.items;
+        EXPECT_EQ(MenuItemWidth(g), m.width);
+        for (std::size_t i = 0; i < m.items.size(); ++i) {
+            // Opened so that item i lies over band 7's handle.
+            GraphRightButtonUp(g, handle.x - 5, handle.y - kGraphMenuItemHeight * static_cast<int>(i) - 5);
+            EXPECT_EQ(g.menu, m.items.front());
+            const Rect r = MenuItemRect(g, m.items[i]);
+            EXPECT_EQ(r.Height(), kGraphMenuItemHeight);
+            EXPECT_EQ(MenuItemAt(g, r.left + 1, r.top + 1), m.items[i]);
+            GraphMove(g, handle.x, handle.y);
+            EXPECT_EQ(g.menu, m.items[i]) << "the item under the pointer is lit";
+            const int selected = g.selected;
+            const GraphEffects e = GraphPress(g, handle.x, handle.y);
+            EXPECT_EQ(e.notices, (std::vector<GraphNotice>{m.notices[i]}));
+            EXPECT_FALSE(e.capture) << "the handle under the item was not grabbed";
+            EXPECT_EQ(g.selected, selected);
+            EXPECT_EQ(g.menu, GraphMenu::kClosed);
+        }
+        EXPECT_EQ(MenuItemRect(g, GraphMenu::kClosed).Width(), 0);
+    }
+    // At the bottom right corner the menu opens up and to the left, whole inside the plot.
+    GraphRightButtonUp(g, 1065, 363);
+    const Rect last = MenuItemRect(g, g.menu_items.back());
+    EXPECT_LE(last.right, g.Plot().right);
+    EXPECT_LE(last.bottom, g.Plot().bottom);
+    EXPECT_EQ(MenuItemAt(g, last.left + 1, last.bottom - 1), g.menu_items.back());
+    // A menu without items does not open.
+    g.menu_items.clear();
+    g.menu = GraphMenu::kClosed;
+    EXPECT_FALSE(GraphRightButtonUp(g, 300, 200).redraw);
     EXPECT_EQ(g.menu, GraphMenu::kClosed);
 }
 

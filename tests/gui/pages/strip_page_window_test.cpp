@@ -3,26 +3,38 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <array>
+#include <filesystem>
 #include <iterator>
+#include <map>
 #include <memory>
+#include <optional>
 #include <random>
+#include <set>
 #include <span>
+#include <string>
 #include <utility>
 #include <vector>
 
+#include "core/files/file_data.h"
+#include "core/model/eq_text.h"
 #include "core/model/parameter_layout.h"
 #include "core/model/value_scales.h"
+#include "core/pages/strip_eq_file.h"
 #include "core/protocol/protocol.h"
 #include "core/text/strings.h"
+#include "core/ui/eq_import.h"
 #include "core/ui/response_graph_ui.h"
 #include "gui/app/main_dialog_win32.h"
 #include "gui/app/vela_app_win32.h"
+#include "gui/pages/eq_report_dialog_win32.h"
 #include "gui/pages/strip_page_win32.h"
 #include "gui/pages/system_page_win32.h"
 #include "gui/support/win_test_support.h"
 #include "gui/win/message_box_win32.h"
 #include "gui/win/screenshot_win32.h"
 #include "sim/sim_device.h"
+#include "support/temp_dir.h"
 
 namespace vela {
 namespace {
@@ -329,9 +341,17 @@ TEST_F(StripPageWindowTest, RandomDeviceValuesAreShownInsideEveryScale) {
         EXPECT_LE(v.ShownValue(), v.UpperLimit()) << what << " " << i << ": " << v.Caption();
     };
     int noted = 0;
+    int combos_noted = 0;
+    int fields_noted = 0;
     for (int tab = 0; tab < 7; ++tab) {
         SCOPED_TRACE(::testing::Message() << "tab " << tab);
         CStripPageWindow& page = *dynamic_cast<CStripPageWindow*>(dlg_->PageForTab(tab));
+        for (int i = 0; i < page.Model().Descriptor().combo_slots; ++i)
+            combos_noted += page.Model().ComboShown(i) && !page.ComboNote(i).empty() ? 1 : 0;
+        for (int b = 0; b < page.Model().Descriptor().band_count; ++b) {
+            for (int field : {kFieldGain, kFieldFreq, kFieldQ, kFieldType})
+                fields_noted += page.BandNote(b, field).empty() ? 0 : 1;
+        }
         for (int i = 0; i < page.Model().Descriptor().value_slots; ++i) {
             if (!page.Model().SlotShown(i))
                 continue;
@@ -353,6 +373,17 @@ TEST_F(StripPageWindowTest, RandomDeviceValuesAreShownInsideEveryScale) {
         }
     }
     EXPECT_GT(noted, 0) << "random values out of some control's range, and none said so";
+    EXPECT_GT(combos_noted, 0) << "random slope codes the combo boxes have no item for, and none said so";
+    EXPECT_GT(fields_noted, 0) << "random band values off the editors' tables, and none said so";
+    // A music source the selector has no item for: the selector says so, and the table keeps the value.
+    for (const auto& [source, noted_source] : {std::pair{77, true}, std::pair{2, false}}) {
+        Sim().WithProcessor(
+            [&](auto& p) { p.SetValue(param::kMusicSource, static_cast<std::uint16_t>(source)); });
+        dlg_->Link().State().RaiseRequest(request::kRefresh);
+        EXPECT_TRUE(PumpUntil([&] { return dlg_->MusicSourceNote().empty() != noted_source; }, 20s))
+            << source;
+        EXPECT_EQ(Sim().Value(param::kMusicSource), source);
+    }
     for (int f : {kMusicFader, kMicFader, kEffectFader})
         inside(dlg_->MasterFader(f), "fader", f);
     CWinSystem& system = *dynamic_cast<CWinSystem*>(dlg_->PageForTab(7));
@@ -478,6 +509,169 @@ TEST(StripPageWithoutDevice, HandlesStandAtTheEditorsFrequenciesAndAPressWritesN
         EXPECT_FALSE(dlg->Link().Table().IsDirty(i)) << "parameter " << i;
     dlg.reset();
     SetMessageBoxResponder(nullptr);
+}
+
+// The graph's "Import EQ..." and "Export EQ...": the file dialogs and the report are answered here.
+class ScriptedEqDialogs final : public IEqFileDialogs {
+  public:
+    std::optional<std::wstring> ChooseImportFile(HWND) override { return import_path; }
+    std::optional<std::wstring> ChooseExportFile(HWND, std::wstring_view offered) override {
+        suggested = std::wstring(offered);
+        return export_path;
+    }
+    bool ConfirmImport(HWND, std::wstring_view, const std::vector<std::wstring>& lines) override {
+        report = lines;
+        ++reports;
+        return confirm;
+    }
+    std::optional<std::wstring> import_path;
+    std::optional<std::wstring> export_path;
+    std::wstring suggested;
+    std::vector<std::wstring> report;
+    int reports = 0;
+    bool confirm = true;
+};
+
+// Right-clicks the graph and presses a menu item where it is drawn.
+void PressGraphMenu(CLum_NewScope& graph, GraphMenu item) {
+    SendMessageW(graph.Hwnd(), WM_RBUTTONUP, 0, Point(400, 60));
+    const Rect r = MenuItemRect(graph.Model(), item);
+    ASSERT_GT(r.Width(), 0) << "the menu has the item";
+    SendMessageW(graph.Hwnd(), WM_MOUSEMOVE, 0, Point(r.left + 5, r.top + 5));
+    SendMessageW(graph.Hwnd(), WM_LBUTTONDOWN, MK_LBUTTON, Point(r.left + 5, r.top + 5));
+    SendMessageW(graph.Hwnd(), WM_LBUTTONUP, 0, Point(r.left + 5, r.top + 5));
+}
+
+void WriteText(const std::filesystem::path& path, const std::string& text) {
+    ASSERT_TRUE(
+        ReplaceFileWhole(path, std::span(reinterpret_cast<const std::uint8_t*>(text.data()), text.size())));
+}
+
+// The Music strip's bands as filters, whatever their order: an import fills bands in order of frequency.
+std::multiset<std::array<std::uint16_t, 4>> MusicFilters(sim::SimulatedDevice& device) {
+    const auto indexes = EqBandIndexes(Channel::kMusic, false);
+    std::multiset<std::array<std::uint16_t, 4>> filters;
+    for (std::size_t b = 0; b + 3 < indexes.size(); b += 4)
+        filters.insert({device.Value(indexes[b]), device.Value(indexes[b + 1]), device.Value(indexes[b + 2]),
+                        device.Value(indexes[b + 3])});
+    return filters;
+}
+
+std::map<std::uint16_t, std::uint16_t> MusicBands(sim::SimulatedDevice& device) {
+    std::map<std::uint16_t, std::uint16_t> bands;
+    for (std::uint16_t i : EqBandIndexes(Channel::kMusic, false))
+        bands[i] = device.Value(i);
+    return bands;
+}
+
+// A measured correction in a file under a Chinese folder name reaches the processor's Music strip as the
+// report said; Cancel and a refused file write nothing; what Export writes imports back to the same bands.
+TEST_F(StripPageWindowTest, EqFilesFromTheGraphMenuReachTheProcessorAndComeBack) {
+    std::vector<std::wstring> boxes;
+    SetMessageBoxResponder([&](const MessageBoxRequest& box) {
+        boxes.push_back(box.text);
+        return IDOK;
+    });
+    testing::TempDir temp;
+    const std::filesystem::path folder = temp.Path() / std::filesystem::path(L"房间 测量");
+    std::filesystem::create_directories(folder);
+    const std::string text =
+        "Preamp: -2.5 dB\r\nFilter 1: ON PK Fc 105 Hz Gain -3.5 dB Q 0.70\r\n"
+        "Filter 2: ON LSC Fc 80 Hz Gain 4 dB Q 0.707\r\nFilter 3: ON HS Fc 8 kHz Gain -2.5 dB\r\n";
+    WriteText(folder / L"音乐.txt", text);
+    WriteText(folder / L"坏.txt", "Filter 1: ON PK Fc 100 Hz Gain 1 dB Q 1\nFilter 2: ON LP Fc 80 Hz\n");
+
+    CStripPageWindow& music = *dynamic_cast<CStripPageWindow*>(dlg_->PageForTab(layout::kMusicPage));
+    ScriptedEqDialogs dialogs;
+    music.SetEqFileDialogs(dialogs);
+    const auto before = MusicBands(Sim());
+
+    dialogs.import_path = (folder / L"音乐.txt").wstring();
+    dialogs.confirm = false;
+    PressGraphMenu(music.Graph(), GraphMenu::kImport);
+    EXPECT_EQ(dialogs.reports, 1);
+    testing::Pump();
+    EXPECT_TRUE(PumpUntil([&] { return Settled(); }, 5s));
+    EXPECT_EQ(MusicBands(Sim()), before) << "Cancel writes nothing";
+
+    dialogs.confirm = true;
+    PressGraphMenu(music.Graph(), GraphMenu::kImport);
+    ASSERT_EQ(dialogs.reports, 2);
+    EXPECT_NE(dialogs.report.front().find(L"音乐.txt"), std::wstring::npos);
+    const EqFit fit = FitEq(eqtext::Parse(text), Channel::kMusic, true);
+    const auto expected = EqWrites(fit, Channel::kMusic, false);
+    EXPECT_TRUE(PumpUntil([&] { return MusicBands(Sim()) == expected; }, 10s)) << "the device has every band";
+    EXPECT_DOUBLE_EQ(music.Editor(0).GetField(kFieldFreq), CodeToFreq(fit.bands[0].freq_code));
+    EXPECT_DOUBLE_EQ(music.Graph().GetBandGain(2), -2.5);
+    EXPECT_TRUE(boxes.empty());
+
+    dialogs.import_path = (folder / L"坏.txt").wstring();
+    PressGraphMenu(music.Graph(), GraphMenu::kImport);
+    EXPECT_EQ(dialogs.reports, 2) << "a refused file has no report";
+    ASSERT_EQ(boxes.size(), 1u);
+    EXPECT_NE(boxes[0].find(L"line 2: filter type LP"), std::wstring::npos) << boxes[0];
+    dialogs.import_path = (folder / L"没有.txt").wstring();
+    PressGraphMenu(music.Graph(), GraphMenu::kImport);
+    ASSERT_EQ(boxes.size(), 2u);
+    EXPECT_NE(boxes[1].find(L"没有.txt"), std::wstring::npos) << boxes[1];
+
+    dialogs.export_path = (folder / L"导出.txt").wstring();
+    PressGraphMenu(music.Graph(), GraphMenu::kExport);
+    EXPECT_EQ(dialogs.suggested, L"EQ music.txt");
+    ASSERT_TRUE(std::filesystem::exists(folder / L"导出.txt"));
+    const auto exported = MusicFilters(Sim());
+    Click(music.Button(kResetButton));
+    EXPECT_TRUE(PumpUntil([&] { return MusicBands(Sim()) != expected; }, 10s)) << "RESET moved the bands";
+    dialogs.import_path = dialogs.export_path;
+    PressGraphMenu(music.Graph(), GraphMenu::kImport);
+    EXPECT_TRUE(PumpUntil([&] { return MusicFilters(Sim()) == exported; }, 10s)) << "export, then import";
+    EXPECT_EQ(boxes.size(), 2u);
+
+    dialogs.export_path = (folder / L"没有的文件夹" / L"x.txt").wstring();
+    PressGraphMenu(music.Graph(), GraphMenu::kExport);
+    ASSERT_EQ(boxes.size(), 3u) << "a file that cannot be written is said";
+    EXPECT_NE(boxes[2].find(L"x.txt"), std::wstring::npos) << boxes[2];
+}
+
+// The report dialog in each language, for the artifacts: its caption, buttons and lines, and OK closes it.
+TEST_F(StripPageWindowTest, TheEqReportDialogSpeaksEachLanguage) {
+    const EqFit fit = FitEq(eqtext::Parse("Preamp: -6.4 dB\nFilter 1: ON PK Fc 105 Hz Gain -3.5 dB Q 0.70\n"
+                                          "Filter 2: ON HS Fc 30 kHz Gain -2.5 dB\n"),
+                            Channel::kMusic, true);
+    ASSERT_TRUE(fit.Ok());
+    const wchar_t* names[] = {L"hans", L"hant", L"en"};
+    for (int language = 0; language < kLanguageCount; ++language) {
+        SCOPED_TRACE(language);
+        SetLanguageIndex(language);
+        CEqReportDialog dialog(std::wstring(Text(extra::kEqImportTitle)), EqImportReport(fit, L"房间.txt"));
+        ASSERT_TRUE(dialog.CreateModeless(dlg_->Hwnd()));
+        ShowWindow(dialog.Hwnd(), SW_SHOW);
+        testing::Pump();
+        wchar_t caption[64] = {};
+        GetWindowTextW(dialog.Hwnd(), caption, 64);
+        EXPECT_EQ(std::wstring(caption), Text(extra::kEqImportTitle));
+        GetDlgItemTextW(dialog.Hwnd(), IDCANCEL, caption, 64);
+        EXPECT_EQ(std::wstring(caption), Text(extra::kEqCancel));
+        std::wstring shown(4096, L'\0');
+        shown.resize(static_cast<std::size_t>(GetDlgItemTextW(dialog.Hwnd(), CEqReportDialog::kText,
+                                                              shown.data(), static_cast<int>(shown.size()))));
+        EXPECT_NE(shown.find(L"\r\n"), std::wstring::npos);
+        EXPECT_NE(shown.find(L"(line 3)") == std::wstring::npos, language == kLanguageEnglish);
+        EXPECT_NE(shown.find(L"20600 Hz"), std::wstring::npos);
+        CaptureWindowPng(dialog.Hwnd(),
+                         testing::ArtifactsFolder() + L"\\eq-report-" + names[language] + L".png");
+        SendMessageW(dialog.Hwnd(), WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
+        EXPECT_FALSE(dialog.IsWindow());
+        // The Main page's graph menu, all four items, in the same language.
+        CStripPageWindow& main = *dynamic_cast<CStripPageWindow*>(dlg_->PageForTab(layout::kMainPage));
+        Click(dlg_->Tab(layout::kMainPage));
+        SendMessageW(main.Graph().Hwnd(), WM_RBUTTONUP, 0, Point(900, 200));
+        EXPECT_EQ(main.Graph().Model().menu_items.size(), 4u);
+        testing::Pump();
+        CaptureWindowPng(main.Graph().Hwnd(),
+                         testing::ArtifactsFolder() + L"\\eq-menu-" + names[language] + L".png");
+        SendMessageW(main.Graph().Hwnd(), WM_MOUSEMOVE, 0, Point(10, 10));
+    }
 }
 
 }  // namespace
