@@ -1,0 +1,196 @@
+// Every control of the main window and its pages carries a tip in the current language, through the
+// tooltip control the system shows; a language change rewrites them all.
+#include "core/pages/page_tips.h"
+
+#include <gtest/gtest.h>
+#include <windows.h>
+
+#include <memory>
+#include <set>
+#include <string>
+
+#include "core/link/link_state.h"
+#include "core/text/strings.h"
+#include "gui/app/main_dialog_win32.h"
+#include "gui/pages/strip_page_win32.h"
+#include "gui/support/win_test_support.h"
+#include "gui/win/message_box_win32.h"
+#include "gui/win/screenshot_win32.h"
+
+namespace vela {
+namespace {
+
+using namespace std::chrono_literals;
+using testing::PumpUntil;
+
+// The system's tooltip window class.
+constexpr wchar_t kTooltipClass[] = L"tooltips_class32";
+
+class PageTipsTest : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        language_ = LanguageIndex();
+        SetLanguageIndex(kLanguageEnglish);
+        SetMessageBoxResponder([](const MessageBoxRequest&) { return IDOK; });
+        VelaOptions options;
+        options.device.kind = DeviceSpec::Kind::kSim;
+        main_ = std::make_unique<CZR305M2Dlg>(options);
+        ASSERT_TRUE(main_->CreateModeless(nullptr));
+        ShowWindow(main_->Hwnd(), SW_SHOW);
+        ASSERT_TRUE(PumpUntil([&] { return main_->DisplayLoaded(); }, 30s));
+    }
+    void TearDown() override {
+        main_.reset();
+        SetMessageBoxResponder(nullptr);
+        SetLanguageIndex(language_);
+    }
+    void Language(int language) {
+        SetLanguageIndex(language);
+        SendMessageW(main_->Hwnd(), UM_APPLY_LANGUAGE, 0, 0);
+        testing::Pump();
+    }
+    // A skinned control's tip: what the tooltip holds is what the control was given, and not empty.
+    void ExpectTip(CSkinnedControl& c, const std::string& what) {
+        EXPECT_FALSE(c.Help().empty()) << what;
+        EXPECT_EQ(c.TipText().substr(0, c.Help().size()), c.Help()) << what;
+        tips_.insert(c.Help());
+    }
+    void ExpectStripTips(int tab) {
+        SendMessageW(main_->Hwnd(), IDC_TAB, 0, tab);
+        testing::Pump();
+        auto* page = dynamic_cast<CStripPageWindow*>(main_->PageForTab(tab));
+        ASSERT_NE(page, nullptr);
+        ASSERT_TRUE(page->ControlsCreated());
+        const StripPage& m = page->Model();
+        const StripDescriptor& d = m.Descriptor();
+        const std::string on = " on tab " + std::to_string(tab);
+        for (int i = 0; i < d.value_slots; ++i)
+            if (m.SlotShown(i))
+                ExpectTip(page->ValueControl(i), "value " + std::to_string(i) + on);
+        for (int i = 0; i < d.combo_slots; ++i)
+            if (m.ComboShown(i))
+                ExpectTip(page->Combo(i), "combo " + std::to_string(i) + on);
+        for (int i = 0; i < d.button_slots; ++i)
+            if (m.ButtonShown(i))
+                ExpectTip(page->Button(i), "button " + std::to_string(i) + on);
+        for (int band = 0; band < d.band_count; ++band)
+            ExpectTip(page->Editor(band), "band " + std::to_string(band) + on);
+        ExpectTip(page->Graph(), "graph" + on);
+    }
+    void ExpectSystemTips() {
+        SendMessageW(main_->Hwnd(), IDC_TAB, 0, 7);
+        testing::Pump();
+        CWinSystem& s = main_->SystemWindow();
+        for (int i = 0; i < system_value::kCount; ++i)
+            if (i != 4 && i != 5)  // MIC B's pair is never shown
+                ExpectTip(s.ValueControl(i), "system value " + std::to_string(i));
+        for (int i = 0; i < system_button::kCount; ++i)
+            ExpectTip(s.Button(i), "system button " + std::to_string(i));
+        for (const int id : {system_ids::kKeyPassword, system_ids::kNewKeyPassword, system_ids::kKeyEnable,
+                             system_ids::kKeyDisable, system_ids::kSystemPassword, system_ids::kOldPassword,
+                             system_ids::kNewPassword, system_ids::kConfirmPassword, system_ids::kSceneList,
+                             system_ids::kSceneName, system_ids::kLanguageList, system_ids::kPowerOnList,
+                             system_ids::kLocalFile, system_ids::kMusicGate, system_ids::kMicGate}) {
+            EXPECT_EQ(s.ItemTip(id), tips::SystemItem(id)) << "system item " << id;
+            EXPECT_FALSE(s.ItemTip(id).empty()) << "system item " << id;
+        }
+    }
+
+    std::unique_ptr<CZR305M2Dlg> main_;
+    std::set<std::wstring> tips_;  // every tip seen in the current language
+    int language_ = kLanguageEnglish;
+};
+
+TEST_F(PageTipsTest, EveryControlHasATipInEachLanguage) {
+    std::set<std::wstring> before;
+    for (int language : {kLanguageSimplified, kLanguageTraditional, kLanguageEnglish}) {
+        SCOPED_TRACE(language);
+        Language(language);
+        tips_.clear();
+        for (int i = 0; i < kTitleButtonCount; ++i)
+            ExpectTip(main_->TitleButton(i), "title button " + std::to_string(i));
+        for (int i = 0; i <= kLastSwitchableTab; ++i)
+            ExpectTip(main_->Tab(i), "tab " + std::to_string(i));
+        for (int i = 0; i < kMasterFaderCount; ++i)
+            ExpectTip(main_->MasterFader(i), "master fader " + std::to_string(i));
+        ExpectTip(main_->MusicSource(), "music source");
+        for (int tab = 0; tab < 7; ++tab)
+            ExpectStripTips(tab);
+        ExpectSystemTips();
+        // The tips are this language's: none of them was shown in the language before.
+        for (const std::wstring& tip : tips_)
+            EXPECT_EQ(before.count(tip), 0u);
+        before = tips_;
+    }
+    // What the installer asks about: why a master stops short, and what FBX's steps mean.
+    EXPECT_NE(main_->MasterFader(0).Help().find(L"84"), std::wstring::npos);
+    EXPECT_NE(tips::StripCombo(kFbxCombo).find(L"1, 2, 3"), std::wstring::npos);
+}
+
+// The question before a named device scene is replaced, as the system draws it, and a tip as it pops up:
+// pictured in each language into the artifacts.
+HWND g_box = nullptr;
+std::wstring g_box_picture;
+
+void CALLBACK PictureAndCancelBox(HWND, UINT, UINT_PTR timer, DWORD) {
+    HWND box = FindWindowW(L"#32770", nullptr);
+    if (!box || !IsWindowVisible(box))
+        return;
+    KillTimer(nullptr, timer);
+    g_box = box;
+    CaptureWindowPng(box, g_box_picture);
+    PostMessageW(box, WM_COMMAND, IDCANCEL, 0);
+}
+
+TEST_F(PageTipsTest, TheSceneQuestionAndATipArePicturedInEachLanguage) {
+    static constexpr const wchar_t* kNames[] = {L"zh-Hans", L"zh-Hant", L"en"};
+    SetWindowPos(main_->Hwnd(), HWND_TOP, 0, 0, 0, 0, SWP_NOSIZE | SWP_NOMOVE);
+    SendMessageW(main_->Hwnd(), IDC_TAB, 0, 7);
+    testing::Pump();
+    CWinSystem& page = main_->SystemWindow();
+    for (int language : {kLanguageSimplified, kLanguageTraditional, kLanguageEnglish}) {
+        SCOPED_TRACE(language);
+        Language(language);
+        const std::wstring name = kNames[language];
+        // The real box this time, pictured and cancelled from a timer inside its modal loop.
+        main_->Link().SceneNames().Store(0, L"Lounge");
+        SendDlgItemMessageW(page.Hwnd(), system_ids::kSceneList, CB_SETCURSEL, 0, 0);
+        SetMessageBoxResponder(nullptr);
+        g_box = nullptr;
+        g_box_picture = testing::ArtifactsFolder() + L"\\confirm-scene-" + name + L".png";
+        const UINT_PTR timer = SetTimer(nullptr, 0, 100, PictureAndCancelBox);
+        const bool saving_before = main_->Link().State().RequestRaised(request::kSaveScene);
+        SendMessageW(page.Hwnd(), CWinSystem::kButtonId + system_button::kSaveScene, 0, 0);
+        KillTimer(nullptr, timer);
+        SetMessageBoxResponder([](const MessageBoxRequest&) { return IDOK; });
+        EXPECT_NE(g_box, nullptr) << "the question was shown";
+        EXPECT_EQ(GetWindow(g_box, GW_OWNER), main_->Hwnd());
+        EXPECT_EQ(main_->Link().State().RequestRaised(request::kSaveScene), saving_before)
+            << "Cancel saves nothing";
+
+        // A tip pops up where the mouse rests.
+        CGDI_Button& save_as = page.Button(system_button::kSaveAs);
+        RECT r{};
+        GetWindowRect(save_as.Hwnd(), &r);
+        SetCursorPos((r.left + r.right) / 2, (r.top + r.bottom) / 2);
+        SendMessageW(save_as.Hwnd(), WM_MOUSEMOVE, 0,
+                     testing::Point((r.right - r.left) / 2, (r.bottom - r.top) / 2));
+        HWND tip = nullptr;
+        EXPECT_TRUE(PumpUntil(
+            [&] {
+                tip = FindWindowW(kTooltipClass, nullptr);
+                while (tip && !IsWindowVisible(tip))
+                    tip = FindWindowExW(nullptr, tip, kTooltipClass, nullptr);
+                return tip != nullptr;
+            },
+            5s));
+        EXPECT_TRUE(
+            CaptureWindowPng(main_->Hwnd(), testing::ArtifactsFolder() + L"\\tip-save-as-" + name + L".png"));
+        SetCursorPos(1200, 780);
+        SendMessageW(save_as.Hwnd(), WM_MOUSELEAVE, 0, 0);
+        testing::Pump();
+    }
+}
+
+}  // namespace
+}  // namespace vela
