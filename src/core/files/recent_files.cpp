@@ -27,8 +27,10 @@ RecentFiles RecentFiles::Load(const CZB_FileData& store) {
     while (start <= text.size() && recent.entries_.size() < kLimit) {
         const std::size_t end = std::min(text.find(kSeparator, start), text.size());
         const std::string entry = text.substr(start, end - start);
-        if (Storable(entry) && !recent.Contains(FromUtf8(entry))) {
-            recent.entries_.emplace_back(FromUtf8(entry));
+        // From UTF-8 whatever the locale: a wide name would go through it.
+        const fs::path path(std::u8string(entry.begin(), entry.end()));
+        if (Storable(entry) && !recent.Contains(path)) {
+            recent.entries_.push_back(path);
         }
         start = end + 1;
     }

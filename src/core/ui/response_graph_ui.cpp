@@ -250,29 +250,34 @@ std::vector<GraphPoint> SelectedCurveOutline(const ResponseGraph& g) {
     const int y0 = g.ZeroY();
     const int below = 2 * plot.bottom;  // past the plot's bottom: the clip cuts the fill off there
     const std::vector<GraphPoint> curve = CurvePath(g, g.LastCurvePixels(), true);
-    // The sharp turns down past the bottom stand outside the plot, where the clip hides a spline's swing.
+    // The sharp turns down past the bottom stand outside the plot, a level step away from its edge, where
+    // the clip hides a spline's swing.
     constexpr int kOutside = 8;
     const int first_y = curve.empty() ? y0 : curve.front().y;
     const int last_y = curve.empty() ? y0 : curve.back().y;
     std::vector<GraphPoint> outline;
-    outline.reserve(curve.size() + 6);
+    outline.reserve(curve.size() + 8);
     switch (g.LastRecomputed()) {
         case kHighPassHandle:
             outline.push_back({plot.left, below});
-            outline.push_back({plot.left - kOutside, below});
+            outline.push_back({plot.left - 2 * kOutside, below});
+            outline.push_back({plot.left - 2 * kOutside, first_y});
             outline.push_back({plot.left - kOutside, first_y});
             outline.insert(outline.end(), curve.begin(), curve.end());
             outline.push_back({plot.right + kOutside, last_y});
-            outline.push_back({plot.right + kOutside, below});
+            outline.push_back({plot.right + 2 * kOutside, last_y});
+            outline.push_back({plot.right + 2 * kOutside, below});
             outline.push_back({plot.right, below});
             break;
         case kLowPassHandle:
             outline.push_back({plot.left, below});
-            outline.push_back({plot.left - kOutside, below});
+            outline.push_back({plot.left - 2 * kOutside, below});
+            outline.push_back({plot.left - 2 * kOutside, first_y});
             outline.push_back({plot.left - kOutside, first_y});
             outline.insert(outline.end(), curve.begin(), curve.end());
             outline.push_back({plot.right + kOutside, last_y});
-            outline.push_back({plot.right + kOutside, below});
+            outline.push_back({plot.right + 2 * kOutside, last_y});
+            outline.push_back({plot.right + 2 * kOutside, below});
             outline.push_back({plot.left + std::max(g.Columns() - 1, 0), below});
             break;
         default:

@@ -41,7 +41,7 @@ TEST(RecentFilesTest, AddingKeepsTheNewestFirstWithoutRepeatsUpToTheLimit) {
 TEST(RecentFilesTest, KeptThroughTheStoreWithChinesePathsAndWhatIsThereNow) {
     testing::TempDir dir;
     const CZB_FileData store(FileLocations{dir.Path(), (dir.Path() / "u" / "Temp").string() + "/"});
-    const fs::path chinese = dir.Path() / fs::path(L"客户") / fs::path(L"房间.lub");
+    const fs::path chinese = dir.Path() / fs::path(u8"客户") / fs::path(u8"房间.lub");
     const fs::path gone = dir.Path() / "gone.lub";
     fs::create_directories(chinese.parent_path());
     std::ofstream(chinese) << "x";
