@@ -9,22 +9,17 @@
 #include <set>
 #include <string>
 
-#include "core/link/link_state.h"
 #include "core/text/strings.h"
 #include "gui/app/main_dialog_win32.h"
 #include "gui/pages/strip_page_win32.h"
 #include "gui/support/win_test_support.h"
 #include "gui/win/message_box_win32.h"
-#include "gui/win/screenshot_win32.h"
 
 namespace vela {
 namespace {
 
 using namespace std::chrono_literals;
 using testing::PumpUntil;
-
-// The system's tooltip window class.
-constexpr wchar_t kTooltipClass[] = L"tooltips_class32";
 
 class PageTipsTest : public ::testing::Test {
   protected:
@@ -125,71 +120,6 @@ TEST_F(PageTipsTest, EveryControlHasATipInEachLanguage) {
     // What the installer asks about: why a master stops short, and what FBX's steps mean.
     EXPECT_NE(main_->MasterFader(0).Help().find(L"84"), std::wstring::npos);
     EXPECT_NE(tips::StripCombo(kFbxCombo).find(L"1, 2, 3"), std::wstring::npos);
-}
-
-// The question before a named device scene is replaced, as the system draws it, and a tip as it pops up:
-// pictured in each language into the artifacts.
-HWND g_box = nullptr;
-std::wstring g_box_picture;
-
-void CALLBACK PictureAndCancelBox(HWND, UINT, UINT_PTR timer, DWORD) {
-    HWND box = FindWindowW(L"#32770", nullptr);
-    if (!box || !IsWindowVisible(box))
-        return;
-    KillTimer(nullptr, timer);
-    g_box = box;
-    CaptureWindowPng(box, g_box_picture);
-    PostMessageW(box, WM_COMMAND, IDCANCEL, 0);
-}
-
-TEST_F(PageTipsTest, TheSceneQuestionAndATipArePicturedInEachLanguage) {
-    static constexpr const wchar_t* kNames[] = {L"zh-Hans", L"zh-Hant", L"en"};
-    SetWindowPos(main_->Hwnd(), HWND_TOP, 0, 0, 0, 0, SWP_NOSIZE | SWP_NOMOVE);
-    SendMessageW(main_->Hwnd(), IDC_TAB, 0, 7);
-    testing::Pump();
-    CWinSystem& page = main_->SystemWindow();
-    for (int language : {kLanguageSimplified, kLanguageTraditional, kLanguageEnglish}) {
-        SCOPED_TRACE(language);
-        Language(language);
-        const std::wstring name = kNames[language];
-        // The real box this time, pictured and cancelled from a timer inside its modal loop.
-        main_->Link().SceneNames().Store(0, L"Lounge");
-        SendDlgItemMessageW(page.Hwnd(), system_ids::kSceneList, CB_SETCURSEL, 0, 0);
-        SetMessageBoxResponder(nullptr);
-        g_box = nullptr;
-        g_box_picture = testing::ArtifactsFolder() + L"\\confirm-scene-" + name + L".png";
-        const UINT_PTR timer = SetTimer(nullptr, 0, 100, PictureAndCancelBox);
-        const bool saving_before = main_->Link().State().RequestRaised(request::kSaveScene);
-        SendMessageW(page.Hwnd(), CWinSystem::kButtonId + system_button::kSaveScene, 0, 0);
-        KillTimer(nullptr, timer);
-        SetMessageBoxResponder([](const MessageBoxRequest&) { return IDOK; });
-        EXPECT_NE(g_box, nullptr) << "the question was shown";
-        EXPECT_EQ(GetWindow(g_box, GW_OWNER), main_->Hwnd());
-        EXPECT_EQ(main_->Link().State().RequestRaised(request::kSaveScene), saving_before)
-            << "Cancel saves nothing";
-
-        // A tip pops up where the mouse rests.
-        CGDI_Button& save_as = page.Button(system_button::kSaveAs);
-        RECT r{};
-        GetWindowRect(save_as.Hwnd(), &r);
-        SetCursorPos((r.left + r.right) / 2, (r.top + r.bottom) / 2);
-        SendMessageW(save_as.Hwnd(), WM_MOUSEMOVE, 0,
-                     testing::Point((r.right - r.left) / 2, (r.bottom - r.top) / 2));
-        HWND tip = nullptr;
-        EXPECT_TRUE(PumpUntil(
-            [&] {
-                tip = FindWindowW(kTooltipClass, nullptr);
-                while (tip && !IsWindowVisible(tip))
-                    tip = FindWindowExW(nullptr, tip, kTooltipClass, nullptr);
-                return tip != nullptr;
-            },
-            5s));
-        EXPECT_TRUE(
-            CaptureWindowPng(main_->Hwnd(), testing::ArtifactsFolder() + L"\\tip-save-as-" + name + L".png"));
-        SetCursorPos(1200, 780);
-        SendMessageW(save_as.Hwnd(), WM_MOUSELEAVE, 0, 0);
-        testing::Pump();
-    }
 }
 
 }  // namespace
