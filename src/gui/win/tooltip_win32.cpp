@@ -34,9 +34,11 @@ void ToolTip::Set(HWND tool, const std::wstring& text) {
     if (!tool || (!window_ && text.empty()))
         return;
     if (!window_) {
-        window_ = CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr,
-                                  WS_POPUP | TTS_ALWAYSTIP | TTS_NOPREFIX, CW_USEDEFAULT, CW_USEDEFAULT,
-                                  CW_USEDEFAULT, CW_USEDEFAULT, tool, nullptr, nullptr, nullptr);
+        // A tool window that never activates: a message box must never take a tip for the window in front.
+        window_ =
+            CreateWindowExW(WS_EX_TOPMOST | WS_EX_TOOLWINDOW | WS_EX_NOACTIVATE, TOOLTIPS_CLASSW, nullptr,
+                            WS_POPUP | TTS_ALWAYSTIP | TTS_NOPREFIX, CW_USEDEFAULT, CW_USEDEFAULT,
+                            CW_USEDEFAULT, CW_USEDEFAULT, tool, nullptr, nullptr, nullptr);
         if (!window_)
             return;
         SendMessageW(window_, TTM_SETMAXTIPWIDTH, 0, kTipWidth);
