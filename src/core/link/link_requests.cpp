@@ -160,6 +160,11 @@ void LinkController::LoadFile(bool selection) {
         if (s.link_up && !Stopping()) {
             Sleep(kBeforeReloadMs);
             UpdateDisplay();
+            // The window says so when the whole file is in; velactl reports through its exit code.
+            if (!selection && !Light()) {
+                host_.ShowMessage(path.wstring(), LinkTextFor(LinkText::kUpdateSuccessfully),
+                                  MessageButtons::kOk);
+            }
         }
     }
     Sleep(kLoadEndMs);

@@ -35,6 +35,8 @@ std::wstring LinkTextFor(LinkText text) {
             return t(str::kUpdateSceneData);
         case LinkText::kCall:
             return t(str::kCallScene) + L"...";
+        case LinkText::kUpdateSuccessfully:
+            return std::wstring(Text(extra::kSceneFileLoaded));
     }
     return {};
 }

@@ -20,6 +20,7 @@ enum class LinkText {
     kUpdateDisplayData,
     kUpdateSceneData,
     kCall,
+    kUpdateSuccessfully,  // a scene file was written into the processor whole
 };
 
 std::wstring LinkTextFor(LinkText text);

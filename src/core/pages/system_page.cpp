@@ -4,6 +4,7 @@
 #include <array>
 #include <string>
 
+#include "core/files/recent_files.h"
 #include "core/model/value_scales.h"
 #include "core/text/strings.h"
 #include "core/text/text_format.h"
@@ -56,11 +57,14 @@ constexpr std::array<LabelText, label::kCount> kLabels{{
     {str::kNoiseGate, str::kMic},
 }};
 
-constexpr std::array<int, button::kCount> kButtonTexts{
+constexpr std::array<int, button::kImport + 1> kButtonTexts{
     str::kOkSystemPassword, str::kOkKeyPassword,  str::kChange,
     str::kUseScene,         str::kSave,           str::kReset,
     str::kOkChangePassword, str::kSaveSceneLocal, str::kDeleteLocal,
     str::kUpdateToDevice,   str::kWifiSet,        str::kExternalImport};
+// The buttons after those, whose texts are not in the numbered table.
+constexpr std::array<const LocalizedString*, button::kCount - kButtonTexts.size()> kMoreButtonTexts{
+    &extra::kSaveSceneAs, &extra::kOpenSceneFile};
 
 // The check boxes and radio buttons take their captions from the labels beside them.
 constexpr std::array<int, 4> kCaptionlessChecks{ids::kKeyEnable, ids::kKeyDisable, ids::kMusicGate,
@@ -282,8 +286,12 @@ void SystemPage::RewriteFixedTexts() {
         caption += t.suffix;
         controls_.SetLabelCaption(l, caption);
     }
-    for (int b = 0; b < button::kCount; ++b) {
-        controls_.SetButtonCaption(b, std::wstring(Text(kButtonTexts[static_cast<std::size_t>(b)])));
+    for (std::size_t b = 0; b < kButtonTexts.size(); ++b) {
+        controls_.SetButtonCaption(static_cast<int>(b), std::wstring(Text(kButtonTexts[b])));
+    }
+    for (std::size_t b = 0; b < kMoreButtonTexts.size(); ++b) {
+        controls_.SetButtonCaption(static_cast<int>(kButtonTexts.size() + b),
+                                   std::wstring(Text(*kMoreButtonTexts[b])));
     }
     for (const int id : kCaptionlessChecks) {
         controls_.SetItemText(id, L"");
@@ -319,6 +327,12 @@ std::vector<std::wstring> SystemPage::LocalFiles() const {
 
 void SystemPage::FillLocalFiles(const std::wstring& select) {
     std::vector<std::wstring> names = LocalFiles();
+    // Files saved or opened elsewhere follow the local ones, by their full paths.
+    for (const fs::path& recent : RecentFiles::Load(CZB_FileData(files_)).Present()) {
+        if (std::find(names.begin(), names.end(), recent.wstring()) == names.end()) {
+            names.push_back(recent.wstring());
+        }
+    }
     if (!select.empty() && std::find(names.begin(), names.end(), select) == names.end()) {
         names.push_back(select);
     }
@@ -468,6 +482,12 @@ void SystemPage::OnButton(int b) {
             break;
         case button::kImport:
             Import();
+            break;
+        case button::kSaveAs:
+            SaveAs();
+            break;
+        case button::kOpen:
+            OpenFile();
             break;
         default:
             break;

@@ -66,7 +66,9 @@ inline constexpr int kDeleteLocal = 8;
 inline constexpr int kUpdateToDevice = 9;
 inline constexpr int kWifi = 10;
 inline constexpr int kImport = 11;
-inline constexpr int kCount = 12;
+inline constexpr int kSaveAs = 12;
+inline constexpr int kOpen = 13;
+inline constexpr int kCount = 14;
 }  // namespace system_button
 
 // Captions beside the template's edits, lists and check boxes, by index.
@@ -93,6 +95,9 @@ inline constexpr int kCount = 17;
 
 // Code 25 rewrites every fixed text; ParameterMap relabels codes 0..25.
 inline constexpr int kSystemFixedTextCode = 25;
+
+// The system's file dialogs for a scene file anywhere: where to save one, which one to load.
+enum class SceneFileDialog { kSave, kOpen };
 
 // What the rules need of the page's window.
 class ISystemControls {
@@ -123,6 +128,9 @@ class ISystemControls {
     virtual void MaximumChanged() = 0;
     // The file-open dialog for an external parameter file; nothing when cancelled.
     virtual std::optional<std::wstring> ChooseParameterFile() = 0;
+    // The scene file chosen in the system's dialog (the save dialog has asked about replacing a file);
+    // nothing when cancelled.
+    virtual std::optional<std::wstring> ChooseSceneFile(SceneFileDialog dialog) = 0;
     virtual void OpenWifiDialog() = 0;
     // Why a control is off, shown over it; empty takes the note away. Buttons by index, template controls
     // by dialog id.
@@ -189,6 +197,11 @@ class SystemPage : public ICodePage {
     void DeleteLocal();
     void UpdateToDevice();
     void Import();
+    void SaveAs();
+    void OpenFile();
+    // A recently used file the list shows by its full path; nothing for any other text.
+    std::optional<std::filesystem::path> RecentPath(const std::wstring& shown) const;
+    void Remember(const std::filesystem::path& path);
     // The local file the typed name stands for: in the current folder, else in the local scene folder;
     // nothing (after telling why) when the name is not a plain file name.
     std::optional<std::filesystem::path> LocalPath(std::wstring_view empty_text);

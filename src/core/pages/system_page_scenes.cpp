@@ -3,6 +3,7 @@
 #include <string>
 #include <system_error>
 
+#include "core/files/recent_files.h"
 #include "core/pages/system_page.h"
 #include "core/text/strings.h"
 
@@ -22,6 +23,13 @@ std::wstring Shown(const fs::path& path) {
 }  // namespace
 
 void SystemPage::SaveDeviceScene() {
+    // A scene the processor holds under a name is somebody's work: replaced only when the user agrees.
+    const std::wstring held = link_.SceneNames().Name(SceneItem());
+    if (!held.empty() &&
+        controls_.Show(FormatText(Text(extra::kConfirmOverwriteScene), SceneItem() + 1, held.c_str()),
+                       Text(str::kWarning), MessageButtons::kOkCancel) != MessageAnswer::kOk) {
+        return;
+    }
     Write(sp::kSceneCommand, sp::SceneCommand(sp::kStoreScene, SceneItem()), false);
     // Encoded character by character, so that a cut name never ends inside a character.
     const std::wstring typed = controls_.ItemText(ids::kSceneName);
@@ -40,6 +48,9 @@ void SystemPage::SaveDeviceScene() {
 
 std::optional<fs::path> SystemPage::LocalPath(std::wstring_view empty_text) {
     const std::wstring name = controls_.ItemText(ids::kLocalFile);
+    if (auto recent = RecentPath(name)) {
+        return recent;
+    }
     switch (sp::CheckLocalName(name)) {
         case sp::NameCheck::kEmpty:
             Tell(empty_text);
@@ -80,7 +91,7 @@ void SystemPage::SaveLocal() {
     if (!path) {
         return;
     }
-    FillLocalFiles(path->filename().wstring());
+    FillLocalFiles(RecentPath(path->wstring()) ? path->wstring() : path->filename().wstring());
     // A file that exists is replaced only when the user agrees; one in the local scene folder is the one the
     // list shows, so that is the one asked about.
     if (CZB_FileData::FileExists(*path) &&
@@ -97,9 +108,19 @@ void SystemPage::DeleteLocal() {
     if (!path) {
         return;
     }
+    // A deletion cannot be undone, so the file is named and the user asked first.
+    if (CZB_FileData::FileExists(*path) &&
+        controls_.Show(Shown(*path) + std::wstring(Text(extra::kConfirmDeleteFile)), Text(str::kWarning),
+                       MessageButtons::kOkCancel) != MessageAnswer::kOk) {
+        return;
+    }
     std::error_code ec;
     if (!CZB_FileData::FileExists(*path) || !fs::remove(*path, ec) || ec) {
         Tell(Text(str::kDeleteFailed));
+    } else if (RecentPath(path->wstring())) {
+        RecentFiles recent = RecentFiles::Load(CZB_FileData(files_));
+        recent.Remove(*path);
+        (void)recent.Save(CZB_FileData(files_));
     }
     FillLocalFiles({});
 }

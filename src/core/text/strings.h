@@ -356,6 +356,20 @@ inline constexpr LocalizedString kEqFileUnreadable{{L"%ls 无法读取，未写�
                                                     L"%ls could not be read; nothing was written."}};
 inline constexpr LocalizedString kEqExportFailed{
     {L"EQ 未能写入 %ls。", L"EQ 未能寫入 %ls。", L"The EQ could not be written to %ls."}};
+// Scene files anywhere on the computer, through the system's file dialogs, and the questions around them.
+inline constexpr LocalizedString kSaveSceneAs{{L"另存为...", L"另存為...", L"Save As..."}};
+inline constexpr LocalizedString kOpenSceneFile{{L"打开...", L"打開...", L"Open..."}};
+inline constexpr LocalizedString kSceneFileFilter{
+    {L"模式文件(*.lub)|*.lub||", L"模式文件(*.lub)|*.lub||", L"Scene files(*.lub)|*.lub||"}};
+inline constexpr LocalizedString kConfirmDeleteFile{
+    {L"\n将被删除，删除后不能恢复。\n是否删除?", L"\n將被刪除，刪除後不能恢復。\n是否刪除?",
+     L"\nwill be deleted. This cannot be undone.\nDelete it?"}};
+// %d the scene's number, %ls the name the processor holds for it.
+inline constexpr LocalizedString kConfirmOverwriteScene{
+    {L"设备模式 %d 已命名为 “%ls”。\n是否覆盖?", L"設備模式 %d 已命名為「%ls」。\n是否覆蓋?",
+     L"Device scene %d is named \"%ls\".\nOverwrite it?"}};
+inline constexpr LocalizedString kSceneFileLoaded{
+    {L"已更新到设备!", L"已更新到設備!", L"Updated to the processor!"}};
 }  // namespace extra
 
 // Messages that exist in Chinese only and are shown as they are in every language.

@@ -232,16 +232,22 @@ GraphPoint PlaceValueLabel(const ResponseGraph& g, int h, int width, int height)
 }
 
 namespace {
-std::vector<GraphPoint> CurvePath(const ResponseGraph& g, const std::vector<int>& pixels) {
+// The columns where the curve changes height. A fill drawn as a spline through them needs more: the last
+// column of each level run, and the columns beside both ends where the outline turns sharply. Without them
+// the spline swings across a whole run (a flat curve filled as a hump over the mids).
+std::vector<GraphPoint> CurvePath(const ResponseGraph& g, const std::vector<int>& pixels,
+                                  bool for_spline = false) {
     std::vector<GraphPoint> path;
     const int left = g.Plot().left;
     const int y0 = g.ZeroY();
     const int columns = static_cast<int>(pixels.size());
+    const auto y_at = [&](int i) { return y0 + pixels[static_cast<std::size_t>(i)]; };
     for (int i = 0; i < columns; ++i) {
-        const int y = y0 + pixels[static_cast<std::size_t>(i)];
-        if (!path.empty() && path.back().y == y && i != columns - 1)
-            continue;
-        path.push_back({left + i, y});
+        const int y = y_at(i);
+        const bool kept = i == 0 || i == columns - 1 || y != y_at(i - 1) ||
+                          (for_spline && (i == 1 || i == columns - 2 || y != y_at(i + 1)));
+        if (kept)
+            path.push_back({left + i, y});
     }
     return path;
 }
@@ -255,22 +261,35 @@ std::vector<GraphPoint> SelectedCurveOutline(const ResponseGraph& g) {
     const GraphPlot& plot = g.Plot();
     const int y0 = g.ZeroY();
     const int below = 2 * plot.bottom;  // past the plot's bottom: the clip cuts the fill off there
-    const std::vector<GraphPoint> curve = CurvePath(g, g.LastCurvePixels());
+    const std::vector<GraphPoint> curve = CurvePath(g, g.LastCurvePixels(), true);
+    // The sharp turns down past the bottom stand outside the plot, a level step away from its edge, where
+    // the clip hides a spline's swing.
+    constexpr int kOutside = 8;
+    const int first_y = curve.empty() ? y0 : curve.front().y;
+    const int last_y = curve.empty() ? y0 : curve.back().y;
     std::vector<GraphPoint> outline;
-    outline.reserve(curve.size() + 4);
+    outline.reserve(curve.size() + 8);
     switch (g.LastRecomputed()) {
         case kHighPassHandle:
             outline.push_back({plot.left, below});
+            outline.push_back({plot.left - 2 * kOutside, below});
+            outline.push_back({plot.left - 2 * kOutside, first_y});
+            outline.push_back({plot.left - kOutside, first_y});
             outline.insert(outline.end(), curve.begin(), curve.end());
-            outline.push_back({plot.right - 1, y0});
-            outline.push_back({plot.right, y0});
+            outline.push_back({plot.right + kOutside, last_y});
+            outline.push_back({plot.right + 2 * kOutside, last_y});
+            outline.push_back({plot.right + 2 * kOutside, below});
             outline.push_back({plot.right, below});
             break;
         case kLowPassHandle:
             outline.push_back({plot.left, below});
-            outline.push_back({plot.left, y0});
-            outline.push_back({plot.left + 1, y0});
+            outline.push_back({plot.left - 2 * kOutside, below});
+            outline.push_back({plot.left - 2 * kOutside, first_y});
+            outline.push_back({plot.left - kOutside, first_y});
             outline.insert(outline.end(), curve.begin(), curve.end());
+            outline.push_back({plot.right + kOutside, last_y});
+            outline.push_back({plot.right + 2 * kOutside, last_y});
+            outline.push_back({plot.right + 2 * kOutside, below});
             outline.push_back({plot.left + std::max(g.Columns() - 1, 0), below});
             break;
         default:

@@ -16,6 +16,7 @@
 #include "core/ui/text_layout.h"
 #include "gui/app/about_box_win32.h"
 #include "gui/app/diag_log_win32.h"
+#include "gui/app/main_window_tips_win32.h"
 #include "gui/win/message_box_win32.h"
 #include "gui/win/screenshot_win32.h"
 #include "gui/win/window_messages_win32.h"
@@ -400,6 +401,7 @@ LRESULT CZR305M2Dlg::OnApplyLanguage(WPARAM, LPARAM) {
     }
     map_.ApplyLanguage();
     undo_bar_.Refresh();
+    ApplyMainWindowTips(*this);
     Invalidate();
     return 0;
 }

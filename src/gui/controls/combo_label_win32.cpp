@@ -66,21 +66,14 @@ bool CLum_ComboBox::Create(HWND parent, int id, const RECT& rect, DWORD style) {
 }
 
 LRESULT CLum_ComboBox::WindowProc(UINT message, WPARAM wparam, LPARAM lparam) {
-    if (auto r = RouteMessage(this, kMessageMap, message, wparam, lparam))
-        return *r;
-    return CSkinnedControl::WindowProc(message, wparam, lparam);
+    return RouteFirst(this, kMessageMap, message, wparam, lparam);
 }
 
 void CLum_ComboBox::SetSkin(HDC parent_background, int image_id, int style) {
-    skin_.reset();
-    LoadImageResource(image_id, L"PNG", skin_);
     style_ = style;
     list_font_.Reset();
-    SetParentBackground(parent_background);
-    if (hwnd_) {
-        const RECT r = ClientRect();
-        PostMessageW(hwnd_, WM_SIZE, SIZE_RESTORED, MAKELPARAM(r.right, r.bottom));
-    }
+    LoadSkin(parent_background, image_id, skin_);
+    ResizeLater();
 }
 
 int CLum_ComboBox::AddItem(const std::wstring& text) {

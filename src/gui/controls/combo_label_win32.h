@@ -23,7 +23,6 @@ class CLum_ComboBox : public CSkinnedControl {
     int AddItem(const std::wstring& text);
     void ResetItems();
     int ItemCount() const;
-    void SetIndex(int index) { index_ = index; }
     void SetTextColour(COLORREF face, COLORREF list);
     void SetFont(const std::wstring& face, int size);
 
@@ -49,7 +48,6 @@ class CLum_ComboBox : public CSkinnedControl {
     void MakeFonts();
 
     std::unique_ptr<Gdiplus::Bitmap> skin_;
-    int index_ = 0;
     int current_ = 0;
     COLORREF text_colour_ = 0x525252;
     COLORREF list_text_colour_ = 0x525252;

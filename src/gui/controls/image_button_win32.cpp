@@ -42,18 +42,14 @@ void CGDI_Button::PreSubclassWindow() {
 }
 
 LRESULT CGDI_Button::WindowProc(UINT message, WPARAM wparam, LPARAM lparam) {
-    if (auto r = RouteMessage(this, kMessageMap, message, wparam, lparam))
-        return *r;
-    return CSkinnedControl::WindowProc(message, wparam, lparam);
+    return RouteFirst(this, kMessageMap, message, wparam, lparam);
 }
 
 void CGDI_Button::SetSkin(HDC parent_background, int image_id) {
-    skin_.reset();
-    LoadImageResource(image_id, L"PNG", skin_);
     active_ = ClientRect();
     skin_client_ = {active_.right, active_.bottom};
     skin_loaded_ = true;
-    SetParentBackground(parent_background);
+    LoadSkin(parent_background, image_id, skin_);
 }
 
 void CGDI_Button::SetTextStyle(float font_size, const std::wstring& font_face, unsigned colour_off,

@@ -29,8 +29,6 @@ class CGDI_Button : public CSkinnedControl {
     void SetCheck(int state);
     int GetCheck() const { return check_; }
     void SetClickable(bool clickable) { clickable_ = clickable; }
-    void SetIndex(int index) { index_ = index; }
-    int Index() const { return index_; }
     void SetFontStyle(int style);
     void SetFrameCount(int frames);
 
@@ -61,7 +59,6 @@ class CGDI_Button : public CSkinnedControl {
 
     std::unique_ptr<Gdiplus::Bitmap> skin_;
     std::unique_ptr<Gdiplus::Font> font_;
-    int index_ = 0;
     int check_ = kPush;
     int frame_count_ = 4;
     RECT active_{};

@@ -46,65 +46,28 @@ const MessageRow<CEA_Lum2> CEA_Lum2::kMessageMap[] = {
 };
 
 bool CEA_Lum2::Create(HWND parent, int id, const RECT& rect, DWORD style) {
-    return CreateControl(L"STATIC", L" ", style | SS_NOTIFY, rect, parent, id);
+    return CreateNotifyingStatic(parent, id, rect, style);
 }
 
 void CEA_Lum2::PreSubclassWindow() {
-    // A static control lets the mouse through unless it notifies.
-    const LONG_PTR style = GetWindowLongPtrW(hwnd_, GWL_STYLE);
-    SetWindowLongPtrW(hwnd_, GWL_STYLE, style | SS_NOTIFY);
-    caption_.clear();
+    MakeNotifyingStatic();
 }
 
 LRESULT CEA_Lum2::WindowProc(UINT message, WPARAM wparam, LPARAM lparam) {
-    if (auto r = RouteMessage(this, kMessageMap, message, wparam, lparam))
-        return *r;
-    return CSkinnedControl::WindowProc(message, wparam, lparam);
+    return RouteFirst(this, kMessageMap, message, wparam, lparam);
 }
 
 void CEA_Lum2::SetSkin(HDC parent_background, int image_id, int style) {
-    skin_.reset();
-    LoadImageResource(image_id, L"PNG", skin_);
     style_ = style;
     skin_loaded_ = true;
     if (toggle_mode_)
         toggle_offset_ = toggle_amount_;
-    SetParentBackground(parent_background);
-    if (hwnd_) {
-        const RECT r = ClientRect();
-        PostMessageW(hwnd_, WM_SIZE, SIZE_RESTORED, MAKELPARAM(r.right, r.bottom));
-    }
+    LoadSkin(parent_background, image_id, skin_);
+    ResizeLater();
 }
 
 CEA_Lum2::~CEA_Lum2() {
-    if (tooltip_ && ::IsWindow(tooltip_))
-        DestroyWindow(tooltip_);
     Destroy();
-}
-
-void CEA_Lum2::SetNote(const std::wstring& note) {
-    note_ = note;
-    if (!hwnd_ || (!tooltip_ && note_.empty()))
-        return;
-    TTTOOLINFOW tool{};
-    tool.cbSize = TTTOOLINFOW_V1_SIZE;
-    tool.uFlags = TTF_IDISHWND | TTF_SUBCLASS;
-    tool.hwnd = hwnd_;
-    tool.uId = reinterpret_cast<UINT_PTR>(hwnd_);
-    tool.lpszText = note_.data();
-    if (!tooltip_) {
-        tooltip_ = CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr,
-                                   WS_POPUP | TTS_ALWAYSTIP | TTS_NOPREFIX, CW_USEDEFAULT, CW_USEDEFAULT,
-                                   CW_USEDEFAULT, CW_USEDEFAULT, hwnd_, nullptr, nullptr, nullptr);
-        if (!tooltip_)
-            return;
-        constexpr int kNoteWidth = 320;
-        SendMessageW(tooltip_, TTM_SETMAXTIPWIDTH, 0, kNoteWidth);
-        SendMessageW(tooltip_, TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&tool));
-    } else {
-        SendMessageW(tooltip_, TTM_UPDATETIPTEXTW, 0, reinterpret_cast<LPARAM>(&tool));
-    }
-    SendMessageW(tooltip_, TTM_ACTIVATE, note_.empty() ? FALSE : TRUE, 0);
 }
 
 void CEA_Lum2::SetValue(double v) {

@@ -21,9 +21,6 @@ class CEA_Lum2 : public CSkinnedControl {
     void SetSkin(HDC parent_background, int image_id, int style);
     void SetValue(double v);
     double GetValue() const { return toggle_mode_ ? value_ + toggle_offset_ : value_; }
-    // The index the control reports to its page with every change.
-    void SetIndex(int index) { index_ = index; }
-    int Index() const { return index_; }
     void SetRange(double lower, double upper);
     void SetUpperLimit(double upper);
     void SetFineThreshold(double threshold);
@@ -36,8 +33,8 @@ class CEA_Lum2 : public CSkinnedControl {
     void SetValueFormat(const std::wstring& format);
     void SetTextColour(unsigned argb);
     // A tooltip on the control (why it shows what it shows); empty removes it.
-    void SetNote(const std::wstring& note);
-    const std::wstring& Note() const { return note_; }
+    void SetNote(const std::wstring& note) { SetTipNote(note); }
+    const std::wstring& Note() const { return TipNote(); }
 
     static constexpr int kDefaultToggleAmount = 500;
 
@@ -88,7 +85,6 @@ class CEA_Lum2 : public CSkinnedControl {
     bool skin_loaded_ = false;
     int style_ = 0;
     ValueGeometry geometry_{};
-    int index_ = 0;
     double lower_limit_ = 0.0;
     double upper_limit_ = 100.0;
     double fine_threshold_ = 0.0;
@@ -97,8 +93,6 @@ class CEA_Lum2 : public CSkinnedControl {
     bool toggle_mode_ = false;
     int toggle_amount_ = kDefaultToggleAmount;
     bool meter_mode_ = false;
-    std::wstring note_;
-    HWND tooltip_ = nullptr;  // destroyed with the control
 };
 
 }  // namespace vela

@@ -8,6 +8,7 @@
 #include "core/ui/band_editor_math.h"
 #include "core/ui/main_layout.h"
 #include "core/ui/text_layout.h"
+#include "gui/pages/page_tips_win32.h"
 #include "gui/win/gdi_win32.h"
 #include "gui/win/window_messages_win32.h"
 #include "res/resource.h"
@@ -570,6 +571,9 @@ void CStripPageWindow::SetRowCaption(int row, const std::wstring& caption) {
         std::replace(line.begin(), line.end(), L'\n', L' ');
         rows_[static_cast<std::size_t>(row)].SetCaption(line);
     }
+    // The rows are rewritten with every fixed text, for a new language too: the tips follow the last one.
+    if (row == kRowCaptions - 1)
+        ApplyStripTips(*this);
 }
 
 void CStripPageWindow::SetButtonCheck(int button, int state) {

@@ -1,16 +1,16 @@
 #include "gui/pages/system_page_win32.h"
 
-#include <commdlg.h>
-
 #include <algorithm>
 #include <cmath>
 
 #include "core/model/parameter_layout.h"
 #include "core/model/value_scales.h"
+#include "core/pages/page_tips.h"
 #include "core/text/strings.h"
 #include "core/ui/main_layout.h"
 #include "core/ui/text_layout.h"
 #include "gui/pages/wifi_dialog_win32.h"
+#include "gui/win/file_dialog_win32.h"
 #include "gui/win/message_box_win32.h"
 #include "gui/win/window_messages_win32.h"
 #include "res/resource.h"
@@ -117,6 +117,8 @@ constexpr Place kPlaces[] = {
     {Cell::kButton, button::kSaveLocal, 2, 1, 2, 0, kColumnWidth},
     {Cell::kButton, button::kDeleteLocal, 2, 1, 3, 0, kColumnWidth},
     {Cell::kButton, button::kUpdateToDevice, 2, 1, 4, 0, kColumnWidth},
+    {Cell::kButton, button::kSaveAs, 2, 1, 5, 0, kHalfWidth},
+    {Cell::kButton, button::kOpen, 2, 1, 5, kHalfRight, kHalfWidth},
     {Cell::kLabel, label::kPowerOn, 2, 2, 0, 0, kCaptionWidth},
     {Cell::kCombo, ids::kPowerOnList, 2, 2, 0, kFieldLeft, kFieldWidth},
     {Cell::kLabel, label::kLanguage, 2, 2, 1, 0, kCaptionWidth},
@@ -144,6 +146,8 @@ struct Grid {
 constexpr Grid kGrid;
 static_assert(kGrid.RowTop(0, 2, 3) + kRowHeight + kFrameMargin < kDesignHeight - 8,
               "the left panel's groups fit above its bottom edge");
+static_assert(kGrid.RowTop(2, 3, 1) + kRowHeight + kFrameMargin < kDesignHeight - 8,
+              "the right panel's groups fit above its bottom edge");
 
 constexpr bool IsCheck(int id) {
     return id == ids::kKeyEnable || id == ids::kKeyDisable || id == ids::kMusicGate || id == ids::kMicGate;
@@ -383,6 +387,30 @@ void CWinSystem::EnableLabel(int l, bool enabled) {
 void CWinSystem::SetButtonCaption(int b, const std::wstring& caption) {
     if (b >= 0 && b < button::kCount)
         buttons_[static_cast<std::size_t>(b)].SetCaption(caption);
+    // The buttons are captioned with every fixed text, for a new language too: the tips follow the last.
+    if (b == button::kCount - 1)
+        ApplyTips();
+}
+
+void CWinSystem::ApplyTips() {
+    for (int i = 0; i < value::kCount; ++i)
+        values_[static_cast<std::size_t>(i)].SetHelp(std::wstring(tips::SystemValue(i)));
+    for (int i = 0; i < button::kCount; ++i)
+        buttons_[static_cast<std::size_t>(i)].SetHelp(std::wstring(tips::SystemButton(i)));
+    for (const Place& p : kPlaces) {
+        if (p.kind != Cell::kEdit && p.kind != Cell::kCombo && p.kind != Cell::kBox)
+            continue;
+        HWND item = GetDlgItem(hwnd_, p.index);
+        const std::wstring tip(tips::SystemItem(p.index));
+        item_tips_.Set(item, tip);
+        // The mouse over an editable list is over its edit field.
+        if (HWND field = item ? GetWindow(item, GW_CHILD) : nullptr)
+            item_tips_.Set(field, tip);
+    }
+}
+
+std::wstring CWinSystem::ItemTip(int id) const {
+    return item_tips_.Text(GetDlgItem(hwnd_, id));
 }
 
 void CWinSystem::EnableButton(int b, bool enabled) {
@@ -456,22 +484,16 @@ void CWinSystem::MaximumChanged() {
 std::optional<std::wstring> CWinSystem::ChooseParameterFile() {
     if (chooser_)
         return chooser_();
-    // The dialog's own buttons follow the program's language.
-    SetThreadUILanguage(LanguageIdFor(LanguageIndex()));
-    std::wstring filter(Text(extra::kParameterFileFilter));
-    std::replace(filter.begin(), filter.end(), L'|', L'\0');
-    wchar_t path[MAX_PATH] = {};
-    OPENFILENAMEW ofn{};
-    ofn.lStructSize = sizeof(ofn);
-    ofn.hwndOwner = GetAncestor(hwnd_, GA_ROOT);
-    ofn.lpstrFilter = filter.c_str();
-    ofn.lpstrFile = path;
-    ofn.nMaxFile = MAX_PATH;
-    ofn.lpstrDefExt = L"PCE";
-    ofn.Flags = OFN_FILEMUSTEXIST | OFN_PATHMUSTEXIST | OFN_HIDEREADONLY | OFN_NOCHANGEDIR;
-    if (!GetOpenFileNameW(&ofn))
-        return std::nullopt;
-    return std::wstring(path);
+    return ChooseFile(GetAncestor(hwnd_, GA_ROOT), FileDialog::kOpen, Text(extra::kParameterFileFilter),
+                      L"PCE");
+}
+
+std::optional<std::wstring> CWinSystem::ChooseSceneFile(SceneFileDialog dialog) {
+    if (scene_chooser_)
+        return scene_chooser_(dialog);
+    return ChooseFile(GetAncestor(hwnd_, GA_ROOT),
+                      dialog == SceneFileDialog::kSave ? FileDialog::kSave : FileDialog::kOpen,
+                      Text(extra::kSceneFileFilter), L"lub");
 }
 
 void CWinSystem::OpenWifiDialog() {

@@ -19,6 +19,7 @@
 #include "gui/pages/off_notes_win32.h"
 #include "gui/pages/page_window_win32.h"
 #include "gui/win/gdi_win32.h"
+#include "gui/win/tooltip_win32.h"
 
 namespace vela {
 
@@ -49,10 +50,16 @@ class CWinSystem : public CPageWindow, private ISystemControls, private ISceneRe
         chooser_ = std::move(chooser);
     }
     void SetWifiOpener(std::function<void()> opener) { wifi_opener_ = std::move(opener); }
+    // What the scene file dialogs ("Save As...", "Open...") answer instead of showing the system's.
+    void SetSceneFileChooser(std::function<std::optional<std::wstring>(SceneFileDialog)> chooser) {
+        scene_chooser_ = std::move(chooser);
+    }
     WifiSlots& Wifi() { return wifi_; }
     const FileLocations& Files() const { return files_; }
     // Why a control is off (a scene file has no device scenes), as its tooltip holds it.
     std::wstring OffNote(HWND control) const { return off_notes_.Note(control); }
+    // The tip of a template control (edit, list, check box) by dialog id, as its tooltip holds it.
+    std::wstring ItemTip(int id) const;
 
   protected:
     LRESULT WindowProc(UINT message, WPARAM wparam, LPARAM lparam) override;
@@ -64,6 +71,8 @@ class CWinSystem : public CPageWindow, private ISystemControls, private ISceneRe
     // The etched frames around each group of controls.
     void LayoutFrames(const PageScale& scale);
     LRESULT OnCtlColor(WPARAM wparam);
+    // Every control's tip in the current language.
+    void ApplyTips();
 
     // Where a value control stands, read once on its notification.
     int Position(int control);
@@ -85,6 +94,7 @@ class CWinSystem : public CPageWindow, private ISystemControls, private ISceneRe
     void LanguageChanged(int language) override;
     void MaximumChanged() override;
     std::optional<std::wstring> ChooseParameterFile() override;
+    std::optional<std::wstring> ChooseSceneFile(SceneFileDialog dialog) override;
     void OpenWifiDialog() override;
     void SetButtonOffNote(int button, const std::wstring& note) override;
     void SetItemOffNote(int id, const std::wstring& note) override;
@@ -100,12 +110,14 @@ class CWinSystem : public CPageWindow, private ISystemControls, private ISceneRe
     SystemPage model_;
     std::function<std::optional<std::wstring>()> chooser_;
     std::function<void()> wifi_opener_;
+    std::function<std::optional<std::wstring>(SceneFileDialog)> scene_chooser_;
     CWin_Wifi* wifi_dialog_ = nullptr;  // the open one
 
     std::array<CEA_Lum2, system_value::kCount> values_;
     std::array<CGDI_Button, system_button::kCount> buttons_;
     std::array<Clum_CStatic, system_label::kCount> labels_;
     std::array<bool, system_label::kCount> label_enabled_{};
+    ToolTip item_tips_;  // the template controls' tips; the skinned controls carry their own
     UniqueBrush dark_brush_;
     // The group frames, in client coordinates, computed on size.
     std::vector<RECT> frames_;

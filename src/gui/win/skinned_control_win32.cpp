@@ -1,5 +1,7 @@
 #include "gui/win/skinned_control_win32.h"
 
+#include "gui/win/mem_dc_win32.h"
+
 namespace vela {
 namespace {
 constexpr wchar_t kVeilProperty[] = L"vela.veiled";
@@ -82,6 +84,51 @@ void CSkinnedControl::SetCaption(const std::wstring& caption) {
     Redraw();
     if (hwnd_)
         UpdateWindow(hwnd_);
+}
+
+bool CSkinnedControl::CreateNotifyingStatic(HWND parent, int id, const RECT& rect, DWORD style) {
+    return CreateControl(L"STATIC", L" ", style | SS_NOTIFY, rect, parent, id);
+}
+
+void CSkinnedControl::MakeNotifyingStatic() {
+    // A static control lets the mouse through unless it notifies.
+    const LONG_PTR style = GetWindowLongPtrW(hwnd_, GWL_STYLE);
+    SetWindowLongPtrW(hwnd_, GWL_STYLE, style | SS_NOTIFY);
+    caption_.clear();
+}
+
+void CSkinnedControl::LoadSkin(HDC parent_background, int image_id, std::unique_ptr<Gdiplus::Bitmap>& skin) {
+    skin.reset();
+    LoadImageResource(image_id, L"PNG", skin);
+    SetParentBackground(parent_background);
+}
+
+void CSkinnedControl::ResizeLater() {
+    if (!hwnd_)
+        return;
+    const RECT r = ClientRect();
+    PostMessageW(hwnd_, WM_SIZE, SIZE_RESTORED, MAKELPARAM(r.right, r.bottom));
+}
+
+void CSkinnedControl::SetHelp(const std::wstring& help) {
+    if (help == help_)
+        return;
+    help_ = help;
+    UpdateTip();
+}
+
+void CSkinnedControl::SetTipNote(const std::wstring& note) {
+    if (note == tip_note_)
+        return;
+    tip_note_ = note;
+    UpdateTip();
+}
+
+void CSkinnedControl::UpdateTip() {
+    std::wstring text = help_;
+    if (!help_.empty() && !tip_note_.empty())
+        text += L"\n";
+    tip_.Set(hwnd_, text + tip_note_);
 }
 
 void CSkinnedControl::RenderFace() {

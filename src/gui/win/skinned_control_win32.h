@@ -11,6 +11,7 @@
 
 #include "gui/win/control_canvas_win32.h"
 #include "gui/win/gdi_win32.h"
+#include "gui/win/tooltip_win32.h"
 #include "gui/win/window_win32.h"
 
 namespace vela {
@@ -33,6 +34,15 @@ class CSkinnedControl : public CWindow {
     // Repaints at once: pages change captions while the user watches.
     void SetCaption(const std::wstring& caption);
     const std::wstring& Caption() const { return caption_; }
+    // The control's tooltip: what it is for, then (on a line of its own) why it shows what it shows now.
+    void SetHelp(const std::wstring& help);
+    const std::wstring& Help() const { return help_; }
+    // The tip as the tooltip control holds it, for tests.
+    std::wstring TipText() const { return tip_.Text(hwnd_); }
+
+    // The index the control reports to its parent with every notification.
+    void SetIndex(int index) { index_ = index; }
+    int Index() const { return index_; }
 
     bool Shown() const { return shown_; }
     bool Enabled() const { return enabled_; }
@@ -43,6 +53,23 @@ class CSkinnedControl : public CWindow {
     // to the system control underneath (a combo box's edit field).
     enum class TextMode { kOwnCaption, kSystemText };
     explicit CSkinnedControl(TextMode text_mode = TextMode::kOwnCaption) : text_mode_(text_mode) {}
+
+    // A child STATIC that notifies, so that the mouse reaches it (Create), and the same for one subclassed
+    // after it was made (PreSubclassWindow); its caption starts empty.
+    bool CreateNotifyingStatic(HWND parent, int id, const RECT& rect, DWORD style);
+    void MakeNotifyingStatic();
+    // The control's own message map first, then the skeleton's.
+    template <class T, std::size_t N>
+    LRESULT RouteFirst(T* self, const MessageRow<T> (&rows)[N], UINT message, WPARAM wparam, LPARAM lparam) {
+        if (auto r = RouteMessage(self, rows, message, wparam, lparam))
+            return *r;
+        return CSkinnedControl::WindowProc(message, wparam, lparam);
+    }
+    // The PNG resource `image_id` as the control's skin (none when there is no such image), over the
+    // parent's background.
+    void LoadSkin(HDC parent_background, int image_id, std::unique_ptr<Gdiplus::Bitmap>& skin);
+    // Lays the face out again at the present size once the queue gets to it.
+    void ResizeLater();
 
     // Draws the face of width x height over the background already in `face`. Not called while hidden.
     virtual void DrawFace(HDC face, int width, int height) = 0;
@@ -72,6 +99,9 @@ class CSkinnedControl : public CWindow {
     void SetFocused(bool focused) { focused_ = focused; }
     // Releases the mouse if this control holds it.
     void ReleaseOwnCapture();
+    // The second part of the tooltip; empty leaves the help alone.
+    void SetTipNote(const std::wstring& note);
+    const std::wstring& TipNote() const { return tip_note_; }
 
     LRESULT WindowProc(UINT message, WPARAM wparam, LPARAM lparam) override;
     // The held screen DC goes back while its window still exists.
@@ -82,6 +112,7 @@ class CSkinnedControl : public CWindow {
     bool shown_ = true;
     bool enabled_ = true;
     bool focused_ = false;
+    int index_ = 0;
 
   private:
     LRESULT OnPaint(WPARAM, LPARAM);
@@ -97,6 +128,7 @@ class CSkinnedControl : public CWindow {
     static const MessageRow<CSkinnedControl> kTextMessageMap[];
 
     void RenderFace();
+    void UpdateTip();
 
     TextMode text_mode_;
     HDC parent_background_ = nullptr;
@@ -104,6 +136,9 @@ class CSkinnedControl : public CWindow {
     std::unique_ptr<WindowDc> held_screen_;
     bool face_valid_ = false;
     bool face_veiled_ = false;
+    std::wstring help_;
+    std::wstring tip_note_;
+    ToolTip tip_;
 };
 
 }  // namespace vela

@@ -218,6 +218,7 @@ TEST_F(LinkControllerTest, SceneFileSavedAndLoadedBack) {
         }
     }
     EXPECT_EQ(device->Value(27), static_cast<std::uint16_t>(27 * 7 + 9));  // master levels stay
+    EXPECT_EQ(Shown(Text(extra::kSceneFileLoaded)), 1);
     for (std::size_t i : link_owned)
         EXPECT_EQ(device->Value(i), static_cast<std::uint16_t>(saved[i] + 3)) << i;
     EXPECT_TRUE(TableMatchesDevice());
@@ -241,6 +242,7 @@ TEST_F(LinkControllerTest, FilesThatCannotBeUsedChangeNothing) {
     Request(request::kSaveToFile);
     EXPECT_EQ(Shown(Text(str::kEnterFileName)), 1);
     EXPECT_NE(device->Value(300), 77);
+    EXPECT_EQ(Shown(Text(extra::kSceneFileLoaded)), 0);
     // A selection load with a refused file cancels the save settings raised with it.
     controller.SetScenePath(dir / "foreign.lub");
     controller.SetSelection({730, 731});

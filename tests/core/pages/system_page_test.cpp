@@ -7,6 +7,7 @@
 #include <fstream>
 #include <map>
 
+#include "core/files/recent_files.h"
 #include "core/text/strings.h"
 #include "support/link_fakes.h"
 #include "support/temp_dir.h"
@@ -31,6 +32,8 @@ class FakeSystemControls final : public ISystemControls {
     std::vector<int> languages;
     int maximum_notices = 0;
     std::optional<std::wstring> chosen_file;
+    std::optional<std::wstring> chosen_scene;
+    std::vector<SceneFileDialog> dialogs;
     int wifi_opened = 0;
 
     void SetPosition(int c, int p) override { positions[c] = p; }
@@ -67,6 +70,10 @@ class FakeSystemControls final : public ISystemControls {
     void LanguageChanged(int language) override { languages.push_back(language); }
     void MaximumChanged() override { ++maximum_notices; }
     std::optional<std::wstring> ChooseParameterFile() override { return chosen_file; }
+    std::optional<std::wstring> ChooseSceneFile(SceneFileDialog dialog) override {
+        dialogs.push_back(dialog);
+        return chosen_scene;
+    }
     void OpenWifiDialog() override { ++wifi_opened; }
     std::map<int, std::wstring> button_notes, item_notes;
     void SetButtonOffNote(int b, const std::wstring& n) override { button_notes[b] = n; }
@@ -490,6 +497,191 @@ TEST_F(SystemPageTest, OnAFileTheDevicesScenesAndWifiAreOffAndSayWhy) {
     EXPECT_EQ(controls.wifi_opened, 0);
     EXPECT_EQ(controls.shown.size(), 3u);
     EXPECT_EQ(controls.shown.back(), Text(extra::kWifiNotForSceneFile));
+}
+
+// Scene files away from the current folder, chosen through the system's dialogs.
+class SystemPageFilesTest : public SystemPageTest {
+  protected:
+    SystemPageFilesTest() {
+        link.State().link_up = true;
+        std::filesystem::create_directories(elsewhere);
+    }
+    void Lower(int r) { link.State().requests[static_cast<std::size_t>(r)] = 0; }
+    std::vector<std::wstring>& List() { return controls.lists[ids::kLocalFile]; }
+    bool Listed(const std::filesystem::path& path) {
+        return std::find(List().begin(), List().end(), path.wstring()) != List().end();
+    }
+
+    // A customer's folder away from the current one (a Chinese one is tried in the window test: here the
+    // wide names go through the C locale).
+    std::filesystem::path elsewhere = dir.Path() / "customer files";
+};
+
+TEST_F(SystemPageFilesTest, SaveAsSavesWhereTheDialogSaysAndListsTheFile) {
+    struct Case {
+        const char* what;
+        std::optional<std::wstring> chosen;
+        std::optional<std::wstring> saved;  // the file name the request carries, nothing when none
+    };
+    const Case cases[] = {
+        {"cancelled", std::nullopt, std::nullopt},
+        {"typed without extension", L"room one", L"room one.lub"},
+        {"with extension", L"Room.lub", L"Room.lub"},
+        {"with extension in capitals", L"Hall.LUB", L"Hall.LUB"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        Lower(request::kSaveToFile);
+        requests.path.clear();
+        controls.chosen_scene = c.chosen ? std::optional((elsewhere / *c.chosen).wstring()) : std::nullopt;
+        page.OnButton(button::kSaveAs);
+        EXPECT_EQ(controls.dialogs.back(), SceneFileDialog::kSave);
+        EXPECT_EQ(Raised(request::kSaveToFile), c.saved.has_value());
+        if (c.saved) {
+            EXPECT_EQ(requests.path, elsewhere / *c.saved);
+            EXPECT_EQ(controls.ItemText(ids::kLocalFile), (elsewhere / *c.saved).wstring());
+            EXPECT_TRUE(RecentFiles::Load(CZB_FileData(files)).Contains(elsewhere / *c.saved));
+        }
+    }
+    EXPECT_TRUE(controls.shown.empty());
+}
+
+TEST_F(SystemPageFilesTest, SaveAsWithoutADeviceAsksNothingAndSavesNothing) {
+    link.State().link_up = false;
+    controls.chosen_scene = (elsewhere / L"x.lub").wstring();
+    page.OnButton(button::kSaveAs);
+    EXPECT_TRUE(controls.Said(str::kNoDevice));
+    EXPECT_TRUE(controls.dialogs.empty());
+    EXPECT_FALSE(Raised(request::kSaveToFile));
+}
+
+TEST_F(SystemPageFilesTest, OpenLoadsAReadableFileAndRefusesOthers) {
+    const std::filesystem::path good = elsewhere / L"show.lub";
+    WriteSceneFile(good);
+    std::ofstream(elsewhere / "damaged.lub") << "not a scene";
+    struct Case {
+        const char* what;
+        std::optional<std::filesystem::path> chosen;
+        bool loaded;
+        std::wstring said;  // the start of the message shown, empty when none
+    };
+    const Case cases[] = {
+        {"cancelled", std::nullopt, false, L""},
+        {"damaged", elsewhere / "damaged.lub", false, (elsewhere / "damaged.lub").wstring()},
+        {"missing", elsewhere / "gone.lub", false, (elsewhere / "gone.lub").wstring()},
+        {"a scene file", good, true, L""},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        controls.shown.clear();
+        controls.chosen_scene = c.chosen ? std::optional(c.chosen->wstring()) : std::nullopt;
+        page.OnButton(button::kOpen);
+        EXPECT_EQ(controls.dialogs.back(), SceneFileDialog::kOpen);
+        EXPECT_EQ(Raised(request::kLoadFile), c.loaded);
+        EXPECT_EQ(controls.shown.empty(), c.said.empty());
+        if (!c.said.empty() && !controls.shown.empty()) {
+            EXPECT_EQ(controls.shown.back().rfind(c.said, 0), 0u);
+        }
+        if (c.chosen) {
+            EXPECT_EQ(Listed(*c.chosen), c.loaded);
+        }
+    }
+    EXPECT_EQ(requests.path, good);
+}
+
+TEST_F(SystemPageFilesTest, RecentFilesAreChosenFromTheListAndMissingOnesAreHidden) {
+    const std::filesystem::path first = elsewhere / "first.lub";
+    const std::filesystem::path second = elsewhere / "second.lub";
+    WriteSceneFile(first);
+    WriteSceneFile(second);
+    WriteSceneFile(dir.Path() / "local.lub");
+    for (const std::filesystem::path& p : {first, second}) {
+        controls.chosen_scene = p.wstring();
+        page.OnButton(button::kOpen);
+        Lower(request::kLoadFile);
+    }
+    // Local names first, then the recent files newest first.
+    EXPECT_EQ(List(), (std::vector<std::wstring>{L"local.lub", second.wstring(), first.wstring()}));
+
+    // Chosen in the list, a recent file is what Update To Equip loads and Save Mode Local replaces.
+    controls.Select(ids::kLocalFile, 2);
+    page.OnButton(button::kUpdateToDevice);
+    EXPECT_EQ(requests.path, first);
+    EXPECT_TRUE(Raised(request::kLoadFile));
+    controls.Select(ids::kLocalFile, 2);
+    page.OnButton(button::kSaveLocal);
+    EXPECT_EQ(requests.path, first);
+    EXPECT_TRUE(Raised(request::kSaveToFile));
+    EXPECT_EQ(controls.ItemText(ids::kLocalFile), first.wstring());
+    EXPECT_EQ(List().size(), 3u);
+
+    // A file that went away (a stick pulled out) is not offered, yet not forgotten.
+    std::filesystem::rename(second, elsewhere / "moved.lub");
+    page.Initialise();
+    EXPECT_EQ(List(), (std::vector<std::wstring>{L"local.lub", first.wstring()}));
+    EXPECT_TRUE(RecentFiles::Load(CZB_FileData(files)).Contains(second));
+}
+
+TEST_F(SystemPageFilesTest, DeletingAFileAsksFirst) {
+    const std::filesystem::path recent = elsewhere / "recent.lub";
+    WriteSceneFile(dir.Path() / "club.lub");
+    WriteSceneFile(recent);
+    controls.chosen_scene = recent.wstring();
+    page.OnButton(button::kOpen);
+    struct Case {
+        const char* what;
+        std::wstring typed;
+        std::filesystem::path file;
+        MessageAnswer answer;
+        bool deleted;
+    };
+    const Case cases[] = {
+        {"local, cancelled", L"club", dir.Path() / "club.lub", MessageAnswer::kCancel, false},
+        {"local, agreed", L"club", dir.Path() / "club.lub", MessageAnswer::kOk, true},
+        {"recent, cancelled", recent.wstring(), recent, MessageAnswer::kCancel, false},
+        {"recent, agreed", recent.wstring(), recent, MessageAnswer::kOk, true},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        controls.shown.clear();
+        controls.answer = c.answer;
+        controls.texts[ids::kLocalFile] = c.typed;
+        page.OnButton(button::kDeleteLocal);
+        ASSERT_EQ(controls.shown.size(), 1u);
+        EXPECT_EQ(controls.shown[0], c.file.wstring() + std::wstring(Text(extra::kConfirmDeleteFile)));
+        EXPECT_EQ(std::filesystem::exists(c.file), !c.deleted);
+    }
+    EXPECT_FALSE(RecentFiles::Load(CZB_FileData(files)).Contains(recent));
+}
+
+TEST_F(SystemPageFilesTest, ANamedDeviceSceneIsReplacedOnlyAfterTheQuestion) {
+    struct Case {
+        const char* what;
+        std::wstring held;
+        MessageAnswer answer;
+        bool asked;
+        bool saved;
+    };
+    const Case cases[] = {
+        {"unnamed", L"", MessageAnswer::kCancel, false, true},
+        {"named, cancelled", L"周五 派对", MessageAnswer::kCancel, true, false},
+        {"named, agreed", L"Friday", MessageAnswer::kOk, true, true},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        Lower(request::kSaveScene);
+        controls.shown.clear();
+        controls.answer = c.answer;
+        link.SceneNames().Store(2, c.held);
+        controls.selections[ids::kSceneList] = 2;
+        controls.texts[ids::kSceneName] = L"new";
+        page.OnButton(button::kSaveScene);
+        EXPECT_EQ(Raised(request::kSaveScene), c.saved);
+        ASSERT_EQ(controls.shown.size(), c.asked ? 1u : 0u);
+        if (c.asked) {
+            EXPECT_EQ(controls.shown[0], FormatText(Text(extra::kConfirmOverwriteScene), 3, c.held.c_str()));
+        }
+    }
 }
 
 }  // namespace

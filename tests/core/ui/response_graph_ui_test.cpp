@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cmath>
 #include <cstdlib>
 #include <vector>
 
@@ -427,6 +429,52 @@ TEST_F(GraphInteraction, CurvePathsAndGridLines) {
     EXPECT_EQ(columns.front().position, g.Plot().left);
     EXPECT_EQ(columns.front().text, L"20");
     EXPECT_EQ(columns.back().position, g.Plot().right);
+}
+
+// The outline is filled as a closed cardinal spline (tension 0.5): each segment a Bezier curve whose
+// control points lean along the neighbours' chord. The highest point of that fill inside the plot.
+int HighestFilledY(const std::vector<GraphPoint>& outline, const GraphPlot& plot) {
+    constexpr double kTension = 0.5;
+    const std::size_t n = outline.size();
+    double top = 1e9;
+    for (std::size_t i = 0; i < n; ++i) {
+        const GraphPoint& p0 = outline[(i + n - 1) % n];
+        const GraphPoint& p1 = outline[i];
+        const GraphPoint& p2 = outline[(i + 1) % n];
+        const GraphPoint& p3 = outline[(i + 2) % n];
+        const double c1x = p1.x + kTension / 3 * (p2.x - p0.x), c1y = p1.y + kTension / 3 * (p2.y - p0.y);
+        const double c2x = p2.x - kTension / 3 * (p3.x - p1.x), c2y = p2.y - kTension / 3 * (p3.y - p1.y);
+        for (int k = 0; k <= 64; ++k) {
+            const double t = k / 64.0, u = 1 - t;
+            const double x = u * u * u * p1.x + 3 * u * u * t * c1x + 3 * u * t * t * c2x + t * t * t * p2.x;
+            const double y = u * u * u * p1.y + 3 * u * u * t * c1y + 3 * u * t * t * c2y + t * t * t * p2.y;
+            if (x >= plot.left && x < plot.right)
+                top = std::min(top, y);
+        }
+    }
+    return static_cast<int>(std::floor(top));
+}
+
+TEST_F(GraphInteraction, AFlatSelectedCurveShadesNothingAboveTheZeroLine) {
+    struct Case {
+        const char* what;
+        int handle;
+        double hz;
+    };
+    const Case cases[] = {
+        {"low-pass at OFF", kLowPassHandle, 20600},
+        {"high-pass at OFF", kHighPassHandle, 19},
+        {"a band at 0 dB", Band(7), 1000},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        if (c.handle == kLowPassHandle || c.handle == kHighPassHandle)
+            g.SetPassFreq(c.handle, c.hz);
+        else
+            g.SetBandFreq(c.handle - kFirstBandHandle, c.hz);
+        ASSERT_EQ(g.LastRecomputed(), c.handle);
+        EXPECT_GE(HighestFilledY(SelectedCurveOutline(g), g.Plot()), g.ZeroY() - 1);
+    }
 }
 
 TEST(GraphAnimation, FramesCycleOneToFive) {

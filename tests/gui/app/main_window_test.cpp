@@ -134,6 +134,14 @@ TEST_F(MainWindowTest, StartsOnTheMainPageReachesSuccessfulAndHoldsTheDevicesTab
     wchar_t title[64]{};
     GetWindowTextW(w.Hwnd(), title, 64);
     EXPECT_STREQ(title, kWindowTitle);
+    // Nothing read yet: the pages' and faders' placeholders are greyed and take no input.
+    for (int tab : {0, 3, 7, kRearTab}) {
+        ASSERT_NE(w.dlg->PageForTab(tab), nullptr) << tab;
+        EXPECT_TRUE(IsVeiled(w.dlg->PageForTab(tab)->Hwnd())) << tab;
+        EXPECT_FALSE(IsWindowEnabled(w.dlg->PageForTab(tab)->Hwnd())) << tab;
+    }
+    EXPECT_FALSE(w.dlg->MasterFader(0).Enabled());
+    EXPECT_TRUE(IsVeiled(w.dlg->MasterFader(0).Hwnd()));
     ASSERT_TRUE(w.WaitLoaded()) << "link state: "
                                 << std::string(w.LinkCaption().begin(), w.LinkCaption().end());
     EXPECT_EQ(w.dlg->TitleButton(kLinkStateButton).GetCheck(), CGDI_Button::kLatchOn);
@@ -143,6 +151,8 @@ TEST_F(MainWindowTest, StartsOnTheMainPageReachesSuccessfulAndHoldsTheDevicesTab
             EXPECT_FALSE(IsVeiled(page->Hwnd())) << tab;
         }
     }
+    for (int tab : {3, 4, 5, 6, 7})
+        EXPECT_TRUE(IsWindowEnabled(w.dlg->PageForTab(tab)->Hwnd())) << tab;
     EXPECT_TRUE(w.dlg->MasterFader(0).Enabled());
     EXPECT_FALSE(IsVeiled(w.dlg->MasterFader(0).Hwnd()));
     EXPECT_EQ(w.dlg->ModelLabel().Caption(), kWindowTitle);

@@ -287,7 +287,17 @@ TEST_F(SystemPageWindowTest, ALocalFileIsSavedListedLoadedIntoTheDeviceAndDelete
 
     Click(button::kUpdateToDevice);
     EXPECT_TRUE(PumpUntil([&] { return Sim().Value(300) == 111; }, 30s));
+    // Said when the whole file is in.
+    EXPECT_TRUE(PumpUntil([&] { return boxes.asked.back().caption == Text(extra::kSceneFileLoaded); }, 30s))
+        << Said();
+    EXPECT_NE(boxes.asked.back().text.find(L"club.lub"), std::wstring::npos);
 
+    // Deleting asks first, naming the file.
+    Click(button::kDeleteLocal);
+    EXPECT_TRUE(std::filesystem::exists(file));
+    EXPECT_NE(boxes.asked.back().text.find(L"club.lub" + std::wstring(Text(extra::kConfirmDeleteFile))),
+              std::wstring::npos);
+    boxes.ok_cancel_answer = IDOK;
     Click(button::kDeleteLocal);
     EXPECT_FALSE(std::filesystem::exists(file));
     EXPECT_TRUE(ListItems(ids::kLocalFile).empty());
@@ -297,6 +307,41 @@ TEST_F(SystemPageWindowTest, ALocalFileIsSavedListedLoadedIntoTheDeviceAndDelete
     Click(button::kSaveLocal);
     EXPECT_TRUE(boxes.Asked(Text(extra::kNotAFileName)));
     EXPECT_FALSE(std::filesystem::exists(folder.Path().parent_path() / "outside.lub"));
+}
+
+TEST_F(SystemPageWindowTest, SaveAsAndOpenReachAChineseFolderAndListTheFile) {
+    const auto stick = folder.Path() / std::filesystem::path(L"客户的U盘");
+    std::filesystem::create_directories(stick);
+    const auto file = stick / std::filesystem::path(L"房间 1.lub");
+    std::vector<SceneFileDialog> dialogs;
+    Page().SetSceneFileChooser([&](SceneFileDialog d) -> std::optional<std::wstring> {
+        dialogs.push_back(d);
+        return (stick / std::filesystem::path(L"房间 1")).wstring();
+    });
+    ASSERT_TRUE(DeviceHolds(300, 123));
+    Click(button::kSaveAs);
+    ASSERT_TRUE(PumpUntil([&] { return std::filesystem::exists(file) && !boxes.asked.empty(); }, 30s))
+        << Said();
+    EXPECT_EQ(boxes.asked.back().caption, Text(str::kSaveSuccessful));
+    const auto listed = ListItems(ids::kLocalFile);
+    EXPECT_NE(std::find(listed.begin(), listed.end(), file.wstring()), listed.end());
+
+    // Opened again, the file goes into the processor, which says so when it is all in.
+    ASSERT_TRUE(DeviceHolds(300, 124));
+    Page().SetSceneFileChooser([&](SceneFileDialog d) -> std::optional<std::wstring> {
+        dialogs.push_back(d);
+        return file.wstring();
+    });
+    Click(button::kOpen);
+    EXPECT_TRUE(PumpUntil([&] { return Sim().Value(300) == 123; }, 30s));
+    ASSERT_TRUE(PumpUntil(
+        [&] {
+            return boxes.Asked(file.wstring()) && boxes.asked.back().caption == Text(extra::kSceneFileLoaded);
+        },
+        30s))
+        << Said();
+    EXPECT_EQ(boxes.asked.back().owner, main_->Hwnd());
+    EXPECT_EQ(dialogs, (std::vector<SceneFileDialog>{SceneFileDialog::kSave, SceneFileDialog::kOpen}));
 }
 
 TEST_F(SystemPageWindowTest, AnExternalFileLoadsOnlyItsPresetRangeAndIsStored) {
