@@ -13,8 +13,10 @@ constexpr std::size_t kNameRoom = 120;
 constexpr std::size_t kReasonRoom = 300;
 
 std::wstring Clipped(std::wstring text, std::size_t room) {
-    if (text.size() > room)
-        text = text.substr(0, room - 3) + L"...";
+    if (text.size() > room) {
+        text.resize(room - 3);
+        text += L"...";
+    }
     return text;
 }
 
