@@ -41,11 +41,11 @@ void CZR305M2Dlg::Source::Select(int position) {
 }
 
 void CZR305M2Dlg::Source::SetNote(std::wstring_view note) {
-    notes_.Set(w_.Hwnd(), w_.music_source_.Hwnd(), std::wstring(note));
+    notes_.Set(w_.music_source_.Hwnd(), std::wstring(note));
 }
 
-const std::wstring& CZR305M2Dlg::Source::Note() const {
-    return notes_.Of(w_.music_source_.Hwnd());
+std::wstring CZR305M2Dlg::Source::Note() const {
+    return notes_.Text(w_.music_source_.Hwnd());
 }
 
 int CZR305M2Dlg::Modes::Check(int button) {

@@ -36,6 +36,7 @@
 #include "gui/pages/wifi_dialog_win32.h"
 #include "gui/win/gdi_win32.h"
 #include "gui/win/mem_dc_win32.h"
+#include "gui/win/tooltip_win32.h"
 #include "gui/win/window_win32.h"
 #include "platform/update_network.h"
 #include "platform/update_system_win32.h"
@@ -88,7 +89,7 @@ class CZR305M2Dlg final : public CDialogWindow {
     CGDI_Button& Tab(int i) { return tabs_[static_cast<std::size_t>(i)]; }
     CEA_Lum2& MasterFader(int i) { return faders_[static_cast<std::size_t>(i)]; }
     CLum_ComboBox& MusicSource() { return music_source_; }
-    const std::wstring& MusicSourceNote() const { return source_adapter_.Note(); }
+    std::wstring MusicSourceNote() const { return source_adapter_.Note(); }
     Clum_CStatic& ModelLabel() { return model_label_; }
     Clum_CStatic& MusicInputCaption() { return music_input_caption_; }
     // Pages by tab index (0..7 and 9); nullptr for tab 8.
@@ -162,11 +163,11 @@ class CZR305M2Dlg final : public CDialogWindow {
         int Selection() override;
         void Select(int position) override;
         void SetNote(std::wstring_view note) override;
-        const std::wstring& Note() const;
+        std::wstring Note() const;
 
       private:
         CZR305M2Dlg& w_;
-        ControlNotes notes_;
+        ToolTip notes_{ToolTip::kNoteWidth};
     };
     class Modes final : public IModeButtons {
       public:

@@ -545,7 +545,7 @@ void CStripPageWindow::SetComboItem(int combo, int item) {
 
 void CStripPageWindow::SetComboNote(int combo, const std::wstring& note) {
     if (combo >= 0 && combo < static_cast<int>(combos_.size()))
-        notes_.Set(hwnd_, combos_[static_cast<std::size_t>(combo)]->Hwnd(), note);
+        notes_.Set(combos_[static_cast<std::size_t>(combo)]->Hwnd(), note);
 }
 
 HWND CStripPageWindow::BandNoteWindow(int band, int field) const {
@@ -556,7 +556,7 @@ HWND CStripPageWindow::BandNoteWindow(int band, int field) const {
 }
 
 void CStripPageWindow::SetBandNote(int band, int field, const std::wstring& note) {
-    notes_.Set(hwnd_, BandNoteWindow(band, field), note);
+    notes_.Set(BandNoteWindow(band, field), note);
 }
 
 void CStripPageWindow::SetLabelCaption(int label, const std::wstring& caption) {

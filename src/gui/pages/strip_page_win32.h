@@ -17,7 +17,7 @@
 #include "gui/controls/value_control_win32.h"
 #include "gui/pages/page_window_win32.h"
 #include "gui/pages/strip_eq_files_win32.h"
-#include "gui/win/control_notes_win32.h"
+#include "gui/win/tooltip_win32.h"
 
 namespace vela {
 
@@ -37,10 +37,10 @@ class CStripPageWindow : public CPageWindow, private IStripControls {
     Clum_CStatic& RowCaption(int row) { return rows_.at(static_cast<std::size_t>(row)); }
     CLum_NewScope& Graph() { return graph_; }
     // What a combo box or a band field says of the device's value; empty when it shows that value.
-    const std::wstring& ComboNote(int combo) const {
-        return notes_.Of(combos_.at(static_cast<std::size_t>(combo))->Hwnd());
+    std::wstring ComboNote(int combo) const {
+        return notes_.Text(combos_.at(static_cast<std::size_t>(combo))->Hwnd());
     }
-    const std::wstring& BandNote(int band, int field) const { return notes_.Of(BandNoteWindow(band, field)); }
+    std::wstring BandNote(int band, int field) const { return notes_.Text(BandNoteWindow(band, field)); }
     bool ControlsCreated() const { return created_; }
     // What the graph's "Import EQ..." and "Export EQ..." ask the user through; the system's dialogs unless a
     // test answers instead.
@@ -95,7 +95,7 @@ class CStripPageWindow : public CPageWindow, private IStripControls {
     CLum_NewScope graph_;
     bool created_ = false;
     IEqFileDialogs* eq_dialogs_ = &SystemEqFileDialogs();
-    ControlNotes notes_;
+    ToolTip notes_{ToolTip::kNoteWidth};
 };
 
 // Main (0), Center (1), Sub (2) and Rear (9).

@@ -516,11 +516,12 @@ void CWinSystem::OpenWifiDialog() {
 
 void CWinSystem::SetButtonOffNote(int b, const std::wstring& note) {
     if (b >= 0 && b < button::kCount)
-        off_notes_.Set(hwnd_, buttons_[static_cast<std::size_t>(b)].Hwnd(), note);
+        off_notes_.Set(buttons_[static_cast<std::size_t>(b)].Hwnd(), note,
+                       ToolTip::WhenDisabled::kOverParent);
 }
 
 void CWinSystem::SetItemOffNote(int id, const std::wstring& note) {
-    off_notes_.Set(hwnd_, GetDlgItem(hwnd_, id), note);
+    off_notes_.Set(GetDlgItem(hwnd_, id), note, ToolTip::WhenDisabled::kOverParent);
 }
 
 void CWinSystem::SetScenePath(const std::filesystem::path& path) {

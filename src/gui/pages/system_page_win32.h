@@ -16,7 +16,6 @@
 #include "gui/controls/combo_label_win32.h"
 #include "gui/controls/image_button_win32.h"
 #include "gui/controls/value_control_win32.h"
-#include "gui/pages/off_notes_win32.h"
 #include "gui/pages/page_window_win32.h"
 #include "gui/win/gdi_win32.h"
 #include "gui/win/tooltip_win32.h"
@@ -57,7 +56,7 @@ class CWinSystem : public CPageWindow, private ISystemControls, private ISceneRe
     WifiSlots& Wifi() { return wifi_; }
     const FileLocations& Files() const { return files_; }
     // Why a control is off (a scene file has no device scenes), as its tooltip holds it.
-    std::wstring OffNote(HWND control) const { return off_notes_.Note(control); }
+    std::wstring OffNote(HWND control) const { return off_notes_.Text(control); }
     // The tip of a template control (edit, list, check box) by dialog id, as its tooltip holds it.
     std::wstring ItemTip(int id) const;
 
@@ -122,7 +121,7 @@ class CWinSystem : public CPageWindow, private ISystemControls, private ISceneRe
     // The group frames, in client coordinates, computed on size.
     std::vector<RECT> frames_;
     bool created_ = false;
-    COffNotes off_notes_;
+    ToolTip off_notes_{ToolTip::kNoteWidth};
 };
 
 }  // namespace vela
