@@ -9,62 +9,14 @@
 #include <random>
 #include <thread>
 
-#include "core/link/link_controller.h"
-#include "core/link/transport_link.h"
-#include "sim/sim_device.h"
+#include "bench_support.h"
 
 namespace {
 
 using namespace vela;
-using Clock = std::chrono::steady_clock;
-
-class QuietHost final : public ILinkHost {
-  public:
-    void PostNotify(LinkNotify code, std::intptr_t) override {
-        if (code == LinkNotify::kDisplayUpdated)
-            ++display_updates;
-    }
-    void SendNotify(LinkNotify, std::intptr_t) override {}
-    MessageAnswer ShowMessage(std::wstring_view, std::wstring_view, MessageButtons) override {
-        return MessageAnswer::kOk;
-    }
-    void ProgressSetRange(int) override {}
-    void ProgressSetFormat(std::wstring_view) override {}
-    void ProgressSetPos(int) override {}
-    void ProgressShow(bool) override {}
-    void SetTitle(std::wstring_view) override {}
-    std::atomic<int> display_updates{0};
-};
-
-template <class Condition>
-void SpinUntil(Condition c) {
-    const auto end = Clock::now() + std::chrono::seconds(60);
-    while (!c() && Clock::now() < end)
-        std::this_thread::sleep_for(std::chrono::microseconds(200));
-}
-
-struct Rig {
-    std::shared_ptr<sim::SimulatedDevice> device = std::make_shared<sim::SimulatedDevice>();
-    sim::SimHidDevice hid{device};
-    SystemClock clock;
-    DeviceLink link{clock};
-    HidTransport transport{link, hid};
-    QuietHost host;
-    HidConnector connector{transport, host};
-    LinkController controller{link, connector, host};
-
-    void StartAndLoad() {
-        controller.StartLink();
-        SpinUntil([&] { return host.display_updates.load() > 0; });
-    }
-    // Loaded, scene names read and the pause after loading over: the poll cycle runs. Timing a request
-    // from the display update instead would charge it with the rest of the connect sequence.
-    void StartAndPoll() {
-        StartAndLoad();
-        SpinUntil([&] { return controller.Ready() > 0; });
-    }
-    ~Rig() { controller.StopLink(); }
-};
+using bench::Clock;
+using bench::SpinUntil;
+using Rig = bench::LinkRig;
 
 double Percentile(std::vector<double> v, double p) {
     std::sort(v.begin(), v.end());

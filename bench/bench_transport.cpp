@@ -7,31 +7,17 @@
 #include <chrono>
 #include <vector>
 
-#include "core/link/hid_transport.h"
+#include "bench_support.h"
 #include "devices/tcp_hid_device.h"
 #include "sim/sim_server.h"
 
 namespace {
 
-class QuietHost final : public vela::ILinkHost {
-  public:
-    void PostNotify(vela::LinkNotify, std::intptr_t) override {}
-    void SendNotify(vela::LinkNotify, std::intptr_t) override {}
-    vela::MessageAnswer ShowMessage(std::wstring_view, std::wstring_view, vela::MessageButtons) override {
-        return vela::MessageAnswer::kOk;
-    }
-    void ProgressSetRange(int) override {}
-    void ProgressSetFormat(std::wstring_view) override {}
-    void ProgressSetPos(int) override {}
-    void ProgressShow(bool) override {}
-    void SetTitle(std::wstring_view) override {}
-};
-
 void RoundTrips(benchmark::State& state, vela::IHidDevice& device) {
     vela::SystemClock clock;
     vela::DeviceLink link(clock);
     vela::HidTransport transport(link, device);
-    QuietHost host;
+    vela::bench::CountingHost host;
     if (!transport.Connect(host)) {
         state.SkipWithError("no connection");
         return;

@@ -3,45 +3,16 @@
 // entries per busy poll cycle (cycle rest + busy pause), which is the floor reported (floor_ms, x_floor).
 #include <benchmark/benchmark.h>
 
-#include <thread>
-
-#include "core/link/link_controller.h"
+#include "bench_support.h"
 #include "core/link/link_schedule.h"
-#include "core/link/transport_link.h"
 #include "core/model/history_actions.h"
 #include "core/model/parameter_catalogue.h"
-#include "sim/sim_device.h"
 
 namespace {
 
 using namespace vela;
-using Clock = std::chrono::steady_clock;
-
-class QuietHost final : public ILinkHost {
-  public:
-    void PostNotify(LinkNotify code, std::intptr_t) override {
-        if (code == LinkNotify::kDisplayUpdated)
-            ++display_updates;
-    }
-    void SendNotify(LinkNotify, std::intptr_t) override {}
-    MessageAnswer ShowMessage(std::wstring_view, std::wstring_view, MessageButtons) override {
-        return MessageAnswer::kOk;
-    }
-    void ProgressSetRange(int) override {}
-    void ProgressSetFormat(std::wstring_view) override {}
-    void ProgressSetPos(int) override {}
-    void ProgressShow(bool) override {}
-    void SetTitle(std::wstring_view) override {}
-    std::atomic<int> display_updates{0};
-};
-
-template <class Condition>
-bool SpinUntil(Condition c) {
-    const auto end = Clock::now() + std::chrono::seconds(60);
-    while (!c() && Clock::now() < end)
-        std::this_thread::sleep_for(std::chrono::microseconds(200));
-    return c();
-}
+using bench::Clock;
+using bench::SpinUntil;
 
 // The parameters a recall may change and an undo writes back; the mode word is left alone, since a mode
 // change re-reads the whole table.
@@ -55,18 +26,14 @@ std::vector<std::uint16_t> Undoable(std::size_t count) {
 }
 
 void BM_UndoSceneRecall(benchmark::State& state) {
-    auto device = std::make_shared<sim::SimulatedDevice>();
-    sim::SimHidDevice hid{device};
-    SystemClock clock;
-    DeviceLink link{clock};
-    HidTransport transport{link, hid};
-    QuietHost host;
-    HidConnector connector{transport, host};
-    LinkController controller{link, connector, host};
+    bench::LinkRig rig;
+    DeviceLink& link = rig.link;
     ParameterMap map{link, MappedControls{}};
     HistoryActions actions{link, map};
-    controller.StartLink();
-    SpinUntil([&] { return host.display_updates.load() > 0 && controller.Ready() > 0; });
+    if (!rig.StartAndPoll()) {
+        state.SkipWithError("the link did not load the virtual processor");
+        return;
+    }
 
     const auto indexes = Undoable(static_cast<std::size_t>(state.range(0)));
     std::vector<double> samples;
@@ -76,7 +43,7 @@ void BM_UndoSceneRecall(benchmark::State& state) {
         actions.BeforeBulkChange(StepKind::kSceneRecall);
         const auto before = link.Table().Values();
         ++salt;
-        device->WithProcessor([&](sim::VirtualProcessor& p) {
+        rig.device->WithProcessor([&](sim::VirtualProcessor& p) {
             for (std::uint16_t i : indexes)
                 p.SetValue(i, static_cast<std::uint16_t>(before[i] + salt));
         });
@@ -88,7 +55,7 @@ void BM_UndoSceneRecall(benchmark::State& state) {
         actions.Undo();
         const bool done = SpinUntil([&] {
             for (std::uint16_t i : indexes) {
-                if (device->Value(i) != before[i])
+                if (rig.device->Value(i) != before[i])
                     return false;
             }
             return true;
@@ -99,7 +66,7 @@ void BM_UndoSceneRecall(benchmark::State& state) {
         samples.push_back(std::chrono::duration<double, std::milli>(took).count());
         state.SetIterationTime(std::chrono::duration<double>(took).count());
     }
-    controller.StopLink();
+    rig.controller.StopLink();
     const auto batches = (indexes.size() + kMaxWriteGroups - 1) / kMaxWriteGroups;
     const double floor_ms = static_cast<double>(batches * (schedule::kCycleStartMs + schedule::kBusyPauseMs));
     double sum = 0;

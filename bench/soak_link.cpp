@@ -22,8 +22,7 @@
 #include <string_view>
 #include <thread>
 
-#include "core/link/transport_link.h"
-#include "sim/sim_device.h"
+#include "bench_support.h"
 
 namespace vela {
 namespace {
@@ -37,42 +36,6 @@ struct Options {
     std::uint32_t seconds = 240;
     double speed = 10.0;
     std::uint32_t seed = 1;
-};
-
-// The owner of the link: counts what it is told and answers every message at once.
-class SoakHost final : public ILinkHost {
-  public:
-    void PostNotify(LinkNotify code, std::intptr_t value) override { Note(code, value); }
-    void SendNotify(LinkNotify code, std::intptr_t value) override { Note(code, value); }
-    MessageAnswer ShowMessage(std::wstring_view, std::wstring_view, MessageButtons) override {
-        messages.fetch_add(1);
-        return MessageAnswer::kOk;
-    }
-    void ProgressSetRange(int) override {}
-    void ProgressSetFormat(std::wstring_view) override {}
-    void ProgressSetPos(int) override {}
-    void ProgressShow(bool) override {}
-    void SetTitle(std::wstring_view) override {}
-
-    std::atomic<int> state{-1};  // the last link state reported
-    std::atomic<int> connections{0};
-    std::atomic<int> searches{0};
-    std::atomic<int> loads{0};
-    std::atomic<int> messages{0};
-
-  private:
-    void Note(LinkNotify code, std::intptr_t value) {
-        if (code == LinkNotify::kLinkState) {
-            state = static_cast<int>(value);
-            if (value == static_cast<std::intptr_t>(LinkStateCode::kConnected)) {
-                connections.fetch_add(1);
-            } else if (value == static_cast<std::intptr_t>(LinkStateCode::kNotConnected)) {
-                searches.fetch_add(1);
-            }
-        } else if (code == LinkNotify::kDisplayUpdated) {
-            loads.fetch_add(1);
-        }
-    }
 };
 
 // Ends the process if the soak itself stops moving: a hang of the link must not hang the run.
@@ -180,7 +143,7 @@ class Soak {
     HidTransport transport_;
     WifiSlots wifi_;
     WifiPollStep wifi_step_{wifi_};
-    SoakHost host_;
+    bench::CountingHost host_;
     HidConnector connector_;
     LinkController controller_;
 
@@ -329,11 +292,11 @@ bool Soak::Rest(const char* after) {
         }
         const std::uint32_t reached = Now() - start;
         const int searches = host_.searches.load();
-        const int loads = host_.loads.load();
+        const int loads = host_.display_updates.load();
         bool settled = true;
         for (int k = 0; k < 2 && settled; ++k) {
             clock_.SleepMs(1000);
-            settled = AtRest() && host_.searches.load() == searches && host_.loads.load() == loads;
+            settled = AtRest() && host_.searches.load() == searches && host_.display_updates.load() == loads;
         }
         if (settled) {
             if (reached > longest_recovery_ms_) {
@@ -412,7 +375,7 @@ int Soak::Run() {
                 edits_made_, expected_.size(), held, expected_.size());
     std::printf("reconnects: %d (connections %d, search notices %d, loads %d); messages shown: %d\n",
                 host_.connections.load() - 1, host_.connections.load(), host_.searches.load(),
-                host_.loads.load(), host_.messages.load());
+                host_.display_updates.load(), host_.messages.load());
     std::printf("rests checked: %d; longest time to recover: %u ms of device time (after \"%s\")\n", rests_,
                 longest_recovery_ms_, longest_after_.c_str());
     if (hung) {
