@@ -5,8 +5,7 @@
 #include <functional>
 
 #include "core/text/strings.h"
-#include "support/link_fakes.h"
-#include "support/page_fakes.h"
+#include "support/mapped_fakes.h"
 
 namespace vela {
 namespace {
@@ -17,49 +16,16 @@ constexpr int kMusicBand8Gain = 52;  // input pages: 45 + band
 constexpr std::uint16_t kMusicBand8GainIndex = 254 + 7 * 4 + 2;
 
 // Public: the table-driven cases act on the fixture from outside.
-class HistoryActionsTest : public ::testing::Test {
+class HistoryActionsTest : public ::testing::Test, public testing::MappedFakes {
   public:
-    testing::ManualClock clock;
-    testing::Latin1CodePage code_page;
-    DeviceLink link{clock, code_page};
-    std::array<FakeCodePage, layout::kStripCount> outputs;
-    FakeCodePage music, mic, echo, reverb, system;
-    testing::FakeFaders faders;
-    testing::FakeSourceSelector source;
-    testing::FakeModeButtons mode;
-    testing::RecordingMessages messages;
-    ParameterMap map{link, Controls()};
     HistoryActions actions{link, map};
 
     void SetUp() override { link.State().link_up = true; }
 
-    MappedControls Controls() {
-        MappedControls c;
-        for (std::size_t i = 0; i < outputs.size(); ++i)
-            c.outputs[i] = &outputs[i];
-        c.music = &music;
-        c.mic = &mic;
-        c.echo = &echo;
-        c.reverb = &reverb;
-        c.system = &system;
-        c.faders = &faders;
-        c.source = &source;
-        c.mode = &mode;
-        c.messages = &messages;
-        return c;
-    }
     // A page control moved to raw, as the page would report it.
     void Edit(int page_id, FakeCodePage& page, int code, int raw) {
         page.values[code] = raw;
         map.Edited(page_id, code, raw);
-    }
-    std::vector<std::size_t> Dirty() const {
-        std::vector<std::size_t> out;
-        for (std::size_t i = 0; i < kParameterCount; ++i) {
-            if (link.Table().IsDirty(i))
-                out.push_back(i);
-        }
-        return out;
     }
 };
 

@@ -6,27 +6,15 @@
 
 #include "core/model/value_scales.h"
 #include "core/text/strings.h"
-#include "support/link_fakes.h"
-#include "support/page_fakes.h"
+#include "support/mapped_fakes.h"
 
 namespace vela {
 namespace {
 
 using testing::FakeCodePage;
 
-class ParameterMapTest : public ::testing::Test {
+class ParameterMapTest : public ::testing::Test, public testing::MappedFakes {
   protected:
-    testing::ManualClock clock;
-    testing::Latin1CodePage code_page;
-    DeviceLink link{clock, code_page};
-    std::array<FakeCodePage, layout::kStripCount> outputs;
-    FakeCodePage music, mic, echo, reverb, system;
-    testing::FakeFaders faders;
-    testing::FakeSourceSelector source;
-    testing::FakeModeButtons mode;
-    testing::RecordingMessages messages;
-    ParameterMap map{link, Controls()};
-
     void SetUp() override {
         saved_language_ = LanguageIndex();
         SetLanguageIndex(kLanguageEnglish);
@@ -34,33 +22,10 @@ class ParameterMapTest : public ::testing::Test {
     }
     void TearDown() override { SetLanguageIndex(saved_language_); }
 
-    MappedControls Controls() {
-        MappedControls c;
-        for (std::size_t i = 0; i < outputs.size(); ++i)
-            c.outputs[i] = &outputs[i];
-        c.music = &music;
-        c.mic = &mic;
-        c.echo = &echo;
-        c.reverb = &reverb;
-        c.system = &system;
-        c.faders = &faders;
-        c.source = &source;
-        c.mode = &mode;
-        c.messages = &messages;
-        return c;
-    }
     FakeCodePage& Output(layout::Strip s) { return outputs[static_cast<std::size_t>(s)]; }
 
     // The mode word as the device would have it; the bank comes from its bit 1.
     void SetBank(bool dance) { link.Table().WriteParameter(param::kModeWord, dance ? 2 : 0, false); }
-    std::vector<std::size_t> Dirty() const {
-        std::vector<std::size_t> out;
-        for (std::size_t i = 0; i < kParameterCount; ++i) {
-            if (link.Table().IsDirty(i))
-                out.push_back(i);
-        }
-        return out;
-    }
     void ClearMarks() { link.Table().ClearReceivedAndDirty(); }
     std::uint16_t Value(std::size_t i) const { return link.Table().Value(i); }
 

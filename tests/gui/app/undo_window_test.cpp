@@ -15,6 +15,7 @@
 #include "gui/app/main_dialog_win32.h"
 #include "gui/pages/strip_page_win32.h"
 #include "gui/pages/system_page_win32.h"
+#include "gui/support/sim_window_test.h"
 #include "gui/support/win_test_support.h"
 #include "gui/win/message_box_win32.h"
 #include "gui/win/screenshot_win32.h"
@@ -31,39 +32,17 @@ constexpr int kMusicTab = 3;
 const std::uint16_t kMusicBand8Gain = layout::EqBlockIndex(layout::kMusicEq, 7, layout::EqField::kGain);
 const std::uint16_t kMusicBand1Gain = layout::EqBlockIndex(layout::kMusicEq, 0, layout::EqField::kGain);
 
-class UndoWindowTest : public ::testing::Test {
+class UndoWindowTest : public testing::SimWindowTest {
   protected:
     void SetUp() override {
-        saved_language_ = LanguageIndex();
-        SetLanguageIndex(kLanguageEnglish);
-        SetMessageBoxResponder([this](const MessageBoxRequest& box) {
-            boxes_.push_back(box.text);
-            return IDOK;
-        });
-        VelaOptions options;
-        options.device.kind = DeviceSpec::Kind::kSim;
-        dlg_ = std::make_unique<CZR305M2Dlg>(options);
-        ASSERT_TRUE(dlg_->CreateModeless(nullptr));
-        ShowWindow(dlg_->Hwnd(), SW_SHOW);
-        ASSERT_TRUE(PumpUntil([&] { return dlg_->DisplayLoaded() && Settled(); }, 30s));
+        SimWindowTest::SetUp();
+        if (HasFatalFailure())
+            return;
         SendMessageW(dlg_->Hwnd(), IDC_TAB, 0, kMusicTab);
         testing::Pump();
     }
-    void TearDown() override {
-        dlg_.reset();
-        SetMessageBoxResponder(nullptr);
-        SetLanguageIndex(saved_language_);
-    }
+    int Answer(const MessageBoxRequest&) override { return IDOK; }
 
-    sim::SimulatedDevice& Sim() { return static_cast<sim::SimHidDevice&>(dlg_->Device()).Device(); }
-    bool Settled() {
-        for (std::size_t i = 0; i < kParameterCount; ++i) {
-            if (i != param::kOccupancy && i != param::kSceneSelector &&
-                dlg_->Link().Table().Value(i) != Sim().Value(i))
-                return false;
-        }
-        return true;
-    }
     bool DeviceHolds(std::uint16_t index, std::uint16_t value) {
         return PumpUntil([&] { return Sim().Value(index) == value && !dlg_->Link().Table().IsDirty(index); },
                          5s);
@@ -84,14 +63,6 @@ class UndoWindowTest : public ::testing::Test {
         SetKeyboardState(restore.data());
         testing::Pump();
     }
-    void Click(CWindow& control) {
-        const RECT r = control.ClientRect();
-        const LPARAM centre = Point(r.right / 2, r.bottom / 2);
-        SendMessageW(control.Hwnd(), WM_MOUSEMOVE, 0, centre);
-        SendMessageW(control.Hwnd(), WM_LBUTTONDOWN, MK_LBUTTON, centre);
-        SendMessageW(control.Hwnd(), WM_LBUTTONUP, 0, centre);
-        testing::Pump();
-    }
     void DragBand(int band, int dy) {
         CLum_NewScope& graph = Music().Graph();
         const GraphPoint c = HandleCentre(graph.Model(), kFirstBandHandle + band);
@@ -101,12 +72,6 @@ class UndoWindowTest : public ::testing::Test {
         SendMessageW(graph.Hwnd(), WM_LBUTTONUP, 0, Point(c.x, c.y + dy));
         testing::Pump();
     }
-
-    std::unique_ptr<CZR305M2Dlg> dlg_;
-    std::vector<std::wstring> boxes_;
-
-  private:
-    int saved_language_ = kLanguageEnglish;
 };
 
 TEST_F(UndoWindowTest, ADragOnTheMusicGraphIsUndoneAndRedoneWithTheKeys) {

@@ -30,6 +30,7 @@
 #include "gui/pages/eq_report_dialog_win32.h"
 #include "gui/pages/strip_page_win32.h"
 #include "gui/pages/system_page_win32.h"
+#include "gui/support/sim_window_test.h"
 #include "gui/support/win_test_support.h"
 #include "gui/win/message_box_win32.h"
 #include "gui/win/screenshot_win32.h"
@@ -43,51 +44,11 @@ using namespace std::chrono_literals;
 using testing::Point;
 using testing::PumpUntil;
 
-class StripPageWindowTest : public ::testing::Test {
+class StripPageWindowTest : public testing::SimWindowTest {
   protected:
-    void SetUp() override {
-        saved_language_ = LanguageIndex();
-        SetLanguageIndex(kLanguageEnglish);
-        SetCursorPos(1200, 780);
-        SetMessageBoxResponder(
-            [](const MessageBoxRequest& box) { return (box.type & MB_TYPEMASK) == MB_YESNO ? IDYES : IDOK; });
-        VelaOptions options;
-        options.device.kind = DeviceSpec::Kind::kSim;
-        dlg_ = std::make_unique<CZR305M2Dlg>(options);
-        ASSERT_TRUE(dlg_->CreateModeless(nullptr));
-        ShowWindow(dlg_->Hwnd(), SW_SHOW);
-        ASSERT_TRUE(PumpUntil([&] { return dlg_->DisplayLoaded() && Settled(); }, 30s));
-    }
-    void TearDown() override {
-        dlg_.reset();
-        SetMessageBoxResponder(nullptr);
-        SetLanguageIndex(saved_language_);
-    }
-    sim::SimulatedDevice& Sim() { return static_cast<sim::SimHidDevice&>(dlg_->Device()).Device(); }
-    bool Settled() {
-        for (std::size_t i = 0; i < kParameterCount; ++i) {
-            // The heartbeat's 935 is never read back, and the scene-name reads leave the last scene asked
-            // for in 934 where the device holds 0.
-            if (i != param::kOccupancy && i != param::kSceneSelector &&
-                dlg_->Link().Table().Value(i) != Sim().Value(i))
-                return false;
-        }
-        return true;
-    }
     bool DeviceHolds(std::uint16_t index, std::uint16_t value) {
         return PumpUntil([&] { return Sim().Value(index) == value; }, 2s);
     }
-    void Click(CWindow& control) {
-        const RECT r = control.ClientRect();
-        const LPARAM centre = Point(r.right / 2, r.bottom / 2);
-        SendMessageW(control.Hwnd(), WM_MOUSEMOVE, 0, centre);
-        SendMessageW(control.Hwnd(), WM_LBUTTONDOWN, MK_LBUTTON, centre);
-        SendMessageW(control.Hwnd(), WM_LBUTTONUP, 0, centre);
-        testing::Pump();
-    }
-
-    std::unique_ptr<CZR305M2Dlg> dlg_;
-    int saved_language_ = kLanguageEnglish;
 };
 
 TEST_F(StripPageWindowTest, OutputPageControlsReachTheDeviceAndDeviceChangesComeBack) {
