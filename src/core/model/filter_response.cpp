@@ -151,26 +151,26 @@ namespace {
 double ShelfK(double q, double a) {
     return std::sqrt(a) / (q <= kShelfQLimit ? q : kShelfQLimit);
 }
+
+// The two shelves differ only in the sign of the cosine terms: +1 lifts the highs, -1 the lows.
+Biquad Shelf(double f0, double q, double a, double high) {
+    if (!Usable(f0) || !(q > 0.0) || !(a > 0.0))
+        return {};
+    const Angle w = AngleOf(f0);
+    const double ks = ShelfK(q, a) * w.sin;
+    const double ap = a + 1.0, am = a - 1.0;
+    const double c = high * w.cos;
+    return Normalised(a * (ap + am * c + ks), -2.0 * high * a * (am + ap * c), a * (ap + am * c - ks),
+                      ap - am * c + ks, 2.0 * high * (am - ap * c), ap - am * c - ks);
+}
 }  // namespace
 
 Biquad HighShelf(double f0, double q, double a) {
-    if (!Usable(f0) || !(q > 0.0) || !(a > 0.0))
-        return {};
-    const Angle w = AngleOf(f0);
-    const double ks = ShelfK(q, a) * w.sin;
-    const double ap = a + 1.0, am = a - 1.0;
-    return Normalised(a * (ap + am * w.cos + ks), -2.0 * a * (am + ap * w.cos), a * (ap + am * w.cos - ks),
-                      ap - am * w.cos + ks, 2.0 * (am - ap * w.cos), ap - am * w.cos - ks);
+    return Shelf(f0, q, a, 1.0);
 }
 
 Biquad LowShelf(double f0, double q, double a) {
-    if (!Usable(f0) || !(q > 0.0) || !(a > 0.0))
-        return {};
-    const Angle w = AngleOf(f0);
-    const double ks = ShelfK(q, a) * w.sin;
-    const double ap = a + 1.0, am = a - 1.0;
-    return Normalised(a * (ap - am * w.cos + ks), 2.0 * a * (am - ap * w.cos), a * (ap - am * w.cos - ks),
-                      ap + am * w.cos + ks, -2.0 * (am + ap * w.cos), ap + am * w.cos - ks);
+    return Shelf(f0, q, a, -1.0);
 }
 
 Cascade PassFilter(int code, double f0, double variable_q) {

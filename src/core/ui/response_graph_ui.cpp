@@ -271,16 +271,6 @@ std::vector<GraphPoint> SelectedCurveOutline(const ResponseGraph& g) {
     outline.reserve(curve.size() + 8);
     switch (g.LastRecomputed()) {
         case kHighPassHandle:
-            outline.push_back({plot.left, below});
-            outline.push_back({plot.left - 2 * kOutside, below});
-            outline.push_back({plot.left - 2 * kOutside, first_y});
-            outline.push_back({plot.left - kOutside, first_y});
-            outline.insert(outline.end(), curve.begin(), curve.end());
-            outline.push_back({plot.right + kOutside, last_y});
-            outline.push_back({plot.right + 2 * kOutside, last_y});
-            outline.push_back({plot.right + 2 * kOutside, below});
-            outline.push_back({plot.right, below});
-            break;
         case kLowPassHandle:
             outline.push_back({plot.left, below});
             outline.push_back({plot.left - 2 * kOutside, below});
@@ -290,7 +280,10 @@ std::vector<GraphPoint> SelectedCurveOutline(const ResponseGraph& g) {
             outline.push_back({plot.right + kOutside, last_y});
             outline.push_back({plot.right + 2 * kOutside, last_y});
             outline.push_back({plot.right + 2 * kOutside, below});
-            outline.push_back({plot.left + std::max(g.Columns() - 1, 0), below});
+            // A low-pass fill closes under the last column drawn, a high-pass one under the plot's edge.
+            outline.push_back(
+                {g.LastRecomputed() == kLowPassHandle ? plot.left + std::max(g.Columns() - 1, 0) : plot.right,
+                 below});
             break;
         default:
             outline.push_back({plot.left, y0});

@@ -82,7 +82,7 @@ CEQ_Lum0::~CEQ_Lum0() {
 }
 
 bool CEQ_Lum0::Create(HWND parent, int id, const RECT& rect, DWORD style) {
-    if (!CreateControl(L"STATIC", L" ", style | SS_NOTIFY, rect, parent, id))
+    if (!CreateNotifyingStatic(parent, id, rect, style))
         return false;
     const RECT r = ClientRect();
     OnResized(r.right, r.bottom);
@@ -90,10 +90,7 @@ bool CEQ_Lum0::Create(HWND parent, int id, const RECT& rect, DWORD style) {
 }
 
 void CEQ_Lum0::PreSubclassWindow() {
-    // A static control lets the mouse through unless it notifies.
-    const LONG_PTR style = GetWindowLongPtrW(hwnd_, GWL_STYLE);
-    SetWindowLongPtrW(hwnd_, GWL_STYLE, style | SS_NOTIFY);
-    caption_.clear();
+    MakeNotifyingStatic();
     for (int i = 0; i < kTextFields; ++i) {
         held_[i] = kEditorInitial[i];
         texts_[i] = ShowFieldText(i, kEditorInitial[i]);

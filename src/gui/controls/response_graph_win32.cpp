@@ -135,14 +135,11 @@ CLum_NewScope::~CLum_NewScope() {
 }
 
 bool CLum_NewScope::Create(HWND parent, int id, const RECT& rect, DWORD style) {
-    return CreateControl(L"STATIC", L" ", style | SS_NOTIFY, rect, parent, id);
+    return CreateNotifyingStatic(parent, id, rect, style);
 }
 
 void CLum_NewScope::PreSubclassWindow() {
-    // A static control lets the mouse through unless it notifies.
-    const LONG_PTR style = GetWindowLongPtrW(hwnd_, GWL_STYLE);
-    SetWindowLongPtrW(hwnd_, GWL_STYLE, style | SS_NOTIFY);
-    caption_.clear();
+    MakeNotifyingStatic();
 }
 
 LRESULT CLum_NewScope::WindowProc(UINT message, WPARAM wparam, LPARAM lparam) {

@@ -1,7 +1,5 @@
 #include "gui/pages/strip_eq_files_win32.h"
 
-#include <commdlg.h>
-
 #include <algorithm>
 #include <filesystem>
 
@@ -11,6 +9,7 @@
 #include "core/text/strings.h"
 #include "core/text/utf8.h"
 #include "gui/pages/eq_report_dialog_win32.h"
+#include "gui/win/file_dialog_win32.h"
 #include "gui/win/message_box_win32.h"
 #include "platform/handle_win32.h"
 
@@ -50,13 +49,6 @@ void Tell(HWND owner, const std::wstring& text) {
     LocalizedMessageBoxTitled(owner, text, {}, MB_OK | MB_ICONWARNING, LanguageIndex());
 }
 
-// "A|B||" as the dialogs want it: parts ended by NUL, the whole by two.
-std::wstring DialogFilter() {
-    std::wstring filter(Text(extra::kEqFileFilter));
-    std::replace(filter.begin(), filter.end(), L'|', L'\0');
-    return filter;
-}
-
 class SystemDialogs : public IEqFileDialogs {
   public:
     std::optional<std::wstring> ChooseImportFile(HWND owner) override { return Choose(owner, {}, false); }
@@ -70,24 +62,8 @@ class SystemDialogs : public IEqFileDialogs {
 
   private:
     static std::optional<std::wstring> Choose(HWND owner, std::wstring_view suggested, bool save) {
-        // The dialog's own buttons follow the program's language.
-        SetThreadUILanguage(LanguageIdFor(LanguageIndex()));
-        const std::wstring filter = DialogFilter();
-        std::wstring path(suggested.substr(0, MAX_PATH - 1));
-        path.resize(MAX_PATH);
-        OPENFILENAMEW ofn{};
-        ofn.lStructSize = sizeof(ofn);
-        ofn.hwndOwner = owner;
-        ofn.lpstrFilter = filter.c_str();
-        ofn.lpstrFile = path.data();
-        ofn.nMaxFile = MAX_PATH;
-        ofn.lpstrDefExt = L"txt";
-        ofn.Flags = OFN_PATHMUSTEXIST | OFN_HIDEREADONLY | OFN_NOCHANGEDIR |
-                    (save ? OFN_OVERWRITEPROMPT : OFN_FILEMUSTEXIST);
-        if (!(save ? GetSaveFileNameW(&ofn) : GetOpenFileNameW(&ofn)))
-            return std::nullopt;
-        path.resize(path.find(L'\0') == std::wstring::npos ? path.size() : path.find(L'\0'));
-        return path;
+        return ChooseFile(owner, save ? FileDialog::kSave : FileDialog::kOpen, Text(extra::kEqFileFilter),
+                          L"txt", suggested);
     }
 };
 

@@ -17,12 +17,13 @@ constexpr DWORD kPathCapacity = 32768;
 }  // namespace
 
 std::optional<std::wstring> ChooseFile(HWND owner, FileDialog kind, std::wstring_view filter,
-                                       const wchar_t* extension) {
+                                       const wchar_t* extension, std::wstring_view suggested) {
     // The dialog's own buttons follow the program's language.
     SetThreadUILanguage(LanguageIdFor(LanguageIndex()));
     std::wstring pairs(filter);
     std::replace(pairs.begin(), pairs.end(), L'|', L'\0');
     std::vector<wchar_t> path(kPathCapacity, L'\0');
+    std::copy_n(suggested.begin(), std::min<std::size_t>(suggested.size(), kPathCapacity - 1), path.begin());
     OPENFILENAMEW ofn{};
     ofn.lStructSize = sizeof(ofn);
     ofn.hwndOwner = owner;
