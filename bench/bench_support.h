@@ -9,12 +9,14 @@
 
 #include "core/link/transport_link.h"
 #include "sim/sim_device.h"
+// The benchmarks are built without the tests' include path.
+#include "../tests/support/quiet_link_host.h"
 
 namespace vela::bench {
 
 using Clock = std::chrono::steady_clock;
 
-class CountingHost final : public ILinkHost {
+class CountingHost final : public testing::QuietLinkHost {
   public:
     void PostNotify(LinkNotify code, std::intptr_t value) override { Note(code, value); }
     void SendNotify(LinkNotify code, std::intptr_t value) override { Note(code, value); }
@@ -22,11 +24,6 @@ class CountingHost final : public ILinkHost {
         messages.fetch_add(1);
         return MessageAnswer::kOk;
     }
-    void ProgressSetRange(int) override {}
-    void ProgressSetFormat(std::wstring_view) override {}
-    void ProgressSetPos(int) override {}
-    void ProgressShow(bool) override {}
-    void SetTitle(std::wstring_view) override {}
 
     std::atomic<int> state{-1};  // the last link state reported
     std::atomic<int> connections{0};

@@ -6,11 +6,11 @@
 #include <utility>
 #include <vector>
 
-#include "core/link/seams.h"
+#include "support/quiet_link_host.h"
 
 namespace vela::testing {
 
-class RecordingHost final : public ILinkHost {
+class RecordingHost final : public QuietLinkHost {
   public:
     struct Message {
         std::wstring text;
@@ -24,11 +24,6 @@ class RecordingHost final : public ILinkHost {
         messages_.push_back({std::wstring(text), std::wstring(caption)});
         return MessageAnswer::kOk;
     }
-    void ProgressSetRange(int) override {}
-    void ProgressSetFormat(std::wstring_view) override {}
-    void ProgressSetPos(int) override {}
-    void ProgressShow(bool) override {}
-    void SetTitle(std::wstring_view) override {}
 
     std::vector<Message> Messages() {
         std::lock_guard lock(mutex_);
