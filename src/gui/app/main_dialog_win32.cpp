@@ -106,6 +106,7 @@ CZR305M2Dlg::CZR305M2Dlg(const VelaOptions& options)
         page->Model().SendEditsTo(map_);
     system_->Model().SetBeforeBulkChange(
         [this](StepKind kind) { undo_bar_.Actions().BeforeBulkChange(kind); });
+    system_->Model().RecordInto(&undo_bar_.Actions().History());
     icon_ = LoadIconW(ResourceModule(), MAKEINTRESOURCEW(IDI_VELA));
 }
 
