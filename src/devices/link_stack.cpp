@@ -41,6 +41,11 @@ std::optional<LinkStack::FileState> LinkStack::File() const {
     return std::nullopt;
 }
 
+std::string LinkStack::Identity() const {
+    const std::string where = device_->Location();
+    return where.empty() ? device_name_ : device_name_ + "@" + where;
+}
+
 std::string LinkStack::Refusal() const {
     if (const auto* served = dynamic_cast<const TcpHidDevice*>(device_.get()))
         return served->Refusal();

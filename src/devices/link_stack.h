@@ -41,6 +41,10 @@ class LinkStack {
     // Writes a scene file's pending edit now (nothing for other devices); the state after it.
     std::optional<FileState> FlushFile();
 
+    // Which processor is connected, for telling another one apart: the --device text, and for a USB
+    // processor where it sits. Any thread.
+    std::string Identity() const;
+
     DeviceLink& Link() { return link_; }
     IHidDevice& Device() { return *device_; }
     WifiSlots& Wifi() { return wifi_; }

@@ -130,6 +130,8 @@ bool CHidIO::OpenDevice(std::uint16_t vendor_id, std::uint16_t product_id, const
         if (!opened) {
             read_handle_.Reset();
             write_handle_.Reset();
+        } else {
+            opened_path_ = ToUtf8(path);
         }
         return true;  // the first (or the named) matching device decides
     });
@@ -240,7 +242,11 @@ CHidCmd::~CHidCmd() {
 }
 
 bool CHidCmd::Open(std::uint16_t vendor_id, std::uint16_t product_id) {
-    return io_.OpenDevice(vendor_id, product_id, wanted_);
+    if (!io_.OpenDevice(vendor_id, product_id, wanted_)) {
+        return false;
+    }
+    location_.Set(io_.OpenedPath());
+    return true;
 }
 
 HidResult CHidCmd::ReadReport(std::span<std::uint8_t, kReportSize> report, std::size_t& received,

@@ -31,6 +31,8 @@ class CHidIO {
     void Abort();
     void CloseDevice();
     bool IsOpen() const { return read_handle_.Valid() && write_handle_.Valid(); }
+    // The system path of the device the last OpenDevice opened (UTF-8).
+    const std::string& OpenedPath() const { return opened_path_; }
 
   private:
     // Waits for the request of `overlapped` on `handle`; cancels it on a timeout when `cancel_on_timeout`.
@@ -46,6 +48,7 @@ class CHidIO {
     OVERLAPPED read_overlapped_{};
     OVERLAPPED write_overlapped_{};
     bool read_pending_ = false;  // reader thread only
+    std::string opened_path_;
 };
 
 // 65-byte reports: report id 0, then the 64 data bytes. The program holds one.
@@ -63,6 +66,7 @@ class CHidCmd final : public IHidDevice {
     [[nodiscard]] HidResult WriteReport(ReportBytes report, std::uint32_t timeout_ms) override;
     void Abort() override { io_.Abort(); }
     void Close() override { io_.CloseDevice(); }
+    std::string Location() const override { return location_.Get(); }
 
   private:
     std::string wanted_;
@@ -70,6 +74,7 @@ class CHidCmd final : public IHidDevice {
     // The input report buffer stays put while a read is pending on it.
     std::array<std::uint8_t, kReportLength> input_{};
     std::array<std::uint8_t, kReportLength> output_{};
+    OpenedLocation location_;
 };
 
 }  // namespace vela

@@ -102,16 +102,27 @@ std::vector<UsbDeviceInfo> ListHidrawNodes(std::uint16_t vendor_id, std::uint16_
     return found;
 }
 
-std::optional<std::string> FindHidrawNode(std::uint16_t vendor_id, std::uint16_t product_id,
-                                          const std::string& sysfs_class, const std::string& dev_dir,
-                                          const std::string& wanted) {
+namespace {
+
+std::optional<UsbDeviceInfo> FindHidrawDevice(std::uint16_t vendor_id, std::uint16_t product_id,
+                                              const std::string& sysfs_class, const std::string& dev_dir,
+                                              const std::string& wanted) {
     auto nodes = ListHidrawNodes(vendor_id, product_id, sysfs_class, dev_dir);
     if (!wanted.empty()) {
         const auto it = std::find_if(nodes.begin(), nodes.end(),
                                      [&](const UsbDeviceInfo& d) { return UsbDeviceMatches(d, wanted); });
-        return it == nodes.end() ? std::nullopt : std::optional(it->path);
+        return it == nodes.end() ? std::nullopt : std::optional(std::move(*it));
     }
-    return nodes.empty() ? std::nullopt : std::optional(std::move(nodes.front().path));
+    return nodes.empty() ? std::nullopt : std::optional(std::move(nodes.front()));
+}
+
+}  // namespace
+
+std::optional<std::string> FindHidrawNode(std::uint16_t vendor_id, std::uint16_t product_id,
+                                          const std::string& sysfs_class, const std::string& dev_dir,
+                                          const std::string& wanted) {
+    auto found = FindHidrawDevice(vendor_id, product_id, sysfs_class, dev_dir, wanted);
+    return found ? std::optional(std::move(found->path)) : std::nullopt;
 }
 
 std::vector<UsbDeviceInfo> EnumerateUsbDevices(std::uint16_t vendor_id, std::uint16_t product_id) {
@@ -139,14 +150,16 @@ bool HidrawDevice::Open(std::uint16_t vendor_id, std::uint16_t product_id) {
     std::uint64_t drained = 0;
     while (read(abort_fd_, &drained, sizeof drained) > 0) {
     }
-    const auto node = FindHidrawNode(vendor_id, product_id, sysfs_class_, dev_dir_, wanted_);
-    if (!node) {
+    const auto found = FindHidrawDevice(vendor_id, product_id, sysfs_class_, dev_dir_, wanted_);
+    if (!found) {
         return false;
     }
-    const int fd = open(node->c_str(), O_RDWR | O_CLOEXEC | O_NONBLOCK);
+    const int fd = open(found->path.c_str(), O_RDWR | O_CLOEXEC | O_NONBLOCK);
     if (fd < 0) {
         return false;  // most often: no udev rule gives this user access
     }
+    // The node's number changes with every plug; the port stays with the socket the processor is in.
+    location_.Set(found->port.empty() ? found->path : found->port);
     fd_.store(fd);
     return true;
 }

@@ -39,6 +39,7 @@ class HidrawDevice final : public IHidDevice {
     [[nodiscard]] HidResult WriteReport(ReportBytes report, std::uint32_t timeout_ms) override;
     void Abort() override;
     void Close() override;
+    std::string Location() const override { return location_.Get(); }
 
   private:
     std::string sysfs_class_;
@@ -46,6 +47,7 @@ class HidrawDevice final : public IHidDevice {
     std::string wanted_;
     std::atomic<int> fd_{-1};
     int abort_fd_ = -1;  // an eventfd: readable once Abort() was called
+    OpenedLocation location_;
 };
 
 }  // namespace vela

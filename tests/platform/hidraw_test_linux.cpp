@@ -82,7 +82,12 @@ TEST_F(FakeHidraw, TwoProcessorsAreToldApartByPortAndOpenedByName) {
     EXPECT_FALSE(FindHidrawNode(kVendorId, kProductId, sys.string(), dev.string(), "3-1"));
 
     HidrawDevice second(sys.string(), dev.string(), "3-1.4");
+    EXPECT_EQ(second.Location(), "");
     ASSERT_TRUE(second.Open(kVendorId, kProductId));
+    EXPECT_EQ(second.Location(), "3-1.4");  // where it sits, for telling it from the other one
+    HidrawDevice first(sys.string(), dev.string());
+    ASSERT_TRUE(first.Open(kVendorId, kProductId));
+    EXPECT_EQ(first.Location(), "1-2");
     HidrawDevice missing(sys.string(), dev.string(), "9-9");
     EXPECT_FALSE(missing.Open(kVendorId, kProductId));
 }

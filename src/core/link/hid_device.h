@@ -6,7 +6,9 @@
 #include <cstddef>
 #include <cstdint>
 #include <memory>
+#include <mutex>
 #include <span>
+#include <string>
 
 #include "core/protocol/report.h"
 
@@ -39,6 +41,27 @@ class IHidDevice {
     [[nodiscard]] virtual HidResult WriteReport(ReportBytes report, std::uint32_t timeout_ms) = 0;
     virtual void Abort() = 0;
     virtual void Close() = 0;
+    // Where the processor last opened sits, to tell two with the same device id apart: a USB processor's
+    // port path (its system path where no port is known); empty for devices named by how they were asked
+    // for (virtual, TCP, file). Any thread.
+    virtual std::string Location() const { return {}; }
+};
+
+// The location a device opened on one thread, for readers on others.
+class OpenedLocation {
+  public:
+    void Set(std::string location) {
+        std::lock_guard lock(mutex_);
+        location_ = std::move(location);
+    }
+    std::string Get() const {
+        std::lock_guard lock(mutex_);
+        return location_;
+    }
+
+  private:
+    mutable std::mutex mutex_;
+    std::string location_;
 };
 
 }  // namespace vela

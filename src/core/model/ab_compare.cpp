@@ -6,6 +6,7 @@ std::vector<ParameterChange> AbCompare::Switch(std::span<const std::uint16_t> ta
     TableValues now(table.begin(), table.end());
     if (!active_) {
         active_ = true;
+        ++session_;
         live_ = Side::kB;
         a_ = std::move(now);
         b_.clear();

@@ -16,6 +16,8 @@ class AbCompare {
 
     bool Active() const { return active_; }
     Side Live() const { return live_; }
+    // Counts the compares started, so that a switch of an earlier one is told apart.
+    int Session() const { return session_; }
 
     // Starts the compare (nothing to write: B begins as A) or switches to the other snapshot. The changes
     // take the table as it is now to the other snapshot; only writable parameters.
@@ -25,6 +27,7 @@ class AbCompare {
 
   private:
     bool active_ = false;
+    int session_ = 0;
     Side live_ = Side::kB;
     TableValues a_;
     TableValues b_;

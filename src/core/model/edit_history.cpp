@@ -109,12 +109,12 @@ void EditHistory::ActionEnds() {
     Close();
 }
 
-void EditHistory::Push(StepKind kind, std::vector<ParameterChange> changes) {
+void EditHistory::Push(StepKind kind, std::vector<ParameterChange> changes, EditSource source) {
     std::erase_if(changes, [](const ParameterChange& c) { return c.before == c.after; });
     if (changes.empty()) {
         return;
     }
-    NewStep(kind, {}).changes = std::move(changes);
+    NewStep(kind, source).changes = std::move(changes);
     Close();
     Changed();
 }

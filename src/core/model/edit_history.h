@@ -75,7 +75,7 @@ class EditHistory {
     void ActionEnds();
 
     // A step already worked out (an A/B switch); no-op changes are left out.
-    void Push(StepKind kind, std::vector<ParameterChange> changes);
+    void Push(StepKind kind, std::vector<ParameterChange> changes, EditSource source = {});
 
     // A bulk change made by the device (scene recall, file load, mode change): the table before it, and
     // the table once it has been read back. The differing writable parameters become one step.
@@ -83,6 +83,9 @@ class EditHistory {
     bool Capturing() const { return capture_.has_value(); }
     // False when nothing differed (or nothing was being captured).
     bool FinishCapture(std::span<const std::uint16_t> table);
+    // The bulk change will not be reported (the link was lost before it): what the table shows next is not
+    // its doing.
+    void DropCapture() { capture_.reset(); }
 
     bool CanUndo() const { return cursor_ > 0; }
     bool CanRedo() const { return cursor_ < steps_.size(); }

@@ -1,5 +1,10 @@
 #include "core/model/history_actions.h"
 
+#include <algorithm>
+#include <string>
+
+#include "core/protocol/protocol.h"
+
 namespace vela {
 
 HistoryActions::HistoryActions(DeviceLink& link, ParameterMap& map)
@@ -16,7 +21,8 @@ bool HistoryActions::Undo() {
     if (!step) {
         return false;
     }
-    map_.WriteBack(step->changes, false);
+    FollowCompare(*step);
+    WriteBack(step->changes, false);
     return true;
 }
 
@@ -25,8 +31,41 @@ bool HistoryActions::Redo() {
     if (!step) {
         return false;
     }
-    map_.WriteBack(step->changes, true);
+    FollowCompare(*step);
+    WriteBack(step->changes, true);
     return true;
+}
+
+void HistoryActions::WriteBack(const std::vector<ParameterChange>& changes, bool after) {
+    map_.WriteBack(changes, after);
+    going_out_.clear();
+    if (changes.size() > static_cast<std::size_t>(kMaxWriteGroups)) {
+        for (const auto& c : changes) {
+            going_out_.push_back(c.index);
+        }
+    }
+}
+
+std::optional<HistoryActions::WriteProgress> HistoryActions::Progress() {
+    if (!link_.State().link_up.load()) {
+        going_out_.clear();
+    }
+    const auto waiting = std::count_if(going_out_.begin(), going_out_.end(),
+                                       [this](std::uint16_t i) { return link_.Table().IsDirty(i); });
+    if (waiting == 0) {
+        going_out_.clear();
+        return std::nullopt;
+    }
+    const int total = static_cast<int>(going_out_.size());
+    return WriteProgress{total - static_cast<int>(waiting), total};
+}
+
+void HistoryActions::FollowCompare(const EditStep& step) {
+    // Undoing or redoing a switch of the running compare brings the other snapshot back: it is live again,
+    // and the one left keeps the table as it is now. A switch of a compare already kept changes nothing.
+    if (step.kind == StepKind::kCompare && compare_.Active() && step.source.code == compare_.Session()) {
+        (void)compare_.Switch(link_.Table().Values());
+    }
 }
 
 HistoryActions::CompareResult HistoryActions::SwitchCompare() {
@@ -38,8 +77,8 @@ HistoryActions::CompareResult HistoryActions::SwitchCompare() {
     if (started) {
         return CompareResult::kStarted;
     }
-    map_.WriteBack(changes, true);
-    history_.Push(StepKind::kCompare, std::move(changes));
+    WriteBack(changes, true);
+    history_.Push(StepKind::kCompare, std::move(changes), {layout::kNoPage, compare_.Session()});
     return CompareResult::kSwitched;
 }
 
@@ -57,6 +96,24 @@ bool HistoryActions::OnTableChanged() {
 
 bool HistoryActions::OnConnected(std::string_view device) {
     return history_.ConnectedTo(device);
+}
+
+HistoryActions::LinkNoticeEffect HistoryActions::OnLinkNotify(LinkNotify code, std::intptr_t value,
+                                                              std::string_view where) {
+    LinkNoticeEffect effect;
+    if (code == LinkNotify::kTableChanged) {
+        effect.changed = OnTableChanged();
+    } else if (code == LinkNotify::kLinkState &&
+               value == static_cast<std::intptr_t>(LinkStateCode::kConnected)) {
+        // The same device id on another USB port is another processor.
+        const std::uint32_t id = link_.State().device_id.load();
+        effect.cleared = OnConnected(id != 0 ? std::to_string(id) + " " + std::string(where) : std::string());
+        effect.changed = effect.cleared;
+    } else if (code == LinkNotify::kLinkState &&
+               value == static_cast<std::intptr_t>(LinkStateCode::kNotConnected)) {
+        history_.DropCapture();
+    }
+    return effect;
 }
 
 }  // namespace vela

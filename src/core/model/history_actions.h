@@ -3,7 +3,10 @@
 // thread.
 #pragma once
 
+#include <cstdint>
+#include <optional>
 #include <string_view>
+#include <vector>
 
 #include "core/link/device_link.h"
 #include "core/model/ab_compare.h"
@@ -40,11 +43,32 @@ class HistoryActions {
     // The processor connected now, by its id and path; true when the history was cleared for it.
     bool OnConnected(std::string_view device);
 
+    // An undo, redo or switch that needs more than one write batch, while it goes out: how many of its
+    // values the processor has taken. Nothing once all have been taken or the link was lost (its values
+    // then stay marked and go out after the reconnect), or when none is going out.
+    struct WriteProgress {
+        int written = 0;
+        int total = 0;
+    };
+    std::optional<WriteProgress> Progress();
+
+    struct LinkNoticeEffect {
+        bool changed = false;  // what can be undone or redone is not what it was
+        bool cleared = false;  // another processor: the history was emptied, and the user is to be told
+    };
+    // A notification of the link, after the window has handled it; `where` is the open device's identity
+    // (its USB path, or the name of a virtual or file device).
+    LinkNoticeEffect OnLinkNotify(LinkNotify code, std::intptr_t value, std::string_view where);
+
   private:
+    void FollowCompare(const EditStep& step);
+    void WriteBack(const std::vector<ParameterChange>& changes, bool after);
+
     DeviceLink& link_;
     ParameterMap& map_;
     EditHistory history_;
     AbCompare compare_;
+    std::vector<std::uint16_t> going_out_;  // the values of a long write-back not yet known taken
 };
 
 }  // namespace vela

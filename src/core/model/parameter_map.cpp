@@ -180,6 +180,16 @@ void ParameterMap::Rewritten(int page_id, int code, int raw) {
     rewriting_ = false;
 }
 
+void ParameterMap::Typed(int page_id, int code, int raw) {
+    if (history_ != nullptr) {
+        history_->ActionStarts(StepKind::kEdit, {page_id, code});
+    }
+    Edited(page_id, code, raw);
+    if (history_ != nullptr) {
+        history_->ActionEnds();
+    }
+}
+
 void ParameterMap::OnOutputPage(Strip strip, ICodePage& page, int code, int raw) {
     const bool dance = DanceBankActive();
     if (code == kCopyEqCode) {

@@ -37,6 +37,9 @@ class IPageEdits {
     // As Edited, written even where the table holds the value already: RESET must also reach a device
     // changed behind the table's back.
     virtual void Rewritten(int page_id, int code, int raw) { Edited(page_id, code, raw); }
+    // As Edited, for a value typed into a box (Enter or leaving it): a step of its own, however soon it
+    // follows another of the same box.
+    virtual void Typed(int page_id, int code, int raw) { Edited(page_id, code, raw); }
     // The table's entry, for the Mic page that shows the other microphone's values.
     virtual std::uint16_t Stored(std::size_t index) const = 0;
     // Around an action that edits many parameters at once (an EQ import): one step for undo.
@@ -133,6 +136,7 @@ class ParameterMap : public IPageEdits {
 
     void Edited(int page_id, int code, int raw) override;
     void Rewritten(int page_id, int code, int raw) override;
+    void Typed(int page_id, int code, int raw) override;
     std::uint16_t Stored(std::size_t index) const override;
     void ActionStarts(StepKind kind, int page_id) override;
     void ActionEnds() override;

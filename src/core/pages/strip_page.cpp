@@ -428,14 +428,18 @@ bool StripPage::MicBPressed() {
     return page_id_ == layout::kMicPage && checks_[kMicBButton] == kCheckPressed;
 }
 
-void StripPage::OnBandEditor(int band, int field, double x) {
+void StripPage::OnBandEditor(int band, int field, double x, bool typed) {
     if (band < 0 || band >= descriptor_->band_count || field < kFieldGain || field > kFieldType)
         return;
     // What the editor shows now; it is not asked again.
     SetField(bands_[static_cast<std::size_t>(band)], field, x);
     ShowGraphBand(band, field, x);
     controls_.SetBandNote(band, field, std::wstring());
-    Send(BandCode(band, EqFieldOf(field)));
+    const int code = BandCode(band, EqFieldOf(field));
+    if (typed && edits_ != nullptr)
+        edits_->Typed(page_id_, code, GetCodeValue(code));
+    else
+        Send(code);
 }
 
 void StripPage::OnValueControl(int slot, double v) {

@@ -113,7 +113,8 @@ class StripPage : public IMicPage {
     bool MicBPressed() override;
 
     // Notifications of the page's controls, each with what the control shows now.
-    void OnBandEditor(int band, int field, double x);
+    // typed: the value was typed into the field's box rather than stepped or dragged.
+    void OnBandEditor(int band, int field, double x, bool typed = false);
     void OnValueControl(int slot, double v);
     void OnGraphBand(int band, const BandValues& moved);
     void OnGraphPass(int which, double hz);

@@ -364,30 +364,30 @@ void SystemPage::OnValueControl(int control, int position) {
         // A power-on volume dragged above its maximum comes back to it.
         Place(control, limits_.Position(control));
         for (const sp::ParameterWrite& w : change.writes) {
-            Write(w.index, w.value);
+            Edit(control, w.index, w.value);
         }
         UpdateCodeText(control);
         return;
     }
     switch (control) {
         case value::kMusicThreshold:
-            Write(sp::kMusicGateThreshold, sp::GateValue(position));
+            Edit(kMusicThresholdCode, sp::kMusicGateThreshold, sp::GateValue(position));
             UpdateCodeText(kMusicThresholdCode);
             break;
         case value::kMicThreshold:
-            Write(sp::kMicGateThreshold, sp::GateValue(position));
+            Edit(kMicThresholdCode, sp::kMicGateThreshold, sp::GateValue(position));
             UpdateCodeText(kMicThresholdCode);
             break;
         case value::kKeyShift:
-            Write(sp::kKeyShift, position);
+            Edit(kKeyShiftCode, sp::kKeyShift, position);
             UpdateCodeText(kKeyShiftCode);
             break;
         case value::kMicVolA:
-            Write(sp::kMicVolA, position + sp::kMicVolOffset);
+            Edit(kMicVolACode, sp::kMicVolA, position + sp::kMicVolOffset);
             UpdateCodeText(kMicVolACode);
             break;
         case value::kMicVolB:
-            Write(sp::kMicVolB, position + sp::kMicVolOffset);
+            Edit(kMicVolBCode, sp::kMicVolB, position + sp::kMicVolOffset);
             UpdateCodeText(kMicVolBCode);
             break;
         default:
@@ -400,20 +400,21 @@ void SystemPage::OnItem(int id) {
         case ids::kKeyEnable:
         case ids::kKeyDisable:
             ShowKeySwitch(id == ids::kKeyEnable);
-            Write(sp::kKeypadPasswordEnabled, id == ids::kKeyEnable ? 1 : 0);
+            Choose(kKeyPasswordSwitchCode, sp::kKeypadPasswordEnabled, id == ids::kKeyEnable ? 1 : 0);
             break;
         case ids::kMusicGate:
             music_gate_ = controls_.Checked(ids::kMusicGate);
-            Write(sp::kMusicGateOn, music_gate_ ? 1 : 0);
+            Choose(kMusicGateCode, sp::kMusicGateOn, music_gate_ ? 1 : 0);
             break;
         case ids::kMicGate:
             mic_gate_ = controls_.Checked(ids::kMicGate);
-            Write(sp::kMicGateOn, mic_gate_ ? 1 : 0);
+            Choose(kMicGateCode, sp::kMicGateOn, mic_gate_ ? 1 : 0);
             break;
         case ids::kPowerOnList: {
             const int item = controls_.Selection(ids::kPowerOnList);
             if (item >= 0 && item < static_cast<int>(sp::kPowerOnInputs.size())) {
-                Write(sp::kPowerOnInput, sp::kPowerOnInputs[static_cast<std::size_t>(item)].code);
+                Choose(kPowerOnCode, sp::kPowerOnInput,
+                       sp::kPowerOnInputs[static_cast<std::size_t>(item)].code);
             }
             break;
         }

@@ -173,9 +173,16 @@ class SystemPage : public ICodePage {
     bool FileDevice() const { return file_device_; }
     // Told just before a scene recall or a scene-file load is asked of the link, so it can be undone.
     void SetBeforeBulkChange(std::function<void(StepKind)> told) { before_bulk_change_ = std::move(told); }
+    // Where the user's edits of the page's parameters are recorded for undo; nothing records them without
+    // it. Passwords are left out: an undo must not restore an old password without its check.
+    void RecordInto(EditHistory* history) { history_ = history; }
 
   private:
     void Write(std::uint16_t index, int value, bool mark = true);
+    // A user's change of a parameter shown at code: recorded for undo, then written. A drag or a burst of
+    // one control is one step; a choice (check box, radio button, list) is always a step of its own.
+    void Edit(int code, std::uint16_t index, int value);
+    void Choose(int code, std::uint16_t index, int value);
     // Where a value control stands, as the page placed it or was told.
     int At(int control) const;
     void Place(int control, int position);
@@ -218,6 +225,7 @@ class SystemPage : public ICodePage {
     FileLocations files_;
     ISystemControls& controls_;
     std::function<void(StepKind)> before_bulk_change_;
+    EditHistory* history_ = nullptr;
     system_page::VolumeLimits limits_;
     int shown_current_scene_ = -1;  // the device's current scene as last reported
     // What the controls show.

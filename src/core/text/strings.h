@@ -370,6 +370,9 @@ inline constexpr LocalizedString kConfirmOverwriteScene{
      L"Device scene %d is named \"%ls\".\nOverwrite it?"}};
 inline constexpr LocalizedString kSceneFileLoaded{
     {L"已更新到设备!", L"已更新到設備!", L"Updated to the processor!"}};
+// The progress of an undo, a redo or an A/B switch that needs more than one write batch.
+inline constexpr LocalizedString kUndoProgress{
+    {L"写入设备数据:%5.0f %%", L"寫入設備數據:%5.0f %%", L"Write Device Data:%5.0f %%"}};
 }  // namespace extra
 
 // Messages that exist in Chinese only and are shown as they are in every language.

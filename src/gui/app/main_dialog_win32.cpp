@@ -106,6 +106,7 @@ CZR305M2Dlg::CZR305M2Dlg(const VelaOptions& options)
         page->Model().SendEditsTo(map_);
     system_->Model().SetBeforeBulkChange(
         [this](StepKind kind) { undo_bar_.Actions().BeforeBulkChange(kind); });
+    system_->Model().RecordInto(&undo_bar_.Actions().History());
     icon_ = LoadIconW(ResourceModule(), MAKEINTRESOURCEW(IDI_VELA));
 }
 
@@ -203,6 +204,7 @@ BOOL CZR305M2Dlg::OnInitDialog() {
     log_ = StartProgramLog(ToString(options_.device));
     stack_.SetEvents(log_.get());
     stack_.Start(*host_);
+    undo_bar_.SetProgressHost(host_.get());
     system_->Model().SetFileDevice(stack_.File().has_value());
     device_watch_.Start(hwnd_, options_.device.kind == DeviceSpec::Kind::kFile ||
                                    options_.device.kind == DeviceSpec::Kind::kTcp);

@@ -85,6 +85,7 @@ class CZR305M2Dlg final : public CDialogWindow {
     WifiSlots& Wifi() { return stack_.Wifi(); }
     ParameterMap& Map() { return map_; }
     CUndoBar& UndoBar() { return undo_bar_; }
+    CJinDuTiao& ProgressDialog() { return progress_; }
     CGDI_Button& TitleButton(int i) { return title_buttons_[static_cast<std::size_t>(i)]; }
     CGDI_Button& Tab(int i) { return tabs_[static_cast<std::size_t>(i)]; }
     CEA_Lum2& MasterFader(int i) { return faders_[static_cast<std::size_t>(i)]; }
@@ -241,7 +242,7 @@ class CZR305M2Dlg final : public CDialogWindow {
     Modes mode_adapter_{*this};
     Messages message_adapter_{*this};
     ParameterMap map_;
-    CUndoBar undo_bar_{link_, map_, message_adapter_};
+    CUndoBar undo_bar_{link_, map_, message_adapter_, [this] { return stack_.Identity(); }};
 
     HICON icon_ = nullptr;
     UniqueIcon small_icon_;

@@ -11,6 +11,10 @@ namespace {
 // The one bar whose window the message hook watches; the GUI has one main window on one thread.
 CUndoBar* g_watching = nullptr;
 
+// How often the progress of a long write-back is looked at: about two poll cycles.
+constexpr UINT_PTR kProgressTimer = 0x2517;
+constexpr UINT kProgressTickMs = 100;
+
 bool InWindow(HWND main, HWND w) {
     return w != nullptr && (w == main || IsChild(main, w));
 }
@@ -23,11 +27,15 @@ bool IsTextBox(HWND w) {
 
 }  // namespace
 
-CUndoBar::CUndoBar(DeviceLink& link, ParameterMap& map, IUserMessages& messages)
-    : actions_(link, map), link_(link), messages_(messages) {}
+CUndoBar::CUndoBar(DeviceLink& link, ParameterMap& map, IUserMessages& messages,
+                   std::function<std::string()> identity)
+    : actions_(link, map), link_(link), messages_(messages), identity_(std::move(identity)) {}
 
 CUndoBar::~CUndoBar() {
     actions_.History().SetOnChange(nullptr);
+    if (main_ != nullptr && IsWindow(main_)) {
+        KillTimer(main_, kProgressTimer);
+    }
     if (hook_ != nullptr) {
         UnhookWindowsHookEx(hook_);
     }
@@ -137,14 +145,17 @@ void CUndoBar::Command(int button) {
     switch (button) {
         case kUndoBarUndo:
             actions_.Undo();
+            FollowProgress();
             break;
         case kUndoBarRedo:
             actions_.Redo();
+            FollowProgress();
             break;
         case kUndoBarCompare:
             if (actions_.SwitchCompare() == HistoryActions::CompareResult::kLinkDown) {
                 messages_.Show(Text(extra::kCompareLinkDown), {}, MessageButtons::kOk);
             }
+            FollowProgress();
             break;
         case kUndoBarKeep:
             actions_.KeepCompare();
@@ -156,14 +167,46 @@ void CUndoBar::Command(int button) {
 }
 
 void CUndoBar::OnLinkNotify(LinkNotify code, LPARAM value) {
-    if (code == LinkNotify::kTableChanged && actions_.OnTableChanged()) {
+    const bool connected =
+        code == LinkNotify::kLinkState && value == static_cast<LPARAM>(LinkStateCode::kConnected);
+    const auto effect =
+        actions_.OnLinkNotify(code, value, connected && identity_ ? identity_() : std::string());
+    if (effect.changed) {
         Refresh();
-    } else if (code == LinkNotify::kLinkState && value == static_cast<LPARAM>(LinkStateCode::kConnected)) {
-        const std::uint32_t id = link_.State().device_id.load();
-        if (actions_.OnConnected(id != 0 ? std::to_string(id) : std::string())) {
-            Refresh();
-            messages_.Show(Text(extra::kHistoryCleared), {}, MessageButtons::kOk);
+    }
+    if (effect.cleared) {
+        messages_.Show(Text(extra::kHistoryCleared), {}, MessageButtons::kOk);
+    }
+}
+
+void CUndoBar::FollowProgress() {
+    if (progress_host_ == nullptr) {
+        return;
+    }
+    const auto progress = actions_.Progress();
+    if (!progress) {
+        if (progress_shown_) {
+            progress_shown_ = false;
+            KillTimer(main_, kProgressTimer);
+            progress_host_->ProgressShow(false);
         }
+        return;
+    }
+    if (!progress_shown_) {
+        progress_shown_ = true;
+        SetTimer(main_, kProgressTimer, kProgressTickMs, &CUndoBar::ProgressTick);
+    }
+    // All of it again each time: the link's own progress (the re-read after a mode change) may have
+    // taken the display meanwhile.
+    progress_host_->ProgressSetRange(progress->total);
+    progress_host_->ProgressSetFormat(Text(extra::kUndoProgress));
+    progress_host_->ProgressSetPos(progress->written);
+    progress_host_->ProgressShow(true);
+}
+
+void CALLBACK CUndoBar::ProgressTick(HWND, UINT, UINT_PTR, DWORD) {
+    if (g_watching != nullptr) {
+        g_watching->FollowProgress();
     }
 }
 

@@ -6,6 +6,7 @@
 #include <windows.h>
 
 #include <array>
+#include <functional>
 #include <string>
 
 #include "core/model/history_actions.h"
@@ -20,7 +21,9 @@ inline constexpr UINT UM_UNDO_BAR = WM_APP + 0x2517;
 
 class CUndoBar {
   public:
-    CUndoBar(DeviceLink& link, ParameterMap& map, IUserMessages& messages);
+    // identity: which processor is connected (device and where it sits), read when the link connects.
+    CUndoBar(DeviceLink& link, ParameterMap& map, IUserMessages& messages,
+             std::function<std::string()> identity = {});
     ~CUndoBar();
     CUndoBar(const CUndoBar&) = delete;
     CUndoBar& operator=(const CUndoBar&) = delete;
@@ -40,21 +43,31 @@ class CUndoBar {
     void OnLinkNotify(LinkNotify code, LPARAM value);
     // Captions, tooltips and enabled states from the history and the compare (also after a language change).
     void Refresh();
+    // Where a long undo, redo or switch shows its progress (the link's progress display); none shows none.
+    void SetProgressHost(ILinkHost* host) { progress_host_ = host; }
+    // Whether the progress of a long write-back is being shown.
+    bool ShowingProgress() const { return progress_shown_; }
 
   private:
     static LRESULT CALLBACK WatchMessages(int code, WPARAM wparam, LPARAM lparam);
+    static void CALLBACK ProgressTick(HWND window, UINT message, UINT_PTR timer, DWORD time);
+    // Shows or moves the progress of a long write-back, and hides it once it has gone out.
+    void FollowProgress();
     bool Watch(MSG& msg);
     void SetTip(int i, std::wstring text);
 
     HistoryActions actions_;
     DeviceLink& link_;
     IUserMessages& messages_;
+    std::function<std::string()> identity_;
     HWND main_ = nullptr;
     std::array<CGDI_Button, kUndoBarButtons> buttons_;
     std::array<std::wstring, kUndoBarButtons> tips_;
     HWND tooltip_ = nullptr;  // owned by the main window, destroyed with it
     HHOOK hook_ = nullptr;
     bool refresh_posted_ = false;
+    ILinkHost* progress_host_ = nullptr;
+    bool progress_shown_ = false;
 };
 
 }  // namespace vela

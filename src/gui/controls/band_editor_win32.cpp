@@ -231,7 +231,7 @@ void CEQ_Lum0::StepField(int field, int step) {
     ShowField(field, entry.value);
     ShowNote(field, entry.note);
     if (changed)
-        Notify(field);
+        Notify(field, step == 0);
 }
 
 void CEQ_Lum0::ShowNote(int field, const std::wstring& note) {
@@ -273,9 +273,10 @@ LRESULT CEQ_Lum0::OnTimer(WPARAM wparam, LPARAM lparam) {
     return 0;
 }
 
-void CEQ_Lum0::Notify(int field) {
+void CEQ_Lum0::Notify(int field, bool typed) {
     if (!hwnd_)
         return;
+    typed_ = typed;
     if (HWND parent = GetParent(hwnd_))
         SendMessageW(parent, static_cast<UINT>(ControlId()), static_cast<WPARAM>(index_), field);
 }

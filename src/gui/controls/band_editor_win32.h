@@ -45,6 +45,8 @@ class CEQ_Lum0 : public CSkinnedControl {
     void SetField(int field, double x);
     // 0..2: the box's text read, normalised and snapped; 3: the type.
     double GetField(int field) const;
+    // Whether the change last told to the page was typed into a box (Enter or leaving it).
+    bool LastTyped() const { return typed_; }
 
     void SetIndex(int index);
     int Index() const { return index_; }
@@ -94,7 +96,7 @@ class CEQ_Lum0 : public CSkinnedControl {
     void StepField(int field, int step);
     void ShowField(int field, double x);
     void ShowNote(int field, const std::wstring& note);
-    void Notify(int field);
+    void Notify(int field, bool typed = false);
 
     std::unique_ptr<Gdiplus::Bitmap> skin_;
     std::unique_ptr<Gdiplus::Font> number_font_;
@@ -106,6 +108,7 @@ class CEQ_Lum0 : public CSkinnedControl {
     std::wstring note_;
     HWND balloon_ = nullptr;         // destroyed with the editor
     double held_[kTextFields] = {};  // the value behind each box's text
+    bool typed_ = false;
     BandEditorGeometry geometry_{};
     GainLimits limits_{};
     double gain_ = 0.0;

@@ -257,7 +257,8 @@ void CStripPageWindow::Notified(UINT message, int index, LPARAM lparam) {
         if (button < static_cast<int>(buttons_.size()))
             model_.OnButton(button, buttons_[static_cast<std::size_t>(button)]->GetCheck());
     } else if (index >= 0 && index < static_cast<int>(editors_.size())) {
-        model_.OnBandEditor(index, detail, editors_[static_cast<std::size_t>(index)]->GetField(detail));
+        const CEQ_Lum0& editor = *editors_[static_cast<std::size_t>(index)];
+        model_.OnBandEditor(index, detail, editor.GetField(detail), editor.LastTyped());
     }
 }
 

@@ -138,6 +138,142 @@ TEST_F(HistoryActionsTest, AModeChangeIsOneStepOfWhatTheReadBackBrought) {
     EXPECT_EQ(mode.check[kDanceButton], kButtonReleased);
 }
 
+// An undo of more values than one write batch carries reports how far it has got until the processor has
+// taken them all; a short one, or one whose link was lost, reports nothing.
+TEST_F(HistoryActionsTest, ALongUndoReportsItsProgressUntilTheDeviceHasTakenIt) {
+    const auto recall = [&](std::uint16_t count) {
+        actions.BeforeBulkChange(StepKind::kSceneRecall);
+        for (std::uint16_t i = 0; i < count; ++i)
+            link.Table().StoreReceived(static_cast<std::uint16_t>(300 + i), 9);
+        ASSERT_TRUE(actions.OnTableChanged());
+    };
+    recall(kMaxWriteGroups);
+    ASSERT_TRUE(actions.Undo());
+    EXPECT_FALSE(actions.Progress()) << "one batch";
+
+    link.Table().Reset();
+    recall(kMaxWriteGroups + 6);
+    ASSERT_TRUE(actions.Undo());
+    auto progress = actions.Progress();
+    ASSERT_TRUE(progress);
+    EXPECT_EQ(progress->written, 0);
+    EXPECT_EQ(progress->total, kMaxWriteGroups + 6);
+    for (std::uint16_t i = 0; i < kMaxWriteGroups; ++i)  // the first batch acknowledged
+        link.Table().AcknowledgeWrite(static_cast<std::uint16_t>(300 + i), link.Table().Value(300 + i));
+    progress = actions.Progress();
+    ASSERT_TRUE(progress);
+    EXPECT_EQ(progress->written, kMaxWriteGroups);
+    link.Table().ClearReceivedAndDirty();
+    EXPECT_FALSE(actions.Progress());
+
+    ASSERT_TRUE(actions.Redo());
+    ASSERT_TRUE(actions.Progress());
+    link.State().link_up = false;
+    EXPECT_FALSE(actions.Progress());
+    link.State().link_up = true;
+    EXPECT_FALSE(actions.Progress()) << "forgotten with the link";
+}
+
+// Another processor clears the history and says so: another device id, or the same id in another place.
+// The same one back (a replug, a reconnect) keeps it.
+TEST_F(HistoryActionsTest, AnotherProcessorIsToldByItsIdAndWhereItSits) {
+    const struct {
+        std::uint32_t id;
+        const char* where;
+        bool cleared;
+    } connections[]{
+        {7, "usb@1-2", false},   // the first one
+        {7, "usb@1-2", false},   // back after an unplug
+        {7, "usb@3-1.4", true},  // the same model in another port
+        {8, "usb@3-1.4", true}, {8, "tcp:host:5000", true}, {8, "tcp:host:5000", false},
+    };
+    int raw = 100;
+    for (const auto& c : connections) {
+        Edit(layout::kMusicPage, music, kMusicBand8Gain, ++raw);
+        clock.Advance(1000);
+        link.State().device_id = c.id;
+        const auto effect = actions.OnLinkNotify(
+            LinkNotify::kLinkState, static_cast<std::intptr_t>(LinkStateCode::kConnected), c.where);
+        EXPECT_EQ(effect.cleared, c.cleared) << c.id << " " << c.where;
+        EXPECT_EQ(actions.History().CanUndo(), !c.cleared) << c.id << " " << c.where;
+    }
+}
+
+// Undoing or redoing a switch shows the other side live again; a switch of a compare already kept leaves
+// the compare that runs now alone.
+TEST_F(HistoryActionsTest, UndoingASwitchMakesTheOtherSideLive) {
+    using Side = AbCompare::Side;
+    link.Table().WriteParameter(kMusicBand8GainIndex, 120, false);
+    actions.SwitchCompare();
+    Edit(layout::kMusicPage, music, kMusicBand8Gain, 160);  // B
+    clock.Advance(1000);
+    actions.SwitchCompare();
+    ASSERT_EQ(actions.Compare().Live(), Side::kA);
+    ASSERT_TRUE(actions.Undo());
+    EXPECT_EQ(actions.Compare().Live(), Side::kB);
+    EXPECT_EQ(link.Table().Value(kMusicBand8GainIndex), 160);
+    ASSERT_TRUE(actions.Redo());
+    EXPECT_EQ(actions.Compare().Live(), Side::kA);
+    // Switching on from there goes back to B, as the button says.
+    actions.SwitchCompare();
+    EXPECT_EQ(actions.Compare().Live(), Side::kB);
+    EXPECT_EQ(link.Table().Value(kMusicBand8GainIndex), 160);
+
+    actions.KeepCompare();
+    actions.SwitchCompare();      // a new compare, A = 160
+    ASSERT_TRUE(actions.Undo());  // the first compare's last switch
+    EXPECT_EQ(link.Table().Value(kMusicBand8GainIndex), 120);
+    EXPECT_TRUE(actions.Compare().Active());
+    EXPECT_EQ(actions.Compare().Live(), Side::kB);
+}
+
+// A typed value is a step of its own however soon it follows another typed into the same box, while the
+// wheel notches that follow it within the pause make one more.
+TEST_F(HistoryActionsTest, ATypedValueIsAStepOfItsOwn) {
+    link.Table().WriteParameter(kMusicBand8GainIndex, 120, false);
+    music.values[kMusicBand8Gain] = 140;
+    map.Typed(layout::kMusicPage, kMusicBand8Gain, 140);
+    clock.Advance(100);
+    music.values[kMusicBand8Gain] = 160;
+    map.Typed(layout::kMusicPage, kMusicBand8Gain, 160);
+    for (int raw : {161, 162}) {
+        clock.Advance(100);
+        Edit(layout::kMusicPage, music, kMusicBand8Gain, raw);
+    }
+    ASSERT_EQ(actions.History().Size(), 3u);
+    EXPECT_EQ(StepText(*actions.History().NextUndo()), L"Music EQ band 8 gain");
+    for (int expected : {160, 140, 120}) {
+        ASSERT_TRUE(actions.Undo());
+        EXPECT_EQ(link.Table().Value(kMusicBand8GainIndex), expected);
+        EXPECT_EQ(StepText(*actions.History().NextRedo()), L"Music EQ band 8 gain");
+    }
+}
+
+// A recall the device never acknowledged posts no "table changed": losing the link drops its capture, so
+// that the reload after the reconnect (the device's own values) is not taken for the recall.
+TEST_F(HistoryActionsTest, ALostLinkDropsACaptureLeftOpen) {
+    const auto lost = static_cast<std::intptr_t>(LinkStateCode::kNotConnected);
+    const auto connected = static_cast<std::intptr_t>(LinkStateCode::kConnected);
+    link.State().device_id = 7;
+    actions.OnLinkNotify(LinkNotify::kLinkState, connected, "sim");
+    actions.BeforeBulkChange(StepKind::kSceneRecall);
+    actions.OnLinkNotify(LinkNotify::kLinkState, lost, {});
+    EXPECT_FALSE(actions.History().Capturing());
+    actions.OnLinkNotify(LinkNotify::kLinkState, connected, "sim");
+    link.Table().StoreReceived(300, link.Table().Value(300) + 3);  // read back after the reconnect
+    EXPECT_FALSE(actions.OnLinkNotify(LinkNotify::kTableChanged, 0, {}).changed);
+    EXPECT_FALSE(actions.History().CanUndo());
+
+    // A recall that is acknowledged still becomes its step.
+    const std::uint16_t before = link.Table().Value(301);
+    actions.BeforeBulkChange(StepKind::kSceneRecall);
+    link.Table().StoreReceived(301, before + 5);
+    EXPECT_TRUE(actions.OnLinkNotify(LinkNotify::kTableChanged, 0, {}).changed);
+    ASSERT_TRUE(actions.History().CanUndo());
+    EXPECT_EQ(actions.History().NextUndo()->changes,
+              (std::vector<ParameterChange>{{301, before, static_cast<std::uint16_t>(before + 5)}}));
+}
+
 TEST_F(HistoryActionsTest, ACompareSwitchIsRefusedWhileTheLinkIsDownAndIsOneStepOtherwise) {
     link.State().link_up = false;
     EXPECT_EQ(actions.SwitchCompare(), HistoryActions::CompareResult::kLinkDown);

@@ -5,9 +5,11 @@
 #include <gtest/gtest.h>
 
 #include <fstream>
+#include <functional>
 #include <map>
 
 #include "core/files/recent_files.h"
+#include "core/model/history_actions.h"
 #include "core/text/strings.h"
 #include "support/link_fakes.h"
 #include "support/temp_dir.h"
@@ -250,6 +252,92 @@ TEST_F(SystemPageTest, GatesKeyShiftMicVolumesAndPowerOnInputWriteTheirParameter
     page.OnItem(ids::kKeyDisable);
     EXPECT_EQ(Value(929), 0);
     EXPECT_TRUE(Dirty(929));
+}
+
+// Each user edit of the page is one undo step, written back like an edit with the control following;
+// a choice is a step of its own even when it comes right after another.
+TEST_F(SystemPageTest, UserEditsAreUndoneAndRedoneOneStepEach) {
+    MappedControls mapped;
+    mapped.system = &page;
+    ParameterMap map{link, mapped};
+    HistoryActions actions{link, map};
+    page.RecordInto(&actions.History());
+    struct Case {
+        const char* name;
+        std::function<void()> act;
+        int code;  // a control the step moved
+        std::size_t steps = 1;
+    };
+    const std::vector<Case> cases{
+        {"threshold drag",
+         [&] {
+             actions.History().PressStarted();
+             for (int p : {5, 9, 14})
+                 page.OnValueControl(value::kMusicThreshold, p);
+             actions.History().PressEnded();
+         },
+         9},
+        {"key shift wheel burst",
+         [&] {
+             for (int p : {1, 2, 3}) {
+                 page.OnValueControl(value::kKeyShift, p);
+                 clock.Advance(300);
+             }
+         },
+         12},
+        {"maximum lowered under its power-on volume", [&] { page.OnValueControl(1, 20); }, 0},
+        {"gate switched on",
+         [&] {
+             controls.checked[ids::kMicGate] = true;
+             page.OnItem(ids::kMicGate);
+         },
+         15},
+        {"keypad lock, then the power-on input at once",
+         [&] {
+             page.OnItem(ids::kKeyEnable);
+             controls.selections[ids::kPowerOnList] = 6;
+             page.OnItem(ids::kPowerOnList);
+         },
+         19, 2},
+    };
+    for (const auto& c : cases) {
+        link.Table().Reset();
+        for (std::uint16_t i = 0; i < kParameterCount; ++i)
+            map.RefreshFromParameter(i, Value(i));
+        actions.History().Clear();
+        const TableValues before = link.Table().Values();
+        const int shown = page.GetCodeValue(c.code);
+        c.act();
+        const TableValues after = link.Table().Values();
+        ASSERT_NE(before, after) << c.name;
+        EXPECT_EQ(actions.History().Size(), c.steps) << c.name;
+
+        link.Table().ClearReceivedAndDirty();
+        for (std::size_t s = 0; s < c.steps; ++s)
+            ASSERT_TRUE(actions.Undo()) << c.name;
+        EXPECT_EQ(link.Table().Values(), before) << c.name;
+        EXPECT_EQ(page.GetCodeValue(c.code), shown) << c.name;
+        for (std::size_t i = 0; i < kParameterCount; ++i) {
+            if (before[i] != after[i]) {
+                EXPECT_TRUE(Dirty(i)) << c.name << " " << i;
+            }
+        }
+        while (actions.Redo()) {
+        }
+        EXPECT_EQ(link.Table().Values(), after) << c.name;
+    }
+
+    // Passwords and the scene selection are no steps.
+    actions.History().Clear();
+    link.State().link_up = true;
+    Type(ids::kKeyPassword, L"0000");
+    page.OnButton(button::kCheckKeyPassword);
+    Type(ids::kNewKeyPassword, L"9876");
+    page.OnButton(button::kChangeKeyPassword);
+    ASSERT_EQ(Value(928), 0x9876);
+    controls.selections[ids::kSceneList] = 3;
+    page.OnItem(ids::kSceneList);
+    EXPECT_EQ(actions.History().Size(), 0u);
 }
 
 TEST_F(SystemPageTest, KeypadPasswordIsCheckedBeforeItCanBeChanged) {

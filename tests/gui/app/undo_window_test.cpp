@@ -136,6 +136,60 @@ TEST_F(UndoWindowTest, ASceneRecallIsUndoneParameterByParameter) {
         EXPECT_TRUE(DeviceHolds(i, static_cast<std::uint16_t>(scene[i] + 1))) << i;
 }
 
+// The undo of a recall that needs several write batches shows the progress display until the processor has
+// taken them all (here held back by a silent processor).
+TEST_F(UndoWindowTest, ALongUndoShowsItsProgressWhileItGoesOut) {
+    constexpr std::uint16_t kFirst = 300;
+    constexpr std::uint16_t kCount = 60;  // three write batches
+    const auto scene = Sim().WithProcessor([](sim::VirtualProcessor& p) { return p.SceneValues(3); });
+    for (std::uint16_t i = kFirst; i < kFirst + kCount; ++i)
+        dlg_->Link().WriteParameter(i, static_cast<std::uint16_t>(scene[i] + 1));
+    for (std::uint16_t i = kFirst; i < kFirst + kCount; ++i)
+        ASSERT_TRUE(DeviceHolds(i, static_cast<std::uint16_t>(scene[i] + 1)));
+    HWND system = dlg_->SystemWindow().Hwnd();
+    SendDlgItemMessageW(system, system_ids::kSceneList, CB_SETCURSEL, 2, 0);
+    SendMessageW(system, WM_COMMAND, MAKEWPARAM(system_ids::kSceneList, CBN_SELCHANGE),
+                 reinterpret_cast<LPARAM>(GetDlgItem(system, system_ids::kSceneList)));
+    SendMessageW(system, CWinSystem::kButtonId + system_button::kUseScene, system_button::kUseScene, 0);
+    ASSERT_TRUE(
+        PumpUntil([&] { return Bar().Actions().History().CanUndo() && !Bar().ShowingProgress(); }, 30s));
+    ASSERT_TRUE(PumpUntil([&] { return !IsWindowVisible(dlg_->ProgressDialog().Hwnd()); }, 10s));
+
+    sim::Faults silent;
+    silent.silent = true;
+    Sim().SetFaults(silent);
+    Press(Music().Graph().Hwnd(), 'Z');
+    ASSERT_TRUE(PumpUntil([&] { return IsWindowVisible(dlg_->ProgressDialog().Hwnd()); }, 5s));
+    EXPECT_TRUE(Bar().ShowingProgress());
+    EXPECT_NE(dlg_->ProgressDialog().ShownText().find(L"Write Device Data"), std::wstring::npos)
+        << dlg_->ProgressDialog().ShownText();
+    EXPECT_TRUE(CaptureWindowPng(dlg_->ProgressDialog().Hwnd(),
+                                 testing::ArtifactsFolder() + L"\\undo-progress-en.png"));
+
+    Sim().SetFaults({});
+    ASSERT_TRUE(PumpUntil([&] { return !Bar().ShowingProgress(); }, 30s));
+    for (std::uint16_t i = kFirst; i < kFirst + kCount; ++i)
+        EXPECT_TRUE(DeviceHolds(i, static_cast<std::uint16_t>(scene[i] + 1))) << i;
+    EXPECT_TRUE(PumpUntil([&] { return !IsWindowVisible(dlg_->ProgressDialog().Hwnd()); }, 5s));
+}
+
+// A System page value is undone like any edit: Ctrl+Z puts the processor back.
+TEST_F(UndoWindowTest, ASystemPageValueIsUndone) {
+    constexpr std::uint16_t kMusicGateOn = 944;
+    const std::uint16_t before = Sim().Value(kMusicGateOn);
+    HWND system = dlg_->SystemWindow().Hwnd();
+    CheckDlgButton(system, system_ids::kMusicGate, before != 0 ? BST_UNCHECKED : BST_CHECKED);
+    SendMessageW(system, WM_COMMAND, MAKEWPARAM(system_ids::kMusicGate, BN_CLICKED),
+                 reinterpret_cast<LPARAM>(GetDlgItem(system, system_ids::kMusicGate)));
+    ASSERT_TRUE(DeviceHolds(kMusicGateOn, before != 0 ? 0 : 1));
+    testing::Pump();
+    EXPECT_TRUE(Bar().Button(kUndoBarUndo).Enabled());
+
+    Press(Music().Graph().Hwnd(), 'Z');
+    EXPECT_TRUE(DeviceHolds(kMusicGateOn, before));
+    EXPECT_EQ(IsDlgButtonChecked(system, system_ids::kMusicGate) == BST_CHECKED, before != 0);
+}
+
 TEST_F(UndoWindowTest, ABToggledThreeTimesLeavesTheDeviceAtABA) {
     const std::uint16_t a = Sim().Value(kMusicBand1Gain);
     HWND graph = Music().Graph().Hwnd();
@@ -148,6 +202,12 @@ TEST_F(UndoWindowTest, ABToggledThreeTimesLeavesTheDeviceAtABA) {
         Press(graph, 'B');
         EXPECT_TRUE(DeviceHolds(kMusicBand1Gain, expected)) << expected;
     }
+    EXPECT_EQ(Bar().Button(kUndoBarCompare).GetCaption(), L"[A] B");
+    Press(graph, 'Z');  // the last switch undone: B is live again
+    EXPECT_TRUE(DeviceHolds(kMusicBand1Gain, b));
+    EXPECT_EQ(Bar().Button(kUndoBarCompare).GetCaption(), L"A [B]");
+    Press(graph, 'Y');
+    EXPECT_TRUE(DeviceHolds(kMusicBand1Gain, a));
     EXPECT_EQ(Bar().Button(kUndoBarCompare).GetCaption(), L"[A] B");
     Press(graph, 'B', true);  // Keep
     EXPECT_FALSE(Bar().Actions().Compare().Active());
