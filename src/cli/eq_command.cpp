@@ -206,10 +206,7 @@ int Export(const EqOptions& o, Channel channel, const EqDevice& device, std::ost
     std::vector<std::uint32_t> table;
     if (const int status = device.read(EqBandIndexes(channel, dance), table); status != kExitOk)
         return status;
-    std::string title = "EQ of the " + o.channel + " strip";
-    if (IsOutputStrip(channel))
-        title += dance ? " (dance bank)" : " (sing bank)";
-    const std::string text = eqtext::Write(EqFiltersInTable(table, channel, dance), title);
+    const std::string text = EqExportList(EqFiltersInTable(table, channel, dance), channel, dance);
     if (o.file == "-") {
         out << text;
         out.flush();

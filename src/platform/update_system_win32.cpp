@@ -118,6 +118,9 @@ class WinHeldFile final : public update::IHeldFile {
         DeleteFileW(path_.wstring().c_str());
     }
 
+    // The reading handle once sealed; nothing before.
+    HANDLE SealedHandle() const { return sealed_ ? handle_.Get() : nullptr; }
+
   private:
     std::filesystem::path path_;
     FileHandle handle_;
@@ -257,7 +260,16 @@ std::wstring BatchCommandLine(const std::wstring& interpreter, const std::wstrin
     return L"\"" + interpreter + L"\" /D /V:OFF /c \"\"" + batch + L"\"\"";
 }
 
-bool WinUpdateSystem::StartBatch(const std::filesystem::path& batch, const std::filesystem::path& directory) {
+bool WinUpdateSystem::StartBatch(const std::filesystem::path& batch, const std::filesystem::path& directory,
+                                 std::span<update::IHeldFile* const> held) {
+    std::vector<HANDLE> handles;
+    for (update::IHeldFile* file : held) {
+        const auto* win_file = dynamic_cast<const WinHeldFile*>(file);
+        if (win_file == nullptr || win_file->SealedHandle() == nullptr) {
+            return false;
+        }
+        handles.push_back(win_file->SealedHandle());
+    }
     wchar_t system_dir[MAX_PATH] = {};
     const UINT n = GetSystemDirectoryW(system_dir, MAX_PATH);
     if (n == 0 || n >= MAX_PATH) {
@@ -271,13 +283,27 @@ bool WinUpdateSystem::StartBatch(const std::filesystem::path& batch, const std::
     startup.cb = sizeof startup;
     startup.dwFlags = STARTF_USESHOWWINDOW;
     startup.wShowWindow = SW_SHOWNORMAL;
-    PROCESS_INFORMATION process{};
-    if (!CreateProcessW(interpreter.c_str(), command.data(), nullptr, nullptr, FALSE, CREATE_NEW_CONSOLE,
-                        nullptr, directory.wstring().c_str(), &startup, &process)) {
+    PROCESS_INFORMATION started{};
+    // Suspended until it holds the files: the batch must not run a line before that.
+    if (!CreateProcessW(interpreter.c_str(), command.data(), nullptr, nullptr, FALSE,
+                        CREATE_NEW_CONSOLE | CREATE_SUSPENDED, nullptr, directory.wstring().c_str(), &startup,
+                        &started)) {
         return false;
     }
-    CloseHandle(process.hThread);
-    CloseHandle(process.hProcess);
+    const KernelHandle process(started.hProcess);
+    const KernelHandle thread(started.hThread);
+    // The copies are closed when the interpreter ends; it never learns their values.
+    for (HANDLE h : handles) {
+        HANDLE copy = nullptr;
+        if (!DuplicateHandle(GetCurrentProcess(), h, process.Get(), &copy, 0, FALSE, DUPLICATE_SAME_ACCESS)) {
+            TerminateProcess(process.Get(), 1);
+            return false;
+        }
+    }
+    if (ResumeThread(thread.Get()) == static_cast<DWORD>(-1)) {
+        TerminateProcess(process.Get(), 1);
+        return false;
+    }
     return true;
 }
 

@@ -36,7 +36,10 @@ class WinUpdateSystem : public update::IUpdateSystem {
                          std::span<const std::uint8_t, update::kSignatureSize> signature,
                          const update::PublisherKey& key) override;
     std::optional<std::string> BatchBytes(std::wstring_view text) override;
-    bool StartBatch(const std::filesystem::path& batch, const std::filesystem::path& directory) override;
+    // The held files (made by CreateHeld and sealed) are duplicated into the interpreter, not inherited:
+    // what the batch starts, the new program among them, must not hold them on.
+    bool StartBatch(const std::filesystem::path& batch, const std::filesystem::path& directory,
+                    std::span<update::IHeldFile* const> held) override;
     void ExitProgram() override { exit_(); }
 
   private:

@@ -142,25 +142,28 @@ TEST(UpdateSystemWin32, BatchFileRunsInItsFolder) {
     fs::create_directories(folder);
     std::ofstream(folder / "UpDown.bat", std::ios::binary) << "echo done> \"marker.txt\"\r\n";
     WinUpdateSystem system([] {});
-    ASSERT_TRUE(system.StartBatch(folder / "UpDown.bat", folder));
+    ASSERT_TRUE(system.StartBatch(folder / "UpDown.bat", folder, {}));
     EXPECT_TRUE(testing::WaitUntil([&] { return fs::exists(folder / "marker.txt"); }));
 }
 
-// The real system but for the hand-over, which is recorded instead of run.
+// The real system but for the hand-over, which is recorded instead of run; or runs a stand-in batch file
+// with what the real one would be handed.
 class RecordingWinSystem final : public WinUpdateSystem {
   public:
     RecordingWinSystem() : WinUpdateSystem([] {}) {}
-    bool StartBatch(const fs::path& batch, const fs::path&) override {
+    bool StartBatch(const fs::path& batch, const fs::path& directory,
+                    std::span<update::IHeldFile* const> held) override {
         std::lock_guard lock(mutex);
         batch_text = ReadAll(batch);
         ++starts;
-        return true;
+        return stand_in.empty() || WinUpdateSystem::StartBatch(stand_in, directory, held);
     }
     void ExitProgram() override { exits.fetch_add(1); }
     std::mutex mutex;
     Bytes batch_text;
     int starts = 0;
     std::atomic<int> exits{0};
+    fs::path stand_in;
 };
 
 class UpdateAgainstLoopbackServer : public ::testing::Test {
@@ -243,6 +246,39 @@ TEST_F(UpdateAgainstLoopbackServer, TheSignedProgramIsHandedOverAndHeldUntilTheP
     EXPECT_FALSE(DeleteFileW((dir_ / update::kBatchName).wstring().c_str()));
     update_.reset();
     EXPECT_TRUE(DeleteFileW(download.wstring().c_str()));
+}
+
+// Once this program has ended the interpreter still holds what was checked: while the batch runs nobody
+// writes, renames or deletes the download or the batch file, and the batch copies the download into
+// place. When it ends, the files are free again.
+TEST_F(UpdateAgainstLoopbackServer, TheBatchHoldsWhatWasCheckedWhileItRuns) {
+    ASSERT_TRUE(keys_.publisher);
+    // Waits for this test's go (a bounded loop), then does what the real batch does with the download.
+    system_.stand_in = dir_ / "stand-in.bat";
+    std::ofstream(system_.stand_in, std::ios::binary)
+        << "@echo off\r\nset n=0\r\n:wait\r\nset /a n+=1\r\n"
+           "if exist go.txt goto go\r\n"
+           "if %n% lss 200000 goto wait\r\n:go\r\n"
+           "copy /b /y \"ServerUpDataxsxsxs.exe\" \"vela.exe\" >nul\r\n"
+           "echo done> done.txt\r\n";
+    const Bytes file = keys_.Signed(keys_.by_publisher);
+    ASSERT_TRUE(Check(file, keys_.publisher));
+    ASSERT_EQ(update_->End(), update::UpdateEnd::kHandedOver);
+    update_.reset();  // what this program held is let go, as at its end
+    const fs::path download = dir_ / update::kDownloadName;
+    const fs::path batch = dir_ / update::kBatchName;
+    for (const fs::path& held : {download, batch}) {
+        SCOPED_TRACE(held.filename().string());
+        EXPECT_FALSE(OpensFor(held, GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE));
+        EXPECT_FALSE(MoveFileW(held.wstring().c_str(), (dir_ / "moved").wstring().c_str()));
+        EXPECT_FALSE(DeleteFileW(held.wstring().c_str()));
+    }
+    std::ofstream(dir_ / "go.txt") << "go";
+    ASSERT_TRUE(testing::WaitUntil([&] { return fs::exists(dir_ / "done.txt"); }));
+    EXPECT_EQ(ReadAll(dir_ / "vela.exe"), file);
+    EXPECT_TRUE(testing::WaitUntil([&] { return DeleteFileW(download.wstring().c_str()) != 0; }))
+        << "the batch has ended";
+    EXPECT_TRUE(DeleteFileW(batch.wstring().c_str()));
 }
 
 TEST_F(UpdateAgainstLoopbackServer, ABuildWithoutAKeyNeverDownloads) {

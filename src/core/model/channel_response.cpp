@@ -133,7 +133,11 @@ ChannelIndexes IndexesOf(Channel channel, bool dance_bank) {
 }
 
 bool DanceBankSelected(std::span<const std::uint32_t> table) {
-    return table.size() > param::kModeWord && (table[param::kModeWord] & kModeDanceBit) != 0;
+    return table.size() > param::kModeWord && DanceBankInModeWord(table[param::kModeWord]);
+}
+
+bool DanceBankInModeWord(std::uint32_t mode_word) {
+    return (mode_word & kModeDanceBit) != 0;
 }
 
 double AxisFrequency(int i, int n) {

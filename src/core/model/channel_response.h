@@ -33,6 +33,7 @@ struct ChannelIndexes {
 ChannelIndexes IndexesOf(Channel channel, bool dance_bank);
 // The output strips read the Dance bank while bit 1 of the mode word is set.
 bool DanceBankSelected(std::span<const std::uint32_t> table);
+bool DanceBankInModeWord(std::uint32_t mode_word);
 
 // The graph's axis for n points: f(i) = 19 x 10^(i x log10(20600 / 19) / n), i = 0 .. n - 1.
 double AxisFrequency(int i, int n);

@@ -5,6 +5,8 @@
 #include <cmath>
 #include <cstdio>
 
+#include "core/text/strings.h"
+
 namespace vela::eqtext {
 namespace {
 
@@ -83,8 +85,12 @@ std::optional<double> Number(std::string_view w) {
 // The words after "Filter N:" of one line: a filter, nothing (OFF, None), or why it is refused.
 struct LineReading {
     std::optional<Filter> filter;
-    std::string refusal;
+    Refusal refusal;
 };
+
+Refusal Refuse(Reason reason, std::vector<std::string> words = {}) {
+    return {reason, 0, std::move(words)};
+}
 
 std::optional<FilterType> TypeOf(std::string_view w) {
     for (std::string_view k : {"PK", "PEQ", "Modal"}) {
@@ -126,7 +132,7 @@ double TakeUnit(const std::vector<std::string_view>& words, std::size_t& i, bool
 }
 
 // Reads the `key value [unit]` pairs that follow the type word words[first - 1] into f; why not, if not.
-std::string ReadSettings(const std::vector<std::string_view>& words, std::size_t first, Filter& f) {
+Refusal ReadSettings(const std::vector<std::string_view>& words, std::size_t first, Filter& f) {
     std::optional<double> fc, gain, q;
     const std::string type_word(words[first - 1]);
     for (std::size_t i = first; i < words.size(); ++i) {
@@ -143,37 +149,36 @@ std::string ReadSettings(const std::vector<std::string_view>& words, std::size_t
             target = &q;
             ++i;
         } else if (IsShelf(f.type) && i == first && (Number(key) || EndsWithDb(key))) {
-            return type_word + " " + std::string(key) + ": a shelf of fixed slope is not supported (use " +
-                   std::string(TypeCode(f.type)) + " with a Q)";
+            return Refuse(Reason::kFixedSlopeShelf,
+                          {type_word, std::string(key), std::string(TypeCode(f.type))});
         } else {
-            std::string why(1, '\'');
-            return why.append(key).append("' not understood");
+            return Refuse(Reason::kNotUnderstood, {std::string(key)});
         }
         const std::string name(Same(key, "BW") ? "BW Oct" : key);
         if (target->has_value())
-            return name + " given twice" + (target == &q ? " (Q and BW Oct are one setting)" : "");
+            return Refuse(target == &q ? Reason::kQGivenTwice : Reason::kGivenTwice, {name});
         if (i + 1 >= words.size())
-            return name + " has no value";
+            return Refuse(Reason::kNoValue, {name});
         const std::optional<double> v = Number(words[++i]);
         if (!v)
-            return name + " '" + std::string(words[i]) + "' is not a number";
+            return Refuse(Reason::kNotANumber, {name, std::string(words[i])});
         double value = TakeUnit(words, i, target == &fc, unit, *v);
         if (name == "BW Oct") {
             if (!(value > 0.0))
-                return "BW Oct must be above 0";
+                return Refuse(Reason::kNotAboveZero, {name});
             const double p = std::pow(2.0, value);
             value = std::sqrt(p) / (p - 1.0);
         }
         if (target != &gain && !(value > 0.0 && std::isfinite(value)))
-            return name + " must be above 0";
+            return Refuse(Reason::kNotAboveZero, {name});
         *target = value;
     }
     if (!fc)
-        return "no Fc";
+        return Refuse(Reason::kMissing, {"Fc"});
     if (!gain)
-        return "no Gain";
+        return Refuse(Reason::kMissing, {"Gain"});
     if (!q && !IsShelf(f.type))
-        return "a peaking filter needs Q or BW Oct";
+        return Refuse(Reason::kPeakingNeedsQ);
     f.hz = *fc;
     f.gain_db = *gain;
     f.q = q.value_or(kShelfQ);
@@ -184,24 +189,23 @@ std::string ReadSettings(const std::vector<std::string_view>& words, std::size_t
 LineReading ReadFilter(const std::vector<std::string_view>& words, std::size_t at) {
     LineReading r;
     if (at >= words.size())
-        return {std::nullopt, "expected ON or OFF after the filter number"};
+        return {std::nullopt, Refuse(Reason::kNoOnOff)};
     if (Same(words[at], "OFF"))
         return r;
     if (!Same(words[at], "ON"))
-        return {std::nullopt, "expected ON or OFF, not '" + std::string(words[at]) + "'"};
+        return {std::nullopt, Refuse(Reason::kNotOnOff, {std::string(words[at])})};
     if (at + 1 >= words.size())
-        return {std::nullopt, "no filter type"};
+        return {std::nullopt, Refuse(Reason::kNoType)};
     const std::string_view type_word = words[at + 1];
     if (Same(type_word, "None"))
         return r;
     const std::optional<FilterType> type = TypeOf(type_word);
     if (!type)
-        return {std::nullopt, "filter type " + std::string(type_word) +
-                                  " is not supported (peaking PK, low shelf LS or high shelf HS are)"};
+        return {std::nullopt, Refuse(Reason::kTypeNotSupported, {std::string(type_word)})};
     Filter f;
     f.type = *type;
     r.refusal = ReadSettings(words, at + 2, f);
-    if (r.refusal.empty())
+    if (r.refusal.reason == Reason::kNone)
         r.filter = f;
     return r;
 }
@@ -241,14 +245,22 @@ std::string Hertz(double hz) {
     return text;
 }
 
+// Refuses the whole text for `refusal`, at `line`.
+ParseResult& Refused(ParseResult& result, Refusal refusal, int line) {
+    refusal.line = line;
+    result.filters.clear();
+    result.error_line = line;
+    result.error = RefusalText(refusal, kLanguageEnglish, false);
+    result.refusal = std::move(refusal);
+    return result;
+}
+
 }  // namespace
 
 ParseResult Parse(std::string_view text) {
     ParseResult result;
-    if (text.size() > kMaxTextBytes) {
-        result.error = "larger than 1 MiB: not a filter list";
-        return result;
-    }
+    if (text.size() > kMaxTextBytes)
+        return Refused(result, Refuse(Reason::kTooLarge), 0);
     if (text.substr(0, kByteOrderMark.size()) == kByteOrderMark)
         text.remove_prefix(kByteOrderMark.size());
     int line_number = 0;
@@ -262,30 +274,22 @@ ParseResult Parse(std::string_view text) {
         if (const std::size_t at = FilterPrefix(words)) {
             any_filter_line = true;
             LineReading r = ReadFilter(words, at);
-            if (!r.refusal.empty()) {
-                result.error_line = line_number;
-                result.error = std::move(r.refusal);
-                result.filters.clear();
-                return result;
-            }
+            if (r.refusal.reason != Reason::kNone)
+                return Refused(result, std::move(r.refusal), line_number);
             if (r.filter) {
                 r.filter->line = line_number;
                 result.filters.push_back(*r.filter);
             }
         } else if (const std::size_t p = PreampPrefix(words)) {
             const std::optional<double> db = p < words.size() ? Number(words[p]) : std::nullopt;
-            if (!db || words.size() > p + 2 || (words.size() == p + 2 && !Same(words[p + 1], "dB"))) {
-                result.error_line = line_number;
-                result.error = "Preamp not understood: expected a number of dB";
-                result.filters.clear();
-                return result;
-            }
+            if (!db || words.size() > p + 2 || (words.size() == p + 2 && !Same(words[p + 1], "dB")))
+                return Refused(result, Refuse(Reason::kPreampNotUnderstood), line_number);
             result.preamp_db = *db;
         }
     }
     // Another kind of file picked by mistake must not flatten a strip; a list of OFF filters may.
     if (!any_filter_line)
-        result.error = "no \"Filter N: ON ...\" line: not a filter list";
+        return Refused(result, Refuse(Reason::kNoFilterLine), 0);
     return result;
 }
 

@@ -29,12 +29,51 @@ struct Filter {
     int line = 0;  // where the text gave it (from 1); 0 when it came from elsewhere
 };
 
+// Why a filter list is refused. The words a reason names (what the text said, or a number) are in its
+// Refusal's words, in the order the comment gives.
+enum class Reason {
+    kNone,
+    kTooLarge,
+    kNoFilterLine,
+    kPreampNotUnderstood,
+    kNoOnOff,
+    kNotOnOff,  // the word found
+    kNoType,
+    kTypeNotSupported,  // the type
+    kFixedSlopeShelf,   // the type, the slope, the type to use instead
+    kNotUnderstood,     // the word
+    kGivenTwice,        // the setting
+    kQGivenTwice,       // Q or BW Oct
+    kNoValue,           // the setting
+    kNotANumber,        // the setting, its value
+    kNotAboveZero,      // the setting
+    kMissing,           // the setting
+    kPeakingNeedsQ,
+    // Refusals of a list that reads well but does not fit the strip.
+    kFcOutOfRange,    // the frequency, the strip's lowest and highest (Hz)
+    kGainOutOfRange,  // the gain, the strip's lowest and highest (dB)
+    kTooManyFilters,  // the number of filters, the channel's name, its number of bands
+    kCount
+};
+
+struct Refusal {
+    Reason reason = Reason::kNone;
+    int line = 0;  // 0 for the text as a whole
+    std::vector<std::string> words;
+};
+
+// The refusal in a language of the string table (an unknown one is English), UTF-8, after "line N: " when
+// it has a line and `with_line`. The English is velactl's text, which scripts match.
+std::string RefusalText(const Refusal& refusal, int language_index, bool with_line);
+
 struct ParseResult {
     std::vector<Filter> filters;  // in the order of the text
     std::optional<double> preamp_db;
-    // Set when the text is refused: the line (0 for the text as a whole) and what was not understood.
+    // Set when the text is refused: the line (0 for the text as a whole) and what was not understood, in
+    // English; the refusal tells it in any language.
     int error_line = 0;
     std::string error;
+    Refusal refusal;
     bool Ok() const { return error.empty(); }
 };
 

@@ -1,6 +1,7 @@
 #include "core/pages/strip_eq_file.h"
 
 #include "core/model/eq_text.h"
+#include "core/protocol/protocol.h"
 #include "core/text/strings.h"
 #include "core/text/utf8.h"
 
@@ -56,8 +57,9 @@ std::vector<std::wstring> EqImportReport(const EqFit& fit, std::wstring_view fil
 }
 
 std::wstring EqRefusalText(const EqFit& fit, std::wstring_view file_name) {
-    return FormatText(Text(extra::kEqImportRefused), Clipped(std::wstring(file_name), kNameRoom).c_str(),
-                      Clipped(FromUtf8(fit.error), kReasonRoom).c_str());
+    return FormatText(
+        Text(extra::kEqImportRefused), Clipped(std::wstring(file_name), kNameRoom).c_str(),
+        Clipped(FromUtf8(eqtext::RefusalText(fit.refusal, LanguageIndex(), true)), kReasonRoom).c_str());
 }
 
 bool ApplyEqFit(StripPage& page, const EqFit& fit) {
@@ -74,7 +76,8 @@ std::string EqExportText(StripPage& page) {
     std::vector<eqtext::Filter> filters;
     for (const StripPage::BandRaws& b : page.BandRawValues())
         filters.push_back(EqFilterOfBand(b[0], b[1], b[2], b[3]));
-    return eqtext::Write(filters, "EQ of the " + std::string(ChannelName(StripChannel(page))) + " strip");
+    // An output page shows the bank the mode word selects.
+    return EqExportList(filters, StripChannel(page), DanceBankInModeWord(page.Stored(param::kModeWord)));
 }
 
 }  // namespace vela

@@ -27,7 +27,8 @@ std::wstring EqRefusalText(const EqFit& fit, std::wstring_view file_name);
 // Shows the fit on the page and sends it as one edit; nothing for a refused fit. True when applied.
 bool ApplyEqFit(StripPage& page, const EqFit& fit);
 
-// The page's bands as a filter list that imports back to the same raw values.
+// The page's bands as a filter list that imports back to the same raw values, as velactl's export writes
+// it (with the active bank for an output strip).
 std::string EqExportText(StripPage& page);
 
 }  // namespace vela

@@ -123,6 +123,8 @@ class StripPage : public IMicPage {
     // The raw type, frequency, gain and Q (parameter order) of each band, as the page shows them.
     using BandRaws = std::array<int, layout::kEqFields>;
     std::vector<BandRaws> BandRawValues() const;
+    // The table's entry where the page's edits go; 0 before they go anywhere.
+    std::uint16_t Stored(std::size_t index) const { return edits_ ? edits_->Stored(index) : 0; }
     // Shows the bands (as BandRawValues gives them; missing ones stay) and sends them as one edit.
     void ImportBands(std::span<const BandRaws> bands);
     void OnCombo(int combo, int item);

@@ -34,7 +34,7 @@ const ValueSlot kInputSlots[] = {
     {11, 75, SlotKind::kRelease, 0, kReleaseTable.size() - 1, 0, 0, str::kRelease, L'A', -1, kMic},
     {12, 76, SlotKind::kRatio, 0, kRatioTable.size() - 1, 0, 0, str::kRatio, L'A', -1, kMic},
     {14, 78, SlotKind::kHighPass, 0, kInputHighPassLast, 0, 0, str::kMusicVol, L'A', -1, kInputs},
-    {15, 80, SlotKind::kLowPassShort, 0, kLpfScaleLast, 0, 0, str::kMusicVol, L'A', -1, kInputs},
+    {15, 80, SlotKind::kLowPassShort, 0, kLpfScaleLast, kLpfScaleLast, 0, str::kMusicVol, L'A', -1, kInputs},
     {16, 83, SlotKind::kMicVolume, 0, kMicVolumeMax, kMicVolumeMax, 0, str::kMicVolA, L'A', -1, 0},
     {17, 84, SlotKind::kMicVolume, 0, kMicVolumeMax, kMicVolumeMax, 0, str::kMicVolB, L'A', -1, 0},
     {18, 86, SlotKind::kKeyShift, 0, kKeyShiftMax, 0, 0, str::kMusicVol, L'A', -1, 0},

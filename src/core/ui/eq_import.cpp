@@ -95,21 +95,20 @@ std::string Db(double db) {
 }
 
 // Quantises one filter onto a band; a refusal when a value lies outside the range and clamp is off.
-std::string FitBand(const Filter& f, bool clamp, EqBandFit& band) {
+eqtext::Refusal FitBand(const Filter& f, bool clamp, EqBandFit& band) {
     const EqRange range = EqRangeOfStrips();
-    const std::string where = "line " + std::to_string(f.line) + ": ";
     const bool low = f.hz < range.lowest_hz / kHalfFreqStep;
     const bool high = f.hz > range.highest_hz * kHalfFreqStep;
     if ((low || high) && !clamp)
-        return where + "Fc " + Hz(f.hz) + " Hz is outside the strip's " + Hz(range.lowest_hz) + " .. " +
-               Hz(range.highest_hz) + " Hz (--clamp holds it there)";
+        return {eqtext::Reason::kFcOutOfRange, f.line, {Hz(f.hz), Hz(range.lowest_hz), Hz(range.highest_hz)}};
     const double tenths = std::round(f.gain_db * 10.0);
     const int lowest = static_cast<int>(std::lround(range.lowest_db * 10.0));
     const int highest = static_cast<int>(std::lround(range.highest_db * 10.0));
     const bool out_of_gain = !(tenths >= lowest && tenths <= highest);
     if (out_of_gain && !clamp)
-        return where + "Gain " + Db(f.gain_db) + " dB is outside the strip's " + Db(range.lowest_db) +
-               " .. " + Db(range.highest_db) + " dB (--clamp holds it there)";
+        return {eqtext::Reason::kGainOutOfRange,
+                f.line,
+                {Db(f.gain_db), Db(range.lowest_db), Db(range.highest_db)}};
     band.asked = f;
     band.type = TypeCodeOf(f.type);
     band.freq_code = FreqCodeFor(FreqScale()[static_cast<std::size_t>(NearestEqFreqIndex(f.hz))]);
@@ -122,6 +121,14 @@ std::string FitBand(const Filter& f, bool clamp, EqBandFit& band) {
 
 std::size_t BandsOf(Channel channel) {
     return static_cast<std::size_t>(IndexesOf(channel, false).bands);
+}
+
+EqFit Refused(eqtext::Refusal refusal) {
+    EqFit fit;
+    fit.error_line = refusal.line;
+    fit.error = eqtext::RefusalText(refusal, kLanguageEnglish, true);
+    fit.refusal = std::move(refusal);
+    return fit;
 }
 
 }  // namespace
@@ -168,19 +175,16 @@ Filter EqBandFit::Set() const {
 }
 
 EqFit FitEq(const eqtext::ParseResult& parsed, Channel channel, bool clamp, int points) {
-    EqFit fit;
-    if (!parsed.Ok()) {
-        fit.error_line = parsed.error_line;
-        fit.error = parsed.error_line > 0 ? "line " + std::to_string(parsed.error_line) + ": " + parsed.error
-                                          : parsed.error;
-        return fit;
-    }
+    if (!parsed.Ok())
+        return Refused(parsed.refusal);
     const std::size_t bands = BandsOf(channel);
     if (parsed.filters.size() > bands) {
-        fit.error = "the list has " + std::to_string(parsed.filters.size()) + " filters; the " +
-                    std::string(ChannelName(channel)) + " strip has " + std::to_string(bands) + " bands";
-        return fit;
+        return Refused({eqtext::Reason::kTooManyFilters,
+                        0,
+                        {std::to_string(parsed.filters.size()), std::string(ChannelName(channel)),
+                         std::to_string(bands)}});
     }
+    EqFit fit;
     std::vector<Filter> sorted = parsed.filters;
     std::stable_sort(sorted.begin(), sorted.end(),
                      [](const Filter& a, const Filter& b) { return a.hz < b.hz; });
@@ -189,12 +193,8 @@ EqFit FitEq(const eqtext::ParseResult& parsed, Channel channel, bool clamp, int 
     for (std::size_t b = 0; b < bands; ++b) {
         EqBandFit& band = fit.bands[b];
         if (b < sorted.size()) {
-            if (std::string why = FitBand(sorted[b], clamp, band); !why.empty()) {
-                fit.error_line = sorted[b].line;
-                fit.error = std::move(why);
-                fit.bands.clear();
-                return fit;
-            }
+            if (eqtext::Refusal why = FitBand(sorted[b], clamp, band); why.reason != eqtext::Reason::kNone)
+                return Refused(std::move(why));
             continue;
         }
         band.type = filter::kPeaking;
@@ -244,6 +244,13 @@ std::vector<Filter> EqFiltersInTable(std::span<const std::uint32_t> table, Chann
         filters.push_back(EqFilterOfBand(value(0), value(1), value(2), value(3)));
     }
     return filters;
+}
+
+std::string EqExportList(std::span<const Filter> filters, Channel channel, bool dance_bank) {
+    std::string title = "EQ of the " + std::string(ChannelName(channel)) + " strip";
+    if (IsOutputStrip(channel))
+        title += dance_bank ? " (dance bank)" : " (sing bank)";
+    return eqtext::Write(filters, title);
 }
 
 Filter EqFilterOfBand(int type, int freq_code, int gain_code, int q_code) {

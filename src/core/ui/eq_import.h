@@ -52,9 +52,11 @@ struct EqFit {
     std::vector<EqBandFit> bands;  // one per band of the strip, in band order
     std::optional<double> preamp_db;
     double largest_difference_db = 0.0;
-    // A refusal: nothing may be written. The line is 0 when the list as a whole is refused.
+    // A refusal: nothing may be written. The line is 0 when the list as a whole is refused; the error is
+    // velactl's English, the refusal tells it in any language.
     int error_line = 0;
     std::string error;
+    eqtext::Refusal refusal;
     bool Ok() const { return error.empty(); }
 };
 
@@ -70,6 +72,9 @@ std::map<std::uint16_t, std::uint16_t> EqWrites(const EqFit& fit, Channel channe
 // that is off is written as a flat peaking filter. The table must hold EqBandIndexes.
 std::vector<eqtext::Filter> EqFiltersInTable(std::span<const std::uint32_t> table, Channel channel,
                                              bool dance_bank);
+// The filter list an export writes, velactl's and the window's alike: a title naming the strip and, for an
+// output strip, the bank the bands are from; then the filters.
+std::string EqExportList(std::span<const eqtext::Filter> filters, Channel channel, bool dance_bank);
 // One band's raw fields (type, frequency, gain, Q) as a filter, held to the range the same way.
 eqtext::Filter EqFilterOfBand(int type, int freq_code, int gain_code, int q_code);
 

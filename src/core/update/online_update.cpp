@@ -424,7 +424,8 @@ OnlineUpdate::Offer OnlineUpdate::CheckAndHandOver(std::unique_ptr<IHeldFile> fi
         batch_file->Discard();
         return Offer::kNext;
     }
-    if (!system_.StartBatch(batch_path, settings_.work_dir)) {
+    IHeldFile* const held[] = {file.get(), batch_file.get()};
+    if (!system_.StartBatch(batch_path, settings_.work_dir, held)) {
         // As designed: the download stays and the thread goes on.
         return Offer::kNext;
     }

@@ -98,8 +98,11 @@ class IUpdateSystem {
     // The batch file's bytes as the command interpreter reads them; nothing when the text holds a
     // character its code page cannot carry.
     virtual std::optional<std::string> BatchBytes(std::wstring_view text) = 0;
-    // Runs the batch file with the command interpreter in a normal window, in `directory`. True when started.
-    virtual bool StartBatch(const std::filesystem::path& batch, const std::filesystem::path& directory) = 0;
+    // Runs the batch file with the command interpreter in a normal window, in `directory`. The interpreter
+    // holds the `held` files as they are held here for as long as it runs, this program's end included, so
+    // that nobody swaps them before the batch has used them. True when started.
+    virtual bool StartBatch(const std::filesystem::path& batch, const std::filesystem::path& directory,
+                            std::span<IHeldFile* const> held) = 0;
     // Ends the program (exit code 0) once the batch file runs; called on the update thread.
     virtual void ExitProgram() = 0;
 };

@@ -96,15 +96,17 @@ std::optional<std::wstring> BuildBatchText(std::wstring_view exe_name, std::wstr
     const std::wstring exe = Quoted(exe_name);
     const std::wstring download =
         Quoted(std::wstring(std::begin(kDownloadName), std::end(kDownloadName) - 1));
-    const std::wstring rename = L"ren " + download + L" " + exe;
+    // Copied, not renamed: the interpreter holds the download against writers and renames while it runs,
+    // its own rename included.
+    const std::wstring put_in_place = L"copy /b /y " + download + L" " + exe;
     const std::wstring lines[] = {
         std::wstring(kLongPause),
         L"taskkill /f /im " + exe,
         L"del " + exe,
         std::wstring(kShortPause),
-        rename,
+        put_in_place,
         std::wstring(kShortPause),
-        L"if not exist " + Quoted(full) + L" (" + rename + L" )",
+        L"if not exist " + Quoted(full) + L" (" + put_in_place + L" )",
         L"start \"\" " + Quoted(full),
         L"del " + Quoted(std::wstring(std::begin(kBatchName), std::end(kBatchName) - 1)),
     };

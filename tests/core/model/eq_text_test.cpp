@@ -4,6 +4,9 @@
 
 #include <cmath>
 #include <string>
+#include <vector>
+
+#include "core/text/strings.h"
 
 namespace vela::eqtext {
 namespace {
@@ -67,47 +70,92 @@ TEST(EqText, ToleratesTheWaysProgramsWriteIt) {
     }
 }
 
+// velactl prints these words as they stand (scripts match them); the window shows the same reason in its
+// language from the reason's code and words.
 TEST(EqText, RefusesWhatAStripCannotDoWithItsLine) {
     struct Case {
         const char* line;
-        const char* reason;  // a part of the refusal
+        Reason reason;
+        const char* error;
     };
+    const std::string others = " is not supported (peaking PK, low shelf LS or high shelf HS are)";
     const Case cases[] = {
-        {"Filter 2: ON LP Fc 100 Hz", "LP is not supported"},
-        {"Filter 2: ON HP Fc 100 Hz", "HP is not supported"},
-        {"Filter 2: ON BP Fc 100 Hz Q 1", "BP is not supported"},
-        {"Filter 2: ON NO Fc 100 Hz Q 1", "NO is not supported"},
-        {"Filter 2: ON AP Fc 100 Hz Q 1", "AP is not supported"},
-        {"Filter 2: ON LPQ Fc 100 Hz Q 1", "LPQ is not supported"},
-        {"Filter 2: ON HPQ Fc 100 Hz Q 1", "HPQ is not supported"},
-        {"Filter 2: ON LS 6dB Fc 100 Hz Gain 3 dB", "fixed slope"},
-        {"Filter 2: ON HS 12 dB Fc 100 Hz Gain 3 dB", "fixed slope"},
-        {"Filter 2: ON PK Fc 100 Hz Gain x dB Q 1", "Gain 'x' is not a number"},
-        {"Filter 2: ON PK Fc 100 Hz Gain 1 dB Q abc", "Q 'abc' is not a number"},
-        {"Filter 2: ON PK Fc 1e3 Hz Gain 1 dB Q 1", "Fc '1e3' is not a number"},
-        {"Filter 2: ON PK Fc 1.2.3 Hz Gain 1 dB Q 1", "not a number"},
-        {"Filter 2: ON PK Fc 100 Hz Gain 1 dB", "needs Q or BW Oct"},
-        {"Filter 2: ON PK Fc 100 Hz Q 1", "no Gain"},
-        {"Filter 2: ON PK Gain 1 dB Q 1", "no Fc"},
-        {"Filter 2: ON PK Fc 0 Hz Gain 1 dB Q 1", "Fc must be above 0"},
-        {"Filter 2: ON PK Fc 100 Hz Gain 1 dB Q 0", "Q must be above 0"},
-        {"Filter 2: ON PK Fc 100 Hz Gain 1 dB BW Oct -1", "BW Oct must be above 0"},
-        {"Filter 2: ON PK Fc 100 Hz Gain 1 dB Q 1 Q 2", "given twice"},
-        {"Filter 2: ON PK Fc 100 Hz Gain 1 dB Q 1 BW Oct 1", "given twice"},
-        {"Filter 2: ON PK Fc 100 Hz Gain 1 dB Q", "Q has no value"},
-        {"Filter 2: ON PK Fc 100 Hz Gain 1 dB Q 1 Slope 3", "'Slope' not understood"},
-        {"Filter 2: MAYBE PK Fc 100 Hz", "expected ON or OFF"},
-        {"Filter 2:", "expected ON or OFF"},
-        {"Filter 2: ON", "no filter type"},
-        {"Preamp: loud", "Preamp not understood"},
+        {"Filter 2: ON LP Fc 100 Hz", Reason::kTypeNotSupported, "filter type LP"},
+        {"Filter 2: ON HP Fc 100 Hz", Reason::kTypeNotSupported, "filter type HP"},
+        {"Filter 2: ON BP Fc 100 Hz Q 1", Reason::kTypeNotSupported, "filter type BP"},
+        {"Filter 2: ON NO Fc 100 Hz Q 1", Reason::kTypeNotSupported, "filter type NO"},
+        {"Filter 2: ON AP Fc 100 Hz Q 1", Reason::kTypeNotSupported, "filter type AP"},
+        {"Filter 2: ON LPQ Fc 100 Hz Q 1", Reason::kTypeNotSupported, "filter type LPQ"},
+        {"Filter 2: ON HPQ Fc 100 Hz Q 1", Reason::kTypeNotSupported, "filter type HPQ"},
+        {"Filter 2: ON LS 6dB Fc 100 Hz Gain 3 dB", Reason::kFixedSlopeShelf,
+         "LS 6dB: a shelf of fixed slope is not supported (use LSC with a Q)"},
+        {"Filter 2: ON HS 12 dB Fc 100 Hz Gain 3 dB", Reason::kFixedSlopeShelf,
+         "HS 12: a shelf of fixed slope is not supported (use HSC with a Q)"},
+        {"Filter 2: ON PK Fc 100 Hz Gain x dB Q 1", Reason::kNotANumber, "Gain 'x' is not a number"},
+        {"Filter 2: ON PK Fc 100 Hz Gain 1 dB Q abc", Reason::kNotANumber, "Q 'abc' is not a number"},
+        {"Filter 2: ON PK Fc 1e3 Hz Gain 1 dB Q 1", Reason::kNotANumber, "Fc '1e3' is not a number"},
+        {"Filter 2: ON PK Fc 1.2.3 Hz Gain 1 dB Q 1", Reason::kNotANumber, "Fc '1.2.3' is not a number"},
+        {"Filter 2: ON PK Fc 100 Hz Gain 1 dB", Reason::kPeakingNeedsQ, "a peaking filter needs Q or BW Oct"},
+        {"Filter 2: ON PK Fc 100 Hz Q 1", Reason::kMissing, "no Gain"},
+        {"Filter 2: ON PK Gain 1 dB Q 1", Reason::kMissing, "no Fc"},
+        {"Filter 2: ON PK Fc 0 Hz Gain 1 dB Q 1", Reason::kNotAboveZero, "Fc must be above 0"},
+        {"Filter 2: ON PK Fc 100 Hz Gain 1 dB Q 0", Reason::kNotAboveZero, "Q must be above 0"},
+        {"Filter 2: ON PK Fc 100 Hz Gain 1 dB BW Oct -1", Reason::kNotAboveZero, "BW Oct must be above 0"},
+        {"Filter 2: ON PK Fc 100 Hz Gain 1 dB Q 1 Q 2", Reason::kQGivenTwice,
+         "Q given twice (Q and BW Oct are one setting)"},
+        {"Filter 2: ON PK Fc 100 Hz Gain 1 dB Q 1 BW Oct 1", Reason::kQGivenTwice,
+         "BW Oct given twice (Q and BW Oct are one setting)"},
+        {"Filter 2: ON PK Fc 100 Fc 100 Gain 1 dB Q 1", Reason::kGivenTwice, "Fc given twice"},
+        {"Filter 2: ON PK Fc 100 Hz Gain 1 dB Q", Reason::kNoValue, "Q has no value"},
+        {"Filter 2: ON PK Fc 100 Hz Gain 1 dB Q 1 Slope 3", Reason::kNotUnderstood, "'Slope' not understood"},
+        {"Filter 2: MAYBE PK Fc 100 Hz", Reason::kNotOnOff, "expected ON or OFF, not 'MAYBE'"},
+        {"Filter 2:", Reason::kNoOnOff, "expected ON or OFF after the filter number"},
+        {"Filter 2: ON", Reason::kNoType, "no filter type"},
+        {"Preamp: loud", Reason::kPreampNotUnderstood, "Preamp not understood: expected a number of dB"},
     };
     for (const Case& c : cases) {
         const ParseResult r =
             Parse(std::string("Preamp: -1 dB\nFilter 1: ON PK Fc 50 Hz Gain 1 dB Q 1\n") + c.line);
         EXPECT_FALSE(r.Ok()) << c.line;
         EXPECT_EQ(r.error_line, 3) << c.line;
-        EXPECT_NE(r.error.find(c.reason), std::string::npos) << c.line << " -> " << r.error;
+        const std::string error(c.error);
+        EXPECT_EQ(r.error, error.rfind("filter type ", 0) == 0 ? error + others : error) << c.line;
         EXPECT_TRUE(r.filters.empty()) << c.line;
+        EXPECT_EQ(r.refusal.reason, c.reason) << c.line;
+        EXPECT_EQ(r.refusal.line, 3) << c.line;
+        EXPECT_EQ(RefusalText(r.refusal, kLanguageEnglish, false), r.error);
+        // Each language names the line and every word the reason quotes, and is not the English.
+        for (int language : {kLanguageSimplified, kLanguageTraditional}) {
+            const std::string said = RefusalText(r.refusal, language, true);
+            EXPECT_EQ(said.rfind("第 3 行：", 0), 0u) << said;
+            EXPECT_EQ(said.find(r.error), std::string::npos) << said;
+            for (const std::string& word : r.refusal.words)
+                EXPECT_NE(said.find(word), std::string::npos) << c.line << " -> " << said;
+        }
+    }
+}
+
+// Every reason has a text in every language, which quotes no word the English does not have room for.
+TEST(EqText, EveryRefusalHasATextInEveryLanguage) {
+    const std::vector<std::string> words{"<one>", "<two>", "<three>"};
+    for (int code = 1; code < static_cast<int>(Reason::kCount); ++code) {
+        SCOPED_TRACE(code);
+        const Refusal refusal{static_cast<Reason>(code), 4, words};
+        const std::string english = RefusalText(refusal, kLanguageEnglish, true);
+        EXPECT_EQ(english.rfind("line 4: ", 0), 0u) << english;
+        EXPECT_EQ(english.find('{'), std::string::npos) << english;
+        EXPECT_EQ(RefusalText(refusal, 9, true), english) << "an unknown language is English";
+        for (int language : {kLanguageSimplified, kLanguageTraditional}) {
+            const std::string said = RefusalText(refusal, language, true);
+            EXPECT_GT(said.size(), std::string("第 4 行：").size()) << language;
+            EXPECT_NE(said, english);
+            EXPECT_EQ(said.find('{'), std::string::npos) << said;
+            for (const std::string& word : words) {
+                if (said.find(word) != std::string::npos) {
+                    EXPECT_NE(english.find(word), std::string::npos) << word << " in " << said;
+                }
+            }
+        }
     }
 }
 

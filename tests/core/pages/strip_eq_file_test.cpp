@@ -3,14 +3,17 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <array>
 #include <random>
 #include <vector>
 
 #include "core/model/filter_response.h"
 #include "core/model/parameter_layout.h"
 #include "core/model/value_scales.h"
+#include "core/protocol/protocol.h"
 #include "core/text/strings.h"
 #include "core/text/utf8.h"
+#include "core/ui/eq_import.h"
 #include "support/page_fakes.h"
 
 namespace vela {
@@ -81,7 +84,53 @@ TEST(StripEqFile, ExportThenImportGivesTheSameBandsAsOneEdit) {
     }
 }
 
-// A refused file changes and sends nothing, and says its line and reason in the user's language.
+// The window's export is velactl's for the same bands: an output page names the bank the mode word
+// selects, which is the bank it shows, and what it writes imports back.
+TEST(StripEqFile, TheWindowExportsAsVelactlDoesWithTheActiveBank) {
+    std::mt19937 random(7);
+    const struct {
+        int page_id;
+        bool dance;
+        const char* title;
+    } cases[] = {
+        {layout::kMainPage, false, "EQ of the main strip (sing bank)"},
+        {layout::kMainPage, true, "EQ of the main strip (dance bank)"},
+        {layout::kSubPage, true, "EQ of the sub strip (dance bank)"},
+        {layout::kRearPage, false, "EQ of the rear strip (sing bank)"},
+        {layout::kMusicPage, true, "EQ of the music strip"},
+        {layout::kReverbPage, false, "EQ of the reverb strip"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.title);
+        FakeStripControls controls;
+        StripPage page(c.page_id, controls);
+        page.Initialise();
+        RecordingEdits edits;
+        edits.table[param::kModeWord] = c.dance ? 0x2 : 0x0;
+        page.SendEditsTo(edits);
+        const auto bands = RandomBands(page.Descriptor().band_count, random);
+        page.ImportBands(bands);
+
+        // The table velactl would read for the same bands.
+        const Channel channel = StripChannel(page);
+        const std::vector<std::uint16_t> indexes = EqBandIndexes(channel, c.dance);
+        std::vector<std::uint32_t> table(kParameterCount, 0);
+        for (std::size_t i = 0; i < indexes.size(); ++i)
+            table[indexes[i]] = static_cast<std::uint32_t>(bands[i / 4][i % 4]);
+        const std::string text = EqExportText(page);
+        EXPECT_EQ(text, EqExportList(EqFiltersInTable(table, channel, c.dance), channel, c.dance));
+        EXPECT_EQ(text.substr(0, text.find('\n')), c.title);
+        const EqFit fit = FitEqText(page, text);
+        ASSERT_TRUE(fit.Ok()) << fit.error;
+        const auto writes = EqWrites(fit, channel, c.dance);
+        ASSERT_EQ(writes.size(), indexes.size());
+        for (std::uint16_t index : indexes)
+            EXPECT_EQ(writes.at(index), table[index]) << index;
+    }
+}
+
+// A refused file changes and sends nothing, and says its line and reason in the user's language, the
+// English as velactl says it.
 TEST(StripEqFile, ARefusedTextAppliesNothingAndSaysWhereAndWhy) {
     FakeStripControls controls;
     StripPage echo(layout::kEchoPage, controls);
@@ -91,15 +140,19 @@ TEST(StripEqFile, ARefusedTextAppliesNothingAndSaysWhereAndWhy) {
     const auto before = echo.BandRawValues();
     const struct {
         const char* text;
-        const char* reason;
+        std::array<const wchar_t*, kLanguageCount> reason;  // in each language
     } refused[] = {
-        {"Filter 1: ON PK Fc 100 Hz Gain 1 dB Q 1\nFilter 2: ON LP Fc 80 Hz\n", "line 2: filter type LP"},
-        {"Filter 1: ON PK Fc 100 Hz Gain x dB Q 1\n", "line 1: Gain 'x' is not a number"},
-        {"no filters here\n", "not a filter list"},
+        {"Filter 1: ON PK Fc 100 Hz Gain 1 dB Q 1\nFilter 2: ON LP Fc 80 Hz\n",
+         {L"第 2 行：不支持滤波器类型 LP", L"第 2 行：不支援濾波器類型 LP", L"line 2: filter type LP"}},
+        {"Filter 1: ON PK Fc 100 Hz Gain x dB Q 1\n",
+         {L"第 1 行：Gain 的值 “x” 不是数值", L"第 1 行：Gain 的值「x」不是數值",
+          L"line 1: Gain 'x' is not a number"}},
+        {"no filters here\n", {L"不是滤波器列表", L"不是濾波器列表", L"not a filter list"}},
         {"Filter 1: ON PK Fc 1 kHz Gain 0 dB Q 1\nFilter 2: ON PK Fc 1 kHz Gain 0 dB Q 1\n"
          "Filter 3: ON PK Fc 1 kHz Gain 0 dB Q 1\nFilter 4: ON PK Fc 1 kHz Gain 0 dB Q 1\n"
          "Filter 5: ON PK Fc 1 kHz Gain 0 dB Q 1\nFilter 6: ON PK Fc 1 kHz Gain 0 dB Q 1\n",
-         "6 filters; the echo strip has 5 bands"},
+         {L"文件中有 6 个滤波器，而本通道只有 5 个频段", L"檔案中有 6 個濾波器，而本通道只有 5 個頻段",
+          L"6 filters; the echo strip has 5 bands"}},
     };
     for (const auto& r : refused) {
         SCOPED_TRACE(r.text);
@@ -109,7 +162,8 @@ TEST(StripEqFile, ARefusedTextAppliesNothingAndSaysWhereAndWhy) {
             SetLanguageIndex(language);
             const std::wstring said = EqRefusalText(fit, L"房间.txt");
             EXPECT_NE(said.find(L"房间.txt"), std::wstring::npos) << language;
-            EXPECT_NE(said.find(FromUtf8(r.reason)), std::wstring::npos) << language;
+            EXPECT_NE(said.find(r.reason[static_cast<std::size_t>(language)]), std::wstring::npos)
+                << language << ": " << ToUtf8(said);
         }
     }
     SetLanguageIndex(kLanguageEnglish);

@@ -215,6 +215,11 @@ TEST(StripPage, CaptionsFollowTheLanguageAtTheirLandmarks) {
     FakeStripControls in;
     StripPage music(layout::kMusicPage, in);
     music.Initialise();
+    // Before anything was read the low-pass stands where it filters nothing, as on the other pages.
+    EXPECT_EQ(in.value_caption[15], L"LPF Freq:   OFF");
+    EXPECT_EQ(in.value_caption[14], L"HPF Freq:   OFF");
+    music.SetCodeValue(80, 5990);
+    EXPECT_EQ(in.value_caption[15], L"LPF Freq:   5990Hz");
     music.SetCodeValue(80, 20600);
     EXPECT_EQ(in.value_caption[15], L"LPF Freq:   OFF");
     music.SetCodeValue(74, 15);

@@ -105,12 +105,12 @@ TEST(EqFit, RefusesOrClampsWhatTheStripCannotHold) {
     };
     const Case cases[] = {
         {{FilterType::kPeaking, 15, 0, 1},
-         "Fc 15.0 Hz is outside the strip's 19.7 .. 20600 Hz",
+         "line 2: Fc 15.0 Hz is outside the strip's 19.7 .. 20600 Hz (--clamp holds it there)",
          32768 + 197,
          500},
         {{FilterType::kPeaking, 22000, 0, 1}, "Fc 22000 Hz is outside", 20600, 500},
         {{FilterType::kPeaking, 100, 12.1, 1},
-         "Gain +12.1 dB is outside the strip's -24.0 .. +12.0 dB",
+         "line 2: Gain +12.1 dB is outside the strip's -24.0 .. +12.0 dB (--clamp holds it there)",
          101,
          620},
         {{FilterType::kPeaking, 100, -30, 1}, "Gain -30.0 dB is outside", 101, 260},

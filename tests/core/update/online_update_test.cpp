@@ -196,10 +196,12 @@ class RecordingSystem final : public IUpdateSystem {
         }
         return bytes;
     }
-    bool StartBatch(const std::filesystem::path& batch, const std::filesystem::path& directory) override {
+    bool StartBatch(const std::filesystem::path& batch, const std::filesystem::path& directory,
+                    std::span<IHeldFile* const> held) override {
         std::lock_guard lock(mutex);
         batch_text = ReadAll(batch);
         batch_dir = directory;
+        handed = held.size();
         ++starts;
         return start_succeeds;
     }
@@ -211,6 +213,7 @@ class RecordingSystem final : public IUpdateSystem {
     Bytes batch_text;
     std::filesystem::path batch_dir;
     int starts = 0;
+    std::size_t handed = 0;
 };
 
 // A name server that answers only when released (or after 20 s, so that no thread waits forever).
@@ -418,6 +421,7 @@ TEST_F(OnlineUpdateTest, CompleteDownloadIsRenamedReportedAndHandedOver) {
         EXPECT_EQ(system_.batch_text, Bytes(batch.begin(), batch.end()));
         EXPECT_EQ(ReadAll(dir_ / kBatchName), system_.batch_text);
         EXPECT_EQ(system_.batch_dir, dir_.Path());
+        EXPECT_EQ(system_.handed, 2u) << "the download and the batch file stay held while the batch runs";
         EXPECT_EQ(server_->WrongTickets(), 0u);
         ASSERT_TRUE(testing::WaitUntil([&] { return server_->CompletionReports().size() == 1; }));
         EXPECT_EQ(server_->CompletionReports()[0], *BuildCompletionReport(program.size(), "vela.exe", 8));

@@ -79,9 +79,9 @@ TEST(UpdateFiles, BatchFileQuotesEveryPath) {
               L"taskkill /f /im \"vela.exe\"\r\n"
               L"del \"vela.exe\"\r\n"
               L"ping 1 -n 1 -w 100 2>nul 1>nul \r\n"
-              L"ren \"ServerUpDataxsxsxs.exe\" \"vela.exe\"\r\n"
+              L"copy /b /y \"ServerUpDataxsxsxs.exe\" \"vela.exe\"\r\n"
               L"ping 1 -n 1 -w 100 2>nul 1>nul \r\n"
-              L"if not exist \"C:\\Program Files\\vela\\vela.exe\" (ren \"ServerUpDataxsxsxs.exe\" "
+              L"if not exist \"C:\\Program Files\\vela\\vela.exe\" (copy /b /y \"ServerUpDataxsxsxs.exe\" "
               L"\"vela.exe\" )\r\n"
               L"start \"\" \"C:\\Program Files\\vela\\vela.exe\"\r\n"
               L"del \"UpDown.bat\"\r\n");

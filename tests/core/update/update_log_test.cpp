@@ -41,7 +41,10 @@ class NoSystem final : public IUpdateSystem {
         return false;
     }
     std::optional<std::string> BatchBytes(std::wstring_view) override { return std::nullopt; }
-    bool StartBatch(const std::filesystem::path&, const std::filesystem::path&) override { return false; }
+    bool StartBatch(const std::filesystem::path&, const std::filesystem::path&,
+                    std::span<IHeldFile* const>) override {
+        return false;
+    }
     void ExitProgram() override {}
 };
 

@@ -12,6 +12,7 @@
 #include <string>
 #include <vector>
 
+#include "core/model/value_scales.h"
 #include "core/protocol/protocol.h"
 #include "core/text/strings.h"
 #include "core/text/utf8.h"
@@ -19,6 +20,7 @@
 #include "gui/app/diag_log_win32.h"
 #include "gui/app/main_dialog_win32.h"
 #include "gui/app/vela_app_win32.h"
+#include "gui/pages/strip_page_win32.h"
 #include "gui/support/win_test_support.h"
 #include "gui/win/message_box_win32.h"
 #include "gui/win/screenshot_win32.h"
@@ -142,6 +144,17 @@ TEST_F(MainWindowTest, StartsOnTheMainPageReachesSuccessfulAndHoldsTheDevicesTab
     }
     EXPECT_FALSE(w.dlg->MasterFader(0).Enabled());
     EXPECT_TRUE(IsVeiled(w.dlg->MasterFader(0).Hwnd()));
+    // Every low-pass stands at OFF, its slider and the graph alike, not at the foot of its scale.
+    for (int tab : {layout::kMusicPage, layout::kMicPage, layout::kMainPage, layout::kEchoPage}) {
+        auto& page = dynamic_cast<CStripPageWindow&>(*w.dlg->PageForTab(tab));
+        for (const ValueSlot& s : page.Model().Slots()) {
+            if (s.kind == SlotKind::kLowPass || s.kind == SlotKind::kLowPassShort) {
+                const std::wstring& caption = page.ValueControl(s.slot).Caption();
+                EXPECT_TRUE(caption.ends_with(L"OFF")) << tab << ": " << ToUtf8(caption);
+                EXPECT_GE(page.Graph().GetPassFreq(1), kFreqTop) << tab;
+            }
+        }
+    }
     ASSERT_TRUE(w.WaitLoaded()) << "link state: "
                                 << std::string(w.LinkCaption().begin(), w.LinkCaption().end());
     EXPECT_EQ(w.dlg->TitleButton(kLinkStateButton).GetCheck(), CGDI_Button::kLatchOn);

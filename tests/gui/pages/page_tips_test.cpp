@@ -4,16 +4,20 @@
 
 #include <gtest/gtest.h>
 #include <windows.h>
+// After windows.h, which it builds on.
+#include <commctrl.h>
 
 #include <memory>
 #include <set>
 #include <string>
 
 #include "core/text/strings.h"
+#include "core/text/utf8.h"
 #include "gui/app/main_dialog_win32.h"
 #include "gui/pages/strip_page_win32.h"
 #include "gui/support/win_test_support.h"
 #include "gui/win/message_box_win32.h"
+#include "gui/win/screenshot_win32.h"
 
 namespace vela {
 namespace {
@@ -120,6 +124,81 @@ TEST_F(PageTipsTest, EveryControlHasATipInEachLanguage) {
     // What the installer asks about: why a master stops short, and what FBX's steps mean.
     EXPECT_NE(main_->MasterFader(0).Help().find(L"84"), std::wstring::npos);
     EXPECT_NE(tips::StripCombo(kFbxCombo).find(L"1, 2, 3"), std::wstring::npos);
+}
+
+// A tip the system shows now, among this thread's windows.
+HWND ShownTip() {
+    HWND found = nullptr;
+    EnumThreadWindows(
+        GetCurrentThreadId(),
+        [](HWND w, LPARAM found_at) -> BOOL {
+            wchar_t name[64]{};
+            GetClassNameW(w, name, 64);
+            if (!IsWindowVisible(w) || _wcsicmp(name, TOOLTIPS_CLASSW) != 0)
+                return TRUE;
+            *reinterpret_cast<HWND*>(found_at) = w;
+            return FALSE;
+        },
+        reinterpret_cast<LPARAM>(&found));
+    return found;
+}
+
+// Rests the mouse on `control` until its tip shows; the tip, or nothing.
+HWND RestOn(HWND control) {
+    RECT r{};
+    GetWindowRect(control, &r);
+    POINT at{(r.left + r.right) / 2, (r.top + r.bottom) / 2};
+    SetCursorPos(at.x, at.y);
+    ScreenToClient(control, &at);
+    SendMessageW(control, WM_MOUSEMOVE, 0, MAKELPARAM(at.x, at.y));
+    HWND tip = nullptr;
+    PumpUntil(
+        [&] {
+            tip = ShownTip();
+            return tip != nullptr;
+        },
+        3s);
+    return tip;
+}
+
+// The tips as the system draws them, for the artifacts: what FBX means, why a master stops short, the
+// System page's Max, and a level the processor holds out of range; in each language, without a box for a
+// character and with the control's whole text.
+TEST_F(PageTipsTest, TipsAreDrawnInEachLanguage) {
+    const wchar_t* names[] = {L"zh-Hans", L"zh-Hant", L"en"};
+    for (int language : {kLanguageSimplified, kLanguageTraditional, kLanguageEnglish}) {
+        SCOPED_TRACE(language);
+        Language(language);
+        auto& mic = dynamic_cast<CStripPageWindow&>(*main_->PageForTab(layout::kMicPage));
+        auto& out = dynamic_cast<CStripPageWindow&>(*main_->PageForTab(layout::kMainPage));
+        const struct {
+            int tab;
+            CSkinnedControl* control;
+            const wchar_t* name;
+        } shots[] = {
+            {layout::kMicPage, &mic.Combo(kFbxCombo), L"fbx"},
+            {layout::kMainPage, &out.ValueControl(0), L"out-of-range"},
+            {layout::kMainPage, &main_->MasterFader(0), L"master"},
+            {7, &main_->SystemWindow().ValueControl(0), L"system"},
+        };
+        for (const auto& shot : shots) {
+            SCOPED_TRACE(ToUtf8(shot.name));
+            SendMessageW(main_->Hwnd(), IDC_TAB, 0, shot.tab);
+            testing::Pump();
+            if (shot.control == &out.ValueControl(0))
+                out.Model().SetCodeValue(44, 777);  // the Main strip's music level, beyond 100 %
+            const HWND tip = RestOn(shot.control->Hwnd());
+            ASSERT_NE(tip, nullptr) << "the tip shows";
+            std::wstring shown(1024, L'\0');
+            shown.resize(static_cast<std::size_t>(GetWindowTextW(tip, shown.data(), 1024)));
+            EXPECT_EQ(shown, shot.control->TipText());
+            CaptureWindowPng(
+                tip, testing::ArtifactsFolder() + L"\\tip-" + shot.name + L"-" + names[language] + L".png");
+            ShowWindow(tip, SW_HIDE);
+        }
+        EXPECT_NE(out.ValueControl(0).TipText().find(FormatText(Text(extra::kDeviceValueOutOfRange), 777)),
+                  std::wstring::npos);
+    }
 }
 
 }  // namespace

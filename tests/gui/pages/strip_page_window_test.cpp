@@ -23,6 +23,7 @@
 #include "core/pages/strip_eq_file.h"
 #include "core/protocol/protocol.h"
 #include "core/text/strings.h"
+#include "core/text/utf8.h"
 #include "core/ui/eq_import.h"
 #include "core/ui/response_graph_ui.h"
 #include "gui/app/main_dialog_win32.h"
@@ -566,11 +567,16 @@ TEST_F(StripPageWindowTest, EqFilesFromTheGraphMenuReachTheProcessorAndComeBack)
     EXPECT_DOUBLE_EQ(music.Graph().GetBandGain(2), -2.5);
     EXPECT_TRUE(boxes.empty());
 
+    // Refused in a Chinese window: the line and the reason are Chinese too.
     dialogs.import_path = (folder / L"坏.txt").wstring();
+    SetLanguageIndex(kLanguageSimplified);
     PressGraphMenu(music.Graph(), GraphMenu::kImport);
+    SetLanguageIndex(kLanguageEnglish);
     EXPECT_EQ(dialogs.reports, 2) << "a refused file has no report";
     ASSERT_EQ(boxes.size(), 1u);
-    EXPECT_NE(boxes[0].find(L"line 2: filter type LP"), std::wstring::npos) << boxes[0];
+    EXPECT_NE(boxes[0].find(L"坏.txt 未导入，未写入任何值：\n第 2 行：不支持滤波器类型 LP"),
+              std::wstring::npos)
+        << ToUtf8(boxes[0]);
     dialogs.import_path = (folder / L"没有.txt").wstring();
     PressGraphMenu(music.Graph(), GraphMenu::kImport);
     ASSERT_EQ(boxes.size(), 2u);

@@ -1,6 +1,14 @@
 #include <gtest/gtest.h>
 
+#include <filesystem>
+#include <string>
+
+#include "core/model/eq_text.h"
+#include "core/text/strings.h"
+#include "core/text/utf8.h"
+#include "gui/support/win_test_support.h"
 #include "gui/win/message_box_win32.h"
+#include "gui/win/screenshot_win32.h"
 
 namespace vela {
 namespace {
@@ -37,6 +45,88 @@ TEST(MessageBoxMappingTest, ButtonsShownAndAnswersTakenForEverySet) {
         EXPECT_EQ(AnswerFrom(c.pressed, c.buttons), c.answer);
     }
     SetMessageBoxResponder(nullptr);
+}
+
+// What the timer below does to the box that waits: picture it under `file`, note its text, answer it.
+struct BoxShot {
+    std::wstring file;
+    int answer = IDOK;
+    std::wstring text;
+    bool pictured = false;
+    int ticks = 0;
+};
+BoxShot* g_shot = nullptr;
+
+HWND ShownBox() {
+    HWND found = nullptr;
+    EnumThreadWindows(
+        GetCurrentThreadId(),
+        [](HWND w, LPARAM found_at) -> BOOL {
+            wchar_t name[16]{};
+            GetClassNameW(w, name, 16);
+            if (!IsWindowVisible(w) || std::wstring(name) != L"#32770")
+                return TRUE;
+            *reinterpret_cast<HWND*>(found_at) = w;
+            return FALSE;
+        },
+        reinterpret_cast<LPARAM>(&found));
+    return found;
+}
+
+// Runs inside the box's own message loop: a real modal box cannot be pictured from outside it.
+void CALLBACK PictureTheBox(HWND, UINT, UINT_PTR, DWORD) {
+    const HWND box = ShownBox();
+    if (!g_shot || !box || g_shot->pictured || ++g_shot->ticks < 2)
+        return;
+    g_shot->pictured = true;
+    constexpr int kBoxTextId = 0xFFFF;  // the static that holds a message box's text
+    wchar_t text[1024]{};
+    GetDlgItemTextW(box, kBoxTextId, text, 1024);
+    g_shot->text = text;
+    CaptureWindowPng(box, g_shot->file);
+    PostMessageW(box, WM_COMMAND, MAKEWPARAM(g_shot->answer, BN_CLICKED), 0);
+}
+
+// The questions about scene files and the answer to a refused EQ file, as the system draws them in each
+// language, for the artifacts: each box shows its whole text and is answered.
+TEST(MessageBoxShots, TheNewQuestionsAreDrawnInEachLanguage) {
+    const int saved = LanguageIndex();
+    const wchar_t* names[] = {L"zh-Hans", L"zh-Hant", L"en"};
+    eqtext::Refusal refusal{eqtext::Reason::kTypeNotSupported, 2, {"LP"}};
+    for (int language = 0; language < kLanguageCount; ++language) {
+        SCOPED_TRACE(language);
+        SetLanguageIndex(language);
+        const struct {
+            const wchar_t* name;
+            std::wstring text;
+            UINT type;
+            int answer;
+        } boxes[] = {
+            {L"delete", L"KTV 大厅.lub" + std::wstring(Text(extra::kConfirmDeleteFile)),
+             MB_YESNO | MB_ICONQUESTION, IDNO},
+            {L"overwrite", FormatText(Text(extra::kConfirmOverwriteScene), 3, L"KTV 大厅"),
+             MB_YESNO | MB_ICONQUESTION, IDNO},
+            {L"loaded", std::wstring(Text(extra::kSceneFileLoaded)), MB_OK, IDOK},
+            {L"eq-refused",
+             FormatText(Text(extra::kEqImportRefused), L"房间.txt",
+                        FromUtf8(eqtext::RefusalText(refusal, language, true)).c_str()),
+             MB_OK | MB_ICONWARNING, IDOK},
+        };
+        for (const auto& b : boxes) {
+            SCOPED_TRACE(ToUtf8(b.name));
+            BoxShot shot{testing::ArtifactsFolder() + L"\\box-" + b.name + L"-" + names[language] + L".png",
+                         b.answer};
+            g_shot = &shot;
+            const UINT_PTR timer = SetTimer(nullptr, 0, 100, PictureTheBox);
+            const int pressed = LocalizedMessageBox(nullptr, b.text, L"vela", b.type, language);
+            KillTimer(nullptr, timer);
+            g_shot = nullptr;
+            EXPECT_EQ(pressed, b.answer);
+            EXPECT_TRUE(shot.pictured);
+            EXPECT_EQ(shot.text, b.text);
+        }
+    }
+    SetLanguageIndex(saved);
 }
 
 }  // namespace
