@@ -135,6 +135,9 @@ SceneFileDevice::Status SceneFileDevice::CurrentStatus() const {
 }
 
 SceneFileDevice::Status SceneFileDevice::Flush() {
+    // The worker takes a write's values only after the processor answered it: an owner that saw the answer
+    // may flush before that.
+    TakeEdits();
     std::unique_lock lock(mutex_);
     if (status_.pending && !status_.read_only)
         WriteLocked();

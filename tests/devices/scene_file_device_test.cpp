@@ -150,6 +150,28 @@ TEST(SceneFileDevice, AFileThatCannotBeUsedIsRefusedWithItsReasonAndLeftAlone) {
     }
 }
 
+// An edit the file cannot take is no success, alone or in a batch: the processor in memory took it, the
+// file did not.
+TEST(SceneFileDevice, AnEditTheFileCannotTakeFailsTheCommand) {
+    TempDir dir;
+    const fs::path file = dir / "ro.lub";
+    WriteScene(file);
+    const auto original = ReadBytes(file);
+    fs::permissions(file, fs::perms::owner_read | fs::perms::group_read | fs::perms::others_read);
+    std::ofstream(dir / "lines") << "set 300=5\n";
+    const std::vector<std::vector<std::string>> commands{{"set", "300=5"},
+                                                         {"batch", (dir / "lines").string()}};
+    for (const auto& command : commands) {
+        std::vector<std::string> args{"--device=file:" + file.string(), "--timeout=5", "--raw"};
+        args.insert(args.end(), command.begin(), command.end());
+        std::string err;
+        EXPECT_EQ(Velactl(args, &err), 5) << command[0] << ": " << err;
+        EXPECT_NE(err.find("read-only"), std::string::npos) << command[0] << ": " << err;
+        EXPECT_EQ(ReadBytes(file), original) << command[0];
+    }
+    fs::permissions(file, fs::perms::owner_write, fs::perm_options::add);
+}
+
 // The device's eight scenes have no place in a file: calling one would copy the virtual processor's stock
 // scene into it. Refused before anything reaches the file, alone or in a batch.
 TEST(SceneFileDevice, DeviceSceneCommandsAreRefusedAndTheFileIsLeftAlone) {

@@ -55,6 +55,35 @@ void LinkController::StopLink() {
     }
 }
 
+int LinkController::PendingEdits() const {
+    const auto& t = link_.Table();
+    std::lock_guard lock(remembered_mutex_);
+    int n = 0;
+    for (std::size_t i = 0; i < kParameterCount; ++i) {
+        const bool pending = t.IsDirty(i) || remembered_.count(static_cast<std::uint16_t>(i)) > 0;
+        n += pending && !LinkOwnedParameter(i) ? 1 : 0;
+    }
+    return n;
+}
+
+bool LinkController::CanSendEdits() const {
+    auto& s = link_.State();
+    return worker_.joinable() && s.running.load() && s.link_up.load() && !s.paused.load();
+}
+
+int LinkController::SendPendingEdits(std::uint32_t bound_ms, const std::function<void()>& between) {
+    auto& clock = link_.Clock();
+    const std::uint32_t given_up = link_.Table().GivenUp();
+    const std::uint32_t start = clock.TickMs();
+    while (PendingEdits() > 0 && CanSendEdits() && clock.TickMs() - start < bound_ms) {
+        if (between) {
+            between();
+        }
+        clock.SleepMs(kCloseSendSliceMs);
+    }
+    return PendingEdits() + static_cast<int>(link_.Table().GivenUp() - given_up);
+}
+
 void LinkController::SetScenePath(const std::filesystem::path& path) {
     std::lock_guard lock(texts_mutex_);
     scene_path_ = path;
@@ -153,6 +182,7 @@ void LinkController::Log(std::string_view name, std::initializer_list<diag::LogF
 
 void LinkController::RememberDirty() {
     auto& t = link_.Table();
+    std::lock_guard lock(remembered_mutex_);
     for (std::size_t i = 0; i < kParameterCount; ++i) {
         if (t.IsDirty(i)) {
             remembered_[static_cast<std::uint16_t>(i)] = t.Value(i);
@@ -161,6 +191,7 @@ void LinkController::RememberDirty() {
 }
 
 void LinkController::TakeEditsForReload() {
+    std::lock_guard lock(remembered_mutex_);
     for (const auto& [index, value] : link_.Table().TakeEdits()) {
         remembered_[index] = value;
     }
@@ -168,6 +199,7 @@ void LinkController::TakeEditsForReload() {
 
 void LinkController::RestoreRemembered() {
     auto& t = link_.Table();
+    std::lock_guard lock(remembered_mutex_);
     for (const auto& [index, value] : remembered_) {
         // Marked received as well, so that the pages show the user's value again.
         (void)t.RestoreEdit(index, value);

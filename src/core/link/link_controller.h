@@ -83,6 +83,17 @@ class LinkController {
     bool StartLink();
     // Stops the worker and closes the device. Safe to call more than once.
     void StopLink();
+
+    // --- Closing (owner's thread) ---
+    // The user's edits the device has not acknowledged: marked in the table, or kept across a reconnect
+    // to be written after the reload. The link's own words are not edits.
+    int PendingEdits() const;
+    // Whether the worker can deliver them now: running, connected and not suspended.
+    bool CanSendEdits() const;
+    // Waits until the pending edits are acknowledged, the link cannot send them, or bound_ms pass on the
+    // link's clock; `between` runs every slice (a window pumps its messages there). Returns how many were
+    // not delivered, counting those whose retries ran out meanwhile.
+    int SendPendingEdits(std::uint32_t bound_ms, const std::function<void()>& between = {});
     bool Running() const { return worker_.joinable(); }
     // How often request `number` has been served since the start (for callers that wait on one).
     int Served(int number) const {
@@ -175,6 +186,9 @@ class LinkController {
     std::size_t write_scan_ = 0;
     int idle_count_ = 0;
     std::map<std::uint16_t, std::uint16_t> remembered_;
+    // Held while edits move between the table's marks and remembered_, so the owner never counts one
+    // twice or misses it in between.
+    mutable std::mutex remembered_mutex_;
     std::array<std::atomic<int>, request::kCount + 1> served_{};
 
     mutable std::mutex texts_mutex_;

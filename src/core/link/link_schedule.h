@@ -100,6 +100,13 @@ inline constexpr std::uint32_t kAfterCallMs = 200;
 // Settle: the scene selected on the page reached the table before its name is asked for.
 inline constexpr std::uint32_t kBeforeSceneNameMs = 10;
 
+// --- Closing ---
+// The close path waits this long at most for the edits still marked to be acknowledged: a whole table of
+// edits (40 write batches at the busy pace, about 2.2 s) fits, and "Yes" to exit still ends the program
+// promptly when the device does not answer. It looks again after each slice.
+inline constexpr std::uint32_t kCloseSendBoundMs = 3000;
+inline constexpr std::uint32_t kCloseSendSliceMs = 20;
+
 // The worker's sleeps are cut into slices this long so that StopLink is answered promptly.
 inline constexpr std::uint32_t kSleepSliceMs = 50;
 

@@ -162,6 +162,9 @@ void ParameterTable::DropUnacknowledged(std::uint16_t index, std::uint16_t sent)
     e.retry = 0;
     if (e.value.load() == sent) {
         e.dirty = 0;
+        if (!LinkOwnedParameter(index)) {
+            given_up_.fetch_add(1);
+        }
     }
 }
 

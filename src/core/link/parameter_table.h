@@ -74,6 +74,9 @@ class ParameterTable {
     // As ClearReceivedAndDirty, returning the edits it unmarked (index, value).
     std::vector<std::pair<std::uint16_t, std::uint16_t>> TakeEdits();
     void ClearRetryCounters();
+    // How many of the user's writes ran out of retries and were given up unacknowledged, since the start:
+    // an owner waiting for its edits tells these apart from the ones that arrived.
+    std::uint32_t GivenUp() const { return given_up_.load(); }
 
     std::size_t WriteCursor() const { return write_cursor_; }
     std::size_t ReadCursor() const { return read_cursor_; }
@@ -84,6 +87,7 @@ class ParameterTable {
     std::array<ParameterEntry, kParameterCount> entries_;
     // Held while an entry's value and marks change together (edit, reply, acknowledgement).
     std::mutex edit_mutex_;
+    std::atomic<std::uint32_t> given_up_{0};
     // Used by the link worker only.
     std::size_t read_cursor_ = 0;
     std::size_t write_cursor_ = 0;

@@ -12,9 +12,11 @@
 #include <vector>
 
 #include "core/link/device_spec.h"
+#include "core/link/link_schedule.h"
 #include "core/text/strings.h"
 #include "core/ui/text_layout.h"
 #include "gui/app/about_box_win32.h"
+#include "gui/app/close_flush_win32.h"
 #include "gui/app/diag_log_win32.h"
 #include "gui/app/main_window_tips_win32.h"
 #include "gui/win/message_box_win32.h"
@@ -482,8 +484,11 @@ LRESULT CZR305M2Dlg::OnClose(WPARAM, LPARAM) {
     asking_exit_ = true;
     const MessageAnswer answer =
         message_adapter_.Show(Text(str::kExitProgram), Text(str::kTip), MessageButtons::kYesNo);
+    // Edits still on their way go out first; what cannot go is told, and the user may stay.
+    const bool leave = answer == MessageAnswer::kYes &&
+                       SettleEditsBeforeClose(hwnd_, TitleButton(kLinkStateButton), stack_, message_adapter_);
     asking_exit_ = false;
-    if (answer != MessageAnswer::kYes) {
+    if (!leave) {
         return 0;
     }
     // A second start must not bring back a window that is on its way out.
@@ -546,6 +551,12 @@ LRESULT CZR305M2Dlg::OnDestroy(WPARAM wparam, LPARAM lparam) {
     }
     tray_.Remove();
     device_watch_.Stop();
+    // A window that goes without the close question still hands over what it holds, in a bounded wait;
+    // the link's boxes answer at once meanwhile.
+    if (host_)
+        host_->CancelWaits();
+    if (LinkController* link = stack_.Controller())
+        (void)link->SendPendingEdits(schedule::kCloseSendBoundMs);
     // Nothing may reach a window that is going away.
     StopLinkNow();
     RemovePropW(hwnd_, kMainWindowProperty);

@@ -4,12 +4,14 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <mutex>
 #include <string>
 #include <utility>
 #include <vector>
 
 #include "core/files/file_data.h"
+#include "core/link/link_schedule.h"
 #include "core/link/transport_link.h"
 #include "core/text/strings.h"
 #include "sim/sim_device.h"
@@ -623,6 +625,66 @@ TEST_F(LinkControllerTest, TheLogTellsEachStepOfConnectingLoadingRefusingAndReco
     device->Replug();
     ASSERT_TRUE(Loaded(2));
     EXPECT_GT(events.Find("connect device=sim", events.Find("reconnect reason=")), 0) << events.All();
+}
+
+// Closing right after an edit: what the window still holds for the device goes out before the worker stops.
+TEST_F(LinkControllerTest, EditsStillMarkedWhenClosingReachTheDeviceBeforeTheLinkStops) {
+    ASSERT_TRUE(controller.StartLink());
+    ASSERT_TRUE(Loaded());
+    link.WriteParameter(28, 560);
+    link.WriteParameter(300, 77);
+    EXPECT_EQ(controller.PendingEdits(), 2);
+    EXPECT_EQ(controller.SendPendingEdits(schedule::kCloseSendBoundMs), 0);
+    controller.StopLink();
+    EXPECT_EQ(device->Value(28), 560);
+    EXPECT_EQ(device->Value(300), 77);
+}
+
+// A link that cannot deliver them when closing counts them, so the owner can tell the user, and ends its
+// wait; once it can again, they are sent.
+TEST_F(LinkControllerTest, EditsTheLinkCannotDeliverWhenClosingAreCountedNotDropped) {
+    const struct {
+        const char* name;
+        std::function<void()> cut;
+        std::function<void()> mend;
+        bool kept;  // sent once mended; a silent device's tries may run out first
+    } cases[] = {
+        {"suspended", [&] { link.State().paused = true; }, [&] { link.State().paused = false; }, true},
+        {"unplugged",
+         [&] {
+             device->Unplug();
+             ASSERT_TRUE(WaitUntil([&] { return !link.State().link_up.load(); }));
+         },
+         [&] { device->Replug(); }, true},
+        {"silent",
+         [&] {
+             sim::Faults silent;
+             silent.silent = true;
+             device->SetFaults(silent);
+         },
+         [&] { device->SetFaults({}); }, false},
+    };
+    ASSERT_TRUE(controller.StartLink());
+    ASSERT_TRUE(Loaded());
+    for (const auto& c : cases) {
+        const int ready = controller.Ready();
+        const int drops = host.NotConnectedCount();
+        c.cut();
+        const auto value = static_cast<std::uint16_t>(link.Table().Value(300) + 1);
+        link.WriteParameter(300, value);
+        EXPECT_EQ(controller.SendPendingEdits(schedule::kCloseSendBoundMs), 1) << c.name;
+        c.mend();
+        ASSERT_TRUE(WaitUntil([&] { return controller.PendingEdits() == 0; })) << c.name;
+        if (host.NotConnectedCount() > drops) {
+            ASSERT_TRUE(WaitUntil([&] { return controller.Ready() > ready; })) << c.name;
+        }
+        if (c.kept) {
+            EXPECT_EQ(device->Value(300), value) << c.name;
+        }
+        link.WriteParameter(301, value);
+        EXPECT_EQ(controller.SendPendingEdits(schedule::kCloseSendBoundMs), 0) << c.name;
+        EXPECT_EQ(device->Value(301), value) << c.name;
+    }
 }
 
 }  // namespace

@@ -16,6 +16,7 @@
 #include "core/model/parameter_layout.h"
 #include "core/protocol/factory_defaults.h"
 #include "core/protocol/protocol.h"
+#include "core/text/closing_texts.h"
 #include "core/text/strings.h"
 #include "core/text/utf8.h"
 #include "core/ui/response_graph_ui.h"
@@ -80,13 +81,18 @@ void WriteScene(const fs::path& p) {
     ASSERT_TRUE(scene.SaveScene(p, values).Ok());
 }
 
-// Answers every box with OK or Yes and keeps their texts.
+// Answers every box with OK or Yes (No where its text holds `refuse`) and keeps their texts and languages.
 struct Boxes {
     std::vector<std::wstring> texts;
+    std::vector<LANGID> languages;
+    std::wstring refuse;
     Boxes() {
         SetMessageBoxResponder([this](const MessageBoxRequest& box) {
             texts.push_back(box.text);
-            return (box.type & MB_TYPEMASK) == MB_YESNO ? IDYES : IDOK;
+            languages.push_back(box.language);
+            if ((box.type & MB_TYPEMASK) != MB_YESNO)
+                return IDOK;
+            return !refuse.empty() && box.text.find(refuse) != std::wstring::npos ? IDNO : IDYES;
         });
     }
     ~Boxes() { SetMessageBoxResponder(nullptr); }
@@ -188,11 +194,7 @@ TEST_F(OfflineWindowTest, AFileConnectsShowsItsNameAndADragOnTheMusicGraphLandsI
     const std::uint16_t after = dlg->Link().Table().Value(gain);
     EXPECT_GT(after, before);
     MoveMusicFader(42);
-    // Edits still unsent when the window closes are not sent first (an open fault of the close path): wait
-    // for the link to send these two, so the test looks at the file write.
-    EXPECT_TRUE(PumpUntil(
-        [&] { return !dlg->Link().Table().IsDirty(gain) && !dlg->Link().Table().IsDirty(kMusicLevel); },
-        10s));
+    // Closed at once: the close sends what the window still holds for the file before the link stops.
     Close();
     const auto values = ValuesIn(file);
     EXPECT_EQ(values[gain], after);
@@ -359,10 +361,71 @@ TEST_F(OfflineWindowTest, AServedProcessorIsReachedWithTheTokenAndRefusesAnother
     ASSERT_TRUE(Open(served.Device(L"room.token")));
     ASSERT_TRUE(Loaded()) << ReadText(folder / L"serve.log");
     MoveMusicFader(33);
-    PumpUntil([&] { return !dlg->Link().Table().IsDirty(kMusicLevel); }, 5s);
     Close();
     EXPECT_EQ(boxes.texts.size(), 1u) << "only the exit question";
     EXPECT_EQ(served.Get(kMusicLevel), "0: 28 533\n") << ReadText(folder / L"serve.log");
+}
+
+// Edits the link cannot send when the window closes (here it is suspended) are counted in a question, in
+// the window's language: "No" keeps the window and the edits, which go out once the link runs again.
+TEST_F(OfflineWindowTest, EditsNotSentAtCloseAreToldAndTheWindowMayStay) {
+    DeviceSpec sim;
+    sim.kind = DeviceSpec::Kind::kSim;
+    ASSERT_TRUE(Open(sim));
+    ASSERT_TRUE(Loaded());
+    SendMessageW(dlg->Hwnd(), IDC_TITLE_BUTTON, kLinkStateButton, kLinkStateButton);
+    ASSERT_TRUE(dlg->Link().State().paused.load());
+    MoveMusicFader(21);
+    const std::wstring caption = dlg->TitleButton(kLinkStateButton).GetCaption();
+    for (const int language : {kLanguageSimplified, kLanguageTraditional, kLanguageEnglish}) {
+        SetLanguageIndex(language);
+        const std::wstring question =
+            FormatText(extra::kEditsNotSentAtClose.members[static_cast<std::size_t>(language)], 1);
+        boxes.refuse = question;
+        boxes.texts.clear();
+        boxes.languages.clear();
+        SendMessageW(dlg->Hwnd(), WM_CLOSE, 0, 0);
+        ASSERT_EQ(boxes.texts.size(), 2u) << language;
+        EXPECT_EQ(boxes.texts[1], question);
+        EXPECT_EQ(boxes.languages[1], LanguageIdFor(language));
+        EXPECT_FALSE(dlg->Closed());
+        EXPECT_TRUE(IsWindowEnabled(dlg->Hwnd()));
+        EXPECT_EQ(dlg->TitleButton(kLinkStateButton).GetCaption(), caption);
+        EXPECT_TRUE(dlg->Link().Table().IsDirty(kMusicLevel));
+    }
+    SetLanguageIndex(kLanguageEnglish);
+    SendMessageW(dlg->Hwnd(), IDC_TITLE_BUTTON, kLinkStateButton, kLinkStateButton);
+    EXPECT_TRUE(PumpUntil([&] { return dlg->Controller()->PendingEdits() == 0; }, 30s));
+    boxes.refuse.clear();
+    boxes.texts.clear();
+    SendMessageW(dlg->Hwnd(), WM_CLOSE, 0, 0);
+    EXPECT_TRUE(dlg->Closed());
+    EXPECT_EQ(boxes.texts.size(), 1u) << "only the exit question";
+}
+
+// The file's last write fails at close (the file is read-only): the window says so and stays for
+// "Save Mode Local" unless the user closes anyway; the file is left as it was.
+TEST_F(OfflineWindowTest, AFileThatCannotTakeTheLastWriteAtCloseKeepsTheWindowOpen) {
+    Folder folder(L"vela-关闭");
+    const fs::path file = folder / L"room.lub";
+    WriteScene(file);
+    const auto original = ReadBytes(file);
+    fs::permissions(file, fs::perms::owner_read | fs::perms::group_read | fs::perms::others_read);
+    ASSERT_TRUE(Open(FileDevice(file)));
+    ASSERT_TRUE(Loaded());
+    MoveMusicFader(23);
+    boxes.refuse = L"Save Mode Local";
+    boxes.texts.clear();
+    SendMessageW(dlg->Hwnd(), WM_CLOSE, 0, 0);
+    ASSERT_EQ(boxes.texts.size(), 2u);
+    EXPECT_EQ(boxes.texts[1].find(L"The scene file room.lub cannot be written"), 0u)
+        << ToUtf8(boxes.texts[1]);
+    EXPECT_FALSE(dlg->Closed());
+    EXPECT_EQ(dlg->Link().Table().Value(kMusicLevel), 523u);
+
+    boxes.refuse.clear();
+    Close();
+    EXPECT_EQ(ReadBytes(file), original);
 }
 
 }  // namespace
