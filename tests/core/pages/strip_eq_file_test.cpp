@@ -170,7 +170,9 @@ TEST(StripEqFile, ARefusedTextAppliesNothingAndSaysWhereAndWhy) {
     EXPECT_TRUE(edits.edits.empty());
     EXPECT_EQ(echo.BandRawValues(), before);
     // A reason too long for the box is cut, not lost.
-    const EqFit long_word = FitEqText(echo, "Filter 1: ON " + std::string(5000, 'Z') + "\n");
+    std::string long_line = "Filter 1: ON ";
+    long_line.append(5000, 'Z').append("\n");
+    const EqFit long_word = FitEqText(echo, long_line);
     ASSERT_FALSE(long_word.Ok());
     const std::wstring said = EqRefusalText(long_word, std::wstring(400, L'n'));
     EXPECT_NE(said.find(L"line 1"), std::wstring::npos);

@@ -114,8 +114,9 @@ TEST(MessageBoxShots, TheNewQuestionsAreDrawnInEachLanguage) {
         };
         for (const auto& b : boxes) {
             SCOPED_TRACE(ToUtf8(b.name));
-            BoxShot shot{testing::ArtifactsFolder() + L"\\box-" + b.name + L"-" + names[language] + L".png",
-                         b.answer};
+            BoxShot shot;
+            shot.file = testing::ArtifactsFolder() + L"\\box-" + b.name + L"-" + names[language] + L".png";
+            shot.answer = b.answer;
             g_shot = &shot;
             const UINT_PTR timer = SetTimer(nullptr, 0, 100, PictureTheBox);
             const int pressed = LocalizedMessageBox(nullptr, b.text, L"vela", b.type, language);
