@@ -19,18 +19,7 @@ namespace ids = system_ids;
 namespace button = system_button;
 namespace label = system_label;
 namespace value = system_value;
-
-constexpr int kKeyShiftCode = 12;
-constexpr int kMicVolACode = 13;
-constexpr int kMicVolBCode = 14;
-constexpr int kMicGateCode = 15;
-constexpr int kMusicGateCode = 16;
-constexpr int kKeyPasswordSwitchCode = 19;
-constexpr int kCurrentSceneCode = 22;
-constexpr int kSceneRequestCode = 23;
-constexpr int kPowerOnCode = 11;
-constexpr int kMicThresholdCode = 8;
-constexpr int kMusicThresholdCode = 9;
+using namespace system_code;
 
 struct LabelText {
     int text;
@@ -243,6 +232,7 @@ void SystemPage::SetCodeValue(int code, int raw) {
         default:
             break;
     }
+    NoteDeviceValue(code, raw);
     UpdateCodeText(code);
 }
 
@@ -352,6 +342,7 @@ void SystemPage::OnValueControl(int control, int position) {
         return;
     }
     positions_[static_cast<std::size_t>(control)] = position;
+    controls_.SetValueNote(control, std::wstring());
     if (control < sp::kVolumeControls) {
         const sp::VolumeChange change = limits_.Change(control, position);
         if (change.maximum_changed) {

@@ -93,6 +93,21 @@ inline constexpr int kMicGate = 16;
 inline constexpr int kCount = 17;
 }  // namespace system_label
 
+// The codes of the page's controls other than the eight volumes (codes 0..7).
+namespace system_code {
+inline constexpr int kKeyShiftCode = 12;
+inline constexpr int kMicVolACode = 13;
+inline constexpr int kMicVolBCode = 14;
+inline constexpr int kMicGateCode = 15;
+inline constexpr int kMusicGateCode = 16;
+inline constexpr int kKeyPasswordSwitchCode = 19;
+inline constexpr int kCurrentSceneCode = 22;
+inline constexpr int kSceneRequestCode = 23;
+inline constexpr int kPowerOnCode = 11;
+inline constexpr int kMicThresholdCode = 8;
+inline constexpr int kMusicThresholdCode = 9;
+}  // namespace system_code
+
 // Code 25 rewrites every fixed text; ParameterMap relabels codes 0..25.
 inline constexpr int kSystemFixedTextCode = 25;
 
@@ -136,6 +151,8 @@ class ISystemControls {
     // by dialog id.
     virtual void SetButtonOffNote(int /*button*/, const std::wstring& /*note*/) {}
     virtual void SetItemOffNote(int /*id*/, const std::wstring& /*note*/) {}
+    // A value control's note that the device holds a value the control cannot show; empty takes it away.
+    virtual void SetValueNote(int /*control*/, const std::wstring& /*note*/) {}
 };
 
 // What the link controller is given before a request is raised.
@@ -186,6 +203,7 @@ class SystemPage : public ICodePage {
     // Where a value control stands, as the page placed it or was told.
     int At(int control) const;
     void Place(int control, int position);
+    void NoteDeviceValue(int code, int raw);
     void ShowKeySwitch(bool enabled);
     std::uint16_t Parameter(std::uint16_t index) const;
     void Tell(std::wstring_view text, std::wstring_view caption = {},

@@ -1,4 +1,6 @@
-// The System page's user edits of the table, recorded for undo.
+// The System page's values between its controls and the table: user edits recorded for undo, and device
+// values a control cannot show said in its tip.
+#include "core/model/value_scales.h"
 #include "core/pages/system_page.h"
 
 namespace vela {
@@ -18,6 +20,44 @@ void SystemPage::Choose(int code, std::uint16_t index, int value) {
     Edit(code, index, value);
     if (history_ != nullptr) {
         history_->ActionEnds();
+    }
+}
+
+namespace {
+
+namespace sp = system_page;
+namespace value = system_value;
+using namespace system_code;
+
+// The value control that shows a code, or -1.
+int ValueControlOf(int code) {
+    if (code >= 0 && code < sp::kVolumeControls) {
+        return code;
+    }
+    switch (code) {
+        case kMicThresholdCode:
+            return value::kMicThreshold;
+        case kMusicThresholdCode:
+            return value::kMusicThreshold;
+        case kKeyShiftCode:
+            return value::kKeyShift;
+        case kMicVolACode:
+            return value::kMicVolA;
+        case kMicVolBCode:
+            return value::kMicVolB;
+        default:
+            return -1;
+    }
+}
+
+}  // namespace
+
+// The control stays inside its scale; what the device really holds is said in its tip, and never written
+// back.
+void SystemPage::NoteDeviceValue(int code, int raw) {
+    const int control = ValueControlOf(code);
+    if (control >= 0) {
+        controls_.SetValueNote(control, GetCodeValue(code) == raw ? std::wstring() : DeviceValueNote(raw));
     }
 }
 

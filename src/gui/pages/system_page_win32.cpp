@@ -370,6 +370,11 @@ void CWinSystem::SetValueCaption(int control, const std::wstring& caption) {
         values_[static_cast<std::size_t>(control)].SetCaption(caption);
 }
 
+void CWinSystem::SetValueNote(int control, const std::wstring& note) {
+    if (control >= 0 && control < value::kCount)
+        values_[static_cast<std::size_t>(control)].SetNote(note);
+}
+
 void CWinSystem::SetLabelCaption(int l, const std::wstring& caption) {
     if (l >= 0 && l < label::kCount)
         labels_[static_cast<std::size_t>(l)].SetCaption(caption);

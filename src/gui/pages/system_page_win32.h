@@ -77,6 +77,7 @@ class CWinSystem : public CPageWindow, private ISystemControls, private ISceneRe
     int Position(int control);
     void SetPosition(int control, int position) override;
     void SetValueCaption(int control, const std::wstring& caption) override;
+    void SetValueNote(int control, const std::wstring& note) override;
     void SetLabelCaption(int label, const std::wstring& caption) override;
     void EnableLabel(int label, bool enabled) override;
     void SetButtonCaption(int button, const std::wstring& caption) override;

@@ -10,6 +10,7 @@
 
 #include "core/files/recent_files.h"
 #include "core/model/history_actions.h"
+#include "core/model/value_scales.h"
 #include "core/text/strings.h"
 #include "support/link_fakes.h"
 #include "support/temp_dir.h"
@@ -80,6 +81,8 @@ class FakeSystemControls final : public ISystemControls {
     std::map<int, std::wstring> button_notes, item_notes;
     void SetButtonOffNote(int b, const std::wstring& n) override { button_notes[b] = n; }
     void SetItemOffNote(int id, const std::wstring& n) override { item_notes[id] = n; }
+    std::map<int, std::wstring> value_notes;
+    void SetValueNote(int c, const std::wstring& n) override { value_notes[c] = n; }
 
     bool Said(str::Id id) const { return std::find(shown.begin(), shown.end(), Text(id)) != shown.end(); }
 };
@@ -172,6 +175,40 @@ TEST_F(SystemPageTest, CodesPlaceTheControls) {
     page.SetCodeValue(23, 0x0505);
     EXPECT_EQ(controls.selections[ids::kSceneList], 4);
     EXPECT_EQ(controls.texts[ids::kSceneName], L"Party");
+}
+
+// A device value a control cannot show stays in the table unwritten; the control stays in its scale and its
+// tip says what the device holds, until a value it can show arrives or the user moves it.
+TEST_F(SystemPageTest, DeviceValuesOutsideAScaleAreNotedInTheTipAndNeverWrittenBack) {
+    const struct {
+        int code;
+        int control;
+        int raw;
+        int shown;
+    } cases[] = {
+        {0, 0, 200, 84},
+        {9, value::kMusicThreshold, 200, -1},  // off the gate table: the control stays where it was
+        {12, value::kKeyShift, 999, 20},
+        {13, value::kMicVolA, 9000, 0},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.code);
+        const int before = controls.positions[c.control];
+        page.SetCodeValue(c.code, c.raw);
+        EXPECT_EQ(controls.positions[c.control], c.shown < 0 ? before : c.shown);
+        EXPECT_EQ(controls.value_notes[c.control], DeviceValueNote(c.raw));
+        const int shown = page.GetCodeValue(c.code);
+        page.SetCodeValue(c.code, shown);
+        EXPECT_EQ(controls.value_notes[c.control], L"");
+        page.SetCodeValue(c.code, c.raw);
+    }
+    for (std::size_t i = 0; i < kParameterCount; ++i) {
+        EXPECT_FALSE(Dirty(i)) << "nothing the device holds is written back: " << i;
+    }
+    for (const auto& c : cases) {
+        page.OnValueControl(c.control, controls.positions[c.control]);
+        EXPECT_EQ(controls.value_notes[c.control], L"") << "a user's move takes the note away: " << c.code;
+    }
 }
 
 // The list names the scenes as the device does, and only a change of the device's current scene moves it:
