@@ -128,19 +128,7 @@ TEST_F(PageTipsTest, EveryControlHasATipInEachLanguage) {
 
 // A tip the system shows now, among this thread's windows.
 HWND ShownTip() {
-    HWND found = nullptr;
-    EnumThreadWindows(
-        GetCurrentThreadId(),
-        [](HWND w, LPARAM found_at) -> BOOL {
-            wchar_t name[64]{};
-            GetClassNameW(w, name, 64);
-            if (!IsWindowVisible(w) || _wcsicmp(name, TOOLTIPS_CLASSW) != 0)
-                return TRUE;
-            *reinterpret_cast<HWND*>(found_at) = w;
-            return FALSE;
-        },
-        reinterpret_cast<LPARAM>(&found));
-    return found;
+    return testing::ShownThreadWindow(TOOLTIPS_CLASSW);
 }
 
 // Rests the mouse on `control` until its tip shows; the tip, or nothing.

@@ -46,6 +46,26 @@ LRESULT HostWindow::WindowProc(UINT message, WPARAM wparam, LPARAM lparam) {
     }
 }
 
+HWND ShownThreadWindow(const wchar_t* window_class) {
+    struct Search {
+        const wchar_t* window_class;
+        HWND found;
+    } search{window_class, nullptr};
+    EnumThreadWindows(
+        GetCurrentThreadId(),
+        [](HWND w, LPARAM at) -> BOOL {
+            auto& s = *reinterpret_cast<Search*>(at);
+            wchar_t name[64]{};
+            GetClassNameW(w, name, 64);
+            if (!IsWindowVisible(w) || _wcsicmp(name, s.window_class) != 0)
+                return TRUE;
+            s.found = w;
+            return FALSE;
+        },
+        reinterpret_cast<LPARAM>(&search));
+    return search.found;
+}
+
 void Pump() {
     MSG msg;
     while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {

@@ -47,6 +47,8 @@ class HostWindow : public CWindow {
 
 // Dispatches everything queued for this thread.
 void Pump();
+// A visible window of this thread whose class is `window_class` (case ignored), or null.
+HWND ShownThreadWindow(const wchar_t* window_class);
 // Pumps until the predicate holds or the time is up; true when it held.
 bool PumpUntil(const std::function<bool()>& done, std::chrono::milliseconds limit = std::chrono::seconds(5));
 

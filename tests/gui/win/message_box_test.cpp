@@ -58,19 +58,7 @@ struct BoxShot {
 BoxShot* g_shot = nullptr;
 
 HWND ShownBox() {
-    HWND found = nullptr;
-    EnumThreadWindows(
-        GetCurrentThreadId(),
-        [](HWND w, LPARAM found_at) -> BOOL {
-            wchar_t name[16]{};
-            GetClassNameW(w, name, 16);
-            if (!IsWindowVisible(w) || std::wstring(name) != L"#32770")
-                return TRUE;
-            *reinterpret_cast<HWND*>(found_at) = w;
-            return FALSE;
-        },
-        reinterpret_cast<LPARAM>(&found));
-    return found;
+    return testing::ShownThreadWindow(L"#32770");
 }
 
 // Runs inside the box's own message loop: a real modal box cannot be pictured from outside it.
