@@ -12,10 +12,7 @@ inline constexpr double kSampleRate = 48000.0;
 inline constexpr double kTwoPi = 6.28318530717958;
 
 // EQ band types; any other value is a peaking band.
-inline constexpr int kHighShelf = 5;
-inline constexpr int kLowShelf = 6;
-inline constexpr int kPeaking = 7;
-inline constexpr int kBandOff = 0x8000;
+enum BandType : int { kHighShelf = 5, kLowShelf = 6, kPeaking = 7, kBandOff = 0x8000 };
 
 // H(z) = (b0 + b1 z^-1 + b2 z^-2) / (1 + a1 z^-1 + a2 z^-2); the default is flat.
 struct Biquad {

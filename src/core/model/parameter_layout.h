@@ -13,21 +13,22 @@
 namespace vela::layout {
 
 // Page ids: the page of an edit.
-inline constexpr int kMainPage = 0;
-inline constexpr int kCenterPage = 1;
-inline constexpr int kSubPage = 2;
-inline constexpr int kMusicPage = 3;
-inline constexpr int kMicPage = 4;
-inline constexpr int kEchoPage = 5;
-inline constexpr int kReverbPage = 6;
-inline constexpr int kSystemPage = 7;
-inline constexpr int kRearPage = 9;
-
-// Controls of the main window itself, as pseudo pages of the tables below (code = fader number).
-inline constexpr int kMasterFaders = 100;
-inline constexpr int kMusicSourceSelector = 101;
-inline constexpr int kModeButtons = 102;
-inline constexpr int kNoPage = -1;
+enum PageId : int {
+    kNoPage = -1,
+    kMainPage = 0,
+    kCenterPage = 1,
+    kSubPage = 2,
+    kMusicPage = 3,
+    kMicPage = 4,
+    kEchoPage = 5,
+    kReverbPage = 6,
+    kSystemPage = 7,
+    kRearPage = 9,
+    // Controls of the main window itself, as pseudo pages of the tables below (code = fader number).
+    kMasterFaders = 100,
+    kMusicSourceSelector = 101,
+    kModeButtons = 102,
+};
 
 // The System page's maximum for each master fader's channel: Music Max, Mic Max, MicB Max, Effect Max.
 inline constexpr std::array<std::uint16_t, 4> kMasterMaxLevelParameters{920, 916, 918, 922};

@@ -10,9 +10,7 @@
 
 namespace vela {
 
-inline constexpr int kHighPassHandle = 0;
-inline constexpr int kLowPassHandle = 1;
-inline constexpr int kFirstBandHandle = 2;
+enum GraphHandleIndex : int { kHighPassHandle, kLowPassHandle, kFirstBandHandle };
 inline constexpr int kMaxGraphBands = 64;
 
 struct FreqRange {

@@ -21,31 +21,25 @@
 namespace vela {
 
 // Slot and control numbers shared by the three page kinds.
-inline constexpr int kResetButton = 3;
-inline constexpr int kEqPassButton = 4;
-inline constexpr int kMicAButton = 5;
-inline constexpr int kMicBButton = 6;
-inline constexpr int kHighPassCombo = 0;
-inline constexpr int kLowPassCombo = 1;
-inline constexpr int kFbxCombo = 2;
+enum StripButtonSlot : int { kResetButton = 3, kEqPassButton, kMicAButton, kMicBButton };
+enum StripComboSlot : int { kHighPassCombo, kLowPassCombo, kFbxCombo };
 inline constexpr int kFbxLabel = 5;
 inline constexpr int kFbxItems = 4;
 inline constexpr int kRowCaptions = 4;
 // Button check states, as the image button keeps them.
-inline constexpr int kCheckPush = 0;
-inline constexpr int kCheckReleased = 1;
-inline constexpr int kCheckPressed = 2;
+enum CheckState : int { kCheckPush, kCheckReleased, kCheckPressed };
 // Graph notifications (wParam).
-inline constexpr int kGraphBand = 0;
-inline constexpr int kGraphHighPass = 1;
-inline constexpr int kGraphLowPass = 2;
-inline constexpr int kGraphCopy = 3;
-inline constexpr int kGraphPaste = 4;
-inline constexpr int kGraphImport = 5;
-inline constexpr int kGraphExport = 6;
+enum GraphNotification : int {
+    kGraphBand,
+    kGraphHighPass,
+    kGraphLowPass,
+    kGraphCopy,
+    kGraphPaste,
+    kGraphImport,
+    kGraphExport
+};
 // The Mic page tells its parent which microphone it shows.
-inline constexpr int kMicSelectedA = 26;
-inline constexpr int kMicSelectedB = 27;
+enum MicSelected : int { kMicSelectedA = 26, kMicSelectedB };
 
 // What one band editor shows, and the graph's handle of the band.
 struct BandValues {

@@ -44,53 +44,52 @@ inline constexpr int kEnterSink = IDC_ENTER_SINK;
 
 // Value controls by index.
 namespace system_value {
-inline constexpr int kMusicThreshold = 8;
-inline constexpr int kMicThreshold = 9;
-inline constexpr int kKeyShift = 10;
-inline constexpr int kMicVolA = 11;
-inline constexpr int kMicVolB = 12;
-inline constexpr int kCount = 13;
+enum Index : int { kMusicThreshold = 8, kMicThreshold, kKeyShift, kMicVolA, kMicVolB, kCount };
 }  // namespace system_value
 
 // Image buttons by index.
 namespace system_button {
-inline constexpr int kCheckSystemPassword = 0;
-inline constexpr int kCheckKeyPassword = 1;
-inline constexpr int kChangeKeyPassword = 2;
-inline constexpr int kUseScene = 3;
-inline constexpr int kSaveScene = 4;
-inline constexpr int kResetPasswords = 5;
-inline constexpr int kChangeSystemPassword = 6;
-inline constexpr int kSaveLocal = 7;
-inline constexpr int kDeleteLocal = 8;
-inline constexpr int kUpdateToDevice = 9;
-inline constexpr int kWifi = 10;
-inline constexpr int kImport = 11;
-inline constexpr int kSaveAs = 12;
-inline constexpr int kOpen = 13;
-inline constexpr int kCount = 14;
+enum Index : int {
+    kCheckSystemPassword,
+    kCheckKeyPassword,
+    kChangeKeyPassword,
+    kUseScene,
+    kSaveScene,
+    kResetPasswords,
+    kChangeSystemPassword,
+    kSaveLocal,
+    kDeleteLocal,
+    kUpdateToDevice,
+    kWifi,
+    kImport,
+    kSaveAs,
+    kOpen,
+    kCount
+};
 }  // namespace system_button
 
 // Captions beside the template's edits, lists and check boxes, by index.
 namespace system_label {
-inline constexpr int kKeyPassword = 0;
-inline constexpr int kNewKeyPassword = 1;
-inline constexpr int kKeyEnable = 2;
-inline constexpr int kKeyDisable = 3;
-inline constexpr int kSystemPassword = 4;
-inline constexpr int kOldPassword = 5;
-inline constexpr int kNewPassword = 6;
-inline constexpr int kConfirmPassword = 7;
-inline constexpr int kSceneNumber = 8;
-inline constexpr int kSceneName = 9;
-inline constexpr int kLanguage = 10;
-inline constexpr int kPowerOn = 11;
-inline constexpr int kLocalFile = 12;
-inline constexpr int kMusicGateEnable = 13;
-inline constexpr int kMicGateEnable = 14;
-inline constexpr int kMusicGate = 15;
-inline constexpr int kMicGate = 16;
-inline constexpr int kCount = 17;
+enum Index : int {
+    kKeyPassword,
+    kNewKeyPassword,
+    kKeyEnable,
+    kKeyDisable,
+    kSystemPassword,
+    kOldPassword,
+    kNewPassword,
+    kConfirmPassword,
+    kSceneNumber,
+    kSceneName,
+    kLanguage,
+    kPowerOn,
+    kLocalFile,
+    kMusicGateEnable,
+    kMicGateEnable,
+    kMusicGate,
+    kMicGate,
+    kCount
+};
 }  // namespace system_label
 
 // The codes of the page's controls other than the eight volumes (codes 0..7).

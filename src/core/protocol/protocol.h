@@ -19,20 +19,22 @@ inline constexpr std::size_t kFrameOverhead = 5;  // header, length, command, tw
 inline constexpr std::size_t kLongPayload = 250;  // from here on the length byte is 0xFF
 
 namespace cmd {
-inline constexpr std::uint8_t kIdentify = 0x00;
-inline constexpr std::uint8_t kCallScene = 0x01;
-inline constexpr std::uint8_t kWriteParameters = 0x03;
-inline constexpr std::uint8_t kSceneName = 0x04;
-inline constexpr std::uint8_t kReadParameters = 0x06;
-inline constexpr std::uint8_t kSaveScene = 0x10;
-inline constexpr std::uint8_t kReserved20 = 0x20;
-inline constexpr std::uint8_t kSaveSettings = 0x21;
-inline constexpr std::uint8_t kWifiText = 0x57;
-inline constexpr std::uint8_t kAnnounce = 0x71;
-inline constexpr std::uint8_t kDump = 0xF0;
-inline constexpr std::uint8_t kReservedFC = 0xFC;
-inline constexpr std::uint8_t kReservedFE = 0xFE;
-inline constexpr std::uint8_t kReservedFF = 0xFF;
+enum Command : std::uint8_t {
+    kIdentify = 0x00,
+    kCallScene = 0x01,
+    kWriteParameters = 0x03,
+    kSceneName = 0x04,
+    kReadParameters = 0x06,
+    kSaveScene = 0x10,
+    kReserved20 = 0x20,
+    kSaveSettings = 0x21,
+    kWifiText = 0x57,
+    kAnnounce = 0x71,
+    kDump = 0xF0,
+    kReservedFC = 0xFC,
+    kReservedFE = 0xFE,
+    kReservedFF = 0xFF,
+};
 }  // namespace cmd
 
 // Parameters that the link itself gives a meaning to.
@@ -63,9 +65,7 @@ inline constexpr std::uint16_t kLocalPresetFirst = 730;
 inline constexpr std::uint16_t kLocalPresetLast = 914;
 
 // High byte of parameter 934: what the System page asks of the selected scene.
-inline constexpr std::uint16_t kSceneOpName = 0x05;
-inline constexpr std::uint16_t kSceneOpCall = 0x06;
-inline constexpr std::uint16_t kSceneOpSave = 0x07;
+enum SceneOp : std::uint16_t { kSceneOpName = 0x05, kSceneOpCall = 0x06, kSceneOpSave = 0x07 };
 
 inline constexpr int kSceneSlots = 8;
 inline constexpr int kSceneNameLength = 25;          // bytes on the wire, characters in the table

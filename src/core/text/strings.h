@@ -11,10 +11,7 @@
 
 namespace vela {
 
-inline constexpr int kLanguageCount = 3;
-inline constexpr int kLanguageSimplified = 0;
-inline constexpr int kLanguageTraditional = 1;
-inline constexpr int kLanguageEnglish = 2;
+enum Language : int { kLanguageSimplified, kLanguageTraditional, kLanguageEnglish, kLanguageCount };
 
 // Members in language-index order: Simplified Chinese, Traditional Chinese, English.
 struct LocalizedString {

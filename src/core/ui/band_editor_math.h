@@ -9,12 +9,9 @@
 
 namespace vela {
 
-// Field numbers: also the lParam of the editor's notifications.
-inline constexpr int kFieldGain = 0;
-inline constexpr int kFieldFreq = 1;
-inline constexpr int kFieldQ = 2;
-inline constexpr int kFieldType = 3;
-inline constexpr int kTextFields = 3;
+// Field numbers: also the lParam of the editor's notifications. The text fields come before the type.
+enum BandField : int { kFieldGain, kFieldFreq, kFieldQ, kFieldType };
+inline constexpr int kTextFields = kFieldType;
 
 struct GainLimits {
     double lower = -24.0;

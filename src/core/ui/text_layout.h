@@ -4,11 +4,13 @@
 namespace vela {
 
 // Text flags shared by the image button and the label.
-inline constexpr int kTextCentre = 0x01;
-inline constexpr int kTextRight = 0x02;
-inline constexpr int kTextMiddle = 0x04;
-inline constexpr int kTextBottom = 0x08;
-inline constexpr int kTextSingleLine = 0x20;
+enum TextFlag : int {
+    kTextCentre = 0x01,
+    kTextRight = 0x02,
+    kTextMiddle = 0x04,
+    kTextBottom = 0x08,
+    kTextSingleLine = 0x20,
+};
 
 struct TextBox {
     float x = 0;

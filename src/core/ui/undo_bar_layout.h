@@ -9,11 +9,7 @@
 
 namespace vela {
 
-inline constexpr int kUndoBarUndo = 0;
-inline constexpr int kUndoBarRedo = 1;
-inline constexpr int kUndoBarCompare = 2;
-inline constexpr int kUndoBarKeep = 3;
-inline constexpr int kUndoBarButtons = 4;
+enum UndoBarButton : int { kUndoBarUndo, kUndoBarRedo, kUndoBarCompare, kUndoBarKeep, kUndoBarButtons };
 
 std::array<Rect, kUndoBarButtons> UndoBarRects(const MainLayout& layout);
 
