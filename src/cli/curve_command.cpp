@@ -9,6 +9,7 @@
 #include "cli/session.h"
 #include "core/files/file_data.h"
 #include "core/model/channel_response.h"
+#include "core/text/text_format.h"
 
 namespace vela::cli {
 namespace {
@@ -28,14 +29,6 @@ struct CurveOptions {
 int Usage(std::ostream& err, const std::string& message) {
     err << "velactl: " << message << "\nTry 'velactl curve --help'." << std::endl;
     return kExitUsage;
-}
-
-std::string Number(const char* format, double v) {
-    if (v == 0.0)
-        v = 0.0;  // never "-0.0000"
-    char buffer[48];
-    const int n = std::snprintf(buffer, sizeof buffer, format, v);
-    return n > 0 ? std::string(buffer, static_cast<std::size_t>(n)) : std::string("0");
 }
 
 // Parses the arguments; an exit status when they are wrong.
@@ -133,16 +126,16 @@ int RunCurve(const std::vector<std::string>& args, const DeviceTableReader& read
         for (const auto& p : response->points)
             json.Open()
                 .Key("hz")
-                .Literal(Number("%.3f", p.hz))
+                .Literal(PrintNumber("%.3f", p.hz))
                 .Key("db")
-                .Literal(Number("%.4f", p.db))
+                .Literal(PrintNumber("%.4f", p.db))
                 .Close();
         json.CloseArray().Close();
         out << "\n";
     } else {
         out << "hz,db\n";
         for (const auto& p : response->points)
-            out << Number("%.3f", p.hz) << "," << Number("%.4f", p.db) << "\n";
+            out << PrintNumber("%.3f", p.hz) << "," << PrintNumber("%.4f", p.db) << "\n";
     }
     out.flush();
     return out ? kExitOk : kExitFile;

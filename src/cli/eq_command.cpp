@@ -11,6 +11,7 @@
 #include "core/files/file_data.h"
 #include "core/model/parameter_layout.h"
 #include "core/protocol/protocol.h"
+#include "core/text/text_format.h"
 #include "core/ui/eq_import.h"
 
 namespace vela::cli {
@@ -116,17 +117,10 @@ std::optional<int> ReadList(const std::string& file, std::istream& in, std::stri
     return std::nullopt;
 }
 
-std::string Number(const char* format, double v) {
-    if (v == 0.0)
-        v = 0.0;
-    char buffer[48];
-    const int n = std::snprintf(buffer, sizeof buffer, format, v);
-    return n > 0 ? std::string(buffer, static_cast<std::size_t>(n)) : std::string("0");
-}
-
 std::string JsonFilter(const eqtext::Filter& f) {
-    return "{\"type\": \"" + std::string(eqtext::TypeCode(f.type)) + "\", \"hz\": " + Number("%.1f", f.hz) +
-           ", \"gain_db\": " + Number("%.2f", f.gain_db) + ", \"q\": " + Number("%.3f", f.q) + "}";
+    return "{\"type\": \"" + std::string(eqtext::TypeCode(f.type)) +
+           "\", \"hz\": " + PrintNumber("%.1f", f.hz) + ", \"gain_db\": " + PrintNumber("%.2f", f.gain_db) +
+           ", \"q\": " + PrintNumber("%.3f", f.q) + "}";
 }
 
 void PrintJson(const EqFit& fit, const EqOptions& o, Channel channel, bool dance, bool written,
@@ -144,8 +138,9 @@ void PrintJson(const EqFit& fit, const EqOptions& o, Channel channel, bool dance
             << ", \"freq_clamped\": " << (band.freq_clamped ? "true" : "false")
             << ", \"gain_clamped\": " << (band.gain_clamped ? "true" : "false") << "}";
     }
-    out << "], \"preamp_db\": " << (fit.preamp_db ? Number("%.2f", *fit.preamp_db) : std::string("null"))
-        << ", \"largest_difference_db\": " << Number("%.3f", fit.largest_difference_db) << "}" << std::endl;
+    out << "], \"preamp_db\": " << (fit.preamp_db ? PrintNumber("%.2f", *fit.preamp_db) : std::string("null"))
+        << ", \"largest_difference_db\": " << PrintNumber("%.3f", fit.largest_difference_db) << "}"
+        << std::endl;
 }
 
 // The output strips' bank: --bank, else the one the device's mode word selects.

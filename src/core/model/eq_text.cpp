@@ -6,6 +6,7 @@
 #include <cstdio>
 
 #include "core/text/strings.h"
+#include "core/text/text_format.h"
 
 namespace vela::eqtext {
 namespace {
@@ -229,17 +230,9 @@ std::size_t PreampPrefix(const std::vector<std::string_view>& w) {
     return 0;
 }
 
-std::string Print(const char* format, double v) {
-    if (v == 0.0)
-        v = 0.0;  // never "-0.0"
-    char buffer[64];
-    const int n = std::snprintf(buffer, sizeof buffer, format, v);
-    return n > 0 ? std::string(buffer, static_cast<std::size_t>(n)) : std::string("0");
-}
-
 // One decimal, without a trailing ".0".
 std::string Hertz(double hz) {
-    std::string text = Print("%.1f", hz);
+    std::string text = PrintNumber("%.1f", hz);
     if (text.size() > 2 && text.compare(text.size() - 2, 2, ".0") == 0)
         text.resize(text.size() - 2);
     return text;
@@ -314,7 +307,8 @@ std::string Write(std::span<const Filter> filters, std::string_view title) {
     int n = 0;
     for (const Filter& f : filters) {
         text += "Filter " + std::to_string(++n) + ": ON " + std::string(TypeCode(f.type)) + " Fc " +
-                Hertz(f.hz) + " Hz Gain " + Print("%.1f", f.gain_db) + " dB Q " + Print("%.2f", f.q) + "\n";
+                Hertz(f.hz) + " Hz Gain " + PrintNumber("%.1f", f.gain_db) + " dB Q " +
+                PrintNumber("%.2f", f.q) + "\n";
     }
     return text;
 }

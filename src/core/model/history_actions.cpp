@@ -17,22 +17,19 @@ HistoryActions::~HistoryActions() {
 }
 
 bool HistoryActions::Undo() {
-    const auto step = history_.TakeUndo();
-    if (!step) {
-        return false;
-    }
-    FollowCompare(*step);
-    WriteBack(step->changes, false);
-    return true;
+    return Replay(history_.TakeUndo(), false);
 }
 
 bool HistoryActions::Redo() {
-    const auto step = history_.TakeRedo();
+    return Replay(history_.TakeRedo(), true);
+}
+
+bool HistoryActions::Replay(const std::optional<EditStep>& step, bool after) {
     if (!step) {
         return false;
     }
     FollowCompare(*step);
-    WriteBack(step->changes, true);
+    WriteBack(step->changes, after);
     return true;
 }
 

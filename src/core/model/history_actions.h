@@ -61,6 +61,8 @@ class HistoryActions {
     LinkNoticeEffect OnLinkNotify(LinkNotify code, std::intptr_t value, std::string_view where);
 
   private:
+    // Writes the step's values from before (undo) or after (redo) it; false when there is no step.
+    bool Replay(const std::optional<EditStep>& step, bool after);
     void FollowCompare(const EditStep& step);
     void WriteBack(const std::vector<ParameterChange>& changes, bool after);
 

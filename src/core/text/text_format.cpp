@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdio>
 #include <cwchar>
 #include <limits>
 
@@ -107,6 +108,21 @@ std::wstring PrintableText(std::wstring_view text) {
     std::wstring shown(text);
     std::replace_if(shown.begin(), shown.end(), hidden, L'\uFFFD');
     return shown;
+}
+
+std::string PrintNumber(const char* format, double value) {
+    if (value == 0.0)
+        value = 0.0;
+    // snprintf says how long the whole text is even when it does not fit, so a second pass can print it all.
+    char buffer[64];
+    const int n = std::snprintf(buffer, sizeof buffer, format, value);
+    if (n <= 0)
+        return "0";
+    if (static_cast<std::size_t>(n) < sizeof buffer)
+        return std::string(buffer, static_cast<std::size_t>(n));
+    std::string text(static_cast<std::size_t>(n), '\0');
+    std::snprintf(text.data(), text.size() + 1, format, value);
+    return text;
 }
 
 }  // namespace vela

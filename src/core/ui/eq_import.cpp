@@ -9,6 +9,7 @@
 #include "core/model/parameter_layout.h"
 #include "core/model/value_scales.h"
 #include "core/text/strings.h"
+#include "core/text/text_format.h"
 #include "core/text/utf8.h"
 #include "core/ui/band_editor_math.h"
 
@@ -78,20 +79,12 @@ filter::Biquad BiquadOf(const Filter& f) {
     return filter::Peaking(f.hz, f.q, a);
 }
 
-std::string Print(const char* format, double v) {
-    if (v == 0.0)
-        v = 0.0;
-    char buffer[64];
-    const int n = std::snprintf(buffer, sizeof buffer, format, v);
-    return n > 0 ? std::string(buffer, static_cast<std::size_t>(n)) : std::string("0");
-}
-
 std::string Hz(double hz) {
-    return Print(hz < 100.0 ? "%.1f" : "%.0f", hz);
+    return PrintNumber(hz < 100.0 ? "%.1f" : "%.0f", hz);
 }
 
 std::string Db(double db) {
-    return Print(db > 0.0 ? "+%.1f" : "%.1f", db);
+    return PrintNumber(db > 0.0 ? "+%.1f" : "%.1f", db);
 }
 
 // Quantises one filter onto a band; a refusal when a value lies outside the range and clamp is off.
@@ -288,7 +281,7 @@ double LargestDifferenceDb(std::span<const Filter> a, std::span<const Filter> b,
 
 std::string EqFilterText(const Filter& f) {
     return std::string(eqtext::TypeCode(f.type)) + " " + Hz(f.hz) + " Hz " + Db(f.gain_db) + " dB Q " +
-           Print("%.2f", f.q);
+           PrintNumber("%.2f", f.q);
 }
 
 std::vector<std::wstring> EqReportText(const EqFit& fit, int language_index) {
@@ -314,8 +307,8 @@ std::vector<std::wstring> EqReportText(const EqFit& fit, int language_index) {
     }
     if (fit.preamp_db)
         lines.push_back(FormatText(in(extra::kEqReportPreamp), wide(Db(*fit.preamp_db)).c_str()));
-    lines.push_back(
-        FormatText(in(extra::kEqReportDifference), wide(Print("%.2f", fit.largest_difference_db)).c_str()));
+    lines.push_back(FormatText(in(extra::kEqReportDifference),
+                               wide(PrintNumber("%.2f", fit.largest_difference_db)).c_str()));
     return lines;
 }
 

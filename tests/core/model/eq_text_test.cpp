@@ -180,6 +180,17 @@ TEST(EqText, SkipsLinesThatAreNotFiltersAndRefusesHugeTexts) {
     EXPECT_TRUE(Parse(at_limit).Ok());
 }
 
+// A list read from a file may hold any finite number; it is written out whole, however long, and a
+// negative zero without its sign.
+TEST(EqText, WritesHugeValuesWholeAndZeroWithoutASign) {
+    const std::vector<Filter> filters{{FilterType::kPeaking, 1e300, -0.0, 1e200}};
+    const std::string hz = std::to_string(1e300);  // six decimals
+    const std::string q = std::to_string(1e200);
+    const std::string line = "Filter 1: ON PK Fc " + hz.substr(0, hz.find('.')) + " Hz Gain 0.0 dB Q " +
+                             q.substr(0, q.size() - 4) + "\n";
+    EXPECT_EQ(Write(filters, "huge"), "huge\n" + line);
+}
+
 TEST(EqText, WrittenListReadsBackToTheSameValues) {
     const std::vector<Filter> filters{{FilterType::kLowShelf, 19.7, -24.0, 0.42},
                                       {FilterType::kPeaking, 1020, 0.0, 1.0},
