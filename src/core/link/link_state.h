@@ -39,18 +39,15 @@ struct LinkTimings {
 
 // Request numbers raised by the UI and served by the link worker between poll cycles.
 namespace request {
-enum Number : int {
-    kSaveToFile = 1,
-    kLoadFile = 2,
-    kCallScene = 4,
-    kRefresh = 5,
-    kLoadSelection = 11,
-    kSceneName = 12,
-    kSaveScene = 13,
-    kSaveSettings = 15,
-    // The highest number.
-    kCount = kSaveSettings
-};
+inline constexpr int kSaveToFile = 1;
+inline constexpr int kLoadFile = 2;
+inline constexpr int kCallScene = 4;
+inline constexpr int kRefresh = 5;
+inline constexpr int kLoadSelection = 11;
+inline constexpr int kSceneName = 12;
+inline constexpr int kSaveScene = 13;
+inline constexpr int kSaveSettings = 15;
+inline constexpr int kCount = 15;
 }  // namespace request
 
 struct LinkState {

@@ -9,7 +9,7 @@ enum TextFlag : int {
     kTextRight = 0x02,
     kTextMiddle = 0x04,
     kTextBottom = 0x08,
-    kTextSingleLine = 0x20,
+    kTextSingleLine = 0x20
 };
 
 struct TextBox {

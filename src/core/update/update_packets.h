@@ -19,13 +19,11 @@ inline constexpr std::size_t kQuerySize = 22;
 // Magic, length, type and CRC: the smallest packet.
 inline constexpr std::size_t kPacketOverhead = 7;
 
-enum PacketType : std::uint8_t {
-    kTypeQuery = 0,
-    kTypeReply = 1,
-    kTypeCompletion = 0x23,
-    kTypeDownloadRequest = 0x26,
-    kTypeDownloadHeader = 0x27,
-};
+inline constexpr std::uint8_t kTypeQuery = 0;
+inline constexpr std::uint8_t kTypeReply = 1;
+inline constexpr std::uint8_t kTypeCompletion = 0x23;
+inline constexpr std::uint8_t kTypeDownloadRequest = 0x26;
+inline constexpr std::uint8_t kTypeDownloadHeader = 0x27;
 
 // The largest size a 40-bit field holds.
 inline constexpr std::uint64_t kMax40Bit = (std::uint64_t{1} << 40) - 1;
