@@ -119,14 +119,7 @@ void SpriteSheet::Blend(HDC dc, int dx, int dy, int x, int y, int width, int hei
 }
 
 const MessageRow<CLum_NewScope> CLum_NewScope::kMessageMap[] = {
-    {WM_LBUTTONDOWN, 0, &CLum_NewScope::OnButtonDown},
-    {WM_LBUTTONUP, 0, &CLum_NewScope::OnButtonUp},
-    {WM_MOUSEMOVE, 0, &CLum_NewScope::OnMouseMove},
-    {WM_MOUSEWHEEL, 0, &CLum_NewScope::OnMouseWheel},
     {WM_RBUTTONUP, 0, &CLum_NewScope::OnRightButtonUp},
-    {WM_KEYDOWN, 0, &CLum_NewScope::OnKeyDown},
-    {WM_GETDLGCODE, 0, &CLum_NewScope::OnGetDlgCode},
-    {WM_CAPTURECHANGED, 0, &CLum_NewScope::OnCaptureChanged},
     {WM_TIMER, 0, &CLum_NewScope::OnTimer},
 };
 
@@ -535,24 +528,27 @@ void CLum_NewScope::Apply(const GraphEffects& e) {
         SetCursor(LoadCursorW(nullptr, e.cursor == GraphCursor::kHand ? IDC_HAND : IDC_ARROW));
 }
 
-LRESULT CLum_NewScope::OnButtonDown(WPARAM, LPARAM lparam) {
-    Apply(GraphPress(model_, GET_X_LPARAM(lparam), GET_Y_LPARAM(lparam)));
-    return 0;
+bool CLum_NewScope::OnPress(POINT p, bool double_click) {
+    // A double click goes on to the static underneath, which tells the parent.
+    if (double_click)
+        return false;
+    Apply(GraphPress(model_, p.x, p.y));
+    return true;
 }
 
-LRESULT CLum_NewScope::OnMouseMove(WPARAM, LPARAM lparam) {
-    Apply(GraphMove(model_, GET_X_LPARAM(lparam), GET_Y_LPARAM(lparam)));
-    return 0;
+bool CLum_NewScope::OnPointerMove(POINT p) {
+    Apply(GraphMove(model_, p.x, p.y));
+    return true;
 }
 
-LRESULT CLum_NewScope::OnButtonUp(WPARAM, LPARAM lparam) {
-    Apply(GraphRelease(model_, GET_X_LPARAM(lparam), GET_Y_LPARAM(lparam)));
-    return 0;
+bool CLum_NewScope::OnRelease(POINT p) {
+    Apply(GraphRelease(model_, p.x, p.y));
+    return true;
 }
 
-LRESULT CLum_NewScope::OnMouseWheel(WPARAM wparam, LPARAM) {
-    Apply(GraphWheel(model_, GET_WHEEL_DELTA_WPARAM(wparam)));
-    return 0;
+bool CLum_NewScope::OnWheel(int delta) {
+    Apply(GraphWheel(model_, delta));
+    return true;
 }
 
 LRESULT CLum_NewScope::OnRightButtonUp(WPARAM, LPARAM lparam) {
@@ -560,22 +556,17 @@ LRESULT CLum_NewScope::OnRightButtonUp(WPARAM, LPARAM lparam) {
     return 0;
 }
 
-LRESULT CLum_NewScope::OnKeyDown(WPARAM wparam, LPARAM lparam) {
-    if ((wparam == VK_UP || wparam == VK_DOWN) && model_.active) {
-        Apply(GraphKeyDown(model_, wparam == VK_UP ? GraphKey::kUp : GraphKey::kDown));
-        return 0;
-    }
-    return DefaultProc(WM_KEYDOWN, wparam, lparam);
+bool CLum_NewScope::OnKey(WPARAM key) {
+    if ((key != VK_UP && key != VK_DOWN) || !model_.active)
+        return false;
+    Apply(GraphKeyDown(model_, key == VK_UP ? GraphKey::kUp : GraphKey::kDown));
+    return true;
 }
 
-LRESULT CLum_NewScope::OnGetDlgCode(WPARAM wparam, LPARAM lparam) {
-    return DefaultProc(WM_GETDLGCODE, wparam, lparam) | DLGC_WANTARROWS;
-}
-
-LRESULT CLum_NewScope::OnCaptureChanged(WPARAM, LPARAM lparam) {
-    if (reinterpret_cast<HWND>(lparam) != hwnd_)
+bool CLum_NewScope::OnCaptureChanged(bool lost) {
+    if (lost)
         Apply(GraphCaptureLost(model_));
-    return 0;
+    return true;
 }
 
 LRESULT CLum_NewScope::OnTimer(WPARAM wparam, LPARAM lparam) {

@@ -98,16 +98,16 @@ class CLum_NewScope : public CSkinnedControl {
     LRESULT WindowProc(UINT message, WPARAM wparam, LPARAM lparam) override;
     void DrawFace(HDC face, int width, int height) override;
     void OnResized(int width, int height) override;
+    bool OnPress(POINT p, bool double_click) override;
+    bool OnRelease(POINT p) override;
+    bool OnPointerMove(POINT p) override;
+    bool OnWheel(int delta) override;
+    bool OnKey(WPARAM key) override;
+    bool OnCaptureChanged(bool lost) override;
+    bool WantsArrowKeys() const override { return true; }
 
   private:
-    LRESULT OnButtonDown(WPARAM, LPARAM);
-    LRESULT OnButtonUp(WPARAM, LPARAM);
-    LRESULT OnMouseMove(WPARAM, LPARAM);
-    LRESULT OnMouseWheel(WPARAM, LPARAM);
     LRESULT OnRightButtonUp(WPARAM, LPARAM);
-    LRESULT OnKeyDown(WPARAM, LPARAM);
-    LRESULT OnGetDlgCode(WPARAM, LPARAM);
-    LRESULT OnCaptureChanged(WPARAM, LPARAM);
     LRESULT OnTimer(WPARAM, LPARAM);
 
     static const MessageRow<CLum_NewScope> kMessageMap[];
