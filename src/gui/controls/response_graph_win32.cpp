@@ -89,14 +89,12 @@ bool SpriteSheet::Create(int width, int height) {
     info.bmiHeader.biBitCount = 32;
     info.bmiHeader.biCompression = BI_RGB;
     void* bits = nullptr;
-    bitmap_.Reset(CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0));
-    dc_.Reset(CreateCompatibleDC(nullptr));
-    if (!bitmap_ || !dc_ || !bits) {
+    UniqueBitmap bitmap(CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0));
+    if (!bits || !sheet_.Take(UniqueDc(CreateCompatibleDC(nullptr)), std::move(bitmap))) {
         Reset();
         return false;
     }
     std::memset(bits, 0, static_cast<std::size_t>(width) * static_cast<std::size_t>(height) * 4);
-    previous_ = SelectObject(dc_.Get(), bitmap_.Get());
     canvas_ = std::make_unique<Gdiplus::Bitmap>(width, height, width * 4, PixelFormat32bppPARGB,
                                                 static_cast<BYTE*>(bits));
     return true;
@@ -104,18 +102,14 @@ bool SpriteSheet::Create(int width, int height) {
 
 void SpriteSheet::Reset() {
     canvas_.reset();  // before the pixels it points into
-    if (dc_ && previous_)
-        SelectObject(dc_.Get(), previous_);
-    previous_ = nullptr;
-    dc_.Reset();
-    bitmap_.Reset();
+    sheet_.Reset();
 }
 
 void SpriteSheet::Blend(HDC dc, int dx, int dy, int x, int y, int width, int height) const {
-    if (!dc_)
+    if (!sheet_)
         return;
     const BLENDFUNCTION blend{AC_SRC_OVER, 0, 255, AC_SRC_ALPHA};
-    AlphaBlend(dc, dx, dy, width, height, dc_.Get(), x, y, width, height, blend);
+    AlphaBlend(dc, dx, dy, width, height, sheet_.Dc(), x, y, width, height, blend);
 }
 
 const MessageRow<CLum_NewScope> CLum_NewScope::kMessageMap[] = {
@@ -507,9 +501,9 @@ void CLum_NewScope::DrawMenu(Gdiplus::Graphics& g) {
     }
 }
 
-void CLum_NewScope::Apply(const GraphEffects& e) {
+bool CLum_NewScope::Apply(const GraphEffects& e) {
     if (!hwnd_)
-        return;
+        return true;
     if (e.take_focus)
         SetFocus(hwnd_);
     if (e.capture)
@@ -526,29 +520,14 @@ void CLum_NewScope::Apply(const GraphEffects& e) {
         ReleaseOwnCapture();
     if (e.cursor != GraphCursor::kKeep)
         SetCursor(LoadCursorW(nullptr, e.cursor == GraphCursor::kHand ? IDC_HAND : IDC_ARROW));
+    return true;
 }
 
 bool CLum_NewScope::OnPress(POINT p, bool double_click) {
     // A double click goes on to the static underneath, which tells the parent.
     if (double_click)
         return false;
-    Apply(GraphPress(model_, p.x, p.y));
-    return true;
-}
-
-bool CLum_NewScope::OnPointerMove(POINT p) {
-    Apply(GraphMove(model_, p.x, p.y));
-    return true;
-}
-
-bool CLum_NewScope::OnRelease(POINT p) {
-    Apply(GraphRelease(model_, p.x, p.y));
-    return true;
-}
-
-bool CLum_NewScope::OnWheel(int delta) {
-    Apply(GraphWheel(model_, delta));
-    return true;
+    return Apply(GraphPress(model_, p.x, p.y));
 }
 
 LRESULT CLum_NewScope::OnRightButtonUp(WPARAM, LPARAM lparam) {
@@ -559,8 +538,7 @@ LRESULT CLum_NewScope::OnRightButtonUp(WPARAM, LPARAM lparam) {
 bool CLum_NewScope::OnKey(WPARAM key) {
     if ((key != VK_UP && key != VK_DOWN) || !model_.active)
         return false;
-    Apply(GraphKeyDown(model_, key == VK_UP ? GraphKey::kUp : GraphKey::kDown));
-    return true;
+    return Apply(GraphKeyDown(model_, key == VK_UP ? GraphKey::kUp : GraphKey::kDown));
 }
 
 bool CLum_NewScope::OnCaptureChanged(bool lost) {
