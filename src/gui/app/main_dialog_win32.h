@@ -145,51 +145,48 @@ class CZR305M2Dlg final : public CDialogWindow {
     static const MessageRow<CZR305M2Dlg> kMessageMap[];
 
     // The main window's own controls as the parameter map sees them.
-    class Faders final : public IMasterFaders {
+    class Adapter {
       public:
-        explicit Faders(CZR305M2Dlg& w) : w_(w) {}
+        explicit Adapter(CZR305M2Dlg& w) : w_(w) {}
+
+      protected:
+        CZR305M2Dlg& w_;
+    };
+    class Faders final : public IMasterFaders, Adapter {
+      public:
+        using Adapter::Adapter;
         double Value(int fader) override;
         void SetValue(int fader, double value) override;
         void SetCaption(int fader, std::wstring_view caption) override;
         double MaxLevel(int fader) override;
         double UpperLimit(int fader) override;
         void SetNote(int fader, std::wstring_view note) override;
-
-      private:
-        CZR305M2Dlg& w_;
     };
-    class Source final : public IMusicSourceSelector {
+    class Source final : public IMusicSourceSelector, Adapter {
       public:
-        explicit Source(CZR305M2Dlg& w) : w_(w) {}
+        using Adapter::Adapter;
         int Selection() override;
         void Select(int position) override;
         void SetNote(std::wstring_view note) override;
         std::wstring Note() const;
 
       private:
-        CZR305M2Dlg& w_;
         ToolTip notes_{ToolTip::kNoteWidth};
     };
-    class Modes final : public IModeButtons {
+    class Modes final : public IModeButtons, Adapter {
       public:
-        explicit Modes(CZR305M2Dlg& w) : w_(w) {}
+        using Adapter::Adapter;
         int Check(int button) override;
         void SetCheck(int button, int state) override;
         void SetCaption(int button, std::wstring_view caption) override;
         void SetEnabled(int button, bool enabled) override;
         void SetOutputPagesEnabled(bool enabled) override;
-
-      private:
-        CZR305M2Dlg& w_;
     };
-    class Messages final : public IUserMessages {
+    class Messages final : public IUserMessages, Adapter {
       public:
-        explicit Messages(CZR305M2Dlg& w) : w_(w) {}
+        using Adapter::Adapter;
         MessageAnswer Show(std::wstring_view text, std::wstring_view caption,
                            MessageButtons buttons) override;
-
-      private:
-        CZR305M2Dlg& w_;
     };
     MappedControls Mapped();
 

@@ -1,7 +1,5 @@
 #include "gui/app/undo_bar_win32.h"
 
-#include <commctrl.h>
-
 #include "core/text/strings.h"
 #include "res/resource.h"
 
@@ -42,9 +40,6 @@ CUndoBar::~CUndoBar() {
     if (g_watching == this) {
         g_watching = nullptr;
     }
-    if (tooltip_ != nullptr && IsWindow(tooltip_)) {
-        DestroyWindow(tooltip_);
-    }
 }
 
 void CUndoBar::Create(HWND main_window, HDC background) {
@@ -57,18 +52,6 @@ void CUndoBar::Create(HWND main_window, HDC background) {
                  std::wstring(Text(*captions[static_cast<std::size_t>(i)])).c_str());
         b.SetIndex(i);
         b.SetSkin(background, IDP_BUTTON);
-    }
-    tooltip_ = CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr,
-                               WS_POPUP | TTS_ALWAYSTIP | TTS_NOPREFIX, CW_USEDEFAULT, CW_USEDEFAULT,
-                               CW_USEDEFAULT, CW_USEDEFAULT, main_, nullptr, nullptr, nullptr);
-    for (int i = 0; i < kUndoBarButtons && tooltip_ != nullptr; ++i) {
-        TOOLINFOW tool{};
-        tool.cbSize = sizeof(tool);
-        tool.uFlags = TTF_IDISHWND | TTF_SUBCLASS;
-        tool.hwnd = main_;
-        tool.uId = reinterpret_cast<UINT_PTR>(Button(i).Hwnd());
-        tool.lpszText = const_cast<wchar_t*>(L"");
-        SendMessageW(tooltip_, TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&tool));
     }
     // Edits arrive from every control, some without a message through the queue: the buttons are brought up
     // to date once the edit's message has been handled.
@@ -101,28 +84,17 @@ void CUndoBar::Place(const MainLayout& layout, const wchar_t* face, unsigned tex
     }
 }
 
-void CUndoBar::SetTip(int i, std::wstring text) {
-    tips_[static_cast<std::size_t>(i)] = std::move(text);
-    if (tooltip_ == nullptr) {
-        return;
-    }
-    TOOLINFOW tool{};
-    tool.cbSize = sizeof(tool);
-    tool.hwnd = main_;
-    tool.uId = reinterpret_cast<UINT_PTR>(Button(i).Hwnd());
-    tool.lpszText = tips_[static_cast<std::size_t>(i)].data();
-    SendMessageW(tooltip_, TTM_UPDATETIPTEXTW, 0, reinterpret_cast<LPARAM>(&tool));
-}
-
 void CUndoBar::Refresh() {
     refresh_posted_ = false;
     const EditHistory& h = actions_.History();
     const EditStep* undo = h.NextUndo();
     const EditStep* redo = h.NextRedo();
-    SetTip(kUndoBarUndo, undo ? FormatText(Text(extra::kUndoTip), StepText(*undo).c_str())
-                              : std::wstring(Text(extra::kNothingToUndo)));
-    SetTip(kUndoBarRedo, redo ? FormatText(Text(extra::kRedoTip), StepText(*redo).c_str())
-                              : std::wstring(Text(extra::kNothingToRedo)));
+    Button(kUndoBarUndo)
+        .SetHelp(undo ? FormatText(Text(extra::kUndoTip), StepText(*undo).c_str())
+                      : std::wstring(Text(extra::kNothingToUndo)));
+    Button(kUndoBarRedo)
+        .SetHelp(redo ? FormatText(Text(extra::kRedoTip), StepText(*redo).c_str())
+                      : std::wstring(Text(extra::kNothingToRedo)));
     Button(kUndoBarUndo).SetEnabled(undo != nullptr);
     Button(kUndoBarRedo).SetEnabled(redo != nullptr);
     Button(kUndoBarUndo).SetCaption(std::wstring(Text(extra::kUndoButton)));
@@ -134,11 +106,12 @@ void CUndoBar::Refresh() {
         .SetCaption(!ab.Active() ? std::wstring(Text(extra::kCompareButton))
                     : a_live     ? std::wstring(L"[A] B")
                                  : std::wstring(L"A [B]"));
-    SetTip(kUndoBarCompare, ab.Active() ? FormatText(Text(extra::kCompareLiveTip), a_live ? L"A" : L"B")
-                                        : std::wstring(Text(extra::kCompareTip)));
+    Button(kUndoBarCompare)
+        .SetHelp(ab.Active() ? FormatText(Text(extra::kCompareLiveTip), a_live ? L"A" : L"B")
+                             : std::wstring(Text(extra::kCompareTip)));
     Button(kUndoBarKeep).SetCaption(std::wstring(Text(extra::kCompareKeep)));
     Button(kUndoBarKeep).SetEnabled(ab.Active());
-    SetTip(kUndoBarKeep, std::wstring(Text(extra::kCompareKeepTip)));
+    Button(kUndoBarKeep).SetHelp(std::wstring(Text(extra::kCompareKeepTip)));
 }
 
 void CUndoBar::Command(int button) {

@@ -13,11 +13,9 @@
 #include "core/ui/main_layout.h"
 #include "core/ui/undo_bar_layout.h"
 #include "gui/controls/image_button_win32.h"
+#include "gui/win/window_messages_win32.h"
 
 namespace vela {
-
-// Posted to the main window by the buttons and the shortcuts; wParam the button (kUndoBarUndo..).
-inline constexpr UINT UM_UNDO_BAR = WM_APP + 0x2517;
 
 class CUndoBar {
   public:
@@ -31,9 +29,9 @@ class CUndoBar {
     HistoryActions& Actions() { return actions_; }
     CGDI_Button& Button(int i) { return buttons_[static_cast<std::size_t>(i)]; }
     // The tooltip a button shows now.
-    const std::wstring& Tip(int i) const { return tips_[static_cast<std::size_t>(i)]; }
+    const std::wstring& Tip(int i) const { return buttons_[static_cast<std::size_t>(i)].Help(); }
 
-    // Creates the buttons and their tooltips on the main window and starts watching its keys and presses.
+    // Creates the buttons on the main window and starts watching its keys and presses.
     void Create(HWND main_window, HDC background);
     void Reskin(HDC background);
     void Place(const MainLayout& layout, const wchar_t* face, unsigned text_colour, int text_flags);
@@ -54,7 +52,6 @@ class CUndoBar {
     // Shows or moves the progress of a long write-back, and hides it once it has gone out.
     void FollowProgress();
     bool Watch(MSG& msg);
-    void SetTip(int i, std::wstring text);
 
     HistoryActions actions_;
     DeviceLink& link_;
@@ -62,8 +59,6 @@ class CUndoBar {
     std::function<std::string()> identity_;
     HWND main_ = nullptr;
     std::array<CGDI_Button, kUndoBarButtons> buttons_;
-    std::array<std::wstring, kUndoBarButtons> tips_;
-    HWND tooltip_ = nullptr;  // owned by the main window, destroyed with it
     HHOOK hook_ = nullptr;
     bool refresh_posted_ = false;
     ILinkHost* progress_host_ = nullptr;

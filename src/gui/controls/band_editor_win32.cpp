@@ -1,6 +1,5 @@
 #include "gui/controls/band_editor_win32.h"
 
-#include <windowsx.h>
 // Balloon notes; needs <windows.h> first.
 #include <commctrl.h>
 
@@ -45,7 +44,7 @@ const Rect& TypeImageFor(int type) {
 LRESULT BandFieldBox::WindowProc(UINT message, WPARAM wparam, LPARAM lparam) {
     switch (message) {
         case WM_KEYDOWN:
-            if (owner_.OnEditorKey(wparam))
+            if (owner_.OnKey(wparam))
                 return 0;
             break;
         case WM_CHAR:
@@ -62,14 +61,6 @@ LRESULT BandFieldBox::WindowProc(UINT message, WPARAM wparam, LPARAM lparam) {
 }
 
 const MessageRow<CEQ_Lum0> CEQ_Lum0::kMessageMap[] = {
-    {WM_LBUTTONDOWN, 0, &CEQ_Lum0::OnButtonDown},
-    {WM_LBUTTONDBLCLK, 0, &CEQ_Lum0::OnButtonDown},
-    {WM_LBUTTONUP, 0, &CEQ_Lum0::OnButtonUp},
-    {WM_MOUSEMOVE, 0, &CEQ_Lum0::OnMouseMove},
-    {WM_MOUSEWHEEL, 0, &CEQ_Lum0::OnMouseWheel},
-    {WM_KEYDOWN, 0, &CEQ_Lum0::OnKeyDown},
-    {WM_GETDLGCODE, 0, &CEQ_Lum0::OnGetDlgCode},
-    {WM_CAPTURECHANGED, 0, &CEQ_Lum0::OnCaptureChanged},
     {WM_COMMAND, 0, &CEQ_Lum0::OnCommand},
     {WM_CTLCOLOREDIT, 0, &CEQ_Lum0::OnCtlColorEdit},
     {WM_TIMER, 0, &CEQ_Lum0::OnTimer},
@@ -84,8 +75,7 @@ CEQ_Lum0::~CEQ_Lum0() {
 bool CEQ_Lum0::Create(HWND parent, int id, const RECT& rect, DWORD style) {
     if (!CreateNotifyingStatic(parent, id, rect, style))
         return false;
-    const RECT r = ClientRect();
-    OnResized(r.right, r.bottom);
+    LayOutNow();
     return true;
 }
 
@@ -98,20 +88,13 @@ void CEQ_Lum0::PreSubclassWindow() {
 }
 
 LRESULT CEQ_Lum0::WindowProc(UINT message, WPARAM wparam, LPARAM lparam) {
-    if (auto r = RouteMessage(this, kMessageMap, message, wparam, lparam))
-        return *r;
-    return CSkinnedControl::WindowProc(message, wparam, lparam);
+    return RouteFirst(this, kMessageMap, message, wparam, lparam);
 }
 
 void CEQ_Lum0::SetSkin(HDC parent_background, int image_id, int style) {
-    skin_.reset();
-    LoadImageResource(image_id, L"PNG", skin_);
     style_ = style;
-    SetParentBackground(parent_background);
-    if (hwnd_) {
-        const RECT r = ClientRect();
-        PostMessageW(hwnd_, WM_SIZE, SIZE_RESTORED, MAKELPARAM(r.right, r.bottom));
-    }
+    LoadSkin(parent_background, image_id, skin_);
+    ResizeLater();
 }
 
 void CEQ_Lum0::SetIndex(int index) {
@@ -326,13 +309,11 @@ void CEQ_Lum0::DrawFace(HDC face, int width, int height) {
     }
 }
 
-LRESULT CEQ_Lum0::OnButtonDown(WPARAM, LPARAM lparam) {
+bool CEQ_Lum0::OnPress(POINT p, bool) {
     if (!shown_ || !enabled_)
-        return 0;
+        return true;
     SetFocus(hwnd_);
-    const int x = GET_X_LPARAM(lparam);
-    const int y = GET_Y_LPARAM(lparam);
-    const EditorPress press = ClassifyEditorPress(geometry_, limits_, gain_, type_buttons_shown_, x, y);
+    const EditorPress press = ClassifyEditorPress(geometry_, limits_, gain_, type_buttons_shown_, p.x, p.y);
     if (press.grab) {
         SetCapture(hwnd_);
         dragging_ = true;
@@ -351,48 +332,48 @@ LRESULT CEQ_Lum0::OnButtonDown(WPARAM, LPARAM lparam) {
     }
     focused_ = true;
     Redraw();
-    return 0;
+    return true;
 }
 
-LRESULT CEQ_Lum0::OnMouseMove(WPARAM, LPARAM lparam) {
+bool CEQ_Lum0::OnPointerMove(POINT p) {
     if (!dragging_)
-        return 0;
-    const double gain = FaderGainAt(geometry_, limits_, GET_Y_LPARAM(lparam));
+        return true;
+    const double gain = FaderGainAt(geometry_, limits_, p.y);
     if (gain == gain_)
-        return 0;
+        return true;
     ShowField(kFieldGain, gain);
     UpdateWindow(hwnd_);
     Notify(kFieldGain);
-    return 0;
+    return true;
 }
 
-LRESULT CEQ_Lum0::OnButtonUp(WPARAM, LPARAM) {
+bool CEQ_Lum0::OnRelease(POINT) {
     if (!dragging_)
-        return 0;
+        return true;
     dragging_ = false;  // before ReleaseCapture, whose WM_CAPTURECHANGED would end the drag a second time
     ReleaseCapture();
     // Every move was told as it happened: letting go tells nothing new.
     ShowField(kFieldGain, gain_);
-    return 0;
+    return true;
 }
 
-LRESULT CEQ_Lum0::OnCaptureChanged(WPARAM, LPARAM lparam) {
-    if (dragging_ && reinterpret_cast<HWND>(lparam) != hwnd_) {
+bool CEQ_Lum0::OnCaptureChanged(bool lost) {
+    if (dragging_ && lost) {
         dragging_ = false;
         Redraw();
     }
-    return 0;
+    return true;
 }
 
-LRESULT CEQ_Lum0::OnMouseWheel(WPARAM wparam, LPARAM) {
+bool CEQ_Lum0::OnWheel(int delta) {
     if (!shown_ || !enabled_)
-        return 0;
+        return true;
     if (current_field_ >= 0 && current_field_ < kTextFields)
-        StepField(current_field_, GET_WHEEL_DELTA_WPARAM(wparam) > 0 ? 1 : -1);
-    return 0;
+        StepField(current_field_, delta > 0 ? 1 : -1);
+    return true;
 }
 
-bool CEQ_Lum0::OnEditorKey(WPARAM key) {
+bool CEQ_Lum0::OnKey(WPARAM key) {
     switch (key) {
         case VK_LEFT:
             StepField(kFieldFreq, -1);
@@ -420,16 +401,6 @@ bool CEQ_Lum0::OnEditorKey(WPARAM key) {
         default:
             return false;
     }
-}
-
-LRESULT CEQ_Lum0::OnKeyDown(WPARAM wparam, LPARAM lparam) {
-    if (OnEditorKey(wparam))
-        return 0;
-    return DefaultProc(WM_KEYDOWN, wparam, lparam);
-}
-
-LRESULT CEQ_Lum0::OnGetDlgCode(WPARAM wparam, LPARAM lparam) {
-    return DefaultProc(WM_GETDLGCODE, wparam, lparam) | DLGC_WANTARROWS;
 }
 
 LRESULT CEQ_Lum0::OnCommand(WPARAM wparam, LPARAM lparam) {

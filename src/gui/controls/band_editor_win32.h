@@ -66,7 +66,7 @@ class CEQ_Lum0 : public CSkinnedControl {
     const std::wstring& Note() const { return note_; }
 
     // Keys of the editor and of its boxes, before the edit control sees them; true when consumed.
-    bool OnEditorKey(WPARAM key);
+    bool OnKey(WPARAM key) override;
 
   protected:
     void PreSubclassWindow() override;
@@ -74,15 +74,14 @@ class CEQ_Lum0 : public CSkinnedControl {
     void DrawFace(HDC face, int width, int height) override;
     void OnResized(int width, int height) override;
     void OnStateChanged() override;
+    bool OnPress(POINT p, bool double_click) override;
+    bool OnRelease(POINT p) override;
+    bool OnPointerMove(POINT p) override;
+    bool OnWheel(int delta) override;
+    bool OnCaptureChanged(bool lost) override;
+    bool WantsArrowKeys() const override { return true; }
 
   private:
-    LRESULT OnButtonDown(WPARAM, LPARAM);
-    LRESULT OnButtonUp(WPARAM, LPARAM);
-    LRESULT OnMouseMove(WPARAM, LPARAM);
-    LRESULT OnMouseWheel(WPARAM, LPARAM);
-    LRESULT OnKeyDown(WPARAM, LPARAM);
-    LRESULT OnGetDlgCode(WPARAM, LPARAM);
-    LRESULT OnCaptureChanged(WPARAM, LPARAM);
     LRESULT OnCommand(WPARAM, LPARAM);
     LRESULT OnCtlColorEdit(WPARAM, LPARAM);
     LRESULT OnTimer(WPARAM, LPARAM);

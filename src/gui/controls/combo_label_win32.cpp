@@ -50,8 +50,6 @@ UniqueFont MakeGdiFont(const std::wstring& face, int pixel_height) {
 
 const MessageRow<CLum_ComboBox> CLum_ComboBox::kMessageMap[] = {
     {WM_NCPAINT, 0, &CLum_ComboBox::OnNcPaint},
-    {WM_LBUTTONDOWN, 0, &CLum_ComboBox::OnButtonDown},
-    {WM_LBUTTONDBLCLK, 0, &CLum_ComboBox::OnButtonDown},
     {CB_SETCURSEL, 0, &CLum_ComboBox::OnSetCurSel},
     {WM_CTLCOLORLISTBOX, 0, &CLum_ComboBox::OnCtlColor},
     {WM_CTLCOLOREDIT, 0, &CLum_ComboBox::OnCtlColor},
@@ -187,11 +185,9 @@ LRESULT CLum_ComboBox::OnNcPaint(WPARAM, LPARAM) {
     return 0;
 }
 
-LRESULT CLum_ComboBox::OnButtonDown(WPARAM wparam, LPARAM lparam) {
+bool CLum_ComboBox::OnPress(POINT, bool) {
     // Hidden or disabled faces swallow the press, so the list never opens.
-    if (!shown_ || !enabled_)
-        return 0;
-    return DefaultProc(WM_LBUTTONDOWN, wparam, lparam);
+    return !shown_ || !enabled_;
 }
 
 LRESULT CLum_ComboBox::OnSetCurSel(WPARAM wparam, LPARAM) {

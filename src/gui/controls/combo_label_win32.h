@@ -34,10 +34,10 @@ class CLum_ComboBox : public CSkinnedControl {
 
     void DrawFace(HDC face, int width, int height) override;
     void OnResized(int width, int height) override;
+    bool OnPress(POINT p, bool double_click) override;
 
   private:
     LRESULT OnNcPaint(WPARAM, LPARAM);
-    LRESULT OnButtonDown(WPARAM, LPARAM);
     LRESULT OnSetCurSel(WPARAM, LPARAM);
     LRESULT OnCtlColor(WPARAM, LPARAM);
     LRESULT OnReflectedCommand(WPARAM, LPARAM);

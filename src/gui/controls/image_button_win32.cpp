@@ -1,7 +1,5 @@
 #include "gui/controls/image_button_win32.h"
 
-#include <windowsx.h>
-
 #include <algorithm>
 
 #include "core/ui/text_layout.h"
@@ -18,12 +16,6 @@ constexpr int kFrameDisabled = 3;
 }  // namespace
 
 const MessageRow<CGDI_Button> CGDI_Button::kMessageMap[] = {
-    {WM_MOUSEMOVE, 0, &CGDI_Button::OnMouseMove},
-    {WM_LBUTTONDOWN, 0, &CGDI_Button::OnButtonDown},
-    {WM_LBUTTONDBLCLK, 0, &CGDI_Button::OnButtonDown},
-    {WM_LBUTTONUP, 0, &CGDI_Button::OnButtonUp},
-    {WM_CAPTURECHANGED, 0, &CGDI_Button::OnCaptureChanged},
-    {WM_KILLFOCUS, 0, &CGDI_Button::OnKillFocus},
     {kReflectedDrawItem, 0, &CGDI_Button::OnDrawItem},
     {kReflectedCommand, 0, &CGDI_Button::OnReflectedCommand},
 };
@@ -117,17 +109,16 @@ void CGDI_Button::UpdateHover(POINT p) {
     }
 }
 
-LRESULT CGDI_Button::OnMouseMove(WPARAM, LPARAM lparam) {
-    if (!shown_ || !enabled_ || pressed_)
-        return 0;
-    UpdateHover({GET_X_LPARAM(lparam), GET_Y_LPARAM(lparam)});
-    return 0;
+bool CGDI_Button::OnPointerMove(POINT p) {
+    if (shown_ && enabled_ && !pressed_)
+        UpdateHover(p);
+    return true;
 }
 
-LRESULT CGDI_Button::OnButtonDown(WPARAM, LPARAM lparam) {
+bool CGDI_Button::OnPress(POINT p, bool) {
     if (!shown_ || !enabled_ || !clickable_)
-        return 0;
-    if (InActiveArea({GET_X_LPARAM(lparam), GET_Y_LPARAM(lparam)})) {
+        return true;
+    if (InActiveArea(p)) {
         pressed_ = true;
         // The release counts wherever it happens, so it must reach this button.
         if (GetCapture() != hwnd_)
@@ -135,12 +126,12 @@ LRESULT CGDI_Button::OnButtonDown(WPARAM, LPARAM lparam) {
         SetCursor(LoadCursorW(nullptr, IDC_HAND));
     }
     Redraw();
-    return 0;
+    return true;
 }
 
-LRESULT CGDI_Button::OnButtonUp(WPARAM, LPARAM lparam) {
+bool CGDI_Button::OnRelease(POINT p) {
     if (!shown_ || !enabled_ || !clickable_)
-        return 0;
+        return true;
     if (pressed_) {
         if (check_ == kLatchOff) {
             check_ = kLatchOn;
@@ -155,24 +146,22 @@ LRESULT CGDI_Button::OnButtonUp(WPARAM, LPARAM lparam) {
         }
     }
     pressed_ = false;
-    UpdateHover({GET_X_LPARAM(lparam), GET_Y_LPARAM(lparam)});
+    UpdateHover(p);
     Redraw();
-    return 0;
+    return true;
 }
 
-LRESULT CGDI_Button::OnCaptureChanged(WPARAM, LPARAM lparam) {
-    if (reinterpret_cast<HWND>(lparam) != hwnd_ && (hovering_ || pressed_)) {
+bool CGDI_Button::OnCaptureChanged(bool lost) {
+    if (lost && (hovering_ || pressed_)) {
         hovering_ = false;
         pressed_ = false;
         Redraw();
     }
-    return 0;
+    return true;
 }
 
-LRESULT CGDI_Button::OnKillFocus(WPARAM wparam, LPARAM lparam) {
+void CGDI_Button::OnFocusLost() {
     hovering_ = false;
-    Redraw();
-    return DefaultProc(WM_KILLFOCUS, wparam, lparam);
 }
 
 LRESULT CGDI_Button::OnDrawItem(WPARAM, LPARAM lparam) {

@@ -42,13 +42,13 @@ class CGDI_Button : public CSkinnedControl {
     void DrawFace(HDC face, int width, int height) override;
     void OnResized(int width, int height) override;
     void OnStateChanged() override;
+    bool OnPress(POINT p, bool double_click) override;
+    bool OnRelease(POINT p) override;
+    bool OnPointerMove(POINT p) override;
+    bool OnCaptureChanged(bool lost) override;
+    void OnFocusLost() override;
 
   private:
-    LRESULT OnMouseMove(WPARAM, LPARAM);
-    LRESULT OnButtonDown(WPARAM, LPARAM);
-    LRESULT OnButtonUp(WPARAM, LPARAM);
-    LRESULT OnCaptureChanged(WPARAM, LPARAM);
-    LRESULT OnKillFocus(WPARAM, LPARAM);
     LRESULT OnDrawItem(WPARAM, LPARAM);
     LRESULT OnReflectedCommand(WPARAM, LPARAM);
 

@@ -89,14 +89,12 @@ bool SpriteSheet::Create(int width, int height) {
     info.bmiHeader.biBitCount = 32;
     info.bmiHeader.biCompression = BI_RGB;
     void* bits = nullptr;
-    bitmap_.Reset(CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0));
-    dc_.Reset(CreateCompatibleDC(nullptr));
-    if (!bitmap_ || !dc_ || !bits) {
+    UniqueBitmap bitmap(CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0));
+    if (!bits || !sheet_.Take(UniqueDc(CreateCompatibleDC(nullptr)), std::move(bitmap))) {
         Reset();
         return false;
     }
     std::memset(bits, 0, static_cast<std::size_t>(width) * static_cast<std::size_t>(height) * 4);
-    previous_ = SelectObject(dc_.Get(), bitmap_.Get());
     canvas_ = std::make_unique<Gdiplus::Bitmap>(width, height, width * 4, PixelFormat32bppPARGB,
                                                 static_cast<BYTE*>(bits));
     return true;
@@ -104,29 +102,18 @@ bool SpriteSheet::Create(int width, int height) {
 
 void SpriteSheet::Reset() {
     canvas_.reset();  // before the pixels it points into
-    if (dc_ && previous_)
-        SelectObject(dc_.Get(), previous_);
-    previous_ = nullptr;
-    dc_.Reset();
-    bitmap_.Reset();
+    sheet_.Reset();
 }
 
 void SpriteSheet::Blend(HDC dc, int dx, int dy, int x, int y, int width, int height) const {
-    if (!dc_)
+    if (!sheet_)
         return;
     const BLENDFUNCTION blend{AC_SRC_OVER, 0, 255, AC_SRC_ALPHA};
-    AlphaBlend(dc, dx, dy, width, height, dc_.Get(), x, y, width, height, blend);
+    AlphaBlend(dc, dx, dy, width, height, sheet_.Dc(), x, y, width, height, blend);
 }
 
 const MessageRow<CLum_NewScope> CLum_NewScope::kMessageMap[] = {
-    {WM_LBUTTONDOWN, 0, &CLum_NewScope::OnButtonDown},
-    {WM_LBUTTONUP, 0, &CLum_NewScope::OnButtonUp},
-    {WM_MOUSEMOVE, 0, &CLum_NewScope::OnMouseMove},
-    {WM_MOUSEWHEEL, 0, &CLum_NewScope::OnMouseWheel},
     {WM_RBUTTONUP, 0, &CLum_NewScope::OnRightButtonUp},
-    {WM_KEYDOWN, 0, &CLum_NewScope::OnKeyDown},
-    {WM_GETDLGCODE, 0, &CLum_NewScope::OnGetDlgCode},
-    {WM_CAPTURECHANGED, 0, &CLum_NewScope::OnCaptureChanged},
     {WM_TIMER, 0, &CLum_NewScope::OnTimer},
 };
 
@@ -514,9 +501,9 @@ void CLum_NewScope::DrawMenu(Gdiplus::Graphics& g) {
     }
 }
 
-void CLum_NewScope::Apply(const GraphEffects& e) {
+bool CLum_NewScope::Apply(const GraphEffects& e) {
     if (!hwnd_)
-        return;
+        return true;
     if (e.take_focus)
         SetFocus(hwnd_);
     if (e.capture)
@@ -533,26 +520,14 @@ void CLum_NewScope::Apply(const GraphEffects& e) {
         ReleaseOwnCapture();
     if (e.cursor != GraphCursor::kKeep)
         SetCursor(LoadCursorW(nullptr, e.cursor == GraphCursor::kHand ? IDC_HAND : IDC_ARROW));
+    return true;
 }
 
-LRESULT CLum_NewScope::OnButtonDown(WPARAM, LPARAM lparam) {
-    Apply(GraphPress(model_, GET_X_LPARAM(lparam), GET_Y_LPARAM(lparam)));
-    return 0;
-}
-
-LRESULT CLum_NewScope::OnMouseMove(WPARAM, LPARAM lparam) {
-    Apply(GraphMove(model_, GET_X_LPARAM(lparam), GET_Y_LPARAM(lparam)));
-    return 0;
-}
-
-LRESULT CLum_NewScope::OnButtonUp(WPARAM, LPARAM lparam) {
-    Apply(GraphRelease(model_, GET_X_LPARAM(lparam), GET_Y_LPARAM(lparam)));
-    return 0;
-}
-
-LRESULT CLum_NewScope::OnMouseWheel(WPARAM wparam, LPARAM) {
-    Apply(GraphWheel(model_, GET_WHEEL_DELTA_WPARAM(wparam)));
-    return 0;
+bool CLum_NewScope::OnPress(POINT p, bool double_click) {
+    // A double click goes on to the static underneath, which tells the parent.
+    if (double_click)
+        return false;
+    return Apply(GraphPress(model_, p.x, p.y));
 }
 
 LRESULT CLum_NewScope::OnRightButtonUp(WPARAM, LPARAM lparam) {
@@ -560,22 +535,16 @@ LRESULT CLum_NewScope::OnRightButtonUp(WPARAM, LPARAM lparam) {
     return 0;
 }
 
-LRESULT CLum_NewScope::OnKeyDown(WPARAM wparam, LPARAM lparam) {
-    if ((wparam == VK_UP || wparam == VK_DOWN) && model_.active) {
-        Apply(GraphKeyDown(model_, wparam == VK_UP ? GraphKey::kUp : GraphKey::kDown));
-        return 0;
-    }
-    return DefaultProc(WM_KEYDOWN, wparam, lparam);
+bool CLum_NewScope::OnKey(WPARAM key) {
+    if ((key != VK_UP && key != VK_DOWN) || !model_.active)
+        return false;
+    return Apply(GraphKeyDown(model_, key == VK_UP ? GraphKey::kUp : GraphKey::kDown));
 }
 
-LRESULT CLum_NewScope::OnGetDlgCode(WPARAM wparam, LPARAM lparam) {
-    return DefaultProc(WM_GETDLGCODE, wparam, lparam) | DLGC_WANTARROWS;
-}
-
-LRESULT CLum_NewScope::OnCaptureChanged(WPARAM, LPARAM lparam) {
-    if (reinterpret_cast<HWND>(lparam) != hwnd_)
+bool CLum_NewScope::OnCaptureChanged(bool lost) {
+    if (lost)
         Apply(GraphCaptureLost(model_));
-    return 0;
+    return true;
 }
 
 LRESULT CLum_NewScope::OnTimer(WPARAM wparam, LPARAM lparam) {

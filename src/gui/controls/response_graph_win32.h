@@ -34,9 +34,7 @@ class SpriteSheet {
     void Blend(HDC dc, int dx, int dy, int x, int y, int width, int height) const;
 
   private:
-    UniqueDc dc_;
-    UniqueBitmap bitmap_;
-    HGDIOBJ previous_ = nullptr;
+    SelectedBitmap sheet_;
     std::unique_ptr<Gdiplus::Bitmap> canvas_;
 };
 
@@ -98,21 +96,23 @@ class CLum_NewScope : public CSkinnedControl {
     LRESULT WindowProc(UINT message, WPARAM wparam, LPARAM lparam) override;
     void DrawFace(HDC face, int width, int height) override;
     void OnResized(int width, int height) override;
+    // The pointer goes to the core's rules as it comes.
+    bool OnPress(POINT p, bool double_click) override;
+    bool OnRelease(POINT p) override { return Apply(GraphRelease(model_, p.x, p.y)); }
+    bool OnPointerMove(POINT p) override { return Apply(GraphMove(model_, p.x, p.y)); }
+    bool OnWheel(int delta) override { return Apply(GraphWheel(model_, delta)); }
+    bool OnKey(WPARAM key) override;
+    bool OnCaptureChanged(bool lost) override;
+    bool WantsArrowKeys() const override { return true; }
 
   private:
-    LRESULT OnButtonDown(WPARAM, LPARAM);
-    LRESULT OnButtonUp(WPARAM, LPARAM);
-    LRESULT OnMouseMove(WPARAM, LPARAM);
-    LRESULT OnMouseWheel(WPARAM, LPARAM);
     LRESULT OnRightButtonUp(WPARAM, LPARAM);
-    LRESULT OnKeyDown(WPARAM, LPARAM);
-    LRESULT OnGetDlgCode(WPARAM, LPARAM);
-    LRESULT OnCaptureChanged(WPARAM, LPARAM);
     LRESULT OnTimer(WPARAM, LPARAM);
 
     static const MessageRow<CLum_NewScope> kMessageMap[];
 
-    void Apply(const GraphEffects& e);
+    // Carries out what a rule decided; true, as the message was the graph's.
+    bool Apply(const GraphEffects& e);
     void Changed();
     void MakeSprites();
     void MakeGrid(HDC face, int width, int height);

@@ -1,6 +1,5 @@
 #include "gui/controls/value_control_win32.h"
 
-#include <windowsx.h>
 // Tooltips; needs <windows.h> first.
 #include <commctrl.h>
 
@@ -38,10 +37,6 @@ Gdiplus::Color WithAlpha(COLORREF rgb, int alpha) {
 }  // namespace
 
 const MessageRow<CEA_Lum2> CEA_Lum2::kMessageMap[] = {
-    {WM_LBUTTONDOWN, 0, &CEA_Lum2::OnButtonDown}, {WM_LBUTTONDBLCLK, 0, &CEA_Lum2::OnButtonDown},
-    {WM_LBUTTONUP, 0, &CEA_Lum2::OnButtonUp},     {WM_MOUSEMOVE, 0, &CEA_Lum2::OnMouseMove},
-    {WM_MOUSEWHEEL, 0, &CEA_Lum2::OnMouseWheel},  {WM_KEYDOWN, 0, &CEA_Lum2::OnKeyDown},
-    {WM_GETDLGCODE, 0, &CEA_Lum2::OnGetDlgCode},  {WM_CAPTURECHANGED, 0, &CEA_Lum2::OnCaptureChanged},
     {WM_SHOWWINDOW, 0, &CEA_Lum2::OnShowWindow},
 };
 
@@ -107,16 +102,14 @@ void CEA_Lum2::SetFineStep(double step) {
 
 void CEA_Lum2::SetCaptioned(bool captioned) {
     captioned_ = captioned;
-    const RECT r = ClientRect();
-    OnResized(r.right, r.bottom);
+    LayOutNow();
     Redraw();
 }
 
 void CEA_Lum2::SetToggleMode(bool toggle_mode, int toggle_amount) {
     toggle_mode_ = toggle_mode;
     toggle_amount_ = toggle_amount;
-    const RECT r = ClientRect();
-    OnResized(r.right, r.bottom);
+    LayOutNow();
     Redraw();
 }
 
@@ -249,14 +242,12 @@ void CEA_Lum2::DrawCaption(Gdiplus::Graphics& g) {
     g.DrawString(tail.c_str(), static_cast<INT>(tail.size()), font, rect, &format, &brush);
 }
 
-LRESULT CEA_Lum2::OnButtonDown(WPARAM, LPARAM lparam) {
+bool CEA_Lum2::OnPress(POINT p, bool) {
     if (!shown_ || !enabled_)
-        return 0;
+        return true;
     SetFocus(hwnd_);
-    const int x = GET_X_LPARAM(lparam);
-    const int y = GET_Y_LPARAM(lparam);
     const ValueRange range = Range();
-    switch (ClassifyPress(geometry_, range, value_, toggle_mode_, x, y)) {
+    switch (ClassifyPress(geometry_, range, value_, toggle_mode_, p.x, p.y)) {
         case PressAction::kGrabThumb:
             SetCapture(hwnd_);
             dragging_ = true;
@@ -278,86 +269,75 @@ LRESULT CEA_Lum2::OnButtonDown(WPARAM, LPARAM lparam) {
         case PressAction::kNone: {
             // Within the thumb's band but beside both: the page still hears of the click.
             const Rect thumb = ThumbRect(geometry_, range, value_);
-            if (y >= thumb.top && y < thumb.bottom)
+            if (p.y >= thumb.top && p.y < thumb.bottom)
                 Notify();
             break;
         }
     }
     focused_ = true;
     Redraw();
-    return 0;
+    return true;
 }
 
-LRESULT CEA_Lum2::OnMouseMove(WPARAM, LPARAM lparam) {
+bool CEA_Lum2::OnPointerMove(POINT p) {
     if (!dragging_)
-        return 0;
-    value_ = ValueAtX(geometry_, Range(), GET_X_LPARAM(lparam));
+        return true;
+    value_ = ValueAtX(geometry_, Range(), p.x);
     Redraw();
     UpdateWindow(hwnd_);
     Notify();
-    return 0;
+    return true;
 }
 
-LRESULT CEA_Lum2::OnButtonUp(WPARAM, LPARAM) {
+bool CEA_Lum2::OnRelease(POINT) {
     if (!dragging_)
-        return 0;
+        return true;
     dragging_ = false;  // before ReleaseCapture, whose WM_CAPTURECHANGED would end the drag a second time
     ReleaseCapture();
     Notify();
     Redraw();
-    return 0;
+    return true;
 }
 
-LRESULT CEA_Lum2::OnCaptureChanged(WPARAM, LPARAM lparam) {
-    if (dragging_ && reinterpret_cast<HWND>(lparam) != hwnd_) {
+bool CEA_Lum2::OnCaptureChanged(bool lost) {
+    if (dragging_ && lost) {
         dragging_ = false;
         Redraw();
     }
-    return 0;
+    return true;
 }
 
-LRESULT CEA_Lum2::OnMouseWheel(WPARAM wparam, LPARAM) {
+void CEA_Lum2::Step(int direction) {
     if (!shown_ || !enabled_)
-        return 0;
-    const short delta = GET_WHEEL_DELTA_WPARAM(wparam);
-    if (delta > 0) {
+        return;
+    if (direction > 0) {
         value_ = StepUp(Range(), value_);
-    } else if (delta < 0) {
+    } else if (direction < 0) {
         value_ = StepDown(Range(), value_);
     }
     Notify();
     Redraw();
-    return 0;
 }
 
-LRESULT CEA_Lum2::OnKeyDown(WPARAM wparam, LPARAM lparam) {
-    const bool live = shown_ && enabled_;
-    switch (wparam) {
+bool CEA_Lum2::OnWheel(int delta) {
+    Step(delta);
+    return true;
+}
+
+bool CEA_Lum2::OnKey(WPARAM key) {
+    switch (key) {
         case VK_LEFT:
-            if (!live)
-                return 0;
-            value_ = StepDown(Range(), value_);
-            Notify();
-            Redraw();
-            return 0;
+            Step(-1);
+            return true;
         case VK_RIGHT:
-            if (!live)
-                return 0;
-            value_ = StepUp(Range(), value_);
-            Notify();
-            Redraw();
-            return 0;
+            Step(1);
+            return true;
         case VK_UP:
         case VK_DOWN:
-            return 0;  // swallowed: they neither move the value nor reach the page
+            return true;  // swallowed: they neither move the value nor reach the page
         default:
-            return DefaultProc(WM_KEYDOWN, wparam, lparam);
+            return false;
     }
-}
-
-LRESULT CEA_Lum2::OnGetDlgCode(WPARAM wparam, LPARAM lparam) {
-    // Keeps the dialog manager from using the arrows for navigation.
-    return DefaultProc(WM_GETDLGCODE, wparam, lparam) | DLGC_WANTARROWS;
 }
 
 LRESULT CEA_Lum2::OnShowWindow(WPARAM wparam, LPARAM lparam) {

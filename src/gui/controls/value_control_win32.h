@@ -57,20 +57,23 @@ class CEA_Lum2 : public CSkinnedControl {
     void DrawFace(HDC face, int width, int height) override;
     void OnResized(int width, int height) override;
     void OnStateChanged() override;
+    bool OnPress(POINT p, bool double_click) override;
+    bool OnRelease(POINT p) override;
+    bool OnPointerMove(POINT p) override;
+    bool OnWheel(int delta) override;
+    bool OnKey(WPARAM key) override;
+    bool OnCaptureChanged(bool lost) override;
+    // Keeps the dialog manager from using the arrows for navigation.
+    bool WantsArrowKeys() const override { return true; }
 
   private:
-    LRESULT OnButtonDown(WPARAM, LPARAM);
-    LRESULT OnButtonUp(WPARAM, LPARAM);
-    LRESULT OnMouseMove(WPARAM, LPARAM);
-    LRESULT OnMouseWheel(WPARAM, LPARAM);
-    LRESULT OnKeyDown(WPARAM, LPARAM);
-    LRESULT OnGetDlgCode(WPARAM, LPARAM);
-    LRESULT OnCaptureChanged(WPARAM, LPARAM);
     LRESULT OnShowWindow(WPARAM, LPARAM);
 
     static const MessageRow<CEA_Lum2> kMessageMap[];
 
     void Notify();
+    // One step up (> 0) or down (< 0) of the value, told to the page.
+    void Step(int direction);
     void DrawSkin(Gdiplus::Graphics& g, int w, int h);
     void DrawCaption(Gdiplus::Graphics& g);
 

@@ -3,8 +3,11 @@
 #include <commctrl.h>
 
 #include <algorithm>
+#include <cstdint>
+#include <span>
 #include <string>
 
+#include "core/link/seams.h"
 #include "core/pages/wifi_dialog_rules.h"
 #include "core/text/strings.h"
 #include "gui/win/message_box_win32.h"
@@ -14,15 +17,10 @@ namespace vela {
 
 namespace {
 
-// Module replies are bytes in the system's code page.
+// Module replies are bytes in the system's code page, as the device's names are.
 std::wstring Widen(const std::string& bytes) {
-    if (bytes.empty())
-        return {};
-    const int n = MultiByteToWideChar(CP_ACP, 0, bytes.data(), static_cast<int>(bytes.size()), nullptr, 0);
-    std::wstring wide(static_cast<std::size_t>(n > 0 ? n : 0), L'\0');
-    if (n > 0)
-        MultiByteToWideChar(CP_ACP, 0, bytes.data(), static_cast<int>(bytes.size()), wide.data(), n);
-    return wide;
+    return SystemCodePage().ToWide(
+        std::span(reinterpret_cast<const std::uint8_t*>(bytes.data()), bytes.size()));
 }
 
 // Which edit shows the reply of each text query slot.

@@ -70,29 +70,22 @@ POINT ControlOrigin(HWND control, int level) {
 bool OffscreenBuffer::Ensure(int width, int height) {
     if (width <= 0 || height <= 0)
         return false;
-    if (dc_ && width == width_ && height == height_)
+    if (memory_ && width == width_ && height == height_)
         return true;
     Reset();
     HDC screen = GetDC(nullptr);
     UniqueDc dc(CreateCompatibleDC(screen));
     UniqueBitmap bitmap(CreateCompatibleBitmap(screen, width, height));
     ReleaseDC(nullptr, screen);
-    if (!dc || !bitmap)
+    if (!memory_.Take(std::move(dc), std::move(bitmap)))
         return false;
-    previous_ = SelectObject(dc.Get(), bitmap.Get());
-    dc_ = std::move(dc);
-    bitmap_ = std::move(bitmap);
     width_ = width;
     height_ = height;
     return true;
 }
 
 void OffscreenBuffer::Reset() {
-    if (dc_ && previous_)
-        SelectObject(dc_.Get(), previous_);
-    previous_ = nullptr;
-    bitmap_.Reset();
-    dc_.Reset();
+    memory_.Reset();
     width_ = height_ = 0;
 }
 

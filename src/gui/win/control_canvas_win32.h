@@ -46,14 +46,12 @@ class OffscreenBuffer {
     // Makes sure the buffer has this size; false when it cannot (or the size is empty).
     bool Ensure(int width, int height);
     void Reset();
-    HDC Dc() const { return dc_.Get(); }
+    HDC Dc() const { return memory_.Dc(); }
     int Width() const { return width_; }
     int Height() const { return height_; }
 
   private:
-    UniqueDc dc_;
-    UniqueBitmap bitmap_;
-    HGDIOBJ previous_ = nullptr;
+    SelectedBitmap memory_;
     int width_ = 0;
     int height_ = 0;
 };

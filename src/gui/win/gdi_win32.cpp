@@ -7,6 +7,31 @@
 #include <vector>
 
 namespace vela {
+
+bool SelectedBitmap::Take(UniqueDc dc, UniqueBitmap bitmap) {
+    Reset();
+    if (!dc || !bitmap)
+        return false;
+    previous_ = SelectObject(dc.Get(), bitmap.Get());
+    dc_ = std::move(dc);
+    bitmap_ = std::move(bitmap);
+    return true;
+}
+
+void SelectedBitmap::Replace(UniqueBitmap bitmap) {
+    if (!dc_ || !bitmap)
+        return;
+    SelectObject(dc_.Get(), bitmap.Get());
+    bitmap_ = std::move(bitmap);
+}
+
+void SelectedBitmap::Reset() {
+    if (dc_ && previous_)
+        SelectObject(dc_.Get(), previous_);
+    previous_ = nullptr;
+    bitmap_.Reset();
+    dc_.Reset();
+}
 namespace {
 
 std::mutex g_session_mutex;

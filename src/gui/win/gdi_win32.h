@@ -52,6 +52,27 @@ class ScopedSelect {
     HGDIOBJ old_;
 };
 
+// A bitmap selected into its own memory DC (not copyable, as its handles are not). The DC's first bitmap
+// goes back in before either is deleted: a bitmap still selected into a DC cannot be deleted.
+class SelectedBitmap {
+  public:
+    ~SelectedBitmap() { Reset(); }
+
+    // Takes both and selects the bitmap; false, and empty, when either is missing.
+    bool Take(UniqueDc dc, UniqueBitmap bitmap);
+    // Another bitmap into the same DC, which others may be holding; the old bitmap is deleted.
+    void Replace(UniqueBitmap bitmap);
+    void Reset();
+    HDC Dc() const { return dc_.Get(); }
+    HBITMAP Bitmap() const { return bitmap_.Get(); }
+    explicit operator bool() const { return static_cast<bool>(dc_); }
+
+  private:
+    UniqueDc dc_;
+    UniqueBitmap bitmap_;
+    HGDIOBJ previous_ = nullptr;
+};
+
 // Narrows a DC's clipping to a rectangle for the scope and puts the previous clip region back. Not SaveDC
 // and RestoreDC: restoring selects the DC's font again, which under Wine asks the X server's defaults.
 class ScopedClip {

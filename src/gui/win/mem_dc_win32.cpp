@@ -45,24 +45,14 @@ bool CMemDcClass::Load(int bitmap_id, HWND window) {
     BITMAP info{};
     GetObjectW(bitmap.Get(), sizeof(info), &info);
     WindowDc screen(window);
-    UniqueDc dc(CreateCompatibleDC(screen.Get()));
-    if (!dc)
+    if (!store_.Take(UniqueDc(CreateCompatibleDC(screen.Get())), std::move(bitmap)))
         return false;
-    previous_bitmap_ = SelectObject(dc.Get(), bitmap.Get());
-    bitmap_ = std::move(bitmap);
-    dc_ = std::move(dc);
     size_ = {0, 0, info.bmWidth, info.bmHeight};
-    loaded_ = true;
     return true;
 }
 
 void CMemDcClass::Release() {
-    if (loaded_ && dc_ && previous_bitmap_)
-        SelectObject(dc_.Get(), previous_bitmap_);
-    loaded_ = false;
-    previous_bitmap_ = nullptr;
-    bitmap_.Reset();
-    dc_.Reset();
+    store_.Reset();
 }
 
 bool CMemDcClass::MakeBlank(int width, int height, HDC reference) {
@@ -76,17 +66,11 @@ bool CMemDcClass::MakeBlank(int width, int height, HDC reference) {
         return false;
     // A store that grows keeps its DC: controls hold it as their parent's background, and a new one would
     // leave them copying from a deleted DC (black faces) after a maximise.
-    if (loaded_ && dc_) {
-        SelectObject(dc_.Get(), bitmap.Get());
-        bitmap_ = std::move(bitmap);
+    if (store_) {
+        store_.Replace(std::move(bitmap));
         return true;
     }
-    Release();
-    previous_bitmap_ = SelectObject(dc.Get(), bitmap.Get());
-    dc_ = std::move(dc);
-    bitmap_ = std::move(bitmap);
-    loaded_ = true;
-    return true;
+    return store_.Take(std::move(dc), std::move(bitmap));
 }
 
 void CMemDcClass::Resize(int left, int top, int right, int bottom, HDC reference) {
@@ -103,34 +87,34 @@ void CMemDcClass::Resize(int left, int top, int right, int bottom, HDC reference
         return;
     size_ = {left, top, right, bottom};
     UniqueBrush brush(CreateSolidBrush(kBlankColour));
-    ScopedSelect select_brush(dc_.Get(), brush.Get());
-    Rectangle(dc_.Get(), left, top, right, bottom);
+    ScopedSelect select_brush(store_.Dc(), brush.Get());
+    Rectangle(store_.Dc(), left, top, right, bottom);
 }
 
 void CMemDcClass::Blit(int x, int y, int right, int bottom, HDC source, int source_x, int source_y) {
-    if (!loaded_ || size_.right < right || size_.bottom < bottom) {
+    if (!Loaded() || size_.right < right || size_.bottom < bottom) {
         // Grown from the origin: a store of (right - x) pixels could not hold a copy placed at x.
         Resize(0, 0, right, bottom, source);
-        if (!loaded_)
+        if (!Loaded())
             return;
     }
     size_.right = std::max<LONG>(size_.right, right);
     size_.bottom = std::max<LONG>(size_.bottom, bottom);
-    BitBlt(dc_.Get(), x, y, right - x, bottom - y, source, source_x, source_y, SRCCOPY);
+    BitBlt(store_.Dc(), x, y, right - x, bottom - y, source, source_x, source_y, SRCCOPY);
 }
 
 void CMemDcClass::Stretch(int x, int y, int right, int bottom, HDC source, int source_left, int source_top,
                           int source_right, int source_bottom) {
-    if (!loaded_ || size_.right < right || size_.bottom < bottom) {
+    if (!Loaded() || size_.right < right || size_.bottom < bottom) {
         Resize(0, 0, right, bottom, source);
-        if (!loaded_)
+        if (!Loaded())
             return;
     }
     size_.right = right;
     size_.bottom = bottom;
-    SetStretchBltMode(dc_.Get(), HALFTONE);
-    SetBrushOrgEx(dc_.Get(), 0, 0, nullptr);
-    StretchBlt(dc_.Get(), x, y, right - x, bottom - y, source, source_left, source_top,
+    SetStretchBltMode(store_.Dc(), HALFTONE);
+    SetBrushOrgEx(store_.Dc(), 0, 0, nullptr);
+    StretchBlt(store_.Dc(), x, y, right - x, bottom - y, source, source_left, source_top,
                source_right - source_left, source_bottom - source_top, SRCCOPY);
 }
 

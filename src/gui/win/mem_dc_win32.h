@@ -30,19 +30,16 @@ class CMemDcClass {
     void Stretch(int x, int y, int right, int bottom, HDC source, int source_left, int source_top,
                  int source_right, int source_bottom);
 
-    HDC Dc() const { return dc_.Get(); }
-    HBITMAP Bitmap() const { return bitmap_.Get(); }
+    HDC Dc() const { return store_.Dc(); }
+    HBITMAP Bitmap() const { return store_.Bitmap(); }
     const RECT& Size() const { return size_; }
-    bool Loaded() const { return loaded_; }
+    bool Loaded() const { return static_cast<bool>(store_); }
 
   private:
     bool MakeBlank(int width, int height, HDC reference);
 
-    UniqueBitmap bitmap_;
-    UniqueDc dc_;
-    HGDIOBJ previous_bitmap_ = nullptr;
+    SelectedBitmap store_;
     RECT size_{};
-    bool loaded_ = false;
 };
 
 // Loads the resource of that id and type (L"PNG") into an image. The image keeps its own copy of the

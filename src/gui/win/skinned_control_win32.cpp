@@ -1,5 +1,7 @@
 #include "gui/win/skinned_control_win32.h"
 
+#include <windowsx.h>
+
 #include "gui/win/mem_dc_win32.h"
 
 namespace vela {
@@ -41,7 +43,44 @@ LRESULT CSkinnedControl::WindowProc(UINT message, WPARAM wparam, LPARAM lparam) 
         if (auto r = RouteMessage(this, kTextMessageMap, message, wparam, lparam))
             return *r;
     }
+    if (auto r = RouteInput(message, wparam, lparam))
+        return *r;
     return CWindow::WindowProc(message, wparam, lparam);
+}
+
+std::optional<LRESULT> CSkinnedControl::RouteInput(UINT message, WPARAM wparam, LPARAM lparam) {
+    const POINT p{GET_X_LPARAM(lparam), GET_Y_LPARAM(lparam)};
+    bool taken = false;
+    switch (message) {
+        case WM_LBUTTONDOWN:
+        case WM_LBUTTONDBLCLK:
+            taken = OnPress(p, message == WM_LBUTTONDBLCLK);
+            break;
+        case WM_LBUTTONUP:
+            taken = OnRelease(p);
+            break;
+        case WM_MOUSEMOVE:
+            taken = OnPointerMove(p);
+            break;
+        case WM_MOUSEWHEEL:
+            taken = OnWheel(GET_WHEEL_DELTA_WPARAM(wparam));
+            break;
+        case WM_KEYDOWN:
+            taken = OnKey(wparam);
+            break;
+        case WM_CAPTURECHANGED:
+            taken = OnCaptureChanged(reinterpret_cast<HWND>(lparam) != hwnd_);
+            break;
+        case WM_GETDLGCODE:
+            if (WantsArrowKeys())
+                return DefaultProc(message, wparam, lparam) | DLGC_WANTARROWS;
+            break;
+        default:
+            break;
+    }
+    if (taken)
+        return 0;
+    return std::nullopt;
 }
 
 void CSkinnedControl::Redraw() {
@@ -108,6 +147,11 @@ void CSkinnedControl::ResizeLater() {
         return;
     const RECT r = ClientRect();
     PostMessageW(hwnd_, WM_SIZE, SIZE_RESTORED, MAKELPARAM(r.right, r.bottom));
+}
+
+void CSkinnedControl::LayOutNow() {
+    const RECT r = ClientRect();
+    OnResized(r.right, r.bottom);
 }
 
 void CSkinnedControl::SetHelp(const std::wstring& help) {
@@ -205,8 +249,7 @@ LRESULT CSkinnedControl::OnEraseBackground(WPARAM, LPARAM) {
 }
 
 LRESULT CSkinnedControl::OnSize(WPARAM wparam, LPARAM lparam) {
-    const RECT r = ClientRect();
-    OnResized(r.right, r.bottom);
+    LayOutNow();
     RedrawWithBackground();
     return DefaultProc(WM_SIZE, wparam, lparam);
 }
@@ -219,6 +262,7 @@ LRESULT CSkinnedControl::OnMove(WPARAM wparam, LPARAM lparam) {
 
 LRESULT CSkinnedControl::OnKillFocus(WPARAM wparam, LPARAM lparam) {
     focused_ = false;
+    OnFocusLost();
     Redraw();
     return DefaultProc(WM_KILLFOCUS, wparam, lparam);
 }

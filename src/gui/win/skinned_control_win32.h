@@ -7,6 +7,7 @@
 #include <windows.h>
 
 #include <memory>
+#include <optional>
 #include <string>
 
 #include "gui/win/control_canvas_win32.h"
@@ -68,8 +69,9 @@ class CSkinnedControl : public CWindow {
     // The PNG resource `image_id` as the control's skin (none when there is no such image), over the
     // parent's background.
     void LoadSkin(HDC parent_background, int image_id, std::unique_ptr<Gdiplus::Bitmap>& skin);
-    // Lays the face out again at the present size once the queue gets to it.
+    // Lays the face out again at the present size once the queue gets to it, or at once.
     void ResizeLater();
+    void LayOutNow();
 
     // Draws the face of width x height over the background already in `face`. Not called while hidden.
     virtual void DrawFace(HDC face, int width, int height) = 0;
@@ -79,6 +81,19 @@ class CSkinnedControl : public CWindow {
     virtual void OnStateChanged() {}
     // The caption changed (through SetCaption or WM_SETTEXT).
     virtual void OnCaptionChanged() {}
+
+    // Pointer and key input, decoded once here. A hook answers true when it took the message; false leaves
+    // the message to the system control underneath.
+    virtual bool OnPress(POINT /*p*/, bool /*double_click*/) { return false; }
+    virtual bool OnRelease(POINT /*p*/) { return false; }
+    virtual bool OnPointerMove(POINT /*p*/) { return false; }
+    virtual bool OnWheel(int /*delta*/) { return false; }
+    virtual bool OnKey(WPARAM /*key*/) { return false; }
+    // `lost`: another window took the mouse.
+    virtual bool OnCaptureChanged(bool /*lost*/) { return false; }
+    // A control that steps its value with the arrow keys keeps them from the dialog manager's navigation.
+    virtual bool WantsArrowKeys() const { return false; }
+    virtual void OnFocusLost() {}
 
     // The face is out of date: repaint it at the next WM_PAINT or PaintTo.
     void Redraw();
@@ -123,6 +138,7 @@ class CSkinnedControl : public CWindow {
     LRESULT OnSetText(WPARAM, LPARAM);
     LRESULT OnGetText(WPARAM, LPARAM);
     LRESULT OnGetTextLength(WPARAM, LPARAM);
+    std::optional<LRESULT> RouteInput(UINT message, WPARAM wparam, LPARAM lparam);
 
     static const MessageRow<CSkinnedControl> kMessageMap[];
     static const MessageRow<CSkinnedControl> kTextMessageMap[];

@@ -18,6 +18,9 @@ inline constexpr UINT UM_CLAMP_MASTER_LEVELS = 22824;
 inline constexpr UINT UM_UPDATE_EXIT = 22825;
 // The tray icon's callback.
 inline constexpr UINT UM_TRAY_NOTIFY = 33768;
+// Posted by the undo bar's buttons and shortcuts; wParam the button (kUndoBarUndo..), -1 to bring the
+// buttons up to date after an edit.
+inline constexpr UINT UM_UNDO_BAR = WM_APP + 0x2517;
 
 // To the link host's relay window, from the link worker.
 inline constexpr UINT UM_RELAY_SHOW_BOX = WM_APP + 1;

@@ -1,5 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <string>
+#include <vector>
+
 #include "gui/support/win_test_support.h"
 #include "gui/win/skinned_control_win32.h"
 
@@ -24,8 +27,26 @@ class ProbeControl : public CSkinnedControl {
     int resized = 0;
     int state_changes = 0;
     int last_width = 0;
+    std::vector<std::string> heard;  // the input hooks called, with what they were given
+    bool take = true;
+    bool arrows = false;
 
   protected:
+    bool Heard(std::string what) {
+        heard.push_back(std::move(what));
+        return take;
+    }
+    static std::string At(POINT p) { return std::to_string(p.x) + "," + std::to_string(p.y); }
+    bool OnPress(POINT p, bool double_click) override {
+        return Heard((double_click ? "double " : "press ") + At(p));
+    }
+    bool OnRelease(POINT p) override { return Heard("release " + At(p)); }
+    bool OnPointerMove(POINT p) override { return Heard("move " + At(p)); }
+    bool OnWheel(int delta) override { return Heard("wheel " + std::to_string(delta)); }
+    bool OnKey(WPARAM key) override { return Heard("key " + std::to_string(key)); }
+    bool OnCaptureChanged(bool lost) override { return Heard(lost ? "capture lost" : "capture kept"); }
+    bool WantsArrowKeys() const override { return arrows; }
+
     void DrawFace(HDC face, int width, int height) override {
         ++faces;
         UniqueBrush brush(CreateSolidBrush(kFaceColour));
@@ -100,6 +121,39 @@ TEST_F(SkinnedControlTest, ResizingRecomputesAndNeverErases) {
     const int faces = control.faces;
     PaintedCentre();
     EXPECT_EQ(control.faces, faces + 1) << "a new size draws a new face";
+}
+
+TEST_F(SkinnedControlTest, InputReachesItsHookDecodedOnce) {
+    // A drag beyond the left or top edge gives negative coordinates: they must stay negative.
+    const struct {
+        UINT message;
+        WPARAM wparam;
+        LPARAM lparam;
+        std::string heard;
+    } cases[] = {
+        {WM_LBUTTONDOWN, MK_LBUTTON, testing::Point(12, 7), "press 12,7"},
+        {WM_LBUTTONDBLCLK, MK_LBUTTON, testing::Point(3, 4), "double 3,4"},
+        {WM_LBUTTONUP, 0, testing::Point(-5, 9), "release -5,9"},
+        {WM_MOUSEMOVE, MK_LBUTTON, testing::Point(30, -2), "move 30,-2"},
+        {WM_MOUSEWHEEL, MAKEWPARAM(0, static_cast<WORD>(-WHEEL_DELTA)), testing::Point(500, 500),
+         "wheel -120"},
+        {WM_KEYDOWN, VK_LEFT, 0, "key 37"},
+        {WM_CAPTURECHANGED, 0, reinterpret_cast<LPARAM>(host.Hwnd()), "capture lost"},
+        {WM_CAPTURECHANGED, 0, reinterpret_cast<LPARAM>(control.Hwnd()), "capture kept"},
+    };
+    for (const auto& c : cases) {
+        control.heard.clear();
+        EXPECT_EQ(SendMessageW(control.Hwnd(), c.message, c.wparam, c.lparam), 0) << c.heard;
+        EXPECT_EQ(control.heard, std::vector<std::string>{c.heard});
+    }
+}
+
+TEST_F(SkinnedControlTest, ArrowKeysAreAskedForOnlyByControlsThatStepWithThem) {
+    const LRESULT system = SendMessageW(control.Hwnd(), WM_GETDLGCODE, 0, 0);
+    EXPECT_EQ(system & DLGC_WANTARROWS, 0);
+    control.arrows = true;
+    EXPECT_EQ(SendMessageW(control.Hwnd(), WM_GETDLGCODE, 0, 0), system | DLGC_WANTARROWS);
+    EXPECT_TRUE(control.heard.empty());
 }
 
 }  // namespace
