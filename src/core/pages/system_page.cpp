@@ -226,7 +226,11 @@ void SystemPage::SetCodeValue(int code, int raw) {
             const int item = SceneItem();
             FillSceneList();
             controls_.Select(ids::kSceneList, item);
-            controls_.SetItemText(ids::kSceneName, PrintableText(link_.SceneNames().Name(item)));
+            // Names arrive through a whole load and after every choice; they never replace typing.
+            if (controls_.ItemText(ids::kSceneName) == shown_scene_name_) {
+                shown_scene_name_ = PrintableText(link_.SceneNames().Name(item));
+                controls_.SetItemText(ids::kSceneName, shown_scene_name_);
+            }
             break;
         }
         default:
@@ -412,7 +416,9 @@ void SystemPage::OnItem(int id) {
         case ids::kSceneList:
             if (file_device_)
                 break;
-            // The link asks the device for the scene's name; the selection itself is not sent.
+            // The link asks the device for the scene's name, which the box then shows; the selection itself
+            // is not sent.
+            shown_scene_name_ = controls_.ItemText(ids::kSceneName);
             Write(sp::kSceneCommand, sp::SceneCommand(sp::kSelectScene, SceneItem()), false);
             link_.State().RaiseRequest(request::kSceneName);
             break;

@@ -245,6 +245,8 @@ class SystemPage : public ICodePage {
     EditHistory* history_ = nullptr;
     system_page::VolumeLimits limits_;
     int shown_current_scene_ = -1;  // the device's current scene as last reported
+    // The name last put in the scene name box: a box that holds anything else holds the user's typing.
+    std::wstring shown_scene_name_;
     // What the controls show.
     std::array<int, system_value::kCount> positions_{};
     bool music_gate_ = false;

@@ -33,6 +33,8 @@ void SystemPage::SaveDeviceScene() {
     Write(sp::kSceneCommand, sp::SceneCommand(sp::kStoreScene, SceneItem()), false);
     // Encoded character by character, so that a cut name never ends inside a character.
     const std::wstring typed = controls_.ItemText(ids::kSceneName);
+    // The device's reply shows what it kept of the name.
+    shown_scene_name_ = typed;
     std::vector<std::string> characters;
     for (std::size_t i = 0; i < typed.size(); ++i) {
         std::size_t length = 1;

@@ -465,6 +465,31 @@ TEST_F(SystemPageTest, DeviceScenesSelectUseAndSaveWithRequests) {
     EXPECT_TRUE(Raised(request::kSaveScene));
 }
 
+// Names arrive during a load and after every choice: what the user is typing must survive them.
+TEST_F(SystemPageTest, ANameBeingTypedSurvivesArrivingNamesUntilAnotherSceneIsChosenOrItIsSaved) {
+    link.SceneNames().Store(0, L"Party");
+    link.SceneNames().Store(1, L"Quiet");
+    page.SetCodeValue(23, 0x0001);
+    EXPECT_EQ(controls.texts[ids::kSceneName], L"Party");
+
+    Type(ids::kSceneName, L"Birthd");
+    page.SetCodeValue(23, 0x0002);
+    EXPECT_EQ(controls.texts[ids::kSceneName], L"Birthd");
+    EXPECT_EQ(controls.selections[ids::kSceneList], 0);
+
+    controls.selections[ids::kSceneList] = 1;
+    page.OnItem(ids::kSceneList);
+    page.SetCodeValue(23, 0x0002);
+    EXPECT_EQ(controls.texts[ids::kSceneName], L"Quiet");
+
+    // The device keeps what fits: after a save its own name is shown.
+    Type(ids::kSceneName, L"Karaoke room number twelve");
+    page.OnButton(button::kSaveScene);
+    link.SceneNames().Store(1, L"Karaoke room number twelv");
+    page.SetCodeValue(23, 0x0002);
+    EXPECT_EQ(controls.texts[ids::kSceneName], L"Karaoke room number twelv");
+}
+
 TEST_F(SystemPageTest, LocalFilesAreSavedAfterTheQuestionListedLoadedAndDeleted) {
     Type(ids::kLocalFile, L"club");
     page.OnButton(button::kSaveLocal);
