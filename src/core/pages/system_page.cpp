@@ -222,17 +222,9 @@ void SystemPage::SetCodeValue(int code, int raw) {
             }
             shown_current_scene_ = raw;
             break;
-        case kSceneRequestCode: {
-            const int item = SceneItem();
-            FillSceneList();
-            controls_.Select(ids::kSceneList, item);
-            // Names arrive through a whole load and after every choice; they never replace typing.
-            if (controls_.ItemText(ids::kSceneName) == shown_scene_name_) {
-                shown_scene_name_ = PrintableText(link_.SceneNames().Name(item));
-                controls_.SetItemText(ids::kSceneName, shown_scene_name_);
-            }
+        case kSceneRequestCode:
+            ShowSceneNames();
             break;
-        }
         default:
             break;
     }
@@ -308,6 +300,17 @@ void SystemPage::FillSceneList() {
         items.push_back(SceneItemText(i, link_.SceneNames().Name(i)));
     }
     controls_.FillList(ids::kSceneList, items);
+}
+
+void SystemPage::ShowSceneNames() {
+    const int item = SceneItem();
+    FillSceneList();
+    controls_.Select(ids::kSceneList, item);
+    // Names arrive through a whole load and after every choice; they never replace typing.
+    if (controls_.ItemText(ids::kSceneName) == shown_scene_name_) {
+        shown_scene_name_ = PrintableText(link_.SceneNames().Name(item));
+        controls_.SetItemText(ids::kSceneName, shown_scene_name_);
+    }
 }
 
 int SystemPage::SceneItem() {

@@ -211,6 +211,7 @@ class SystemPage : public ICodePage {
     void FillLocalFiles(const std::wstring& select);
     void FillSceneList();
     int SceneItem();
+    void ShowSceneNames();
 
     void CheckKeyPassword();
     void ChangeKeyPassword();
