@@ -7,12 +7,9 @@ export WINEPREFIX=${VELA_WINEPREFIX:-$vela_root/build/wineprefix}
 
 vela_start_xvfb() {
     if [ -z "${DISPLAY:-}" ] || [ "${VELA_HEADLESS:-0}" = 1 ]; then
-        local n=77
-        while [ -e /tmp/.X11-unix/X$n ] || [ -e /tmp/.X$n-lock ]; do n=$((n + 1)); done
-        Xvfb :$n -screen 0 "${VELA_SCREEN:-1280x800x24}" -nolisten tcp >/dev/null 2>&1 &
-        VELA_XVFB_PID=$!
-        export DISPLAY=:$n
-        for _ in $(seq 50); do [ -e /tmp/.X11-unix/X$n ] && break; sleep 0.1; done
+        vela_new_display
+        VELA_XVFB_PID=$VELA_LAST_XVFB_PID
+        export DISPLAY=$VELA_LAST_DISPLAY
     fi
 }
 
@@ -59,7 +56,57 @@ vela_setup_prefix() {
     touch "$WINEPREFIX/.vela-ready"
 }
 
+# Starts a free Xvfb display; prints its name. The caller keeps its process id from VELA_LAST_XVFB_PID.
+vela_new_display() {
+    local n=77
+    while [ -e /tmp/.X11-unix/X$n ] || [ -e /tmp/.X$n-lock ]; do n=$((n + 1)); done
+    Xvfb :$n -screen 0 "${VELA_SCREEN:-1280x800x24}" -nolisten tcp >/dev/null 2>&1 &
+    VELA_LAST_XVFB_PID=$!
+    for _ in $(seq 50); do [ -e /tmp/.X11-unix/X$n ] && break; sleep 0.1; done
+    [ -e /tmp/.X11-unix/X$n ] || return 1
+    VELA_LAST_DISPLAY=:$n
+}
+
+# Sessions kept apart for tests run side by side: each has its own X display and its own copy of the ready
+# prefix, so one session's windows, focus, registry and named objects never reach another. The emulator
+# script picks session N from $VELA_WINE_SESSIONS/N when a test names it in VELA_WINE_SESSION.
+vela_start_sessions() {
+    local count=$1 i prefix warm=()
+    export VELA_WINE_SESSIONS="$WINEPREFIX-sessions"
+    rm -rf "$VELA_WINE_SESSIONS"
+    mkdir -p "$VELA_WINE_SESSIONS" || return 1
+    VELA_SESSION_PIDS=()
+    for ((i = 0; i < count; i++)); do
+        prefix="$VELA_WINE_SESSIONS/prefix-$i"
+        cp -a "$WINEPREFIX" "$prefix" || return 1
+        vela_new_display || return 1
+        VELA_SESSION_PIDS+=("$VELA_LAST_XVFB_PID")
+        printf 'DISPLAY=%s\nWINEPREFIX=%s\n' "$VELA_LAST_DISPLAY" "$prefix" >"$VELA_WINE_SESSIONS/$i"
+        # Warmed up detached, as in vela_make_prefix, so that Wine's services stay off the tests' pipes.
+        (export DISPLAY=$VELA_LAST_DISPLAY WINEPREFIX=$prefix
+            wineserver -p </dev/null >/dev/null 2>&1 || true
+            wine cmd /c exit </dev/null >/dev/null 2>&1 || true) &
+        warm+=($!)
+    done
+    wait "${warm[@]}"
+}
+
+vela_stop_sessions() {
+    local f pid
+    for f in "${VELA_WINE_SESSIONS:-/nonexistent}"/prefix-*; do
+        [ -d "$f" ] && WINEPREFIX=$f wineserver -k >/dev/null 2>&1
+    done
+    for pid in ${VELA_SESSION_PIDS[@]+"${VELA_SESSION_PIDS[@]}"}; do
+        kill "$pid" 2>/dev/null || true
+        wait "$pid" 2>/dev/null || true
+    done
+    VELA_SESSION_PIDS=()
+    [ -n "${VELA_WINE_SESSIONS:-}" ] && rm -rf "$VELA_WINE_SESSIONS"
+    unset VELA_WINE_SESSIONS
+}
+
 vela_stop_wine() {
+    vela_stop_sessions
     wineserver -k >/dev/null 2>&1 || true
     if [ -n "${VELA_XVFB_PID:-}" ]; then
         kill "$VELA_XVFB_PID" 2>/dev/null || true
