@@ -69,6 +69,8 @@ void ProcessorServer::AcceptLoop() {
             continue;
         }
         std::string peer = client.PeerAddress();
+        // Counted before the check, so that a loss at any time after it ends the session.
+        const std::uint64_t losses = losses_.load();
         if (!device_open_.load()) {
             refusals_.fetch_add(1);
             Say(peer + " refused: no processor is open");
@@ -97,8 +99,8 @@ void ProcessorServer::AcceptLoop() {
             holder_since_ = static_cast<std::int64_t>(std::time(nullptr));
         }
         Say(peer + " connected");
-        session_thread_ = std::thread([this, c = std::move(client), p = std::move(peer)]() mutable {
-            Serve(std::move(c), std::move(p));
+        session_thread_ = std::thread([this, c = std::move(client), p = std::move(peer), losses]() mutable {
+            Serve(std::move(c), std::move(p), losses);
         });
     }
     if (session_thread_.joinable()) {
@@ -106,13 +108,13 @@ void ProcessorServer::AcceptLoop() {
     }
 }
 
-void ProcessorServer::Serve(net::Socket client, std::string peer) {
+void ProcessorServer::Serve(net::Socket client, std::string peer, std::uint64_t losses) {
     auth::ServerHandshake handshake(auth::PlatformCrypto(), config_.token);
     const auth::Admission admission = auth::Admit(client, handshake, config_.answer_limit_ms, stop_);
     if (admission.admitted) {
         sessions_.fetch_add(1);
         Say(peer + (handshake.NeedsAnswer() ? " proved the token" : " let in (no token asked)"));
-        Pump(client, peer);
+        Pump(client, peer, losses);
     } else {
         refusals_.fetch_add(1);
         Say(peer + " refused: " + admission.refusal);
@@ -129,7 +131,7 @@ void ProcessorServer::Serve(net::Socket client, std::string peer) {
 
 // Controller to processor. The stream is cut into reports by count alone; at most one report is held,
 // so a controller flooding the server is read only as fast as the processor takes reports.
-void ProcessorServer::Pump(net::Socket& client, const std::string& peer) {
+void ProcessorServer::Pump(net::Socket& client, const std::string& peer, std::uint64_t losses) {
     {
         std::lock_guard lock(session_mutex_);
         client_ = &client;
@@ -137,7 +139,6 @@ void ProcessorServer::Pump(net::Socket& client, const std::string& peer) {
     Report pending{};
     std::size_t have = 0;
     auto last_heard = std::chrono::steady_clock::now();
-    const std::uint64_t losses = losses_.load();
     std::string why;
     while (why.empty()) {
         if (stop_.load()) {

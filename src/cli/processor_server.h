@@ -50,8 +50,9 @@ class ProcessorServer {
   private:
     void AcceptLoop();
     void DeviceLoop();
-    void Serve(net::Socket client, std::string peer);
-    void Pump(net::Socket& client, const std::string& peer);
+    void Serve(net::Socket client, std::string peer, std::uint64_t losses);
+    // `losses` is the processor's loss count when the controller was accepted.
+    void Pump(net::Socket& client, const std::string& peer, std::uint64_t losses);
     bool WaitForSessionEnd(std::chrono::milliseconds limit);
     void Say(const std::string& line);
 
