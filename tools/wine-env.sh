@@ -22,7 +22,11 @@ vela_make_prefix() {
             return 1
         }
     fi
-    # A persistent server and a detached warm-up keep Wine's services off the callers' pipes.
+    vela_warm_up
+}
+
+# A persistent server and a detached warm-up keep Wine's services off the callers' pipes.
+vela_warm_up() {
     wineserver -p </dev/null >/dev/null 2>&1 || true
     wine cmd /c exit </dev/null >/dev/null 2>&1 || true
 }
@@ -82,10 +86,8 @@ vela_start_sessions() {
         vela_new_display || return 1
         VELA_SESSION_PIDS+=("$VELA_LAST_XVFB_PID")
         printf 'DISPLAY=%s\nWINEPREFIX=%s\n' "$VELA_LAST_DISPLAY" "$prefix" >"$VELA_WINE_SESSIONS/$i"
-        # Warmed up detached, as in vela_make_prefix, so that Wine's services stay off the tests' pipes.
         (export DISPLAY=$VELA_LAST_DISPLAY WINEPREFIX=$prefix
-            wineserver -p </dev/null >/dev/null 2>&1 || true
-            wine cmd /c exit </dev/null >/dev/null 2>&1 || true) &
+            vela_warm_up) &
         warm+=($!)
     done
     wait "${warm[@]}"
